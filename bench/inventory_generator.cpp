@@ -1,0 +1,119 @@
+#include "bench/inventory_generator.h"
+
+#include <cstdio>
+#include <cstring>
+#include <memory>
+#include <numeric>
+#include <algorithm>
+#include <vector>
+
+#include "store/inventory_record.h"
+
+namespace {
+
+const char* const kWords[] = {
+    "RED",    "BLUE",  "GREEN", "BLACK", "WHITE",  "LARGE", "SMALL",  "COTTON", "WOOL",
+    "SHIRT",  "SOCKS", "HAT",   "SCARF", "GLOVES", "BELT",  "JACKET", "BOOTS",  "LAMP",
+    "CANDLE", "MUG",   "PLATE", "BOWL",  "SPOON",  "KNIFE", "FORK",   "TOWEL",  "SOAP",
+    "BRUSH",  "COMB",  "PEN",   "PAPER", "TAPE",   "GLUE",  "CORD",   "BOX",    "BAG"};
+constexpr uint32_t kWordCount = sizeof kWords / sizeof kWords[0];
+
+uint64_t Mix(uint64_t x) {  // splitmix64
+  x += 0x9E3779B97F4A7C15ull;
+  x = (x ^ (x >> 30)) * 0xBF58476D1CE4E5B9ull;
+  x = (x ^ (x >> 27)) * 0x94D049BB133111EBull;
+  return x ^ (x >> 31);
+}
+
+// A bijection of 0..n-1 that looks random: a keyed Feistel-free walk by a
+// multiplier coprime to n, offset by a key. Cheap and reproducible at any n.
+uint64_t Permute(uint64_t i, uint64_t n, uint64_t seed) {
+  uint64_t multiplier = (Mix(seed) % n) | 1;
+  while (std::gcd(multiplier, n) != 1) multiplier += 2;
+  const uint64_t offset = Mix(seed + 1) % n;
+  return (static_cast<unsigned __int128>(i) * multiplier + offset) % n;
+}
+
+// Which kind of slot `slot` is: the special slots are spread by a hash.
+enum class SlotKind { kLive, kDuplicate, kDeleted, kZero, kNegative };
+
+SlotKind KindOf(const GeneratorOptions& o, uint32_t slot) {
+  const uint64_t r = Mix(o.seed * 7919 + slot) % o.slots;
+  uint64_t bound = o.deleted;
+  if (r < bound) return SlotKind::kDeleted;
+  if (r < (bound += o.zeros)) return SlotKind::kZero;
+  if (r < (bound += o.negatives)) return SlotKind::kNegative;
+  if (r < (bound += o.duplicates)) return SlotKind::kDuplicate;
+  return SlotKind::kLive;
+}
+
+int64_t LiveNumber(const GeneratorOptions& o, uint32_t slot) {
+  switch (o.order) {
+    case NumberOrder::kAscending: return int64_t{slot} + 1;
+    case NumberOrder::kDescending: return int64_t{o.slots} - slot;
+    case NumberOrder::kRandom: return static_cast<int64_t>(Permute(slot, o.slots, o.seed)) + 1;
+  }
+  return 1;
+}
+
+void WriteText(uint8_t* at, size_t room, const std::string& text) {
+  const size_t n = std::min(text.size(), room - 1);
+  std::memcpy(at, text.data(), n);
+  at[n] = 0;
+}
+
+}  // namespace
+
+void GenerateRecord(const GeneratorOptions& o, uint32_t slot, uint8_t* bytes) {
+  auto& record = *reinterpret_cast<InventoryRecord*>(bytes);
+  if (o.opaqueNoise) {
+    uint64_t state = o.seed ^ (uint64_t{slot} << 20);
+    for (uint32_t i = 0; i < kRecordSize; i += 8) {
+      const uint64_t noise = Mix(state++);
+      std::memcpy(bytes + i, &noise, std::min<uint32_t>(8, kRecordSize - i));
+    }
+  } else {
+    std::memset(bytes, 0, kRecordSize);
+  }
+  const uint64_t h = Mix(o.seed ^ (uint64_t{slot} * 0x2545F4914F6CDD1Dull));
+  std::string description = kWords[h % kWordCount];
+  description += ' ';
+  description += kWords[(h >> 8) % kWordCount];
+  if ((h >> 16) % 2) {
+    description += ' ';
+    description += kWords[(h >> 24) % kWordCount];
+  }
+  WriteText(bytes + kDescriptionOffset, kDescriptionSize, description);
+  WriteText(bytes + kSku1Offset, 40, "SKU-" + std::to_string(h % 1000000));
+  SetRecordInStock(record, static_cast<uint32_t>((h >> 32) % 500));
+  SetRecordTax(record, static_cast<uint32_t>((h >> 40) % 4));
+  SetRecordCategory(record, static_cast<uint32_t>((h >> 44) % 18));
+  const float price = static_cast<float>((h >> 48) % 10000) / 100.0f;
+  SetRecordPrice(record, price);
+  SetRecordCostPrice(record, price * 0.6f);
+  SetRecordTradePrice(record, price * 0.8f);
+
+  int64_t number = LiveNumber(o, slot);
+  switch (KindOf(o, slot)) {
+    case SlotKind::kLive: break;
+    case SlotKind::kDuplicate: number = LiveNumber(o, static_cast<uint32_t>(h % o.slots)); break;
+    case SlotKind::kDeleted: MarkDeleted(record); return;
+    case SlotKind::kZero: number = 0; break;
+    case SlotKind::kNegative: number = -2 - static_cast<int64_t>(h % 1000); break;
+  }
+  SetRecordNumber(record, number);
+}
+
+bool GenerateInventory(const GeneratorOptions& o, const std::string& path) {
+  std::unique_ptr<std::FILE, int (*)(std::FILE*)> file(std::fopen(path.c_str(), "wb"), std::fclose);
+  if (!file) return false;
+  constexpr uint32_t kBlock = 512;
+  std::vector<uint8_t> block(size_t{kBlock} * kRecordSize);
+  for (uint32_t slot = 0; slot < o.slots;) {
+    const uint32_t n = std::min(kBlock, o.slots - slot);
+    for (uint32_t i = 0; i < n; ++i) GenerateRecord(o, slot + i, block.data() + size_t{i} * kRecordSize);
+    if (std::fwrite(block.data(), kRecordSize, n, file.get()) != n) return false;
+    slot += n;
+  }
+  return std::fclose(file.release()) == 0;
+}

@@ -1,0 +1,4 @@
+#include "platform/app_handles.h"
+
+platform::InstanceRef AppInstance = nullptr;
+platform::WindowRef MainWindow = nullptr;

@@ -1,0 +1,19 @@
+// The host's windows: the main window stand-in and the dialogs that the
+// scripted user works. Internal to the host back end.
+#pragma once
+
+#include <string>
+
+#include "platform/platform.h"
+
+namespace platform {
+
+struct Window {
+  std::string name;  // "main", "dialog <id>", "control <id>"
+};
+
+namespace host {
+void ResetDialogs();
+}  // namespace host
+
+}  // namespace platform

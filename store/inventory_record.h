@@ -1,0 +1,51 @@
+// The 1874-byte item record of film.dat. Only a few fields mean anything to
+// the program; every other byte is carried through unchanged.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+
+constexpr uint32_t kRecordSize = 1874;
+
+// Field offsets and sizes within a record.
+constexpr size_t kNumberOffset = 0;
+constexpr size_t kDescriptionOffset = 8;
+constexpr size_t kDescriptionSize = 82;
+constexpr size_t kSku1Offset = 90;
+constexpr size_t kSku1Size = 580;  // the text, then opaque bytes up to 669
+constexpr size_t kInStockOffset = 670;
+constexpr size_t kTaxOffset = 686;
+constexpr size_t kCostPriceOffset = 814;
+constexpr size_t kTradePriceOffset = 818;
+constexpr size_t kPriceOffset = 822;
+constexpr size_t kCategoryOffset = 1787;
+
+constexpr int64_t kDeletedNumber = -1;
+
+struct InventoryRecord {
+  uint8_t bytes[kRecordSize];
+};
+
+int64_t RecordNumber(const InventoryRecord& record);
+void SetRecordNumber(InventoryRecord& record, int64_t number);
+uint32_t RecordInStock(const InventoryRecord& record);
+void SetRecordInStock(InventoryRecord& record, uint32_t value);
+uint32_t RecordTax(const InventoryRecord& record);
+void SetRecordTax(InventoryRecord& record, uint32_t value);
+uint32_t RecordCategory(const InventoryRecord& record);
+void SetRecordCategory(InventoryRecord& record, uint32_t value);
+float RecordCostPrice(const InventoryRecord& record);
+void SetRecordCostPrice(InventoryRecord& record, float value);
+float RecordTradePrice(const InventoryRecord& record);
+void SetRecordTradePrice(InventoryRecord& record, float value);
+float RecordPrice(const InventoryRecord& record);
+void SetRecordPrice(InventoryRecord& record, float value);
+
+// The Description's length up to its terminator, bounded by its field.
+size_t DescriptionLength(const InventoryRecord& record);
+
+// The record a new film.dat starts with: Number 1, Description "ITEM 1",
+// every other byte 0.
+void MakeFreshRecord(InventoryRecord& record);
+// Number -1 and the first two Description bytes 0; nothing else changes.
+void MarkDeleted(InventoryRecord& record);

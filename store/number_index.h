@@ -1,0 +1,21 @@
+// Sorting and walking NumberIndex.
+#pragma once
+
+#include <cstdint>
+
+#include "store/store_state.h"
+
+// Sorts the first `count` entries ascending by number; equal numbers keep
+// their order. Opendata hands the entries over in slot order, and for that
+// input the stable order is the order by (number, slot), which an in-place
+// O(n log n) sort reaches without the extra memory a merge sort needs.
+void SortNumberIndex(IndexEntry* entries, int64_t count);
+
+// Where the walk by number stops: the first used entry whose number is
+// greater than or equal to `target`, or the first zero entry after the used
+// ones. The target is found when the entry there holds it. The used entries
+// are sorted, so bisection gives the linear walk's answer.
+int64_t WalkNumberIndex(int64_t target);
+
+// The slot that holds `target`, or -1 when the walk does not find it.
+int64_t FindSlotByNumber(int64_t target);

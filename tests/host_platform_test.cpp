@@ -1,0 +1,121 @@
+// The host back end must behave like the real platform where the program
+// relies on it: file calls, their injected faults, the code page, the card.
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <filesystem>
+
+#include "platform/host/host_control.h"
+#include "platform/platform.h"
+#include "platform/scoped_file.h"
+#include "tests/test_support.h"
+
+namespace host = platform::host;
+using platform::Access;
+using platform::Disposition;
+using platform::ScopedFile;
+
+class HostFiles : public ProgramTest {};
+
+TEST_F(HostFiles, OpenCreateNewNeverReplacesAFile) {
+  WriteBytes("a.dat", {1, 2, 3});
+  EXPECT_FALSE(platform::OpenFile(L"a.dat", Access::kWrite, Disposition::kCreateNew));
+  EXPECT_EQ(ReadBytes("a.dat"), (Bytes{1, 2, 3}));
+  EXPECT_FALSE(platform::OpenFile(L"missing.dat", Access::kRead, Disposition::kOpenExisting));
+  ScopedFile created(platform::OpenFile(L"new.dat", Access::kWrite, Disposition::kCreateNew));
+  EXPECT_TRUE(created);
+}
+
+TEST_F(HostFiles, BackslashesAreFolderSeparators) {
+  ASSERT_TRUE(std::filesystem::create_directory(Path("card")));
+  WriteBytes("card/film.dat", {9});
+  ScopedFile file(platform::OpenFile(host::Widen(folder_) + L"\\card\\film.dat", Access::kRead,
+                                     Disposition::kOpenExisting));
+  ASSERT_TRUE(file);
+  uint64_t size = 0;
+  EXPECT_TRUE(platform::GetFileSize(file.get(), &size));
+  EXPECT_EQ(size, 1u);
+}
+
+TEST_F(HostFiles, FaultsFailOrShortenTheNthCallOnceOrFromThenOn) {
+  WriteBytes("a.dat", Bytes(100, 7));
+  ScopedFile file(platform::OpenFile(L"a.dat", Access::kRead, Disposition::kOpenExisting));
+  ASSERT_TRUE(file);
+  uint8_t buffer[100];
+  uint32_t got = 0;
+  host::InjectFault(host::FileOp::kRead, 2, host::Fault::kShort);
+  EXPECT_TRUE(platform::ReadFile(file.get(), buffer, 10, &got));
+  EXPECT_EQ(got, 10u);
+  EXPECT_TRUE(platform::ReadFile(file.get(), buffer, 10, &got));
+  EXPECT_EQ(got, 5u);
+  EXPECT_TRUE(platform::ReadFile(file.get(), buffer, 10, &got));
+  EXPECT_EQ(got, 10u);
+
+  host::InjectFault(host::FileOp::kRead, 1, host::Fault::kFail, /*persistent=*/true);
+  EXPECT_FALSE(platform::ReadFile(file.get(), buffer, 10, &got));
+  EXPECT_FALSE(platform::ReadFile(file.get(), buffer, 10, &got));
+  EXPECT_EQ(host::OperationCount(host::FileOp::kRead), 5);
+
+  host::InjectFault(host::FileOp::kOpen, 1);
+  EXPECT_FALSE(platform::OpenFile(L"a.dat", Access::kRead, Disposition::kOpenExisting));
+  host::InjectAllocationFault(2);
+  void* first = platform::AllocateZeroed(4, 4);
+  EXPECT_NE(first, nullptr);
+  EXPECT_EQ(platform::AllocateZeroed(4, 4), nullptr);
+  platform::Release(first);
+}
+
+TEST_F(HostFiles, ShortWritesLeaveHalfTheBytes) {
+  ScopedFile file(platform::OpenFile(L"w.dat", Access::kWrite, Disposition::kCreateAlways));
+  ASSERT_TRUE(file);
+  host::InjectFault(host::FileOp::kWrite, 1, host::Fault::kShort);
+  const uint8_t data[8] = {1, 2, 3, 4, 5, 6, 7, 8};
+  uint32_t put = 0;
+  EXPECT_TRUE(platform::WriteFile(file.get(), data, 8, &put));
+  EXPECT_EQ(put, 4u);
+  file.Close();
+  EXPECT_EQ(ReadBytes("w.dat"), (Bytes{1, 2, 3, 4}));
+}
+
+TEST(HostCodePage, ConvertsWindows1252BothWays) {
+  const char narrow[] = "Caf\xE9 \x80 \x81";
+  wchar_t wide[16];
+  ASSERT_EQ(platform::NarrowToWide(narrow, -1, wide, 16), 9);
+  EXPECT_EQ(std::wstring(wide), L"Caf\u00E9 \u20AC \u0081");
+  char back[16];
+  ASSERT_EQ(platform::WideToNarrow(wide, back, 16), 9);
+  EXPECT_STREQ(back, narrow);
+  EXPECT_EQ(platform::WideToNarrow(L"\u0101\u4E2D", back, 16), 3);
+  EXPECT_STREQ(back, "??");
+}
+
+TEST(HostCodePage, HonoursSourceLengthAndOutputLimits) {
+  wchar_t wide[8] = {};
+  EXPECT_EQ(platform::NarrowToWide("ABCDEF", 3, wide, 8), 3);
+  EXPECT_EQ(std::wstring(wide, 3), L"ABC");
+  EXPECT_EQ(platform::NarrowToWide("ABCDEFGHIJ", -1, wide, 8), 0);
+  char narrow[4];
+  EXPECT_EQ(platform::WideToNarrow(L"ABCD", narrow, 4), 0);
+  EXPECT_EQ(platform::WideToNarrow(L"ABC", narrow, 4), 4);
+}
+
+TEST(HostCard, ScriptedAbsentPresentOrUnreadable) {
+  host::ResetHost();
+  uint8_t find[platform::kCardFindRecordSize] = {};
+  uint8_t info[platform::kObjectInfoSize] = {};
+  EXPECT_FALSE(platform::FindFirstStorageCard(find));
+
+  host::SetStorageCard(host::CardState::kUnreadable);
+  ASSERT_TRUE(platform::FindFirstStorageCard(find));
+  uint32_t id;
+  std::memcpy(&id, find + platform::kCardObjectIdOffset, 4);
+  EXPECT_FALSE(platform::GetObjectInfo(id, info));
+
+  host::SetStorageCard(host::CardState::kPresent, L"\\Storage Card");
+  ASSERT_TRUE(platform::FindFirstStorageCard(find));
+  ASSERT_TRUE(platform::GetObjectInfo(id, info));
+  EXPECT_EQ(info[platform::kObjectInfoNameOffset], '\\');
+  EXPECT_EQ(info[platform::kObjectInfoNameOffset + 2], 'S');
+  EXPECT_EQ(info[platform::kObjectInfoNameOffset + 1], 0);
+  host::ResetHost();
+}

@@ -1,0 +1,38 @@
+// Shared ground for the unit tests: a fresh temp folder per test that bare
+// file names resolve in, every piece of process state back at its start, and
+// helpers to build records and files.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "platform/host/host_control.h"
+#include "store/inventory_record.h"
+
+using Bytes = std::vector<uint8_t>;
+
+class ProgramTest : public ::testing::Test {
+ protected:
+  void SetUp() override;
+  void TearDown() override;
+
+  std::string Path(const std::string& name) const { return folder_ + "/" + name; }
+  void WriteBytes(const std::string& name, const Bytes& bytes) const;
+  Bytes ReadBytes(const std::string& name) const;
+  bool Exists(const std::string& name) const;
+  void WriteInventory(const std::vector<InventoryRecord>& records,
+                      const std::string& name = "film.dat") const;
+
+  // Message boxes and beeps, "beep 0" or "box none|caption|text", in order.
+  std::vector<std::string> Ui() const;
+
+  std::string folder_;
+};
+
+// A record with the given number and description; every other byte is a
+// pattern that depends on `seed`, so that carried-through bytes show.
+InventoryRecord MakeRecord(int64_t number, const std::string& description, uint8_t seed = 0);
+Bytes RecordBytes(const InventoryRecord& record);

@@ -1,26 +1,37 @@
 # make test: install what is missing, build everything, run every test.
 # make run:  install what is missing, build tallo.exe and start it under Wine.
-.PHONY: all test run deps host clean
+.PHONY: all test run deps host sanitize windows clean
 
 HOST_BUILD := build/host
+SANITIZE_BUILD := build/sanitize
+WIN_BUILD := build/win
 JOBS ?= $(shell nproc)
 
-all: host
+all: host windows
 
 deps:
-	scripts/install-deps.sh host
+	scripts/install-deps.sh windows
 
 host: deps
 	cmake -S . -B $(HOST_BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
 	cmake --build $(HOST_BUILD) -j $(JOBS)
 
-test: host
-	cd $(HOST_BUILD) && ctest --output-on-failure -j $(JOBS)
+sanitize: deps
+	cmake -S . -B $(SANITIZE_BUILD) -DCMAKE_BUILD_TYPE=Debug -DTALLO_SANITIZE=ON >/dev/null
+	cmake --build $(SANITIZE_BUILD) -j $(JOBS) --target unit_tests filmtool geninv
 
-run:
-	@echo "make run: the Windows program (application shell, resources, Wine start-up) is not built yet."
-	@echo "What exists today: the inventory store and filmtool (build/host/tools/filmtool stats DIR)."
-	@exit 1
+windows: deps
+	cmake -S . -B $(WIN_BUILD) -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64.cmake \
+	  -DCMAKE_BUILD_TYPE=Release >/dev/null
+	cmake --build $(WIN_BUILD) -j $(JOBS)
+
+test: host sanitize windows
+	cd $(HOST_BUILD) && ctest --output-on-failure -j $(JOBS)
+	cd $(SANITIZE_BUILD) && ctest --output-on-failure -j $(JOBS)
+	scripts/gui-test.sh $(WIN_BUILD)
+
+run: host windows
+	scripts/run.sh
 
 clean:
 	rm -rf build

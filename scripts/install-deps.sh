@@ -1,12 +1,12 @@
 #!/usr/bin/env bash
 # Installs the Debian packages a build needs, when they are missing.
 #   scripts/install-deps.sh host     compilers, CMake, GoogleTest, Google Benchmark
-#   scripts/install-deps.sh windows  the above plus mingw-w64, Wine, Xvfb, ImageMagick
+#   scripts/install-deps.sh windows  the above plus mingw-w64, Wine, Xvfb, ImageMagick, xdotool
 set -euo pipefail
 
 packages=(g++ make cmake libgtest-dev libgmock-dev libbenchmark-dev)
 if [ "${1:-host}" = windows ]; then
-  packages+=(g++-mingw-w64-x86-64-posix wine64 xvfb fonts-wine imagemagick)
+  packages+=(g++-mingw-w64-x86-64-posix wine64 xvfb fonts-wine imagemagick xdotool)
 fi
 
 missing=()

@@ -1,0 +1,6 @@
+// The command of the "Configuration" button.
+#pragma once
+
+#include <cstdint>
+
+intptr_t ConfigurationCommand();

@@ -1,0 +1,6 @@
+// The commands of the "Find", "Amend" and "Delete" buttons.
+#pragma once
+
+void FindCommand();
+void AmendCommand();
+void DeleteCommand();

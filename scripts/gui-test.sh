@@ -1,0 +1,21 @@
+#!/usr/bin/env bash
+# Runs the GUI test driver against tallo.exe under Wine, headless.
+#   scripts/gui-test.sh BUILD_DIR [NAME-PART]
+# A fresh copy of the template prefix per run, a private Xvfb, and a cleanup
+# that ends only this run's wineserver and Xvfb.
+set -euo pipefail
+build=$(cd "$1" && pwd)
+filter=${2:-}
+source "$(dirname "$0")/wine-common.sh"
+
+wine_template "$build"
+prefix=$(wine_fresh_prefix "$build")
+trap 'wine_cleanup "$prefix"' EXIT
+xvfb_start
+
+# The card's folder exists but holds no card until a test links drive E: to it.
+work="$prefix/drive_c/tallo-test"
+mkdir -p "$work"
+cp "$build/app/tallo.exe" "$build/tests/gui/gui_tests.exe" "$work/"
+cd "$work"
+WINEPREFIX="$prefix" timeout 900 "$WINE" gui_tests.exe 'C:\tallo-test\tallo.exe' $filter

@@ -1,0 +1,64 @@
+# Sourced by the scripts that run tallo.exe under Wine: a template prefix
+# made once per build folder, a fresh copy of it per run, a private Xvfb, and
+# a cleanup that ends only what this run started.
+WINE=/usr/lib/wine/wine64
+WINESERVER=/usr/lib/wine/wineserver
+export WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=" WINEARCH=win64
+
+# wine_template DIR: makes DIR/wine-template unless it is there.
+wine_template() {
+  local template="$1/wine-template"
+  [ -f "$template/.ready" ] && return 0
+  rm -rf "$template"
+  (
+    unset DISPLAY
+    export WINEPREFIX="$template"
+    "$WINE" wineboot -i >/dev/null 2>&1
+    ln -sf /usr/share/wine/fonts/* "$WINEPREFIX/drive_c/windows/Fonts/"
+    "$WINE" reg add 'HKCU\Software\Wine\Explorer' /v Desktop /d Default /f >/dev/null 2>&1
+    "$WINE" reg add 'HKCU\Software\Wine\Explorer\Desktops' /v Default /d 800x600 /f >/dev/null 2>&1
+    # Drive E: reports itself removable: it stands for the storage card.
+    "$WINE" reg add 'HKLM\Software\Wine\Drives' /v e: /d floppy /f >/dev/null 2>&1
+    "$WINESERVER" -w
+  )
+  touch "$template/.ready"
+}
+
+# wine_fresh_prefix DIR: prints the path of a fresh copy of the template.
+wine_fresh_prefix() {
+  local prefix
+  prefix=$(mktemp -d "$1/wine-run.XXXXXX")
+  cp -a "$1/wine-template/." "$prefix/"
+  rm -f "$prefix/wineserver" "$prefix/.ready"
+  echo "$prefix"
+}
+
+# xvfb_start: starts a private Xvfb on a free display; sets XVFB_PID, DISPLAY.
+xvfb_start() {
+  local displayfile
+  displayfile=$(mktemp)
+  Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$displayfile" 2>/dev/null &
+  XVFB_PID=$!
+  for _ in $(seq 100); do
+    [ -s "$displayfile" ] && break
+    sleep 0.05
+  done
+  export DISPLAY=":$(cat "$displayfile")"
+  rm -f "$displayfile"
+}
+
+# wine_cleanup PREFIX: ends the prefix's wineserver, then our Xvfb, then
+# removes the prefix.
+wine_cleanup() {
+  local prefix="$1"
+  if [ -n "$prefix" ] && [ -d "$prefix" ]; then
+    WINEPREFIX="$prefix" "$WINESERVER" -k 2>/dev/null || true
+    WINEPREFIX="$prefix" timeout 20 "$WINESERVER" -w 2>/dev/null || true
+    rm -rf "$prefix"
+  fi
+  if [ -n "${XVFB_PID:-}" ]; then
+    kill "$XVFB_PID" 2>/dev/null || true
+    wait "$XVFB_PID" 2>/dev/null || true
+    XVFB_PID=
+  fi
+}

@@ -1,0 +1,216 @@
+// The application shell under Wine: start-up, the single-instance rule, the
+// main window and its buttons, the menu, the accelerators, About, and the
+// settings written at exit.
+#include <cstring>
+
+#include "tests/gui/gui_driver.h"
+
+using namespace gui;
+
+namespace {
+
+constexpr size_t kRecordSize = 1874;
+constexpr size_t kSettingsSize = 42550;
+
+Bytes FreshFilmDat() {
+  Bytes bytes(kRecordSize, 0);
+  const uint8_t head[] = {1, 0, 0, 0, 0, 0, 0, 0, 'I', 'T', 'E', 'M', ' ', '1', 0};
+  std::memcpy(bytes.data(), head, sizeof head);
+  return bytes;
+}
+
+// The screen point in the middle of item `index` of the window's menu bar.
+// Another process's menu cannot be asked for its items, so the point is
+// worked out as the menu lays the bar out: each item as wide as its text
+// in the menu font plus a fixed spacing, the bar just above the client area.
+POINT MenuItemPoint(HWND main, int index) {
+  static const wchar_t* const kItems[] = {L"Exit", L"HELP"};
+  NONCLIENTMETRICSW metrics = {};
+  metrics.cbSize = sizeof metrics;
+  ::SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof metrics, &metrics, 0);
+  HDC screen = ::GetDC(nullptr);
+  HFONT font = ::CreateFontIndirectW(&metrics.lfMenuFont);
+  HGDIOBJ old = ::SelectObject(screen, font);
+  constexpr int kItemSpacing = 12;
+  int left = 0, width = 0;
+  for (int i = 0; i <= index; ++i) {
+    SIZE size;
+    ::GetTextExtentPoint32W(screen, kItems[i], static_cast<int>(wcslen(kItems[i])), &size);
+    left += width;
+    width = size.cx + kItemSpacing;
+  }
+  ::SelectObject(screen, old);
+  ::DeleteObject(font);
+  ::ReleaseDC(nullptr, screen);
+  POINT client = {0, 0};
+  ::ClientToScreen(main, &client);
+  return POINT{client.x + left + width / 2, client.y - ::GetSystemMetrics(SM_CYMENU) / 2};
+}
+
+void ClickMenu(HWND main, int index) {
+  // A modal dialog that has just gone may not have given the window back yet.
+  for (int i = 0; i < 100 && !::IsWindowEnabled(main); ++i) Pause(50);
+  BringForward(main);
+  const POINT p = MenuItemPoint(main, index);
+  MouseClick(p.x, p.y);
+}
+
+// Synthesised mouse input under Wine is now and then lost on its way to a
+// window that is just coming forward, so a click is repeated, a few times at
+// most, until it has had its effect.
+template <typename Effect>
+bool Repeatedly(Effect effect) {
+  for (int attempt = 0; attempt < 5; ++attempt) {
+    if (effect()) return true;
+  }
+  return false;
+}
+
+// Exits through the "Exit" menu item with the mouse and checks the ending.
+void ExitWithMouse(Tallo& tallo, HWND main) {
+  Check(Repeatedly([&] {
+          ClickMenu(main, 0);
+          return tallo.Exited(1500);
+        }),
+        "Exit did not end the program");
+  Check(tallo.WaitExit() == 0, "exit code is not 0");
+}
+
+}  // namespace
+
+GUI_TEST(FirstStartCreatesTheFreshInventory) {
+  Folder folder(L"first-start");
+  Tallo tallo(exe, folder);
+  HWND main = tallo.MainWindow();
+  Check(Text(main) == L"Norvi Utility", "window title");
+  Check(ClassOf(main) == L"MYTALLO", "window class");
+  Check(folder.Read(L"film.dat") == FreshFilmDat(), "film.dat is not the fresh record");
+  Check(!folder.Exists(L"tallo.cfg"), "tallo.cfg written before exit");
+  PostCommand(main, 40000);
+  Check(tallo.WaitExit() == 0, "exit code is not 0");
+}
+
+GUI_TEST(TheFourPictureButtons) {
+  Folder folder(L"buttons");
+  Tallo tallo(exe, folder);
+  HWND main = tallo.MainWindow();
+  const struct {
+    int id;
+    const wchar_t* caption;
+    int y;
+  } buttons[] = {{110, L"Find", 16}, {112, L"Amend", 56}, {113, L"Delete", 96},
+                 {114, L"Configuration", 136}};
+  for (const auto& b : buttons) {
+    HWND button = ::GetDlgItem(main, b.id);
+    Check(button != nullptr, "no button " + std::to_string(b.id));
+    Check(Text(button) == b.caption, "caption of button " + std::to_string(b.id));
+    Check(::IsWindowVisible(button) != FALSE, "button hidden");
+    Check((::GetWindowLongW(button, GWL_STYLE) & 0x4001000F) == 0x4001000B, "button style");
+    RECT r;
+    ::GetWindowRect(button, &r);
+    POINT topLeft = {r.left, r.top};
+    ::ScreenToClient(main, &topLeft);
+    Check(topLeft.x == 10 && topLeft.y == b.y && r.right - r.left == 120 && r.bottom - r.top == 20,
+          "button " + std::to_string(b.id) + " is not where its face is");
+  }
+  Check(FocusOf(main) == ::GetDlgItem(main, 112), "the Amend button has not the focus");
+  ExitWithMouse(tallo, main);
+}
+
+GUI_TEST(ASecondStartLeavesTheFirstAndTheSettingsAlone) {
+  Folder folder(L"second-start");
+  folder.Write(L"tallo.cfg", Bytes(100, 0x11));
+  Tallo first(exe, folder);
+  HWND main = first.MainWindow();
+  Tallo second(exe, folder);
+  Check(second.WaitExit() == 0, "the second start did not end with 0");
+  Check(folder.Read(L"tallo.cfg") == Bytes(100, 0x11), "the second start touched tallo.cfg");
+  Check(first.Running(), "the first instance ended");
+  PostCommand(main, 40000);
+  Check(first.WaitExit() == 0, "exit code is not 0");
+  Bytes expected(kSettingsSize, 0);
+  std::memset(expected.data(), 0x11, 100);
+  Check(folder.Read(L"tallo.cfg") == expected, "tallo.cfg is not the old 100 bytes and zeros");
+}
+
+GUI_TEST(ExitWritesTheSettings) {
+  Folder folder(L"exit");
+  Tallo tallo(exe, folder);
+  HWND main = tallo.MainWindow();
+  ExitWithMouse(tallo, main);
+  Check(folder.Read(L"tallo.cfg") == Bytes(kSettingsSize, 0), "tallo.cfg is not 42550 zeros");
+}
+
+GUI_TEST(CtrlQOnTheMainWindowExits) {
+  Folder folder(L"ctrl-q");
+  Tallo tallo(exe, folder);
+  HWND main = tallo.MainWindow();
+  // The key must be addressed to the main window itself, not a button.
+  BringForward(main);
+  const DWORD thread = ::GetWindowThreadProcessId(main, nullptr);
+  ::AttachThreadInput(::GetCurrentThreadId(), thread, TRUE);
+  ::SetFocus(main);
+  ::AttachThreadInput(::GetCurrentThreadId(), thread, FALSE);
+  Check(FocusOf(main) == main, "cannot give the main window the focus");
+  KeyChord(VK_CONTROL, 'Q');
+  Check(tallo.WaitExit() == 0, "Ctrl+Q did not end the program with 0");
+  Check(folder.Read(L"tallo.cfg").size() == kSettingsSize, "tallo.cfg is not 42550 bytes");
+}
+
+GUI_TEST(ACorruptInventoryEndsTheProgramAndStillSavesSettings) {
+  Folder folder(L"corrupt");
+  folder.Write(L"film.dat", Bytes(1873, 0x22));
+  Tallo tallo(exe, folder);
+  HWND box = tallo.Dialog(L"Fatal error");
+  Check(MessageText(box) == L"Data file film.dat corrupt in Opendata.", "message text");
+  Check(::GetWindow(box, GW_OWNER) == nullptr, "the message box has an owner");
+  Click(box, IDOK);
+  Check(tallo.WaitExit() == 0, "exit code is not 0");
+  Check(folder.Read(L"film.dat") == Bytes(1873, 0x22), "film.dat changed");
+  Check(folder.Read(L"tallo.cfg").size() == kSettingsSize, "tallo.cfg is not 42550 bytes");
+}
+
+GUI_TEST(AboutOpensFromTheMenuAndClosesWithTheMouse) {
+  Folder folder(L"about");
+  Tallo tallo(exe, folder);
+  HWND main = tallo.MainWindow();
+  // "HELP" opens its pop-up and nothing else.
+  HWND popup = nullptr;
+  Check(Repeatedly([&] {
+          ClickMenu(main, 1);
+          return (popup = tallo.Window(L"#32768", 1000)) != nullptr;
+        }),
+        "HELP did not open its pop-up");
+  Check(tallo.Dialogs().empty(), "HELP itself opened a dialog");
+  RECT item;
+  ::GetWindowRect(popup, &item);
+  HWND about = nullptr;
+  Check(Repeatedly([&] {  // "About", the pop-up's one item
+          MouseClick((item.left + item.right) / 2, (item.top + item.bottom) / 2);
+          return (about = tallo.Dialog(L"Norvi Retail Utility", 1000, /*orNull=*/true)) != nullptr;
+        }),
+        "About did not open");
+  Check(::GetWindow(about, GW_OWNER) == main, "About is not owned by the main window");
+  Check(Text(::GetDlgItem(about, 202)) == L"Version 2", "version line");
+  Check(Text(::GetDlgItem(about, 204)) == L"Build 10.00", "build line");
+  RECT aboutRect, mainRect;
+  ::GetWindowRect(about, &aboutRect);
+  ::GetWindowRect(main, &mainRect);
+  Check(::EqualRect(&aboutRect, &mainRect) != FALSE, "About does not fill the program's screen");
+  HWND ok = ::GetDlgItem(about, IDOK);
+  Check(ok != nullptr && ::IsWindowVisible(ok), "About has no OK button");
+  RECT r;
+  ::GetWindowRect(ok, &r);
+  Check(Repeatedly([&] {
+          BringForward(about);
+          MouseClick((r.left + r.right) / 2, (r.top + r.bottom) / 2);
+          return tallo.DialogGone(L"Norvi Retail Utility", 1000);
+        }),
+        "About did not close on OK");
+
+  PostCommand(main, 40002);  // Ctrl+A's command; the close box's message ends it too
+  about = tallo.Dialog(L"Norvi Retail Utility");
+  ::PostMessageW(about, WM_CLOSE, 0, 0);
+  Check(tallo.DialogGone(L"Norvi Retail Utility"), "About did not close on close");
+  ExitWithMouse(tallo, main);
+}

@@ -239,12 +239,18 @@ void MouseClick(int x, int y) {
   }
 }
 
-void BringForward(HWND window) {
-  for (int i = 0; i < 100 && ::GetForegroundWindow() != window; ++i) {
+bool BringForward(HWND window) {
+  // Joining the window's input queue lets this process hand it the
+  // foreground, as a click on it would.
+  const DWORD thread = ::GetWindowThreadProcessId(window, nullptr);
+  ::AttachThreadInput(::GetCurrentThreadId(), thread, TRUE);
+  for (int i = 0; i < 50 && ::GetForegroundWindow() != window; ++i) {
     ::SetForegroundWindow(window);
+    ::BringWindowToTop(window);
     ::Sleep(20);
   }
-  Check(::GetForegroundWindow() == window, "cannot bring the window forward");
+  ::AttachThreadInput(::GetCurrentThreadId(), thread, FALSE);
+  return ::GetForegroundWindow() == window;
 }
 
 void KeyChord(WORD modifier, WORD key) {

@@ -87,8 +87,8 @@ void Type(HWND dialog, int id, const std::wstring& text);
 // Real input: a left click at a screen point, and a key chord.
 void MouseClick(int x, int y);
 void KeyChord(WORD modifier, WORD key);
-// Makes `window` the foreground window, or fails.
-void BringForward(HWND window);
+// Makes `window` the foreground window; false when it would not come.
+bool BringForward(HWND window);
 // The window that has the keyboard focus in `window`'s thread.
 HWND FocusOf(HWND window);
 // Lets the program run for a moment.

@@ -50,7 +50,7 @@ POINT MenuItemPoint(HWND main, int index) {
 void ClickMenu(HWND main, int index) {
   // A modal dialog that has just gone may not have given the window back yet.
   for (int i = 0; i < 100 && !::IsWindowEnabled(main); ++i) Pause(50);
-  BringForward(main);
+  Check(BringForward(main), "cannot bring the main window forward");
   const POINT p = MenuItemPoint(main, index);
   MouseClick(p.x, p.y);
 }
@@ -146,7 +146,7 @@ GUI_TEST(CtrlQOnTheMainWindowExits) {
   Tallo tallo(exe, folder);
   HWND main = tallo.MainWindow();
   // The key must be addressed to the main window itself, not a button.
-  BringForward(main);
+  Check(BringForward(main), "cannot bring the main window forward");
   const DWORD thread = ::GetWindowThreadProcessId(main, nullptr);
   ::AttachThreadInput(::GetCurrentThreadId(), thread, TRUE);
   ::SetFocus(main);
@@ -202,7 +202,7 @@ GUI_TEST(AboutOpensFromTheMenuAndClosesWithTheMouse) {
   RECT r;
   ::GetWindowRect(ok, &r);
   Check(Repeatedly([&] {
-          BringForward(about);
+          if (!BringForward(about)) return false;
           MouseClick((r.left + r.right) / 2, (r.top + r.bottom) / 2);
           return tallo.DialogGone(L"Norvi Retail Utility", 1000);
         }),

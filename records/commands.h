@@ -4,3 +4,6 @@
 void FindCommand();
 void AmendCommand();
 void DeleteCommand();
+
+// Writes CurrentRecord back to its slot; reports its own failures.
+void WriteBackRecord();

@@ -32,7 +32,8 @@ xvfb_start
 sleep 4
 shot() { import -display "$DISPLAY" -window root -crop 800x600+0+0 +repage "$top/run/$1"; }
 shot screenshot-main.png
-xdotool mousemove 50 32 click 1 && sleep 1 && xdotool mousemove 60 50 click 1 && sleep 2
+# "Find", the answer R, and the first match in the search-result dialog.
+xdotool mousemove 70 67 click 1 && sleep 1 && xdotool type r && xdotool key Return && sleep 2
 shot screenshot-dialog.png
 echo "No display: saved run/screenshot-main.png and run/screenshot-dialog.png."
 "$WINESERVER" -k 2>/dev/null || true

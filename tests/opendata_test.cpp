@@ -68,9 +68,7 @@ TEST_F(Opendata_, ReportsWhenTheFreshInventoryCannotBeMadeOrReopened) {
   EXPECT_EQ(Ui(), (Lines{"beep 0", "box none|Fatal error|Unable to create inventory file."}));
   EXPECT_FALSE(Exists("film.dat"));
 
-  ResetStoreState();
-  host::ResetHost();
-  host::SetWorkingFolder(folder_);
+  Restart();
   host::InjectFault(host::FileOp::kOpen, 4);  // the open after creation
   EXPECT_FALSE(Opendata());
   EXPECT_EQ(Ui(), (Lines{"beep 0", "box none|Fatal error|Unable to open inventory file."}));
@@ -83,9 +81,7 @@ TEST_F(Opendata_, AFailedOrShortFreshWriteFailsTheSizeCheck) {
   EXPECT_EQ(Ui(), (Lines{"beep 0", "box none|Fatal error|Film.dat has no data in Opendata."}));
 
   std::filesystem::remove(Path("film.dat"));
-  ResetStoreState();
-  host::ResetHost();
-  host::SetWorkingFolder(folder_);
+  Restart();
   host::InjectFault(host::FileOp::kWrite, 1, host::Fault::kShort);
   EXPECT_FALSE(Opendata());
   EXPECT_EQ(Ui(), (Lines{"beep 0", "box none|Fatal error|Data file film.dat corrupt in Opendata."}));
@@ -102,9 +98,7 @@ TEST_F(Opendata_, RefusesSizesThatAreNoWholeNumberOfRecords) {
                {1873, "Data file film.dat corrupt in Opendata."},
                {3749, "Data file film.dat corrupt in Opendata."}};
   for (const auto& c : cases) {
-    ResetStoreState();
-    host::ResetHost();
-    host::SetWorkingFolder(folder_);
+    Restart();
     WriteBytes("film.dat", Bytes(c.size, 1));
     EXPECT_FALSE(Opendata()) << c.size;
     EXPECT_EQ(Ui(), (Lines{"beep 0", std::string("box none|Fatal error|") + c.text})) << c.size;
@@ -119,9 +113,7 @@ TEST_F(Opendata_, RefusesAFileBeyond32BitsAsCorrupt) {
   EXPECT_FALSE(Opendata());
   EXPECT_EQ(Ui(), (Lines{"beep 0", "box none|Fatal error|Data file film.dat corrupt in Opendata."}));
   std::filesystem::resize_file(Path("film.dat"), uint64_t{2291872} * kRecordSize);
-  ResetStoreState();
-  host::ResetHost();
-  host::SetWorkingFolder(folder_);
+  Restart();
   EXPECT_FALSE(Opendata());
   EXPECT_EQ(Ui(), (Lines{"beep 0", "box none|Fatal error|Data file film.dat corrupt in Opendata."}));
 }
@@ -278,9 +270,7 @@ TEST_F(Opendata_, ReportsWhenTheReadPassCannotOpenOrAllocate) {
   EXPECT_FALSE(Opendata());
   EXPECT_EQ(Ui(), (Lines{"beep 0", "box none|Fatal error|Unable to open film.dat in Opendata"}));
 
-  ResetStoreState();
-  host::ResetHost();
-  host::SetWorkingFolder(folder_);
+  Restart();
   host::InjectAllocationFault(2);  // PrefixTable
   EXPECT_FALSE(Opendata());
   EXPECT_EQ(Ui(), (Lines{"beep 0", "box none|Fatal error|Not enough memory for film.dat in Opendata."}));

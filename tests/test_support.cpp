@@ -8,6 +8,8 @@
 #include <iterator>
 #include <random>
 
+#include "platform/app_handles.h"
+#include "records/records_state.h"
 #include "store/store_state.h"
 
 void ProgramTest::SetUp() {
@@ -17,14 +19,32 @@ void ProgramTest::SetUp() {
   do {
     folder_ = (fs::temp_directory_path() / ("tallo-test-" + std::to_string(entropy()))).string();
   } while (!fs::create_directory(folder_));
-  ResetStoreState();
-  platform::host::ResetHost();
+  ResetProgramState();
   platform::host::SetWorkingFolder(folder_);
 }
 
-void ProgramTest::TearDown() {
-  ResetStoreState();
+void ProgramTest::Restart() {
+  ResetProgramState();
+  platform::host::SetWorkingFolder(folder_);
+}
+
+void ProgramTest::FreshHost() {
   platform::host::ResetHost();
+  platform::host::SetWorkingFolder(folder_);
+  MainWindow = platform::host::MainWindowStandIn();
+}
+
+void ResetProgramState() {
+  ResetStoreState();
+  ResetRecordsState();
+  platform::host::ResetHost();
+  MainWindow = platform::host::MainWindowStandIn();
+  static const bool loaded = platform::host::LoadDialogTemplates(TALLO_RC_PATH, TALLO_IDS_PATH);
+  ASSERT_TRUE(loaded);
+}
+
+void ProgramTest::TearDown() {
+  ResetProgramState();
   std::error_code ignored;
   std::filesystem::remove_all(folder_, ignored);
 }
@@ -56,6 +76,8 @@ std::vector<std::string> ProgramTest::Ui() const {
   for (const auto& e : platform::host::Events()) {
     if (e.kind == platform::host::UiEvent::Kind::kBeep) {
       lines.push_back("beep " + std::to_string(e.sound));
+    } else if (e.kind == platform::host::UiEvent::Kind::kDialog) {
+      lines.push_back("dialog " + std::to_string(e.sound) + " " + e.owner);
     } else {
       lines.push_back("box " + e.owner + "|" + platform::host::Narrow(e.caption) + "|" +
                       platform::host::Narrow(e.text) +

@@ -14,10 +14,21 @@
 
 using Bytes = std::vector<uint8_t>;
 
+// Every piece of process state back at its start: store, records, host
+// (no faults, no card, no events, no scripts), MainWindow the host's
+// stand-in, and the dialog templates loaded.
+void ResetProgramState();
+
 class ProgramTest : public ::testing::Test {
  protected:
   void SetUp() override;
   void TearDown() override;
+
+  // As at a new start of the program: all state back, the same folder.
+  void Restart();
+  // The host back end afresh (no events, faults or scripts), the same folder;
+  // the program's own state stays.
+  void FreshHost();
 
   std::string Path(const std::string& name) const { return folder_ + "/" + name; }
   void WriteBytes(const std::string& name, const Bytes& bytes) const;
@@ -26,7 +37,8 @@ class ProgramTest : public ::testing::Test {
   void WriteInventory(const std::vector<InventoryRecord>& records,
                       const std::string& name = "film.dat") const;
 
-  // Message boxes and beeps, "beep 0" or "box none|caption|text", in order.
+  // Message boxes, beeps and dialogs in order: "beep 0",
+  // "box <owner>|caption|text", "dialog <id> <owner>".
   std::vector<std::string> Ui() const;
 
   std::string folder_;

@@ -38,12 +38,78 @@ enum class CardState { kAbsent, kPresent, kUnreadable };
 // found but its details cannot be read.
 void SetStorageCard(CardState state, const std::wstring& folder = L"");
 
-// ---- Message boxes and beeps ------------------------------------------------
+// ---- Dialogs and the scripted user -----------------------------------------
+
+// Reads the dialog templates from the program's resource script and its id
+// header, so that host dialogs have the real controls, styles and order.
+// False when either file cannot be read.
+bool LoadDialogTemplates(const std::string& rcPath, const std::string& idsPath);
+
+// What the user does in one dialog, step by step, once it has initialised.
+class DialogScript {
+ public:
+  struct Step {
+    enum class Kind { kType, kSetText, kPick, kClick, kClose };
+    Kind kind;
+    int id = 0;
+    std::wstring text;
+    int position = 0;
+  };
+  // `templateId`: the dialog this script expects to meet.
+  explicit DialogScript(int templateId) : templateId_(templateId) {}
+  // Types into an edit control as the keyboard would: read-only controls
+  // ignore it, digit-only controls drop other characters, upper-case
+  // controls raise letters, and a selected text is replaced.
+  DialogScript& Type(int id, const std::wstring& text);
+  // Replaces a control's text (as WM_SETTEXT does; upper-case controls raise).
+  DialogScript& SetText(int id, const std::wstring& text);
+  // Picks list entry `position` of a combo box.
+  DialogScript& Pick(int id, int position);
+  // Clicks a button: push buttons send their command, radio buttons check
+  // themselves (clearing their group) and send theirs.
+  DialogScript& Click(int id);
+  // The close box.
+  DialogScript& Close();
+
+  int templateId() const { return templateId_; }
+  const std::vector<Step>& steps() const { return steps_; }
+
+ private:
+  int templateId_;
+  std::vector<Step> steps_;
+};
+
+// Queues the script for the next dialog that opens (dialogs take scripts in
+// the order they open, nested ones included).
+void QueueDialog(const DialogScript& script);
+
+// What a dialog showed: taken after its initialisation and after each step.
+struct DialogSnapshot {
+  std::wstring title;
+  std::vector<std::pair<int, std::wstring>> texts;  // every control with an id
+  int focus = 0;                  // id of the focused control, 0: none
+  bool focusAllSelected = false;  // its whole text selected
+  int selection = -1;             // the combo box's selected entry
+  std::vector<int> checked;       // ids of checked buttons
+  std::wstring Text(int id) const;
+};
+struct DialogRun {
+  int templateId = 0;
+  std::string owner;
+  std::vector<DialogSnapshot> snapshots;
+  intptr_t result = 0;
+};
+const std::vector<DialogRun>& DialogRuns();
+// Problems met while following the scripts: a dialog without a script, one
+// of another kind than expected, one still open when its script ran out.
+const std::vector<std::string>& ScriptErrors();
+
+// ---- Message boxes, beeps and dialogs, in the order they came ----------------
 
 struct UiEvent {
-  enum class Kind { kBeep, kMessageBox };
-  Kind kind;
-  unsigned sound = 0;      // kBeep
+  enum class Kind { kBeep, kMessageBox, kDialog };
+  Kind kind = Kind::kBeep;
+  unsigned sound = 0;      // kBeep; kDialog: the template id
   std::wstring text;       // kMessageBox
   std::wstring caption;
   unsigned style = 0;

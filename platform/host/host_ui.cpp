@@ -10,7 +10,7 @@ namespace platform {
 namespace host {
 
 WindowRef MainWindowStandIn() {
-  static Window main{"main"};
+  static Window main("main");
   return &main;
 }
 

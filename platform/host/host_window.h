@@ -1,5 +1,5 @@
-// The host's windows: the main window stand-in and the dialogs that the
-// scripted user works. Internal to the host back end.
+// The host's windows: the main window stand-in, and the dialogs and their
+// controls that the scripted user works. Internal to the host back end.
 #pragma once
 
 #include <string>
@@ -9,6 +9,8 @@
 namespace platform {
 
 struct Window {
+  explicit Window(std::string windowName) : name(std::move(windowName)) {}
+  virtual ~Window() = default;
   std::string name;  // "main", "dialog <id>", "control <id>"
 };
 

@@ -1,0 +1,4 @@
+#include "records/commands.h"
+
+// Delete arrives with the index update.
+void DeleteCommand() {}

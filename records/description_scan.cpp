@@ -1,0 +1,90 @@
+// The description scan: every slot whose first two Description bytes pass
+// the pattern in PrefixTable is read and compared from byte 2 on. Candidate
+// records are read in blocks that reach up to the last candidate of the next
+// stretch of slots, so a dense scan reads the file sequentially and a sparse
+// one reads single records; either way each record is taken whole.
+#include <algorithm>
+#include <cstring>
+#include <vector>
+
+#include "records/lookup.h"
+#include "records/record_file.h"
+#include "records/records_state.h"
+#include "store/store_state.h"
+
+namespace {
+
+constexpr int64_t kBlockSlots = 128;
+constexpr char kWildcard = '?';
+
+bool PassesPrefix(int64_t slot, const char* p) {
+  const uint8_t* prefix = PrefixTable[slot].bytes;
+  return prefix[0] != 0 && (p[0] == kWildcard || static_cast<uint8_t>(p[0]) == prefix[0]) &&
+         (p[1] == kWildcard || static_cast<uint8_t>(p[1]) == prefix[1]);
+}
+
+// The pattern from its third character on against CurrentRecord's
+// Description; "?" matches any byte, the terminator and what follows it too.
+bool RestMatches(const char* p) {
+  const uint8_t* description = CurrentRecord.bytes + kDescriptionOffset;
+  for (size_t k = 2; k < kInputTextSize; ++k) {
+    if (p[k] == '\0') return true;
+    if (p[k] != kWildcard && static_cast<uint8_t>(p[k]) != description[k]) return false;
+  }
+  return true;
+}
+
+class CandidateReader {
+ public:
+  explicit CandidateReader(platform::FileRef file) : file_(file) {}
+
+  // CurrentRecord = the record of `slot`, or false when it cannot be read.
+  bool Read(int64_t slot, const char* pattern) {
+    if (slot < first_ || slot >= first_ + count_) Fill(slot, pattern);
+    if (slot >= first_ && slot < first_ + count_) {
+      std::memcpy(CurrentRecord.bytes, block_.data() + (slot - first_) * kRecordSize, kRecordSize);
+      return true;
+    }
+    return ReadRecordAt(file_, slot, &CurrentRecord);
+  }
+
+ private:
+  // Reads from `slot` up to the last candidate within the next block; a
+  // failed or short read leaves the block empty, and the record is then
+  // read on its own.
+  void Fill(int64_t slot, const char* pattern) {
+    count_ = 0;
+    const int64_t end = std::min<int64_t>(slot + kBlockSlots, SlotCount);
+    int64_t last = slot;
+    for (int64_t s = slot + 1; s < end; ++s) {
+      if (PassesPrefix(s, pattern)) last = s;
+    }
+    const int64_t count = last - slot + 1;
+    if (count == 1) return;
+    block_.resize(static_cast<size_t>(count) * kRecordSize);
+    const auto bytes = static_cast<uint32_t>(block_.size());
+    uint32_t got = 0;
+    if (platform::SetFilePosition(file_, SlotOffset(slot)) &&
+        platform::ReadFile(file_, block_.data(), bytes, &got) && got == bytes) {
+      first_ = slot;
+      count_ = count;
+    }
+  }
+
+  platform::FileRef file_;
+  std::vector<uint8_t> block_;
+  int64_t first_ = 0;
+  int64_t count_ = 0;
+};
+
+}  // namespace
+
+ScanOutcome ScanDescriptions(platform::FileRef file) {
+  CandidateReader reader(file);
+  for (; CurrentSlot <= int64_t{SlotCount} - 1; ++CurrentSlot) {
+    if (!PassesPrefix(CurrentSlot, InputText)) continue;
+    if (!reader.Read(CurrentSlot, InputText)) return ScanOutcome::kReadFailed;
+    if (RestMatches(InputText)) return ScanOutcome::kMatch;
+  }
+  return ScanOutcome::kExhausted;
+}

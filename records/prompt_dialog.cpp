@@ -1,0 +1,42 @@
+// The prompt dialog: one line of text whose title is the question.
+#include "platform/app_handles.h"
+#include "platform/platform.h"
+#include "records/dialog_text.h"
+#include "records/record_dialogs.h"
+#include "records/records_state.h"
+#include "resources/resource_ids.h"
+
+namespace {
+
+// The answer is taken with room for 40 characters, so longer text is cut.
+constexpr int kAnswerChars = 39;
+
+intptr_t PromptDialogProc(platform::WindowRef dialog, unsigned message, uintptr_t wparam,
+                          intptr_t /*lparam*/) {
+  switch (message) {
+    case platform::kMsgInitDialog:
+      platform::SetTitle(dialog, WideFromText(InputText, sizeof InputText));
+      platform::SetControlText(dialog, IDC_PROMPT_ANSWER, WideFromText(ScratchText, sizeof ScratchText));
+      platform::SetFocus(platform::ControlWindow(dialog, IDC_PROMPT_ANSWER));
+      return 0;  // the focus is placed
+    case platform::kMsgCommand:
+      switch (wparam & 0xFFFF) {
+        case IDOK:
+          ControlToNarrow(dialog, IDC_PROMPT_ANSWER, kAnswerChars, InputText, sizeof InputText);
+          platform::EndDialog(dialog, 1);
+          return 1;
+        case IDCANCEL:
+          platform::EndDialog(dialog, 0);
+          return 1;
+      }
+      return 0;
+    case platform::kMsgClose:
+      platform::EndDialog(dialog, 0);
+      return 1;
+  }
+  return 0;
+}
+
+}  // namespace
+
+intptr_t RunPromptDialog() { return platform::RunDialog(IDD_PROMPT, MainWindow, PromptDialogProc); }

@@ -1,0 +1,28 @@
+#include "records/record_file.h"
+
+#include <cstring>
+
+#include "platform/scoped_file.h"
+#include "store/store_state.h"
+
+bool ReadRecordAt(platform::FileRef file, int64_t slot, InventoryRecord* record) {
+  InventoryRecord read;
+  uint32_t got = 0;
+  if (!platform::SetFilePosition(file, SlotOffset(slot)) ||
+      !platform::ReadFile(file, read.bytes, kRecordSize, &got) || got != kRecordSize) {
+    return false;
+  }
+  std::memcpy(record->bytes, read.bytes, kRecordSize);
+  return true;
+}
+
+WriteOutcome WriteRecordAt(int64_t slot, const InventoryRecord& record) {
+  platform::ScopedFile file(platform::OpenFile(DataPath, platform::Access::kWrite,
+                                               platform::Disposition::kOpenExisting));
+  if (!file) return WriteOutcome::kNotOpened;
+  uint32_t put = 0;
+  const bool written = platform::SetFilePosition(file.get(), SlotOffset(slot)) &&
+                       platform::WriteFile(file.get(), record.bytes, kRecordSize, &put) &&
+                       put == kRecordSize && platform::FlushFile(file.get());
+  return written ? WriteOutcome::kWritten : WriteOutcome::kFailed;
+}

@@ -13,9 +13,11 @@ prefix=$(wine_fresh_prefix "$build")
 trap 'wine_cleanup "$prefix"' EXIT
 xvfb_start
 
-# The card's folder exists but holds no card until a test links drive E: to it.
+# Drive E: (removable, from the template's registry) stands for the storage
+# card; its root is C:\tallo-test\card.
 work="$prefix/drive_c/tallo-test"
-mkdir -p "$work"
+mkdir -p "$work/card"
+ln -sfn "$work/card" "$prefix/dosdevices/e:"
 cp "$build/app/tallo.exe" "$build/tests/gui/gui_tests.exe" "$work/"
 cd "$work"
 WINEPREFIX="$prefix" timeout 900 "$WINE" gui_tests.exe 'C:\tallo-test\tallo.exe' $filter

@@ -19,3 +19,10 @@ int64_t WalkNumberIndex(int64_t target);
 
 // The slot that holds `target`, or -1 when the walk does not find it.
 int64_t FindSlotByNumber(int64_t target);
+
+// After slot `slot`, holding live number `number`, was written in the deleted
+// form: its entry leaves the live part and becomes the last entry of the
+// deleted run at the front; every other entry keeps its order. False, and
+// nothing moves, when `number` is not positive or no entry holds (number,
+// slot). Only the used entries are ever looked at.
+bool MoveToDeletedRun(int64_t number, int64_t slot);

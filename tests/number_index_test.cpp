@@ -8,6 +8,7 @@
 #include "platform/platform.h"
 #include "store/number_index.h"
 #include "store/store_state.h"
+#include "tests/test_support.h"
 
 namespace {
 
@@ -72,5 +73,60 @@ TEST(WalkNumberIndex, StopsWhereTheLinearWalkStops) {
     EXPECT_EQ(FindSlotByNumber(0), -1);
     NumberIndex = nullptr;
     IndexedSlots = 0;
+  }
+}
+
+// ---- The index update after a deletion ----------------------------------------
+
+namespace {
+
+// Runs MoveToDeletedRun over `entries` (with 200 zero entries behind them).
+std::vector<IndexEntry> AfterMove(std::vector<IndexEntry> entries, int64_t number, int64_t slot,
+                                  bool* moved = nullptr) {
+  const size_t used = entries.size();
+  entries.resize(used + 200, IndexEntry{0, 0});
+  NumberIndex = entries.data();
+  IndexedSlots = static_cast<int64_t>(used);
+  const bool result = MoveToDeletedRun(number, slot);
+  if (moved != nullptr) *moved = result;
+  NumberIndex = nullptr;
+  IndexedSlots = 0;
+  for (size_t i = used; i < entries.size(); ++i) {
+    EXPECT_EQ(entries[i].number, 0);
+    EXPECT_EQ(entries[i].slot, 0);
+  }
+  entries.resize(used);
+  return entries;
+}
+
+using Entries = std::vector<IndexEntry>;
+
+}  // namespace
+
+TEST(MoveToDeletedRun, FollowsTheWorkedExample) {
+  EXPECT_EQ(AfterMove({{-1, 3}, {-1, 5}, {10, 0}, {20, 1}, {30, 2}, {40, 4}}, 30, 2),
+              (Entries{{-1, 3}, {-1, 5}, {-1, 2}, {10, 0}, {20, 1}, {40, 4}}));
+}
+
+TEST(MoveToDeletedRun, SmallestLargestAndNoDeletedRun) {
+  const Entries index{{-1, 3}, {10, 0}, {20, 1}, {40, 4}};
+  EXPECT_TRUE(AfterMove(index, 10, 0) == (Entries{{-1, 3}, {-1, 0}, {20, 1}, {40, 4}}));
+  EXPECT_TRUE(AfterMove(index, 40, 4) == (Entries{{-1, 3}, {-1, 4}, {10, 0}, {20, 1}}));
+  EXPECT_TRUE(AfterMove({{10, 0}, {20, 1}}, 20, 1) == (Entries{{-1, 1}, {10, 0}}));
+  EXPECT_TRUE(AfterMove({{10, 0}}, 10, 0) == (Entries{{-1, 0}}));
+}
+
+TEST(MoveToDeletedRun, TakesTheEntryOfTheGivenSlotOfARepeatedNumber) {
+  EXPECT_EQ(AfterMove({{-1, 9}, {5, 1}, {5, 4}, {5, 6}, {8, 2}}, 5, 4),
+              (Entries{{-1, 9}, {-1, 4}, {5, 1}, {5, 6}, {8, 2}}));
+}
+
+TEST(MoveToDeletedRun, LeavesTheIndexAloneForNumbersItDoesNotHold) {
+  const Entries index{{-1, 3}, {10, 0}, {20, 1}};
+  for (const IndexEntry& gone : {IndexEntry{-1, 3}, IndexEntry{0, 0}, IndexEntry{-7, 2},
+                                 IndexEntry{15, 0}, IndexEntry{20, 0}, IndexEntry{99, 1}}) {
+    bool moved = true;
+    EXPECT_TRUE(AfterMove(index, gone.number, gone.slot, &moved) == index);
+    EXPECT_FALSE(moved);
   }
 }

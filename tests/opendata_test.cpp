@@ -37,12 +37,6 @@ class Opendata_ : public ProgramTest {
   }
 };
 
-bool operator==(const IndexEntry& a, const IndexEntry& b) {
-  return a.number == b.number && a.slot == b.slot;
-}
-std::ostream& operator<<(std::ostream& out, const IndexEntry& e) {
-  return out << "(" << e.number << ", " << e.slot << ")";
-}
 
 // ---- A missing inventory ------------------------------------------------------
 

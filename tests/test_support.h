@@ -11,6 +11,7 @@
 
 #include "platform/host/host_control.h"
 #include "store/inventory_record.h"
+#include "store/store_state.h"
 
 using Bytes = std::vector<uint8_t>;
 
@@ -48,3 +49,10 @@ class ProgramTest : public ::testing::Test {
 // pattern that depends on `seed`, so that carried-through bytes show.
 InventoryRecord MakeRecord(int64_t number, const std::string& description, uint8_t seed = 0);
 Bytes RecordBytes(const InventoryRecord& record);
+
+inline bool operator==(const IndexEntry& a, const IndexEntry& b) {
+  return a.number == b.number && a.slot == b.slot;
+}
+inline std::ostream& operator<<(std::ostream& out, const IndexEntry& e) {
+  return out << "(" << e.number << ", " << e.slot << ")";
+}

@@ -314,6 +314,11 @@ intptr_t RunDialog(int templateId, WindowRef owner, DialogProc proc) {
         if (d.ended) break;
         host::Perform(d, proc, step);
         host::Snapshot(d);
+        // The quit request ends a modal dialog's loop, as on Windows.
+        if (!d.ended && host::QuitRequested()) {
+          d.ended = true;
+          d.result = 0;
+        }
       }
     }
   }

@@ -72,18 +72,22 @@ std::wstring Folder::Path(const std::wstring& name) const {
   return name.empty() ? path_ : path_ + L"\\" + name;
 }
 
-void Folder::Write(const std::wstring& name, const Bytes& bytes) const {
-  HANDLE file = ::CreateFileW(Path(name).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+void Folder::Write(const std::wstring& name, const Bytes& bytes) const { WriteAt(Path(name), bytes); }
+
+Bytes Folder::Read(const std::wstring& name) const { return ReadAt(Path(name)); }
+
+void Folder::WriteAt(const std::wstring& path, const Bytes& bytes) {
+  HANDLE file = ::CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
                               FILE_ATTRIBUTE_NORMAL, nullptr);
-  Check(file != INVALID_HANDLE_VALUE, "cannot create " + Narrow(name));
+  Check(file != INVALID_HANDLE_VALUE, "cannot create " + Narrow(path));
   DWORD written = 0;
   const BOOL ok = ::WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
   ::CloseHandle(file);
-  Check(ok && written == bytes.size(), "cannot write " + Narrow(name));
+  Check(ok && written == bytes.size(), "cannot write " + Narrow(path));
 }
 
-Bytes Folder::Read(const std::wstring& name) const {
-  HANDLE file = ::CreateFileW(Path(name).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
+Bytes Folder::ReadAt(const std::wstring& path) {
+  HANDLE file = ::CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
                               nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
   if (file == INVALID_HANDLE_VALUE) return {};
   Bytes bytes(::GetFileSize(file, nullptr));
@@ -98,7 +102,9 @@ bool Folder::Exists(const std::wstring& name) const {
   return ::GetFileAttributesW(Path(name).c_str()) != INVALID_FILE_ATTRIBUTES;
 }
 
-void Folder::Remove(const std::wstring& name) const { ::DeleteFileW(Path(name).c_str()); }
+void Folder::Remove(const std::wstring& name) const { RemoveAt(Path(name)); }
+
+void Folder::RemoveAt(const std::wstring& path) { ::DeleteFileW(path.c_str()); }
 
 // ---- Tallo ------------------------------------------------------------------
 

@@ -32,6 +32,10 @@ class Folder {
   Bytes Read(const std::wstring& name) const;
   bool Exists(const std::wstring& name) const;
   void Remove(const std::wstring& name) const;
+  // The same for any full path.
+  static void WriteAt(const std::wstring& path, const Bytes& bytes);
+  static Bytes ReadAt(const std::wstring& path);
+  static void RemoveAt(const std::wstring& path);
 
  private:
   std::wstring path_;

@@ -1,0 +1,99 @@
+// The configuration dialog: the counts, the amend-focus choice, and the
+// switch of the inventory between the device and the storage card.
+#include "config/configuration.h"
+
+#include <cstring>
+#include <string>
+
+#include "platform/app_handles.h"
+#include "platform/number_text.h"
+#include "platform/platform.h"
+#include "records/dialog_text.h"
+#include "records/records_state.h"
+#include "resources/resource_ids.h"
+#include "store/settings_image.h"
+#include "store/storage_card.h"
+#include "store/store_state.h"
+
+namespace {
+
+void ShowCount(platform::WindowRef dialog, int id, int32_t count) {
+  std::strncpy(ScratchText, platform::FormatCount(count).c_str(), sizeof ScratchText - 1);
+  platform::SetControlText(dialog, id, WideFromText(ScratchText, sizeof ScratchText));
+}
+
+void Tell(platform::WindowRef dialog, const std::wstring& text, const wchar_t* caption) {
+  platform::ShowMessageBox(dialog, text, caption, platform::kMbOk);
+}
+
+// Moves the inventory to the other place and ends the program, so that the
+// settings written at exit carry the choice to the next start.
+void SwitchStorage(platform::WindowRef dialog) {
+  std::wstring using_;
+  if (StorageOption() == kOptionOn) {
+    SetStorageOption(kOptionOff);
+    DataPath = kDeviceDataPath;
+    using_ = L"My device\\film.dat";
+  } else {
+    std::wstring cardPath;
+    switch (LookUpCardDataPath(&cardPath)) {
+      case CardLookup::kNoRecord:
+        return;
+      case CardLookup::kNoCard:
+        platform::Beep(platform::kBeepDefault);
+        Tell(dialog, L"No memory card.", L"Problem");
+        return;
+      case CardLookup::kNoDetail:
+        platform::Beep(platform::kBeepDefault);
+        Tell(dialog, L"No memory card detail", L"Problem");
+        return;
+      case CardLookup::kFound:
+        DataPath = cardPath;
+        SetStorageOption(kOptionOn);
+        using_ = DataPath;
+        break;
+    }
+  }
+  Tell(dialog, using_, L"Using");
+  Tell(dialog, L"to take effect", L"Please restart");
+  platform::PostQuit(0);
+}
+
+intptr_t ConfigurationDialogProc(platform::WindowRef dialog, unsigned message, uintptr_t wparam,
+                                 intptr_t /*lparam*/) {
+  switch (message) {
+    case platform::kMsgInitDialog:
+      ShowCount(dialog, IDC_RECORDS, SlotCount);
+      ShowCount(dialog, IDC_ACTIVE, ActiveCount);
+      ShowCount(dialog, IDC_DELETED, DeletedCount);
+      platform::SetCheck(dialog,
+                         AmendFocusOption() == kOptionOff ? IDC_FOCUS_QUANTITY : IDC_FOCUS_PRICE,
+                         true);
+      return 0;
+    case platform::kMsgCommand:
+      switch (wparam & 0xFFFF) {
+        case IDOK:
+          SetAmendFocusOption(platform::IsChecked(dialog, IDC_FOCUS_QUANTITY) ? kOptionOff
+                                                                               : kOptionOn);
+          platform::EndDialog(dialog, 1);
+          return 1;
+        case IDCANCEL:
+          platform::EndDialog(dialog, 0);
+          return 1;
+        case IDC_STORAGE:
+          SwitchStorage(dialog);
+          return 1;
+      }
+      return 0;
+    case platform::kMsgClose:
+      platform::EndDialog(dialog, 0);
+      return 1;
+  }
+  return 0;
+}
+
+}  // namespace
+
+intptr_t ConfigurationCommand() {
+  return platform::RunDialog(IDD_CONFIGURATION, MainWindow, ConfigurationDialogProc);
+}

@@ -1,4 +1,0 @@
-#include "records/commands.h"
-
-// Delete arrives with the index update.
-void DeleteCommand() {}

@@ -1,6 +1,7 @@
 # make test: install what is missing, build everything, run every test.
 # make run:  install what is missing, build tallo.exe and start it under Wine.
-.PHONY: all test run deps host sanitize windows clean
+# make bench: the benchmarks, with bench/README.md rewritten from their results.
+.PHONY: all test run bench deps host sanitize windows clean
 
 HOST_BUILD := build/host
 SANITIZE_BUILD := build/sanitize
@@ -32,6 +33,9 @@ test: host sanitize windows
 
 run: host windows
 	scripts/run.sh
+
+bench: host
+	scripts/bench.sh
 
 clean:
 	rm -rf build

@@ -3,7 +3,6 @@
 #include <cstdio>
 #include <cstring>
 #include <memory>
-#include <numeric>
 #include <algorithm>
 #include <vector>
 
@@ -25,13 +24,25 @@ uint64_t Mix(uint64_t x) {  // splitmix64
   return x ^ (x >> 31);
 }
 
-// A bijection of 0..n-1 that looks random: a keyed Feistel-free walk by a
-// multiplier coprime to n, offset by a key. Cheap and reproducible at any n.
+// A pseudo-random bijection of 0..n-1: a four-round Feistel network over the
+// smallest even number of bits that covers n, walking the cycle until the
+// value falls inside 0..n-1. Reproducible per index at any n.
 uint64_t Permute(uint64_t i, uint64_t n, uint64_t seed) {
-  uint64_t multiplier = (Mix(seed) % n) | 1;
-  while (std::gcd(multiplier, n) != 1) multiplier += 2;
-  const uint64_t offset = Mix(seed + 1) % n;
-  return (static_cast<unsigned __int128>(i) * multiplier + offset) % n;
+  int bits = 2;
+  while ((uint64_t{1} << bits) < n) bits += 2;
+  const int half = bits / 2;
+  const uint64_t mask = (uint64_t{1} << half) - 1;
+  uint64_t x = i;
+  do {
+    uint64_t left = x >> half, right = x & mask;
+    for (uint64_t round = 0; round < 4; ++round) {
+      const uint64_t next = left ^ (Mix(right ^ (seed * 4 + round)) & mask);
+      left = right;
+      right = next;
+    }
+    x = left << half | right;
+  } while (x >= n);
+  return x;
 }
 
 // Which kind of slot `slot` is: the special slots are spread by a hash.

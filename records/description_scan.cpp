@@ -14,7 +14,7 @@
 
 namespace {
 
-constexpr int64_t kBlockSlots = 128;
+constexpr int64_t kBlockSlots = 256;
 constexpr char kWildcard = '?';
 
 bool PassesPrefix(int64_t slot, const char* p) {
@@ -23,10 +23,10 @@ bool PassesPrefix(int64_t slot, const char* p) {
          (p[1] == kWildcard || static_cast<uint8_t>(p[1]) == prefix[1]);
 }
 
-// The pattern from its third character on against CurrentRecord's
-// Description; "?" matches any byte, the terminator and what follows it too.
-bool RestMatches(const char* p) {
-  const uint8_t* description = CurrentRecord.bytes + kDescriptionOffset;
+// The pattern from its third character on against a record's Description;
+// "?" matches any byte, the terminator and what follows it too.
+bool RestMatches(const char* p, const uint8_t* record) {
+  const uint8_t* description = record + kDescriptionOffset;
   for (size_t k = 2; k < kInputTextSize; ++k) {
     if (p[k] == '\0') return true;
     if (p[k] != kWildcard && static_cast<uint8_t>(p[k]) != description[k]) return false;
@@ -38,14 +38,14 @@ class CandidateReader {
  public:
   explicit CandidateReader(platform::FileRef file) : file_(file) {}
 
-  // CurrentRecord = the record of `slot`, or false when it cannot be read.
-  bool Read(int64_t slot, const char* pattern) {
+  // The whole record of `slot`, or nullptr when it cannot be read. It stays
+  // valid until the next call.
+  const uint8_t* Read(int64_t slot, const char* pattern) {
     if (slot < first_ || slot >= first_ + count_) Fill(slot, pattern);
     if (slot >= first_ && slot < first_ + count_) {
-      std::memcpy(CurrentRecord.bytes, block_.data() + (slot - first_) * kRecordSize, kRecordSize);
-      return true;
+      return block_.data() + (slot - first_) * kRecordSize;
     }
-    return ReadRecordAt(file_, slot, &CurrentRecord);
+    return ReadRecordAt(file_, slot, &single_) ? single_.bytes : nullptr;
   }
 
  private:
@@ -73,6 +73,7 @@ class CandidateReader {
 
   platform::FileRef file_;
   std::vector<uint8_t> block_;
+  InventoryRecord single_;
   int64_t first_ = 0;
   int64_t count_ = 0;
 };
@@ -81,10 +82,18 @@ class CandidateReader {
 
 ScanOutcome ScanDescriptions(platform::FileRef file) {
   CandidateReader reader(file);
+  // Candidates are compared where they were read; CurrentRecord takes the
+  // match, or the last candidate read when none matches.
+  const uint8_t* candidate = nullptr;
   for (; CurrentSlot <= int64_t{SlotCount} - 1; ++CurrentSlot) {
     if (!PassesPrefix(CurrentSlot, InputText)) continue;
-    if (!reader.Read(CurrentSlot, InputText)) return ScanOutcome::kReadFailed;
-    if (RestMatches(InputText)) return ScanOutcome::kMatch;
+    candidate = reader.Read(CurrentSlot, InputText);
+    if (candidate == nullptr) return ScanOutcome::kReadFailed;
+    if (RestMatches(InputText, candidate)) {
+      std::memcpy(CurrentRecord.bytes, candidate, kRecordSize);
+      return ScanOutcome::kMatch;
+    }
   }
+  if (candidate != nullptr) std::memcpy(CurrentRecord.bytes, candidate, kRecordSize);
   return ScanOutcome::kExhausted;
 }

@@ -4,7 +4,7 @@
 #   scripts/install-deps.sh windows  the above plus mingw-w64, Wine, Xvfb, ImageMagick, xdotool
 set -euo pipefail
 
-packages=(g++ make cmake libgtest-dev libgmock-dev libbenchmark-dev)
+packages=(g++ make cmake libgtest-dev libgmock-dev libbenchmark-dev time)
 if [ "${1:-host}" = windows ]; then
   packages+=(g++-mingw-w64-x86-64-posix wine64 xvfb fonts-wine imagemagick xdotool)
 fi

@@ -2,6 +2,88 @@
 
 #include <algorithm>
 #include <cstring>
+#include <utility>
+#include <vector>
+
+namespace {
+
+int BitsFor(uint64_t value) {
+  int bits = 0;
+  while (bits < 64 && (value >> bits) != 0) ++bits;
+  return bits;
+}
+
+// Sorts by (number, slot) with a least-significant-digit radix sort over
+// 64-bit keys (number - smallest, then slot) that live in the index array
+// itself: its first half holds the keys, its second half is the scratch of
+// every pass, so no memory is taken beyond the array. False, with nothing
+// changed, when number span and slot together need more than 64 bits.
+bool RadixSort(IndexEntry* entries, int64_t count) {
+  int64_t smallest = entries[0].number, largest = entries[0].number;
+  int64_t firstSlot = entries[0].slot, lastSlot = entries[0].slot;
+  for (int64_t i = 0; i < count; ++i) {
+    smallest = std::min(smallest, entries[i].number);
+    largest = std::max(largest, entries[i].number);
+    firstSlot = std::min(firstSlot, entries[i].slot);
+    lastSlot = std::max(lastSlot, entries[i].slot);
+  }
+  const int slotBits = BitsFor(static_cast<uint64_t>(lastSlot));
+  const int keyBits = BitsFor(static_cast<uint64_t>(largest) - static_cast<uint64_t>(smallest)) +
+                      slotBits;
+  if (keyBits > 64 || firstSlot < 0) return false;
+
+  auto* bytes = reinterpret_cast<unsigned char*>(entries);
+  const size_t n = static_cast<size_t>(count);
+  unsigned char* halves[2] = {bytes, bytes + n * sizeof(uint64_t)};
+  const auto keyAt = [](const unsigned char* half, size_t i) {
+    uint64_t key;
+    std::memcpy(&key, half + i * sizeof key, sizeof key);
+    return key;
+  };
+  const auto putKey = [](unsigned char* half, size_t i, uint64_t key) {
+    std::memcpy(half + i * sizeof key, &key, sizeof key);
+  };
+  // Entry i lies at byte 16i and key i goes to byte 8i: ascending, every
+  // entry is read before its bytes are overwritten.
+  for (size_t i = 0; i < n; ++i) {
+    const IndexEntry e = entries[i];
+    const uint64_t number = static_cast<uint64_t>(e.number) - static_cast<uint64_t>(smallest);
+    putKey(halves[0], i, (slotBits == 64 ? 0 : number << slotBits) | static_cast<uint64_t>(e.slot));
+  }
+
+  constexpr int kDigitBits = 11;
+  constexpr size_t kBuckets = size_t{1} << kDigitBits;
+  std::vector<size_t> starts(kBuckets);
+  int from = 0;
+  for (int shift = 0; shift < keyBits; shift += kDigitBits, from ^= 1) {
+    std::fill(starts.begin(), starts.end(), 0);
+    for (size_t i = 0; i < n; ++i) ++starts[(keyAt(halves[from], i) >> shift) & (kBuckets - 1)];
+    size_t sum = 0;
+    for (size_t& start : starts) sum += std::exchange(start, sum);
+    for (size_t i = 0; i < n; ++i) {
+      const uint64_t key = keyAt(halves[from], i);
+      putKey(halves[from ^ 1], starts[(key >> shift) & (kBuckets - 1)]++, key);
+    }
+  }
+
+  // Back to 16-byte entries, in the direction that reads every key before
+  // its bytes are overwritten.
+  const uint64_t slotMask = slotBits == 64 ? ~uint64_t{0} : (uint64_t{1} << slotBits) - 1;
+  const auto expand = [&](size_t i) {
+    const uint64_t key = keyAt(halves[from], i);
+    const uint64_t number = slotBits == 64 ? 0 : key >> slotBits;
+    entries[i] = IndexEntry{static_cast<int64_t>(number + static_cast<uint64_t>(smallest)),
+                            static_cast<int64_t>(key & slotMask)};
+  };
+  if (from == 0) {
+    for (size_t i = n; i-- > 0;) expand(i);
+  } else {
+    for (size_t i = 0; i < n; ++i) expand(i);
+  }
+  return true;
+}
+
+}  // namespace
 
 void SortNumberIndex(IndexEntry* entries, int64_t count) {
   if (count < 2) return;
@@ -10,7 +92,7 @@ void SortNumberIndex(IndexEntry* entries, int64_t count) {
   };
   IndexEntry* end = entries + count;
   if (std::is_sorted(entries, end, before)) return;  // files kept in number order
-  std::sort(entries, end, before);
+  if (!RadixSort(entries, count)) std::sort(entries, end, before);
 }
 
 int64_t WalkNumberIndex(int64_t target) {

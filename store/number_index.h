@@ -7,8 +7,10 @@
 
 // Sorts the first `count` entries ascending by number; equal numbers keep
 // their order. Opendata hands the entries over in slot order, and for that
-// input the stable order is the order by (number, slot), which an in-place
-// O(n log n) sort reaches without the extra memory a merge sort needs.
+// input the stable order is the order by (number, slot): a radix sort in the
+// array's own memory reaches it in linear time, an in-place O(n log n) sort
+// where the keys are too wide for that; neither takes memory beyond the
+// array, as a merge sort would.
 void SortNumberIndex(IndexEntry* entries, int64_t count);
 
 // Where the walk by number stops: the first used entry whose number is

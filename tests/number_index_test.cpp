@@ -57,6 +57,23 @@ TEST(SortNumberIndex, GivesTheInsertionSortsStableOrder) {
   }
 }
 
+TEST(SortNumberIndex, NumbersOfAnyWidthSortTheSameWay) {
+  // Spans that fit a 64-bit key with the slot, and spans that do not.
+  std::mt19937_64 random(3);
+  for (int64_t span : {int64_t{1} << 20, int64_t{1} << 50, int64_t{1} << 53, INT64_MAX}) {
+    std::vector<IndexEntry> ours;
+    for (int64_t slot = 0; slot < 3000; ++slot) {
+      const int64_t number = random() % 7 == 0 ? -1 : 1 + static_cast<int64_t>(random() % 40) * (span / 40);
+      ours.push_back({number, slot});
+    }
+    ours.push_back({INT64_MAX, 3000});
+    std::vector<IndexEntry> reference = ours;
+    SortNumberIndex(ours.data(), static_cast<int64_t>(ours.size()));
+    InsertionSort(reference);
+    ASSERT_TRUE(ours == reference) << span;
+  }
+}
+
 TEST(WalkNumberIndex, StopsWhereTheLinearWalkStops) {
   std::mt19937_64 random(11);
   for (size_t n : {1, 2, 9, 1000}) {

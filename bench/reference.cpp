@@ -1,0 +1,80 @@
+#include "bench/reference.h"
+
+#include "platform/scoped_file.h"
+#include "records/record_file.h"
+#include "records/records_state.h"
+#include "store/byte_order.h"
+#include "store/store_state.h"
+
+namespace {
+
+void InsertionSort(IndexEntry* entries, int64_t count) {
+  for (int64_t k = 1; k < count; ++k) {
+    const IndexEntry held = entries[k];
+    int64_t j = k - 1;
+    while (j >= 0 && entries[j].number > held.number) {
+      entries[j + 1] = entries[j];
+      --j;
+    }
+    entries[j + 1] = held;
+  }
+}
+
+}  // namespace
+
+bool ReferenceLoad() {
+  platform::ScopedFile file(OpenDataForReading());
+  uint64_t size = 0;
+  if (!file || !platform::GetFileSize(file.get(), &size) || size == 0 || size % kRecordSize != 0) {
+    return false;
+  }
+  SlotCount = static_cast<int32_t>(size / kRecordSize);
+  const size_t entries = static_cast<size_t>(SlotCount) + kSpareEntries;
+  NumberIndex = static_cast<IndexEntry*>(platform::AllocateZeroed(entries, sizeof(IndexEntry)));
+  PrefixTable = static_cast<PrefixEntry*>(platform::AllocateZeroed(entries, sizeof(PrefixEntry)));
+  ActiveCount = DeletedCount = 0;
+  uint32_t i = 0;
+  for (uint32_t got = 0; i < static_cast<uint32_t>(SlotCount); ++i) {
+    if (!platform::ReadFile(file.get(), CurrentRecord.bytes, kRecordSize, &got) ||
+        got != kRecordSize) {
+      break;
+    }
+    int64_t number = LoadI64(CurrentRecord.bytes);
+    if (number <= 0 && number != kDeletedNumber) number = kDeletedNumber;
+    NumberIndex[i] = IndexEntry{number, i};
+    PrefixTable[i].bytes[0] = CurrentRecord.bytes[kDescriptionOffset];
+    PrefixTable[i].bytes[1] = CurrentRecord.bytes[kDescriptionOffset + 1];
+    if (number < 0) {
+      ++DeletedCount;
+    } else {
+      ++ActiveCount;
+    }
+  }
+  IndexedSlots = i;
+  InsertionSort(NumberIndex, i);
+  return true;
+}
+
+int64_t ReferenceWalk(int64_t target) {
+  int64_t i = 0;
+  while (NumberIndex[i].number < target && NumberIndex[i].number != 0) ++i;
+  return i;
+}
+
+ScanOutcome ReferenceScan(platform::FileRef file) {
+  const char* p = InputText;
+  for (; CurrentSlot <= int64_t{SlotCount} - 1; ++CurrentSlot) {
+    const uint8_t* prefix = PrefixTable[CurrentSlot].bytes;
+    if (prefix[0] == 0 || (p[0] != '?' && static_cast<uint8_t>(p[0]) != prefix[0]) ||
+        (p[1] != '?' && static_cast<uint8_t>(p[1]) != prefix[1])) {
+      continue;
+    }
+    if (!ReadRecordAt(file, CurrentSlot, &CurrentRecord)) return ScanOutcome::kReadFailed;
+    bool match = true;
+    for (size_t k = 2; match && p[k] != '\0'; ++k) {
+      match = p[k] == '?' || static_cast<uint8_t>(p[k]) == CurrentRecord.bytes[kDescriptionOffset + k];
+    }
+    if (match) return ScanOutcome::kMatch;
+  }
+  return ScanOutcome::kExhausted;
+}

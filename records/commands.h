@@ -1,9 +1,12 @@
 // The commands of the "Find", "Amend" and "Delete" buttons.
 #pragma once
 
+#include "store/inventory_record.h"
+
 void FindCommand();
 void AmendCommand();
 void DeleteCommand();
 
-// Writes CurrentRecord back to its slot; reports its own failures.
-void WriteBackRecord();
+// Writes CurrentRecord back to the slot it was read from, where `asRead` was;
+// reports its own failures. True when the record is in the file.
+bool WriteBackRecord(const InventoryRecord& asRead);

@@ -38,8 +38,9 @@ void DeleteCommand() {
                                platform::kMbOkCancel) == platform::kIdCancel) {
     return;
   }
+  const InventoryRecord asRead = CurrentRecord;
   MarkDeleted(CurrentRecord);
-  switch (WriteRecordAt(CurrentSlot, CurrentRecord)) {
+  switch (WriteRecordAt(CurrentSlot, CurrentRecord, asRead)) {
     case WriteOutcome::kWritten:
       break;
     case WriteOutcome::kNotOpened:

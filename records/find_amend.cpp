@@ -40,6 +40,7 @@ void AmendCommand() {
   LookupItem();
   if (CurrentNumber == 0) return;
   const int64_t number = CurrentNumber;
+  const InventoryRecord asRead = CurrentRecord;
   if (RunAmendDialog() <= 0) return;
 
   if (RecordNumber(CurrentRecord) != number) {
@@ -52,28 +53,29 @@ void AmendCommand() {
     return;
   }
   // The record goes back to the slot it came from, so that is the prefix to
-  // refresh, also when its number stands in another slot as well.
-  if (number > 0 && FindSlotByNumber(number) >= 0) {
+  // refresh, also when its number stands in another slot as well; it follows
+  // the file, so only once the record is written.
+  if (WriteBackRecord(asRead)) {
     PrefixTable[CurrentSlot].bytes[0] = CurrentRecord.bytes[kDescriptionOffset];
     PrefixTable[CurrentSlot].bytes[1] = CurrentRecord.bytes[kDescriptionOffset + 1];
   }
-  WriteBackRecord();
 }
 
-void WriteBackRecord() {
+bool WriteBackRecord(const InventoryRecord& asRead) {
   const int64_t number = RecordNumber(CurrentRecord);
   if (number <= 0 || FindSlotByNumber(number) < 0) {
     Problem(L"Invalid number.");
-    return;
+    return false;
   }
-  switch (WriteRecordAt(CurrentSlot, CurrentRecord)) {
+  switch (WriteRecordAt(CurrentSlot, CurrentRecord, asRead)) {
     case WriteOutcome::kWritten:
-      return;
+      return true;
     case WriteOutcome::kNotOpened:
       Problem(L"Data file: film.dat, not present.");
-      return;
+      return false;
     case WriteOutcome::kFailed:
       Problem(L"Film.dat");
-      return;
+      return false;
   }
+  return false;
 }

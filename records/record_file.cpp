@@ -16,13 +16,23 @@ bool ReadRecordAt(platform::FileRef file, int64_t slot, InventoryRecord* record)
   return true;
 }
 
-WriteOutcome WriteRecordAt(int64_t slot, const InventoryRecord& record) {
+namespace {
+
+bool PutRecord(platform::FileRef file, int64_t slot, const InventoryRecord& record) {
+  uint32_t put = 0;
+  return platform::SetFilePosition(file, SlotOffset(slot)) &&
+         platform::WriteFile(file, record.bytes, kRecordSize, &put) && put == kRecordSize &&
+         platform::FlushFile(file);
+}
+
+}  // namespace
+
+WriteOutcome WriteRecordAt(int64_t slot, const InventoryRecord& record,
+                           const InventoryRecord& previous) {
   platform::ScopedFile file(platform::OpenFile(DataPath, platform::Access::kWrite,
                                                platform::Disposition::kOpenExisting));
   if (!file) return WriteOutcome::kNotOpened;
-  uint32_t put = 0;
-  const bool written = platform::SetFilePosition(file.get(), SlotOffset(slot)) &&
-                       platform::WriteFile(file.get(), record.bytes, kRecordSize, &put) &&
-                       put == kRecordSize && platform::FlushFile(file.get());
-  return written ? WriteOutcome::kWritten : WriteOutcome::kFailed;
+  if (PutRecord(file.get(), slot, record)) return WriteOutcome::kWritten;
+  PutRecord(file.get(), slot, previous);
+  return WriteOutcome::kFailed;
 }

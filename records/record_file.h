@@ -13,9 +13,12 @@ bool ReadRecordAt(platform::FileRef file, int64_t slot, InventoryRecord* record)
 
 enum class WriteOutcome { kWritten, kNotOpened, kFailed };
 // Opens DataPath for writing (never creating it), writes `record` whole at
-// `slot`, pushes it to the medium and closes the file. A short write counts
-// as a failure.
-WriteOutcome WriteRecordAt(int64_t slot, const InventoryRecord& record);
+// `slot`, pushes it to the medium and closes the file. A failed, short or
+// unflushed write counts as a failure, and then `previous` (the slot's
+// record as it was read) is written back, so that the slot holds the old
+// record or the new one, never a mix of the two.
+WriteOutcome WriteRecordAt(int64_t slot, const InventoryRecord& record,
+                           const InventoryRecord& previous);
 
 // The byte offset of a slot: 32 bits, from the slot's low 32 bits.
 inline uint32_t SlotOffset(int64_t slot) {

@@ -8,15 +8,15 @@
 void SaveSettings() {
   platform::ScopedFile file(platform::OpenFile(kSettingsPath, platform::Access::kWrite,
                                                platform::Disposition::kCreateAlways));
-  if (!file) {
+  uint32_t written = 0;
+  // A write that fails, comes up short or does not reach the medium is told
+  // like a file that cannot be created: the settings were not saved.
+  if (!file ||
+      !platform::WriteFile(file.get(), SettingsImage.bytes, sizeof SettingsImage.bytes, &written) ||
+      written != sizeof SettingsImage.bytes || !platform::FlushFile(file.get())) {
+    file.Close();
     platform::Beep(platform::kBeepDefault);
     platform::ShowMessageBox(nullptr, L"Unable to save configuration file", L"Problem",
                              platform::kMbOk);
-    return;
-  }
-  uint32_t written = 0;
-  if (platform::WriteFile(file.get(), SettingsImage.bytes, sizeof SettingsImage.bytes, &written) &&
-      written == sizeof SettingsImage.bytes) {
-    platform::FlushFile(file.get());
   }
 }

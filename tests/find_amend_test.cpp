@@ -208,5 +208,7 @@ TEST_F(AmendCommand_, ReportsAFileThatCannotBeOpenedOrWritten) {
                       c.fault);
     AmendCommand();
     EXPECT_EQ(Ui().back(), std::string("box main|Problem|") + c.text);
+    EXPECT_EQ(ReadBytes("film.dat"), file_) << "the slot holds the old record again";
+    EXPECT_EQ(PrefixTable[1].bytes[0], 'N') << "the prefix follows the file";
   }
 }

@@ -31,7 +31,7 @@ struct Item {
 InventoryRecord MakeItem(const Item& item, uint8_t seed = 0);
 
 class RecordsTest : public ProgramTest {
- protected:
+ public:
   // Writes the inventory and opens it.
   void Open(const std::vector<InventoryRecord>& records);
   void Open(const std::vector<Item>& items);

@@ -25,6 +25,7 @@ class ProgramTest : public ::testing::Test {
   void SetUp() override;
   void TearDown() override;
 
+ public:
   // As at a new start of the program: all state back, the same folder.
   void Restart();
   // The host back end afresh (no events, faults or scripts), the same folder;

@@ -18,8 +18,7 @@
 namespace {
 
 void ShowCount(platform::WindowRef dialog, int id, int32_t count) {
-  std::strncpy(ScratchText, platform::FormatCount(count).c_str(), sizeof ScratchText - 1);
-  platform::SetControlText(dialog, id, WideFromText(ScratchText, sizeof ScratchText));
+  platform::SetControlText(dialog, id, WideThroughScratch(platform::FormatCount(count)));
 }
 
 void Tell(platform::WindowRef dialog, const std::wstring& text, const wchar_t* caption) {
@@ -61,6 +60,7 @@ void SwitchStorage(platform::WindowRef dialog) {
 
 intptr_t ConfigurationDialogProc(platform::WindowRef dialog, unsigned message, uintptr_t wparam,
                                  intptr_t /*lparam*/) {
+  if (EndOnCancelOrClose(dialog, message, wparam)) return 1;
   switch (message) {
     case platform::kMsgInitDialog:
       ShowCount(dialog, IDC_RECORDS, SlotCount);
@@ -71,23 +71,17 @@ intptr_t ConfigurationDialogProc(platform::WindowRef dialog, unsigned message, u
                          true);
       return 0;
     case platform::kMsgCommand:
-      switch (wparam & 0xFFFF) {
+      switch (CommandId(wparam)) {
         case IDOK:
           SetAmendFocusOption(platform::IsChecked(dialog, IDC_FOCUS_QUANTITY) ? kOptionOff
                                                                                : kOptionOn);
           platform::EndDialog(dialog, 1);
-          return 1;
-        case IDCANCEL:
-          platform::EndDialog(dialog, 0);
           return 1;
         case IDC_STORAGE:
           SwitchStorage(dialog);
           return 1;
       }
       return 0;
-    case platform::kMsgClose:
-      platform::EndDialog(dialog, 0);
-      return 1;
   }
   return 0;
 }

@@ -4,6 +4,8 @@
 #include <cstring>
 #include <vector>
 
+#include "records/records_state.h"
+
 namespace {
 // Texts are shown through a working buffer of 200 wide characters.
 constexpr size_t kShownChars = 200;
@@ -30,4 +32,18 @@ bool ControlToNarrow(platform::WindowRef dialog, int id, int maxChars, char* out
   const int chars = platform::GetControlText(dialog, id, wide.data(), maxChars + 1);
   // Two bytes a character allow for a double-byte code page.
   return platform::WideToNarrow(wide.data(), out, std::min(2 * (chars + 1), roomBytes)) > 0;
+}
+
+std::wstring WideThroughScratch(const std::string& printed) {
+  std::strncpy(ScratchText, printed.c_str(), sizeof ScratchText - 1);
+  return WideFromText(ScratchText, sizeof ScratchText);
+}
+
+bool EndOnCancelOrClose(platform::WindowRef dialog, unsigned message, uintptr_t wparam) {
+  if (message == platform::kMsgClose ||
+      (message == platform::kMsgCommand && CommandId(wparam) == platform::kIdCancel)) {
+    platform::EndDialog(dialog, 0);
+    return true;
+  }
+  return false;
 }

@@ -23,13 +23,8 @@ constexpr int kNumberChars = 19;
 constexpr int kTextChars = 38;   // Description, SKU1 and the prices
 constexpr int kSku1Room = 580;
 
-std::wstring ScratchAsWide(const std::string& text) {
-  std::strncpy(ScratchText, text.c_str(), sizeof ScratchText - 1);
-  return WideFromText(ScratchText, sizeof ScratchText);
-}
-
 void SetPrice(platform::WindowRef dialog, int id, float value) {
-  platform::SetControlText(dialog, id, ScratchAsWide(platform::FormatPrice(value)));
+  platform::SetControlText(dialog, id, WideThroughScratch(platform::FormatPrice(value)));
 }
 
 // The initialisation both dialogs share: title, then the fields in order.
@@ -37,7 +32,7 @@ void ShowRecord(platform::WindowRef dialog, const wchar_t* title) {
   const InventoryRecord& r = CurrentRecord;
   platform::SetTitle(dialog, title);
   platform::SetControlText(dialog, IDC_NUMBER,
-                           ScratchAsWide(platform::FormatItemNumber(RecordNumber(r))));
+                           WideThroughScratch(platform::FormatItemNumber(RecordNumber(r))));
   platform::SetControlText(dialog, IDC_DESCRIPTION,
                            WideFromField(r.bytes + kDescriptionOffset, kDescriptionSize));
   platform::SetControlText(dialog, IDC_SKU1, WideFromField(r.bytes + kSku1Offset, kSku1Size));
@@ -95,29 +90,25 @@ void CopyFieldsBack(platform::WindowRef dialog) {
 
 intptr_t ViewDialogProc(platform::WindowRef dialog, unsigned message, uintptr_t wparam,
                         intptr_t /*lparam*/) {
+  if (EndOnCancelOrClose(dialog, message, wparam)) return 1;
   switch (message) {
     case platform::kMsgInitDialog:
       ShowRecord(dialog, L"Inventory");
       return 1;  // the dialog manager places the focus
     case platform::kMsgCommand:
-      switch (wparam & 0xFFFF) {
+      switch (CommandId(wparam)) {
         case IDOK:
           platform::EndDialog(dialog, 1);
           return 1;
-        case IDCANCEL:
-          platform::EndDialog(dialog, 0);
-          return 1;
       }
       return 0;
-    case platform::kMsgClose:
-      platform::EndDialog(dialog, 0);
-      return 1;
   }
   return 0;
 }
 
 intptr_t AmendDialogProc(platform::WindowRef dialog, unsigned message, uintptr_t wparam,
                          intptr_t /*lparam*/) {
+  if (EndOnCancelOrClose(dialog, message, wparam)) return 1;
   switch (message) {
     case platform::kMsgInitDialog: {
       ShowRecord(dialog, L"Amend inventory");
@@ -128,19 +119,13 @@ intptr_t AmendDialogProc(platform::WindowRef dialog, unsigned message, uintptr_t
       return 0;  // the focus is placed
     }
     case platform::kMsgCommand:
-      switch (wparam & 0xFFFF) {
+      switch (CommandId(wparam)) {
         case IDOK:
           CopyFieldsBack(dialog);
           platform::EndDialog(dialog, 1);
           return 1;
-        case IDCANCEL:
-          platform::EndDialog(dialog, 0);
-          return 1;
       }
       return 0;
-    case platform::kMsgClose:
-      platform::EndDialog(dialog, 0);
-      return 1;
   }
   return 0;
 }

@@ -13,6 +13,7 @@ constexpr int kAnswerChars = 39;
 
 intptr_t PromptDialogProc(platform::WindowRef dialog, unsigned message, uintptr_t wparam,
                           intptr_t /*lparam*/) {
+  if (EndOnCancelOrClose(dialog, message, wparam)) return 1;
   switch (message) {
     case platform::kMsgInitDialog:
       platform::SetTitle(dialog, WideFromText(InputText, sizeof InputText));
@@ -20,19 +21,13 @@ intptr_t PromptDialogProc(platform::WindowRef dialog, unsigned message, uintptr_
       platform::SetFocus(platform::ControlWindow(dialog, IDC_PROMPT_ANSWER));
       return 0;  // the focus is placed
     case platform::kMsgCommand:
-      switch (wparam & 0xFFFF) {
+      switch (CommandId(wparam)) {
         case IDOK:
           ControlToNarrow(dialog, IDC_PROMPT_ANSWER, kAnswerChars, InputText, sizeof InputText);
           platform::EndDialog(dialog, 1);
           return 1;
-        case IDCANCEL:
-          platform::EndDialog(dialog, 0);
-          return 1;
       }
       return 0;
-    case platform::kMsgClose:
-      platform::EndDialog(dialog, 0);
-      return 1;
   }
   return 0;
 }

@@ -15,19 +15,14 @@
 
 namespace {
 
-std::wstring ScratchAsWide(const std::string& text) {
-  std::strncpy(ScratchText, text.c_str(), sizeof ScratchText - 1);
-  return WideFromText(ScratchText, sizeof ScratchText);
-}
-
 void ShowMatch(platform::WindowRef dialog) {
   const InventoryRecord& r = CurrentRecord;
   platform::SetControlText(dialog, IDC_NUMBER,
-                           ScratchAsWide(platform::FormatItemNumber(RecordNumber(r))));
+                           WideThroughScratch(platform::FormatItemNumber(RecordNumber(r))));
   platform::SetControlText(dialog, IDC_DESCRIPTION,
                            WideFromField(r.bytes + kDescriptionOffset, kDescriptionSize));
   platform::SetControlText(dialog, IDC_RESULT_PRICE,
-                           ScratchAsWide(platform::FormatPrice(RecordPrice(r))));
+                           WideThroughScratch(platform::FormatPrice(RecordPrice(r))));
   platform::SetControlUnsigned(dialog, IDC_RESULT_IN_STOCK, RecordInStock(r));
 }
 
@@ -63,6 +58,7 @@ void Next(platform::WindowRef dialog) {
 
 intptr_t SearchResultDialogProc(platform::WindowRef dialog, unsigned message, uintptr_t wparam,
                                 intptr_t /*lparam*/) {
+  if (EndOnCancelOrClose(dialog, message, wparam)) return 1;
   switch (message) {
     case platform::kMsgInitDialog:
       platform::SetTitle(dialog, L"Inventory");
@@ -70,21 +66,15 @@ intptr_t SearchResultDialogProc(platform::WindowRef dialog, unsigned message, ui
       platform::SetFocus(platform::ControlWindow(dialog, IDC_NEXT));
       return 0;  // the focus is placed
     case platform::kMsgCommand:
-      switch (wparam & 0xFFFF) {
+      switch (CommandId(wparam)) {
         case IDOK:
           platform::EndDialog(dialog, 1);
-          return 1;
-        case IDCANCEL:
-          platform::EndDialog(dialog, 0);
           return 1;
         case IDC_NEXT:
           Next(dialog);
           return 1;
       }
       return 0;
-    case platform::kMsgClose:
-      platform::EndDialog(dialog, 0);
-      return 1;
   }
   return 0;
 }

@@ -88,8 +88,8 @@ void DrawButton(const DRAWITEMSTRUCT& item) {
   const PictureButton* b = ButtonById(item.CtlID);
   if (b == nullptr) return;
   const RECT& r = item.rcItem;
-  ::StretchBlt(item.hDC, r.left, r.top, r.right - r.left, r.bottom - r.top, BitmapSurface,
-               kButtonX, b->y, kButtonWidth, kButtonHeight, kCopy);
+  ::StretchBlt(item.hDC, r.left, r.top, r.right - r.left, r.bottom - r.top, BitmapSurface, kButtonX,
+               b->y, kButtonWidth, kButtonHeight, kCopy);
 }
 
 // True when the command was one of the table's.

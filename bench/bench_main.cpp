@@ -52,8 +52,10 @@ uint64_t ReadAll() {
                                                platform::Disposition::kOpenExisting));
   uint64_t total = 0;
   uint32_t got = 0;
-  while (file && platform::ReadFile(file.get(), buffer.data(), static_cast<uint32_t>(buffer.size()), &got) &&
-         got > 0) {
+  while (
+      file &&
+      platform::ReadFile(file.get(), buffer.data(), static_cast<uint32_t>(buffer.size()), &got) &&
+      got > 0) {
     benchmark::DoNotOptimize(buffer.data());
     total += got;
   }
@@ -108,7 +110,8 @@ void Scan(benchmark::State& state, const std::string& dir, bool reference) {
   for (auto _ : state) {
     platform::ScopedFile file(OpenDataForReading());
     CurrentSlot = 0;
-    const ScanOutcome outcome = reference ? ReferenceScan(file.get()) : ScanDescriptions(file.get());
+    const ScanOutcome outcome =
+        reference ? ReferenceScan(file.get()) : ScanDescriptions(file.get());
     if (outcome != ScanOutcome::kExhausted) state.SkipWithError("the scan matched");
   }
   state.SetItemsProcessed(state.iterations() * SlotCount);
@@ -120,8 +123,9 @@ void DeleteUpdate(benchmark::State& state, const std::string& dir, const std::st
   Use(dir);
   if (!Opendata()) state.SkipWithError("cannot load");
   const int64_t first = DeletedCount;
-  const int64_t at = where == "front" ? first : where == "middle" ? first + ActiveCount / 2
-                                                                   : IndexedSlots - 1;
+  const int64_t at = where == "front"    ? first
+                     : where == "middle" ? first + ActiveCount / 2
+                                         : IndexedSlots - 1;
   const IndexEntry entry = NumberIndex[at];
   const std::vector<IndexEntry> saved(NumberIndex + first, NumberIndex + at + 1);
   for (auto _ : state) {
@@ -147,8 +151,7 @@ class TableReporter : public benchmark::ConsoleReporter {
         const size_t at = name.find(suffix);
         if (at != std::string::npos) name.erase(at);
       }
-      seconds[name] =
-          run.GetAdjustedRealTime() / benchmark::GetTimeUnitMultiplier(run.time_unit);
+      seconds[name] = run.GetAdjustedRealTime() / benchmark::GetTimeUnitMultiplier(run.time_unit);
     }
     ConsoleReporter::ReportRuns(runs);
   }
@@ -193,7 +196,8 @@ void WriteTable(const std::string& path, const TableReporter& reporter,
     }
   }
   out << "\n## Lookup by number: the index walk alone\n\n"
-         "| slots | target | ours ns | linear walk ns | linear / ours |\n|---:|---|---:|---:|---:|\n";
+         "| slots | target | ours ns | linear walk ns | linear / ours "
+         "|\n|---:|---|---:|---:|---:|\n";
   for (int64_t n : sizes) {
     for (const char* which : {"present", "absent", "largest"}) {
       const std::string key = std::to_string(n) + "/" + which;
@@ -258,12 +262,15 @@ int main(int argc, char** argv) {
     for (const char* order : kOrders) {
       const std::string dir = DataDir(data, n, order), key = std::to_string(n) + "/" + order;
       benchmark::RegisterBenchmark(("load/ours/" + key).c_str(), Load, dir, false)
-          ->Unit(benchmark::kMillisecond)->Iterations(loadRepeats);
+          ->Unit(benchmark::kMillisecond)
+          ->Iterations(loadRepeats);
       benchmark::RegisterBenchmark(("load/floor/" + key).c_str(), ReadFloor, dir)
-          ->Unit(benchmark::kMillisecond)->Iterations(loadRepeats);
+          ->Unit(benchmark::kMillisecond)
+          ->Iterations(loadRepeats);
       if (n <= kReferenceSortLimit || std::string(order) == "ascending") {
         benchmark::RegisterBenchmark(("load/reference/" + key).c_str(), Load, dir, true)
-            ->Unit(benchmark::kMillisecond)->Iterations(n >= 100000 ? 1 : 3);
+            ->Unit(benchmark::kMillisecond)
+            ->Iterations(n >= 100000 ? 1 : 3);
       }
     }
     for (const char* which : {"present", "absent", "largest"}) {
@@ -274,13 +281,16 @@ int main(int argc, char** argv) {
     }
     const std::string key = std::to_string(n) + "/random";
     benchmark::RegisterBenchmark(("scan/ours/" + key).c_str(), Scan, random, false)
-        ->Unit(benchmark::kMillisecond)->Iterations(loadRepeats);
+        ->Unit(benchmark::kMillisecond)
+        ->Iterations(loadRepeats);
     benchmark::RegisterBenchmark(("scan/reference/" + key).c_str(), Scan, random, true)
-        ->Unit(benchmark::kMillisecond)->Iterations(n >= 1000000 ? 1 : 3);
+        ->Unit(benchmark::kMillisecond)
+        ->Iterations(n >= 1000000 ? 1 : 3);
     for (const char* where : {"front", "middle", "end"}) {
       benchmark::RegisterBenchmark(("delete/" + std::to_string(n) + "/" + where).c_str(),
                                    DeleteUpdate, random, where)
-          ->UseManualTime()->Unit(benchmark::kMicrosecond);
+          ->UseManualTime()
+          ->Unit(benchmark::kMicrosecond);
     }
   }
 

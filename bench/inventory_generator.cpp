@@ -1,9 +1,9 @@
 #include "bench/inventory_generator.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 #include <memory>
-#include <algorithm>
 #include <vector>
 
 #include "store/inventory_record.h"
@@ -60,9 +60,12 @@ SlotKind KindOf(const GeneratorOptions& o, uint32_t slot) {
 
 int64_t LiveNumber(const GeneratorOptions& o, uint32_t slot) {
   switch (o.order) {
-    case NumberOrder::kAscending: return int64_t{slot} + 1;
-    case NumberOrder::kDescending: return int64_t{o.slots} - slot;
-    case NumberOrder::kRandom: return static_cast<int64_t>(Permute(slot, o.slots, o.seed)) + 1;
+    case NumberOrder::kAscending:
+      return int64_t{slot} + 1;
+    case NumberOrder::kDescending:
+      return int64_t{o.slots} - slot;
+    case NumberOrder::kRandom:
+      return static_cast<int64_t>(Permute(slot, o.slots, o.seed)) + 1;
   }
   return 1;
 }
@@ -106,11 +109,20 @@ void GenerateRecord(const GeneratorOptions& o, uint32_t slot, uint8_t* bytes) {
 
   int64_t number = LiveNumber(o, slot);
   switch (KindOf(o, slot)) {
-    case SlotKind::kLive: break;
-    case SlotKind::kDuplicate: number = LiveNumber(o, static_cast<uint32_t>(h % o.slots)); break;
-    case SlotKind::kDeleted: MarkDeleted(record); return;
-    case SlotKind::kZero: number = 0; break;
-    case SlotKind::kNegative: number = -2 - static_cast<int64_t>(h % 1000); break;
+    case SlotKind::kLive:
+      break;
+    case SlotKind::kDuplicate:
+      number = LiveNumber(o, static_cast<uint32_t>(h % o.slots));
+      break;
+    case SlotKind::kDeleted:
+      MarkDeleted(record);
+      return;
+    case SlotKind::kZero:
+      number = 0;
+      break;
+    case SlotKind::kNegative:
+      number = -2 - static_cast<int64_t>(h % 1000);
+      break;
   }
   SetRecordNumber(record, number);
 }
@@ -122,7 +134,8 @@ bool GenerateInventory(const GeneratorOptions& o, const std::string& path) {
   std::vector<uint8_t> block(size_t{kBlock} * kRecordSize);
   for (uint32_t slot = 0; slot < o.slots;) {
     const uint32_t n = std::min(kBlock, o.slots - slot);
-    for (uint32_t i = 0; i < n; ++i) GenerateRecord(o, slot + i, block.data() + size_t{i} * kRecordSize);
+    for (uint32_t i = 0; i < n; ++i)
+      GenerateRecord(o, slot + i, block.data() + size_t{i} * kRecordSize);
     if (std::fwrite(block.data(), kRecordSize, n, file.get()) != n) return false;
     slot += n;
   }

@@ -72,7 +72,8 @@ ScanOutcome ReferenceScan(platform::FileRef file) {
     if (!ReadRecordAt(file, CurrentSlot, &CurrentRecord)) return ScanOutcome::kReadFailed;
     bool match = true;
     for (size_t k = 2; match && p[k] != '\0'; ++k) {
-      match = p[k] == '?' || static_cast<uint8_t>(p[k]) == CurrentRecord.bytes[kDescriptionOffset + k];
+      match =
+          p[k] == '?' || static_cast<uint8_t>(p[k]) == CurrentRecord.bytes[kDescriptionOffset + k];
     }
     if (match) return ScanOutcome::kMatch;
   }

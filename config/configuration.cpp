@@ -66,15 +66,14 @@ intptr_t ConfigurationDialogProc(platform::WindowRef dialog, unsigned message, u
       ShowCount(dialog, IDC_RECORDS, SlotCount);
       ShowCount(dialog, IDC_ACTIVE, ActiveCount);
       ShowCount(dialog, IDC_DELETED, DeletedCount);
-      platform::SetCheck(dialog,
-                         AmendFocusOption() == kOptionOff ? IDC_FOCUS_QUANTITY : IDC_FOCUS_PRICE,
-                         true);
+      platform::SetCheck(
+          dialog, AmendFocusOption() == kOptionOff ? IDC_FOCUS_QUANTITY : IDC_FOCUS_PRICE, true);
       return 0;
     case platform::kMsgCommand:
       switch (CommandId(wparam)) {
         case IDOK:
           SetAmendFocusOption(platform::IsChecked(dialog, IDC_FOCUS_QUANTITY) ? kOptionOff
-                                                                               : kOptionOn);
+                                                                              : kOptionOn);
           platform::EndDialog(dialog, 1);
           return 1;
         case IDC_STORAGE:

@@ -12,11 +12,11 @@ namespace platform {
 
 // ---- Handles -------------------------------------------------------------
 
-struct Window;                 // a window or dialog; nullptr means "none"
+struct Window;  // a window or dialog; nullptr means "none"
 using WindowRef = Window*;
-struct File;                   // an open file; nullptr means "not open"
+struct File;  // an open file; nullptr means "not open"
 using FileRef = File*;
-struct Instance;               // the module that holds the resources
+struct Instance;  // the module that holds the resources
 using InstanceRef = Instance*;
 
 // ---- Files ---------------------------------------------------------------
@@ -55,8 +55,8 @@ constexpr int kIdCancel = 2;
 
 // Shows a modal message box owned by `owner` (nullptr: no owner). Returns
 // the button pressed (kIdOk, kIdCancel).
-int ShowMessageBox(WindowRef owner, const std::wstring& text,
-                   const std::wstring& caption, unsigned style);
+int ShowMessageBox(WindowRef owner, const std::wstring& text, const std::wstring& caption,
+                   unsigned style);
 
 constexpr unsigned kBeepDefault = 0;
 constexpr unsigned kBeepAsterisk = 64;

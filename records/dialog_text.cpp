@@ -14,8 +14,8 @@ constexpr size_t kShownChars = 200;
 std::wstring WideFromField(const uint8_t* field, size_t fieldSize) {
   const auto* text = reinterpret_cast<const char*>(field);
   const void* end = std::memchr(text, 0, fieldSize);
-  const size_t length = std::min(end == nullptr ? fieldSize : static_cast<const char*>(end) - text,
-                                 kShownChars - 1);
+  const size_t length =
+      std::min(end == nullptr ? fieldSize : static_cast<const char*>(end) - text, kShownChars - 1);
   wchar_t wide[kShownChars];
   const int n = length == 0 ? 0
                             : platform::NarrowToWide(text, static_cast<int>(length), wide,

@@ -20,7 +20,7 @@ const wchar_t* const kTaxChoices[] = {L"Non", L"1 and 2", L"1", L"2"};
 constexpr uint32_t kTaxChoiceCount = 4;
 constexpr uint32_t kCategoryLimit = 18;
 constexpr int kNumberChars = 19;
-constexpr int kTextChars = 38;   // Description, SKU1 and the prices
+constexpr int kTextChars = 38;  // Description, SKU1 and the prices
 constexpr int kSku1Room = 580;
 
 void SetPrice(platform::WindowRef dialog, int id, float value) {

@@ -82,7 +82,8 @@ void SearchDescriptions() {
 }  // namespace
 
 platform::FileRef OpenDataForReading() {
-  return platform::OpenFile(DataPath, platform::Access::kRead, platform::Disposition::kOpenExisting);
+  return platform::OpenFile(DataPath, platform::Access::kRead,
+                            platform::Disposition::kOpenExisting);
 }
 
 void LookupItem() {

@@ -17,7 +17,8 @@ intptr_t PromptDialogProc(platform::WindowRef dialog, unsigned message, uintptr_
   switch (message) {
     case platform::kMsgInitDialog:
       platform::SetTitle(dialog, WideFromText(InputText, sizeof InputText));
-      platform::SetControlText(dialog, IDC_PROMPT_ANSWER, WideFromText(ScratchText, sizeof ScratchText));
+      platform::SetControlText(dialog, IDC_PROMPT_ANSWER,
+                               WideFromText(ScratchText, sizeof ScratchText));
       platform::SetFocus(platform::ControlWindow(dialog, IDC_PROMPT_ANSWER));
       return 0;  // the focus is placed
     case platform::kMsgCommand:

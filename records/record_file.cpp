@@ -29,8 +29,8 @@ bool PutRecord(platform::FileRef file, int64_t slot, const InventoryRecord& reco
 
 WriteOutcome WriteRecordAt(int64_t slot, const InventoryRecord& record,
                            const InventoryRecord& previous) {
-  platform::ScopedFile file(platform::OpenFile(DataPath, platform::Access::kWrite,
-                                               platform::Disposition::kOpenExisting));
+  platform::ScopedFile file(
+      platform::OpenFile(DataPath, platform::Access::kWrite, platform::Disposition::kOpenExisting));
   if (!file) return WriteOutcome::kNotOpened;
   if (PutRecord(file.get(), slot, record)) return WriteOutcome::kWritten;
   PutRecord(file.get(), slot, previous);

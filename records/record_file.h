@@ -21,6 +21,4 @@ WriteOutcome WriteRecordAt(int64_t slot, const InventoryRecord& record,
                            const InventoryRecord& previous);
 
 // The byte offset of a slot: 32 bits, from the slot's low 32 bits.
-inline uint32_t SlotOffset(int64_t slot) {
-  return static_cast<uint32_t>(slot) * kRecordSize;
-}
+inline uint32_t SlotOffset(int64_t slot) { return static_cast<uint32_t>(slot) * kRecordSize; }

@@ -48,7 +48,7 @@
 #endif
 
 /* Record dialogs (prompt, view, amend, search result) */
-#define IDC_NUMBER 1000      /* the prompt's answer field is 1000 too */
+#define IDC_NUMBER 1000 /* the prompt's answer field is 1000 too */
 #define IDC_DESCRIPTION 1001
 #define IDC_COST_PRICE 1002
 #define IDC_TRADE_PRICE 1003

@@ -28,8 +28,8 @@ bool RadixSort(IndexEntry* entries, int64_t count) {
     lastSlot = std::max(lastSlot, entries[i].slot);
   }
   const int slotBits = BitsFor(static_cast<uint64_t>(lastSlot));
-  const int keyBits = BitsFor(static_cast<uint64_t>(largest) - static_cast<uint64_t>(smallest)) +
-                      slotBits;
+  const int keyBits =
+      BitsFor(static_cast<uint64_t>(largest) - static_cast<uint64_t>(smallest)) + slotBits;
   if (keyBits > 64 || firstSlot < 0) return false;
 
   auto* bytes = reinterpret_cast<unsigned char*>(entries);
@@ -97,8 +97,8 @@ void SortNumberIndex(IndexEntry* entries, int64_t count) {
 
 int64_t WalkNumberIndex(int64_t target) {
   IndexEntry* end = NumberIndex + IndexedSlots;
-  IndexEntry* stop = std::lower_bound(
-      NumberIndex, end, target, [](const IndexEntry& e, int64_t t) { return e.number < t; });
+  IndexEntry* stop = std::lower_bound(NumberIndex, end, target,
+                                      [](const IndexEntry& e, int64_t t) { return e.number < t; });
   return stop - NumberIndex;
 }
 
@@ -114,11 +114,10 @@ bool MoveToDeletedRun(int64_t number, int64_t slot) {
   IndexEntry* live = std::lower_bound(NumberIndex, end, int64_t{0},
                                       [](const IndexEntry& e, int64_t t) { return e.number < t; });
   // Live entries keep the (number, slot) order they were loaded in.
-  IndexEntry* entry = std::lower_bound(live, end, IndexEntry{number, slot},
-                                       [](const IndexEntry& e, const IndexEntry& t) {
-                                         return e.number != t.number ? e.number < t.number
-                                                                     : e.slot < t.slot;
-                                       });
+  IndexEntry* entry = std::lower_bound(
+      live, end, IndexEntry{number, slot}, [](const IndexEntry& e, const IndexEntry& t) {
+        return e.number != t.number ? e.number < t.number : e.slot < t.slot;
+      });
   if (entry == end || entry->number != number || entry->slot != slot) return false;
   std::memmove(live + 1, live, static_cast<size_t>(entry - live) * sizeof(IndexEntry));
   *live = IndexEntry{kDeletedNumber, slot};

@@ -48,9 +48,9 @@ void ChooseStorageCard() {
   } else if (found != CardLookup::kNoRecord) {
     SetStorageOption(kOptionOff);
     platform::Beep(platform::kBeepDefault);
-    platform::ShowMessageBox(nullptr,
-                             found == CardLookup::kNoCard ? L"No memory card." : L"No memory card detail",
-                             L"Problem", platform::kMbOk);
+    platform::ShowMessageBox(
+        nullptr, found == CardLookup::kNoCard ? L"No memory card." : L"No memory card detail",
+        L"Problem", platform::kMbOk);
   }
 }
 

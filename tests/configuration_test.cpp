@@ -1,8 +1,9 @@
 // The configuration dialog: counts, the amend-focus choice, and the switch
 // between the device and the storage card.
+#include "config/configuration.h"
+
 #include <cstring>
 
-#include "config/configuration.h"
 #include "store/settings_image.h"
 #include "tests/records_fixture.h"
 
@@ -35,15 +36,17 @@ TEST_F(Configuration, ShowsTheCountsAndTheFocusChoice) {
 
 TEST_F(Configuration, OkStoresTheFocusChoiceCancelAndCloseDoNot) {
   Run(Script(IDD_CONFIGURATION).Click(IDC_FOCUS_PRICE).Click(IDOK));
-  EXPECT_EQ(Bytes(SettingsImage.bytes + kAmendFocusOffset, SettingsImage.bytes + kAmendFocusOffset + 4),
-            (Bytes{0, 0, 0, 0x40}));
+  EXPECT_EQ(
+      Bytes(SettingsImage.bytes + kAmendFocusOffset, SettingsImage.bytes + kAmendFocusOffset + 4),
+      (Bytes{0, 0, 0, 0x40}));
   EXPECT_EQ(Run(Script(IDD_CONFIGURATION).Click(IDC_FOCUS_QUANTITY).Click(IDCANCEL)), 0);
   EXPECT_TRUE(AmendFocusOption() == 2.0f);
   EXPECT_EQ(Run(Script(IDD_CONFIGURATION).Click(IDC_FOCUS_QUANTITY).Close()), 0);
   EXPECT_TRUE(AmendFocusOption() == 2.0f);
   Run(Script(IDD_CONFIGURATION).Click(IDC_FOCUS_QUANTITY).Click(IDOK));
-  EXPECT_EQ(Bytes(SettingsImage.bytes + kAmendFocusOffset, SettingsImage.bytes + kAmendFocusOffset + 4),
-            Bytes(4, 0));
+  EXPECT_EQ(
+      Bytes(SettingsImage.bytes + kAmendFocusOffset, SettingsImage.bytes + kAmendFocusOffset + 4),
+      Bytes(4, 0));
 }
 
 TEST_F(Configuration, AnyFocusValueButZeroMeansPrice) {
@@ -88,8 +91,10 @@ TEST_F(Configuration, WithoutAUsableCardTheDialogStaysAndNothingChanges) {
     FreshHost();
     host::SetStorageCard(c.card);
     SetStorageOption(1.0f);  // neither 0.0 nor 2.0: counts as the device here
-    EXPECT_EQ(Run(Script(IDD_CONFIGURATION).Click(IDC_STORAGE).Click(IDC_FOCUS_PRICE).Click(IDOK)), 1);
-    EXPECT_EQ(Ui(), (Lines{"dialog 133 main", "beep 0", std::string("box dialog 133|Problem|") + c.text}));
+    EXPECT_EQ(Run(Script(IDD_CONFIGURATION).Click(IDC_STORAGE).Click(IDC_FOCUS_PRICE).Click(IDOK)),
+              1);
+    EXPECT_EQ(Ui(), (Lines{"dialog 133 main", "beep 0",
+                           std::string("box dialog 133|Problem|") + c.text}));
     EXPECT_FALSE(host::QuitRequested());
     EXPECT_TRUE(StorageOption() == 1.0f);
     EXPECT_EQ(DataPath, L"film.dat");

@@ -9,8 +9,13 @@ class DeleteCommand_ : public RecordsTest {
  protected:
   void SetUp() override {
     RecordsTest::SetUp();
-    Open(std::vector<Item>{{30, "THIRTY", "S30"}, {10, "TEN"}, {-1, ""}, {20, "TWENTY"},
-                           {5, "FIVE"}, {20, "AGAIN TWENTY"}, {-4, "MINUS FOUR"}});
+    Open(std::vector<Item>{{30, "THIRTY", "S30"},
+                           {10, "TEN"},
+                           {-1, ""},
+                           {20, "TWENTY"},
+                           {5, "FIVE"},
+                           {20, "AGAIN TWENTY"},
+                           {-4, "MINUS FOUR"}});
     file_ = ReadBytes("film.dat");
   }
   // Deletes through the prompt `answer`, confirming with `answer` to the box.
@@ -38,7 +43,6 @@ class DeleteCommand_ : public RecordsTest {
   Bytes file_;
 };
 
-
 TEST_F(DeleteCommand_, ConfirmsWritesTheDeletedFormAndKeepsTheIndex) {
   Delete(L"10");
   EXPECT_EQ(Ui(), (Lines{"dialog 111 main", "beep 0", "box main|10 Item: TEN|Are you sure?|style 1",
@@ -49,7 +53,7 @@ TEST_F(DeleteCommand_, ConfirmsWritesTheDeletedFormAndKeepsTheIndex) {
   std::copy(deleted.begin(), deleted.end(), expected.begin() + kRecordSize);
   EXPECT_EQ(ReadBytes("film.dat"), expected);
   EXPECT_EQ(Used(), (std::vector<IndexEntry>{
-                            {-1, 2}, {-1, 6}, {-1, 1}, {5, 4}, {20, 3}, {20, 5}, {30, 0}}));
+                        {-1, 2}, {-1, 6}, {-1, 1}, {5, 4}, {20, 3}, {20, 5}, {30, 0}}));
   EXPECT_EQ(PrefixTable[1].bytes[0], 0);
   EXPECT_EQ(PrefixTable[1].bytes[1], 0);
   EXPECT_EQ(ActiveCount, 4);
@@ -95,7 +99,7 @@ TEST_F(DeleteCommand_, ARepeatedNumberLosesTheEntryOfTheSlotDeleted) {
   EXPECT_EQ(SlotBytes(5), DeletedFormOf(5));
   EXPECT_EQ(SlotBytes(3), Bytes(file_.begin() + 3 * kRecordSize, file_.begin() + 4 * kRecordSize));
   EXPECT_EQ(Used(), (std::vector<IndexEntry>{
-                            {-1, 2}, {-1, 6}, {-1, 5}, {5, 4}, {10, 1}, {20, 3}, {30, 0}}));
+                        {-1, 2}, {-1, 6}, {-1, 5}, {5, 4}, {10, 1}, {20, 3}, {30, 0}}));
   EXPECT_EQ(FindSlotByNumber(20), 3);
 }
 
@@ -116,15 +120,22 @@ TEST_F(DeleteCommand_, FailedWritesLeaveFileIndexAndCountsAlone) {
     int nth;
     host::Fault fault;
     Lines tail;
-  } cases[] = {
-      {host::FileOp::kOpen, 2, host::Fault::kFail,
-       {"beep 0", "box none|Fatal error|Data file: film.dat, not present."}},
-      {host::FileOp::kWrite, 1, host::Fault::kFail,
-       {"beep 0", "box main|Problem|Not able to write film.dat"}},
-      {host::FileOp::kWrite, 1, host::Fault::kShort,
-       {"beep 0", "box main|Problem|Not able to write film.dat"}},
-      {host::FileOp::kFlush, 1, host::Fault::kFail,
-       {"beep 0", "box main|Problem|Not able to write film.dat"}}};
+  } cases[] = {{host::FileOp::kOpen,
+                2,
+                host::Fault::kFail,
+                {"beep 0", "box none|Fatal error|Data file: film.dat, not present."}},
+               {host::FileOp::kWrite,
+                1,
+                host::Fault::kFail,
+                {"beep 0", "box main|Problem|Not able to write film.dat"}},
+               {host::FileOp::kWrite,
+                1,
+                host::Fault::kShort,
+                {"beep 0", "box main|Problem|Not able to write film.dat"}},
+               {host::FileOp::kFlush,
+                1,
+                host::Fault::kFail,
+                {"beep 0", "box main|Problem|Not able to write film.dat"}}};
   const std::vector<IndexEntry> before = Used();
   for (const auto& c : cases) {
     FreshHost();

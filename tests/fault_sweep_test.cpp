@@ -39,7 +39,8 @@ const char* const kOpNames[] = {"open", "read", "write", "seek", "size", "flush"
 std::vector<Item> ManyItems() {
   std::vector<Item> items;
   for (int i = 0; i < 600; ++i) {
-    items.push_back({600 - i, i % 3 == 0 ? "RED ITEM" : "BLUE ITEM", "S", 1, 1.0f, 1.0f, 1.0f, 0, 0});
+    items.push_back(
+        {600 - i, i % 3 == 0 ? "RED ITEM" : "BLUE ITEM", "S", 1, 1.0f, 1.0f, 1.0f, 0, 0});
   }
   items[5].number = -1;
   return items;
@@ -52,30 +53,39 @@ const std::string kNotRead = "Problem|Not able to read film.dat";
 
 std::vector<Scenario> Scenarios() {
   return {
-      {"start-up with an inventory", [](RecordsTest& t) { t.WriteInventory(
-                                          [] {
-                                            std::vector<InventoryRecord> r;
-                                            for (const Item& i : ManyItems()) r.push_back(MakeItem(i));
-                                            return r;
-                                          }()); },
-       [] { return Opendata(); }, "film.dat",
+      {"start-up with an inventory",
+       [](RecordsTest& t) {
+         t.WriteInventory([] {
+           std::vector<InventoryRecord> r;
+           for (const Item& i : ManyItems()) r.push_back(MakeItem(i));
+           return r;
+         }());
+       },
+       [] { return Opendata(); },
+       "film.dat",
        {"Fatal error|Unable to open film.dat in Opendata",
         "Fatal error|Data file film.dat corrupt in Opendata."}},
-      {"start-up creating the inventory", [](RecordsTest&) {}, [] { return Opendata(); },
+      {"start-up creating the inventory",
+       [](RecordsTest&) {},
+       [] { return Opendata(); },
        "film.dat",
-       {"Fatal error|Unable to create inventory file.", "Fatal error|Unable to open inventory file.",
+       {"Fatal error|Unable to create inventory file.",
+        "Fatal error|Unable to open inventory file.",
         "Fatal error|Film.dat has no data in Opendata.",
         "Fatal error|Data file film.dat corrupt in Opendata.",
         "Fatal error|Unable to open film.dat in Opendata"}},
-      {"find by number", OpenMany,
+      {"find by number",
+       OpenMany,
        [] {
          host::QueueDialog(RecordsTest::Answer(L"300"));
          host::QueueDialog(Script(IDD_VIEW).Click(IDOK));
          FindCommand();
          return true;
        },
-       "film.dat", {kNotPresent, kNotRead}},
-      {"find by description to the end", OpenMany,
+       "film.dat",
+       {kNotPresent, kNotRead}},
+      {"find by description to the end",
+       OpenMany,
        [] {
          host::QueueDialog(RecordsTest::Answer(L"RED"));
          Script result(IDD_RESULT);
@@ -84,17 +94,23 @@ std::vector<Scenario> Scenarios() {
          FindCommand();
          return true;
        },
-       "film.dat", {kNotPresent, "Problem|Film.dat"}},
-      {"amend by number", OpenMany,
+       "film.dat",
+       {kNotPresent, "Problem|Film.dat"}},
+      {"amend by number",
+       OpenMany,
        [] {
          host::QueueDialog(RecordsTest::Answer(L"300"));
-         host::QueueDialog(Script(IDD_AMEND).SetText(IDC_DESCRIPTION, L"NEW").SetText(IDC_PRICE, L"2").Click(IDOK));
+         host::QueueDialog(Script(IDD_AMEND)
+                               .SetText(IDC_DESCRIPTION, L"NEW")
+                               .SetText(IDC_PRICE, L"2")
+                               .Click(IDOK));
          AmendCommand();
          return true;
        },
        "film.dat",
        {kNotPresent, kNotRead, "Problem|Data file: film.dat, not present.", "Problem|Film.dat"}},
-      {"amend by description", OpenMany,
+      {"amend by description",
+       OpenMany,
        [] {
          host::QueueDialog(RecordsTest::Answer(L"BLUE"));
          host::QueueDialog(Script(IDD_RESULT).Click(IDC_NEXT).Click(IDOK));
@@ -104,13 +120,15 @@ std::vector<Scenario> Scenarios() {
        },
        "film.dat",
        {kNotPresent, "Problem|Film.dat", "Problem|Data file: film.dat, not present."}},
-      {"delete", OpenMany,
+      {"delete",
+       OpenMany,
        [] {
          host::QueueDialog(RecordsTest::Answer(L"300"));
          DeleteCommand();
          return true;
        },
-       "film.dat", {kNotPresent, kNotRead, "Problem|Not able to write film.dat"}},
+       "film.dat",
+       {kNotPresent, kNotRead, "Problem|Not able to write film.dat"}},
       {"storage switch and exit",
        [](RecordsTest& t) {
          OpenMany(t);
@@ -122,7 +140,8 @@ std::vector<Scenario> Scenarios() {
          SaveSettings();
          return true;
        },
-       "tallo.cfg", {"Problem|Unable to save configuration file"}},
+       "tallo.cfg",
+       {"Problem|Unable to save configuration file"}},
   };
 }
 
@@ -173,7 +192,8 @@ TEST_F(FaultSweep, EveryFileOperationOfEveryCommandFailsSafely) {
     for (int op = 0; op < 6; ++op) {
       for (int nth = 1; nth <= calls[op]; ++nth) {
         for (host::Fault fault : {host::Fault::kFail, host::Fault::kShort}) {
-          const bool canBeShort = kOps[op] == host::FileOp::kRead || kOps[op] == host::FileOp::kWrite;
+          const bool canBeShort =
+              kOps[op] == host::FileOp::kRead || kOps[op] == host::FileOp::kWrite;
           if (fault == host::Fault::kShort && !canBeShort) continue;
           ++injected;
           Prepare(s);

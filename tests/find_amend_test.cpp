@@ -183,8 +183,8 @@ TEST_F(AmendCommand_, CancelsChangeNothing) {
   AmendCommand();
   host::QueueDialog(Answer(L"404"));
   AmendCommand();
-  EXPECT_EQ(Ui(), (Lines{"dialog 111 main", "dialog 111 main", "dialog 130 main",
-                         "dialog 111 main", "box none|Problem|No such item: 404"}));
+  EXPECT_EQ(Ui(), (Lines{"dialog 111 main", "dialog 111 main", "dialog 130 main", "dialog 111 main",
+                         "box none|Problem|No such item: 404"}));
   EXPECT_EQ(ReadBytes("film.dat"), file_);
   ExpectScriptsFollowed();
 }

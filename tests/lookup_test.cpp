@@ -1,7 +1,8 @@
 // LookupItem by number.
+#include "records/lookup.h"
+
 #include <filesystem>
 
-#include "records/lookup.h"
 #include "tests/records_fixture.h"
 
 class LookupByNumber : public RecordsTest {

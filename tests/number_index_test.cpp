@@ -1,12 +1,13 @@
 // The index's sort and walk must give exactly what the straight insertion
 // sort and the linear walk from entry 0 give.
+#include "store/number_index.h"
+
 #include <gtest/gtest.h>
 
 #include <random>
 #include <vector>
 
 #include "platform/platform.h"
-#include "store/number_index.h"
 #include "store/store_state.h"
 #include "tests/test_support.h"
 
@@ -35,7 +36,8 @@ int64_t LinearWalk(int64_t target) {
 std::vector<IndexEntry> SlotOrderEntries(size_t n, std::mt19937_64& random) {
   std::vector<IndexEntry> entries;
   for (size_t slot = 0; slot < n; ++slot) {
-    const int64_t number = random() % 5 == 0 ? -1 : static_cast<int64_t>(random() % (n / 2 + 1)) + 1;
+    const int64_t number =
+        random() % 5 == 0 ? -1 : static_cast<int64_t>(random() % (n / 2 + 1)) + 1;
     entries.push_back({number, static_cast<int64_t>(slot)});
   }
   return entries;
@@ -63,7 +65,8 @@ TEST(SortNumberIndex, NumbersOfAnyWidthSortTheSameWay) {
   for (int64_t span : {int64_t{1} << 20, int64_t{1} << 50, int64_t{1} << 53, INT64_MAX}) {
     std::vector<IndexEntry> ours;
     for (int64_t slot = 0; slot < 3000; ++slot) {
-      const int64_t number = random() % 7 == 0 ? -1 : 1 + static_cast<int64_t>(random() % 40) * (span / 40);
+      const int64_t number =
+          random() % 7 == 0 ? -1 : 1 + static_cast<int64_t>(random() % 40) * (span / 40);
       ours.push_back({number, slot});
     }
     ours.push_back({INT64_MAX, 3000});
@@ -122,7 +125,7 @@ using Entries = std::vector<IndexEntry>;
 
 TEST(MoveToDeletedRun, FollowsTheWorkedExample) {
   EXPECT_EQ(AfterMove({{-1, 3}, {-1, 5}, {10, 0}, {20, 1}, {30, 2}, {40, 4}}, 30, 2),
-              (Entries{{-1, 3}, {-1, 5}, {-1, 2}, {10, 0}, {20, 1}, {40, 4}}));
+            (Entries{{-1, 3}, {-1, 5}, {-1, 2}, {10, 0}, {20, 1}, {40, 4}}));
 }
 
 TEST(MoveToDeletedRun, SmallestLargestAndNoDeletedRun) {
@@ -135,7 +138,7 @@ TEST(MoveToDeletedRun, SmallestLargestAndNoDeletedRun) {
 
 TEST(MoveToDeletedRun, TakesTheEntryOfTheGivenSlotOfARepeatedNumber) {
   EXPECT_EQ(AfterMove({{-1, 9}, {5, 1}, {5, 4}, {5, 6}, {8, 2}}, 5, 4),
-              (Entries{{-1, 9}, {-1, 4}, {5, 1}, {5, 6}, {8, 2}}));
+            (Entries{{-1, 9}, {-1, 4}, {5, 1}, {5, 6}, {8, 2}}));
 }
 
 TEST(MoveToDeletedRun, LeavesTheIndexAloneForNumbersItDoesNotHold) {

@@ -1,9 +1,9 @@
+#include "platform/number_text.h"
+
 #include <gtest/gtest.h>
 
 #include <cmath>
 #include <limits>
-
-#include "platform/number_text.h"
 
 using platform::FormatCount;
 using platform::FormatItemNumber;

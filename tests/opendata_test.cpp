@@ -1,3 +1,5 @@
+#include "store/opendata.h"
+
 #include <gtest/gtest.h>
 
 #include <cstring>
@@ -5,7 +7,6 @@
 
 #include "platform/host/host_control.h"
 #include "store/number_index.h"
-#include "store/opendata.h"
 #include "store/settings_image.h"
 #include "store/store_state.h"
 #include "tests/test_support.h"
@@ -36,7 +37,6 @@ class Opendata_ : public ProgramTest {
     return RecordBytes(fresh);
   }
 };
-
 
 // ---- A missing inventory ------------------------------------------------------
 
@@ -78,7 +78,8 @@ TEST_F(Opendata_, AFailedOrShortFreshWriteFailsTheSizeCheck) {
   Restart();
   host::InjectFault(host::FileOp::kWrite, 1, host::Fault::kShort);
   EXPECT_FALSE(Opendata());
-  EXPECT_EQ(Ui(), (Lines{"beep 0", "box none|Fatal error|Data file film.dat corrupt in Opendata."}));
+  EXPECT_EQ(Ui(),
+            (Lines{"beep 0", "box none|Fatal error|Data file film.dat corrupt in Opendata."}));
   EXPECT_EQ(ReadBytes("film.dat").size(), kRecordSize / 2);
 }
 
@@ -105,18 +106,21 @@ TEST_F(Opendata_, RefusesAFileBeyond32BitsAsCorrupt) {
   WriteBytes("film.dat", {});
   std::filesystem::resize_file(Path("film.dat"), (uint64_t{1} << 32) + 0 * kRecordSize);
   EXPECT_FALSE(Opendata());
-  EXPECT_EQ(Ui(), (Lines{"beep 0", "box none|Fatal error|Data file film.dat corrupt in Opendata."}));
+  EXPECT_EQ(Ui(),
+            (Lines{"beep 0", "box none|Fatal error|Data file film.dat corrupt in Opendata."}));
   std::filesystem::resize_file(Path("film.dat"), uint64_t{2291872} * kRecordSize);
   Restart();
   EXPECT_FALSE(Opendata());
-  EXPECT_EQ(Ui(), (Lines{"beep 0", "box none|Fatal error|Data file film.dat corrupt in Opendata."}));
+  EXPECT_EQ(Ui(),
+            (Lines{"beep 0", "box none|Fatal error|Data file film.dat corrupt in Opendata."}));
 }
 
 TEST_F(Opendata_, TreatsAnUnknownSizeAsCorrupt) {
   WriteInventory({MakeRecord(1, "AB")});
   host::InjectFault(host::FileOp::kSize, 1);
   EXPECT_FALSE(Opendata());
-  EXPECT_EQ(Ui(), (Lines{"beep 0", "box none|Fatal error|Data file film.dat corrupt in Opendata."}));
+  EXPECT_EQ(Ui(),
+            (Lines{"beep 0", "box none|Fatal error|Data file film.dat corrupt in Opendata."}));
 }
 
 // ---- Settings -------------------------------------------------------------------
@@ -243,7 +247,8 @@ TEST_F(Opendata_, BuildsTheSortedIndexWithTheLoadRule) {
 }
 
 TEST_F(Opendata_, CountsStoredNegativeNumbersAsDeleted) {
-  WriteInventory({MakeRecord(INT64_MIN, "MIN"), MakeRecord(-2, "TWO"), MakeRecord(INT64_MAX, "MAX")});
+  WriteInventory(
+      {MakeRecord(INT64_MIN, "MIN"), MakeRecord(-2, "TWO"), MakeRecord(INT64_MAX, "MAX")});
   ASSERT_TRUE(Opendata());
   EXPECT_EQ(UsedEntries(), (std::vector<IndexEntry>{{-1, 0}, {-1, 1}, {INT64_MAX, 2}}));
   EXPECT_EQ(DeletedCount, 2);
@@ -267,7 +272,8 @@ TEST_F(Opendata_, ReportsWhenTheReadPassCannotOpenOrAllocate) {
   Restart();
   host::InjectAllocationFault(2);  // PrefixTable
   EXPECT_FALSE(Opendata());
-  EXPECT_EQ(Ui(), (Lines{"beep 0", "box none|Fatal error|Not enough memory for film.dat in Opendata."}));
+  EXPECT_EQ(Ui(),
+            (Lines{"beep 0", "box none|Fatal error|Not enough memory for film.dat in Opendata."}));
   EXPECT_EQ(NumberIndex, nullptr);
   EXPECT_EQ(PrefixTable, nullptr);
 }

@@ -1,8 +1,9 @@
 // The prompt, view and amend dialogs over the scripted user.
+#include "records/record_dialogs.h"
+
 #include <cmath>
 #include <cstring>
 
-#include "records/record_dialogs.h"
 #include "store/settings_image.h"
 #include "tests/records_fixture.h"
 
@@ -172,7 +173,8 @@ TEST_F(ItemDialogs, APriceBeyondAFloatKeepsTheOldValue) {
 
 TEST_F(ItemDialogs, TextsAreCutTo38CharactersAndKeepTheBytesBehind) {
   std::memcpy(CurrentRecord.bytes + kDescriptionOffset, "ABCDEF", 7);
-  Amend(Script(IDD_AMEND).SetText(IDC_DESCRIPTION, L"xy").SetText(IDC_SKU1, std::wstring(45, L'K')));
+  Amend(
+      Script(IDD_AMEND).SetText(IDC_DESCRIPTION, L"xy").SetText(IDC_SKU1, std::wstring(45, L'K')));
   const uint8_t* d = CurrentRecord.bytes + kDescriptionOffset;
   EXPECT_EQ(Bytes(d, d + 7), (Bytes{'X', 'Y', 0, 'D', 'E', 'F', 0}));
   const uint8_t* sku = CurrentRecord.bytes + kSku1Offset;

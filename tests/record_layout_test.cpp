@@ -62,7 +62,8 @@ TEST(SettingsImageLayout, OptionsArePackedFloatsAtTheirOffsets) {
   std::memset(&SettingsImage, 0xEE, sizeof SettingsImage);
   SetAmendFocusOption(kOptionOn);
   SetStorageOption(kOptionOff);
-  EXPECT_EQ(Bytes(SettingsImage.bytes + 40962, SettingsImage.bytes + 40966), (Bytes{0, 0, 0, 0x40}));
+  EXPECT_EQ(Bytes(SettingsImage.bytes + 40962, SettingsImage.bytes + 40966),
+            (Bytes{0, 0, 0, 0x40}));
   EXPECT_EQ(Bytes(SettingsImage.bytes + 40970, SettingsImage.bytes + 40974), (Bytes{0, 0, 0, 0}));
   EXPECT_EQ(SettingsImage.bytes[40966], 0xEE);
   EXPECT_EQ(SettingsImage.bytes[40974], 0xEE);

@@ -1,5 +1,6 @@
 // Saving the settings image at exit.
 #include "store/settings_file.h"
+
 #include "store/settings_image.h"
 #include "tests/test_support.h"
 
@@ -32,7 +33,7 @@ TEST_F(SaveSettings_, TellsWhenTheSettingsCouldNotBeSaved) {
     FreshHost();
     host::InjectFault(c.op, 1, c.fault);
     SaveSettings();
-    EXPECT_EQ(Ui(), (std::vector<std::string>{"beep 0",
-                                              "box none|Problem|Unable to save configuration file"}));
+    EXPECT_EQ(Ui(), (std::vector<std::string>{
+                        "beep 0", "box none|Problem|Unable to save configuration file"}));
   }
 }

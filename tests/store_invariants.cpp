@@ -39,8 +39,8 @@ std::string CheckStoreAgreesWith(const std::vector<uint8_t>& file) {
     }
   }
   for (int64_t s = 0; s < SlotCount; ++s) {
-    const uint8_t* want = s < IndexedSlots ? file.data() + s * kRecordSize + kDescriptionOffset
-                                           : nullptr;
+    const uint8_t* want =
+        s < IndexedSlots ? file.data() + s * kRecordSize + kDescriptionOffset : nullptr;
     const uint8_t first = want != nullptr ? want[0] : 0, second = want != nullptr ? want[1] : 0;
     if (PrefixTable[s].bytes[0] != first || PrefixTable[s].bytes[1] != second) {
       return "prefix of slot " + std::to_string(s) + " differs from the file";

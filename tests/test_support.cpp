@@ -51,7 +51,8 @@ void ProgramTest::TearDown() {
 
 void ProgramTest::WriteBytes(const std::string& name, const Bytes& bytes) const {
   std::ofstream out(Path(name), std::ios::binary | std::ios::trunc);
-  out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+  out.write(reinterpret_cast<const char*>(bytes.data()),
+            static_cast<std::streamsize>(bytes.size()));
   ASSERT_TRUE(out.good());
 }
 
@@ -67,7 +68,8 @@ bool ProgramTest::Exists(const std::string& name) const {
 void ProgramTest::WriteInventory(const std::vector<InventoryRecord>& records,
                                  const std::string& name) const {
   Bytes bytes;
-  for (const InventoryRecord& r : records) bytes.insert(bytes.end(), r.bytes, r.bytes + kRecordSize);
+  for (const InventoryRecord& r : records)
+    bytes.insert(bytes.end(), r.bytes, r.bytes + kRecordSize);
   WriteBytes(name, bytes);
 }
 
@@ -89,7 +91,8 @@ std::vector<std::string> ProgramTest::Ui() const {
 
 InventoryRecord MakeRecord(int64_t number, const std::string& description, uint8_t seed) {
   InventoryRecord r;
-  for (uint32_t i = 0; i < kRecordSize; ++i) r.bytes[i] = static_cast<uint8_t>(i * 31 + seed * 7 + 1);
+  for (uint32_t i = 0; i < kRecordSize; ++i)
+    r.bytes[i] = static_cast<uint8_t>(i * 31 + seed * 7 + 1);
   SetRecordNumber(r, number);
   std::memcpy(r.bytes + kDescriptionOffset, description.c_str(), description.size() + 1);
   return r;

@@ -87,10 +87,10 @@ void QueueDialog(const DialogScript& script);
 struct DialogSnapshot {
   std::wstring title;
   std::vector<std::pair<int, std::wstring>> texts;  // every control with an id
-  int focus = 0;                  // id of the focused control, 0: none
-  bool focusAllSelected = false;  // its whole text selected
-  int selection = -1;             // the combo box's selected entry
-  std::vector<int> checked;       // ids of checked buttons
+  int focus = 0;                                    // id of the focused control, 0: none
+  bool focusAllSelected = false;                    // its whole text selected
+  int selection = -1;                               // the combo box's selected entry
+  std::vector<int> checked;                         // ids of checked buttons
   std::wstring Text(int id) const;
 };
 struct DialogRun {
@@ -109,11 +109,11 @@ const std::vector<std::string>& ScriptErrors();
 struct UiEvent {
   enum class Kind { kBeep, kMessageBox, kDialog };
   Kind kind = Kind::kBeep;
-  unsigned sound = 0;      // kBeep; kDialog: the template id
-  std::wstring text;       // kMessageBox
+  unsigned sound = 0;  // kBeep; kDialog: the template id
+  std::wstring text;   // kMessageBox
   std::wstring caption;
   unsigned style = 0;
-  std::string owner;       // "none", "main" or "dialog <id>"
+  std::string owner;  // "none", "main" or "dialog <id>"
 };
 const std::vector<UiEvent>& Events();
 // Answers for the next message boxes, in order; a box with no queued answer

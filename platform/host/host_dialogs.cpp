@@ -43,8 +43,12 @@ struct DialogTemplate {
 
 struct Control : Window {
   Control(Window* dialog, const ControlTemplate& t)
-      : Window("control " + std::to_string(t.id)), parent(dialog), id(t.id),
-        windowClass(t.windowClass), style(t.style), text(t.text) {}
+      : Window("control " + std::to_string(t.id)),
+        parent(dialog),
+        id(t.id),
+        windowClass(t.windowClass),
+        style(t.style),
+        text(t.text) {}
   Window* parent;
   int id;
   std::wstring windowClass;
@@ -217,9 +221,9 @@ bool LoadDialogTemplates(const std::string& rcPath, const std::string& idsPath) 
     } else if (current != nullptr && std::regex_search(line, m, controlLine)) {
       std::string text = m[1];
       text = text.front() == '"' ? text.substr(1, text.size() - 2) : "";
-      current->controls.push_back(ControlTemplate{value(m[2]), Wide(m[3]),
-                                                  static_cast<uint32_t>(std::stoul(m[4], nullptr, 0)),
-                                                  Wide(text)});
+      current->controls.push_back(
+          ControlTemplate{value(m[2]), Wide(m[3]),
+                          static_cast<uint32_t>(std::stoul(m[4], nullptr, 0)), Wide(text)});
     } else if (line.rfind("END", 0) == 0) {
       current = nullptr;
     }

@@ -98,8 +98,8 @@ bool ReadFile(FileRef file, void* buffer, uint32_t count, uint32_t* transferred)
     count /= 2;
   }
   auto* bytes = static_cast<char*>(buffer);
-  return MoveBytes([&](uint32_t at, uint32_t n) { return ::read(file->fd, bytes + at, n); },
-                   count, transferred);
+  return MoveBytes([&](uint32_t at, uint32_t n) { return ::read(file->fd, bytes + at, n); }, count,
+                   transferred);
 }
 
 bool WriteFile(FileRef file, const void* buffer, uint32_t count, uint32_t* transferred) {
@@ -109,8 +109,8 @@ bool WriteFile(FileRef file, const void* buffer, uint32_t count, uint32_t* trans
     count /= 2;
   }
   const auto* bytes = static_cast<const char*>(buffer);
-  return MoveBytes([&](uint32_t at, uint32_t n) { return ::write(file->fd, bytes + at, n); },
-                   count, transferred);
+  return MoveBytes([&](uint32_t at, uint32_t n) { return ::write(file->fd, bytes + at, n); }, count,
+                   transferred);
 }
 
 bool SetFilePosition(FileRef file, uint32_t offset) {

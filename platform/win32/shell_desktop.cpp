@@ -8,9 +8,9 @@
 //   title-bar OK exists only on the handheld) and covers its owner window.
 // - The start-up presentation call keeps the main window within the largest
 //   screen the background picture covers, so no uncovered area shows.
-#include "platform/win32/shell.h"
-
 #include <cstdint>
+
+#include "platform/win32/shell.h"
 
 namespace shell {
 namespace {

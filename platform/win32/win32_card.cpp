@@ -33,7 +33,8 @@ bool FindFirstStorageCard(uint8_t* findRecord) {
   for (int drive = 0; drive < 26; ++drive) {
     if (!IsCard(drive)) continue;
     const uint32_t id = kDriveObjectBase + static_cast<uint32_t>(drive);
-    for (int i = 0; i < 4; ++i) findRecord[kCardObjectIdOffset + i] = static_cast<uint8_t>(id >> (8 * i));
+    for (int i = 0; i < 4; ++i)
+      findRecord[kCardObjectIdOffset + i] = static_cast<uint8_t>(id >> (8 * i));
     return true;
   }
   return false;

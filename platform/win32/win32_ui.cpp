@@ -46,8 +46,8 @@ intptr_t RunDialog(int templateId, WindowRef owner, DialogProc proc) {
   if (loaded == nullptr) return -1;
   const auto* dialogTemplate = static_cast<const DLGTEMPLATE*>(::LockResource(loaded));
   pendingProc = proc;
-  const INT_PTR result =
-      ::DialogBoxIndirectParamW(instance, dialogTemplate, Hwnd(owner), DialogThunk, /*dwInitParam=*/0);
+  const INT_PTR result = ::DialogBoxIndirectParamW(instance, dialogTemplate, Hwnd(owner),
+                                                   DialogThunk, /*dwInitParam=*/0);
   pendingProc = nullptr;
   return result;
 }

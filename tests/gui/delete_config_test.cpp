@@ -25,7 +25,8 @@ HWND OpenConfiguration(Tallo& tallo, HWND main) {
 
 bool IsChecked(HWND dialog, int id) {
   DWORD_PTR state = 0;
-  ::SendMessageTimeoutW(::GetDlgItem(dialog, id), BM_GETCHECK, 0, 0, SMTO_ABORTIFHUNG, 2000, &state);
+  ::SendMessageTimeoutW(::GetDlgItem(dialog, id), BM_GETCHECK, 0, 0, SMTO_ABORTIFHUNG, 2000,
+                        &state);
   return state == BST_CHECKED;
 }
 

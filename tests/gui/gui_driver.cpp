@@ -25,8 +25,7 @@ BOOL CALLBACK CollectWindows(HWND window, LPARAM lparam) {
   return TRUE;
 }
 
-std::vector<HWND> FindWindows(DWORD pid, const std::wstring& className,
-                              const std::wstring& title) {
+std::vector<HWND> FindWindows(DWORD pid, const std::wstring& className, const std::wstring& title) {
   Search search{pid, className, title, {}};
   ::EnumWindows(CollectWindows, reinterpret_cast<LPARAM>(&search));
   return search.found;
@@ -72,7 +71,9 @@ std::wstring Folder::Path(const std::wstring& name) const {
   return name.empty() ? path_ : path_ + L"\\" + name;
 }
 
-void Folder::Write(const std::wstring& name, const Bytes& bytes) const { WriteAt(Path(name), bytes); }
+void Folder::Write(const std::wstring& name, const Bytes& bytes) const {
+  WriteAt(Path(name), bytes);
+}
 
 Bytes Folder::Read(const std::wstring& name) const { return ReadAt(Path(name)); }
 
@@ -81,7 +82,8 @@ void Folder::WriteAt(const std::wstring& path, const Bytes& bytes) {
                               FILE_ATTRIBUTE_NORMAL, nullptr);
   Check(file != INVALID_HANDLE_VALUE, "cannot create " + Narrow(path));
   DWORD written = 0;
-  const BOOL ok = ::WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
+  const BOOL ok =
+      ::WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
   ::CloseHandle(file);
   Check(ok && written == bytes.size(), "cannot write " + Narrow(path));
 }
@@ -208,9 +210,7 @@ void Click(HWND dialog, int id) {
   ::PostMessageW(button, BM_CLICK, 0, 0);
 }
 
-void PostCommand(HWND window, int id) {
-  ::PostMessageW(window, WM_COMMAND, MAKEWPARAM(id, 0), 0);
-}
+void PostCommand(HWND window, int id) { ::PostMessageW(window, WM_COMMAND, MAKEWPARAM(id, 0), 0); }
 
 void SetText(HWND dialog, int id, const std::wstring& text) {
   HWND control = ::GetDlgItem(dialog, id);

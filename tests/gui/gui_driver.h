@@ -110,7 +110,7 @@ struct Register {
 
 }  // namespace gui
 
-#define GUI_TEST(name)                                                    \
-  static void name(const std::wstring& exe);                             \
-  static gui::Register name##_registration(#name, name);                 \
+#define GUI_TEST(name)                                   \
+  static void name(const std::wstring& exe);             \
+  static gui::Register name##_registration(#name, name); \
   static void name(const std::wstring& exe)

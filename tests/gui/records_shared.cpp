@@ -18,7 +18,8 @@ namespace {
 Bytes Record(const Item& item) {
   Bytes b(kRecordSize);
   for (size_t i = 0; i < kRecordSize; ++i) b[i] = static_cast<uint8_t>(i * 7 + item.number);
-  for (int i = 0; i < 8; ++i) b[i] = static_cast<uint8_t>(static_cast<uint64_t>(item.number) >> (8 * i));
+  for (int i = 0; i < 8; ++i)
+    b[i] = static_cast<uint8_t>(static_cast<uint64_t>(item.number) >> (8 * i));
   std::memcpy(&b[8], item.description, std::strlen(item.description) + 1);
   std::memcpy(&b[90], "SKU-1", 6);
   Put32(b, 670, item.inStock);

@@ -5,7 +5,6 @@
 
 using namespace gui;
 
-
 GUI_TEST(FindByNumberShowsTheItem) {
   Folder folder(L"find-number");
   folder.Write(L"film.dat", Inventory({{7, "SEVEN"}, {12, "TWELVE", 2.5f, 40, 17, 3}}));
@@ -30,8 +29,9 @@ GUI_TEST(FindByNumberShowsTheItem) {
 
 GUI_TEST(FindByDescriptionWithNextToTheEnd) {
   Folder folder(L"find-description");
-  folder.Write(L"film.dat", Inventory({{1, "RED HAT"}, {2, "BLUE HAT"}, {3, "RED SOCKS"},
-                                       {4, "RED BOX", 9.99f, 2}}));
+  folder.Write(
+      L"film.dat",
+      Inventory({{1, "RED HAT"}, {2, "BLUE HAT"}, {3, "RED SOCKS"}, {4, "RED BOX", 9.99f, 2}}));
   Tallo tallo(exe, folder);
   HWND main = tallo.MainWindow();
   Ask(tallo, main, 110, L"Find number / description", L"red");  // typed as capitals
@@ -67,9 +67,9 @@ GUI_TEST(AmendChangesPriceAndDescription) {
   HWND amend = tallo.Dialog(L"Amend inventory");
   Check(FocusOf(amend) == ::GetDlgItem(amend, 1005), "the focus is not on In stock");
   SetText(amend, 1004, L"3.999");
-  SetText(amend, 1001, L"new name");    // the field raises set text too
-  SetText(amend, 1005, L" 41abc");      // read as 41
-  SetText(amend, 1006, L"-5");          // reads as 4294967291: Category stays
+  SetText(amend, 1001, L"new name");  // the field raises set text too
+  SetText(amend, 1005, L" 41abc");    // read as 41
+  SetText(amend, 1006, L"-5");        // reads as 4294967291: Category stays
   Click(amend, IDOK);
   Check(tallo.DialogGone(L"Amend inventory"), "the amend dialog did not close");
   Pause(200);

@@ -100,8 +100,8 @@ GUI_TEST(TheFourPictureButtons) {
     int id;
     const wchar_t* caption;
     int y;
-  } buttons[] = {{110, L"Find", 16}, {112, L"Amend", 56}, {113, L"Delete", 96},
-                 {114, L"Configuration", 136}};
+  } buttons[] = {
+      {110, L"Find", 16}, {112, L"Amend", 56}, {113, L"Delete", 96}, {114, L"Configuration", 136}};
   for (const auto& b : buttons) {
     HWND button = ::GetDlgItem(main, b.id);
     Check(button != nullptr, "no button " + std::to_string(b.id));

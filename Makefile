@@ -1,7 +1,8 @@
 # make test: install what is missing, build everything, run every test.
 # make run:  install what is missing, build tallo.exe and start it under Wine.
 # make bench: the benchmarks, with bench/README.md rewritten from their results.
-.PHONY: all test run bench deps host sanitize windows clean
+# make fuzz:  the libFuzzer target for FUZZ_SECONDS (default 600).
+.PHONY: all test run bench fuzz deps host sanitize windows clean
 
 HOST_BUILD := build/host
 SANITIZE_BUILD := build/sanitize
@@ -30,12 +31,17 @@ test: host sanitize windows
 	cd $(HOST_BUILD) && ctest --output-on-failure -j $(JOBS)
 	cd $(SANITIZE_BUILD) && ctest --output-on-failure -j $(JOBS)
 	scripts/gui-test.sh $(WIN_BUILD)
+	scripts/fuzz.sh 60
 
 run: host windows
 	scripts/run.sh
 
 bench: host
 	scripts/bench.sh
+
+FUZZ_SECONDS ?= 600
+fuzz: deps
+	scripts/fuzz.sh $(FUZZ_SECONDS)
 
 clean:
 	rm -rf build

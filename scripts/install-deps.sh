@@ -1,10 +1,11 @@
 #!/usr/bin/env bash
 # Installs the Debian packages a build needs, when they are missing.
-#   scripts/install-deps.sh host     compilers, CMake, GoogleTest, Google Benchmark
+#   scripts/install-deps.sh host     compilers (clang and libFuzzer too), CMake, GoogleTest,
+#                                    Google Benchmark
 #   scripts/install-deps.sh windows  the above plus mingw-w64, Wine, Xvfb, ImageMagick, xdotool
 set -euo pipefail
 
-packages=(g++ make cmake libgtest-dev libgmock-dev libbenchmark-dev time)
+packages=(g++ make cmake libgtest-dev libgmock-dev libbenchmark-dev time clang libclang-rt-14-dev)
 if [ "${1:-host}" = windows ]; then
   packages+=(g++-mingw-w64-x86-64-posix wine64 xvfb fonts-wine imagemagick xdotool)
 fi

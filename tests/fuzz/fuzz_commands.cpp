@@ -18,6 +18,7 @@
 #include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <cmath>
 #include <cstdarg>
@@ -31,8 +32,6 @@
 #include <limits>
 #include <string>
 #include <vector>
-
-#include <unistd.h>
 
 #include "config/configuration.h"
 #include "platform/app_handles.h"
@@ -137,7 +136,8 @@ void WriteImage(const std::string& path, const Bytes& bytes) {
   std::error_code ignored;
   fs::create_directories(fs::path(path).parent_path(), ignored);
   std::ofstream out(path, std::ios::binary | std::ios::trunc);
-  out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+  out.write(reinterpret_cast<const char*>(bytes.data()),
+            static_cast<std::streamsize>(bytes.size()));
   if (!out) Fail("cannot write " + path);
 }
 
@@ -179,7 +179,8 @@ int64_t TakeNumber(Input& in) {
 // One record from a compact description; bytes not given carry a pattern
 // that depends on `seed`.
 TALLO_NO_COVERAGE void FillPattern(InventoryRecord& r, uint8_t seed) {
-  for (uint32_t i = 0; i < kRecordSize; ++i) r.bytes[i] = static_cast<uint8_t>(i * 31 + seed * 7 + 1);
+  for (uint32_t i = 0; i < kRecordSize; ++i)
+    r.bytes[i] = static_cast<uint8_t>(i * 31 + seed * 7 + 1);
 }
 
 InventoryRecord TakeRecord(Input& in, uint8_t seed) {
@@ -315,7 +316,7 @@ FaultChoice TakeFault(Input& in) {
     f.allocation = true;
     return f;
   }
-  const host::FileOp ops[] = {host::FileOp::kOpen, host::FileOp::kRead,  host::FileOp::kWrite,
+  const host::FileOp ops[] = {host::FileOp::kOpen, host::FileOp::kRead, host::FileOp::kWrite,
                               host::FileOp::kSeek, host::FileOp::kSize, host::FileOp::kFlush};
   f.file = true;
   f.op = ops[kind - 9];
@@ -344,8 +345,8 @@ void Arm(const FaultChoice& f) {
 
 struct Card {
   host::CardState state = host::CardState::kAbsent;
-  std::wstring folder;     // as the card reports it
-  std::string filmPath;    // where its film.dat is on the host
+  std::wstring folder;   // as the card reports it
+  std::string filmPath;  // where its film.dat is on the host
 };
 
 Card TakeCard(Input& in) {
@@ -356,14 +357,30 @@ Card TakeCard(Input& in) {
   card.state = states[b & 3];
   const std::wstring base = host::Widen(folder);
   switch ((b >> 2) % 8) {
-    case 0: card.folder = base + L"/card"; break;
-    case 1: card.folder = base + L"\\Storage Card"; break;
-    case 2: card.folder = base + L"/carte m\u00e9moire"; break;
-    case 3: card.folder = base + L"/\u5361"; break;
-    case 4: card.folder = L"card"; break;  // relative: resolves in the working folder
-    case 5: card.folder = base + L"\\deep\\er"; break;
-    case 6: card.folder = base + L"/" + std::wstring(250, L'c'); break;  // too long to report
-    case 7: card.folder = base + L"/nowhere"; break;
+    case 0:
+      card.folder = base + L"/card";
+      break;
+    case 1:
+      card.folder = base + L"\\Storage Card";
+      break;
+    case 2:
+      card.folder = base + L"/carte m\u00e9moire";
+      break;
+    case 3:
+      card.folder = base + L"/\u5361";
+      break;
+    case 4:
+      card.folder = L"card";
+      break;  // relative: resolves in the working folder
+    case 5:
+      card.folder = base + L"\\deep\\er";
+      break;
+    case 6:
+      card.folder = base + L"/" + std::wstring(250, L'c');
+      break;  // too long to report
+    case 7:
+      card.folder = base + L"/nowhere";
+      break;
   }
   card.filmPath = host::HostPath(card.folder + L"\\film.dat");
   return card;
@@ -451,12 +468,18 @@ std::wstring NumberOfSlot(Input& in) {
   const int64_t n = slots == 0 ? 1 : LoadI64(film.data() + (in.Byte() % slots) * kRecordSize);
   const std::string number = platform::FormatItemNumber(n);
   switch (in.Byte() % 6) {
-    case 0: return Widen(number);
-    case 1: return L" " + Widen(number);
-    case 2: return L"+" + Widen(number);
-    case 3: return Widen(number) + L"ABC";
-    case 4: return L"-" + Widen(number);
-    default: return L"0000" + Widen(number);
+    case 0:
+      return Widen(number);
+    case 1:
+      return L" " + Widen(number);
+    case 2:
+      return L"+" + Widen(number);
+    case 3:
+      return Widen(number) + L"ABC";
+    case 4:
+      return L"-" + Widen(number);
+    default:
+      return L"0000" + Widen(number);
   }
 }
 
@@ -481,18 +504,63 @@ std::wstring DescriptionOfSlot(Input& in) {
   return text;
 }
 
-const wchar_t* const kSpecialAnswers[] = {
-    L"0", L"-7", L"100000000000000000", L"100000000000000001", L"99999999999999999999",
-    L"9223372036854775807", L"-9223372036854775808", L"?", L"??", L"???", L"1e5", L" ",
-    L"ITEM 1", L"IT", L"\u20AC", L"?\u00e9"};
+const wchar_t* const kEdgeAnswers[] = {L"0",
+                                       L"-7",
+                                       L"100000000000000000",
+                                       L"100000000000000001",
+                                       L"99999999999999999999",
+                                       L"9223372036854775807",
+                                       L"-9223372036854775808",
+                                       L"?",
+                                       L"??",
+                                       L"???",
+                                       L"1e5",
+                                       L" ",
+                                       L"ITEM 1",
+                                       L"IT",
+                                       L"\u20AC",
+                                       L"?\u00e9"};
 
-const wchar_t* const kFieldValues[] = {
-    L"", L"0", L"-1", L"1", L"2", L"4294967295", L"4294967296", L"2147483647", L"2147483648",
-    L"-2147483648", L"17", L"18", L"3.999", L"0.005", L"0.004999", L"-0", L"1e38",
-    L"3.4028235e38", L"3.4028236e38", L"1e39", L"1e308", L"1e309", L"-1e309", L"NaN", L"inf",
-    L"1e-46", L"99999999999999999999999999999999999999", L"X", L"AB", L"12abc", L".5", L"5.",
-    L"-.", L"e5", L"1e", L"0x1p3", L"9223372036854775807", L"-9223372036854775808",
-    L"00000000000000000000000000000000000001", L"\u20AC\u20AC"};
+const wchar_t* const kFieldValues[] = {L"",
+                                       L"0",
+                                       L"-1",
+                                       L"1",
+                                       L"2",
+                                       L"4294967295",
+                                       L"4294967296",
+                                       L"2147483647",
+                                       L"2147483648",
+                                       L"-2147483648",
+                                       L"17",
+                                       L"18",
+                                       L"3.999",
+                                       L"0.005",
+                                       L"0.004999",
+                                       L"-0",
+                                       L"1e38",
+                                       L"3.4028235e38",
+                                       L"3.4028236e38",
+                                       L"1e39",
+                                       L"1e308",
+                                       L"1e309",
+                                       L"-1e309",
+                                       L"NaN",
+                                       L"inf",
+                                       L"1e-46",
+                                       L"99999999999999999999999999999999999999",
+                                       L"X",
+                                       L"AB",
+                                       L"12abc",
+                                       L".5",
+                                       L"5.",
+                                       L"-.",
+                                       L"e5",
+                                       L"1e",
+                                       L"0x1p3",
+                                       L"9223372036854775807",
+                                       L"-9223372036854775808",
+                                       L"00000000000000000000000000000000000001",
+                                       L"\u20AC\u20AC"};
 
 struct Prompt {
   Script script{IDD_PROMPT};
@@ -504,14 +572,34 @@ Prompt TakePrompt(Input& in) {
   Prompt p;
   const uint8_t sel = in.Byte() % 16;
   switch (sel) {
-    case 0: p.script.Click(IDCANCEL); return p;
-    case 1: p.script.Close(); return p;
-    case 2: p.script.Click(IDOK); p.ok = true; return p;
-    case 3: return p;  // left open
-    case 4: case 5: case 6: p.answer = NumberOfSlot(in); break;
-    case 7: case 8: case 9: p.answer = DescriptionOfSlot(in); break;
-    case 10: p.answer = kSpecialAnswers[in.Byte() % std::size(kSpecialAnswers)]; break;
-    default: p.answer = TakeText(in); break;
+    case 0:
+      p.script.Click(IDCANCEL);
+      return p;
+    case 1:
+      p.script.Close();
+      return p;
+    case 2:
+      p.script.Click(IDOK);
+      p.ok = true;
+      return p;
+    case 3:
+      return p;  // left open
+    case 4:
+    case 5:
+    case 6:
+      p.answer = NumberOfSlot(in);
+      break;
+    case 7:
+    case 8:
+    case 9:
+      p.answer = DescriptionOfSlot(in);
+      break;
+    case 10:
+      p.answer = kEdgeAnswers[in.Byte() % std::size(kEdgeAnswers)];
+      break;
+    default:
+      p.answer = TakeText(in);
+      break;
   }
   if (in.Byte() & 1) {
     p.script.SetText(IDC_PROMPT_ANSWER, p.answer);
@@ -535,10 +623,20 @@ bool LooksLikeNumber(const Prompt& p, int64_t largest) {
 
 void End(Script& s, uint8_t how, bool hasCancel) {
   switch (how % 4) {
-    case 0: s.Click(IDOK); break;
-    case 1: if (hasCancel) s.Click(IDCANCEL); else s.Click(IDOK); break;
-    case 2: s.Close(); break;
-    case 3: break;  // left open
+    case 0:
+      s.Click(IDOK);
+      break;
+    case 1:
+      if (hasCancel)
+        s.Click(IDCANCEL);
+      else
+        s.Click(IDOK);
+      break;
+    case 2:
+      s.Close();
+      break;
+    case 3:
+      break;  // left open
   }
 }
 
@@ -552,7 +650,7 @@ Script TakeResult(Input& in) {
 
 Script TakeAmend(Input& in) {
   Script s(IDD_AMEND);
-  const int fields[] = {IDC_NUMBER, IDC_DESCRIPTION, IDC_SKU1,     IDC_IN_STOCK, IDC_PRICE,
+  const int fields[] = {IDC_NUMBER,     IDC_DESCRIPTION, IDC_SKU1,     IDC_IN_STOCK, IDC_PRICE,
                         IDC_COST_PRICE, IDC_TRADE_PRICE, IDC_CATEGORY, IDC_TAX};
   const int edits = in.Byte() % 8;
   for (int i = 0; i < edits; ++i) {
@@ -588,7 +686,7 @@ Script TakeConfiguration(Input& in) {
 // `before`/`after`: the films around a command; `inUse`: the inventory the
 // program had open. Returns the bytes of the inventory in use.
 const Bytes& CheckFilms(const Films& before, const Films& after, const std::string& inUse,
-                 const std::string& what) {
+                        const std::string& what) {
   for (const std::string& path : {devicePath, card.filmPath}) {
     if (path == inUse) continue;
     if (!(ImageOf(before, path) == ImageOf(after, path))) {
@@ -628,7 +726,8 @@ const Bytes& CheckFilms(const Films& before, const Films& after, const std::stri
       }
       InventoryRecord r;
       std::memcpy(r.bytes, cur, kRecordSize);
-      if (DescriptionLength(r) < 2) Fail(at + " was written with a description under two characters");
+      if (DescriptionLength(r) < 2)
+        Fail(at + " was written with a description under two characters");
     }
   }
   return file;
@@ -715,10 +814,19 @@ bool RunCommand(Input& in, int index, bool* running) {
   const std::string inUse = InUsePath();
   Arm(fault);
   switch (kind) {
-    case 0: case 4: FindCommand(); break;
-    case 1: AmendCommand(); break;
-    case 2: DeleteCommand(); break;
-    case 3: ConfigurationCommand(); break;
+    case 0:
+    case 4:
+      FindCommand();
+      break;
+    case 1:
+      AmendCommand();
+      break;
+    case 2:
+      DeleteCommand();
+      break;
+    case 3:
+      ConfigurationCommand();
+      break;
   }
   if (tracing) {
     for (const auto& e : host::Events()) {
@@ -735,7 +843,8 @@ bool RunCommand(Input& in, int index, bool* running) {
   }
 
   ReadFilms(&fresh);
-  if ((kind == 0 || kind == 3 || kind == 4) && !(known.device == fresh.device && known.card == fresh.card)) {
+  if ((kind == 0 || kind == 3 || kind == 4) &&
+      !(known.device == fresh.device && known.card == fresh.card)) {
     Fail(what + ": Find or Configuration wrote to a film.dat");
   }
   CheckStore(CheckFilms(known, fresh, inUse, what), what);

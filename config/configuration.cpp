@@ -2,7 +2,6 @@
 // switch of the inventory between the device and the storage card.
 #include "config/configuration.h"
 
-#include <cstring>
 #include <string>
 
 #include "platform/app_handles.h"

@@ -1,8 +1,6 @@
 // Find and Amend: ask, look up, and for Amend edit and write back.
-#include <cstring>
 
 #include "platform/app_handles.h"
-#include "platform/number_text.h"
 #include "platform/platform.h"
 #include "records/commands.h"
 #include "records/lookup.h"

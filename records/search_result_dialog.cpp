@@ -1,6 +1,5 @@
 // The search-result dialog: one match at a time, "Next" goes on scanning
 // from the slot shown.
-#include <cstring>
 
 #include "platform/app_handles.h"
 #include "platform/number_text.h"

@@ -16,14 +16,15 @@
 #include <string>
 #include <vector>
 
-#include "bench/reference.h"
 #include "platform/host/host_control.h"
 #include "platform/scoped_file.h"
 #include "records/lookup.h"
 #include "records/records_state.h"
 #include "store/number_index.h"
 #include "store/opendata.h"
+#include "store/slot_io.h"
 #include "store/store_state.h"
+#include "tests/kit/reference.h"
 
 namespace {
 
@@ -39,7 +40,7 @@ std::string DataDir(const std::string& root, int64_t slots, const std::string& o
 }
 
 void Use(const std::string& dir) {
-  ResetStoreState();
+  ResetProcessState();
   host::ResetHost();
   host::SetWorkingFolder(dir);
 }
@@ -108,7 +109,7 @@ void Scan(benchmark::State& state, const std::string& dir, bool reference) {
   ReadAll();
   std::strcpy(InputText, "??#");
   for (auto _ : state) {
-    platform::ScopedFile file(OpenDataForReading());
+    platform::ScopedFile file(OpenInventoryForReading());
     CurrentSlot = 0;
     const ScanOutcome outcome =
         reference ? ReferenceScan(file.get()) : ScanDescriptions(file.get());
@@ -299,6 +300,6 @@ int main(int argc, char** argv) {
   TableReporter reporter;
   benchmark::RunSpecifiedBenchmarks(&reporter);
   if (!table.empty()) WriteTable(table, reporter, sizes);
-  ResetStoreState();
+  ResetProcessState();
   return 0;
 }

@@ -2,14 +2,15 @@
 
 #include <algorithm>
 #include <cstring>
-#include <vector>
 
 #include "platform/platform.h"
 #include "platform/scoped_file.h"
 #include "store/byte_order.h"
 #include "store/inventory_record.h"
+#include "store/messages.h"
 #include "store/number_index.h"
 #include "store/settings_image.h"
+#include "store/slot_io.h"
 #include "store/storage_card.h"
 #include "store/store_state.h"
 
@@ -25,11 +26,6 @@ constexpr uint32_t kLoadBlockSlots = 256;
 
 // The largest file whose size and slot offsets fit in 32 bits.
 constexpr uint64_t kLargestFile = 0xFFFFFFFFull;
-
-void Fatal(const wchar_t* text) {
-  platform::Beep(platform::kBeepDefault);
-  platform::ShowMessageBox(nullptr, text, L"Fatal error", platform::kMbOk);
-}
 
 void LoadSettings() {
   ScopedFile file(platform::OpenFile(kSettingsPath, Access::kRead, Disposition::kOpenExisting));
@@ -47,10 +43,7 @@ void ChooseStorageCard() {
     DataPath = cardPath;
   } else if (found != CardLookup::kNoRecord) {
     SetStorageOption(kOptionOff);
-    platform::Beep(platform::kBeepDefault);
-    platform::ShowMessageBox(
-        nullptr, found == CardLookup::kNoCard ? L"No memory card." : L"No memory card detail",
-        L"Problem", platform::kMbOk);
+    Tell(found == CardLookup::kNoCard ? Message::kNoMemoryCard : Message::kNoMemoryCardDetail);
   }
 }
 
@@ -70,14 +63,14 @@ bool CreateFreshInventory(ScopedFile* file) {
     created.Close();
     *file = platform::OpenFile(DataPath, Access::kRead, Disposition::kOpenExisting);
     if (!*file) {
-      Fatal(L"Unable to open inventory file.");
+      Tell(Message::kUnableToOpenNewInventory);
       return false;
     }
     return true;
   }
   *file = platform::OpenFile(DataPath, Access::kRead, Disposition::kOpenExisting);
   if (!*file) {
-    Fatal(L"Unable to create inventory file.");
+    Tell(Message::kUnableToCreateInventory);
     return false;
   }
   return true;
@@ -99,37 +92,35 @@ void IndexRecord(uint32_t slot, const uint8_t* record, int64_t* number) {
   *number = n;
 }
 
-// Reads every slot in large blocks. A block that fails or comes up short is
-// read again one record at a time from its start, so the pass stops at the
-// same record as a record-by-record read would. Returns the records read.
+// Reads every slot in runs of consecutive slots. A run that fails or comes
+// up short is read again one record at a time from its start, so the pass
+// stops at the same record as a record-by-record read would; without room
+// for a run, every record is read on its own. Returns the records read.
 uint32_t ReadAllSlots(platform::FileRef file) {
-  std::vector<uint8_t> block(size_t{kLoadBlockSlots} * kRecordSize);
+  SlotRun run(kLoadBlockSlots);
   uint32_t slot = 0;
   int64_t lastNumber = 0;
   const uint8_t* last = nullptr;
   const auto slotCount = static_cast<uint32_t>(SlotCount);
   while (slot < slotCount) {
-    const uint32_t want = std::min(kLoadBlockSlots, slotCount - slot) * kRecordSize;
-    uint32_t got = 0;
-    if (!platform::ReadFile(file, block.data(), want, &got) || got != want) {
-      if (!platform::SetFilePosition(file, slot * kRecordSize)) break;
-      while (slot < slotCount && platform::ReadFile(file, block.data(), kRecordSize, &got) &&
-             got == kRecordSize) {
-        IndexRecord(slot++, block.data(), &lastNumber);
-        last = block.data();
+    const uint32_t count = std::min(kLoadBlockSlots, slotCount - slot);
+    if (!run.Read(file, slot, count)) {
+      while (slot < slotCount && ReadSlot(file, slot, &CurrentRecord)) {
+        IndexRecord(slot++, CurrentRecord.bytes, &lastNumber);
+        last = CurrentRecord.bytes;
       }
       break;
     }
-    for (uint32_t at = 0; at < want; at += kRecordSize) {
-      IndexRecord(slot++, block.data() + at, &lastNumber);
-      last = block.data() + at;
+    for (uint32_t i = 0; i < count; ++i, ++slot) {
+      last = run.Record(slot);
+      IndexRecord(slot, last, &lastNumber);
     }
   }
   // CurrentRecord ends up holding the last record read, as the read buffer.
-  if (last != nullptr) {
+  if (last != nullptr && last != CurrentRecord.bytes) {
     std::memcpy(CurrentRecord.bytes, last, kRecordSize);
-    SetRecordNumber(CurrentRecord, lastNumber);
   }
+  if (last != nullptr) SetRecordNumber(CurrentRecord, lastNumber);
   return slot;
 }
 
@@ -149,12 +140,12 @@ bool Opendata() {
   const bool sized = platform::GetFileSize(file.get(), &size);
   if (sized && size == 0) {
     file.Close();
-    Fatal(L"Film.dat has no data in Opendata.");
+    Tell(Message::kInventoryEmpty);
     return false;
   }
   if (!sized || size > kLargestFile || size % kRecordSize != 0) {
     file.Close();
-    Fatal(L"Data file film.dat corrupt in Opendata.");
+    Tell(Message::kInventoryCorrupt);
     return false;
   }
   SlotCount = static_cast<int32_t>(size / kRecordSize);
@@ -170,13 +161,13 @@ bool Opendata() {
     platform::Release(PrefixTable);
     NumberIndex = nullptr;
     PrefixTable = nullptr;
-    Fatal(L"Not enough memory for film.dat in Opendata.");
+    Tell(Message::kNoMemoryForIndex);
     return false;
   }
 
-  file = platform::OpenFile(DataPath, Access::kRead, Disposition::kOpenExisting);
+  file = OpenInventoryForReading();
   if (!file) {
-    Fatal(L"Unable to open film.dat in Opendata");
+    Tell(Message::kUnableToOpenForLoading);
     return false;
   }
   IndexedSlots = ReadAllSlots(file.get());

@@ -2,6 +2,7 @@
 
 #include "platform/platform.h"
 #include "platform/scoped_file.h"
+#include "store/messages.h"
 #include "store/opendata.h"
 #include "store/settings_image.h"
 
@@ -15,8 +16,6 @@ void SaveSettings() {
       !platform::WriteFile(file.get(), SettingsImage.bytes, sizeof SettingsImage.bytes, &written) ||
       written != sizeof SettingsImage.bytes || !platform::FlushFile(file.get())) {
     file.Close();
-    platform::Beep(platform::kBeepDefault);
-    platform::ShowMessageBox(nullptr, L"Unable to save configuration file", L"Problem",
-                             platform::kMbOk);
+    Tell(Message::kUnableToSaveSettings);
   }
 }

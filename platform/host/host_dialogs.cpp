@@ -5,7 +5,6 @@
 // edits drop typed non-digits, GetDlgItemInt reads like strtoul on 32 bits,
 // an out-of-range list selection selects nothing.
 #include <cstdlib>
-#include <cwctype>
 #include <deque>
 #include <fstream>
 #include <map>
@@ -104,9 +103,7 @@ Control* ControlOf(WindowRef dialog, int id) {
 }
 
 std::wstring Raise(const Control& c, std::wstring text) {
-  if ((c.style & kUpperCase) != 0) {
-    for (wchar_t& ch : text) ch = static_cast<wchar_t>(std::towupper(ch));
-  }
+  if ((c.style & kUpperCase) != 0) RaiseLetters(text);
   return text;
 }
 
@@ -262,6 +259,7 @@ std::wstring DialogSnapshot::Text(int id) const {
 void QueueDialog(const DialogScript& script) { Dialogs().scripts.push_back(script); }
 const std::vector<DialogRun>& DialogRuns() { return Dialogs().runs; }
 const std::vector<std::string>& ScriptErrors() { return Dialogs().errors; }
+size_t UnusedDialogScripts() { return Dialogs().scripts.size(); }
 
 void ResetDialogs() {
   DialogState& s = Dialogs();

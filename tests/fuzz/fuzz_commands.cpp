@@ -47,11 +47,12 @@
 #include "store/settings_file.h"
 #include "store/settings_image.h"
 #include "store/store_state.h"
-#include "tests/store_invariants.h"
+#include "tests/kit/fault_env.h"
+#include "tests/kit/record_builder.h"
+#include "tests/kit/store_invariants.h"
 
 namespace host = platform::host;
 namespace fs = std::filesystem;
-using Bytes = std::vector<uint8_t>;
 using Script = host::DialogScript;
 
 namespace {
@@ -178,15 +179,8 @@ int64_t TakeNumber(Input& in) {
 
 // One record from a compact description; bytes not given carry a pattern
 // that depends on `seed`.
-TALLO_NO_COVERAGE void FillPattern(InventoryRecord& r, uint8_t seed) {
-  for (uint32_t i = 0; i < kRecordSize; ++i)
-    r.bytes[i] = static_cast<uint8_t>(i * 31 + seed * 7 + 1);
-}
-
 InventoryRecord TakeRecord(Input& in, uint8_t seed) {
-  InventoryRecord r;
-  FillPattern(r, seed);
-  SetRecordNumber(r, TakeNumber(in));
+  InventoryRecord r = MakeRecord(TakeNumber(in), "", seed);
   const size_t length = in.Byte() % 96;
   const Bytes text = in.Take(std::min(length, kDescriptionSize));
   std::copy(text.begin(), text.end(), r.bytes + kDescriptionOffset);
@@ -300,8 +294,8 @@ void TakeSettings(Input& in, const std::string& path) {
 struct FaultChoice {
   bool file = false;
   bool allocation = false;
-  host::FileOp op = host::FileOp::kOpen;
-  host::Fault fault = host::Fault::kFail;
+  testkit::FileOp op = testkit::FileOp::kOpen;
+  testkit::Fault fault = testkit::Fault::kFail;
   bool persistent = false;
   int nth = 0;
 };
@@ -316,28 +310,29 @@ FaultChoice TakeFault(Input& in) {
     f.allocation = true;
     return f;
   }
-  const host::FileOp ops[] = {host::FileOp::kOpen, host::FileOp::kRead, host::FileOp::kWrite,
-                              host::FileOp::kSeek, host::FileOp::kSize, host::FileOp::kFlush};
+  const testkit::FileOp ops[] = {testkit::FileOp::kOpen,  testkit::FileOp::kRead,
+                                 testkit::FileOp::kWrite, testkit::FileOp::kSeek,
+                                 testkit::FileOp::kSize,  testkit::FileOp::kFlush};
   f.file = true;
   f.op = ops[kind - 9];
-  f.fault = how & 8 ? host::Fault::kShort : host::Fault::kFail;
+  f.fault = how & 8 ? testkit::Fault::kShort : testkit::Fault::kFail;
   f.persistent = how & 16;
   return f;
 }
 
-const char* OpName(host::FileOp op) {
-  const char* names[] = {"open", "read", "write", "seek", "size", "flush"};
-  return names[static_cast<int>(op)];
-}
+// The fault-injecting Env that every input runs over.
+testkit::FaultInjectionEnv faults;
+
+const char* OpName(testkit::FileOp op) { return testkit::kFileOpNames[static_cast<int>(op)]; }
 
 void Arm(const FaultChoice& f) {
   if (f.allocation) {
-    host::InjectAllocationFault(f.nth);
+    faults.InjectAllocationFault(f.nth);
     Trace("  fault: allocation #%d\n", f.nth);
   } else if (f.file) {
-    host::InjectFault(f.op, f.nth, f.fault, f.persistent);
+    faults.Inject(f.op, f.nth, f.fault, f.persistent);
     Trace("  fault: %s #%d %s%s\n", OpName(f.op), f.nth,
-          f.fault == host::Fault::kShort ? "short" : "fail", f.persistent ? " persistent" : "");
+          f.fault == testkit::Fault::kShort ? "short" : "fail", f.persistent ? " persistent" : "");
   }
 }
 
@@ -397,14 +392,14 @@ Bytes film;  // the image the input chose, for building answers
 
 void FreshHost() {
   host::ResetHost();
+  faults.Reset();
   host::SetWorkingFolder(folder);
   MainWindow = host::MainWindowStandIn();
   ApplyCard(card);
 }
 
 void ResetProgram() {
-  ResetStoreState();
-  ResetRecordsState();
+  ResetProcessState();
   FreshHost();
 }
 
@@ -867,6 +862,7 @@ void Setup() {
   devicePath = folder + "/film.dat";
   settingsPath = folder + "/tallo.cfg";
   if (!host::LoadDialogTemplates(TALLO_RC_PATH, TALLO_IDS_PATH)) Fail("no dialog templates");
+  platform::SetEnv(&faults);
   std::atexit([] {
     std::error_code ignored;
     fs::remove_all(folder, ignored);
@@ -900,9 +896,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   bool running = Start(startFault, "start-up");
   for (int i = 0; running && i < 32 && !in.Empty(); ++i) RunCommand(in, i, &running);
 
-  ResetStoreState();
-  ResetRecordsState();
+  ResetProcessState();
   host::ResetHost();
+  faults.Reset();
   if (OpenDescriptors() != descriptors) Fail("a file handle was left open");
   return 0;
 }

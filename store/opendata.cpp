@@ -7,6 +7,7 @@
 #include "platform/scoped_file.h"
 #include "store/byte_order.h"
 #include "store/inventory_record.h"
+#include "store/journal.h"
 #include "store/messages.h"
 #include "store/number_index.h"
 #include "store/settings_image.h"
@@ -28,6 +29,8 @@ constexpr uint32_t kLoadBlockSlots = 256;
 constexpr uint64_t kLargestFile = 0xFFFFFFFFull;
 
 void LoadSettings() {
+  // What a save cut short by a power cut left; tallo.cfg itself is whole.
+  platform::RemoveFile(kSettingsTempPath);
   ScopedFile file(platform::OpenFile(kSettingsPath, Access::kRead, Disposition::kOpenExisting));
   if (!file) return;
   uint32_t read;
@@ -47,30 +50,50 @@ void ChooseStorageCard() {
   }
 }
 
-// No inventory could be opened: start one on the device. An existing device
-// file is never replaced; when the card was chosen and the device already
-// has its own film.dat, that file is opened instead.
-bool CreateFreshInventory(ScopedFile* file) {
-  DataPath = kDeviceDataPath;
-  ScopedFile created(platform::OpenFile(DataPath, Access::kWrite, Disposition::kCreateNew));
-  if (created) {
-    MakeFreshRecord(CurrentRecord);
-    uint32_t written;
-    if (platform::WriteFile(created.get(), CurrentRecord.bytes, kRecordSize, &written) &&
-        written == kRecordSize) {
-      platform::FlushFile(created.get());
-    }
-    created.Close();
-    *file = platform::OpenFile(DataPath, Access::kRead, Disposition::kOpenExisting);
+// Writes the fresh inventory under a temporary name, pushes it to the
+// medium and only then gives it the name DataPath, which must still be
+// free: a power cut never leaves an empty or partial film.dat, and an
+// existing one is never replaced. False, with nothing of it left, when it
+// could not be made or the name was taken.
+bool CreateFreshInventory() {
+  MakeFreshRecord(CurrentRecord);
+  ScopedFile created(
+      platform::OpenFile(kFreshTempPath, Access::kWrite, Disposition::kCreateAlways));
+  uint32_t written = 0;
+  const bool whole =
+      created && platform::WriteFile(created.get(), CurrentRecord.bytes, kRecordSize, &written) &&
+      written == kRecordSize && platform::FlushFile(created.get());
+  created.Close();
+  if (whole && platform::RenameFile(kFreshTempPath, DataPath)) return true;
+  platform::RemoveFile(kFreshTempPath);
+  return false;
+}
+
+// Opens the inventory at DataPath for reading. When there is none, the
+// device's own film.dat is used, or a fresh one is made there; a film.dat
+// that is there after all is opened as it stands. A journal left beside it
+// by a record write that a power cut broke off is settled before the file is
+// opened for good.
+bool OpenInventory(ScopedFile* file) {
+  *file = OpenInventoryForReading();
+  if (!*file && DataPath != kDeviceDataPath) {
+    DataPath = kDeviceDataPath;
+    *file = OpenInventoryForReading();
+  }
+  if (!*file) {
+    const bool created = CreateFreshInventory();
+    *file = OpenInventoryForReading();
     if (!*file) {
-      Tell(Message::kUnableToOpenNewInventory);
+      Tell(created ? Message::kUnableToOpenNewInventory : Message::kUnableToCreateInventory);
       return false;
     }
-    return true;
   }
-  *file = platform::OpenFile(DataPath, Access::kRead, Disposition::kOpenExisting);
+  if (!JournalLeft()) return true;
+  file->Close();  // the settling may write the slot
+  if (SettleJournal() == Settling::kKept) Tell(Message::kUnfinishedChangeKept);
+  *file = OpenInventoryForReading();
   if (!*file) {
-    Tell(Message::kUnableToCreateInventory);
+    Tell(Message::kUnableToOpenForLoading);
     return false;
   }
   return true;
@@ -131,8 +154,10 @@ bool Opendata() {
   DataPath = kDeviceDataPath;
   if (!(StorageOption() == kOptionOff)) ChooseStorageCard();
 
-  ScopedFile file(platform::OpenFile(DataPath, Access::kRead, Disposition::kOpenExisting));
-  if (!file && !CreateFreshInventory(&file)) return false;
+  // A fresh inventory left unnamed by a power cut.
+  platform::RemoveFile(kFreshTempPath);
+  ScopedFile file;
+  if (!OpenInventory(&file)) return false;
 
   // A size that cannot be taken, or that does not fit in 32 bits, is refused
   // like any other size that is no whole number of records.

@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "platform/scoped_file.h"
+#include "store/journal.h"
 #include "store/store_state.h"
 
 platform::FileRef OpenInventoryForReading() {
@@ -62,7 +63,25 @@ WriteOutcome WriteSlot(int64_t slot, const InventoryRecord& record,
   platform::ScopedFile file(
       platform::OpenFile(DataPath, platform::Access::kWrite, platform::Disposition::kOpenExisting));
   if (!file) return WriteOutcome::kNotOpened;
-  if (PutRecord(file.get(), slot, record)) return WriteOutcome::kWritten;
-  PutRecord(file.get(), slot, previous);
+  JournalEntry entry;
+  entry.slot = slot;
+  entry.before = previous;
+  entry.after = record;
+  // Without its journal on the medium the slot is not touched: a power cut
+  // during the write could leave it mixed from the two records for good.
+  if (!platform::GetFileSize(file.get(), &entry.fileSize) || !WriteJournal(entry)) {
+    return WriteOutcome::kFailed;
+  }
+  if (PutRecord(file.get(), slot, record)) {
+    file.Close();
+    RemoveJournal();  // should it stay, the next start finds the slot written already
+    return WriteOutcome::kWritten;
+  }
+  // The old record back; the journal goes only once it is on the medium, or
+  // the next start would finish the write that failed here.
+  if (PutRecord(file.get(), slot, previous)) {
+    file.Close();
+    RemoveJournal();
+  }
   return WriteOutcome::kFailed;
 }

@@ -45,10 +45,12 @@ class SlotRun {
 };
 
 enum class WriteOutcome { kWritten, kNotOpened, kFailed };
-// Opens DataPath for writing (never creating it), writes `record` whole at
-// `slot`, pushes it to the medium and closes the file. A failed, short or
-// unflushed write counts as a failure, and then `previous` (the slot's
-// record as it was read) is written back, so that the slot holds the old
-// record or the new one, never a mix of the two.
+// Opens DataPath for writing (never creating it), puts the write's journal
+// (store/journal.h) on the medium, writes `record` whole at `slot`, pushes
+// it to the medium, removes the journal and closes the file. A failed,
+// short or unflushed write counts as a failure, and then `previous` (the
+// slot's record as it was read) is written back, so that the slot holds the
+// old record or the new one, never a mix of the two; should even that fail,
+// the journal stays and the next start finishes the new record.
 WriteOutcome WriteSlot(int64_t slot, const InventoryRecord& record,
                        const InventoryRecord& previous);

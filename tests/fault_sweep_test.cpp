@@ -179,9 +179,7 @@ class FaultSweep : public RecordsTest, public ::testing::WithParamInterface<Scen
     }
     const Bytes after = ReadBytes(s.file);
     const bool startUp = std::string(s.name).rfind("StartUp", 0) == 0;
-    // For now a told failure may leave tallo.cfg, or a fresh film.dat, cut.
-    const bool toldPart = toldFailure && (s.file != "film.dat" || before.empty());
-    if (after != intended && after != before && !toldPart) {
+    if (after != intended && after != before) {
       why += " the file is neither as before nor as meant;";
     }
     if (after != intended && intended != before && !toldFailure && !startUp) {

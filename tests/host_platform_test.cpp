@@ -26,6 +26,24 @@ TEST_F(HostFiles, OpenCreateNewNeverReplacesAFile) {
   EXPECT_TRUE(created);
 }
 
+TEST_F(HostFiles, RenameNeverReplacesPutInPlaceDoesRemoveIsIdempotent) {
+  WriteBytes("a.tmp", {1});
+  WriteBytes("b.dat", {2});
+  EXPECT_FALSE(platform::RenameFile(L"a.tmp", L"b.dat"));
+  EXPECT_EQ(ReadBytes("b.dat"), (Bytes{2}));
+  EXPECT_TRUE(platform::RenameFile(L"a.tmp", L"c.dat"));
+  EXPECT_FALSE(Exists("a.tmp"));
+  EXPECT_EQ(ReadBytes("c.dat"), (Bytes{1}));
+  EXPECT_TRUE(platform::PutFileInPlace(L"c.dat", L"b.dat"));
+  EXPECT_EQ(ReadBytes("b.dat"), (Bytes{1}));
+  EXPECT_FALSE(Exists("c.dat"));
+  EXPECT_FALSE(platform::PutFileInPlace(L"missing.tmp", L"b.dat"));
+  EXPECT_EQ(ReadBytes("b.dat"), (Bytes{1}));
+  EXPECT_TRUE(platform::RemoveFile(L"b.dat"));
+  EXPECT_TRUE(platform::RemoveFile(L"b.dat"));
+  EXPECT_FALSE(Exists("b.dat"));
+}
+
 TEST_F(HostFiles, BackslashesAreFolderSeparators) {
   ASSERT_TRUE(std::filesystem::create_directory(Path("card")));
   WriteBytes("card/film.dat", {9});

@@ -30,6 +30,7 @@
 #include <fstream>
 #include <iterator>
 #include <limits>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -43,6 +44,7 @@
 #include "resources/resource_ids.h"
 #include "store/byte_order.h"
 #include "store/inventory_record.h"
+#include "store/journal.h"
 #include "store/opendata.h"
 #include "store/settings_file.h"
 #include "store/settings_image.h"
@@ -303,18 +305,19 @@ struct FaultChoice {
 FaultChoice TakeFault(Input& in) {
   FaultChoice f;
   const uint8_t kind = in.Byte() % 16;
-  if (kind < 9) return f;
+  if (kind < 7) return f;
   const uint8_t how = in.Byte();
   f.nth = 1 + (how & 7);
   if (kind == 15) {
     f.allocation = true;
     return f;
   }
-  const testkit::FileOp ops[] = {testkit::FileOp::kOpen,  testkit::FileOp::kRead,
-                                 testkit::FileOp::kWrite, testkit::FileOp::kSeek,
-                                 testkit::FileOp::kSize,  testkit::FileOp::kFlush};
+  const testkit::FileOp ops[] = {testkit::FileOp::kRemove, testkit::FileOp::kRename,
+                                 testkit::FileOp::kOpen,   testkit::FileOp::kRead,
+                                 testkit::FileOp::kWrite,  testkit::FileOp::kSeek,
+                                 testkit::FileOp::kSize,   testkit::FileOp::kFlush};
   f.file = true;
-  f.op = ops[kind - 9];
+  f.op = ops[kind - 7];
   f.fault = how & 8 ? testkit::Fault::kShort : testkit::Fault::kFail;
   f.persistent = how & 16;
   return f;
@@ -404,6 +407,18 @@ void ResetProgram() {
 }
 
 std::string InUsePath() { return host::HostPath(DataPath); }
+
+// The journal beside the inventory at host path `film`, when there is a
+// whole one.
+std::optional<JournalEntry> JournalBeside(const std::string& film) {
+  FileImage image;
+  ReadImage(film.substr(0, film.rfind('/') + 1) + "film.jnl", &image);
+  JournalEntry entry;
+  if (!image.exists || !DecodeJournal(image.bytes.data(), image.bytes.size(), &entry)) {
+    return std::nullopt;
+  }
+  return entry;
+}
 
 // The film.dat files an input can touch.
 struct Films {
@@ -735,6 +750,8 @@ bool Start(const FaultChoice& fault, const std::string& what) {
   Arm(fault);
   ReadFilms(&fresh);
   const Films& before = fresh;
+  const std::optional<JournalEntry> journalDevice = JournalBeside(devicePath);
+  const std::optional<JournalEntry> journalCard = JournalBeside(card.filmPath);
   const bool opened = Opendata();
   Trace("  Opendata: %s, %d slots, %lld indexed, path %s\n", opened ? "open" : "failed", SlotCount,
         static_cast<long long>(IndexedSlots), InUsePath().c_str());
@@ -743,9 +760,19 @@ bool Start(const FaultChoice& fault, const std::string& what) {
   if (inUse != devicePath && inUse != card.filmPath) Fail(what + ": film.dat opened at " + inUse);
   ReadFilms(&known);
   const Films& after = known;
-  // An existing inventory is never written at start-up.
-  if (ImageOf(before, inUse).exists && !(ImageOf(before, inUse) == ImageOf(after, inUse))) {
-    Fail(what + ": Opendata changed " + inUse);
+  // An existing inventory is written at start-up only to finish the write
+  // of a whole journal beside it: in its slot, to its new record.
+  const FileImage& was = ImageOf(before, inUse);
+  const FileImage& now = ImageOf(after, inUse);
+  if (was.exists && !(was == now)) {
+    const std::optional<JournalEntry>& journal = inUse == devicePath ? journalDevice : journalCard;
+    Bytes finished = was.bytes;
+    if (journal && journal->fileSize == finished.size() && journal->slot >= 0 &&
+        static_cast<uint64_t>(journal->slot) < finished.size() / kRecordSize) {
+      std::copy(journal->after.bytes, journal->after.bytes + kRecordSize,
+                finished.begin() + journal->slot * kRecordSize);
+    }
+    if (finished != now.bytes) Fail(what + ": Opendata changed " + inUse + " beyond its journal");
   }
   if (SlotCount <= 0 || IndexedSlots > SlotCount) Fail(what + ": opened with no slots");
   CheckStore(ImageOf(after, inUse).bytes, what);
@@ -844,6 +871,13 @@ bool RunCommand(Input& in, int index, bool* running) {
   }
   CheckStore(CheckFilms(known, fresh, inUse, what), what);
   std::swap(known, fresh);
+  // A journal left behind by a write holds that write: the record in hand.
+  if (const std::optional<JournalEntry> journal = JournalBeside(inUse)) {
+    if (journal->slot != CurrentSlot ||
+        std::memcmp(journal->after.bytes, CurrentRecord.bytes, kRecordSize) != 0) {
+      Fail(what + ": a journal was left that does not hold the record in hand");
+    }
+  }
 
   // The storage switch ends the program; it starts again over the other
   // inventory, with the settings written at exit.

@@ -24,7 +24,7 @@ void ResetEverything() {
   ResetProcessState();
   host::ResetHost();
   MainWindow = host::MainWindowStandIn();
-  static const bool loaded = host::LoadDialogTemplates(TALLO_RC_PATH, TALLO_IDS_PATH);
+  static const bool loaded = host::LoadDialogTemplates(TALLO_RES_PATH);
   ASSERT_TRUE(loaded);
 }
 

@@ -28,10 +28,11 @@ void SetStorageCard(CardState state, const std::wstring& folder = L"");
 
 // ---- Dialogs and the scripted user -----------------------------------------
 
-// Reads the dialog templates from the program's resource script and its id
-// header, so that host dialogs have the real controls, styles and order.
-// False when either file cannot be read.
-bool LoadDialogTemplates(const std::string& rcPath, const std::string& idsPath);
+// Reads the dialog templates from the program's compiled resources (the
+// .res file the resource compiler makes of tallo.rc), so that host dialogs
+// have the real controls, texts, styles and order. False when the file cannot
+// be read or holds something that is no resource.
+bool LoadDialogTemplates(const std::string& resPath);
 
 // What the user does in one dialog, step by step, once it has initialised.
 class DialogScript {

@@ -895,7 +895,7 @@ void Setup() {
   folder = (base / ("tallo-fuzz-" + std::to_string(::getpid()))).string();
   devicePath = folder + "/film.dat";
   settingsPath = folder + "/tallo.cfg";
-  if (!host::LoadDialogTemplates(TALLO_RC_PATH, TALLO_IDS_PATH)) Fail("no dialog templates");
+  if (!host::LoadDialogTemplates(TALLO_RES_PATH)) Fail("no dialog templates");
   platform::SetEnv(&faults);
   std::atexit([] {
     std::error_code ignored;

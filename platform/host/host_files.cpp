@@ -1,12 +1,14 @@
 // The host's Env: POSIX files, with bare names resolved in the working
 // folder and backslashes taken as folder separators, and the C heap.
 #include <fcntl.h>
+#include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
+#include <map>
 
 #include "platform/env.h"
 #include "platform/host/host_state.h"
@@ -145,10 +147,30 @@ class PosixEnv : public Env {
     return ::rename(host::HostPath(from).c_str(), target.c_str()) == 0 && SyncFolderOf(target);
   }
 
+  // Blocks of 2 MiB and more (the index of a large inventory) are mapped
+  // with huge pages where the kernel grants them: the first touch of every
+  // 4 KiB page would otherwise cost a fault, a fifth of a large start-up.
   void* AllocateZeroed(size_t count, size_t size) override {
-    return std::calloc(count, size);  // calloc checks count * size for overflow
+    if (size != 0 && count > SIZE_MAX / size) return nullptr;
+    const size_t bytes = count * size;
+    if (bytes < kHugePage) return std::calloc(count, size);
+    void* block = ::mmap(/*addr=*/nullptr, bytes, PROT_READ | PROT_WRITE,
+                         MAP_PRIVATE | MAP_ANONYMOUS, /*fd=*/-1, /*offset=*/0);
+    if (block == MAP_FAILED) return nullptr;
+    ::madvise(block, bytes, MADV_HUGEPAGE);
+    mapped_[block] = bytes;
+    return block;
   }
-  void Release(void* block) override { std::free(block); }
+
+  void Release(void* block) override {
+    const auto found = mapped_.find(block);
+    if (found == mapped_.end()) {
+      std::free(block);
+      return;
+    }
+    ::munmap(block, found->second);
+    mapped_.erase(found);
+  }
 
   void* AllocatePages(size_t bytes) override {
     void* block = nullptr;
@@ -157,6 +179,10 @@ class PosixEnv : public Env {
                : nullptr;
   }
   void ReleasePages(void* block) override { std::free(block); }
+
+ private:
+  static constexpr size_t kHugePage = size_t{2} << 20;
+  std::map<void*, size_t> mapped_;  // the blocks that were mapped, and their sizes
 };
 
 }  // namespace

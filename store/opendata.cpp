@@ -99,21 +99,37 @@ bool OpenInventory(ScopedFile* file) {
   return true;
 }
 
-// Enters slot `slot` into both arrays, with the load rule: a stored number
-// of 0 or below other than -1 counts as deleted.
-void IndexRecord(uint32_t slot, const uint8_t* record, int64_t* number) {
-  int64_t n = LoadI64(record + kNumberOffset);
-  if (n <= 0 && n != kDeletedNumber) n = kDeletedNumber;
-  NumberIndex[slot] = IndexEntry{n, slot};
-  PrefixTable[slot].bytes[0] = record[kDescriptionOffset];
-  PrefixTable[slot].bytes[1] = record[kDescriptionOffset + 1];
-  if (n < 0) {
-    ++DeletedCount;
-  } else {
-    ++ActiveCount;
+// Enters records into both arrays with the load rule (a stored number of 0
+// or below other than -1 counts as deleted) and counts the deleted ones.
+// The arrays and the count are held in locals while a run is entered: the
+// prefix bytes' stores could otherwise alias them and force a reload per
+// record.
+class Indexer {
+ public:
+  // Records slot, slot + 1, ... from consecutive records at `records`.
+  void Enter(uint32_t slot, const uint8_t* records, uint32_t count) {
+    IndexEntry* const numbers = NumberIndex;
+    PrefixEntry* const prefixes = PrefixTable;
+    int32_t deleted = deleted_;
+    int64_t n = last_;
+    for (const uint32_t end = slot + count; slot < end; ++slot, records += kRecordSize) {
+      n = LoadI64(records + kNumberOffset);
+      if (n <= 0 && n != kDeletedNumber) n = kDeletedNumber;
+      numbers[slot] = IndexEntry{n, slot};
+      prefixes[slot] = PrefixEntry{{records[kDescriptionOffset], records[kDescriptionOffset + 1]}};
+      deleted += n < 0 ? 1 : 0;
+    }
+    deleted_ = deleted;
+    last_ = n;
   }
-  *number = n;
-}
+  int32_t deleted() const { return deleted_; }
+  // The number entered last, after the load rule.
+  int64_t last() const { return last_; }
+
+ private:
+  int32_t deleted_ = 0;
+  int64_t last_ = 0;
+};
 
 // Reads every slot in runs of consecutive slots. A run that fails or comes
 // up short is read again one record at a time from its start, so the pass
@@ -121,29 +137,30 @@ void IndexRecord(uint32_t slot, const uint8_t* record, int64_t* number) {
 // for a run, every record is read on its own. Returns the records read.
 uint32_t ReadAllSlots(platform::FileRef file) {
   SlotRun run(kLoadBlockSlots);
+  Indexer indexer;
   uint32_t slot = 0;
-  int64_t lastNumber = 0;
   const uint8_t* last = nullptr;
   const auto slotCount = static_cast<uint32_t>(SlotCount);
   while (slot < slotCount) {
     const uint32_t count = std::min(kLoadBlockSlots, slotCount - slot);
-    if (!run.Read(file, slot, count)) {
+    if (!(slot == 0 ? run.Read(file, slot, count) : run.ReadFollowing(file, count))) {
       while (slot < slotCount && ReadSlot(file, slot, &CurrentRecord)) {
-        IndexRecord(slot++, CurrentRecord.bytes, &lastNumber);
+        indexer.Enter(slot++, CurrentRecord.bytes, 1);
         last = CurrentRecord.bytes;
       }
       break;
     }
-    for (uint32_t i = 0; i < count; ++i, ++slot) {
-      last = run.Record(slot);
-      IndexRecord(slot, last, &lastNumber);
-    }
+    indexer.Enter(slot, run.Record(slot), count);
+    slot += count;
+    last = run.Record(slot - 1);
   }
+  DeletedCount = indexer.deleted();
+  ActiveCount = static_cast<int32_t>(slot) - DeletedCount;
   // CurrentRecord ends up holding the last record read, as the read buffer.
   if (last != nullptr && last != CurrentRecord.bytes) {
     std::memcpy(CurrentRecord.bytes, last, kRecordSize);
   }
-  if (last != nullptr) SetRecordNumber(CurrentRecord, lastNumber);
+  if (last != nullptr) SetRecordNumber(CurrentRecord, indexer.last());
   return slot;
 }
 

@@ -30,13 +30,20 @@ SlotRun::~SlotRun() { platform::ReleasePages(bytes_); }
 
 bool SlotRun::Read(platform::FileRef file, int64_t first, uint32_t count) {
   count_ = 0;
+  return platform::SetFilePosition(file, SlotOffset(first)) && Fill(file, first, count);
+}
+
+bool SlotRun::ReadFollowing(platform::FileRef file, uint32_t count) {
+  const int64_t first = first_ + count_;
+  count_ = 0;
+  return Fill(file, first, count);
+}
+
+bool SlotRun::Fill(platform::FileRef file, int64_t first, uint32_t count) {
   if (bytes_ == nullptr || count > capacity_) return false;
   const uint32_t want = count * kRecordSize;
   uint32_t got = 0;
-  if (!platform::SetFilePosition(file, SlotOffset(first)) ||
-      !platform::ReadFile(file, bytes_, want, &got) || got != want) {
-    return false;
-  }
+  if (!platform::ReadFile(file, bytes_, want, &got) || got != want) return false;
   first_ = first;
   count_ = count;
   return true;

@@ -33,6 +33,10 @@ class SlotRun {
   // Reads slots first .. first + count - 1 (count at most the capacity). A
   // failed or short read fails and leaves no record of the run usable.
   bool Read(platform::FileRef file, int64_t first, uint32_t count);
+  // The same for the `count` slots that follow the last read of this run,
+  // from the file's position, which nobody else has moved since: a run of
+  // runs through the file without a seek before each.
+  bool ReadFollowing(platform::FileRef file, uint32_t count);
   // Record `slot` of the last successful read, or nullptr when that read did
   // not cover it.
   const uint8_t* Record(int64_t slot) const;
@@ -40,6 +44,8 @@ class SlotRun {
  private:
   uint8_t* bytes_;
   uint32_t capacity_;
+  bool Fill(platform::FileRef file, int64_t first, uint32_t count);
+
   int64_t first_ = 0;
   uint32_t count_ = 0;
 };

@@ -65,6 +65,15 @@ bool MatchesPattern(const char* p, const uint8_t* record) {
   return true;
 }
 
+bool PlainWriteSlot(int64_t slot, const InventoryRecord& record) {
+  platform::ScopedFile file(
+      platform::OpenFile(DataPath, platform::Access::kWrite, platform::Disposition::kOpenExisting));
+  uint32_t put = 0;
+  return file && platform::SetFilePosition(file.get(), SlotOffset(slot)) &&
+         platform::WriteFile(file.get(), record.bytes, kRecordSize, &put) && put == kRecordSize &&
+         platform::FlushFile(file.get());
+}
+
 ScanOutcome ReferenceScan(platform::FileRef file) {
   const char* p = InputText;
   for (; CurrentSlot <= int64_t{SlotCount} - 1; ++CurrentSlot) {

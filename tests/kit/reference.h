@@ -22,6 +22,10 @@ int64_t ReferenceWalk(int64_t target);
 // Whether a record's Description matches `pattern` (at least two characters;
 // "?" matches any byte), the first two bytes taken from the record itself.
 bool MatchesPattern(const char* pattern, const uint8_t* record);
+// Writes `record` straight into slot `slot` of DataPath and pushes it to the
+// medium, without a journal: the write that a journalled one is measured
+// against.
+bool PlainWriteSlot(int64_t slot, const InventoryRecord& record);
 // The description scan from CurrentSlot with one positioned 1874-byte read
 // per slot that passes the prefix step.
 ScanOutcome ReferenceScan(platform::FileRef file);

@@ -36,7 +36,7 @@ test: host sanitize windows
 run: host windows
 	scripts/run.sh
 
-bench: host
+bench: host windows
 	scripts/bench.sh
 
 FUZZ_SECONDS ?= 600

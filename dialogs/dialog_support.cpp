@@ -34,11 +34,20 @@ std::wstring WideFromText(const char* text, size_t bufferSize) {
   return WideFromField(reinterpret_cast<const uint8_t*>(text), bufferSize);
 }
 
-bool ControlToNarrow(platform::WindowRef dialog, int id, int maxChars, char* out, int roomBytes) {
+bool NarrowInto(const std::wstring& text, char* out, int roomBytes) {
+  // Two bytes a character allow for a double-byte code page.
+  const int chars = static_cast<int>(text.size());
+  return platform::WideToNarrow(text.c_str(), out, std::min(2 * (chars + 1), roomBytes)) > 0;
+}
+
+std::wstring ControlText(platform::WindowRef dialog, int id, int maxChars) {
   std::vector<wchar_t> wide(static_cast<size_t>(maxChars) + 1);
   const int chars = platform::GetControlText(dialog, id, wide.data(), maxChars + 1);
-  // Two bytes a character allow for a double-byte code page.
-  return platform::WideToNarrow(wide.data(), out, std::min(2 * (chars + 1), roomBytes)) > 0;
+  return std::wstring(wide.data(), static_cast<size_t>(chars));
+}
+
+bool ControlToNarrow(platform::WindowRef dialog, int id, int maxChars, char* out, int roomBytes) {
+  return NarrowInto(ControlText(dialog, id, maxChars), out, roomBytes);
 }
 
 std::wstring WideThroughScratch(const std::string& printed) {

@@ -35,10 +35,14 @@ std::wstring WideFromField(const uint8_t* field, size_t fieldSize);
 std::wstring WideFromText(const char* text, size_t bufferSize);
 // A printed number put into ScratchText and given back as wide text.
 std::wstring WideThroughScratch(const std::string& printed);
-// Reads up to `maxChars` characters of a control and converts them,
-// terminator included, into `out`: at most two bytes a character and never
-// more than `roomBytes`. Bytes of `out` after the terminator keep their
-// values. False when the text does not fit.
+// Converts `text`, terminator included, with the system code page into
+// `out`: at most two bytes a character and never more than `roomBytes`.
+// Bytes of `out` after the terminator keep their values. False when the
+// text does not fit.
+bool NarrowInto(const std::wstring& text, char* out, int roomBytes);
+// A control's text, at most `maxChars` characters of it.
+std::wstring ControlText(platform::WindowRef dialog, int id, int maxChars);
+// A control's text, at most `maxChars` characters, through NarrowInto.
 bool ControlToNarrow(platform::WindowRef dialog, int id, int maxChars, char* out, int roomBytes);
 
 // ScratchText back to zeros.

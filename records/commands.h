@@ -1,13 +1,24 @@
 // The commands of the "Find", "Amend" and "Delete" buttons.
 #pragma once
 
+#include <cstdint>
+
 #include "store/inventory_record.h"
 
 void FindCommand();
 void AmendCommand();
 void DeleteCommand();
 
+// What Amend does once the amend dialog has changed CurrentRecord, the
+// record of live item `number` read as `asRead`: refuses a changed number or a
+// description under two characters, else writes the record back. Reports
+// its own failures; true when the record is in the file.
+bool StoreAmendment(int64_t number, const InventoryRecord& asRead);
 // Writes CurrentRecord back to CurrentSlot, where `asRead` was read, when
 // its number is a live number of the index; reports its own failures. True
 // when the record is in the file.
 bool WriteBackRecord(const InventoryRecord& asRead);
+// What Delete does once the user has confirmed: the deleted form of the
+// record in hand, item `number`, written to CurrentSlot, with the index,
+// prefixes and counts in step. Reports the outcome; true when written.
+bool DeleteRecordInHand(int64_t number);

@@ -32,17 +32,22 @@ void DeleteCommand() {
   const int64_t number = CurrentNumber;
 
   if (Tell(Message::kConfirmDelete, nullptr, ConfirmationCaption()) == platform::kIdCancel) return;
+  DeleteRecordInHand(number);
+}
+
+bool DeleteRecordInHand(int64_t number) {
   const InventoryRecord asRead = CurrentRecord;
   MarkDeleted(CurrentRecord);
   switch (StoreDeletedRecord(CurrentSlot, number, CurrentRecord, asRead)) {
     case WriteOutcome::kWritten:
       Tell(Message::kDeleteComplete);
-      return;
+      return true;
     case WriteOutcome::kNotOpened:
       Tell(Message::kDeleteMissing);
-      return;
+      return false;
     case WriteOutcome::kFailed:
       Tell(Message::kDeleteFailed);
-      return;
+      return false;
   }
+  return false;
 }

@@ -32,16 +32,19 @@ void AmendCommand() {
   const int64_t number = CurrentNumber;
   const InventoryRecord asRead = CurrentRecord;
   if (RunAmendDialog() != DialogResult::kOk) return;
+  StoreAmendment(number, asRead);
+}
 
+bool StoreAmendment(int64_t number, const InventoryRecord& asRead) {
   if (RecordNumber(CurrentRecord) != number) {
     Tell(Message::kNumberChanged);
-    return;
+    return false;
   }
   if (DescriptionLength(CurrentRecord) < 2) {
     Tell(Message::kDescriptionTooShort);
-    return;
+    return false;
   }
-  WriteBackRecord(asRead);
+  return WriteBackRecord(asRead);
 }
 
 bool WriteBackRecord(const InventoryRecord& asRead) {

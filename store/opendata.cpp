@@ -29,8 +29,6 @@ constexpr uint32_t kLoadBlockSlots = 256;
 constexpr uint64_t kLargestFile = 0xFFFFFFFFull;
 
 void LoadSettings() {
-  // What a save cut short by a power cut left; tallo.cfg itself is whole.
-  platform::RemoveFile(kSettingsTempPath);
   ScopedFile file(platform::OpenFile(kSettingsPath, Access::kRead, Disposition::kOpenExisting));
   if (!file) return;
   uint32_t read;
@@ -166,13 +164,19 @@ uint32_t ReadAllSlots(platform::FileRef file) {
 
 }  // namespace
 
-bool Opendata() {
+void LocateInventory() {
   LoadSettings();
   DataPath = kDeviceDataPath;
   if (!(StorageOption() == kOptionOff)) ChooseStorageCard();
+}
 
-  // A fresh inventory left unnamed by a power cut.
+bool Opendata() {
+  // What a power cut left of a settings save (tallo.cfg itself is whole)
+  // and of a fresh inventory that never got its name.
+  platform::RemoveFile(kSettingsTempPath);
   platform::RemoveFile(kFreshTempPath);
+  LocateInventory();
+
   ScopedFile file;
   if (!OpenInventory(&file)) return false;
 

@@ -1,15 +1,52 @@
-// filmtool and geninv as the back office and the tests use them.
-#include <gtest/gtest.h>
-
+// filmtool as the back office and the tests use it: real files in a temp
+// folder, the tool run as its own process.
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
 
+#include "records/record_dialogs.h"
+#include "store/journal.h"
 #include "store/settings_image.h"
-#include "tests/test_support.h"
+#include "tests/records_fixture.h"
 
-class Filmtool : public ProgramTest {
+namespace {
+
+// Rows of RFC 4180 CSV: quoted fields may hold commas, quotes (doubled) and
+// line breaks; records end with CRLF.
+std::vector<std::vector<std::string>> ReadCsv(const std::string& text) {
+  std::vector<std::vector<std::string>> rows(1, std::vector<std::string>(1));
+  bool quoted = false;
+  for (size_t i = 0; i < text.size(); ++i) {
+    const char c = text[i];
+    std::string& field = rows.back().back();
+    if (quoted) {
+      if (c != '"') {
+        field += c;
+      } else if (i + 1 < text.size() && text[i + 1] == '"') {
+        field += '"';
+        ++i;
+      } else {
+        quoted = false;
+      }
+    } else if (c == '"') {
+      quoted = true;
+    } else if (c == ',') {
+      rows.back().emplace_back();
+    } else if (c == '\r' && i + 1 < text.size() && text[i + 1] == '\n') {
+      rows.emplace_back(1);
+      ++i;
+    } else {
+      field += c;
+    }
+  }
+  rows.pop_back();  // after the last CRLF
+  return rows;
+}
+
+}  // namespace
+
+class Filmtool : public RecordsTest {
  protected:
   // Runs a command line; returns its exit status, with stdout and stderr kept.
   int Run(const std::string& arguments) {
@@ -20,13 +57,14 @@ class Filmtool : public ProgramTest {
     return WEXITSTATUS(status);
   }
   std::string Text(const std::string& name) {
-    std::ifstream in(Path(name));
+    std::ifstream in(Path(name), std::ios::binary);
     std::stringstream s;
     s << in.rdbuf();
     return s.str();
   }
-  std::string Tool(const std::string& verb, const std::string& folder) {
-    return std::string(FILMTOOL_PATH) + " " + verb + " " + folder;
+  std::string Tool(const std::string& verb, const std::string& rest = "") {
+    return std::string(FILMTOOL_PATH) + " " + verb + " " + folder_ +
+           (rest.empty() ? "" : " " + rest);
   }
   std::string out_, err_;
 };
@@ -37,7 +75,7 @@ TEST_F(Filmtool, StatsOfAGeneratedInventory) {
                 " --slots 1000 --order random --deleted 100"),
             0);
   EXPECT_EQ(std::filesystem::file_size(Path("shop/film.dat")), 1000u * kRecordSize);
-  ASSERT_EQ(Run(Tool("stats", Path("shop"))), 0) << err_;
+  ASSERT_EQ(Run(std::string(FILMTOOL_PATH) + " stats " + Path("shop")), 0) << err_;
   std::istringstream lines(out_);
   std::string word;
   int slots = 0, active = 0, deleted = 0;
@@ -51,28 +89,170 @@ TEST_F(Filmtool, StatsOfAGeneratedInventory) {
 
 TEST_F(Filmtool, IndexAndPrefixOfASmallInventory) {
   WriteInventory({MakeRecord(5, "FIVE"), MakeRecord(0, "ZERO"), MakeRecord(3, "\xE9X")});
-  ASSERT_EQ(Run(Tool("index", folder_)), 0);
+  ASSERT_EQ(Run(Tool("index")), 0);
   EXPECT_EQ(out_, "-1 1\n3 2\n5 0\n");
-  ASSERT_EQ(Run(Tool("prefix", folder_)), 0);
+  ASSERT_EQ(Run(Tool("prefix")), 0);
   EXPECT_EQ(out_, "4649\n5a45\ne958\n");
 }
 
 TEST_F(Filmtool, MessagesGoToStandardErrorAndFailureExitsWith1) {
   WriteBytes("film.dat", Bytes(3749, 0));
-  EXPECT_EQ(Run(Tool("stats", folder_)), 1);
+  EXPECT_EQ(Run(Tool("stats")), 1);
   EXPECT_EQ(err_, "Fatal error: Data file film.dat corrupt in Opendata.\n");
   EXPECT_EQ(out_, "");
 }
 
 TEST_F(Filmtool, TheCardFolderStandsForTheStorageCard) {
   Bytes settings(kSettingsSize, 0);
-  settings[40973] = 0x40;  // storage option 2.0
+  settings[kStorageOffset + 3] = 0x40;  // storage option 2.0
   WriteBytes("tallo.cfg", settings);
   std::filesystem::create_directory(Path("card"));
   WriteInventory({MakeRecord(1, "A1"), MakeRecord(2, "B2")}, "card/film.dat");
-  ASSERT_EQ(Run(Tool("stats", folder_) + " --card " + Path("card")), 0);
+  ASSERT_EQ(Run(Tool("stats") + " --card " + Path("card")), 0);
   EXPECT_EQ(out_, "slots 2\nactive 2\ndeleted 0\n");
-  ASSERT_EQ(Run(Tool("stats", folder_)), 0);
+  ASSERT_EQ(Run(Tool("stats")), 0);
   EXPECT_EQ(err_, "Problem: No memory card.\n");
   EXPECT_EQ(out_, "slots 1\nactive 1\ndeleted 0\n");
+}
+
+TEST_F(Filmtool, CheckReportsEveryProblemOnALineAndChangesNothing) {
+  InventoryRecord unterminated = MakeRecord(4, "");
+  std::fill_n(unterminated.bytes + kDescriptionOffset, kDescriptionSize, 'D');
+  std::fill_n(unterminated.bytes + kSku1Offset, kSku1Size, 'S');
+  WriteInventory({MakeRecord(7, "SEVEN"), MakeRecord(0, "ZERO"), MakeRecord(7, "AGAIN"),
+                  MakeRecord(-5, ""), unterminated, MakeRecord(-1, "")});
+  WriteBytes("film.jnl", Bytes(10, 1));
+  WriteBytes("tallo.tmp", Bytes(10, 2));
+  const Bytes before = ReadBytes("film.dat");
+  EXPECT_EQ(Run(Tool("check")), 2);
+  const std::string f = Path("film.dat") + ": ";
+  EXPECT_EQ(out_, f + Path("film.jnl") +
+                      " holds a journal cut short (the next start removes it)\n" + f +
+                      Path("tallo.tmp") +
+                      " is a temporary file a power cut left (the next start removes it)\n" + f +
+                      "slot 1: number 0 counts as deleted, yet a description search still finds "
+                      "it\n" +
+                      f + "slot 3: number -5 counts as deleted\n" + f +
+                      "slot 4: the Description has no terminator in its 82 bytes\n" + f +
+                      "slot 4: SKU1 has no terminator in its 580 bytes\n" + f +
+                      "number 7 stands in slots 0, 2\n" + f +
+                      "6 slots, 3 active, 3 deleted, 7 problems\n");
+  EXPECT_EQ(ReadBytes("film.dat"), before);
+  EXPECT_TRUE(Exists("film.jnl"));
+
+  std::filesystem::remove(Path("film.jnl"));
+  std::filesystem::remove(Path("tallo.tmp"));
+  WriteInventory({MakeRecord(1, "ONE"), MakeRecord(-1, "")});
+  EXPECT_EQ(Run(Tool("check")), 0);
+  EXPECT_EQ(out_, f + "2 slots, 1 active, 1 deleted, 0 problems\n");
+  WriteBytes("film.dat", Bytes(kRecordSize + 1, 0));
+  EXPECT_EQ(Run(Tool("check")), 1);
+  EXPECT_EQ(out_, f + "1875 bytes are no whole number of 1874-byte records\n" + f +
+                      "not an inventory, 1 problems\n");
+}
+
+TEST_F(Filmtool, ExportReadsBackWithACsvReader) {
+  WriteInventory(MakeItems({{12, "CAF\xC9 \x80 2", "A,B", 7, 2.5f, 0.75f, 1.25f, 17, 3},
+                            {-1, "", "GONE"},
+                            {13, "SAY \"HI\"\r\nTWICE", "S"},
+                            {0, "ZERO"}}));
+  ASSERT_EQ(Run(Tool("export")), 0) << err_;
+  const auto rows = ReadCsv(out_);
+  ASSERT_EQ(rows.size(), 3u);
+  EXPECT_EQ(rows[0],
+            (std::vector<std::string>{"slot", "number", "description", "sku", "in_stock", "tax",
+                                      "cost_price", "trade_price", "price", "category"}));
+  EXPECT_EQ(rows[1], (std::vector<std::string>{"0", "12", "CAF\u00c9 \u20ac 2", "A,B", "7", "3",
+                                               "0.75", "1.25", "2.50", "17"}));
+  EXPECT_EQ(rows[2][2], "SAY \"HI\"\r\nTWICE");
+  ASSERT_EQ(Run(Tool("export", "--all")), 0);
+  const auto all = ReadCsv(out_);
+  ASSERT_EQ(all.size(), 5u);
+  EXPECT_EQ(all[2][1], "-1");
+  EXPECT_EQ(all[4][1], "0");
+  EXPECT_EQ(all[4][2], "ZERO");
+}
+
+TEST_F(Filmtool, AmendStoresWhatTheAmendDialogStoresForTheSameText) {
+  const std::vector<InventoryRecord> records =
+      MakeItems({{10, "TEN", "S10"}, {11, "ELEVEN", "S11", 4, 2.5f, 0.5f, 1.0f, 2, 1}});
+  Open(records);
+  const struct {
+    const char* field;
+    int control;
+    const char* text;
+  } cases[] = {{"description", IDC_DESCRIPTION, "caf\xC3\xA9 au lait"},
+               {"description", IDC_DESCRIPTION, "a description of more than thirty-eight chars"},
+               {"sku", IDC_SKU1, "x-1,2"},
+               {"in_stock", IDC_IN_STOCK, "2147483647"},
+               {"in_stock", IDC_IN_STOCK, "0"},
+               {"price", IDC_PRICE, "2.999"},
+               {"price", IDC_PRICE, "-1.005"},
+               {"cost_price", IDC_COST_PRICE, "1.999"},
+               {"trade_price", IDC_TRADE_PRICE, "3.4e38"},
+               {"category", IDC_CATEGORY, "17"},
+               {"tax", IDC_TAX, "3"}};
+  for (const auto& c : cases) {
+    CurrentRecord = records[1];
+    Script amend(IDD_AMEND);
+    if (c.control == IDC_TAX) {
+      amend.Pick(IDC_TAX, std::atoi(c.text));
+    } else {
+      amend.SetText(c.control, host::Widen(c.text));
+    }
+    host::QueueDialog(amend.Click(IDOK));
+    ASSERT_EQ(RunAmendDialog(), DialogResult::kOk);
+    WriteInventory(records);
+    EXPECT_EQ(Run(Tool("amend", std::string("11 '") + c.field + "=" + c.text + "'")), 0)
+        << c.field << "=" << c.text << ": " << err_;
+    EXPECT_EQ(SlotBytes(1), RecordBytes(CurrentRecord)) << c.field << "=" << c.text;
+    EXPECT_EQ(SlotBytes(0), RecordBytes(records[0]));
+    EXPECT_FALSE(Exists("film.jnl"));
+  }
+}
+
+TEST_F(Filmtool, RefusalsLeaveTheFileByteForByteUnchanged) {
+  WriteInventory(MakeItems({{10, "TEN"}, {11, "ELEVEN"}}));
+  const Bytes before = ReadBytes("film.dat");
+  const struct {
+    const char* arguments;
+    const char* said;
+  } cases[] = {
+      {"11 price=abc", "filmtool: price: not a number: abc\n"},
+      {"11 price=1e39", "filmtool: price: too large for a price: 1e39\n"},
+      {"11 in_stock=2147483648", "filmtool: in_stock: beyond 2147483647: 2147483648\n"},
+      {"11 in_stock=-1", "filmtool: in_stock: not a whole number of 0 or more: -1\n"},
+      {"11 in_stock=12abc", "filmtool: in_stock: not a whole number of 0 or more: 12abc\n"},
+      {"11 category=18", "filmtool: category: beyond 17: 18\n"},
+      {"11 tax=4", "filmtool: tax: not a list position 0 to 3: 4\n"},
+      {"11 description=X", "The description must have at least two characters.\n"},
+      {"11 price=2 colour=red",
+       "filmtool: not FIELD=VALUE with a field of the amend dialog: "
+       "colour=red\n"},
+      {"12 price=2", "Problem: No such item: 12\n"},
+      {"0 price=2", "filmtool: not an item number of 1 or more: 0\n"},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(Run(Tool("amend", c.arguments)), 1) << c.arguments;
+    EXPECT_NE(err_.find(c.said), std::string::npos) << c.arguments << " said " << err_;
+    EXPECT_EQ(ReadBytes("film.dat"), before) << c.arguments;
+  }
+  EXPECT_EQ(Run(Tool("delete", "12")), 1);
+  EXPECT_EQ(err_, "Problem: No such item: 12\n");
+  EXPECT_EQ(ReadBytes("film.dat"), before);
+}
+
+TEST_F(Filmtool, DeleteKeepsStatsAndIndexInStep) {
+  const std::vector<InventoryRecord> records =
+      MakeItems({{30, "THIRTY"}, {10, "TEN"}, {20, "TWENTY"}});
+  WriteInventory(records);
+  ASSERT_EQ(Run(Tool("delete", "20")), 0) << err_;
+  EXPECT_EQ(err_, "Delete: Complete\n");
+  InventoryRecord deleted = records[2];
+  MarkDeleted(deleted);
+  EXPECT_EQ(SlotBytes(2), RecordBytes(deleted));
+  ASSERT_EQ(Run(Tool("stats")), 0);
+  EXPECT_EQ(out_, "slots 3\nactive 2\ndeleted 1\n");
+  ASSERT_EQ(Run(Tool("index")), 0);
+  EXPECT_EQ(out_, "-1 2\n10 1\n30 0\n");
 }

@@ -1,0 +1,69 @@
+#include "records/amend_fields.h"
+
+#include <cmath>
+#include <string>
+
+#include "dialogs/dialog_support.h"
+#include "platform/number_text.h"
+
+namespace {
+
+constexpr uint32_t kTaxChoiceCount = 4;
+constexpr uint32_t kCategoryLimit = 18;
+
+// A price that does not fit a float (or is no number) is not stored: the
+// field keeps its value rather than taking an infinity.
+bool StoreFloat(InventoryRecord& r, void (*set)(InventoryRecord&, float), double value) {
+  const auto narrowed = static_cast<float>(value);
+  if (!std::isfinite(narrowed)) return false;
+  set(r, narrowed);
+  return true;
+}
+
+}  // namespace
+
+void StoreDescription(InventoryRecord& r, const std::wstring& text) {
+  NarrowInto(text, reinterpret_cast<char*>(r.bytes + kDescriptionOffset), kDescriptionSize);
+}
+
+void StoreSku1(InventoryRecord& r, const std::wstring& text) {
+  NarrowInto(text, reinterpret_cast<char*>(r.bytes + kSku1Offset), kSku1Size);
+}
+
+double TypedPrice(const std::wstring& text) {
+  // Read through ScratchText, the dialogs' working buffer for prices.
+  ScratchText[0] = '\0';
+  NarrowInto(text, ScratchText, sizeof ScratchText);
+  return platform::ParseDouble(ScratchText);
+}
+
+bool StorePrice(InventoryRecord& r, double typed) {
+  const std::string rounded = platform::FormatPrice(typed);
+  return StoreFloat(r, SetRecordPrice, platform::ParseDouble(rounded.c_str()));
+}
+
+bool StoreCostPrice(InventoryRecord& r, double typed) {
+  return StoreFloat(r, SetRecordCostPrice, typed);
+}
+
+bool StoreTradePrice(InventoryRecord& r, double typed) {
+  return StoreFloat(r, SetRecordTradePrice, typed);
+}
+
+bool StoreInStock(InventoryRecord& r, uint32_t value) {
+  if (static_cast<int32_t>(value) < 0) return false;
+  SetRecordInStock(r, value);
+  return true;
+}
+
+bool StoreCategory(InventoryRecord& r, uint32_t value) {
+  if (value >= kCategoryLimit) return false;
+  SetRecordCategory(r, value);
+  return true;
+}
+
+bool StoreTax(InventoryRecord& r, uint32_t position) {
+  if (position >= kTaxChoiceCount) return false;
+  SetRecordTax(r, position);
+  return true;
+}

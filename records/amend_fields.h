@@ -1,0 +1,37 @@
+// How the amend dialog stores each field it reads back: one rule per field,
+// taking the value as the dialog reads it from the field's control. The
+// dialog and the command line's amend both store through these, so both
+// store the same for the same typed text.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "store/inventory_record.h"
+
+// Description, SKU1 and the prices are read with room for this many
+// characters (longer text is cut).
+constexpr int kAmendTextChars = 38;
+
+// Description and SKU1: the text as its field holds it (letters raised, at
+// most 38 characters) converted with the system code page, terminator
+// included, over the start of the field; the bytes after the terminator keep
+// their values.
+void StoreDescription(InventoryRecord& record, const std::wstring& text);
+void StoreSku1(InventoryRecord& record, const std::wstring& text);
+// What the dialog reads from a price field's text: the number its narrow
+// form begins with, 0 when none.
+double TypedPrice(const std::wstring& text);
+// Price rounded to two decimals through its "%.2f" form; Cost price and
+// Trade price as typed. Each is stored only when it fits a float. False:
+// the field keeps its value.
+bool StorePrice(InventoryRecord& record, double typed);
+bool StoreCostPrice(InventoryRecord& record, double typed);
+bool StoreTradePrice(InventoryRecord& record, double typed);
+// In stock, stored only when below 2^31 (not negative as a signed 32-bit
+// value); Category only when below 18; Tax, the position of the chosen list
+// entry, only when below 4 (so no entry chosen leaves it). False: the field
+// keeps its value.
+bool StoreInStock(InventoryRecord& record, uint32_t value);
+bool StoreCategory(InventoryRecord& record, uint32_t value);
+bool StoreTax(InventoryRecord& record, uint32_t position);

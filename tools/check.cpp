@@ -1,0 +1,149 @@
+// filmtool check: the inventory read as start-up reads it, without
+// changing anything, and every problem reported on a line of its own.
+#include <algorithm>
+#include <cinttypes>
+#include <cstdio>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "platform/host/host_control.h"
+#include "platform/scoped_file.h"
+#include "store/journal.h"
+#include "store/opendata.h"
+#include "store/slot_io.h"
+#include "store/store_state.h"
+#include "tools/tool.h"
+
+namespace {
+
+constexpr uint32_t kRunSlots = 256;
+constexpr uint64_t kLargestFile = 0xFFFFFFFFull;  // offsets are 32 bits
+
+class Report {
+ public:
+  explicit Report(std::string file) : file_(std::move(file)) {}
+  void Problem(const std::string& text) {
+    std::printf("%s: %s\n", file_.c_str(), text.c_str());
+    ++problems_;
+  }
+  int problems() const { return problems_; }
+
+ private:
+  std::string file_;
+  int problems_ = 0;
+};
+
+std::string Slot(uint32_t slot) { return "slot " + std::to_string(slot); }
+
+bool Terminated(const uint8_t* field, size_t size) {
+  return std::memchr(field, 0, size) != nullptr;
+}
+
+// What a power cut left beside the inventory.
+void CheckLeftovers(Report& report) {
+  const std::wstring journalPath = JournalPath(DataPath);
+  platform::ScopedFile journal(platform::OpenFile(journalPath, platform::Access::kRead,
+                                                  platform::Disposition::kOpenExisting));
+  if (journal) {
+    uint8_t bytes[kJournalSize + 1];
+    uint32_t got = 0;
+    platform::ReadFile(journal.get(), bytes, sizeof bytes, &got);
+    JournalEntry entry;
+    const std::string name = platform::host::HostPath(journalPath);
+    if (DecodeJournal(bytes, got, &entry)) {
+      report.Problem(name + " holds an unfinished write of slot " + std::to_string(entry.slot) +
+                     " (the next start finishes it)");
+    } else {
+      report.Problem(name + " holds a journal cut short (the next start removes it)");
+    }
+  }
+  for (const wchar_t* temporary : {kFreshTempPath, kSettingsTempPath}) {
+    platform::ScopedFile left(platform::OpenFile(temporary, platform::Access::kRead,
+                                                 platform::Disposition::kOpenExisting));
+    if (left) {
+      report.Problem(platform::host::HostPath(temporary) +
+                     " is a temporary file a power cut left (the next start removes it)");
+    }
+  }
+}
+
+}  // namespace
+
+int Check() {
+  LocateInventory();
+  platform::ScopedFile file(OpenInventoryForReading());
+  if (!file && DataPath != kDeviceDataPath) {  // the card has none: start-up takes the device's
+    DataPath = kDeviceDataPath;
+    file = OpenInventoryForReading();
+  }
+  const std::string name = platform::host::HostPath(DataPath);
+  Report report(name);
+  CheckLeftovers(report);
+
+  uint64_t size = 0;
+  if (!file || !platform::GetFileSize(file.get(), &size)) {
+    report.Problem("cannot be opened");
+    std::printf("%s: not an inventory, %d problems\n", name.c_str(), report.problems());
+    return 1;
+  }
+  if (size == 0 || size % kRecordSize != 0 || size > kLargestFile) {
+    report.Problem(size == 0 ? "is empty"
+                   : size > kLargestFile
+                       ? "is larger than 4 GiB - 1 bytes, beyond 32-bit offsets"
+                       : std::to_string(size) + " bytes are no whole number of 1874-byte records");
+    std::printf("%s: not an inventory, %d problems\n", name.c_str(), report.problems());
+    return 1;
+  }
+
+  const auto slots = static_cast<uint32_t>(size / kRecordSize);
+  std::vector<std::pair<int64_t, uint32_t>> live;  // number and slot
+  uint32_t deleted = 0;
+  SlotRun run(kRunSlots);
+  for (uint32_t first = 0; first < slots; first += kRunSlots) {
+    const uint32_t count = std::min(kRunSlots, slots - first);
+    if (!run.Read(file.get(), first, count)) {
+      report.Problem(Slot(first) + " and after cannot be read");
+      std::printf("%s: not readable whole, %d problems\n", name.c_str(), report.problems());
+      return 1;
+    }
+    for (uint32_t slot = first; slot < first + count; ++slot) {
+      InventoryRecord r;
+      std::memcpy(r.bytes, run.Record(slot), kRecordSize);
+      const int64_t number = RecordNumber(r);
+      if (number > 0) {
+        live.emplace_back(number, slot);
+      } else {
+        ++deleted;
+      }
+      if (number <= 0 && number != kDeletedNumber) {
+        report.Problem(
+            Slot(slot) + ": number " + std::to_string(number) + " counts as deleted" +
+            (r.bytes[kDescriptionOffset] != 0 ? ", yet a description search still finds it" : ""));
+      }
+      if (!Terminated(r.bytes + kDescriptionOffset, kDescriptionSize)) {
+        report.Problem(Slot(slot) + ": the Description has no terminator in its 82 bytes");
+      }
+      if (!Terminated(r.bytes + kSku1Offset, kSku1Size)) {
+        report.Problem(Slot(slot) + ": SKU1 has no terminator in its 580 bytes");
+      }
+    }
+  }
+
+  // A live number in more than one slot: lookups find only the lowest slot.
+  std::sort(live.begin(), live.end());
+  for (size_t i = 0; i < live.size();) {
+    size_t j = i + 1;
+    while (j < live.size() && live[j].first == live[i].first) ++j;
+    if (j - i > 1) {
+      std::string slotsText;
+      for (size_t k = i; k < j; ++k)
+        slotsText += (k > i ? ", " : "") + std::to_string(live[k].second);
+      report.Problem("number " + std::to_string(live[i].first) + " stands in slots " + slotsText);
+    }
+    i = j;
+  }
+  std::printf("%s: %" PRIu32 " slots, %zu active, %" PRIu32 " deleted, %d problems\n", name.c_str(),
+              slots, live.size(), deleted, report.problems());
+  return report.problems() == 0 ? 0 : 2;
+}

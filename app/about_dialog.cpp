@@ -22,14 +22,12 @@ intptr_t AboutDialogProc(platform::WindowRef dialog, unsigned message, uintptr_t
     case platform::kMsgCommand:
       switch (CommandId(wparam)) {
         case IDOK:  // the done button
-          platform::EndDialog(dialog, 0);
-          return TRUE;
+          return Finish(dialog, 0);
         default:
           return FALSE;
       }
     case platform::kMsgClose:
-      platform::EndDialog(dialog, 0);
-      return TRUE;
+      return Finish(dialog, 0);
     default:
       return FALSE;
   }

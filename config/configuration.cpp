@@ -64,11 +64,9 @@ intptr_t ConfigurationDialogProc(platform::WindowRef dialog, unsigned message, u
         case IDOK:
           SetAmendFocusOption(platform::IsChecked(dialog, IDC_FOCUS_QUANTITY) ? kOptionOff
                                                                               : kOptionOn);
-          platform::EndDialog(dialog, 1);
-          return 1;
+          return Finish(dialog, 1);
         case IDCANCEL:
-          platform::EndDialog(dialog, 0);
-          return 1;
+          return Finish(dialog, 0);
         case IDC_STORAGE:
           SwitchStorage(dialog);
           return 1;
@@ -76,8 +74,7 @@ intptr_t ConfigurationDialogProc(platform::WindowRef dialog, unsigned message, u
           return 0;
       }
     case platform::kMsgClose:
-      platform::EndDialog(dialog, 0);
-      return 1;
+      return Finish(dialog, 0);
     default:
       return 0;
   }

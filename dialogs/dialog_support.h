@@ -18,6 +18,13 @@ enum class DialogResult { kCancelled, kOk };
 // window with `proc` and creation parameter 0.
 DialogResult RunModal(int templateId, platform::DialogProc proc);
 
+// Ends `dialog` with `result`: what a dialog procedure returns once it has
+// handled the message that ends it.
+inline intptr_t Finish(platform::WindowRef dialog, intptr_t result) {
+  platform::EndDialog(dialog, result);
+  return 1;
+}
+
 // The control id of a command message: its low 16 bits; the notification
 // code in the high bits is never looked at.
 inline int CommandId(uintptr_t wparam) { return static_cast<int>(wparam & 0xFFFF); }

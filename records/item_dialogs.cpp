@@ -63,17 +63,14 @@ intptr_t ViewDialogProc(platform::WindowRef dialog, unsigned message, uintptr_t 
     case platform::kMsgCommand:
       switch (CommandId(wparam)) {
         case IDOK:
-          platform::EndDialog(dialog, 1);
-          return 1;
+          return Finish(dialog, 1);
         case IDCANCEL:
-          platform::EndDialog(dialog, 0);
-          return 1;
+          return Finish(dialog, 0);
         default:
           return 0;
       }
     case platform::kMsgClose:
-      platform::EndDialog(dialog, 0);
-      return 1;
+      return Finish(dialog, 0);
     default:
       return 0;
   }
@@ -94,17 +91,14 @@ intptr_t AmendDialogProc(platform::WindowRef dialog, unsigned message, uintptr_t
       switch (CommandId(wparam)) {
         case IDOK:
           CopyFieldsBack(dialog);
-          platform::EndDialog(dialog, 1);
-          return 1;
+          return Finish(dialog, 1);
         case IDCANCEL:
-          platform::EndDialog(dialog, 0);
-          return 1;
+          return Finish(dialog, 0);
         default:
           return 0;
       }
     case platform::kMsgClose:
-      platform::EndDialog(dialog, 0);
-      return 1;
+      return Finish(dialog, 0);
     default:
       return 0;
   }

@@ -21,17 +21,14 @@ intptr_t PromptDialogProc(platform::WindowRef dialog, unsigned message, uintptr_
       switch (CommandId(wparam)) {
         case IDOK:
           ControlToNarrow(dialog, IDC_PROMPT_ANSWER, kAnswerChars, InputText, sizeof InputText);
-          platform::EndDialog(dialog, 1);
-          return 1;
+          return Finish(dialog, 1);
         case IDCANCEL:
-          platform::EndDialog(dialog, 0);
-          return 1;
+          return Finish(dialog, 0);
         default:
           return 0;
       }
     case platform::kMsgClose:
-      platform::EndDialog(dialog, 0);
-      return 1;
+      return Finish(dialog, 0);
     default:
       return 0;
   }

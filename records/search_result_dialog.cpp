@@ -65,11 +65,9 @@ intptr_t SearchResultDialogProc(platform::WindowRef dialog, unsigned message, ui
     case platform::kMsgCommand:
       switch (CommandId(wparam)) {
         case IDOK:
-          platform::EndDialog(dialog, 1);
-          return 1;
+          return Finish(dialog, 1);
         case IDCANCEL:
-          platform::EndDialog(dialog, 0);
-          return 1;
+          return Finish(dialog, 0);
         case IDC_NEXT:
           Next(dialog);
           return 1;
@@ -77,8 +75,7 @@ intptr_t SearchResultDialogProc(platform::WindowRef dialog, unsigned message, ui
           return 0;
       }
     case platform::kMsgClose:
-      platform::EndDialog(dialog, 0);
-      return 1;
+      return Finish(dialog, 0);
     default:
       return 0;
   }

@@ -127,17 +127,21 @@ TEST_F(AmendCommand_, ANineteenDigitNumberComesBackWhole) {
 }
 
 TEST_F(AmendCommand_, AfterAFindNeitherAmendNorDeleteShowsTheView) {
-  host::QueueDialog(Answer(L"9"));
-  host::QueueDialog(Script(IDD_VIEW).Click(IDOK));
-  FindCommand();
+  const auto find = [&] {
+    host::QueueDialog(Answer(L"9"));
+    host::QueueDialog(Script(IDD_VIEW).Click(IDOK));
+    FindCommand();
+  };
+  find();
   host::QueueDialog(Answer(L"9"));
   host::QueueDialog(Script(IDD_AMEND).Click(IDCANCEL));
   AmendCommand();
+  find();
   host::QueueDialog(Answer(L"9"));
   host::QueueMessageBoxAnswer(platform::kIdCancel);
   DeleteCommand();
-  EXPECT_EQ(Ui(), (Lines{"dialog 111 main", "dialog 131 main", "dialog 111 main",
-                         "dialog 130 main", "dialog 111 main", "beep 0",
+  EXPECT_EQ(Ui(), (Lines{"dialog 111 main", "dialog 131 main", "dialog 111 main", "dialog 130 main",
+                         "dialog 111 main", "dialog 131 main", "dialog 111 main", "beep 0",
                          "box main|9 Item: NINE|Are you sure?|style 1"}));
 }
 

@@ -3,7 +3,9 @@
 # make bench: the benchmarks, with bench/README.md rewritten from their results.
 # make fuzz:  the libFuzzer target for FUZZ_SECONDS (default 600).
 # make test-arm: the unit tests cross-built for 32-bit ARM, run under qemu-arm.
-.PHONY: all test run bench fuzz deps deps-arm deps-all host sanitize windows arm test-arm clean
+# make screenshots: the user guide's pictures (docs/*.png), taken from the program.
+.PHONY: all test run bench fuzz deps deps-arm deps-all host sanitize windows arm test-arm \
+  screenshots clean
 
 HOST_BUILD := build/host
 SANITIZE_BUILD := build/sanitize
@@ -58,6 +60,9 @@ test: deps-all host sanitize windows
 
 run: host windows
 	scripts/run.sh
+
+screenshots: host windows
+	scripts/screenshots.sh
 
 bench: host
 	scripts/bench.sh

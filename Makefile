@@ -4,8 +4,9 @@
 # make fuzz:  the libFuzzer target for FUZZ_SECONDS (default 600).
 # make test-arm: the unit tests cross-built for 32-bit ARM, run under qemu-arm.
 # make screenshots: the user guide's pictures (docs/*.png), taken from the program.
+# make dist: the release zip in dist/, checked and started once under Wine.
 .PHONY: all test run bench fuzz deps deps-arm deps-all host sanitize windows arm test-arm \
-  screenshots clean
+  screenshots dist clean
 
 HOST_BUILD := build/host
 SANITIZE_BUILD := build/sanitize
@@ -64,6 +65,10 @@ run: host windows
 screenshots: host windows
 	scripts/screenshots.sh
 
+dist: windows
+	scripts/install-deps.sh dist
+	scripts/dist.sh $(WIN_BUILD)
+
 bench: host
 	scripts/bench.sh
 
@@ -72,4 +77,4 @@ fuzz: deps
 	scripts/fuzz.sh $(FUZZ_SECONDS)
 
 clean:
-	rm -rf build
+	rm -rf build dist

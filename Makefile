@@ -69,7 +69,7 @@ dist: windows
 	scripts/install-deps.sh dist
 	scripts/dist.sh $(WIN_BUILD)
 
-bench: host
+bench: host windows
 	scripts/bench.sh
 
 FUZZ_SECONDS ?= 600

@@ -2,8 +2,7 @@
 #include <windows.h>
 
 #include "app/app_state.h"
-#include "platform/app_handles.h"
-#include "platform/platform.h"
+#include "dialogs/dialog_support.h"
 #include "resources/resource_ids.h"
 
 namespace {
@@ -21,11 +20,13 @@ intptr_t AboutDialogProc(platform::WindowRef dialog, unsigned message, uintptr_t
       return TRUE;
     }
     case platform::kMsgCommand:
-      if (LOWORD(wparam) == IDOK) {
-        platform::EndDialog(dialog, 0);
-        return TRUE;
+      switch (CommandId(wparam)) {
+        case IDOK:  // the done button
+          platform::EndDialog(dialog, 0);
+          return TRUE;
+        default:
+          return FALSE;
       }
-      return FALSE;
     case platform::kMsgClose:
       platform::EndDialog(dialog, 0);
       return TRUE;
@@ -36,4 +37,4 @@ intptr_t AboutDialogProc(platform::WindowRef dialog, unsigned message, uintptr_t
 
 }  // namespace
 
-void RunAboutDialog() { platform::RunDialog(IDD_ABOUT, MainWindow, AboutDialogProc); }
+void RunAboutDialog() { RunModal(IDD_ABOUT, AboutDialogProc); }

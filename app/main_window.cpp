@@ -9,6 +9,7 @@
 #include "records/commands.h"
 #include "records/records_state.h"
 #include "resources/resource_ids.h"
+#include "store/messages.h"
 #include "store/opendata.h"
 
 HWND MenuBar = nullptr;
@@ -59,7 +60,7 @@ void Create(HWND window) {
   HDC screen = ::GetDC(nullptr);
   BitmapSurface = ::CreateCompatibleDC(screen);
   if (::SelectObject(BitmapSurface, BackgroundBitmap) == nullptr) {
-    ::MessageBoxW(window, L"HDC", L"Problem", MB_OK);
+    Tell(Message::kNoPicture, reinterpret_cast<platform::WindowRef>(window));
   }
   ::ReleaseDC(nullptr, screen);
 

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "store/inventory_record.h"
+#include "tests/kit/record_builder.h"
 
 namespace {
 
@@ -17,12 +18,7 @@ const char* const kWords[] = {
     "BRUSH",  "COMB",  "PEN",   "PAPER", "TAPE",   "GLUE",  "CORD",   "BOX",    "BAG"};
 constexpr uint32_t kWordCount = sizeof kWords / sizeof kWords[0];
 
-uint64_t Mix(uint64_t x) {  // splitmix64
-  x += 0x9E3779B97F4A7C15ull;
-  x = (x ^ (x >> 30)) * 0xBF58476D1CE4E5B9ull;
-  x = (x ^ (x >> 27)) * 0x94D049BB133111EBull;
-  return x ^ (x >> 31);
-}
+uint64_t Mix(uint64_t x) { return SplitMix64(x); }
 
 // A pseudo-random bijection of 0..n-1: a four-round Feistel network over the
 // smallest even number of bits that covers n, walking the cycle until the
@@ -70,61 +66,43 @@ int64_t LiveNumber(const GeneratorOptions& o, uint32_t slot) {
   return 1;
 }
 
-void WriteText(uint8_t* at, size_t room, const std::string& text) {
-  const size_t n = std::min(text.size(), room - 1);
-  std::memcpy(at, text.data(), n);
-  at[n] = 0;
-}
-
 }  // namespace
 
 void GenerateRecord(const GeneratorOptions& o, uint32_t slot, uint8_t* bytes) {
-  auto& record = *reinterpret_cast<InventoryRecord*>(bytes);
-  if (o.opaqueNoise) {
-    uint64_t state = o.seed ^ (uint64_t{slot} << 20);
-    for (uint32_t i = 0; i < kRecordSize; i += 8) {
-      const uint64_t noise = Mix(state++);
-      std::memcpy(bytes + i, &noise, std::min<uint32_t>(8, kRecordSize - i));
-    }
-  } else {
-    std::memset(bytes, 0, kRecordSize);
-  }
   const uint64_t h = Mix(o.seed ^ (uint64_t{slot} * 0x2545F4914F6CDD1Dull));
-  std::string description = kWords[h % kWordCount];
-  description += ' ';
-  description += kWords[(h >> 8) % kWordCount];
+  Item item{LiveNumber(o, slot), kWords[h % kWordCount]};
+  item.description += ' ';
+  item.description += kWords[(h >> 8) % kWordCount];
   if ((h >> 16) % 2) {
-    description += ' ';
-    description += kWords[(h >> 24) % kWordCount];
+    item.description += ' ';
+    item.description += kWords[(h >> 24) % kWordCount];
   }
-  WriteText(bytes + kDescriptionOffset, kDescriptionSize, description);
-  WriteText(bytes + kSku1Offset, 40, "SKU-" + std::to_string(h % 1000000));
-  SetRecordInStock(record, static_cast<uint32_t>((h >> 32) % 500));
-  SetRecordTax(record, static_cast<uint32_t>((h >> 40) % 4));
-  SetRecordCategory(record, static_cast<uint32_t>((h >> 44) % 18));
-  const float price = static_cast<float>((h >> 48) % 10000) / 100.0f;
-  SetRecordPrice(record, price);
-  SetRecordCostPrice(record, price * 0.6f);
-  SetRecordTradePrice(record, price * 0.8f);
-
-  int64_t number = LiveNumber(o, slot);
+  item.sku = "SKU-" + std::to_string(h % 1000000);
+  item.inStock = static_cast<uint32_t>((h >> 32) % 500);
+  item.tax = static_cast<uint32_t>((h >> 40) % 4);
+  item.category = static_cast<uint32_t>((h >> 44) % 18);
+  item.price = static_cast<float>((h >> 48) % 10000) / 100.0f;
+  item.cost = item.price * 0.6f;
+  item.trade = item.price * 0.8f;
   switch (KindOf(o, slot)) {
     case SlotKind::kLive:
       break;
     case SlotKind::kDuplicate:
-      number = LiveNumber(o, static_cast<uint32_t>(h % o.slots));
+      item.number = LiveNumber(o, static_cast<uint32_t>(h % o.slots));
       break;
     case SlotKind::kDeleted:
-      MarkDeleted(record);
-      return;
+      break;
     case SlotKind::kZero:
-      number = 0;
+      item.number = 0;
       break;
     case SlotKind::kNegative:
-      number = -2 - static_cast<int64_t>(h % 1000);
+      item.number = -2 - static_cast<int64_t>(h % 1000);
       break;
   }
-  SetRecordNumber(record, number);
+  InventoryRecord record = MakeItem(item, o.seed ^ (uint64_t{slot} << 20),
+                                    o.opaqueNoise ? Filler::kNoise : Filler::kZero);
+  if (KindOf(o, slot) == SlotKind::kDeleted) MarkDeleted(record);
+  std::memcpy(bytes, record.bytes, kRecordSize);
 }
 
 bool GenerateInventory(const GeneratorOptions& o, const std::string& path) {

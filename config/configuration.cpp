@@ -4,12 +4,10 @@
 
 #include <string>
 
-#include "platform/app_handles.h"
 #include "platform/number_text.h"
 #include "platform/platform.h"
-#include "records/dialog_text.h"
-#include "records/records_state.h"
 #include "resources/resource_ids.h"
+#include "store/messages.h"
 #include "store/settings_image.h"
 #include "store/storage_card.h"
 #include "store/store_state.h"
@@ -18,10 +16,6 @@ namespace {
 
 void ShowCount(platform::WindowRef dialog, int id, int32_t count) {
   platform::SetControlText(dialog, id, WideThroughScratch(platform::FormatCount(count)));
-}
-
-void Tell(platform::WindowRef dialog, const std::wstring& text, const wchar_t* caption) {
-  platform::ShowMessageBox(dialog, text, caption, platform::kMbOk);
 }
 
 // Moves the inventory to the other place and ends the program, so that the
@@ -38,12 +32,10 @@ void SwitchStorage(platform::WindowRef dialog) {
       case CardLookup::kNoRecord:
         return;
       case CardLookup::kNoCard:
-        platform::Beep(platform::kBeepDefault);
-        Tell(dialog, L"No memory card.", L"Problem");
+        Tell(Message::kCardMissingForSwitch, dialog);
         return;
       case CardLookup::kNoDetail:
-        platform::Beep(platform::kBeepDefault);
-        Tell(dialog, L"No memory card detail", L"Problem");
+        Tell(Message::kCardDetailMissingForSwitch, dialog);
         return;
       case CardLookup::kFound:
         DataPath = cardPath;
@@ -52,14 +44,13 @@ void SwitchStorage(platform::WindowRef dialog) {
         break;
     }
   }
-  Tell(dialog, using_, L"Using");
-  Tell(dialog, L"to take effect", L"Please restart");
+  Tell(Message::kUsing, dialog, using_);
+  Tell(Message::kPleaseRestart, dialog);
   platform::PostQuit(0);
 }
 
 intptr_t ConfigurationDialogProc(platform::WindowRef dialog, unsigned message, uintptr_t wparam,
                                  intptr_t /*lparam*/) {
-  if (EndOnCancelOrClose(dialog, message, wparam)) return 1;
   switch (message) {
     case platform::kMsgInitDialog:
       ShowCount(dialog, IDC_RECORDS, SlotCount);
@@ -67,7 +58,7 @@ intptr_t ConfigurationDialogProc(platform::WindowRef dialog, unsigned message, u
       ShowCount(dialog, IDC_DELETED, DeletedCount);
       platform::SetCheck(
           dialog, AmendFocusOption() == kOptionOff ? IDC_FOCUS_QUANTITY : IDC_FOCUS_PRICE, true);
-      return 0;
+      return 0;  // the focus is left where it is
     case platform::kMsgCommand:
       switch (CommandId(wparam)) {
         case IDOK:
@@ -75,17 +66,23 @@ intptr_t ConfigurationDialogProc(platform::WindowRef dialog, unsigned message, u
                                                                               : kOptionOn);
           platform::EndDialog(dialog, 1);
           return 1;
+        case IDCANCEL:
+          platform::EndDialog(dialog, 0);
+          return 1;
         case IDC_STORAGE:
           SwitchStorage(dialog);
           return 1;
+        default:
+          return 0;
       }
+    case platform::kMsgClose:
+      platform::EndDialog(dialog, 0);
+      return 1;
+    default:
       return 0;
   }
-  return 0;
 }
 
 }  // namespace
 
-intptr_t ConfigurationCommand() {
-  return platform::RunDialog(IDD_CONFIGURATION, MainWindow, ConfigurationDialogProc);
-}
+DialogResult ConfigurationCommand() { return RunModal(IDD_CONFIGURATION, ConfigurationDialogProc); }

@@ -1,6 +1,7 @@
 // The command of the "Configuration" button.
 #pragma once
 
-#include <cstdint>
+#include "dialogs/dialog_support.h"
 
-intptr_t ConfigurationCommand();
+// Runs the configuration dialog; its result is not needed by the main window.
+DialogResult ConfigurationCommand();

@@ -20,31 +20,47 @@ struct Instance;  // the module that holds the resources
 using InstanceRef = Instance*;
 
 // ---- Files ---------------------------------------------------------------
+// Every call below goes to the Env in use (platform/env.h): the back end's
+// own, or a test layer wrapped around it.
 
 enum class Access { kRead, kWrite };
 enum class Disposition {
   kOpenExisting,  // fails when the file is missing
   kCreateNew,     // fails when the file exists: never replaces anything
-  kCreateAlways,  // creates or truncates
+  kCreateAlways,  // creates, or empties an existing file
 };
 
-// Opens `path` sharing read access only. Returns nullptr on failure.
+// Opens `path` sharing read access only: other programs may read the file
+// meanwhile but not write it. A bare name lies in the program's own folder; a
+// backslash separates folders. nullptr on failure; folders are no files.
 FileRef OpenFile(const std::wstring& path, Access access, Disposition disposition);
-// Reads up to `count` bytes at the current position. Returns false on failure;
-// `*transferred` is the count actually read (may be short at end of file).
+// Reads up to `count` bytes at the position and moves it on. False on
+// failure; `*transferred` is the count read either way, short only at the end
+// of the file.
 bool ReadFile(FileRef file, void* buffer, uint32_t count, uint32_t* transferred);
-// Writes `count` bytes at the current position. Returns false on failure;
-// `*transferred` is the count actually written.
+// Writes `count` bytes at the position and moves it on. False on failure;
+// `*transferred` is the count written either way.
 bool WriteFile(FileRef file, const void* buffer, uint32_t count, uint32_t* transferred);
-// Moves the position to `offset` bytes from the start. False on failure.
+// Moves the position to `offset` bytes from the start (offsets of 2 GiB and
+// more included). False on failure.
 bool SetFilePosition(FileRef file, uint32_t offset);
-// The file's full size, so that callers can refuse files beyond 32 bits.
-// False on failure.
+// The file's full size, beyond 32 bits too, so that callers can refuse such
+// files. False when it cannot be taken.
 bool GetFileSize(FileRef file, uint64_t* size);
-// Pushes written data to the storage medium. False on failure.
+// Returns once what was written through the handle has reached the medium.
+// False on failure.
 bool FlushFile(FileRef file);
 // Releases the handle; nullptr is ignored.
 void CloseFile(FileRef file);
+// Removes the file. True when it is gone afterwards, also when it was never
+// there.
+bool RemoveFile(const std::wstring& path);
+// Gives file `from` the name `to`, which must not exist: an existing `to` is
+// never replaced. False, with both as they were, on failure.
+bool RenameFile(const std::wstring& from, const std::wstring& to);
+// Puts file `from` in place of `to` (there or not) in one step and returns
+// once the change has reached the medium. On failure `to` is as it was.
+bool PutFileInPlace(const std::wstring& from, const std::wstring& to);
 
 // ---- Message boxes and sounds ----------------------------------------------
 
@@ -53,13 +69,14 @@ constexpr unsigned kMbOkCancel = 1;  // OK and Cancel
 constexpr int kIdOk = 1;
 constexpr int kIdCancel = 2;
 
-// Shows a modal message box owned by `owner` (nullptr: no owner). Returns
-// the button pressed (kIdOk, kIdCancel).
+// Shows a modal message box owned by `owner` (nullptr: no owner) and returns
+// the button pressed: kIdOk, or kIdCancel for Cancel and the close box.
 int ShowMessageBox(WindowRef owner, const std::wstring& text, const std::wstring& caption,
                    unsigned style);
 
 constexpr unsigned kBeepDefault = 0;
 constexpr unsigned kBeepAsterisk = 64;
+// Sounds `soundType` and returns at once (silence where there is no sound).
 void Beep(unsigned soundType);
 
 // ---- Dialogs -------------------------------------------------------------
@@ -68,34 +85,57 @@ constexpr unsigned kMsgClose = 16;
 constexpr unsigned kMsgInitDialog = 272;
 constexpr unsigned kMsgCommand = 273;
 
-// A dialog procedure: a switch over the message number. Returns non-zero
-// when the message was handled.
+// A dialog procedure: a switch over the message number. For kMsgInitDialog,
+// non-zero asks the dialog manager to put the focus on the first tab stop
+// (selecting an edit's whole text), zero says the procedure placed it. For
+// other messages, non-zero means handled; an unhandled close box becomes
+// Cancel (command 2) where the dialog has a Cancel button.
 using DialogProc = intptr_t (*)(WindowRef dialog, unsigned message, uintptr_t wparam,
                                 intptr_t lparam);
 
 // Finds dialog template `templateId` in the program's resources, loads it and
-// runs it modally over `owner` with creation parameter 0. Returns the value
-// given to EndDialog, or -1 when the dialog could not be started.
+// runs it modally over `owner` with creation parameter 0; the procedure gets
+// kMsgInitDialog with the controls in place. Returns the value given to
+// EndDialog, or -1 when the dialog could not be started. A quit request ends
+// it with 0.
 intptr_t RunDialog(int templateId, WindowRef owner, DialogProc proc);
+// Ends the dialog once its procedure returns; RunDialog gives `result`.
 void EndDialog(WindowRef dialog, intptr_t result);
+// Sets a window's or dialog's title.
 void SetTitle(WindowRef window, const std::wstring& title);
+// Replaces a control's text; an edit with the upper-case style raises its
+// letters, as it does for typed ones. Nothing happens for an unknown id.
 void SetControlText(WindowRef dialog, int id, const std::wstring& text);
 // Copies at most bufferChars - 1 characters and a terminator (longer text is
-// cut). Returns the characters copied, terminator excluded.
+// cut) and returns the characters copied; "" for an unknown id.
 int GetControlText(WindowRef dialog, int id, wchar_t* buffer, int bufferChars);
+// Sets a control's text to `value` in unsigned decimal.
 void SetControlUnsigned(WindowRef dialog, int id, uint32_t value);
-// The control's text as an unsigned decimal; 0 for text that is not one.
+// Reads a control's text as an unsigned decimal, as strtoul does with 32 bits:
+// leading blanks, one sign (a minus wraps the value round), digits up to the
+// first other character. 0 when there are no digits or the value does not
+// fit (4294967295 included); there is no success flag.
 uint32_t GetControlUnsigned(WindowRef dialog, int id);
+// Sets or clears a button's check mark (radio buttons of a group are not
+// cleared by this call).
 void SetCheck(WindowRef dialog, int id, bool checked);
 bool IsChecked(WindowRef dialog, int id);
+// Adds an entry at the end of a combo box's list.
 void AddComboText(WindowRef dialog, int id, const std::wstring& text);
+// Selects list entry `position`; a position outside the list (negative
+// included) leaves no entry selected.
 void SelectComboEntry(WindowRef dialog, int id, int position);
 // The selected position, negative when no entry is selected.
 int SelectedComboEntry(WindowRef dialog, int id);
+// The control's own window, for SetFocus and SelectAllText; nullptr for an
+// unknown id.
 WindowRef ControlWindow(WindowRef dialog, int id);
+// Gives `window` the keyboard focus; nullptr is ignored.
 void SetFocus(WindowRef window);
+// Selects the whole text of an edit control, so that typing replaces it.
 void SelectAllText(WindowRef edit);
-// Posts the quit request that ends the message loop with `exitCode`.
+// Posts the quit request that ends the message loop with `exitCode`; a
+// modal dialog open at the time ends first.
 void PostQuit(int exitCode);
 
 // ---- Text ----------------------------------------------------------------
@@ -103,19 +143,32 @@ void PostQuit(int exitCode);
 // Converts narrow text in the system code page to wide text. `srcBytes` is
 // the source length, or -1 for "up to and including the terminator". Writes
 // at most `dstChars` characters; returns the count written, 0 on failure
-// (including a destination that is too small).
+// (including a destination that is too small). Every byte converts: the
+// code page's undefined bytes become the characters of the same value.
 int NarrowToWide(const char* src, int srcBytes, wchar_t* dst, int dstChars);
 // Converts zero-terminated wide text, terminator included, to the system code
-// page. Writes at most `dstBytes` bytes; returns the count written, 0 on
-// failure.
+// page; a character the code page lacks becomes '?'. Writes at most
+// `dstBytes` bytes; returns the count written, 0 on failure (including a
+// destination that is too small).
 int WideToNarrow(const wchar_t* src, char* dst, int dstBytes);
+
+// Raises the letters of `text` in place as an edit control with the
+// upper-case style raises typed and set text (all of Unicode's letters that
+// have a single capital, not only ASCII).
+void RaiseLetters(std::wstring& text);
 
 // ---- Memory --------------------------------------------------------------
 
 // A zero-filled block of count * size bytes; nullptr on failure (overflow
 // included).
 void* AllocateZeroed(size_t count, size_t size);
+// Releases a block of AllocateZeroed; nullptr is ignored.
 void Release(void* block);
+// A block of `bytes` that starts on a memory page, for large file reads
+// (the copy from the file cache runs fastest into one); nullptr on failure.
+void* AllocatePages(size_t bytes);
+// Releases a block of AllocatePages; nullptr is ignored.
+void ReleasePages(void* block);
 
 // ---- Storage card --------------------------------------------------------
 

@@ -7,6 +7,7 @@ void FindCommand();
 void AmendCommand();
 void DeleteCommand();
 
-// Writes CurrentRecord back to the slot it was read from, where `asRead` was;
-// reports its own failures. True when the record is in the file.
+// Writes CurrentRecord back to CurrentSlot, where `asRead` was read, when
+// its number is a live number of the index; reports its own failures. True
+// when the record is in the file.
 bool WriteBackRecord(const InventoryRecord& asRead);

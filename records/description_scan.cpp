@@ -5,16 +5,15 @@
 // one reads single records; either way each record is taken whole.
 #include <algorithm>
 #include <cstring>
-#include <vector>
 
 #include "records/lookup.h"
-#include "records/record_file.h"
 #include "records/records_state.h"
+#include "store/slot_io.h"
 #include "store/store_state.h"
 
 namespace {
 
-constexpr int64_t kBlockSlots = 256;
+constexpr uint32_t kBlockSlots = 256;
 constexpr char kWildcard = '?';
 
 bool PassesPrefix(int64_t slot, const char* p) {
@@ -36,46 +35,32 @@ bool RestMatches(const char* p, const uint8_t* record) {
 
 class CandidateReader {
  public:
-  explicit CandidateReader(platform::FileRef file) : file_(file) {}
+  explicit CandidateReader(platform::FileRef file) : file_(file), run_(kBlockSlots) {}
 
   // The whole record of `slot`, or nullptr when it cannot be read. It stays
   // valid until the next call.
   const uint8_t* Read(int64_t slot, const char* pattern) {
-    if (slot < first_ || slot >= first_ + count_) Fill(slot, pattern);
-    if (slot >= first_ && slot < first_ + count_) {
-      return block_.data() + (slot - first_) * kRecordSize;
-    }
-    return ReadRecordAt(file_, slot, &single_) ? single_.bytes : nullptr;
+    if (const uint8_t* record = run_.Record(slot)) return record;
+    if (Fill(slot, pattern)) return run_.Record(slot);
+    return ReadSlot(file_, slot, &single_) ? single_.bytes : nullptr;
   }
 
  private:
-  // Reads from `slot` up to the last candidate within the next block; a
-  // failed or short read leaves the block empty, and the record is then
-  // read on its own.
-  void Fill(int64_t slot, const char* pattern) {
-    count_ = 0;
-    const int64_t end = std::min<int64_t>(slot + kBlockSlots, SlotCount);
+  // Reads from `slot` up to the last candidate within the next block. False
+  // when there is no further candidate in it, or the read fails or comes up
+  // short: the record is then read on its own.
+  bool Fill(int64_t slot, const char* pattern) {
+    const int64_t end = std::min<int64_t>(slot + run_.capacity(), SlotCount);
     int64_t last = slot;
     for (int64_t s = slot + 1; s < end; ++s) {
       if (PassesPrefix(s, pattern)) last = s;
     }
-    const int64_t count = last - slot + 1;
-    if (count == 1) return;
-    block_.resize(static_cast<size_t>(count) * kRecordSize);
-    const auto bytes = static_cast<uint32_t>(block_.size());
-    uint32_t got = 0;
-    if (platform::SetFilePosition(file_, SlotOffset(slot)) &&
-        platform::ReadFile(file_, block_.data(), bytes, &got) && got == bytes) {
-      first_ = slot;
-      count_ = count;
-    }
+    return last > slot && run_.Read(file_, slot, static_cast<uint32_t>(last - slot + 1));
   }
 
   platform::FileRef file_;
-  std::vector<uint8_t> block_;
+  SlotRun run_;
   InventoryRecord single_;
-  int64_t first_ = 0;
-  int64_t count_ = 0;
 };
 
 }  // namespace

@@ -2,10 +2,8 @@
 #include <cmath>
 #include <cstring>
 
-#include "platform/app_handles.h"
 #include "platform/number_text.h"
 #include "platform/platform.h"
-#include "records/dialog_text.h"
 #include "records/record_dialogs.h"
 #include "records/records_state.h"
 #include "resources/resource_ids.h"
@@ -90,7 +88,6 @@ void CopyFieldsBack(platform::WindowRef dialog) {
 
 intptr_t ViewDialogProc(platform::WindowRef dialog, unsigned message, uintptr_t wparam,
                         intptr_t /*lparam*/) {
-  if (EndOnCancelOrClose(dialog, message, wparam)) return 1;
   switch (message) {
     case platform::kMsgInitDialog:
       ShowRecord(dialog, L"Inventory");
@@ -100,15 +97,22 @@ intptr_t ViewDialogProc(platform::WindowRef dialog, unsigned message, uintptr_t 
         case IDOK:
           platform::EndDialog(dialog, 1);
           return 1;
+        case IDCANCEL:
+          platform::EndDialog(dialog, 0);
+          return 1;
+        default:
+          return 0;
       }
+    case platform::kMsgClose:
+      platform::EndDialog(dialog, 0);
+      return 1;
+    default:
       return 0;
   }
-  return 0;
 }
 
 intptr_t AmendDialogProc(platform::WindowRef dialog, unsigned message, uintptr_t wparam,
                          intptr_t /*lparam*/) {
-  if (EndOnCancelOrClose(dialog, message, wparam)) return 1;
   switch (message) {
     case platform::kMsgInitDialog: {
       ShowRecord(dialog, L"Amend inventory");
@@ -124,14 +128,22 @@ intptr_t AmendDialogProc(platform::WindowRef dialog, unsigned message, uintptr_t
           CopyFieldsBack(dialog);
           platform::EndDialog(dialog, 1);
           return 1;
+        case IDCANCEL:
+          platform::EndDialog(dialog, 0);
+          return 1;
+        default:
+          return 0;
       }
+    case platform::kMsgClose:
+      platform::EndDialog(dialog, 0);
+      return 1;
+    default:
       return 0;
   }
-  return 0;
 }
 
 }  // namespace
 
-intptr_t ShowItemView() { return platform::RunDialog(IDD_VIEW, MainWindow, ViewDialogProc); }
+DialogResult ShowItemView() { return RunModal(IDD_VIEW, ViewDialogProc); }
 
-intptr_t RunAmendDialog() { return platform::RunDialog(IDD_AMEND, MainWindow, AmendDialogProc); }
+DialogResult RunAmendDialog() { return RunModal(IDD_AMEND, AmendDialogProc); }

@@ -14,9 +14,3 @@ enum class ScanOutcome { kMatch, kReadFailed, kExhausted };
 // On a match, CurrentRecord holds the slot's record and CurrentSlot its
 // slot; when the slots run out CurrentSlot is SlotCount.
 ScanOutcome ScanDescriptions(platform::FileRef file);
-
-// Runs the search-result dialog on CurrentRecord. 1: the item is accepted.
-intptr_t RunSearchResultDialog();
-
-// Opens DataPath for reading.
-platform::FileRef OpenDataForReading();

@@ -1,43 +1,40 @@
-#include <cstring>
 #include <string>
 
-#include "platform/app_handles.h"
 #include "platform/number_text.h"
 #include "platform/platform.h"
 #include "platform/scoped_file.h"
 #include "records/lookup.h"
 #include "records/record_dialogs.h"
-#include "records/record_file.h"
 #include "records/records_state.h"
+#include "store/messages.h"
 #include "store/number_index.h"
+#include "store/slot_io.h"
 #include "store/store_state.h"
 
 namespace {
 
-void Tell(platform::WindowRef owner, const std::wstring& text, const wchar_t* caption) {
-  platform::ShowMessageBox(owner, text, caption, platform::kMbOk);
+// Ends the lookup with nothing in hand after telling the user why.
+void NothingInHand(Message why, const std::wstring& detail = L"") {
+  Tell(why, nullptr, detail);
+  CurrentNumber = 0;
 }
 
 void LookUpNumber() {
-  const int64_t at = WalkNumberIndex(CurrentNumber);
-  if (NumberIndex[at].number != CurrentNumber) {
+  const int64_t slot = FindSlotByNumber(CurrentNumber);
+  if (slot < 0) {
     const std::string target = platform::FormatItemNumber(CurrentNumber);
-    Tell(nullptr, L"No such item: " + std::wstring(target.begin(), target.end()), L"Problem");
-    CurrentNumber = 0;
+    NothingInHand(Message::kNoSuchItem, std::wstring(target.begin(), target.end()));
     return;
   }
-  platform::ScopedFile file(OpenDataForReading());
+  platform::ScopedFile file(OpenInventoryForReading());
   if (!file) {
-    Tell(nullptr, L"Data file: film.dat, not present.", L"Fatal error");
-    CurrentNumber = 0;
+    NothingInHand(Message::kInventoryMissing);
     return;
   }
-  const int64_t slot = NumberIndex[at].slot;
-  const bool read = ReadRecordAt(file.get(), slot, &CurrentRecord);
+  const bool read = ReadSlot(file.get(), slot, &CurrentRecord);
   file.Close();
   if (!read) {
-    Tell(MainWindow, L"Not able to read film.dat", L"Problem");
-    CurrentNumber = 0;
+    NothingInHand(Message::kUnableToReadRecord);
     return;
   }
   CurrentSlot = slot;
@@ -55,10 +52,9 @@ void SearchDescriptions() {
     InputText[1] = '?';
     InputText[2] = '\0';
   }
-  platform::ScopedFile file(OpenDataForReading());
+  platform::ScopedFile file(OpenInventoryForReading());
   if (!file) {
-    Tell(nullptr, L"Data file: film.dat, not present.", L"Fatal error");
-    CurrentNumber = 0;
+    NothingInHand(Message::kInventoryMissing);
     return;
   }
   CurrentSlot = 0;
@@ -66,25 +62,19 @@ void SearchDescriptions() {
   file.Close();
   switch (outcome) {
     case ScanOutcome::kReadFailed:
-      Tell(MainWindow, L"Film.dat", L"Problem");
-      CurrentNumber = 0;
+      NothingInHand(Message::kSearchReadFailed);
       return;
     case ScanOutcome::kExhausted:
-      Tell(MainWindow, L"No match found", L"Finished");
-      CurrentNumber = 0;
+      NothingInHand(Message::kNoMatch);
       return;
     case ScanOutcome::kMatch:
-      CurrentNumber = RunSearchResultDialog() > 0 ? RecordNumber(CurrentRecord) : 0;
+      CurrentNumber =
+          RunSearchResultDialog() == DialogResult::kOk ? RecordNumber(CurrentRecord) : 0;
       return;
   }
 }
 
 }  // namespace
-
-platform::FileRef OpenDataForReading() {
-  return platform::OpenFile(DataPath, platform::Access::kRead,
-                            platform::Disposition::kOpenExisting);
-}
 
 void LookupItem() {
   if (SearchMode == kDescriptionSearch) {

@@ -9,7 +9,7 @@
 bool AskForItem(const char* question) {
   std::strncpy(InputText, question, sizeof InputText - 1);
   ScratchText[0] = '\0';
-  return RunPromptDialog() > 0;
+  return RunPromptDialog() == DialogResult::kOk;
 }
 
 void TakeAnswer(int64_t largest) {

@@ -1,7 +1,4 @@
 // The prompt dialog: one line of text whose title is the question.
-#include "platform/app_handles.h"
-#include "platform/platform.h"
-#include "records/dialog_text.h"
 #include "records/record_dialogs.h"
 #include "records/records_state.h"
 #include "resources/resource_ids.h"
@@ -13,7 +10,6 @@ constexpr int kAnswerChars = 39;
 
 intptr_t PromptDialogProc(platform::WindowRef dialog, unsigned message, uintptr_t wparam,
                           intptr_t /*lparam*/) {
-  if (EndOnCancelOrClose(dialog, message, wparam)) return 1;
   switch (message) {
     case platform::kMsgInitDialog:
       platform::SetTitle(dialog, WideFromText(InputText, sizeof InputText));
@@ -27,12 +23,20 @@ intptr_t PromptDialogProc(platform::WindowRef dialog, unsigned message, uintptr_
           ControlToNarrow(dialog, IDC_PROMPT_ANSWER, kAnswerChars, InputText, sizeof InputText);
           platform::EndDialog(dialog, 1);
           return 1;
+        case IDCANCEL:
+          platform::EndDialog(dialog, 0);
+          return 1;
+        default:
+          return 0;
       }
+    case platform::kMsgClose:
+      platform::EndDialog(dialog, 0);
+      return 1;
+    default:
       return 0;
   }
-  return 0;
 }
 
 }  // namespace
 
-intptr_t RunPromptDialog() { return platform::RunDialog(IDD_PROMPT, MainWindow, PromptDialogProc); }
+DialogResult RunPromptDialog() { return RunModal(IDD_PROMPT, PromptDialogProc); }

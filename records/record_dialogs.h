@@ -1,13 +1,16 @@
-// The prompt, view and amend dialogs.
+// The prompt, view, amend and search-result dialogs.
 #pragma once
 
-#include <cstdint>
+#include "dialogs/dialog_support.h"
 
 // Asks the question in InputText, with ScratchText as the initial answer.
-// 1: OK, the answer is in InputText; 0: Cancel or the close box.
-intptr_t RunPromptDialog();
-// Shows CurrentRecord read-only. 1: OK; 0: the close box.
-intptr_t ShowItemView();
-// Edits CurrentRecord. 1: OK, the fields are copied back into it; 0: Cancel
-// or the close box, CurrentRecord untouched.
-intptr_t RunAmendDialog();
+// kOk: the answer is in InputText.
+DialogResult RunPromptDialog();
+// Shows CurrentRecord read-only.
+DialogResult ShowItemView();
+// Edits CurrentRecord. kOk: the fields are copied back into it; otherwise
+// CurrentRecord is untouched.
+DialogResult RunAmendDialog();
+// Shows the match in CurrentRecord; "Next" goes on scanning from CurrentSlot.
+// kOk: the item shown is accepted.
+DialogResult RunSearchResultDialog();

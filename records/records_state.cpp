@@ -2,16 +2,22 @@
 
 #include <cstring>
 
+#include "dialogs/dialog_support.h"
+#include "platform/app_handles.h"
+#include "store/store_state.h"
+
 char InputText[kInputTextSize] = {};
-char ScratchText[kScratchTextSize] = {};
 int64_t CurrentNumber = 0;
 int64_t CurrentSlot = 0;
 int SearchMode = 0;
 int ShowAfterLookup = 0;
 
-void ResetRecordsState() {
+void ResetProcessState() {
+  ResetStoreState();
+  ResetDialogState();
   std::memset(InputText, 0, sizeof InputText);
-  std::memset(ScratchText, 0, sizeof ScratchText);
   CurrentNumber = CurrentSlot = 0;
   SearchMode = ShowAfterLookup = 0;
+  AppInstance = nullptr;
+  MainWindow = nullptr;
 }

@@ -4,13 +4,10 @@
 #include <cstdint>
 
 constexpr int kInputTextSize = 200;
-constexpr int kScratchTextSize = 400;
 
 // Narrow text: the question before the prompt dialog, the answer after it,
 // the description pattern during a search.
 extern char InputText[kInputTextSize];
-// The prompt's initial answer, and the working buffer for numbers and prices.
-extern char ScratchText[kScratchTextSize];
 // The target of a lookup, then the number of the record in hand; 0: none.
 extern int64_t CurrentNumber;
 // The slot of the record in hand, and the cursor of the description search.
@@ -22,4 +19,7 @@ extern int ShowAfterLookup;
 
 constexpr int kDescriptionSearch = 2;
 
-void ResetRecordsState();
+// Puts all of the program's process-wide state back to its start, as at a
+// new start of the program: the store's, the dialogs' working buffer, the
+// record commands', and the instance and main window handles.
+void ResetProcessState();

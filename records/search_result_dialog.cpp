@@ -1,15 +1,15 @@
 // The search-result dialog: one match at a time, "Next" goes on scanning
 // from the slot shown.
-
-#include "platform/app_handles.h"
 #include "platform/number_text.h"
 #include "platform/platform.h"
 #include "platform/scoped_file.h"
-#include "records/dialog_text.h"
 #include "records/lookup.h"
+#include "records/record_dialogs.h"
 #include "records/records_state.h"
 #include "resources/resource_ids.h"
 #include "store/inventory_record.h"
+#include "store/messages.h"
+#include "store/slot_io.h"
 #include "store/store_state.h"
 
 namespace {
@@ -26,16 +26,16 @@ void ShowMatch(platform::WindowRef dialog) {
 }
 
 // Ends the dialog with nothing in hand after telling the user why.
-void GiveUp(platform::WindowRef dialog, const wchar_t* text, const wchar_t* caption) {
-  platform::ShowMessageBox(dialog, text, caption, platform::kMbOk);
+void GiveUp(platform::WindowRef dialog, Message why) {
+  Tell(why, dialog);
   CurrentNumber = 0;
   platform::EndDialog(dialog, 0);
 }
 
 void Next(platform::WindowRef dialog) {
-  platform::ScopedFile file(OpenDataForReading());
+  platform::ScopedFile file(OpenInventoryForReading());
   if (!file) {
-    GiveUp(dialog, L"Data file: film.dat, not present.", L"Fatal error");
+    GiveUp(dialog, Message::kNextInventoryMissing);
     return;
   }
   ++CurrentSlot;
@@ -46,18 +46,16 @@ void Next(platform::WindowRef dialog) {
       ShowMatch(dialog);
       return;
     case ScanOutcome::kReadFailed:
-      GiveUp(dialog, L"Film.dat", L"Problem");
+      GiveUp(dialog, Message::kNextReadFailed);
       return;
     case ScanOutcome::kExhausted:
-      platform::Beep(platform::kBeepAsterisk);
-      GiveUp(dialog, L"No match found", L"Finished");
+      GiveUp(dialog, Message::kNoFurtherMatch);
       return;
   }
 }
 
 intptr_t SearchResultDialogProc(platform::WindowRef dialog, unsigned message, uintptr_t wparam,
                                 intptr_t /*lparam*/) {
-  if (EndOnCancelOrClose(dialog, message, wparam)) return 1;
   switch (message) {
     case platform::kMsgInitDialog:
       platform::SetTitle(dialog, L"Inventory");
@@ -69,17 +67,23 @@ intptr_t SearchResultDialogProc(platform::WindowRef dialog, unsigned message, ui
         case IDOK:
           platform::EndDialog(dialog, 1);
           return 1;
+        case IDCANCEL:
+          platform::EndDialog(dialog, 0);
+          return 1;
         case IDC_NEXT:
           Next(dialog);
           return 1;
+        default:
+          return 0;
       }
+    case platform::kMsgClose:
+      platform::EndDialog(dialog, 0);
+      return 1;
+    default:
       return 0;
   }
-  return 0;
 }
 
 }  // namespace
 
-intptr_t RunSearchResultDialog() {
-  return platform::RunDialog(IDD_RESULT, MainWindow, SearchResultDialogProc);
-}
+DialogResult RunSearchResultDialog() { return RunModal(IDD_RESULT, SearchResultDialogProc); }

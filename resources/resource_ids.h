@@ -41,6 +41,11 @@
 #define IDC_ABOUT_BUILD 204
 #define IDC_ABOUT_LINE5 205
 
+/* The handheld's OK button in a dialog's title bar; desktop headers lack it. */
+#ifndef WS_EX_CAPTIONOKBTN
+#define WS_EX_CAPTIONOKBTN 0x80000000L
+#endif
+
 /* Standard buttons */
 #ifndef IDOK
 #define IDOK 1

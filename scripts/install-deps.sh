@@ -4,9 +4,10 @@
 #     host     compilers (clang and libFuzzer too), CMake, GoogleTest (also its
 #              sources, for cross builds), Google Benchmark; always included
 #     windows  mingw-w64, Wine, Xvfb, ImageMagick, xdotool
-#     arm      the 32-bit ARM cross compiler, qemu-arm, and Debian's armhf C
-#              and C++ runtime (loader, iconv code-page modules) to run the
-#              cross-built tests with; adds the armhf architecture to dpkg
+#     arm      the 32-bit ARM cross compiler, qemu-arm, Debian's armhf C and
+#              C++ runtime (loader, iconv code-page modules) to run the
+#              cross-built tests with, and the resource compiler the host
+#              dialogs come from; adds the armhf architecture to dpkg
 #     dist     cmark-gfm, which turns the user guide into HTML
 set -euo pipefail
 
@@ -17,7 +18,8 @@ for kind in "${@:-host}"; do
     host) ;;
     windows) packages+=(g++-mingw-w64-x86-64-posix wine64 xvfb fonts-wine imagemagick xdotool) ;;
     arm)
-      packages+=(g++-arm-linux-gnueabihf qemu-user libc6:armhf libstdc++6:armhf)
+      packages+=(g++-arm-linux-gnueabihf qemu-user libc6:armhf libstdc++6:armhf
+        binutils-mingw-w64-x86-64)
       foreign+=(armhf)
       ;;
     dist) packages+=(cmark-gfm) ;;

@@ -13,10 +13,12 @@ int BitsFor(uint64_t value) {
   return bits;
 }
 
-// Sorts by (number, slot) with a least-significant-digit radix sort over
-// 64-bit keys (number - smallest, then slot) that live in the index array
-// itself: its first half holds the keys, its second half is the scratch of
-// every pass, so no memory is taken beyond the array. False, with nothing
+// Sorts by number, keeping the order of equal numbers, with a least-
+// significant-digit radix sort over 64-bit keys (number - smallest, then
+// slot) that live in the index array itself: its first half holds the keys,
+// its second half is the scratch of every pass, so no memory is taken beyond
+// the array. The slot only rides along: the passes cover the number's bits
+// alone, and each pass keeps the order it was given. False, with nothing
 // changed, when number span and slot together need more than 64 bits.
 bool RadixSort(IndexEntry* entries, int64_t count) {
   int64_t smallest = entries[0].number, largest = entries[0].number;
@@ -55,7 +57,7 @@ bool RadixSort(IndexEntry* entries, int64_t count) {
   constexpr size_t kBuckets = size_t{1} << kDigitBits;
   std::vector<size_t> starts(kBuckets);
   int from = 0;
-  for (int shift = 0; shift < keyBits; shift += kDigitBits, from ^= 1) {
+  for (int shift = slotBits; shift < keyBits; shift += kDigitBits, from ^= 1) {
     std::fill(starts.begin(), starts.end(), 0);
     for (size_t i = 0; i < n; ++i) ++starts[(keyAt(halves[from], i) >> shift) & (kBuckets - 1)];
     size_t sum = 0;

@@ -2,14 +2,16 @@
 
 #include <algorithm>
 #include <cstring>
-#include <vector>
 
 #include "platform/platform.h"
 #include "platform/scoped_file.h"
 #include "store/byte_order.h"
 #include "store/inventory_record.h"
+#include "store/journal.h"
+#include "store/messages.h"
 #include "store/number_index.h"
 #include "store/settings_image.h"
+#include "store/slot_io.h"
 #include "store/storage_card.h"
 #include "store/store_state.h"
 
@@ -26,12 +28,9 @@ constexpr uint32_t kLoadBlockSlots = 256;
 // The largest file whose size and slot offsets fit in 32 bits.
 constexpr uint64_t kLargestFile = 0xFFFFFFFFull;
 
-void Fatal(const wchar_t* text) {
-  platform::Beep(platform::kBeepDefault);
-  platform::ShowMessageBox(nullptr, text, L"Fatal error", platform::kMbOk);
-}
-
 void LoadSettings() {
+  // What a save cut short by a power cut left; tallo.cfg itself is whole.
+  platform::RemoveFile(kSettingsTempPath);
   ScopedFile file(platform::OpenFile(kSettingsPath, Access::kRead, Disposition::kOpenExisting));
   if (!file) return;
   uint32_t read;
@@ -47,89 +46,121 @@ void ChooseStorageCard() {
     DataPath = cardPath;
   } else if (found != CardLookup::kNoRecord) {
     SetStorageOption(kOptionOff);
-    platform::Beep(platform::kBeepDefault);
-    platform::ShowMessageBox(
-        nullptr, found == CardLookup::kNoCard ? L"No memory card." : L"No memory card detail",
-        L"Problem", platform::kMbOk);
+    Tell(found == CardLookup::kNoCard ? Message::kNoMemoryCard : Message::kNoMemoryCardDetail);
   }
 }
 
-// No inventory could be opened: start one on the device. An existing device
-// file is never replaced; when the card was chosen and the device already
-// has its own film.dat, that file is opened instead.
-bool CreateFreshInventory(ScopedFile* file) {
-  DataPath = kDeviceDataPath;
-  ScopedFile created(platform::OpenFile(DataPath, Access::kWrite, Disposition::kCreateNew));
-  if (created) {
-    MakeFreshRecord(CurrentRecord);
-    uint32_t written;
-    if (platform::WriteFile(created.get(), CurrentRecord.bytes, kRecordSize, &written) &&
-        written == kRecordSize) {
-      platform::FlushFile(created.get());
-    }
-    created.Close();
-    *file = platform::OpenFile(DataPath, Access::kRead, Disposition::kOpenExisting);
+// Writes the fresh inventory under a temporary name, pushes it to the
+// medium and only then gives it the name DataPath, which must still be
+// free: a power cut never leaves an empty or partial film.dat, and an
+// existing one is never replaced. False, with nothing of it left, when it
+// could not be made or the name was taken.
+bool CreateFreshInventory() {
+  MakeFreshRecord(CurrentRecord);
+  ScopedFile created(
+      platform::OpenFile(kFreshTempPath, Access::kWrite, Disposition::kCreateAlways));
+  uint32_t written = 0;
+  const bool whole =
+      created && platform::WriteFile(created.get(), CurrentRecord.bytes, kRecordSize, &written) &&
+      written == kRecordSize && platform::FlushFile(created.get());
+  created.Close();
+  if (whole && platform::RenameFile(kFreshTempPath, DataPath)) return true;
+  platform::RemoveFile(kFreshTempPath);
+  return false;
+}
+
+// Opens the inventory at DataPath for reading. When there is none, the
+// device's own film.dat is used, or a fresh one is made there; a film.dat
+// that is there after all is opened as it stands. A journal left beside it
+// by a record write that a power cut broke off is settled before the file is
+// opened for good.
+bool OpenInventory(ScopedFile* file) {
+  *file = OpenInventoryForReading();
+  if (!*file && DataPath != kDeviceDataPath) {
+    DataPath = kDeviceDataPath;
+    *file = OpenInventoryForReading();
+  }
+  if (!*file) {
+    const bool created = CreateFreshInventory();
+    *file = OpenInventoryForReading();
     if (!*file) {
-      Fatal(L"Unable to open inventory file.");
+      Tell(created ? Message::kUnableToOpenNewInventory : Message::kUnableToCreateInventory);
       return false;
     }
-    return true;
   }
-  *file = platform::OpenFile(DataPath, Access::kRead, Disposition::kOpenExisting);
+  if (!JournalLeft()) return true;
+  file->Close();  // the settling may write the slot
+  if (SettleJournal() == Settling::kKept) Tell(Message::kUnfinishedChangeKept);
+  *file = OpenInventoryForReading();
   if (!*file) {
-    Fatal(L"Unable to create inventory file.");
+    Tell(Message::kUnableToOpenForLoading);
     return false;
   }
   return true;
 }
 
-// Enters slot `slot` into both arrays, with the load rule: a stored number
-// of 0 or below other than -1 counts as deleted.
-void IndexRecord(uint32_t slot, const uint8_t* record, int64_t* number) {
-  int64_t n = LoadI64(record + kNumberOffset);
-  if (n <= 0 && n != kDeletedNumber) n = kDeletedNumber;
-  NumberIndex[slot] = IndexEntry{n, slot};
-  PrefixTable[slot].bytes[0] = record[kDescriptionOffset];
-  PrefixTable[slot].bytes[1] = record[kDescriptionOffset + 1];
-  if (n < 0) {
-    ++DeletedCount;
-  } else {
-    ++ActiveCount;
+// Enters records into both arrays with the load rule (a stored number of 0
+// or below other than -1 counts as deleted) and counts the deleted ones.
+// The arrays and the count are held in locals while a run is entered: the
+// prefix bytes' stores could otherwise alias them and force a reload per
+// record.
+class Indexer {
+ public:
+  // Records slot, slot + 1, ... from consecutive records at `records`.
+  void Enter(uint32_t slot, const uint8_t* records, uint32_t count) {
+    IndexEntry* const numbers = NumberIndex;
+    PrefixEntry* const prefixes = PrefixTable;
+    int32_t deleted = deleted_;
+    int64_t n = last_;
+    for (const uint32_t end = slot + count; slot < end; ++slot, records += kRecordSize) {
+      n = LoadI64(records + kNumberOffset);
+      if (n <= 0 && n != kDeletedNumber) n = kDeletedNumber;
+      numbers[slot] = IndexEntry{n, slot};
+      prefixes[slot] = PrefixEntry{{records[kDescriptionOffset], records[kDescriptionOffset + 1]}};
+      deleted += n < 0 ? 1 : 0;
+    }
+    deleted_ = deleted;
+    last_ = n;
   }
-  *number = n;
-}
+  int32_t deleted() const { return deleted_; }
+  // The number entered last, after the load rule.
+  int64_t last() const { return last_; }
 
-// Reads every slot in large blocks. A block that fails or comes up short is
-// read again one record at a time from its start, so the pass stops at the
-// same record as a record-by-record read would. Returns the records read.
+ private:
+  int32_t deleted_ = 0;
+  int64_t last_ = 0;
+};
+
+// Reads every slot in runs of consecutive slots. A run that fails or comes
+// up short is read again one record at a time from its start, so the pass
+// stops at the same record as a record-by-record read would; without room
+// for a run, every record is read on its own. Returns the records read.
 uint32_t ReadAllSlots(platform::FileRef file) {
-  std::vector<uint8_t> block(size_t{kLoadBlockSlots} * kRecordSize);
+  SlotRun run(kLoadBlockSlots);
+  Indexer indexer;
   uint32_t slot = 0;
-  int64_t lastNumber = 0;
   const uint8_t* last = nullptr;
   const auto slotCount = static_cast<uint32_t>(SlotCount);
   while (slot < slotCount) {
-    const uint32_t want = std::min(kLoadBlockSlots, slotCount - slot) * kRecordSize;
-    uint32_t got = 0;
-    if (!platform::ReadFile(file, block.data(), want, &got) || got != want) {
-      if (!platform::SetFilePosition(file, slot * kRecordSize)) break;
-      while (slot < slotCount && platform::ReadFile(file, block.data(), kRecordSize, &got) &&
-             got == kRecordSize) {
-        IndexRecord(slot++, block.data(), &lastNumber);
-        last = block.data();
+    const uint32_t count = std::min(kLoadBlockSlots, slotCount - slot);
+    if (!(slot == 0 ? run.Read(file, slot, count) : run.ReadFollowing(file, count))) {
+      while (slot < slotCount && ReadSlot(file, slot, &CurrentRecord)) {
+        indexer.Enter(slot++, CurrentRecord.bytes, 1);
+        last = CurrentRecord.bytes;
       }
       break;
     }
-    for (uint32_t at = 0; at < want; at += kRecordSize) {
-      IndexRecord(slot++, block.data() + at, &lastNumber);
-      last = block.data() + at;
-    }
+    indexer.Enter(slot, run.Record(slot), count);
+    slot += count;
+    last = run.Record(slot - 1);
   }
+  DeletedCount = indexer.deleted();
+  ActiveCount = static_cast<int32_t>(slot) - DeletedCount;
   // CurrentRecord ends up holding the last record read, as the read buffer.
-  if (last != nullptr) {
+  if (last != nullptr && last != CurrentRecord.bytes) {
     std::memcpy(CurrentRecord.bytes, last, kRecordSize);
-    SetRecordNumber(CurrentRecord, lastNumber);
   }
+  if (last != nullptr) SetRecordNumber(CurrentRecord, indexer.last());
   return slot;
 }
 
@@ -140,8 +171,10 @@ bool Opendata() {
   DataPath = kDeviceDataPath;
   if (!(StorageOption() == kOptionOff)) ChooseStorageCard();
 
-  ScopedFile file(platform::OpenFile(DataPath, Access::kRead, Disposition::kOpenExisting));
-  if (!file && !CreateFreshInventory(&file)) return false;
+  // A fresh inventory left unnamed by a power cut.
+  platform::RemoveFile(kFreshTempPath);
+  ScopedFile file;
+  if (!OpenInventory(&file)) return false;
 
   // A size that cannot be taken, or that does not fit in 32 bits, is refused
   // like any other size that is no whole number of records.
@@ -149,12 +182,12 @@ bool Opendata() {
   const bool sized = platform::GetFileSize(file.get(), &size);
   if (sized && size == 0) {
     file.Close();
-    Fatal(L"Film.dat has no data in Opendata.");
+    Tell(Message::kInventoryEmpty);
     return false;
   }
   if (!sized || size > kLargestFile || size % kRecordSize != 0) {
     file.Close();
-    Fatal(L"Data file film.dat corrupt in Opendata.");
+    Tell(Message::kInventoryCorrupt);
     return false;
   }
   SlotCount = static_cast<int32_t>(size / kRecordSize);
@@ -170,13 +203,13 @@ bool Opendata() {
     platform::Release(PrefixTable);
     NumberIndex = nullptr;
     PrefixTable = nullptr;
-    Fatal(L"Not enough memory for film.dat in Opendata.");
+    Tell(Message::kNoMemoryForIndex);
     return false;
   }
 
-  file = platform::OpenFile(DataPath, Access::kRead, Disposition::kOpenExisting);
+  file = OpenInventoryForReading();
   if (!file) {
-    Fatal(L"Unable to open film.dat in Opendata");
+    Tell(Message::kUnableToOpenForLoading);
     return false;
   }
   IndexedSlots = ReadAllSlots(file.get());

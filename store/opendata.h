@@ -6,5 +6,9 @@
 // failure that has already been shown to the user.
 bool Opendata();
 
-// The settings file, under its bare name beside film.dat.
+// The settings file, under its bare name beside film.dat, and the name a new
+// settings file is written under before it takes the place of the old one.
 constexpr wchar_t kSettingsPath[] = L"tallo.cfg";
+constexpr wchar_t kSettingsTempPath[] = L"tallo.tmp";
+// The name a fresh inventory is written under before it becomes film.dat.
+constexpr wchar_t kFreshTempPath[] = L"film.tmp";

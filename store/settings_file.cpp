@@ -2,21 +2,25 @@
 
 #include "platform/platform.h"
 #include "platform/scoped_file.h"
+#include "store/messages.h"
 #include "store/opendata.h"
 #include "store/settings_image.h"
 
 void SaveSettings() {
-  platform::ScopedFile file(platform::OpenFile(kSettingsPath, platform::Access::kWrite,
+  // The new image goes under a temporary name first and takes the old one's
+  // place only once it is whole on the medium: a power cut leaves the old
+  // tallo.cfg or the new one, never a cut one.
+  platform::ScopedFile file(platform::OpenFile(kSettingsTempPath, platform::Access::kWrite,
                                                platform::Disposition::kCreateAlways));
   uint32_t written = 0;
+  const bool whole =
+      file &&
+      platform::WriteFile(file.get(), SettingsImage.bytes, sizeof SettingsImage.bytes, &written) &&
+      written == sizeof SettingsImage.bytes && platform::FlushFile(file.get());
+  file.Close();
+  if (whole && platform::PutFileInPlace(kSettingsTempPath, kSettingsPath)) return;
   // A write that fails, comes up short or does not reach the medium is told
   // like a file that cannot be created: the settings were not saved.
-  if (!file ||
-      !platform::WriteFile(file.get(), SettingsImage.bytes, sizeof SettingsImage.bytes, &written) ||
-      written != sizeof SettingsImage.bytes || !platform::FlushFile(file.get())) {
-    file.Close();
-    platform::Beep(platform::kBeepDefault);
-    platform::ShowMessageBox(nullptr, L"Unable to save configuration file", L"Problem",
-                             platform::kMbOk);
-  }
+  platform::RemoveFile(kSettingsTempPath);
+  Tell(Message::kUnableToSaveSettings);
 }

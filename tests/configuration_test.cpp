@@ -13,17 +13,14 @@ class Configuration : public RecordsTest {
     RecordsTest::SetUp();
     Open(std::vector<Item>{{1, "ONE"}, {-1, ""}, {3, "THREE"}});
   }
-  intptr_t Run(Script script) {
+  DialogResult Run(Script script) {
     host::QueueDialog(script);
-    const intptr_t result = ConfigurationCommand();
-    ExpectScriptsFollowed();
-    return result;
+    return ConfigurationCommand();
   }
-  const host::DialogSnapshot& Last() const { return Runs().back().snapshots.back(); }
 };
 
 TEST_F(Configuration, ShowsTheCountsAndTheFocusChoice) {
-  EXPECT_EQ(Run(Script(IDD_CONFIGURATION).Click(IDOK)), 1);
+  EXPECT_EQ(Run(Script(IDD_CONFIGURATION).Click(IDOK)), DialogResult::kOk);
   const host::DialogSnapshot& shown = Shown(0);
   EXPECT_EQ(shown.title, L"Tallo Configuration");
   EXPECT_EQ(shown.Text(IDC_RECORDS), L"3");
@@ -39,9 +36,11 @@ TEST_F(Configuration, OkStoresTheFocusChoiceCancelAndCloseDoNot) {
   EXPECT_EQ(
       Bytes(SettingsImage.bytes + kAmendFocusOffset, SettingsImage.bytes + kAmendFocusOffset + 4),
       (Bytes{0, 0, 0, 0x40}));
-  EXPECT_EQ(Run(Script(IDD_CONFIGURATION).Click(IDC_FOCUS_QUANTITY).Click(IDCANCEL)), 0);
+  EXPECT_EQ(Run(Script(IDD_CONFIGURATION).Click(IDC_FOCUS_QUANTITY).Click(IDCANCEL)),
+            DialogResult::kCancelled);
   EXPECT_TRUE(AmendFocusOption() == 2.0f);
-  EXPECT_EQ(Run(Script(IDD_CONFIGURATION).Click(IDC_FOCUS_QUANTITY).Close()), 0);
+  EXPECT_EQ(Run(Script(IDD_CONFIGURATION).Click(IDC_FOCUS_QUANTITY).Close()),
+            DialogResult::kCancelled);
   EXPECT_TRUE(AmendFocusOption() == 2.0f);
   Run(Script(IDD_CONFIGURATION).Click(IDC_FOCUS_QUANTITY).Click(IDOK));
   EXPECT_EQ(
@@ -58,7 +57,8 @@ TEST_F(Configuration, AnyFocusValueButZeroMeansPrice) {
 TEST_F(Configuration, SwitchesFromTheCardToTheDeviceWithoutLookingForACard) {
   SetStorageOption(2.0f);
   DataPath = L"\\Storage Card\\film.dat";
-  EXPECT_EQ(Run(Script(IDD_CONFIGURATION).Click(IDC_FOCUS_PRICE).Click(IDC_STORAGE)), 0);
+  EXPECT_EQ(Run(Script(IDD_CONFIGURATION).Click(IDC_FOCUS_PRICE).Click(IDC_STORAGE)),
+            DialogResult::kCancelled);
   EXPECT_EQ(Ui(), (Lines{"dialog 133 main", "box dialog 133|Using|My device\\film.dat",
                          "box dialog 133|Please restart|to take effect"}));
   int code = -1;
@@ -92,7 +92,7 @@ TEST_F(Configuration, WithoutAUsableCardTheDialogStaysAndNothingChanges) {
     host::SetStorageCard(c.card);
     SetStorageOption(1.0f);  // neither 0.0 nor 2.0: counts as the device here
     EXPECT_EQ(Run(Script(IDD_CONFIGURATION).Click(IDC_STORAGE).Click(IDC_FOCUS_PRICE).Click(IDOK)),
-              1);
+              DialogResult::kOk);
     EXPECT_EQ(Ui(), (Lines{"dialog 133 main", "beep 0",
                            std::string("box dialog 133|Problem|") + c.text}));
     EXPECT_FALSE(host::QuitRequested());
@@ -104,7 +104,7 @@ TEST_F(Configuration, WithoutAUsableCardTheDialogStaysAndNothingChanges) {
 
 TEST_F(Configuration, AFailedFindRecordAllocationDoesNothing) {
   host::SetStorageCard(host::CardState::kPresent, L"\\Storage Card");
-  host::InjectAllocationFault(1);
+  faults_.InjectAllocationFault(1);
   Run(Script(IDD_CONFIGURATION).Click(IDC_STORAGE).Click(IDCANCEL));
   EXPECT_EQ(Ui(), (Lines{"dialog 133 main"}));
   EXPECT_TRUE(StorageOption() == 0.0f);

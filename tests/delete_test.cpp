@@ -23,13 +23,11 @@ class DeleteCommand_ : public RecordsTest {
     host::QueueDialog(Answer(answer));
     host::QueueMessageBoxAnswer(confirm);
     DeleteCommand();
-    ExpectScriptsFollowed();
   }
   void DeleteFound(const std::wstring& pattern) {
     host::QueueDialog(Answer(pattern));
     host::QueueDialog(Script(IDD_RESULT).Click(IDOK));
     DeleteCommand();
-    ExpectScriptsFollowed();
   }
   Bytes DeletedFormOf(int64_t slot) const {
     Bytes bytes(file_.begin() + slot * kRecordSize, file_.begin() + (slot + 1) * kRecordSize);
@@ -116,30 +114,22 @@ TEST_F(DeleteCommand_, AStoredNegativeNumberIsWrittenButTheIndexStays) {
 
 TEST_F(DeleteCommand_, FailedWritesLeaveFileIndexAndCountsAlone) {
   const struct {
-    host::FileOp op;
+    FileOp op;
     int nth;
-    host::Fault fault;
+    Fault fault;
     Lines tail;
-  } cases[] = {{host::FileOp::kOpen,
-                2,
-                host::Fault::kFail,
-                {"beep 0", "box none|Fatal error|Data file: film.dat, not present."}},
-               {host::FileOp::kWrite,
-                1,
-                host::Fault::kFail,
-                {"beep 0", "box main|Problem|Not able to write film.dat"}},
-               {host::FileOp::kWrite,
-                1,
-                host::Fault::kShort,
-                {"beep 0", "box main|Problem|Not able to write film.dat"}},
-               {host::FileOp::kFlush,
-                1,
-                host::Fault::kFail,
-                {"beep 0", "box main|Problem|Not able to write film.dat"}}};
+  } cases[] = {
+      {FileOp::kOpen,
+       2,
+       Fault::kFail,
+       {"beep 0", "box none|Fatal error|Data file: film.dat, not present."}},
+      {FileOp::kWrite, 1, Fault::kFail, {"beep 0", "box main|Problem|Not able to write film.dat"}},
+      {FileOp::kWrite, 1, Fault::kShort, {"beep 0", "box main|Problem|Not able to write film.dat"}},
+      {FileOp::kFlush, 1, Fault::kFail, {"beep 0", "box main|Problem|Not able to write film.dat"}}};
   const std::vector<IndexEntry> before = Used();
   for (const auto& c : cases) {
     FreshHost();
-    host::InjectFault(c.op, c.nth, c.fault);
+    faults_.Inject(c.op, c.nth, c.fault);
     Delete(L"10");
     const Lines ui = Ui();
     EXPECT_EQ(Lines(ui.end() - 2, ui.end()), c.tail);

@@ -4,17 +4,25 @@
 #include <filesystem>
 
 #include "bench/inventory_generator.h"
+#include "records/commands.h"
 #include "records/lookup.h"
+#include "store/slot_io.h"
 #include "tests/records_fixture.h"
 
 class DescriptionSearch : public RecordsTest {
  protected:
   void SetUp() override {
     RecordsTest::SetUp();
-    Open(std::vector<InventoryRecord>{
-        MakeRecord(1, "A"), MakeRecord(2, "ABC"), MakeRecord(3, "ABD"), MakeRecord(4, "AB"),
-        MakeRecord(5, "XBY"), MakeRecord(6, "ab"), MakeRecord(-1, ""), MakeRecord(0, "ZERO"),
-        MakeRecord(8, "ABDE"), MakeRecord(9, "")});
+    // Every record differs from the others in every field the dialog shows.
+    std::vector<Item> items;
+    const std::pair<int64_t, const char*> kSlots[] = {
+        {1, "A"},  {2, "ABC"}, {3, "ABD"},  {4, "AB"},   {5, "XBY"},
+        {6, "ab"}, {-1, ""},   {0, "ZERO"}, {8, "ABDE"}, {9, ""}};
+    for (const auto& [number, description] : kSlots) {
+      items.push_back({number, description, "S", static_cast<uint32_t>(10 + items.size()),
+                       1.25f + static_cast<float>(items.size())});
+    }
+    Open(items);
   }
   void Search(const std::string& pattern) {
     std::strcpy(InputText, pattern.c_str());
@@ -72,11 +80,11 @@ TEST_F(DescriptionSearch, AOneCharacterPatternIsExtendedInPlace) {
 
 TEST_F(DescriptionSearch, AnEmptyPatternEndsAtOnceAndSilently) {
   CurrentNumber = 5;
-  const int opensBefore = host::OperationCount(host::FileOp::kOpen);
+  const int opensBefore = faults_.Count(FileOp::kOpen);
   Search("");
   EXPECT_EQ(CurrentNumber, 0);
   EXPECT_TRUE(Ui().empty());
-  EXPECT_EQ(host::OperationCount(host::FileOp::kOpen), opensBefore) << "the file is not opened";
+  EXPECT_EQ(faults_.Count(FileOp::kOpen), opensBefore) << "the file is not opened";
 }
 
 TEST_F(DescriptionSearch, NoMatchAtAllIsToldWithoutABeep) {
@@ -86,15 +94,34 @@ TEST_F(DescriptionSearch, NoMatchAtAllIsToldWithoutABeep) {
   EXPECT_EQ(Ui(), (Lines{"box main|Finished|No match found"}));
 }
 
-TEST_F(DescriptionSearch, OkTakesTheItemShownEvenAfterNext) {
+TEST_F(DescriptionSearch, NextShowsEveryFieldOfTheNextMatchAndOkTakesIt) {
   host::QueueDialog(Script(IDD_RESULT).Click(IDC_NEXT).Click(IDOK));
   Search("AB");
   EXPECT_EQ(CurrentNumber, 3);
   EXPECT_EQ(CurrentSlot, 2);
   EXPECT_EQ(RecordBytes(CurrentRecord), SlotBytes(2));
-  const host::DialogSnapshot& first = Shown(0);
-  EXPECT_EQ(first.Text(IDC_NUMBER), L"2");
-  EXPECT_EQ(Runs()[0].snapshots[1].Text(IDC_NUMBER), L"3");
+  const auto shown = [&](size_t snapshot) {
+    const host::DialogSnapshot& s = Runs()[0].snapshots[snapshot];
+    return s.Text(IDC_NUMBER) + L"|" + s.Text(IDC_DESCRIPTION) + L"|" +
+           s.Text(IDC_RESULT_PRICE) + L"|" + s.Text(IDC_RESULT_IN_STOCK);
+  };
+  EXPECT_EQ(shown(0), L"2|ABC|2.25|11");
+  EXPECT_EQ(shown(1), L"3|ABD|3.25|12");
+}
+
+TEST_F(RecordsTest, DescriptionsBeginningWithHighBytesAreFound) {
+  Open(std::vector<Item>{{1, "\xC9" "CLAIR"}, {2, "CAF\xC9 NOIR"}, {3, "\x80 COIN"}});
+  const struct {
+    const wchar_t* typed;
+    int64_t number;
+  } cases[] = {{L"\u00e9c", 1}, {L"CAF\u00c9", 2}, {L"\u20ac", 3}};
+  for (const auto& c : cases) {
+    FreshHost();
+    host::QueueDialog(Answer(c.typed));
+    host::QueueDialog(Script(IDD_RESULT).Click(IDOK));
+    FindCommand();
+    EXPECT_EQ(CurrentNumber, c.number) << host::Narrow(c.typed);
+  }
 }
 
 TEST_F(DescriptionSearch, CancelOrCloseGiveNothingInHand) {
@@ -115,13 +142,13 @@ TEST_F(DescriptionSearch, AStoredZeroNumberIsShownButNeverInHand) {
 }
 
 TEST_F(DescriptionSearch, ReportsAMissingFileBeforeAndDuringTheSearch) {
-  host::InjectFault(host::FileOp::kOpen, 1);
+  faults_.Inject(FileOp::kOpen, 1);
   Search("AB");
   EXPECT_EQ(Ui(), (Lines{"box none|Fatal error|Data file: film.dat, not present."}));
 
   FreshHost();
   host::QueueDialog(Script(IDD_RESULT).Click(IDC_NEXT));
-  host::InjectFault(host::FileOp::kOpen, 2);
+  faults_.Inject(FileOp::kOpen, 2);
   Search("AB");
   EXPECT_EQ(CurrentNumber, 0);
   EXPECT_EQ(Ui(), (Lines{"dialog 132 main",
@@ -130,9 +157,9 @@ TEST_F(DescriptionSearch, ReportsAMissingFileBeforeAndDuringTheSearch) {
 }
 
 TEST_F(DescriptionSearch, AFailedOrShortReadEndsTheSearch) {
-  for (host::Fault fault : {host::Fault::kFail, host::Fault::kShort}) {
+  for (Fault fault : {Fault::kFail, Fault::kShort}) {
     FreshHost();
-    host::InjectFault(host::FileOp::kRead, 1, fault, /*persistent=*/true);
+    faults_.Inject(FileOp::kRead, 1, fault, /*persistent=*/true);
     Search("AB");
     EXPECT_EQ(CurrentNumber, 0);
     EXPECT_EQ(Ui(), (Lines{"box main|Problem|Film.dat"}));
@@ -142,7 +169,7 @@ TEST_F(DescriptionSearch, AFailedOrShortReadEndsTheSearch) {
 TEST_F(DescriptionSearch, AReadFailureDuringNextIsOwnedByTheDialog) {
   host::QueueDialog(Script(IDD_RESULT).Click(IDC_NEXT));
   // The first scan reads one block; "Next" reads again and fails.
-  host::InjectFault(host::FileOp::kRead, 2, host::Fault::kFail, /*persistent=*/true);
+  faults_.Inject(FileOp::kRead, 2, Fault::kFail, /*persistent=*/true);
   Search("?");
   EXPECT_EQ(CurrentNumber, 0);
   EXPECT_EQ(Ui(), (Lines{"dialog 132 main", "box dialog 132|Problem|Film.dat"}));
@@ -181,7 +208,7 @@ TEST_F(DescriptionSearchLarge, BlocksGiveTheSameMatchesInTheSameOrder) {
     std::strcpy(InputText, pattern);
     if (InputText[1] == '\0') std::strcpy(InputText, (std::string(pattern) + "?").c_str());
     std::vector<int64_t> found;
-    platform::FileRef data = OpenDataForReading();
+    platform::FileRef data = OpenInventoryForReading();
     ASSERT_NE(data, nullptr);
     for (CurrentSlot = 0; ScanDescriptions(data) == ScanOutcome::kMatch; ++CurrentSlot) {
       found.push_back(CurrentSlot);

@@ -26,6 +26,24 @@ TEST_F(HostFiles, OpenCreateNewNeverReplacesAFile) {
   EXPECT_TRUE(created);
 }
 
+TEST_F(HostFiles, RenameNeverReplacesPutInPlaceDoesRemoveIsIdempotent) {
+  WriteBytes("a.tmp", {1});
+  WriteBytes("b.dat", {2});
+  EXPECT_FALSE(platform::RenameFile(L"a.tmp", L"b.dat"));
+  EXPECT_EQ(ReadBytes("b.dat"), (Bytes{2}));
+  EXPECT_TRUE(platform::RenameFile(L"a.tmp", L"c.dat"));
+  EXPECT_FALSE(Exists("a.tmp"));
+  EXPECT_EQ(ReadBytes("c.dat"), (Bytes{1}));
+  EXPECT_TRUE(platform::PutFileInPlace(L"c.dat", L"b.dat"));
+  EXPECT_EQ(ReadBytes("b.dat"), (Bytes{1}));
+  EXPECT_FALSE(Exists("c.dat"));
+  EXPECT_FALSE(platform::PutFileInPlace(L"missing.tmp", L"b.dat"));
+  EXPECT_EQ(ReadBytes("b.dat"), (Bytes{1}));
+  EXPECT_TRUE(platform::RemoveFile(L"b.dat"));
+  EXPECT_TRUE(platform::RemoveFile(L"b.dat"));
+  EXPECT_FALSE(Exists("b.dat"));
+}
+
 TEST_F(HostFiles, BackslashesAreFolderSeparators) {
   ASSERT_TRUE(std::filesystem::create_directory(Path("card")));
   WriteBytes("card/film.dat", {9});
@@ -43,7 +61,7 @@ TEST_F(HostFiles, FaultsFailOrShortenTheNthCallOnceOrFromThenOn) {
   ASSERT_TRUE(file);
   uint8_t buffer[100];
   uint32_t got = 0;
-  host::InjectFault(host::FileOp::kRead, 2, host::Fault::kShort);
+  faults_.Inject(FileOp::kRead, 2, Fault::kShort);
   EXPECT_TRUE(platform::ReadFile(file.get(), buffer, 10, &got));
   EXPECT_EQ(got, 10u);
   EXPECT_TRUE(platform::ReadFile(file.get(), buffer, 10, &got));
@@ -51,14 +69,14 @@ TEST_F(HostFiles, FaultsFailOrShortenTheNthCallOnceOrFromThenOn) {
   EXPECT_TRUE(platform::ReadFile(file.get(), buffer, 10, &got));
   EXPECT_EQ(got, 10u);
 
-  host::InjectFault(host::FileOp::kRead, 1, host::Fault::kFail, /*persistent=*/true);
+  faults_.Inject(FileOp::kRead, 1, Fault::kFail, /*persistent=*/true);
   EXPECT_FALSE(platform::ReadFile(file.get(), buffer, 10, &got));
   EXPECT_FALSE(platform::ReadFile(file.get(), buffer, 10, &got));
-  EXPECT_EQ(host::OperationCount(host::FileOp::kRead), 5);
+  EXPECT_EQ(faults_.Count(FileOp::kRead), 5);
 
-  host::InjectFault(host::FileOp::kOpen, 1);
+  faults_.Inject(FileOp::kOpen, 1);
   EXPECT_FALSE(platform::OpenFile(L"a.dat", Access::kRead, Disposition::kOpenExisting));
-  host::InjectAllocationFault(2);
+  faults_.InjectAllocationFault(2);
   void* first = platform::AllocateZeroed(4, 4);
   EXPECT_NE(first, nullptr);
   EXPECT_EQ(platform::AllocateZeroed(4, 4), nullptr);
@@ -68,7 +86,7 @@ TEST_F(HostFiles, FaultsFailOrShortenTheNthCallOnceOrFromThenOn) {
 TEST_F(HostFiles, ShortWritesLeaveHalfTheBytes) {
   ScopedFile file(platform::OpenFile(L"w.dat", Access::kWrite, Disposition::kCreateAlways));
   ASSERT_TRUE(file);
-  host::InjectFault(host::FileOp::kWrite, 1, host::Fault::kShort);
+  faults_.Inject(FileOp::kWrite, 1, Fault::kShort);
   const uint8_t data[8] = {1, 2, 3, 4, 5, 6, 7, 8};
   uint32_t put = 0;
   EXPECT_TRUE(platform::WriteFile(file.get(), data, 8, &put));

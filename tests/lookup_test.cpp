@@ -22,13 +22,13 @@ class LookupByNumber : public RecordsTest {
 };
 
 TEST_F(LookupByNumber, FindsTheRecordPastTheDeletedEntries) {
-  const int readsBefore = host::OperationCount(host::FileOp::kRead);
+  const int readsBefore = faults_.Count(FileOp::kRead);
   Look(10);
   EXPECT_EQ(CurrentNumber, 10);
   EXPECT_EQ(CurrentSlot, 2);
   EXPECT_EQ(RecordBytes(CurrentRecord), SlotBytes(2));
   EXPECT_TRUE(Ui().empty()) << "no dialog unless asked for";
-  EXPECT_EQ(host::OperationCount(host::FileOp::kRead), readsBefore + 1) << "one record read";
+  EXPECT_EQ(faults_.Count(FileOp::kRead), readsBefore + 1) << "one record read";
 }
 
 TEST_F(LookupByNumber, ShowsTheViewWhenAsked) {
@@ -60,11 +60,11 @@ TEST_F(LookupByNumber, ReportsAMissingFile) {
 }
 
 TEST_F(LookupByNumber, AFailedOrShortReadLeavesNothingInHandAndTheBufferUntouched) {
-  for (host::Fault fault : {host::Fault::kFail, host::Fault::kShort}) {
+  for (Fault fault : {Fault::kFail, Fault::kShort}) {
     FreshHost();
     CurrentRecord = MakeRecord(99, "BEFORE");
     const Bytes before = RecordBytes(CurrentRecord);
-    host::InjectFault(host::FileOp::kRead, 1, fault);
+    faults_.Inject(FileOp::kRead, 1, fault);
     Look(20);
     EXPECT_EQ(CurrentNumber, 0);
     EXPECT_EQ(Ui(), (Lines{"box main|Problem|Not able to read film.dat"}));

@@ -6,6 +6,7 @@
 #include <filesystem>
 
 #include "platform/host/host_control.h"
+#include "records/records_state.h"
 #include "store/number_index.h"
 #include "store/settings_image.h"
 #include "store/store_state.h"
@@ -57,30 +58,37 @@ TEST_F(Opendata_, CreatesTheFreshInventoryWhenThereIsNone) {
 }
 
 TEST_F(Opendata_, ReportsWhenTheFreshInventoryCannotBeMadeOrReopened) {
-  host::InjectFault(host::FileOp::kOpen, 3);  // settings, film.dat, creation
+  faults_.Inject(FileOp::kOpen, 3);  // settings, film.dat, creation
   EXPECT_FALSE(Opendata());
   EXPECT_EQ(Ui(), (Lines{"beep 0", "box none|Fatal error|Unable to create inventory file."}));
   EXPECT_FALSE(Exists("film.dat"));
 
   Restart();
-  host::InjectFault(host::FileOp::kOpen, 4);  // the open after creation
+  faults_.Inject(FileOp::kOpen, 4);  // the open after creation
   EXPECT_FALSE(Opendata());
   EXPECT_EQ(Ui(), (Lines{"beep 0", "box none|Fatal error|Unable to open inventory file."}));
   EXPECT_EQ(ReadBytes("film.dat"), FreshFile());
 }
 
-TEST_F(Opendata_, AFailedOrShortFreshWriteFailsTheSizeCheck) {
-  host::InjectFault(host::FileOp::kWrite, 1, host::Fault::kFail);
-  EXPECT_FALSE(Opendata());
-  EXPECT_EQ(Ui(), (Lines{"beep 0", "box none|Fatal error|Film.dat has no data in Opendata."}));
-
-  std::filesystem::remove(Path("film.dat"));
+TEST_F(Opendata_, AFreshInventoryNotWrittenWholeIsNeverNamedFilmDat) {
+  const struct {
+    FileOp op;
+    Fault fault;
+  } cases[] = {{FileOp::kWrite, Fault::kFail},
+               {FileOp::kWrite, Fault::kShort},
+               {FileOp::kFlush, Fault::kFail},
+               {FileOp::kRename, Fault::kFail}};
+  for (const auto& c : cases) {
+    Restart();
+    faults_.Inject(c.op, 1, c.fault);
+    EXPECT_FALSE(Opendata());
+    EXPECT_EQ(Ui(), (Lines{"beep 0", "box none|Fatal error|Unable to create inventory file."}));
+    EXPECT_FALSE(Exists("film.dat"));
+    EXPECT_FALSE(Exists("film.tmp"));
+  }
   Restart();
-  host::InjectFault(host::FileOp::kWrite, 1, host::Fault::kShort);
-  EXPECT_FALSE(Opendata());
-  EXPECT_EQ(Ui(),
-            (Lines{"beep 0", "box none|Fatal error|Data file film.dat corrupt in Opendata."}));
-  EXPECT_EQ(ReadBytes("film.dat").size(), kRecordSize / 2);
+  ASSERT_TRUE(Opendata()) << "the next start makes it";
+  EXPECT_EQ(ReadBytes("film.dat"), FreshFile());
 }
 
 // ---- Sizes ----------------------------------------------------------------------
@@ -117,7 +125,7 @@ TEST_F(Opendata_, RefusesAFileBeyond32BitsAsCorrupt) {
 
 TEST_F(Opendata_, TreatsAnUnknownSizeAsCorrupt) {
   WriteInventory({MakeRecord(1, "AB")});
-  host::InjectFault(host::FileOp::kSize, 1);
+  faults_.Inject(FileOp::kSize, 1);
   EXPECT_FALSE(Opendata());
   EXPECT_EQ(Ui(),
             (Lines{"beep 0", "box none|Fatal error|Data file film.dat corrupt in Opendata."}));
@@ -136,7 +144,7 @@ TEST_F(Opendata_, LoadsTheSettingsFileUpTo42550Bytes) {
   EXPECT_EQ(Bytes(SettingsImage.bytes + 100, SettingsImage.bytes + kSettingsSize),
             Bytes(kSettingsSize - 100, 0));
 
-  ResetStoreState();
+  ResetProcessState();
   Bytes longFile(kSettingsSize + 500, 0);
   longFile[0] = 7;
   longFile[kSettingsSize - 1] = 8;
@@ -194,7 +202,7 @@ TEST_F(Opendata_, CardWithoutFilmDatCreatesOneOnTheDeviceButNeverReplacesIt) {
   // The device already has an inventory: it is opened as it stands.
   const InventoryRecord device = MakeRecord(9, "KEEP ME");
   WriteInventory({device});
-  ResetStoreState();
+  ResetProcessState();
   ASSERT_TRUE(Opendata());
   EXPECT_TRUE(Ui().empty());
   EXPECT_EQ(DataPath, L"film.dat");
@@ -209,7 +217,7 @@ TEST_F(Opendata_, OnlyZeroAndMinusZeroMeanTheDevice) {
   ASSERT_TRUE(Opendata());
   EXPECT_TRUE(Ui().empty());
 
-  ResetStoreState();
+  ResetProcessState();
   WriteSettings(1.0f);
   ASSERT_TRUE(Opendata());
   EXPECT_EQ(Ui(), (Lines{"beep 0", "box none|Problem|No memory card."}));
@@ -219,7 +227,7 @@ TEST_F(Opendata_, AFailedFindRecordAllocationQuietlyUsesTheDevice) {
   WriteSettings(2.0f);
   WriteInventory({MakeRecord(1, "AB")});
   host::SetStorageCard(host::CardState::kPresent, L"/nowhere");
-  host::InjectAllocationFault(1);
+  faults_.InjectAllocationFault(1);
   ASSERT_TRUE(Opendata());
   EXPECT_TRUE(Ui().empty());
   EXPECT_EQ(DataPath, L"film.dat");
@@ -265,12 +273,12 @@ TEST_F(Opendata_, OneSlotGives201Entries) {
 
 TEST_F(Opendata_, ReportsWhenTheReadPassCannotOpenOrAllocate) {
   WriteInventory({MakeRecord(4, "AB")});
-  host::InjectFault(host::FileOp::kOpen, 3);  // settings, film.dat, read pass
+  faults_.Inject(FileOp::kOpen, 4);  // settings, film.dat, journal, read pass
   EXPECT_FALSE(Opendata());
   EXPECT_EQ(Ui(), (Lines{"beep 0", "box none|Fatal error|Unable to open film.dat in Opendata"}));
 
   Restart();
-  host::InjectAllocationFault(2);  // PrefixTable
+  faults_.InjectAllocationFault(2);  // PrefixTable
   EXPECT_FALSE(Opendata());
   EXPECT_EQ(Ui(),
             (Lines{"beep 0", "box none|Fatal error|Not enough memory for film.dat in Opendata."}));
@@ -295,12 +303,12 @@ TEST_F(OpendataLargeFile, ReadsEverySlotInBlocks) {
   EXPECT_EQ(IndexedSlots, kSlots);
   EXPECT_EQ(ActiveCount, kSlots);
   for (int i = 0; i < kSlots; ++i) ASSERT_EQ(NumberIndex[i], (IndexEntry{i + 1, kSlots - 1 - i}));
-  EXPECT_LE(host::OperationCount(host::FileOp::kRead), 4);
+  EXPECT_LE(faults_.Count(FileOp::kRead), 4);
 }
 
 TEST_F(OpendataLargeFile, AReadThatFailsPartWayIndexesTheSlotsBeforeIt) {
   // Every read from the second one fails: the first block's slots stay.
-  host::InjectFault(host::FileOp::kRead, 2, host::Fault::kFail, /*persistent=*/true);
+  faults_.Inject(FileOp::kRead, 2, Fault::kFail, /*persistent=*/true);
   ASSERT_TRUE(Opendata());
   EXPECT_TRUE(Ui().empty());
   EXPECT_EQ(SlotCount, kSlots);
@@ -314,11 +322,11 @@ TEST_F(OpendataLargeFile, AReadThatFailsPartWayIndexesTheSlotsBeforeIt) {
 }
 
 TEST_F(OpendataLargeFile, AShortOrFailedBlockIsReadAgainRecordByRecord) {
-  host::InjectFault(host::FileOp::kRead, 2, host::Fault::kShort);
+  faults_.Inject(FileOp::kRead, 2, Fault::kShort);
   ASSERT_TRUE(Opendata());
   EXPECT_EQ(IndexedSlots, kSlots);
-  ResetStoreState();
-  host::InjectFault(host::FileOp::kRead, 3, host::Fault::kFail);
+  ResetProcessState();
+  faults_.Inject(FileOp::kRead, 3, Fault::kFail);
   ASSERT_TRUE(Opendata());
   EXPECT_EQ(IndexedSlots, kSlots);
   for (int i = 0; i < kSlots; ++i) ASSERT_EQ(NumberIndex[i], (IndexEntry{i + 1, kSlots - 1 - i}));

@@ -12,36 +12,33 @@ class PromptDialog : public RecordsTest {};
 TEST_F(PromptDialog, AsksTheQuestionAndReturnsTheAnswerInCapitals) {
   std::strcpy(InputText, "Find number / description");
   host::QueueDialog(Answer(L"red hat"));
-  EXPECT_EQ(RunPromptDialog(), 1);
+  EXPECT_EQ(RunPromptDialog(), DialogResult::kOk);
   EXPECT_STREQ(InputText, "RED HAT");
   const host::DialogSnapshot& shown = Shown(0);
   EXPECT_EQ(shown.title, L"Find number / description");
   EXPECT_EQ(shown.Text(IDC_PROMPT_ANSWER), L"");
   EXPECT_EQ(shown.focus, IDC_PROMPT_ANSWER);
   EXPECT_EQ(Runs()[0].owner, "main");
-  ExpectScriptsFollowed();
 }
 
 TEST_F(PromptDialog, CutsLongAnswersAndAcceptsAnEmptyOne) {
   std::strcpy(InputText, "Q");
   host::QueueDialog(Answer(std::wstring(45, L'A')));
-  EXPECT_EQ(RunPromptDialog(), 1);
+  EXPECT_EQ(RunPromptDialog(), DialogResult::kOk);
   EXPECT_EQ(std::string(InputText), std::string(39, 'A'));
 
   host::QueueDialog(Script(IDD_PROMPT).Click(IDOK));
-  EXPECT_EQ(RunPromptDialog(), 1);
+  EXPECT_EQ(RunPromptDialog(), DialogResult::kOk);
   EXPECT_STREQ(InputText, "");
-  ExpectScriptsFollowed();
 }
 
 TEST_F(PromptDialog, CancelAndCloseKeepTheQuestion) {
   std::strcpy(InputText, "Q?");
   host::QueueDialog(Script(IDD_PROMPT).Type(IDC_PROMPT_ANSWER, L"12").Click(IDCANCEL));
   host::QueueDialog(Script(IDD_PROMPT).Type(IDC_PROMPT_ANSWER, L"12").Close());
-  EXPECT_EQ(RunPromptDialog(), 0);
-  EXPECT_EQ(RunPromptDialog(), 0);
+  EXPECT_EQ(RunPromptDialog(), DialogResult::kCancelled);
+  EXPECT_EQ(RunPromptDialog(), DialogResult::kCancelled);
   EXPECT_STREQ(InputText, "Q?");
-  ExpectScriptsFollowed();
 }
 
 TEST_F(PromptDialog, ShowsScratchTextAsTheInitialAnswer) {
@@ -61,14 +58,13 @@ class ItemDialogs : public RecordsTest {
   // Runs the amend dialog with these steps and OK.
   void Amend(Script script) {
     host::QueueDialog(script.Click(IDOK));
-    ASSERT_EQ(RunAmendDialog(), 1);
-    ExpectScriptsFollowed();
+    ASSERT_EQ(RunAmendDialog(), DialogResult::kOk);
   }
 };
 
 TEST_F(ItemDialogs, TheViewShowsEveryField) {
   host::QueueDialog(Script(IDD_VIEW).Click(IDOK));
-  EXPECT_EQ(ShowItemView(), 1);
+  EXPECT_EQ(ShowItemView(), DialogResult::kOk);
   const host::DialogSnapshot& s = Shown(0);
   EXPECT_EQ(s.title, L"Inventory");
   EXPECT_EQ(s.Text(IDC_NUMBER), L"1042");
@@ -89,7 +85,7 @@ TEST_F(ItemDialogs, TextsWithoutATerminatorAreShownUpToTheirFieldsEnd) {
   std::memset(CurrentRecord.bytes + kDescriptionOffset, 'D', kDescriptionSize);
   std::memset(CurrentRecord.bytes + kSku1Offset, 'S', kSku1Size);
   host::QueueDialog(Script(IDD_VIEW).Close());
-  EXPECT_EQ(ShowItemView(), 0);
+  EXPECT_EQ(ShowItemView(), DialogResult::kCancelled);
   EXPECT_EQ(Shown(0).Text(IDC_DESCRIPTION), std::wstring(kDescriptionSize, L'D'));
   EXPECT_EQ(Shown(0).Text(IDC_SKU1), std::wstring(199, L'S'));
 }
@@ -112,7 +108,7 @@ TEST_F(ItemDialogs, TheAmendDialogFocusesTheChosenField) {
     FreshHost();
     SetAmendFocusOption(c.option);
     host::QueueDialog(Script(IDD_AMEND).Click(IDCANCEL));
-    EXPECT_EQ(RunAmendDialog(), 0);
+    EXPECT_EQ(RunAmendDialog(), DialogResult::kCancelled);
     EXPECT_EQ(Shown(0).title, L"Amend inventory");
     EXPECT_EQ(Shown(0).focus, c.focus) << c.option;
     EXPECT_TRUE(Shown(0).focusAllSelected);
@@ -200,8 +196,7 @@ TEST_F(ItemDialogs, CancelLeavesTheRecordUntouched) {
                         .Pick(IDC_TAX, 0)
                         .Click(IDCANCEL));
   host::QueueDialog(Script(IDD_AMEND).SetText(IDC_DESCRIPTION, L"NEW").Close());
-  EXPECT_EQ(RunAmendDialog(), 0);
-  EXPECT_EQ(RunAmendDialog(), 0);
+  EXPECT_EQ(RunAmendDialog(), DialogResult::kCancelled);
+  EXPECT_EQ(RunAmendDialog(), DialogResult::kCancelled);
   EXPECT_EQ(RecordBytes(CurrentRecord), before);
-  ExpectScriptsFollowed();
 }

@@ -18,20 +18,20 @@ TEST_F(SaveSettings_, ReplacesTheFileWithTheWholeImage) {
   ASSERT_EQ(saved.size(), kSettingsSize);
   EXPECT_EQ(Bytes(saved.begin(), saved.begin() + kSettingsSize),
             Bytes(SettingsImage.bytes, SettingsImage.bytes + kSettingsSize));
-  EXPECT_GE(host::OperationCount(host::FileOp::kFlush), 1) << "pushed to the medium";
+  EXPECT_GE(faults_.Count(FileOp::kFlush), 1) << "pushed to the medium";
 }
 
 TEST_F(SaveSettings_, TellsWhenTheSettingsCouldNotBeSaved) {
   const struct {
-    host::FileOp op;
-    host::Fault fault;
-  } cases[] = {{host::FileOp::kOpen, host::Fault::kFail},
-               {host::FileOp::kWrite, host::Fault::kFail},
-               {host::FileOp::kWrite, host::Fault::kShort},
-               {host::FileOp::kFlush, host::Fault::kFail}};
+    FileOp op;
+    Fault fault;
+  } cases[] = {{FileOp::kOpen, Fault::kFail},
+               {FileOp::kWrite, Fault::kFail},
+               {FileOp::kWrite, Fault::kShort},
+               {FileOp::kFlush, Fault::kFail}};
   for (const auto& c : cases) {
     FreshHost();
-    host::InjectFault(c.op, 1, c.fault);
+    faults_.Inject(c.op, 1, c.fault);
     SaveSettings();
     EXPECT_EQ(Ui(), (std::vector<std::string>{
                         "beep 0", "box none|Problem|Unable to save configuration file"}));

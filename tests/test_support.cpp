@@ -1,8 +1,5 @@
 #include "tests/test_support.h"
 
-#include <cstdio>
-#include <cstdlib>
-#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -10,7 +7,28 @@
 
 #include "platform/app_handles.h"
 #include "records/records_state.h"
-#include "store/store_state.h"
+
+namespace {
+
+// The scripted user must have done all it was told: a test that expects a
+// dialog or message box that never came fails here.
+void ExpectScriptsUsedUp() {
+  for (const std::string& error : host::ScriptErrors()) ADD_FAILURE() << "scripted user: " << error;
+  EXPECT_EQ(host::UnusedDialogScripts(), 0u)
+      << "dialog scripts queued for dialogs that never opened";
+  EXPECT_EQ(host::UnusedMessageBoxAnswers(), 0u)
+      << "message-box answers queued for boxes that never came";
+}
+
+void ResetEverything() {
+  ResetProcessState();
+  host::ResetHost();
+  MainWindow = host::MainWindowStandIn();
+  static const bool loaded = host::LoadDialogTemplates(TALLO_RES_PATH);
+  ASSERT_TRUE(loaded);
+}
+
+}  // namespace
 
 void ProgramTest::SetUp() {
   // A folder of its own per test, so that parallel test processes never meet.
@@ -19,34 +37,33 @@ void ProgramTest::SetUp() {
   do {
     folder_ = (fs::temp_directory_path() / ("tallo-test-" + std::to_string(entropy()))).string();
   } while (!fs::create_directory(folder_));
-  ResetProgramState();
-  platform::host::SetWorkingFolder(folder_);
-}
-
-void ProgramTest::Restart() {
-  ResetProgramState();
-  platform::host::SetWorkingFolder(folder_);
-}
-
-void ProgramTest::FreshHost() {
-  platform::host::ResetHost();
-  platform::host::SetWorkingFolder(folder_);
-  MainWindow = platform::host::MainWindowStandIn();
-}
-
-void ResetProgramState() {
-  ResetStoreState();
-  ResetRecordsState();
-  platform::host::ResetHost();
-  MainWindow = platform::host::MainWindowStandIn();
-  static const bool loaded = platform::host::LoadDialogTemplates(TALLO_RC_PATH, TALLO_IDS_PATH);
-  ASSERT_TRUE(loaded);
+  platform::SetEnv(&faults_);
+  ResetEverything();
+  host::SetWorkingFolder(folder_);
 }
 
 void ProgramTest::TearDown() {
-  ResetProgramState();
+  ExpectScriptsUsedUp();
+  ResetEverything();
+  faults_.Reset();
+  platform::SetEnv(nullptr);
   std::error_code ignored;
   std::filesystem::remove_all(folder_, ignored);
+}
+
+void ProgramTest::Restart() {
+  ExpectScriptsUsedUp();
+  ResetEverything();
+  faults_.Reset();
+  host::SetWorkingFolder(folder_);
+}
+
+void ProgramTest::FreshHost() {
+  ExpectScriptsUsedUp();
+  host::ResetHost();
+  faults_.Reset();
+  host::SetWorkingFolder(folder_);
+  MainWindow = host::MainWindowStandIn();
 }
 
 void ProgramTest::WriteBytes(const std::string& name, const Bytes& bytes) const {
@@ -67,37 +84,21 @@ bool ProgramTest::Exists(const std::string& name) const {
 
 void ProgramTest::WriteInventory(const std::vector<InventoryRecord>& records,
                                  const std::string& name) const {
-  Bytes bytes;
-  for (const InventoryRecord& r : records)
-    bytes.insert(bytes.end(), r.bytes, r.bytes + kRecordSize);
-  WriteBytes(name, bytes);
+  WriteBytes(name, InventoryBytes(records));
 }
 
 std::vector<std::string> ProgramTest::Ui() const {
   std::vector<std::string> lines;
-  for (const auto& e : platform::host::Events()) {
-    if (e.kind == platform::host::UiEvent::Kind::kBeep) {
+  for (const auto& e : host::Events()) {
+    if (e.kind == host::UiEvent::Kind::kBeep) {
       lines.push_back("beep " + std::to_string(e.sound));
-    } else if (e.kind == platform::host::UiEvent::Kind::kDialog) {
+    } else if (e.kind == host::UiEvent::Kind::kDialog) {
       lines.push_back("dialog " + std::to_string(e.sound) + " " + e.owner);
     } else {
-      lines.push_back("box " + e.owner + "|" + platform::host::Narrow(e.caption) + "|" +
-                      platform::host::Narrow(e.text) +
+      lines.push_back("box " + e.owner + "|" + host::Narrow(e.caption) + "|" +
+                      host::Narrow(e.text) +
                       (e.style != 0 ? "|style " + std::to_string(e.style) : ""));
     }
   }
   return lines;
-}
-
-InventoryRecord MakeRecord(int64_t number, const std::string& description, uint8_t seed) {
-  InventoryRecord r;
-  for (uint32_t i = 0; i < kRecordSize; ++i)
-    r.bytes[i] = static_cast<uint8_t>(i * 31 + seed * 7 + 1);
-  SetRecordNumber(r, number);
-  std::memcpy(r.bytes + kDescriptionOffset, description.c_str(), description.size() + 1);
-  return r;
-}
-
-Bytes RecordBytes(const InventoryRecord& record) {
-  return Bytes(record.bytes, record.bytes + kRecordSize);
 }

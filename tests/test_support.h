@@ -1,6 +1,6 @@
 // Shared ground for the unit tests: a fresh temp folder per test that bare
-// file names resolve in, every piece of process state back at its start, and
-// helpers to build records and files.
+// file names resolve in, every piece of process state back at its start, the
+// fault-injecting Env in use, and helpers to write and read files.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -12,13 +12,13 @@
 #include "platform/host/host_control.h"
 #include "store/inventory_record.h"
 #include "store/store_state.h"
+#include "tests/kit/fault_env.h"
+#include "tests/kit/record_builder.h"
 
-using Bytes = std::vector<uint8_t>;
-
-// Every piece of process state back at its start: store, records, host
-// (no faults, no card, no events, no scripts), MainWindow the host's
-// stand-in, and the dialog templates loaded.
-void ResetProgramState();
+namespace host = platform::host;
+using Lines = std::vector<std::string>;
+using testkit::Fault;
+using testkit::FileOp;
 
 class ProgramTest : public ::testing::Test {
  protected:
@@ -28,8 +28,9 @@ class ProgramTest : public ::testing::Test {
  public:
   // As at a new start of the program: all state back, the same folder.
   void Restart();
-  // The host back end afresh (no events, faults or scripts), the same folder;
-  // the program's own state stays.
+  // The host back end and the faults afresh (no events, faults or scripts),
+  // the same folder; the program's own state stays. Every dialog script and
+  // message-box answer queued before must have been used up.
   void FreshHost();
 
   std::string Path(const std::string& name) const { return folder_ + "/" + name; }
@@ -44,12 +45,8 @@ class ProgramTest : public ::testing::Test {
   std::vector<std::string> Ui() const;
 
   std::string folder_;
+  testkit::FaultInjectionEnv faults_;
 };
-
-// A record with the given number and description; every other byte is a
-// pattern that depends on `seed`, so that carried-through bytes show.
-InventoryRecord MakeRecord(int64_t number, const std::string& description, uint8_t seed = 0);
-Bytes RecordBytes(const InventoryRecord& record);
 
 inline bool operator==(const IndexEntry& a, const IndexEntry& b) {
   return a.number == b.number && a.slot == b.slot;

@@ -1,6 +1,7 @@
 // What tests and host tools can do to the host back end: choose the folder
-// that bare file names resolve in, inject file faults, script the storage
-// card, and read back every message box and beep the program produced.
+// that bare file names resolve in, script the storage card, and read back
+// every message box and beep the program produced. File and allocation
+// faults come from test layers wrapped around the Env (platform/env.h).
 #pragma once
 
 #include <cstdio>
@@ -18,19 +19,6 @@ namespace platform::host {
 void SetWorkingFolder(const std::string& folder);
 std::string HostPath(const std::wstring& path);
 
-enum class FileOp { kOpen, kRead, kWrite, kSeek, kSize, kFlush, kCount };
-enum class Fault {
-  kFail,   // the call reports failure
-  kShort,  // reads and writes move half the bytes and report success
-};
-// Makes the `nth` call of `op` from now on (1 = the next one) misbehave;
-// with `persistent`, every call from that one on does.
-void InjectFault(FileOp op, int nth, Fault fault = Fault::kFail, bool persistent = false);
-// Makes the `nth` allocation from now on fail.
-void InjectAllocationFault(int nth);
-// Calls of `op` since the last ResetHost().
-int OperationCount(FileOp op);
-
 // ---- Storage card ----------------------------------------------------------
 
 enum class CardState { kAbsent, kPresent, kUnreadable };
@@ -40,10 +28,11 @@ void SetStorageCard(CardState state, const std::wstring& folder = L"");
 
 // ---- Dialogs and the scripted user -----------------------------------------
 
-// Reads the dialog templates from the program's resource script and its id
-// header, so that host dialogs have the real controls, styles and order.
-// False when either file cannot be read.
-bool LoadDialogTemplates(const std::string& rcPath, const std::string& idsPath);
+// Reads the dialog templates from the program's compiled resources (the
+// .res file the resource compiler makes of tallo.rc), so that host dialogs
+// have the real controls, texts, styles and order. False when the file cannot
+// be read or holds something that is no resource.
+bool LoadDialogTemplates(const std::string& resPath);
 
 // What the user does in one dialog, step by step, once it has initialised.
 class DialogScript {
@@ -103,6 +92,8 @@ const std::vector<DialogRun>& DialogRuns();
 // Problems met while following the scripts: a dialog without a script, one
 // of another kind than expected, one still open when its script ran out.
 const std::vector<std::string>& ScriptErrors();
+// Scripts queued for dialogs that have not opened (yet).
+size_t UnusedDialogScripts();
 
 // ---- Message boxes, beeps and dialogs, in the order they came ----------------
 
@@ -119,6 +110,8 @@ const std::vector<UiEvent>& Events();
 // Answers for the next message boxes, in order; a box with no queued answer
 // is answered OK.
 void QueueMessageBoxAnswer(int answer);
+// Answers queued for message boxes that have not come (yet).
+size_t UnusedMessageBoxAnswers();
 // Also print every message box as "caption: text" on `stream` (nullptr: off).
 void EchoMessagesTo(std::FILE* stream);
 

@@ -3,6 +3,7 @@
 // leaves undefined map to the control characters of the same value, as
 // Windows maps them.
 #include <iconv.h>
+#include <wctype.h>
 
 #include <array>
 #include <string>
@@ -81,6 +82,15 @@ int WideToNarrow(const wchar_t* src, char* dst, int dstBytes) {
     const auto found = page.toNarrow.find(src[i]);
     dst[i] = found == page.toNarrow.end() ? '?' : found->second;
     if (src[i] == L'\0') return i + 1;
+  }
+}
+
+void RaiseLetters(std::wstring& text) {
+  // The capitals of the whole of Unicode, whatever the process's locale.
+  static const locale_t unicode = newlocale(LC_CTYPE_MASK, "C.UTF-8", locale_t{});
+  for (wchar_t& c : text) {
+    c = static_cast<wchar_t>(unicode != locale_t{} ? towupper_l(static_cast<wint_t>(c), unicode)
+                                                   : towupper(static_cast<wint_t>(c)));
   }
 }
 

@@ -17,6 +17,7 @@ WindowRef MainWindowStandIn() {
 const std::vector<UiEvent>& Events() { return State().events; }
 
 void QueueMessageBoxAnswer(int answer) { State().answers.push_back(answer); }
+size_t UnusedMessageBoxAnswers() { return State().answers.size(); }
 
 void EchoMessagesTo(std::FILE* stream) { State().echo = stream; }
 

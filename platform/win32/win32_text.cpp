@@ -16,4 +16,8 @@ int WideToNarrow(const wchar_t* src, char* dst, int dstBytes) {
                                /*lpUsedDefaultChar=*/nullptr);
 }
 
+void RaiseLetters(std::wstring& text) {
+  if (!text.empty()) ::CharUpperBuffW(text.data(), static_cast<DWORD>(text.size()));
+}
+
 }  // namespace platform

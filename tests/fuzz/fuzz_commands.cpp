@@ -30,6 +30,7 @@
 #include <fstream>
 #include <iterator>
 #include <limits>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -43,15 +44,17 @@
 #include "resources/resource_ids.h"
 #include "store/byte_order.h"
 #include "store/inventory_record.h"
+#include "store/journal.h"
 #include "store/opendata.h"
 #include "store/settings_file.h"
 #include "store/settings_image.h"
 #include "store/store_state.h"
-#include "tests/store_invariants.h"
+#include "tests/kit/fault_env.h"
+#include "tests/kit/record_builder.h"
+#include "tests/kit/store_invariants.h"
 
 namespace host = platform::host;
 namespace fs = std::filesystem;
-using Bytes = std::vector<uint8_t>;
 using Script = host::DialogScript;
 
 namespace {
@@ -178,15 +181,8 @@ int64_t TakeNumber(Input& in) {
 
 // One record from a compact description; bytes not given carry a pattern
 // that depends on `seed`.
-TALLO_NO_COVERAGE void FillPattern(InventoryRecord& r, uint8_t seed) {
-  for (uint32_t i = 0; i < kRecordSize; ++i)
-    r.bytes[i] = static_cast<uint8_t>(i * 31 + seed * 7 + 1);
-}
-
 InventoryRecord TakeRecord(Input& in, uint8_t seed) {
-  InventoryRecord r;
-  FillPattern(r, seed);
-  SetRecordNumber(r, TakeNumber(in));
+  InventoryRecord r = MakeRecord(TakeNumber(in), "", seed);
   const size_t length = in.Byte() % 96;
   const Bytes text = in.Take(std::min(length, kDescriptionSize));
   std::copy(text.begin(), text.end(), r.bytes + kDescriptionOffset);
@@ -300,8 +296,8 @@ void TakeSettings(Input& in, const std::string& path) {
 struct FaultChoice {
   bool file = false;
   bool allocation = false;
-  host::FileOp op = host::FileOp::kOpen;
-  host::Fault fault = host::Fault::kFail;
+  testkit::FileOp op = testkit::FileOp::kOpen;
+  testkit::Fault fault = testkit::Fault::kFail;
   bool persistent = false;
   int nth = 0;
 };
@@ -309,35 +305,37 @@ struct FaultChoice {
 FaultChoice TakeFault(Input& in) {
   FaultChoice f;
   const uint8_t kind = in.Byte() % 16;
-  if (kind < 9) return f;
+  if (kind < 7) return f;
   const uint8_t how = in.Byte();
   f.nth = 1 + (how & 7);
   if (kind == 15) {
     f.allocation = true;
     return f;
   }
-  const host::FileOp ops[] = {host::FileOp::kOpen, host::FileOp::kRead, host::FileOp::kWrite,
-                              host::FileOp::kSeek, host::FileOp::kSize, host::FileOp::kFlush};
+  const testkit::FileOp ops[] = {testkit::FileOp::kRemove, testkit::FileOp::kRename,
+                                 testkit::FileOp::kOpen,   testkit::FileOp::kRead,
+                                 testkit::FileOp::kWrite,  testkit::FileOp::kSeek,
+                                 testkit::FileOp::kSize,   testkit::FileOp::kFlush};
   f.file = true;
-  f.op = ops[kind - 9];
-  f.fault = how & 8 ? host::Fault::kShort : host::Fault::kFail;
+  f.op = ops[kind - 7];
+  f.fault = how & 8 ? testkit::Fault::kShort : testkit::Fault::kFail;
   f.persistent = how & 16;
   return f;
 }
 
-const char* OpName(host::FileOp op) {
-  const char* names[] = {"open", "read", "write", "seek", "size", "flush"};
-  return names[static_cast<int>(op)];
-}
+// The fault-injecting Env that every input runs over.
+testkit::FaultInjectionEnv faults;
+
+const char* OpName(testkit::FileOp op) { return testkit::kFileOpNames[static_cast<int>(op)]; }
 
 void Arm(const FaultChoice& f) {
   if (f.allocation) {
-    host::InjectAllocationFault(f.nth);
+    faults.InjectAllocationFault(f.nth);
     Trace("  fault: allocation #%d\n", f.nth);
   } else if (f.file) {
-    host::InjectFault(f.op, f.nth, f.fault, f.persistent);
+    faults.Inject(f.op, f.nth, f.fault, f.persistent);
     Trace("  fault: %s #%d %s%s\n", OpName(f.op), f.nth,
-          f.fault == host::Fault::kShort ? "short" : "fail", f.persistent ? " persistent" : "");
+          f.fault == testkit::Fault::kShort ? "short" : "fail", f.persistent ? " persistent" : "");
   }
 }
 
@@ -397,18 +395,30 @@ Bytes film;  // the image the input chose, for building answers
 
 void FreshHost() {
   host::ResetHost();
+  faults.Reset();
   host::SetWorkingFolder(folder);
   MainWindow = host::MainWindowStandIn();
   ApplyCard(card);
 }
 
 void ResetProgram() {
-  ResetStoreState();
-  ResetRecordsState();
+  ResetProcessState();
   FreshHost();
 }
 
 std::string InUsePath() { return host::HostPath(DataPath); }
+
+// The journal beside the inventory at host path `film`, when there is a
+// whole one.
+std::optional<JournalEntry> JournalBeside(const std::string& film) {
+  FileImage image;
+  ReadImage(film.substr(0, film.rfind('/') + 1) + "film.jnl", &image);
+  JournalEntry entry;
+  if (!image.exists || !DecodeJournal(image.bytes.data(), image.bytes.size(), &entry)) {
+    return std::nullopt;
+  }
+  return entry;
+}
 
 // The film.dat files an input can touch.
 struct Films {
@@ -740,6 +750,8 @@ bool Start(const FaultChoice& fault, const std::string& what) {
   Arm(fault);
   ReadFilms(&fresh);
   const Films& before = fresh;
+  const std::optional<JournalEntry> journalDevice = JournalBeside(devicePath);
+  const std::optional<JournalEntry> journalCard = JournalBeside(card.filmPath);
   const bool opened = Opendata();
   Trace("  Opendata: %s, %d slots, %lld indexed, path %s\n", opened ? "open" : "failed", SlotCount,
         static_cast<long long>(IndexedSlots), InUsePath().c_str());
@@ -748,9 +760,19 @@ bool Start(const FaultChoice& fault, const std::string& what) {
   if (inUse != devicePath && inUse != card.filmPath) Fail(what + ": film.dat opened at " + inUse);
   ReadFilms(&known);
   const Films& after = known;
-  // An existing inventory is never written at start-up.
-  if (ImageOf(before, inUse).exists && !(ImageOf(before, inUse) == ImageOf(after, inUse))) {
-    Fail(what + ": Opendata changed " + inUse);
+  // An existing inventory is written at start-up only to finish the write
+  // of a whole journal beside it: in its slot, to its new record.
+  const FileImage& was = ImageOf(before, inUse);
+  const FileImage& now = ImageOf(after, inUse);
+  if (was.exists && !(was == now)) {
+    const std::optional<JournalEntry>& journal = inUse == devicePath ? journalDevice : journalCard;
+    Bytes finished = was.bytes;
+    if (journal && journal->fileSize == finished.size() && journal->slot >= 0 &&
+        static_cast<uint64_t>(journal->slot) < finished.size() / kRecordSize) {
+      std::copy(journal->after.bytes, journal->after.bytes + kRecordSize,
+                finished.begin() + journal->slot * kRecordSize);
+    }
+    if (finished != now.bytes) Fail(what + ": Opendata changed " + inUse + " beyond its journal");
   }
   if (SlotCount <= 0 || IndexedSlots > SlotCount) Fail(what + ": opened with no slots");
   CheckStore(ImageOf(after, inUse).bytes, what);
@@ -849,6 +871,13 @@ bool RunCommand(Input& in, int index, bool* running) {
   }
   CheckStore(CheckFilms(known, fresh, inUse, what), what);
   std::swap(known, fresh);
+  // A journal left behind by a write holds that write: the record in hand.
+  if (const std::optional<JournalEntry> journal = JournalBeside(inUse)) {
+    if (journal->slot != CurrentSlot ||
+        std::memcmp(journal->after.bytes, CurrentRecord.bytes, kRecordSize) != 0) {
+      Fail(what + ": a journal was left that does not hold the record in hand");
+    }
+  }
 
   // The storage switch ends the program; it starts again over the other
   // inventory, with the settings written at exit.
@@ -866,7 +895,8 @@ void Setup() {
   folder = (base / ("tallo-fuzz-" + std::to_string(::getpid()))).string();
   devicePath = folder + "/film.dat";
   settingsPath = folder + "/tallo.cfg";
-  if (!host::LoadDialogTemplates(TALLO_RC_PATH, TALLO_IDS_PATH)) Fail("no dialog templates");
+  if (!host::LoadDialogTemplates(TALLO_RES_PATH)) Fail("no dialog templates");
+  platform::SetEnv(&faults);
   std::atexit([] {
     std::error_code ignored;
     fs::remove_all(folder, ignored);
@@ -900,9 +930,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   bool running = Start(startFault, "start-up");
   for (int i = 0; running && i < 32 && !in.Empty(); ++i) RunCommand(in, i, &running);
 
-  ResetStoreState();
-  ResetRecordsState();
+  ResetProcessState();
   host::ResetHost();
+  faults.Reset();
   if (OpenDescriptors() != descriptors) Fail("a file handle was left open");
   return 0;
 }

@@ -1,7 +1,5 @@
 // Delete and the configuration dialog under Wine, the storage switch across
 // restarts included (drive E: stands for the card).
-#include <cstring>
-
 #include "tests/gui/records_shared.h"
 
 using namespace gui;
@@ -19,7 +17,7 @@ Bytes Slice(const Bytes& bytes, size_t at, size_t count) {
 }
 
 HWND OpenConfiguration(Tallo& tallo, HWND main) {
-  Click(main, 114);
+  Click(main, IDC_CONFIGURATION);
   return tallo.Dialog(L"Tallo Configuration");
 }
 
@@ -32,14 +30,14 @@ bool IsChecked(HWND dialog, int id) {
 
 // The counts the configuration dialog shows: records, active, deleted.
 std::wstring Counts(HWND config) {
-  return Text(::GetDlgItem(config, 1000)) + L"/" + Text(::GetDlgItem(config, 1002)) + L"/" +
-         Text(::GetDlgItem(config, 1001));
+  return ControlText(config, IDC_RECORDS) + L"/" + ControlText(config, IDC_ACTIVE) + L"/" +
+         ControlText(config, IDC_DELETED);
 }
 
 // Presses the storage button and follows its two messages to the end of
 // the program; returns the path the first one named.
 std::wstring SwitchStorage(Tallo& tallo, HWND config) {
-  Click(config, 1006);
+  Click(config, IDC_STORAGE);
   HWND usingBox = tallo.Dialog(L"Using");
   const std::wstring path = MessageText(usingBox);
   Check(::GetWindow(usingBox, GW_OWNER) == config, "\"Using\" is not owned by the dialog");
@@ -55,11 +53,11 @@ std::wstring SwitchStorage(Tallo& tallo, HWND config) {
 
 GUI_TEST(DeleteConfirmedMarksTheSlot) {
   Folder folder(L"delete");
-  const Bytes original = Inventory({{7, "SEVEN"}, {12, "TWELVE"}, {30, "THIRTY"}});
-  folder.Write(L"film.dat", original);
+  const std::vector<Item> items = {{7, "SEVEN"}, {12, "TWELVE"}, {30, "THIRTY"}};
+  folder.Write(L"film.dat", Inventory(items));
   Tallo tallo(exe, folder);
   HWND main = tallo.MainWindow();
-  Ask(tallo, main, 113, L"Delete item number / description", L"12");
+  Ask(tallo, main, IDC_DELETE, L"Delete item number / description", L"12");
   HWND confirm = tallo.Dialog(L"12 Item: TWELVE");
   Check(MessageText(confirm) == L"Are you sure?", "the question");
   Check(::GetDlgItem(confirm, IDCANCEL) != nullptr, "no Cancel button");
@@ -69,12 +67,12 @@ GUI_TEST(DeleteConfirmedMarksTheSlot) {
   Click(done, IDOK);
   Check(tallo.DialogGone(L"Delete"), "the completion did not close");
 
-  Bytes expected = original;
-  std::memset(&expected[kRecordSize], 0xFF, 8);
-  expected[kRecordSize + 8] = expected[kRecordSize + 9] = 0;
-  Check(folder.Read(L"film.dat") == expected, "film.dat is not the deleted form byte for byte");
+  std::vector<InventoryRecord> expected = MakeItems(items);
+  MarkDeleted(expected[1]);
+  Check(folder.Read(L"film.dat") == InventoryBytes(expected),
+        "film.dat is not the deleted form byte for byte");
 
-  Ask(tallo, main, 110, L"Find number / description", L"12");
+  Ask(tallo, main, IDC_FIND, L"Find number / description", L"12");
   HWND problem = tallo.Dialog(L"Problem");
   Check(MessageText(problem) == L"No such item: 12", "the deleted item was found");
   Click(problem, IDOK);
@@ -91,7 +89,7 @@ GUI_TEST(DeleteCancelledChangesNothing) {
   folder.Write(L"film.dat", original);
   Tallo tallo(exe, folder);
   HWND main = tallo.MainWindow();
-  Ask(tallo, main, 113, L"Delete item number / description", L"SEV");
+  Ask(tallo, main, IDC_DELETE, L"Delete item number / description", L"SEV");
   HWND result = InventoryDialog(tallo, true);
   Click(result, IDOK);
   HWND confirm = tallo.Dialog(L"7 Item: SEVEN");
@@ -110,22 +108,24 @@ GUI_TEST(ConfigurationCountsAndFocusChoice) {
   HWND main = tallo.MainWindow();
   HWND config = OpenConfiguration(tallo, main);
   Check(Counts(config) == L"3/2/1", "counts");
-  Check(IsChecked(config, 1003) && !IsChecked(config, 1004), "the quantity focus is not chosen");
-  Click(config, 1004);
-  for (int i = 0; i < 40 && !IsChecked(config, 1004); ++i) Pause(50);
-  Check(!IsChecked(config, 1003), "the radio buttons are not one group");
+  Check(IsChecked(config, IDC_FOCUS_QUANTITY) && !IsChecked(config, IDC_FOCUS_PRICE),
+        "the quantity focus is not chosen");
+  Click(config, IDC_FOCUS_PRICE);
+  for (int i = 0; i < 40 && !IsChecked(config, IDC_FOCUS_PRICE); ++i) Pause(50);
+  Check(!IsChecked(config, IDC_FOCUS_QUANTITY), "the radio buttons are not one group");
   Click(config, IDOK);
   Check(tallo.DialogGone(L"Tallo Configuration"), "the configuration did not close");
 
-  Ask(tallo, main, 112, L"Number/description/fragment", L"12");
+  Ask(tallo, main, IDC_AMEND, L"Number/description/fragment", L"12");
   HWND amend = tallo.Dialog(L"Amend inventory");
-  Check(FocusOf(amend) == ::GetDlgItem(amend, 1004), "the focus is not on Price");
+  Check(FocusOf(amend) == ::GetDlgItem(amend, IDC_PRICE), "the focus is not on Price");
   Click(amend, IDCANCEL);
   Check(tallo.DialogGone(L"Amend inventory"), "the amend dialog did not close");
   Exit(tallo, main);
   const Bytes settings = folder.Read(L"tallo.cfg");
   Check(settings.size() == kSettingsSize, "tallo.cfg size");
-  Check(Slice(settings, 40962, 4) == (Bytes{0, 0, 0, 0x40}), "the focus option is not 2.0");
+  Check(Slice(settings, kAmendFocusOffset, 4) == (Bytes{0, 0, 0, 0x40}),
+        "the focus option is not 2.0");
 }
 
 GUI_TEST(StorageSwitchToTheCardAndBack) {
@@ -139,7 +139,7 @@ GUI_TEST(StorageSwitchToTheCardAndBack) {
     Check(Counts(config) == L"1/1/0", "the device's counts");
     Check(SwitchStorage(tallo, config) == L"E:\\film.dat", "the card's path");
   }
-  Check(Slice(folder.Read(L"tallo.cfg"), 40970, 4) == (Bytes{0, 0, 0, 0x40}),
+  Check(Slice(folder.Read(L"tallo.cfg"), kStorageOffset, 4) == (Bytes{0, 0, 0, 0x40}),
         "the storage option is not 2.0");
   {
     Tallo tallo(exe, folder);
@@ -147,7 +147,8 @@ GUI_TEST(StorageSwitchToTheCardAndBack) {
     Check(Counts(config) == L"2/2/0", "the card's inventory is not in use");
     Check(SwitchStorage(tallo, config) == L"My device\\film.dat", "the device's name");
   }
-  Check(Slice(folder.Read(L"tallo.cfg"), 40970, 4) == Bytes(4, 0), "the storage option is not 0.0");
+  Check(Slice(folder.Read(L"tallo.cfg"), kStorageOffset, 4) == Bytes(4, 0),
+        "the storage option is not 0.0");
   {
     Tallo tallo(exe, folder);
     HWND main = tallo.MainWindow();

@@ -1,22 +1,19 @@
 // The application shell under Wine: start-up, the single-instance rule, the
 // main window and its buttons, the menu, the accelerators, About, and the
 // settings written at exit.
-#include <cstring>
-
+#include "resources/resource_ids.h"
+#include "store/settings_image.h"
 #include "tests/gui/gui_driver.h"
+#include "tests/kit/record_builder.h"
 
 using namespace gui;
 
 namespace {
 
-constexpr size_t kRecordSize = 1874;
-constexpr size_t kSettingsSize = 42550;
-
 Bytes FreshFilmDat() {
-  Bytes bytes(kRecordSize, 0);
-  const uint8_t head[] = {1, 0, 0, 0, 0, 0, 0, 0, 'I', 'T', 'E', 'M', ' ', '1', 0};
-  std::memcpy(bytes.data(), head, sizeof head);
-  return bytes;
+  InventoryRecord fresh;
+  MakeFreshRecord(fresh);
+  return RecordBytes(fresh);
 }
 
 // The screen point in the middle of item `index` of the window's menu bar.
@@ -88,7 +85,7 @@ GUI_TEST(FirstStartCreatesTheFreshInventory) {
   Check(ClassOf(main) == L"MYTALLO", "window class");
   Check(folder.Read(L"film.dat") == FreshFilmDat(), "film.dat is not the fresh record");
   Check(!folder.Exists(L"tallo.cfg"), "tallo.cfg written before exit");
-  PostCommand(main, 40000);
+  PostCommand(main, IDM_EXIT);
   Check(tallo.WaitExit() == 0, "exit code is not 0");
 }
 
@@ -100,8 +97,10 @@ GUI_TEST(TheFourPictureButtons) {
     int id;
     const wchar_t* caption;
     int y;
-  } buttons[] = {
-      {110, L"Find", 16}, {112, L"Amend", 56}, {113, L"Delete", 96}, {114, L"Configuration", 136}};
+  } buttons[] = {{IDC_FIND, L"Find", 16},
+                 {IDC_AMEND, L"Amend", 56},
+                 {IDC_DELETE, L"Delete", 96},
+                 {IDC_CONFIGURATION, L"Configuration", 136}};
   for (const auto& b : buttons) {
     HWND button = ::GetDlgItem(main, b.id);
     Check(button != nullptr, "no button " + std::to_string(b.id));
@@ -115,7 +114,7 @@ GUI_TEST(TheFourPictureButtons) {
     Check(topLeft.x == 10 && topLeft.y == b.y && r.right - r.left == 120 && r.bottom - r.top == 20,
           "button " + std::to_string(b.id) + " is not where its face is");
   }
-  Check(FocusOf(main) == ::GetDlgItem(main, 112), "the Amend button has not the focus");
+  Check(FocusOf(main) == ::GetDlgItem(main, IDC_AMEND), "the Amend button has not the focus");
   ExitWithMouse(tallo, main);
 }
 
@@ -128,10 +127,10 @@ GUI_TEST(ASecondStartLeavesTheFirstAndTheSettingsAlone) {
   Check(second.WaitExit() == 0, "the second start did not end with 0");
   Check(folder.Read(L"tallo.cfg") == Bytes(100, 0x11), "the second start touched tallo.cfg");
   Check(first.Running(), "the first instance ended");
-  PostCommand(main, 40000);
+  PostCommand(main, IDM_EXIT);
   Check(first.WaitExit() == 0, "exit code is not 0");
   Bytes expected(kSettingsSize, 0);
-  std::memset(expected.data(), 0x11, 100);
+  std::fill_n(expected.begin(), 100, 0x11);
   Check(folder.Read(L"tallo.cfg") == expected, "tallo.cfg is not the old 100 bytes and zeros");
 }
 
@@ -161,14 +160,14 @@ GUI_TEST(CtrlQOnTheMainWindowExits) {
 
 GUI_TEST(ACorruptInventoryEndsTheProgramAndStillSavesSettings) {
   Folder folder(L"corrupt");
-  folder.Write(L"film.dat", Bytes(1873, 0x22));
+  folder.Write(L"film.dat", Bytes(kRecordSize - 1, 0x22));
   Tallo tallo(exe, folder);
   HWND box = tallo.Dialog(L"Fatal error");
   Check(MessageText(box) == L"Data file film.dat corrupt in Opendata.", "message text");
   Check(::GetWindow(box, GW_OWNER) == nullptr, "the message box has an owner");
   Click(box, IDOK);
   Check(tallo.WaitExit() == 0, "exit code is not 0");
-  Check(folder.Read(L"film.dat") == Bytes(1873, 0x22), "film.dat changed");
+  Check(folder.Read(L"film.dat") == Bytes(kRecordSize - 1, 0x22), "film.dat changed");
   Check(folder.Read(L"tallo.cfg").size() == kSettingsSize, "tallo.cfg is not 42550 bytes");
 }
 
@@ -193,8 +192,8 @@ GUI_TEST(AboutOpensFromTheMenuAndClosesWithTheMouse) {
         }),
         "About did not open");
   Check(::GetWindow(about, GW_OWNER) == main, "About is not owned by the main window");
-  Check(Text(::GetDlgItem(about, 202)) == L"Version 2", "version line");
-  Check(Text(::GetDlgItem(about, 204)) == L"Build 10.00", "build line");
+  Check(Text(::GetDlgItem(about, IDC_ABOUT_VERSION)) == L"Version 2", "version line");
+  Check(Text(::GetDlgItem(about, IDC_ABOUT_BUILD)) == L"Build 10.00", "build line");
   RECT aboutRect, mainRect;
   ::GetWindowRect(about, &aboutRect);
   ::GetWindowRect(main, &mainRect);
@@ -210,7 +209,7 @@ GUI_TEST(AboutOpensFromTheMenuAndClosesWithTheMouse) {
         }),
         "About did not close on OK");
 
-  PostCommand(main, 40002);  // Ctrl+A's command; the close box's message ends it too
+  PostCommand(main, IDM_ABOUT);  // Ctrl+A's command; the close box's message ends it too
   about = tallo.Dialog(L"Norvi Retail Utility");
   ::PostMessageW(about, WM_CLOSE, 0, 0);
   Check(tallo.DialogGone(L"Norvi Retail Utility"), "About did not close on close");

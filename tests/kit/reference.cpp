@@ -1,12 +1,9 @@
-#include "bench/reference.h"
+#include "tests/kit/reference.h"
 
 #include "platform/scoped_file.h"
-#include "records/record_file.h"
 #include "records/records_state.h"
 #include "store/byte_order.h"
-#include "store/store_state.h"
-
-namespace {
+#include "store/slot_io.h"
 
 void InsertionSort(IndexEntry* entries, int64_t count) {
   for (int64_t k = 1; k < count; ++k) {
@@ -20,10 +17,8 @@ void InsertionSort(IndexEntry* entries, int64_t count) {
   }
 }
 
-}  // namespace
-
 bool ReferenceLoad() {
-  platform::ScopedFile file(OpenDataForReading());
+  platform::ScopedFile file(OpenInventoryForReading());
   uint64_t size = 0;
   if (!file || !platform::GetFileSize(file.get(), &size) || size == 0 || size % kRecordSize != 0) {
     return false;
@@ -61,6 +56,24 @@ int64_t ReferenceWalk(int64_t target) {
   return i;
 }
 
+bool MatchesPattern(const char* p, const uint8_t* record) {
+  const uint8_t* description = record + kDescriptionOffset;
+  if (description[0] == 0) return false;
+  for (size_t k = 0; p[k] != '\0'; ++k) {
+    if (p[k] != '?' && static_cast<uint8_t>(p[k]) != description[k]) return false;
+  }
+  return true;
+}
+
+bool PlainWriteSlot(int64_t slot, const InventoryRecord& record) {
+  platform::ScopedFile file(
+      platform::OpenFile(DataPath, platform::Access::kWrite, platform::Disposition::kOpenExisting));
+  uint32_t put = 0;
+  return file && platform::SetFilePosition(file.get(), SlotOffset(slot)) &&
+         platform::WriteFile(file.get(), record.bytes, kRecordSize, &put) && put == kRecordSize &&
+         platform::FlushFile(file.get());
+}
+
 ScanOutcome ReferenceScan(platform::FileRef file) {
   const char* p = InputText;
   for (; CurrentSlot <= int64_t{SlotCount} - 1; ++CurrentSlot) {
@@ -69,13 +82,8 @@ ScanOutcome ReferenceScan(platform::FileRef file) {
         (p[1] != '?' && static_cast<uint8_t>(p[1]) != prefix[1])) {
       continue;
     }
-    if (!ReadRecordAt(file, CurrentSlot, &CurrentRecord)) return ScanOutcome::kReadFailed;
-    bool match = true;
-    for (size_t k = 2; match && p[k] != '\0'; ++k) {
-      match =
-          p[k] == '?' || static_cast<uint8_t>(p[k]) == CurrentRecord.bytes[kDescriptionOffset + k];
-    }
-    if (match) return ScanOutcome::kMatch;
+    if (!ReadSlot(file, CurrentSlot, &CurrentRecord)) return ScanOutcome::kReadFailed;
+    if (MatchesPattern(p, CurrentRecord.bytes)) return ScanOutcome::kMatch;
   }
   return ScanOutcome::kExhausted;
 }

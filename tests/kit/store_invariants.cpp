@@ -1,4 +1,4 @@
-#include "tests/store_invariants.h"
+#include "tests/kit/store_invariants.h"
 
 #include <vector>
 

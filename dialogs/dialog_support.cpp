@@ -1,15 +1,22 @@
-#include "records/dialog_text.h"
+#include "dialogs/dialog_support.h"
 
 #include <algorithm>
 #include <cstring>
 #include <vector>
 
-#include "records/records_state.h"
+#include "platform/app_handles.h"
+
+char ScratchText[kScratchTextSize] = {};
 
 namespace {
 // Texts are shown through a working buffer of 200 wide characters.
 constexpr size_t kShownChars = 200;
 }  // namespace
+
+DialogResult RunModal(int templateId, platform::DialogProc proc) {
+  return platform::RunDialog(templateId, MainWindow, proc) > 0 ? DialogResult::kOk
+                                                               : DialogResult::kCancelled;
+}
 
 std::wstring WideFromField(const uint8_t* field, size_t fieldSize) {
   const auto* text = reinterpret_cast<const char*>(field);
@@ -39,11 +46,4 @@ std::wstring WideThroughScratch(const std::string& printed) {
   return WideFromText(ScratchText, sizeof ScratchText);
 }
 
-bool EndOnCancelOrClose(platform::WindowRef dialog, unsigned message, uintptr_t wparam) {
-  if (message == platform::kMsgClose ||
-      (message == platform::kMsgCommand && CommandId(wparam) == platform::kIdCancel)) {
-    platform::EndDialog(dialog, 0);
-    return true;
-  }
-  return false;
-}
+void ResetDialogState() { std::memset(ScratchText, 0, sizeof ScratchText); }

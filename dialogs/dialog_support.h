@@ -1,0 +1,45 @@
+// What every dialog of the commands shares: how a dialog is run and how it
+// ended, how a command names its control, the working buffer for the numbers
+// and prices that dialogs show, and texts between record fields and
+// controls.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+
+#include "platform/platform.h"
+
+// How a dialog ended: OK (and, in the search result, the item accepted), or
+// Cancel, the close box, or a dialog that could not be started.
+enum class DialogResult { kCancelled, kOk };
+
+// Finds dialog `templateId`, loads it and runs it modally over the main
+// window with `proc` and creation parameter 0.
+DialogResult RunModal(int templateId, platform::DialogProc proc);
+
+// The control id of a command message: its low 16 bits; the notification
+// code in the high bits is never looked at.
+inline int CommandId(uintptr_t wparam) { return static_cast<int>(wparam & 0xFFFF); }
+
+constexpr int kScratchTextSize = 400;
+// The prompt's initial answer, and the working buffer for the numbers and
+// prices that dialogs show.
+extern char ScratchText[kScratchTextSize];
+
+// Narrow text up to its terminator, never past `fieldSize` bytes nor 199
+// characters, as wide text (a field without a terminator is shown up to its
+// end).
+std::wstring WideFromField(const uint8_t* field, size_t fieldSize);
+// A zero-terminated narrow buffer (InputText, ScratchText) as wide text.
+std::wstring WideFromText(const char* text, size_t bufferSize);
+// A printed number put into ScratchText and given back as wide text.
+std::wstring WideThroughScratch(const std::string& printed);
+// Reads up to `maxChars` characters of a control and converts them,
+// terminator included, into `out`: at most two bytes a character and never
+// more than `roomBytes`. Bytes of `out` after the terminator keep their
+// values. False when the text does not fit.
+bool ControlToNarrow(platform::WindowRef dialog, int id, int maxChars, char* out, int roomBytes);
+
+// ScratchText back to zeros.
+void ResetDialogState();

@@ -1,0 +1,23 @@
+// Writing a record back to its slot with the in-memory index kept in step:
+// the prefix, the index entry and the counts change only once the record is
+// in the file, and only here.
+#pragma once
+
+#include <cstdint>
+
+#include "store/inventory_record.h"
+#include "store/slot_io.h"
+
+// Writes an amended record to `slot`, where `asRead` was read; once it is in
+// the file, the slot's prefix becomes the new description's first two bytes.
+WriteOutcome StoreAmendedRecord(int64_t slot, const InventoryRecord& record,
+                                const InventoryRecord& asRead);
+
+// Writes `deleted`, the deleted form of the record of `number` read from
+// `slot` as `asRead`. Once it is in the file: the slot's prefix is cleared,
+// its index entry joins the end of the deleted run, one item moves from the
+// live count to the deleted count, and the entry at SlotCount is zeroed. A
+// record that the load already counted as deleted (a stored number below 1,
+// found by its description) keeps its entry and the counts.
+WriteOutcome StoreDeletedRecord(int64_t slot, int64_t number, const InventoryRecord& deleted,
+                                const InventoryRecord& asRead);

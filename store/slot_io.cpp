@@ -1,0 +1,94 @@
+#include "store/slot_io.h"
+
+#include <cstring>
+
+#include "platform/scoped_file.h"
+#include "store/journal.h"
+#include "store/store_state.h"
+
+platform::FileRef OpenInventoryForReading() {
+  return platform::OpenFile(DataPath, platform::Access::kRead,
+                            platform::Disposition::kOpenExisting);
+}
+
+bool ReadSlot(platform::FileRef file, int64_t slot, InventoryRecord* record) {
+  InventoryRecord read;
+  uint32_t got = 0;
+  if (!platform::SetFilePosition(file, SlotOffset(slot)) ||
+      !platform::ReadFile(file, read.bytes, kRecordSize, &got) || got != kRecordSize) {
+    return false;
+  }
+  std::memcpy(record->bytes, read.bytes, kRecordSize);
+  return true;
+}
+
+SlotRun::SlotRun(uint32_t capacity)
+    : bytes_(static_cast<uint8_t*>(platform::AllocatePages(size_t{capacity} * kRecordSize))),
+      capacity_(bytes_ != nullptr ? capacity : 0) {}
+
+SlotRun::~SlotRun() { platform::ReleasePages(bytes_); }
+
+bool SlotRun::Read(platform::FileRef file, int64_t first, uint32_t count) {
+  count_ = 0;
+  return platform::SetFilePosition(file, SlotOffset(first)) && Fill(file, first, count);
+}
+
+bool SlotRun::ReadFollowing(platform::FileRef file, uint32_t count) {
+  const int64_t first = first_ + count_;
+  count_ = 0;
+  return Fill(file, first, count);
+}
+
+bool SlotRun::Fill(platform::FileRef file, int64_t first, uint32_t count) {
+  if (bytes_ == nullptr || count > capacity_) return false;
+  const uint32_t want = count * kRecordSize;
+  uint32_t got = 0;
+  if (!platform::ReadFile(file, bytes_, want, &got) || got != want) return false;
+  first_ = first;
+  count_ = count;
+  return true;
+}
+
+const uint8_t* SlotRun::Record(int64_t slot) const {
+  if (slot < first_ || slot >= first_ + count_) return nullptr;
+  return bytes_ + static_cast<size_t>(slot - first_) * kRecordSize;
+}
+
+namespace {
+
+bool PutRecord(platform::FileRef file, int64_t slot, const InventoryRecord& record) {
+  uint32_t put = 0;
+  return platform::SetFilePosition(file, SlotOffset(slot)) &&
+         platform::WriteFile(file, record.bytes, kRecordSize, &put) && put == kRecordSize &&
+         platform::FlushFile(file);
+}
+
+}  // namespace
+
+WriteOutcome WriteSlot(int64_t slot, const InventoryRecord& record,
+                       const InventoryRecord& previous) {
+  platform::ScopedFile file(
+      platform::OpenFile(DataPath, platform::Access::kWrite, platform::Disposition::kOpenExisting));
+  if (!file) return WriteOutcome::kNotOpened;
+  JournalEntry entry;
+  entry.slot = slot;
+  entry.before = previous;
+  entry.after = record;
+  // Without its journal on the medium the slot is not touched: a power cut
+  // during the write could leave it mixed from the two records for good.
+  if (!platform::GetFileSize(file.get(), &entry.fileSize) || !WriteJournal(entry)) {
+    return WriteOutcome::kFailed;
+  }
+  if (PutRecord(file.get(), slot, record)) {
+    file.Close();
+    RemoveJournal();  // should it stay, the next start finds the slot written already
+    return WriteOutcome::kWritten;
+  }
+  // The old record back; the journal goes only once it is on the medium, or
+  // the next start would finish the write that failed here.
+  if (PutRecord(file.get(), slot, previous)) {
+    file.Close();
+    RemoveJournal();
+  }
+  return WriteOutcome::kFailed;
+}

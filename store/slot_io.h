@@ -1,0 +1,62 @@
+// The one place that reads and writes the slots of film.dat: whole records
+// at byte offset slot * 1874, one at a time or in runs of consecutive slots.
+#pragma once
+
+#include <cstdint>
+
+#include "platform/platform.h"
+#include "store/inventory_record.h"
+
+// The byte offset of a slot: 32 bits, from the slot's low 32 bits.
+inline uint32_t SlotOffset(int64_t slot) { return static_cast<uint32_t>(slot) * kRecordSize; }
+
+// Opens DataPath for reading; nullptr when it cannot be opened.
+platform::FileRef OpenInventoryForReading();
+
+// Reads slot `slot` into `record`. A failed or short read fails and leaves
+// `record` as it was, so that no half-read record is ever in hand.
+bool ReadSlot(platform::FileRef file, int64_t slot, InventoryRecord* record);
+
+// Room for a run of up to `capacity` consecutive records, read in one call.
+// The room starts on a memory page: the copy from the file cache is then
+// markedly faster than into a heap block, which starts just past one.
+class SlotRun {
+ public:
+  explicit SlotRun(uint32_t capacity);
+  ~SlotRun();
+  SlotRun(const SlotRun&) = delete;
+  SlotRun& operator=(const SlotRun&) = delete;
+
+  // False when the room could not be had; callers then read slot by slot.
+  explicit operator bool() const { return bytes_ != nullptr; }
+  uint32_t capacity() const { return capacity_; }
+  // Reads slots first .. first + count - 1 (count at most the capacity). A
+  // failed or short read fails and leaves no record of the run usable.
+  bool Read(platform::FileRef file, int64_t first, uint32_t count);
+  // The same for the `count` slots that follow the last read of this run,
+  // from the file's position, which nobody else has moved since: a run of
+  // runs through the file without a seek before each.
+  bool ReadFollowing(platform::FileRef file, uint32_t count);
+  // Record `slot` of the last successful read, or nullptr when that read did
+  // not cover it.
+  const uint8_t* Record(int64_t slot) const;
+
+ private:
+  uint8_t* bytes_;
+  uint32_t capacity_;
+  bool Fill(platform::FileRef file, int64_t first, uint32_t count);
+
+  int64_t first_ = 0;
+  uint32_t count_ = 0;
+};
+
+enum class WriteOutcome { kWritten, kNotOpened, kFailed };
+// Opens DataPath for writing (never creating it), puts the write's journal
+// (store/journal.h) on the medium, writes `record` whole at `slot`, pushes
+// it to the medium, removes the journal and closes the file. A failed,
+// short or unflushed write counts as a failure, and then `previous` (the
+// slot's record as it was read) is written back, so that the slot holds the
+// old record or the new one, never a mix of the two; should even that fail,
+// the journal stays and the next start finishes the new record.
+WriteOutcome WriteSlot(int64_t slot, const InventoryRecord& record,
+                       const InventoryRecord& previous);

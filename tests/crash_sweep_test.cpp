@@ -1,0 +1,240 @@
+// A power cut after every file operation of every write, with the writes
+// that had not reached the medium landing in many ways: none, all, each cut
+// at each sector boundary, and a fixed-seed sample of subsets. After each, the
+// program starts again and must find every slot holding its old record or its
+// new one, byte for byte; the new one wherever a whole journal was left; the
+// index, prefixes and counts agreeing with the file; tallo.cfg the old image
+// or the new one, whole; and no journal or temporary file left behind.
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <iterator>
+#include <optional>
+
+#include "config/configuration.h"
+#include "records/commands.h"
+#include "store/journal.h"
+#include "store/settings_file.h"
+#include "store/settings_image.h"
+#include "tests/kit/crash_env.h"
+#include "tests/kit/store_invariants.h"
+#include "tests/records_fixture.h"
+
+namespace {
+
+using testkit::CrashEnv;
+using File = std::optional<Bytes>;
+
+struct Scenario {
+  const char* name;  // a test name: letters only
+  // Makes the files and, unless the action is the start-up, opens them.
+  std::function<void(RecordsTest&)> setup;
+  // What the user does, run over the crash layer.
+  std::function<void()> action;
+};
+
+void PrintTo(const Scenario& s, std::ostream* out) { *out << s.name; }
+
+std::vector<Item> Items() {
+  std::vector<Item> items;
+  for (int i = 0; i < 12; ++i) items.push_back({100 + i, i % 4 == 0 ? "RED HAT" : "BLUE SOCKS"});
+  items[3].number = -1;
+  return items;
+}
+
+void OpenItems(RecordsTest& t) { t.Open(Items()); }
+
+void Amend(const wchar_t* answer, const wchar_t* description) {
+  host::QueueDialog(RecordsTest::Answer(answer));
+  host::QueueDialog(Script(IDD_AMEND)
+                        .SetText(IDC_DESCRIPTION, description)
+                        .SetText(IDC_PRICE, L"9.99")
+                        .Click(IDOK));
+  AmendCommand();
+}
+
+const std::vector<Scenario>& Scenarios() {
+  static const std::vector<Scenario> scenarios = {
+      {"FirstStart", [](RecordsTest&) {}, [] { Opendata(); }},
+      {"AmendByNumber", OpenItems, [] { Amend(L"105", L"GREEN SCARF"); }},
+      {"AmendByDescription", OpenItems,
+       [] {
+         host::QueueDialog(RecordsTest::Answer(L"RED"));
+         host::QueueDialog(Script(IDD_RESULT).Click(IDC_NEXT).Click(IDOK));
+         host::QueueDialog(Script(IDD_AMEND).SetText(IDC_SKU1, L"NEW SKU").Click(IDOK));
+         AmendCommand();
+       }},
+      {"Delete", OpenItems,
+       [] {
+         host::QueueDialog(RecordsTest::Answer(L"110"));
+         DeleteCommand();
+       }},
+      {"SecondAmendWhileAJournalIsLeft",
+       [](RecordsTest& t) {
+         OpenItems(t);
+         t.faults_.Inject(testkit::FileOp::kRemove, 1);  // the first amendment's journal stays
+         Amend(L"101", L"FIRST");
+         ASSERT_TRUE(t.Exists("film.jnl"));
+       },
+       [] { Amend(L"102", L"SECOND"); }},
+      {"ExitWritingTheSettings",
+       [](RecordsTest& t) {
+         Bytes cfg(kSettingsSize, 0);
+         cfg[0] = 0x11;
+         t.WriteBytes("tallo.cfg", cfg);
+         OpenItems(t);
+         SetAmendFocusOption(kOptionOn);
+       },
+       [] { SaveSettings(); }},
+      {"StorageSwitch",
+       [](RecordsTest& t) {
+         OpenItems(t);
+         host::SetStorageCard(host::CardState::kPresent, host::Widen(t.Path("card")));
+       },
+       [] {
+         host::QueueDialog(Script(IDD_CONFIGURATION).Click(IDC_STORAGE));
+         ConfigurationCommand();
+         SaveSettings();
+       }},
+      {"SettlingAJournalAtStart",
+       [](RecordsTest& t) {
+         // Slot 5 torn half-way between its old record and its new one, and
+         // the whole journal of that write beside the file.
+         std::vector<InventoryRecord> records = MakeItems(Items());
+         JournalEntry entry;
+         entry.slot = 5;
+         entry.fileSize = records.size() * uint64_t{kRecordSize};
+         entry.before = records[5];
+         entry.after = MakeItem({105, "MENDED"}, 5);
+         std::copy(entry.after.bytes, entry.after.bytes + 1000, records[5].bytes);
+         t.WriteInventory(records);
+         uint8_t journal[kJournalSize];
+         EncodeJournal(entry, journal);
+         t.WriteBytes("film.jnl", Bytes(journal, journal + kJournalSize));
+       },
+       [] { Opendata(); }},
+  };
+  return scenarios;
+}
+
+File ReadFile(const std::string& path) {
+  if (!std::filesystem::exists(path)) return std::nullopt;
+  std::ifstream in(path, std::ios::binary);
+  return Bytes(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+Bytes Slot(const Bytes& file, size_t slot) {
+  return Bytes(file.begin() + slot * kRecordSize, file.begin() + (slot + 1) * kRecordSize);
+}
+
+}  // namespace
+
+class CrashSweep : public RecordsTest, public ::testing::WithParamInterface<Scenario> {
+ protected:
+  // The scenario's files and state, anything a cut run left behind thrown
+  // away.
+  void Prepare() {
+    host::ResetHost();
+    for (const auto& entry : std::filesystem::directory_iterator(folder_)) {
+      std::filesystem::remove_all(entry.path());
+    }
+    std::filesystem::create_directory(Path("card"));
+    Restart();
+    GetParam().setup(*this);
+    faults_.Reset();
+  }
+  // Runs the action over the crash layer, the power failing after `cut`
+  // file calls (0: never).
+  void Run(int cut) {
+    crash_.Start(cut);
+    platform::SetEnv(&crash_);
+    GetParam().action();
+    platform::SetEnv(&faults_);
+    host::ResetHost();  // a cut run leaves its scripts unused
+  }
+  // What is wrong with the start after a power cut that left `medium`, or "".
+  std::string Judge(const CrashEnv::Medium& medium) {
+    std::string why;
+    // A whole journal on the medium promises its new record.
+    std::optional<JournalEntry> promised;
+    const auto journal = medium.find(Path("film.jnl"));
+    if (journal != medium.end() && journal->second) {
+      JournalEntry entry;
+      if (DecodeJournal(journal->second->data(), journal->second->size(), &entry)) {
+        promised = entry;
+      }
+    }
+    Restart();
+    host::SetStorageCard(host::CardState::kPresent, host::Widen(Path("card")));
+    if (!Opendata()) return " the next start failed;";
+    for (const std::string& line : Ui()) why += " it said \"" + line + "\";";
+    const File film = ReadFile(Path("film.dat"));
+    if (!film || film->size() != after_.film->size()) return why + " film.dat is gone or resized;";
+    for (size_t s = 0; s < film->size() / kRecordSize; ++s) {
+      const Bytes slot = Slot(*film, s);
+      const bool old = before_.film && slot == Slot(*before_.film, s);
+      if (!old && slot != Slot(*after_.film, s)) {
+        why += " slot " + std::to_string(s) + " holds neither its old nor its new record;";
+      }
+    }
+    if (promised && promised->fileSize == film->size() &&
+        Slot(*film, static_cast<size_t>(promised->slot)) != RecordBytes(promised->after)) {
+      why += " a whole journal's record is not in its slot;";
+    }
+    const std::string disagreement = CheckStoreAgreesWith(*film);
+    if (!disagreement.empty()) why += " " + disagreement + ";";
+    const File cfg = ReadFile(Path("tallo.cfg"));
+    if (cfg != before_.cfg && cfg != after_.cfg) why += " tallo.cfg is neither old nor new;";
+    for (const char* leftover : {"film.jnl", "film.tmp", "tallo.tmp"}) {
+      if (Exists(leftover)) why += std::string(" ") + leftover + " is left;";
+    }
+    host::ResetHost();
+    return why;
+  }
+
+  struct Files {
+    File film, cfg;
+  };
+  Files Now() const { return {ReadFile(Path("film.dat")), ReadFile(Path("tallo.cfg"))}; }
+
+  CrashEnv crash_;
+  Files before_, after_;
+};
+
+TEST_P(CrashSweep, EveryCrashPointLeavesOldOrNewRecordsOnly) {
+  Prepare();
+  before_ = Now();
+  Run(0);
+  after_ = Now();
+  const int calls = crash_.Calls();
+  ASSERT_TRUE(after_.film.has_value());
+
+  int points = 0, patterns = 0, held = 0;
+  for (int cut = 1; cut <= calls; ++cut) {
+    Prepare();
+    Run(cut);
+    ++points;
+    const std::vector<CrashEnv::Pattern> tries = crash_.Patterns(8, 1000 + cut);
+    for (size_t p = 0; p < tries.size(); ++p) {
+      ++patterns;
+      testkit::PutMedium(crash_.MediumAfter(tries[p]));
+      const std::string why = Judge(crash_.MediumAfter(tries[p]));
+      if (why.empty()) {
+        ++held;
+      } else {
+        ADD_FAILURE() << "power cut after call " << cut << " of " << calls << ", pattern " << p
+                      << " of " << tries.size() << ":" << why;
+      }
+    }
+  }
+  std::printf("crash sweep, %s: %d crash points, %d patterns, %d held\n", GetParam().name, points,
+              patterns, held);
+  EXPECT_EQ(held, patterns);
+  EXPECT_GT(points, 2);
+}
+
+INSTANTIATE_TEST_SUITE_P(Writes, CrashSweep, ::testing::ValuesIn(Scenarios()),
+                         [](const ::testing::TestParamInfo<Scenario>& info) {
+                           return std::string(info.param.name);
+                         });

@@ -1,0 +1,85 @@
+#include "tests/kit/fault_env.h"
+
+namespace testkit {
+
+void FaultInjectionEnv::Inject(FileOp op, int nth, Fault fault, bool persistent) {
+  plans_[static_cast<size_t>(op)] = Plan{nth, fault, persistent, false};
+}
+
+void FaultInjectionEnv::Reset() {
+  plans_ = {};
+  counts_ = {};
+  allocationCountdown_ = 0;
+}
+
+bool FaultInjectionEnv::Misbehaves(FileOp op, Fault* fault) {
+  ++counts_[static_cast<size_t>(op)];
+  Plan& plan = plans_[static_cast<size_t>(op)];
+  if (!plan.firing) {
+    if (plan.countdown == 0 || --plan.countdown > 0) return false;
+    plan.firing = plan.persistent;
+  }
+  if (fault != nullptr) *fault = plan.fault;
+  return true;
+}
+
+platform::FileRef FaultInjectionEnv::OpenFile(const std::wstring& path, platform::Access access,
+                                              platform::Disposition disposition) {
+  return Misbehaves(FileOp::kOpen) ? nullptr : EnvWrapper::OpenFile(path, access, disposition);
+}
+
+bool FaultInjectionEnv::ReadFile(platform::FileRef file, void* buffer, uint32_t count,
+                                 uint32_t* transferred) {
+  *transferred = 0;
+  Fault fault;
+  if (Misbehaves(FileOp::kRead, &fault)) {
+    if (fault == Fault::kFail) return false;
+    count /= 2;
+  }
+  return EnvWrapper::ReadFile(file, buffer, count, transferred);
+}
+
+bool FaultInjectionEnv::WriteFile(platform::FileRef file, const void* buffer, uint32_t count,
+                                  uint32_t* transferred) {
+  *transferred = 0;
+  Fault fault;
+  if (Misbehaves(FileOp::kWrite, &fault)) {
+    if (fault == Fault::kFail) return false;
+    count /= 2;
+  }
+  return EnvWrapper::WriteFile(file, buffer, count, transferred);
+}
+
+bool FaultInjectionEnv::SetFilePosition(platform::FileRef file, uint32_t offset) {
+  return !Misbehaves(FileOp::kSeek) && EnvWrapper::SetFilePosition(file, offset);
+}
+
+bool FaultInjectionEnv::GetFileSize(platform::FileRef file, uint64_t* size) {
+  return !Misbehaves(FileOp::kSize) && EnvWrapper::GetFileSize(file, size);
+}
+
+bool FaultInjectionEnv::FlushFile(platform::FileRef file) {
+  return !Misbehaves(FileOp::kFlush) && EnvWrapper::FlushFile(file);
+}
+
+bool FaultInjectionEnv::RemoveFile(const std::wstring& path) {
+  return !Misbehaves(FileOp::kRemove) && EnvWrapper::RemoveFile(path);
+}
+
+bool FaultInjectionEnv::RenameFile(const std::wstring& from, const std::wstring& to) {
+  return !Misbehaves(FileOp::kRename) && EnvWrapper::RenameFile(from, to);
+}
+
+bool FaultInjectionEnv::PutFileInPlace(const std::wstring& from, const std::wstring& to) {
+  return !Misbehaves(FileOp::kRename) && EnvWrapper::PutFileInPlace(from, to);
+}
+
+void* FaultInjectionEnv::AllocateZeroed(size_t count, size_t size) {
+  return AllocationFails() ? nullptr : EnvWrapper::AllocateZeroed(count, size);
+}
+
+void* FaultInjectionEnv::AllocatePages(size_t bytes) {
+  return AllocationFails() ? nullptr : EnvWrapper::AllocatePages(bytes);
+}
+
+}  // namespace testkit

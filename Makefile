@@ -2,17 +2,30 @@
 # make run:  install what is missing, build tallo.exe and start it under Wine.
 # make bench: the benchmarks, with bench/README.md rewritten from their results.
 # make fuzz:  the libFuzzer target for FUZZ_SECONDS (default 600).
-.PHONY: all test run bench fuzz deps host sanitize windows clean
+# make test-arm: the unit tests cross-built for 32-bit ARM, run under qemu-arm.
+# make screenshots: the user guide's pictures (docs/*.png), taken from the program.
+# make dist: the release zip in dist/, checked and started once under Wine.
+.PHONY: all test run bench fuzz deps deps-arm deps-all host sanitize windows arm test-arm \
+  screenshots dist clean
 
 HOST_BUILD := build/host
 SANITIZE_BUILD := build/sanitize
 WIN_BUILD := build/win
+ARM_BUILD := build/arm
+ARM_TOOLCHAIN := $(CURDIR)/cmake/arm-linux-gnueabihf.cmake
+ARM_GTEST := $(CURDIR)/$(ARM_BUILD)/googletest/install
 JOBS ?= $(shell nproc)
 
 all: host windows
 
 deps:
 	scripts/install-deps.sh windows
+
+deps-arm:
+	scripts/install-deps.sh arm
+
+deps-all:
+	scripts/install-deps.sh windows arm
 
 host: deps
 	cmake -S . -B $(HOST_BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
@@ -27,14 +40,34 @@ windows: deps
 	  -DCMAKE_BUILD_TYPE=Release >/dev/null
 	cmake --build $(WIN_BUILD) -j $(JOBS)
 
-test: host sanitize windows
+# GoogleTest for ARM is built once from the sources Debian ships.
+arm: deps-arm
+	cmake -S /usr/src/googletest -B $(ARM_BUILD)/googletest -DCMAKE_TOOLCHAIN_FILE=$(ARM_TOOLCHAIN) \
+	  -DCMAKE_BUILD_TYPE=Release -DBUILD_GMOCK=OFF -DCMAKE_INSTALL_PREFIX=$(ARM_GTEST) >/dev/null
+	cmake --build $(ARM_BUILD)/googletest -j $(JOBS) --target install >/dev/null
+	cmake -S . -B $(ARM_BUILD)/tallo -DCMAKE_TOOLCHAIN_FILE=$(ARM_TOOLCHAIN) \
+	  -DCMAKE_BUILD_TYPE=RelWithDebInfo -DGTest_DIR=$(ARM_GTEST)/lib/cmake/GTest >/dev/null
+	cmake --build $(ARM_BUILD)/tallo -j $(JOBS)
+
+test-arm: arm
+	cd $(ARM_BUILD)/tallo && ctest --output-on-failure -j $(JOBS)
+
+test: deps-all host sanitize windows
 	cd $(HOST_BUILD) && ctest --output-on-failure -j $(JOBS)
 	cd $(SANITIZE_BUILD) && ctest --output-on-failure -j $(JOBS)
+	$(MAKE) --no-print-directory test-arm
 	scripts/gui-test.sh $(WIN_BUILD)
 	scripts/fuzz.sh 60
 
 run: host windows
 	scripts/run.sh
+
+screenshots: host windows
+	scripts/screenshots.sh
+
+dist: windows
+	scripts/install-deps.sh dist
+	scripts/dist.sh $(WIN_BUILD)
 
 bench: host windows
 	scripts/bench.sh
@@ -44,4 +77,4 @@ fuzz: deps
 	scripts/fuzz.sh $(FUZZ_SECONDS)
 
 clean:
-	rm -rf build
+	rm -rf build dist

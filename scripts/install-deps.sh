@@ -1,14 +1,34 @@
 #!/usr/bin/env bash
 # Installs the Debian packages a build needs, when they are missing.
-#   scripts/install-deps.sh host     compilers (clang and libFuzzer too), CMake, GoogleTest,
-#                                    Google Benchmark
-#   scripts/install-deps.sh windows  the above plus mingw-w64, Wine, Xvfb, ImageMagick, xdotool
+#   scripts/install-deps.sh [KIND...]   KIND is one or more of:
+#     host     compilers (clang and libFuzzer too), CMake, GoogleTest (also its
+#              sources, for cross builds), Google Benchmark; always included
+#     windows  mingw-w64, Wine, Xvfb, ImageMagick, xdotool
+#     arm      the 32-bit ARM cross compiler, qemu-arm, Debian's armhf C and
+#              C++ runtime (loader, iconv code-page modules) to run the
+#              cross-built tests with, and the resource compiler the host
+#              dialogs come from; adds the armhf architecture to dpkg
+#     dist     cmark-gfm, which turns the user guide into HTML
 set -euo pipefail
 
 packages=(g++ make cmake libgtest-dev libgmock-dev libbenchmark-dev time clang libclang-rt-14-dev)
-if [ "${1:-host}" = windows ]; then
-  packages+=(g++-mingw-w64-x86-64-posix wine64 xvfb fonts-wine imagemagick xdotool)
-fi
+foreign=()
+for kind in "${@:-host}"; do
+  case "$kind" in
+    host) ;;
+    windows) packages+=(g++-mingw-w64-x86-64-posix wine64 xvfb fonts-wine imagemagick xdotool) ;;
+    arm)
+      packages+=(g++-arm-linux-gnueabihf qemu-user libc6:armhf libstdc++6:armhf
+        binutils-mingw-w64-x86-64)
+      foreign+=(armhf)
+      ;;
+    dist) packages+=(cmark-gfm) ;;
+    *)
+      echo "install-deps.sh: unknown kind $kind" >&2
+      exit 2
+      ;;
+  esac
+done
 
 missing=()
 for p in "${packages[@]}"; do
@@ -19,6 +39,9 @@ done
 echo "Installing: ${missing[*]}"
 sudo=()
 [ "$(id -u)" -eq 0 ] || sudo=(sudo)
+for arch in "${foreign[@]}"; do
+  dpkg --print-foreign-architectures | grep -qx "$arch" || "${sudo[@]}" dpkg --add-architecture "$arch"
+done
 export DEBIAN_FRONTEND=noninteractive
 "${sudo[@]}" apt-get update -qq
 "${sudo[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null

@@ -95,6 +95,32 @@ TEST_F(HostFiles, ShortWritesLeaveHalfTheBytes) {
   EXPECT_EQ(ReadBytes("w.dat"), (Bytes{1, 2, 3, 4}));
 }
 
+TEST_F(HostFiles, ReachTheLastSlotOfTheLargestInventory) {
+  // A sparse file of the most slots that fit in 4 GiB: its last slot lies
+  // past 2^31, where 32-bit file offsets would go wrong.
+  constexpr uint32_t kLastSlotOffset = (2291796u - 1) * kRecordSize;
+  WriteBytes("film.dat", {});
+  std::filesystem::resize_file(Path("film.dat"), uint64_t{kLastSlotOffset} + kRecordSize);
+  const uint8_t mark[4] = {0xDE, 0xAD, 0xBE, 0xEF};
+  uint32_t moved = 0;
+  {
+    ScopedFile file(platform::OpenFile(L"film.dat", Access::kWrite, Disposition::kOpenExisting));
+    ASSERT_TRUE(file);
+    ASSERT_TRUE(platform::SetFilePosition(file.get(), kLastSlotOffset));
+    ASSERT_TRUE(platform::WriteFile(file.get(), mark, 4, &moved));
+  }
+  ScopedFile file(platform::OpenFile(L"film.dat", Access::kRead, Disposition::kOpenExisting));
+  ASSERT_TRUE(file);
+  uint64_t size = 0;
+  EXPECT_TRUE(platform::GetFileSize(file.get(), &size));
+  EXPECT_EQ(size, uint64_t{kLastSlotOffset} + kRecordSize);
+  uint8_t back[4] = {};
+  ASSERT_TRUE(platform::SetFilePosition(file.get(), kLastSlotOffset));
+  ASSERT_TRUE(platform::ReadFile(file.get(), back, 4, &moved));
+  EXPECT_EQ(moved, 4u);
+  EXPECT_EQ(std::memcmp(back, mark, 4), 0);
+}
+
 TEST(HostCodePage, ConvertsWindows1252BothWays) {
   const char narrow[] = "Caf\xE9 \x80 \x81";
   wchar_t wide[16];

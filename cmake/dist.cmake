@@ -1,0 +1,22 @@
+# The release zip (make dist): tallo.exe stripped, the user guide as one HTML
+# file with its pictures inside, and the licence.
+file(GLOB guide_pictures ${PROJECT_SOURCE_DIR}/docs/*.png)
+add_custom_command(
+  OUTPUT ${PROJECT_BINARY_DIR}/guide.html
+  COMMAND ${PROJECT_SOURCE_DIR}/scripts/user-guide.sh ${PROJECT_SOURCE_DIR}/README.md
+          ${PROJECT_BINARY_DIR}/guide.html ${PROJECT_VERSION}
+  DEPENDS ${PROJECT_SOURCE_DIR}/README.md ${PROJECT_SOURCE_DIR}/scripts/user-guide.sh
+          ${guide_pictures}
+  WORKING_DIRECTORY ${PROJECT_SOURCE_DIR}
+  VERBATIM)
+add_custom_target(guide DEPENDS ${PROJECT_BINARY_DIR}/guide.html)
+
+install(TARGETS tallo RUNTIME DESTINATION .)
+install(FILES ${PROJECT_SOURCE_DIR}/LICENSE ${PROJECT_BINARY_DIR}/guide.html DESTINATION .)
+
+set(CPACK_GENERATOR ZIP)
+set(CPACK_PACKAGE_NAME tallo)
+set(CPACK_PACKAGE_VENDOR "the tallo developers")
+set(CPACK_PACKAGE_FILE_NAME tallo-${PROJECT_VERSION}-windows-x64)
+set(CPACK_STRIP_FILES ON)
+include(CPack)

@@ -1,0 +1,148 @@
+// Walks tallo.exe through every window the user guide shows and asks for a
+// picture of each. For each picture it prints "shot NAME LEFT TOP RIGHT
+// BOTTOM" (the window's screen rectangle) and waits until the file
+// NAME.done appears in the current folder: scripts/screenshots.sh takes the
+// picture and makes that file. Usage: screenshots TALLO.EXE
+//
+// The inventory is sample.dat from the current folder (the sample `make run`
+// seeds); the item shown is the first description match of "R?D", so no
+// item number is assumed.
+#include <cstdio>
+#include <string>
+
+#include "tests/gui/gui_driver.h"
+
+using namespace gui;
+
+namespace {
+
+constexpr int kFind = 110, kAmend = 112, kDelete = 113, kConfiguration = 114;
+constexpr int kAbout = 40002, kExit = 40000;
+constexpr int kNext = 110, kNumber = 1000, kAnswer = 1000;
+
+// Asks for a picture of `window` and waits until it is taken.
+void Shoot(const char* name, HWND window) {
+  if (!BringForward(window)) std::printf("note: %s not in the foreground\n", name);
+  // Let the window finish painting before it is photographed.
+  ::RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_FRAME | RDW_ALLCHILDREN | RDW_UPDATENOW);
+  Pause(500);
+  RECT r;
+  Check(::GetWindowRect(window, &r) != FALSE, std::string("no rectangle for ") + name);
+  std::printf("shot %s %ld %ld %ld %ld\n", name, r.left, r.top, r.right, r.bottom);
+  std::fflush(stdout);
+  const std::wstring done = std::wstring(name, name + std::string(name).size()) + L".done";
+  for (int waited = 0; ::GetFileAttributesW(done.c_str()) == INVALID_FILE_ATTRIBUTES; ++waited) {
+    Check(waited < 600, std::string("the picture ") + name + " was not taken");
+    Pause(50);
+  }
+}
+
+// Presses a picture button and types the answer into the prompt, leaving
+// it open.
+HWND Prompt(Tallo& tallo, HWND main, int button, const wchar_t* question,
+            const std::wstring& answer) {
+  Click(main, button);
+  HWND prompt = tallo.Dialog(question);
+  Type(prompt, kAnswer, answer);
+  return prompt;
+}
+
+void Answer(Tallo& tallo, HWND prompt, const wchar_t* question) {
+  Click(prompt, IDOK);
+  Check(tallo.DialogGone(question), "the prompt did not close");
+}
+
+// The open dialog titled `title`, told apart from a search result (which
+// has "Next") when both are titled "Inventory".
+HWND DialogWith(Tallo& tallo, const std::wstring& title, bool withNext) {
+  for (int i = 0; i < 200; ++i) {
+    for (HWND d : tallo.Dialogs()) {
+      if (Text(d) == title && (::GetDlgItem(d, kNext) != nullptr) == withNext) return d;
+    }
+    Pause(50);
+  }
+  throw Failure{"no dialog \"" + Narrow(title) + "\""};
+}
+
+HWND MessageBoxSaying(Tallo& tallo, const std::wstring& text) {
+  for (int i = 0; i < 200; ++i) {
+    for (HWND d : tallo.Dialogs()) {
+      if (MessageText(d) == text) return d;
+    }
+    Pause(50);
+  }
+  throw Failure{"no message \"" + Narrow(text) + "\""};
+}
+
+void Close(Tallo& tallo, HWND dialog, int button) {
+  const std::wstring title = Text(dialog);
+  Click(dialog, button);
+  Check(tallo.DialogGone(title), "\"" + Narrow(title) + "\" did not close");
+}
+
+void TakeAll(const std::wstring& exe) {
+  Folder folder(L"shots");
+  const Bytes sample = Folder::ReadAt(L"sample.dat");
+  Check(!sample.empty(), "no sample.dat beside the driver");
+  folder.Write(L"film.dat", sample);
+  Tallo tallo(exe, folder);
+  HWND main = tallo.MainWindow();
+  Shoot("main-window", main);
+
+  const wchar_t* const find = L"Find number / description";
+  HWND prompt = Prompt(tallo, main, kFind, find, L"r?d");
+  Shoot("prompt", prompt);
+  Answer(tallo, prompt, find);
+  HWND result = DialogWith(tallo, L"Inventory", /*withNext=*/true);
+  const std::wstring number = Text(::GetDlgItem(result, kNumber));
+  Check(!number.empty(), "the search result shows no number");
+  Shoot("search-result", result);
+  Close(tallo, result, IDCANCEL);
+
+  Answer(tallo, Prompt(tallo, main, kFind, find, number), find);
+  HWND view = DialogWith(tallo, L"Inventory", /*withNext=*/false);
+  Shoot("item-view", view);
+  Close(tallo, view, IDOK);
+
+  const wchar_t* const amend = L"Number/description/fragment";
+  Answer(tallo, Prompt(tallo, main, kAmend, amend, number), amend);
+  HWND amendDialog = DialogWith(tallo, L"Amend inventory", /*withNext=*/false);
+  Shoot("amend", amendDialog);
+  Close(tallo, amendDialog, IDCANCEL);
+
+  const wchar_t* const remove = L"Delete item number / description";
+  Answer(tallo, Prompt(tallo, main, kDelete, remove, number), remove);
+  HWND confirm = MessageBoxSaying(tallo, L"Are you sure?");
+  Shoot("delete-confirmation", confirm);
+  Close(tallo, confirm, IDCANCEL);  // the picture only: nothing is deleted
+
+  Click(main, kConfiguration);
+  HWND configuration = tallo.Dialog(L"Tallo Configuration");
+  Shoot("configuration", configuration);
+  Close(tallo, configuration, IDCANCEL);
+
+  PostCommand(main, kAbout);
+  HWND about = tallo.Dialog(L"Norvi Retail Utility");
+  Shoot("about", about);
+  Close(tallo, about, IDOK);
+
+  PostCommand(main, kExit);
+  Check(tallo.WaitExit() == 0, "tallo.exe did not end with 0");
+}
+
+}  // namespace
+
+int wmain(int argc, wchar_t** argv) {
+  if (argc < 2) {
+    std::fprintf(stderr, "usage: screenshots TALLO.EXE\n");
+    return 2;
+  }
+  try {
+    TakeAll(argv[1]);
+  } catch (const Failure& failure) {
+    std::printf("failed: %s\n", failure.message.c_str());
+    return 1;
+  }
+  std::printf("done\n");
+  return 0;
+}

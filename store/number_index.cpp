@@ -45,23 +45,29 @@ bool RadixSort(IndexEntry* entries, int64_t count) {
   const auto putKey = [](unsigned char* half, size_t i, uint64_t key) {
     std::memcpy(half + i * sizeof key, &key, sizeof key);
   };
+  // One histogram per digit of the number, all counted while the keys are
+  // packed, so that each pass reads its keys only to scatter them.
+  constexpr int kDigitBits = 11;
+  constexpr size_t kBuckets = size_t{1} << kDigitBits;
+  const int digits = (keyBits - slotBits + kDigitBits - 1) / kDigitBits;
+  std::vector<size_t> counts(static_cast<size_t>(digits) * kBuckets);
   // Entry i lies at byte 16i and key i goes to byte 8i: ascending, every
   // entry is read before its bytes are overwritten.
   for (size_t i = 0; i < n; ++i) {
     const IndexEntry e = entries[i];
     const uint64_t number = static_cast<uint64_t>(e.number) - static_cast<uint64_t>(smallest);
     putKey(halves[0], i, (slotBits == 64 ? 0 : number << slotBits) | static_cast<uint64_t>(e.slot));
+    for (int d = 0; d < digits; ++d) {
+      ++counts[static_cast<size_t>(d) * kBuckets + ((number >> (d * kDigitBits)) & (kBuckets - 1))];
+    }
   }
 
-  constexpr int kDigitBits = 11;
-  constexpr size_t kBuckets = size_t{1} << kDigitBits;
-  std::vector<size_t> starts(kBuckets);
   int from = 0;
-  for (int shift = slotBits; shift < keyBits; shift += kDigitBits, from ^= 1) {
-    std::fill(starts.begin(), starts.end(), 0);
-    for (size_t i = 0; i < n; ++i) ++starts[(keyAt(halves[from], i) >> shift) & (kBuckets - 1)];
+  for (int d = 0; d < digits; ++d, from ^= 1) {
+    const int shift = slotBits + d * kDigitBits;
+    size_t* starts = counts.data() + static_cast<size_t>(d) * kBuckets;
     size_t sum = 0;
-    for (size_t& start : starts) sum += std::exchange(start, sum);
+    for (size_t b = 0; b < kBuckets; ++b) sum += std::exchange(starts[b], sum);
     for (size_t i = 0; i < n; ++i) {
       const uint64_t key = keyAt(halves[from], i);
       putKey(halves[from ^ 1], starts[(key >> shift) & (kBuckets - 1)]++, key);

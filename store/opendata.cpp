@@ -25,9 +25,6 @@ using platform::ScopedFile;
 // still taken as a whole.
 constexpr uint32_t kLoadBlockSlots = 256;
 
-// The largest file whose size and slot offsets fit in 32 bits.
-constexpr uint64_t kLargestFile = 0xFFFFFFFFull;
-
 void LoadSettings() {
   ScopedFile file(platform::OpenFile(kSettingsPath, Access::kRead, Disposition::kOpenExisting));
   if (!file) return;
@@ -164,6 +161,13 @@ uint32_t ReadAllSlots(platform::FileRef file) {
 
 }  // namespace
 
+InventorySize JudgeInventorySize(uint64_t size) {
+  constexpr uint64_t kLargestFile = 0xFFFFFFFFull;  // its offsets fit in 32 bits
+  if (size == 0) return InventorySize::kEmpty;
+  if (size > kLargestFile) return InventorySize::kTooLarge;
+  return size % kRecordSize == 0 ? InventorySize::kWhole : InventorySize::kNotWhole;
+}
+
 void LocateInventory() {
   LoadSettings();
   DataPath = kDeviceDataPath;
@@ -183,15 +187,11 @@ bool Opendata() {
   // A size that cannot be taken, or that does not fit in 32 bits, is refused
   // like any other size that is no whole number of records.
   uint64_t size = 0;
-  const bool sized = platform::GetFileSize(file.get(), &size);
-  if (sized && size == 0) {
+  const InventorySize judged = platform::GetFileSize(file.get(), &size) ? JudgeInventorySize(size)
+                                                                        : InventorySize::kTooLarge;
+  if (judged != InventorySize::kWhole) {
     file.Close();
-    Tell(Message::kInventoryEmpty);
-    return false;
-  }
-  if (!sized || size > kLargestFile || size % kRecordSize != 0) {
-    file.Close();
-    Tell(Message::kInventoryCorrupt);
+    Tell(judged == InventorySize::kEmpty ? Message::kInventoryEmpty : Message::kInventoryCorrupt);
     return false;
   }
   SlotCount = static_cast<int32_t>(size / kRecordSize);

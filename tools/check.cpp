@@ -18,7 +18,6 @@
 namespace {
 
 constexpr uint32_t kRunSlots = 256;
-constexpr uint64_t kLargestFile = 0xFFFFFFFFull;  // offsets are 32 bits
 
 class Report {
  public:
@@ -87,10 +86,11 @@ int Check() {
     std::printf("%s: not an inventory, %d problems\n", name.c_str(), report.problems());
     return 1;
   }
-  if (size == 0 || size % kRecordSize != 0 || size > kLargestFile) {
-    report.Problem(size == 0 ? "is empty"
-                   : size > kLargestFile
-                       ? "is larger than 4 GiB - 1 bytes, beyond 32-bit offsets"
+  const InventorySize judged = JudgeInventorySize(size);
+  if (judged != InventorySize::kWhole) {
+    report.Problem(judged == InventorySize::kEmpty ? "is empty"
+                   : judged == InventorySize::kTooLarge
+                       ? "is 4 GiB or larger, beyond 32-bit offsets"
                        : std::to_string(size) + " bytes are no whole number of 1874-byte records");
     std::printf("%s: not an inventory, %d problems\n", name.c_str(), report.problems());
     return 1;

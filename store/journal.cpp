@@ -137,12 +137,7 @@ Settling SettleJournal() {
   }
 
   ScopedFile data(platform::OpenFile(DataPath, Access::kWrite, Disposition::kOpenExisting));
-  uint32_t put = 0;
-  if (!data || !platform::SetFilePosition(data.get(), SlotOffset(entry.slot)) ||
-      !platform::WriteFile(data.get(), entry.after.bytes, kRecordSize, &put) ||
-      put != kRecordSize || !platform::FlushFile(data.get())) {
-    return Settling::kKept;
-  }
+  if (!data || !PutSlot(data.get(), entry.slot, entry.after)) return Settling::kKept;
   data.Close();
   RemoveJournal();  // should it stay, the next start finds the slot finished already
   return Settling::kFinished;

@@ -54,16 +54,12 @@ const uint8_t* SlotRun::Record(int64_t slot) const {
   return bytes_ + static_cast<size_t>(slot - first_) * kRecordSize;
 }
 
-namespace {
-
-bool PutRecord(platform::FileRef file, int64_t slot, const InventoryRecord& record) {
+bool PutSlot(platform::FileRef file, int64_t slot, const InventoryRecord& record) {
   uint32_t put = 0;
   return platform::SetFilePosition(file, SlotOffset(slot)) &&
          platform::WriteFile(file, record.bytes, kRecordSize, &put) && put == kRecordSize &&
          platform::FlushFile(file);
 }
-
-}  // namespace
 
 WriteOutcome WriteSlot(int64_t slot, const InventoryRecord& record,
                        const InventoryRecord& previous) {
@@ -79,14 +75,14 @@ WriteOutcome WriteSlot(int64_t slot, const InventoryRecord& record,
   if (!platform::GetFileSize(file.get(), &entry.fileSize) || !WriteJournal(entry)) {
     return WriteOutcome::kFailed;
   }
-  if (PutRecord(file.get(), slot, record)) {
+  if (PutSlot(file.get(), slot, record)) {
     file.Close();
     RemoveJournal();  // should it stay, the next start finds the slot written already
     return WriteOutcome::kWritten;
   }
   // The old record back; the journal goes only once it is on the medium, or
   // the next start would finish the write that failed here.
-  if (PutRecord(file.get(), slot, previous)) {
+  if (PutSlot(file.get(), slot, previous)) {
     file.Close();
     RemoveJournal();
   }

@@ -50,6 +50,11 @@ class SlotRun {
   uint32_t count_ = 0;
 };
 
+// Writes `record` whole at `slot` of a file open for writing and pushes it
+// to the medium; false when any step fails. No journal: for the journal's
+// own settling, and for WriteSlot.
+bool PutSlot(platform::FileRef file, int64_t slot, const InventoryRecord& record);
+
 enum class WriteOutcome { kWritten, kNotOpened, kFailed };
 // Opens DataPath for writing (never creating it), puts the write's journal
 // (store/journal.h) on the medium, writes `record` whole at `slot`, pushes

@@ -68,10 +68,7 @@ bool MatchesPattern(const char* p, const uint8_t* record) {
 bool PlainWriteSlot(int64_t slot, const InventoryRecord& record) {
   platform::ScopedFile file(
       platform::OpenFile(DataPath, platform::Access::kWrite, platform::Disposition::kOpenExisting));
-  uint32_t put = 0;
-  return file && platform::SetFilePosition(file.get(), SlotOffset(slot)) &&
-         platform::WriteFile(file.get(), record.bytes, kRecordSize, &put) && put == kRecordSize &&
-         platform::FlushFile(file.get());
+  return file && PutSlot(file.get(), slot, record);
 }
 
 ScanOutcome ReferenceScan(platform::FileRef file) {

@@ -17,8 +17,6 @@
 
 namespace {
 
-constexpr uint32_t kRunSlots = 256;
-
 class Report {
  public:
   explicit Report(std::string file) : file_(std::move(file)) {}
@@ -99,35 +97,31 @@ int Check() {
   const auto slots = static_cast<uint32_t>(size / kRecordSize);
   std::vector<std::pair<int64_t, uint32_t>> live;  // number and slot
   uint32_t deleted = 0;
-  SlotRun run(kRunSlots);
-  for (uint32_t first = 0; first < slots; first += kRunSlots) {
-    const uint32_t count = std::min(kRunSlots, slots - first);
-    if (!run.Read(file.get(), first, count)) {
-      report.Problem(Slot(first) + " and after cannot be read");
-      std::printf("%s: not readable whole, %d problems\n", name.c_str(), report.problems());
-      return 1;
-    }
-    for (uint32_t slot = first; slot < first + count; ++slot) {
-      InventoryRecord r;
-      std::memcpy(r.bytes, run.Record(slot), kRecordSize);
-      const int64_t number = RecordNumber(r);
-      if (number > 0) {
-        live.emplace_back(number, slot);
-      } else {
-        ++deleted;
-      }
-      if (number <= 0 && number != kDeletedNumber) {
-        report.Problem(
-            Slot(slot) + ": number " + std::to_string(number) + " counts as deleted" +
-            (r.bytes[kDescriptionOffset] != 0 ? ", yet a description search still finds it" : ""));
-      }
-      if (!Terminated(r.bytes + kDescriptionOffset, kDescriptionSize)) {
-        report.Problem(Slot(slot) + ": the Description has no terminator in its 82 bytes");
-      }
-      if (!Terminated(r.bytes + kSku1Offset, kSku1Size)) {
-        report.Problem(Slot(slot) + ": SKU1 has no terminator in its 580 bytes");
-      }
-    }
+  const uint32_t readTo =
+      VisitSlots(file.get(), slots, [&](uint32_t slot, const InventoryRecord& r) {
+        const int64_t number = RecordNumber(r);
+        if (number > 0) {
+          live.emplace_back(number, slot);
+        } else {
+          ++deleted;
+        }
+        if (number <= 0 && number != kDeletedNumber) {
+          report.Problem(Slot(slot) + ": number " + std::to_string(number) + " counts as deleted" +
+                         (r.bytes[kDescriptionOffset] != 0
+                              ? ", yet a description search still finds it"
+                              : ""));
+        }
+        if (!Terminated(r.bytes + kDescriptionOffset, kDescriptionSize)) {
+          report.Problem(Slot(slot) + ": the Description has no terminator in its 82 bytes");
+        }
+        if (!Terminated(r.bytes + kSku1Offset, kSku1Size)) {
+          report.Problem(Slot(slot) + ": SKU1 has no terminator in its 580 bytes");
+        }
+      });
+  if (readTo != slots) {
+    report.Problem(Slot(readTo) + " and after cannot be read");
+    std::printf("%s: not readable whole, %d problems\n", name.c_str(), report.problems());
+    return 1;
   }
 
   // A live number in more than one slot: lookups find only the lowest slot.

@@ -1,7 +1,6 @@
 // filmtool export: the records as CSV (RFC 4180, UTF-8, a header line),
 // texts converted from the system code page as the dialogs convert them and
 // prices printed as the dialogs print them.
-#include <algorithm>
 #include <cinttypes>
 #include <cstdio>
 #include <string>
@@ -16,8 +15,6 @@
 #include "tools/tool.h"
 
 namespace {
-
-constexpr uint32_t kRunSlots = 256;
 
 // A field quoted when it holds a comma, a quote or a line break, with its
 // quotes doubled.
@@ -56,19 +53,14 @@ int Export(bool all) {
   }
   std::printf("slot,number,description,sku,in_stock,tax,cost_price,trade_price,price,category\r\n");
   const auto slots = static_cast<uint32_t>(SlotCount);
-  SlotRun run(kRunSlots);
-  for (uint32_t first = 0; first < slots; first += kRunSlots) {
-    const uint32_t count = std::min(kRunSlots, slots - first);
-    if (!run.Read(file.get(), first, count)) {
-      Complain("slot " + std::to_string(first) + " and after cannot be read");
-      return 1;
-    }
-    for (uint32_t slot = first; slot < first + count; ++slot) {
-      InventoryRecord r;
-      std::copy_n(run.Record(slot), kRecordSize, r.bytes);
-      // Deleted: -1, and the numbers the load counts as deleted with it.
-      if (all || RecordNumber(r) > 0) PrintRecord(slot, r);
-    }
+  const uint32_t readTo =
+      VisitSlots(file.get(), slots, [&](uint32_t slot, const InventoryRecord& r) {
+        // Deleted: -1, and the numbers the load counts as deleted with it.
+        if (all || RecordNumber(r) > 0) PrintRecord(slot, r);
+      });
+  if (readTo != slots) {
+    Complain("slot " + std::to_string(readTo) + " and after cannot be read");
+    return 1;
   }
   return 0;
 }

@@ -1,5 +1,6 @@
 // filmtool: the back office's window into an inventory, over the program's
 // own store. See Usage() and the README.
+#include <algorithm>
 #include <cinttypes>
 #include <cstdio>
 #include <cstring>
@@ -8,6 +9,7 @@
 
 #include "platform/host/host_control.h"
 #include "store/opendata.h"
+#include "store/slot_io.h"
 #include "store/store_state.h"
 #include "tools/tool.h"
 
@@ -44,6 +46,22 @@ int Usage(std::FILE* out, int status) {
 }
 
 }  // namespace
+
+uint32_t VisitSlots(platform::FileRef file, uint32_t slots,
+                    const std::function<void(uint32_t slot, const InventoryRecord&)>& visit) {
+  constexpr uint32_t kRunSlots = 256;
+  SlotRun run(kRunSlots);
+  for (uint32_t first = 0; first < slots; first += kRunSlots) {
+    const uint32_t count = std::min(kRunSlots, slots - first);
+    if (!run.Read(file, first, count)) return first;
+    for (uint32_t slot = first; slot < first + count; ++slot) {
+      InventoryRecord r;
+      std::copy_n(run.Record(slot), kRecordSize, r.bytes);
+      visit(slot, r);
+    }
+  }
+  return slots;
+}
 
 void Complain(const std::string& text) { std::fprintf(stderr, "filmtool: %s\n", text.c_str()); }
 

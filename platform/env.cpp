@@ -25,10 +25,10 @@ bool GetFileSize(FileRef file, uint64_t* size) { return CurrentEnv().GetFileSize
 bool FlushFile(FileRef file) { return CurrentEnv().FlushFile(file); }
 void CloseFile(FileRef file) { CurrentEnv().CloseFile(file); }
 bool RemoveFile(const std::wstring& path) { return CurrentEnv().RemoveFile(path); }
-bool RenameFile(const std::wstring& from, const std::wstring& to) {
+Renamed RenameFile(const std::wstring& from, const std::wstring& to) {
   return CurrentEnv().RenameFile(from, to);
 }
-bool PutFileInPlace(const std::wstring& from, const std::wstring& to) {
+Renamed PutFileInPlace(const std::wstring& from, const std::wstring& to) {
   return CurrentEnv().PutFileInPlace(from, to);
 }
 void* AllocateZeroed(size_t count, size_t size) { return CurrentEnv().AllocateZeroed(count, size); }

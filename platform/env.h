@@ -30,19 +30,20 @@ class Env {
   virtual bool SetFilePosition(FileRef file, uint32_t offset) = 0;
   // The file's full size (beyond 32 bits too); false when it cannot be taken.
   virtual bool GetFileSize(FileRef file, uint64_t* size) = 0;
-  // Returns once what was written has reached the medium; false on failure.
+  // Returns once what was written has reached the medium, and the file's
+  // name with it when this handle created the file; false on failure.
   virtual bool FlushFile(FileRef file) = 0;
   // Releases the handle; nullptr is ignored.
   virtual void CloseFile(FileRef file) = 0;
   // Removes the file; true when it is gone, also when it was never there.
+  // The removal may reach the medium only later.
   virtual bool RemoveFile(const std::wstring& path) = 0;
   // Gives file `from` the name `to`, which must not exist: an existing `to`
-  // is never replaced. False, with both names as they were, on failure.
-  virtual bool RenameFile(const std::wstring& from, const std::wstring& to) = 0;
+  // is never replaced. Returns once the change has reached the medium.
+  virtual Renamed RenameFile(const std::wstring& from, const std::wstring& to) = 0;
   // Puts file `from` in place of `to` (which may or may not exist) in one
-  // step, and returns once the change has reached the medium. On failure
-  // `to` is as it was.
-  virtual bool PutFileInPlace(const std::wstring& from, const std::wstring& to) = 0;
+  // step, and returns once the change has reached the medium.
+  virtual Renamed PutFileInPlace(const std::wstring& from, const std::wstring& to) = 0;
 
   // A zero-filled block of count * size bytes; nullptr on failure (overflow
   // included).
@@ -87,10 +88,10 @@ class EnvWrapper : public Env {
   bool FlushFile(FileRef file) override { return target_.FlushFile(file); }
   void CloseFile(FileRef file) override { target_.CloseFile(file); }
   bool RemoveFile(const std::wstring& path) override { return target_.RemoveFile(path); }
-  bool RenameFile(const std::wstring& from, const std::wstring& to) override {
+  Renamed RenameFile(const std::wstring& from, const std::wstring& to) override {
     return target_.RenameFile(from, to);
   }
-  bool PutFileInPlace(const std::wstring& from, const std::wstring& to) override {
+  Renamed PutFileInPlace(const std::wstring& from, const std::wstring& to) override {
     return target_.PutFileInPlace(from, to);
   }
   void* AllocateZeroed(size_t count, size_t size) override {

@@ -23,7 +23,11 @@ using InstanceRef = Instance*;
 // Every call below goes to the Env in use (platform/env.h): the back end's
 // own, or a test layer wrapped around it.
 
-enum class Access { kRead, kWrite };
+enum class Access {
+  kRead,
+  kWrite,
+  kReadWrite,  // writing, and reading back what is there
+};
 enum class Disposition {
   kOpenExisting,  // fails when the file is missing
   kCreateNew,     // fails when the file exists: never replaces anything
@@ -47,20 +51,37 @@ bool SetFilePosition(FileRef file, uint32_t offset);
 // The file's full size, beyond 32 bits too, so that callers can refuse such
 // files. False when it cannot be taken.
 bool GetFileSize(FileRef file, uint64_t* size);
-// Returns once what was written through the handle has reached the medium.
-// False on failure.
+// Returns once what was written through the handle has reached the medium,
+// and with it the file's name when this handle created the file. False on
+// failure.
 bool FlushFile(FileRef file);
 // Releases the handle; nullptr is ignored.
 void CloseFile(FileRef file);
 // Removes the file. True when it is gone afterwards, also when it was never
-// there.
+// there. The removal reaches the medium later: a power cut soon after may
+// bring the file back.
 bool RemoveFile(const std::wstring& path);
+
+// What became of a change to a file's name.
+enum class Renamed {
+  kNot,       // it failed: both names are as they were
+  kOnMedium,  // done, and on the medium
+  // Done (`from` is gone and `to` names the file), but the folder could not
+  // be pushed to the medium: a power cut may still undo it.
+  kNotOnMedium,
+};
 // Gives file `from` the name `to`, which must not exist: an existing `to` is
-// never replaced. False, with both as they were, on failure.
-bool RenameFile(const std::wstring& from, const std::wstring& to);
+// never replaced. Returns once the change has reached the medium.
+Renamed RenameFile(const std::wstring& from, const std::wstring& to);
 // Puts file `from` in place of `to` (there or not) in one step and returns
-// once the change has reached the medium. On failure `to` is as it was.
-bool PutFileInPlace(const std::wstring& from, const std::wstring& to);
+// once the change has reached the medium.
+Renamed PutFileInPlace(const std::wstring& from, const std::wstring& to);
+
+// The medium writes a file in sectors of this many bytes from its start. A
+// power cut while it writes one may leave that sector holding neither its
+// old bytes nor its new ones, or failing every read until it is written
+// whole again.
+constexpr uint32_t kSectorSize = 512;
 
 // ---- Message boxes and sounds ----------------------------------------------
 

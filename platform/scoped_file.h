@@ -20,6 +20,12 @@ class ScopedFile {
 
   FileRef get() const { return file_; }
   explicit operator bool() const { return file_ != nullptr; }
+  // Hands the file over to the caller, who closes it.
+  FileRef Release() {
+    FileRef file = file_;
+    file_ = nullptr;
+    return file;
+  }
   void Close() {
     CloseFile(file_);
     file_ = nullptr;

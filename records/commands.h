@@ -15,8 +15,9 @@ void DeleteCommand();
 // its own failures; true when the record is in the file.
 bool StoreAmendment(int64_t number, const InventoryRecord& asRead);
 // Writes CurrentRecord back to CurrentSlot, where `asRead` was read, when
-// its number is a live number of the index; reports its own failures. True
-// when the record is in the file.
+// its number is a live number of the index and the slot still holds
+// `asRead` (no other program changed it meanwhile); reports its own
+// failures. True when the record is in the file.
 bool WriteBackRecord(const InventoryRecord& asRead);
 // What Delete does once the user has confirmed: the deleted form of the
 // record in hand, item `number`, written to CurrentSlot, with the index,

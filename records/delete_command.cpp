@@ -45,6 +45,9 @@ bool DeleteRecordInHand(int64_t number) {
     case WriteOutcome::kNotOpened:
       Tell(Message::kDeleteMissing);
       return false;
+    case WriteOutcome::kChanged:
+      Tell(Message::kRecordChanged);
+      return false;
     case WriteOutcome::kFailed:
       Tell(Message::kDeleteFailed);
       return false;

@@ -62,6 +62,9 @@ bool WriteBackRecord(const InventoryRecord& asRead) {
     case WriteOutcome::kNotOpened:
       Tell(Message::kWriteBackMissing);
       return false;
+    case WriteOutcome::kChanged:
+      Tell(Message::kRecordChanged);
+      return false;
     case WriteOutcome::kFailed:
       Tell(Message::kWriteBackFailed);
       return false;

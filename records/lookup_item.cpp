@@ -37,6 +37,12 @@ void LookUpNumber() {
     NothingInHand(Message::kUnableToReadRecord);
     return;
   }
+  // Another program moved the slots since start-up: the index would show
+  // another item under this number.
+  if (RecordNumber(CurrentRecord) != CurrentNumber) {
+    NothingInHand(Message::kSlotMoved);
+    return;
+  }
   CurrentSlot = slot;
   if (ShowAfterLookup != 0) ShowItemView();
   CurrentNumber = RecordNumber(CurrentRecord);

@@ -1,8 +1,8 @@
 #include "store/journal.h"
 
+#include <algorithm>
 #include <cstring>
 
-#include "platform/platform.h"
 #include "platform/scoped_file.h"
 #include "store/byte_order.h"
 #include "store/slot_io.h"
@@ -12,18 +12,26 @@ namespace {
 
 using platform::Access;
 using platform::Disposition;
+using platform::kSectorSize;
 using platform::ScopedFile;
 
-constexpr uint8_t kMark[4] = {'T', 'L', 'J', '1'};
+constexpr uint8_t kMark[4] = {'T', 'L', 'J', '2'};
 constexpr size_t kSlotAt = 4;
 constexpr size_t kSizeAt = 12;
-constexpr size_t kBeforeAt = 20;
-constexpr size_t kAfterAt = kBeforeAt + kRecordSize;
-constexpr size_t kChecksumAt = kAfterAt + kRecordSize;
-static_assert(kChecksumAt + 4 == kJournalSize, "the journal's fields fill it");
+constexpr size_t kSpanStartAt = 20;
+constexpr size_t kSpanSizeAt = 24;
+constexpr size_t kContextAt = 28;
+constexpr size_t kBeforeAt = 32;
+constexpr size_t kAfterAt = kBeforeAt + kMaxSpanSize;
+constexpr size_t kChecksumAt = kAfterAt + kMaxSpanSize;
+static_assert(kChecksumAt + 4 <= kJournalSize, "the journal's fields fit in it");
+static_assert(kJournalSize % kSectorSize == 0, "the journal is written in whole sectors");
+// A file of this size has offsets of 32 bits.
+constexpr uint64_t kLargestFile = 0xFFFFFFFFull;
 
-// CRC-32 (IEEE 802.3, reflected), table-driven.
-uint32_t Crc32(const uint8_t* bytes, size_t size) {
+// CRC-32 (IEEE 802.3, reflected), table-driven; `crc` carries a sum on over
+// a further piece.
+uint32_t Crc32(const uint8_t* bytes, size_t size, uint32_t crc = 0) {
   static const auto table = [] {
     struct Table {
       uint32_t entries[256];
@@ -35,9 +43,16 @@ uint32_t Crc32(const uint8_t* bytes, size_t size) {
     }
     return t;
   }();
-  uint32_t crc = 0xFFFFFFFFu;
+  crc = ~crc;
   for (size_t i = 0; i < size; ++i) crc = table.entries[(crc ^ bytes[i]) & 0xFF] ^ (crc >> 8);
-  return crc ^ 0xFFFFFFFFu;
+  return ~crc;
+}
+
+// The checksum of a window's bytes outside its span.
+uint32_t ContextSum(const uint8_t* window, FileRange windowRange, FileRange span) {
+  const uint32_t head = span.start - windowRange.start;
+  const uint32_t tail = windowRange.end() - span.end();
+  return Crc32(window + head + span.size, tail, Crc32(window, head));
 }
 
 void StoreU64(uint8_t* at, uint64_t value) { StoreI64(at, static_cast<int64_t>(value)); }
@@ -48,58 +63,128 @@ bool WriteWhole(platform::FileRef file, const uint8_t* bytes, uint32_t size) {
   return platform::WriteFile(file, bytes, size, &put) && put == size;
 }
 
-// Every byte of `slot` is the old record's or the new one's at its place:
-// what a write of whole sectors, cut short, can leave.
-bool OldNewOrMix(const InventoryRecord& slot, const JournalEntry& entry) {
-  for (uint32_t i = 0; i < kRecordSize; ++i) {
-    if (slot.bytes[i] != entry.before.bytes[i] && slot.bytes[i] != entry.after.bytes[i]) {
-      return false;
-    }
+// Reads [offset, offset + size) of `file` as far as the file goes and
+// returns the bytes read. When the read fails, the range is read again a
+// sector at a time: `failed[i]` tells whether the i-th sector it touches
+// still failed (its bytes are left zero). A medium says so of a sector that
+// a power cut broke off.
+uint32_t ReadBySector(platform::FileRef file, uint32_t offset, uint32_t size, uint8_t* bytes,
+                      bool* failed) {
+  const uint32_t firstSector = offset / kSectorSize;
+  const uint32_t sectors = size == 0 ? 0 : (offset + size - 1) / kSectorSize - firstSector + 1;
+  std::fill(failed, failed + sectors, false);
+  std::memset(bytes, 0, size);
+  uint32_t got = 0;
+  if (platform::SetFilePosition(file, offset) && platform::ReadFile(file, bytes, size, &got)) {
+    return got;
   }
-  return true;
+  uint32_t total = 0;
+  for (uint32_t i = 0; i < sectors; ++i) {
+    const uint32_t from = std::max(offset, (firstSector + i) * kSectorSize);
+    const uint32_t to = std::min(offset + size, (firstSector + i + 1) * kSectorSize);
+    uint32_t piece = 0;
+    failed[i] = !platform::SetFilePosition(file, from) ||
+                !platform::ReadFile(file, bytes + (from - offset), to - from, &piece);
+    total += failed[i] ? to - from : piece;
+  }
+  return total;
 }
 
+enum class Sector { kOld, kNew, kBroken };
+
 }  // namespace
+
+FileRange SlotSpan(int64_t slot, uint64_t fileSize) {
+  const uint64_t first = static_cast<uint64_t>(slot) * kRecordSize;
+  const uint64_t start = first / kSectorSize * kSectorSize;
+  const uint64_t end = std::min<uint64_t>(
+      (first + kRecordSize + kSectorSize - 1) / kSectorSize * kSectorSize, fileSize);
+  return FileRange{static_cast<uint32_t>(start), static_cast<uint32_t>(end - start)};
+}
+
+FileRange SlotWindow(int64_t slot, uint64_t fileSize) {
+  const uint64_t start = static_cast<uint64_t>(std::max<int64_t>(slot - 1, 0)) * kRecordSize;
+  const uint64_t end = std::min<uint64_t>(static_cast<uint64_t>(slot + 2) * kRecordSize, fileSize);
+  return FileRange{static_cast<uint32_t>(start), static_cast<uint32_t>(end - start)};
+}
+
+JournalEntry MakeJournalEntry(int64_t slot, uint64_t fileSize, const uint8_t* window,
+                              const InventoryRecord& record) {
+  const FileRange span = SlotSpan(slot, fileSize);
+  const FileRange around = SlotWindow(slot, fileSize);
+  JournalEntry entry;
+  entry.slot = slot;
+  entry.fileSize = fileSize;
+  entry.contextSum = ContextSum(window, around, span);
+  std::memcpy(entry.before, window + (span.start - around.start), span.size);
+  std::memcpy(entry.after, entry.before, span.size);
+  std::memcpy(entry.after + (SlotOffset(slot) - span.start), record.bytes, kRecordSize);
+  return entry;
+}
+
+void EncodeJournal(const JournalEntry& entry, uint8_t* bytes) {
+  const FileRange span = SlotSpan(entry.slot, entry.fileSize);
+  std::memset(bytes, 0, kJournalSize);
+  std::memcpy(bytes, kMark, sizeof kMark);
+  StoreI64(bytes + kSlotAt, entry.slot);
+  StoreU64(bytes + kSizeAt, entry.fileSize);
+  StoreU32(bytes + kSpanStartAt, span.start);
+  StoreU32(bytes + kSpanSizeAt, span.size);
+  StoreU32(bytes + kContextAt, entry.contextSum);
+  std::memcpy(bytes + kBeforeAt, entry.before, span.size);
+  std::memcpy(bytes + kAfterAt, entry.after, span.size);
+  StoreU32(bytes + kChecksumAt, Crc32(bytes, kChecksumAt));
+}
+
+bool DecodeJournal(const uint8_t* bytes, size_t size, JournalEntry* entry) {
+  if (size < kJournalSize || std::memcmp(bytes, kMark, sizeof kMark) != 0 ||
+      LoadU32(bytes + kChecksumAt) != Crc32(bytes, kChecksumAt)) {
+    return false;
+  }
+  const int64_t slot = LoadI64(bytes + kSlotAt);
+  const uint64_t fileSize = LoadU64(bytes + kSizeAt);
+  if (slot < 0 || fileSize > kLargestFile ||
+      static_cast<uint64_t>(slot) >= fileSize / kRecordSize) {
+    return false;
+  }
+  const FileRange span = SlotSpan(slot, fileSize);
+  if (LoadU32(bytes + kSpanStartAt) != span.start || LoadU32(bytes + kSpanSizeAt) != span.size) {
+    return false;
+  }
+  entry->slot = slot;
+  entry->fileSize = fileSize;
+  entry->contextSum = LoadU32(bytes + kContextAt);
+  std::memcpy(entry->before, bytes + kBeforeAt, kMaxSpanSize);
+  std::memcpy(entry->after, bytes + kAfterAt, kMaxSpanSize);
+  return true;
+}
 
 std::wstring JournalPath(const std::wstring& dataPath) {
   const size_t slash = dataPath.find_last_of(L'\\');
   return (slash == std::wstring::npos ? L"" : dataPath.substr(0, slash + 1)) + L"film.jnl";
 }
 
-void EncodeJournal(const JournalEntry& entry, uint8_t* bytes) {
-  std::memcpy(bytes, kMark, sizeof kMark);
-  StoreI64(bytes + kSlotAt, entry.slot);
-  StoreU64(bytes + kSizeAt, entry.fileSize);
-  std::memcpy(bytes + kBeforeAt, entry.before.bytes, kRecordSize);
-  std::memcpy(bytes + kAfterAt, entry.after.bytes, kRecordSize);
-  StoreU32(bytes + kChecksumAt, Crc32(bytes, kChecksumAt));
-}
-
-bool DecodeJournal(const uint8_t* bytes, size_t size, JournalEntry* entry) {
-  if (size != kJournalSize || std::memcmp(bytes, kMark, sizeof kMark) != 0 ||
-      LoadU32(bytes + kChecksumAt) != Crc32(bytes, kChecksumAt)) {
-    return false;
-  }
-  entry->slot = LoadI64(bytes + kSlotAt);
-  entry->fileSize = LoadU64(bytes + kSizeAt);
-  std::memcpy(entry->before.bytes, bytes + kBeforeAt, kRecordSize);
-  std::memcpy(entry->after.bytes, bytes + kAfterAt, kRecordSize);
-  return true;
-}
-
-bool WriteJournal(const JournalEntry& entry) {
-  uint8_t bytes[kJournalSize];
+platform::FileRef WriteJournal(const JournalEntry& entry) {
+  static uint8_t bytes[kJournalSize];  // the one thread's; too large for a small stack
   EncodeJournal(entry, bytes);
   const std::wstring path = JournalPath(DataPath);
-  ScopedFile file(platform::OpenFile(path, Access::kWrite, Disposition::kCreateAlways));
-  const bool written =
-      file && WriteWhole(file.get(), bytes, sizeof bytes) && platform::FlushFile(file.get());
-  file.Close();
-  if (!written) platform::RemoveFile(path);
-  return written;
+  ScopedFile file(platform::OpenFile(path, Access::kWrite, Disposition::kOpenExisting));
+  if (!file) file = platform::OpenFile(path, Access::kWrite, Disposition::kCreateNew);
+  if (!file) return nullptr;
+  if (WriteWhole(file.get(), bytes, kJournalSize) && platform::FlushFile(file.get())) {
+    return file.Release();
+  }
+  // Whole in the file's cache, it might still reach the medium and have the
+  // next start finish a write that never began.
+  MarkJournalDone(file.get(), /*flush=*/true);
+  return nullptr;
 }
 
-bool RemoveJournal() { return platform::RemoveFile(JournalPath(DataPath)); }
+bool MarkJournalDone(platform::FileRef journal, bool flush) {
+  static const uint8_t zeros[kSectorSize] = {};
+  return platform::SetFilePosition(journal, 0) && WriteWhole(journal, zeros, kSectorSize) &&
+         (!flush || platform::FlushFile(journal));
+}
 
 bool JournalLeft() {
   return ScopedFile(
@@ -107,38 +192,92 @@ bool JournalLeft() {
              .get() != nullptr;
 }
 
-Settling SettleJournal() {
-  const std::wstring path = JournalPath(DataPath);
-  uint8_t bytes[kJournalSize + 1];
-  uint32_t got = 0;
-  {
-    ScopedFile journal(platform::OpenFile(path, Access::kRead, Disposition::kOpenExisting));
-    if (!journal) return Settling::kNoJournal;
-    if (!platform::ReadFile(journal.get(), bytes, sizeof bytes, &got)) return Settling::kKept;
-  }
+JournalFinding ExamineJournal(JournalEntry* found) {
+  static uint8_t bytes[kJournalSize];
   JournalEntry entry;
-  if (!DecodeJournal(bytes, got, &entry)) {
-    return RemoveJournal() ? Settling::kDiscarded : Settling::kKept;
-  }
-
-  // The slot as it is, and whether the journal still belongs to this file.
-  InventoryRecord slot;
-  bool belongs = false;
   {
-    ScopedFile data(OpenInventoryForReading());
-    uint64_t size = 0;
-    if (!data || !platform::GetFileSize(data.get(), &size)) return Settling::kKept;
-    belongs = size == entry.fileSize && entry.slot >= 0 &&
-              static_cast<uint64_t>(entry.slot) < size / kRecordSize;
-    if (belongs && !ReadSlot(data.get(), entry.slot, &slot)) return Settling::kKept;
+    ScopedFile journal(
+        platform::OpenFile(JournalPath(DataPath), Access::kRead, Disposition::kOpenExisting));
+    if (!journal) return JournalFinding::kNone;
+    bool failed[kJournalSize / kSectorSize];
+    const uint32_t got = ReadBySector(journal.get(), 0, kJournalSize, bytes, failed);
+    const bool anyRead = std::count(failed, failed + kJournalSize / kSectorSize, false) > 0;
+    const bool anyFailed = std::count(failed, failed + kJournalSize / kSectorSize, true) > 0;
+    // A sector that fails to read was being written when the power failed:
+    // a journal still being written, or one being marked done. Neither is a
+    // whole journal. A journal that fails to read all through may be a
+    // fault of the moment.
+    if (!anyRead) return JournalFinding::kUnreadable;
+    if (anyFailed || !DecodeJournal(bytes, got, &entry)) return JournalFinding::kNone;
   }
-  if (!belongs || !OldNewOrMix(slot, entry)) {
-    return RemoveJournal() ? Settling::kDropped : Settling::kKept;
-  }
+  if (found != nullptr) *found = entry;
 
-  ScopedFile data(platform::OpenFile(DataPath, Access::kWrite, Disposition::kOpenExisting));
-  if (!data || !PutSlot(data.get(), entry.slot, entry.after)) return Settling::kKept;
-  data.Close();
-  RemoveJournal();  // should it stay, the next start finds the slot finished already
-  return Settling::kFinished;
+  ScopedFile data(OpenInventoryForReading());
+  uint64_t size = 0;
+  if (!data || !platform::GetFileSize(data.get(), &size)) return JournalFinding::kUnreadable;
+  if (size != entry.fileSize) return JournalFinding::kForeign;
+  const FileRange span = SlotSpan(entry.slot, size);
+  const FileRange window = SlotWindow(entry.slot, size);
+  uint8_t around[kMaxWindowSize];
+  bool failed[kMaxWindowSize / kSectorSize + 2];
+  if (ReadBySector(data.get(), window.start, window.size, around, failed) != window.size) {
+    return JournalFinding::kUnreadable;
+  }
+  // Sector i of the window is failed[i]; the span's sectors lie inside it.
+  const uint32_t firstSector = window.start / kSectorSize;
+  const uint32_t spanSectors = (span.size + kSectorSize - 1) / kSectorSize;
+  const uint32_t spanFirst = span.start / kSectorSize - firstSector;
+  const uint32_t windowSectors = (window.end() - 1) / kSectorSize - firstSector + 1;
+  for (uint32_t i = 0; i < windowSectors; ++i) {
+    // The bytes outside the span were never written: one that fails to read
+    // cannot be checked now.
+    if (failed[i] && (i < spanFirst || i >= spanFirst + spanSectors)) {
+      return JournalFinding::kUnreadable;
+    }
+  }
+  if (ContextSum(around, window, span) != entry.contextSum) return JournalFinding::kForeign;
+
+  int broken = 0;
+  bool allNew = true;
+  const uint8_t* now = around + (span.start - window.start);
+  for (uint32_t i = 0; i < spanSectors; ++i) {
+    const uint32_t at = i * kSectorSize;
+    const uint32_t n = std::min(kSectorSize, span.size - at);
+    const bool isNew = !failed[spanFirst + i] && std::memcmp(now + at, entry.after + at, n) == 0;
+    const bool isOld = !failed[spanFirst + i] && std::memcmp(now + at, entry.before + at, n) == 0;
+    allNew = allNew && isNew;
+    if (!isNew && !isOld) ++broken;
+  }
+  if (broken > 1) return JournalFinding::kForeign;
+  return allNew ? JournalFinding::kFinished : JournalFinding::kUnfinished;
+}
+
+Settling SettleJournal() {
+  JournalEntry entry;
+  const JournalFinding finding = ExamineJournal(&entry);
+  switch (finding) {
+    case JournalFinding::kNone:
+      return Settling::kNoJournal;
+    case JournalFinding::kUnreadable:
+      return Settling::kKept;
+    case JournalFinding::kUnfinished: {
+      const FileRange span = SlotSpan(entry.slot, entry.fileSize);
+      ScopedFile data(
+          platform::OpenFile(DataPath, Access::kWrite, Disposition::kOpenExisting));
+      if (!data || !platform::SetFilePosition(data.get(), span.start) ||
+          !WriteWhole(data.get(), entry.after, span.size) || !platform::FlushFile(data.get())) {
+        return Settling::kKept;
+      }
+      break;
+    }
+    case JournalFinding::kFinished:
+    case JournalFinding::kForeign:
+      break;
+  }
+  // Should the mark not reach the medium, the next start finds the span
+  // finished already, or film.dat still changed.
+  ScopedFile journal(
+      platform::OpenFile(JournalPath(DataPath), Access::kWrite, Disposition::kOpenExisting));
+  if (journal) MarkJournalDone(journal.get(), /*flush=*/true);
+  return finding == JournalFinding::kForeign ? Settling::kDropped : Settling::kFinished;
 }

@@ -1,54 +1,106 @@
-// The redo journal of a record write. Before a slot is overwritten, its old
-// and new record go to "film.jnl" beside the inventory file and reach the
-// medium; once the slot has reached it too, the journal is removed. A power
-// cut in between leaves the journal, and the next start finishes the write
-// before it reads the slots, so that a slot never keeps a record mixed from
-// two. film.dat itself stays an ordinary file for other programs.
+// The redo journal of a record write: "film.jnl" beside the inventory file.
+//
+// A write of one slot touches whole sectors of the medium, and the first and
+// last of them hold bytes of the neighbouring slots too. Before the slot is
+// written, the journal takes every byte of those sectors (the span) as it is
+// and as it will be, and reaches the medium. Once the slot has reached it
+// too, the journal is marked done, without waiting for that mark to reach
+// the medium. A power cut in between leaves a whole journal, and the next
+// start puts the whole new span back before it reads the slots: a sector the
+// cut left as noise or unreadable is mended, a neighbour's bytes included.
+//
+// The file stays beside film.dat for the next write, which overwrites it in
+// place: once it exists, a write changes no folder. film.dat itself stays an
+// ordinary file for other programs.
 #pragma once
 
 #include <cstddef>
 #include <cstdint>
 #include <string>
 
+#include "platform/platform.h"
 #include "store/inventory_record.h"
 
-// What a journal holds: the slot, the inventory file's size when it was
-// written, and the slot's record before and after the write.
+// A byte range of film.dat.
+struct FileRange {
+  uint32_t start = 0;
+  uint32_t size = 0;
+  uint32_t end() const { return start + size; }
+};
+
+// 1874 bytes from any offset touch at most five sectors.
+constexpr uint32_t kMaxSpanSize = 5 * platform::kSectorSize;
+// The span and the rest of the records on either side of the slot.
+constexpr uint32_t kMaxWindowSize = 3 * kRecordSize;
+
+// The span of `slot` in a file of `fileSize` bytes: from the start of the
+// sector that holds the slot's first byte to the end of the one that holds
+// its last, cut at the end of the file.
+FileRange SlotSpan(int64_t slot, uint64_t fileSize);
+// The span and the rest of the records of the slots before and after
+// `slot`: what a write reads before it writes, and what the journal checks.
+FileRange SlotWindow(int64_t slot, uint64_t fileSize);
+
+// What a journal holds: the slot, the inventory's size, a checksum of the
+// window outside the span, and the span before and after the write.
 struct JournalEntry {
   int64_t slot = 0;
   uint64_t fileSize = 0;
-  InventoryRecord before{};
-  InventoryRecord after{};
+  uint32_t contextSum = 0;
+  uint8_t before[kMaxSpanSize] = {};  // SlotSpan's size of them are used
+  uint8_t after[kMaxSpanSize] = {};
 };
 
-// "TLJ1", slot and file size (64 bits each), the two records, and a CRC-32
-// of everything before it; little-endian.
-constexpr size_t kJournalSize = 4 + 8 + 8 + 2 * size_t{kRecordSize} + 4;
+// The journal of writing `record` to `slot` of a file of `fileSize` bytes
+// whose window (SlotWindow) holds `window`.
+JournalEntry MakeJournalEntry(int64_t slot, uint64_t fileSize, const uint8_t* window,
+                              const InventoryRecord& record);
+
+// "TLJ2", slot and file size (64 bits each), the span's offset and size and
+// the context sum (32 bits each), the span before and after (room for five
+// sectors each), a CRC-32 of all that, then zeros: eleven whole sectors,
+// little-endian.
+constexpr size_t kJournalSize = 11 * platform::kSectorSize;
+
+void EncodeJournal(const JournalEntry& entry, uint8_t* bytes);
+// False when `bytes` is no whole journal: too short, marked done, a
+// checksum that does not agree, or a slot its file cannot hold.
+bool DecodeJournal(const uint8_t* bytes, size_t size, JournalEntry* entry);
 
 // The journal beside the inventory file at `dataPath`.
 std::wstring JournalPath(const std::wstring& dataPath);
 
-void EncodeJournal(const JournalEntry& entry, uint8_t* bytes);
-// False when `bytes` is no whole journal: too short, too long, another
-// mark, or a checksum that does not agree.
-bool DecodeJournal(const uint8_t* bytes, size_t size, JournalEntry* entry);
+// Writes the journal beside DataPath (making it the first time) and pushes
+// it to the medium. Returns it still open, for MarkJournalDone; nullptr on
+// failure, when it has been marked done again as far as that could be done.
+platform::FileRef WriteJournal(const JournalEntry& entry);
+// Zeroes the first sector of an open journal, so that it is no whole
+// journal any more; with `flush`, returns once that is on the medium.
+bool MarkJournalDone(platform::FileRef journal, bool flush);
 
-// Writes the journal beside DataPath and pushes it to the medium; on failure
-// nothing of it is left.
-bool WriteJournal(const JournalEntry& entry);
-// Removes the journal beside DataPath; false when it is still there.
-bool RemoveJournal();
-
-// True when a journal lies beside DataPath.
+// True when a journal file lies beside DataPath.
 bool JournalLeft();
 
+// What the journal beside DataPath says of film.dat as it is now. A whole
+// journal belongs to the file when the file has its size, the window around
+// the span outside it still has its checksum, and every sector of the span
+// holds its old bytes or its new ones but at most one, which may hold
+// neither or fail to read: what one power cut can leave.
+enum class JournalFinding {
+  kNone,        // no whole journal: it was marked done, cut short or damaged
+  kUnfinished,  // it belongs, and the span is not all new yet
+  kFinished,    // it belongs, and the span is all new already
+  kForeign,     // film.dat was changed or replaced since: never to be applied
+  kUnreadable,  // the journal or film.dat cannot be read now
+};
+JournalFinding ExamineJournal(JournalEntry* entry = nullptr);
+
 enum class Settling {
-  kNoJournal,
-  kFinished,   // the slot held the old record, the new one or a mix: it holds the new one
-  kDropped,    // the file was changed or replaced since: left alone, journal removed
-  kDiscarded,  // the journal was never written whole: removed
+  kNoJournal,  // nothing to do
+  kFinished,   // the span holds the new bytes, the journal is marked done
+  kDropped,    // film.dat has changed since: left alone, the journal marked done
   kKept,       // settling failed; the journal stays for the next start
 };
-// Settles a journal left beside DataPath by a write that a power cut broke
-// off. Nothing is shown; the caller tells the user of kKept.
+// Settles the journal beside DataPath that a power cut left whole. Nothing is
+// shown; the caller tells the user of kKept.
 Settling SettleJournal();

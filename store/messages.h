@@ -30,12 +30,15 @@ enum class Message {
   kNextInventoryMissing,
   kNextReadFailed,
   kNoFurtherMatch,
+  kSlotMoved,  // the slot of a number holds another item since start-up
   // Amend.
   kNumberChanged,
   kDescriptionTooShort,
   kInvalidNumber,
   kWriteBackMissing,
   kWriteBackFailed,
+  // Amend and Delete.
+  kRecordChanged,  // the slot no longer holds the record shown
   // Delete.
   kConfirmDelete,  // caption "%s": the number and description
   kDeleteMissing,

@@ -45,12 +45,17 @@ void ChooseStorageCard() {
   }
 }
 
+enum class Fresh {
+  kMade,
+  kNotMade,      // nothing of it is left; the name may have been taken meanwhile
+  kNotOnMedium,  // named film.dat, but the name may not survive a power cut
+};
+
 // Writes the fresh inventory under a temporary name, pushes it to the
 // medium and only then gives it the name DataPath, which must still be
 // free: a power cut never leaves an empty or partial film.dat, and an
-// existing one is never replaced. False, with nothing of it left, when it
-// could not be made or the name was taken.
-bool CreateFreshInventory() {
+// existing one is never replaced.
+Fresh CreateFreshInventory() {
   MakeFreshRecord(CurrentRecord);
   ScopedFile created(
       platform::OpenFile(kFreshTempPath, Access::kWrite, Disposition::kCreateAlways));
@@ -59,9 +64,16 @@ bool CreateFreshInventory() {
       created && platform::WriteFile(created.get(), CurrentRecord.bytes, kRecordSize, &written) &&
       written == kRecordSize && platform::FlushFile(created.get());
   created.Close();
-  if (whole && platform::RenameFile(kFreshTempPath, DataPath)) return true;
+  switch (whole ? platform::RenameFile(kFreshTempPath, DataPath) : platform::Renamed::kNot) {
+    case platform::Renamed::kOnMedium:
+      return Fresh::kMade;
+    case platform::Renamed::kNotOnMedium:
+      return Fresh::kNotOnMedium;
+    case platform::Renamed::kNot:
+      break;
+  }
   platform::RemoveFile(kFreshTempPath);
-  return false;
+  return Fresh::kNotMade;
 }
 
 // Opens the inventory at DataPath for reading. When there is none, the
@@ -76,10 +88,13 @@ bool OpenInventory(ScopedFile* file) {
     *file = OpenInventoryForReading();
   }
   if (!*file) {
-    const bool created = CreateFreshInventory();
-    *file = OpenInventoryForReading();
+    // A film.dat whose name may vanish at the next power cut, and every
+    // change made to it with it, is not worked on.
+    const Fresh fresh = CreateFreshInventory();
+    if (fresh != Fresh::kNotOnMedium) *file = OpenInventoryForReading();
     if (!*file) {
-      Tell(created ? Message::kUnableToOpenNewInventory : Message::kUnableToCreateInventory);
+      Tell(fresh == Fresh::kMade ? Message::kUnableToOpenNewInventory
+                                 : Message::kUnableToCreateInventory);
       return false;
     }
   }

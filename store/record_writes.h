@@ -8,13 +8,15 @@
 #include "store/inventory_record.h"
 #include "store/slot_io.h"
 
-// Writes an amended record to `slot`, where `asRead` was read; once it is in
-// the file, the slot's prefix becomes the new description's first two bytes.
+// Writes an amended record to `slot` while the slot still holds `asRead`,
+// the record as it was read and shown (store/slot_io.h); once it is in the
+// file, the slot's prefix becomes the new description's first two bytes.
+// Nothing of memory changes unless the record was written.
 WriteOutcome StoreAmendedRecord(int64_t slot, const InventoryRecord& record,
                                 const InventoryRecord& asRead);
 
 // Writes `deleted`, the deleted form of the record of `number` read from
-// `slot` as `asRead`. Once it is in the file: the slot's prefix is cleared,
+// `slot` as `asRead`, while the slot still holds that. Once it is in the file: the slot's prefix is cleared,
 // its index entry joins the end of the deleted run, one item moves from the
 // live count to the deleted count, and the entry at SlotCount is zeroed. A
 // record that the load already counted as deleted (a stored number below 1,

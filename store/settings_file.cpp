@@ -18,9 +18,12 @@ void SaveSettings() {
       platform::WriteFile(file.get(), SettingsImage.bytes, sizeof SettingsImage.bytes, &written) &&
       written == sizeof SettingsImage.bytes && platform::FlushFile(file.get());
   file.Close();
-  if (whole && platform::PutFileInPlace(kSettingsTempPath, kSettingsPath)) return;
+  const platform::Renamed put = whole ? platform::PutFileInPlace(kSettingsTempPath, kSettingsPath)
+                                      : platform::Renamed::kNot;
+  if (put == platform::Renamed::kOnMedium) return;
   // A write that fails, comes up short or does not reach the medium is told
-  // like a file that cannot be created: the settings were not saved.
-  platform::RemoveFile(kSettingsTempPath);
+  // like a file that cannot be created: the settings were not saved. Only
+  // when nothing was put in place is the temporary file still there.
+  if (put == platform::Renamed::kNot) platform::RemoveFile(kSettingsTempPath);
   Tell(Message::kUnableToSaveSettings);
 }

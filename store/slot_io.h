@@ -51,17 +51,24 @@ class SlotRun {
 };
 
 // Writes `record` whole at `slot` of a file open for writing and pushes it
-// to the medium; false when any step fails. No journal: for the journal's
-// own settling, and for WriteSlot.
+// to the medium; false when any step fails. No journal: for WriteSlot, and
+// for the bench's plain write.
 bool PutSlot(platform::FileRef file, int64_t slot, const InventoryRecord& record);
 
-enum class WriteOutcome { kWritten, kNotOpened, kFailed };
-// Opens DataPath for writing (never creating it), puts the write's journal
-// (store/journal.h) on the medium, writes `record` whole at `slot`, pushes
-// it to the medium, removes the journal and closes the file. A failed,
-// short or unflushed write counts as a failure, and then `previous` (the
-// slot's record as it was read) is written back, so that the slot holds the
-// old record or the new one, never a mix of the two; should even that fail,
-// the journal stays and the next start finishes the new record.
-WriteOutcome WriteSlot(int64_t slot, const InventoryRecord& record,
-                       const InventoryRecord& previous);
+enum class WriteOutcome {
+  kWritten,
+  kNotOpened,
+  kChanged,  // the slot no longer holds the record shown: nothing written
+  kFailed,
+};
+// Writes `record` at `slot` of DataPath, but only while the slot still
+// holds, byte for byte, `shown`: the record the user saw, which another
+// program may have changed or moved since. Opens the file for writing (never
+// creating it), so that no other program writes it meanwhile; reads the
+// slot's window; puts the write's journal (store/journal.h) on the medium;
+// writes the record and pushes it to the medium; marks the journal done. A
+// failed, short or unflushed write counts as a failure, and then `shown` is
+// written back, so that the slot holds the old record or the new one, never
+// a mix of the two; should even that fail, the journal stays whole and the
+// next start finishes the new record.
+WriteOutcome WriteSlot(int64_t slot, const InventoryRecord& record, const InventoryRecord& shown);

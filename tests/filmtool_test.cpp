@@ -121,13 +121,19 @@ TEST_F(Filmtool, CheckReportsEveryProblemOnALineAndChangesNothing) {
   std::fill_n(unterminated.bytes + kSku1Offset, kSku1Size, 'S');
   WriteInventory({MakeRecord(7, "SEVEN"), MakeRecord(0, "ZERO"), MakeRecord(7, "AGAIN"),
                   MakeRecord(-5, ""), unterminated, MakeRecord(-1, "")});
-  WriteBytes("film.jnl", Bytes(10, 1));
+  // A whole journal of a write of slot 5 that never began.
+  const Bytes film = ReadBytes("film.dat");
+  Bytes journal(kJournalSize);
+  EncodeJournal(MakeJournalEntry(5, film.size(), film.data() + SlotWindow(5, film.size()).start,
+                                 MakeRecord(9, "NINE")),
+                journal.data());
+  WriteBytes("film.jnl", journal);
   WriteBytes("tallo.tmp", Bytes(10, 2));
   const Bytes before = ReadBytes("film.dat");
   EXPECT_EQ(Run(Tool("check")), 2);
   const std::string f = Path("film.dat") + ": ";
   EXPECT_EQ(out_, f + Path("film.jnl") +
-                      " holds a journal cut short (the next start removes it)\n" + f +
+                      " holds an unfinished write of slot 5 (the next start finishes it)\n" + f +
                       Path("tallo.tmp") +
                       " is a temporary file a power cut left (the next start removes it)\n" + f +
                       "slot 1: number 0 counts as deleted, yet a description search still finds "
@@ -138,7 +144,7 @@ TEST_F(Filmtool, CheckReportsEveryProblemOnALineAndChangesNothing) {
                       "number 7 stands in slots 0, 2\n" + f +
                       "6 slots, 3 active, 3 deleted, 7 problems\n");
   EXPECT_EQ(ReadBytes("film.dat"), before);
-  EXPECT_TRUE(Exists("film.jnl"));
+  EXPECT_TRUE(WholeJournal()) << "check settles nothing";
 
   std::filesystem::remove(Path("film.jnl"));
   std::filesystem::remove(Path("tallo.tmp"));
@@ -207,7 +213,7 @@ TEST_F(Filmtool, AmendStoresWhatTheAmendDialogStoresForTheSameText) {
         << c.field << "=" << c.text << ": " << err_;
     EXPECT_EQ(SlotBytes(1), RecordBytes(CurrentRecord)) << c.field << "=" << c.text;
     EXPECT_EQ(SlotBytes(0), RecordBytes(records[0]));
-    EXPECT_FALSE(Exists("film.jnl"));
+    EXPECT_FALSE(WholeJournal());
   }
 }
 

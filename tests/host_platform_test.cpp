@@ -27,17 +27,18 @@ TEST_F(HostFiles, OpenCreateNewNeverReplacesAFile) {
 }
 
 TEST_F(HostFiles, RenameNeverReplacesPutInPlaceDoesRemoveIsIdempotent) {
+  using platform::Renamed;
   WriteBytes("a.tmp", {1});
   WriteBytes("b.dat", {2});
-  EXPECT_FALSE(platform::RenameFile(L"a.tmp", L"b.dat"));
+  EXPECT_EQ(platform::RenameFile(L"a.tmp", L"b.dat"), Renamed::kNot);
   EXPECT_EQ(ReadBytes("b.dat"), (Bytes{2}));
-  EXPECT_TRUE(platform::RenameFile(L"a.tmp", L"c.dat"));
+  EXPECT_EQ(platform::RenameFile(L"a.tmp", L"c.dat"), Renamed::kOnMedium);
   EXPECT_FALSE(Exists("a.tmp"));
   EXPECT_EQ(ReadBytes("c.dat"), (Bytes{1}));
-  EXPECT_TRUE(platform::PutFileInPlace(L"c.dat", L"b.dat"));
+  EXPECT_EQ(platform::PutFileInPlace(L"c.dat", L"b.dat"), Renamed::kOnMedium);
   EXPECT_EQ(ReadBytes("b.dat"), (Bytes{1}));
   EXPECT_FALSE(Exists("c.dat"));
-  EXPECT_FALSE(platform::PutFileInPlace(L"missing.tmp", L"b.dat"));
+  EXPECT_EQ(platform::PutFileInPlace(L"missing.tmp", L"b.dat"), Renamed::kNot);
   EXPECT_EQ(ReadBytes("b.dat"), (Bytes{1}));
   EXPECT_TRUE(platform::RemoveFile(L"b.dat"));
   EXPECT_TRUE(platform::RemoveFile(L"b.dat"));

@@ -7,6 +7,7 @@
 
 #include "platform/app_handles.h"
 #include "records/records_state.h"
+#include "store/journal.h"
 
 namespace {
 
@@ -85,6 +86,12 @@ bool ProgramTest::Exists(const std::string& name) const {
 void ProgramTest::WriteInventory(const std::vector<InventoryRecord>& records,
                                  const std::string& name) const {
   WriteBytes(name, InventoryBytes(records));
+}
+
+bool ProgramTest::WholeJournal(const std::string& name) const {
+  JournalEntry entry;
+  const Bytes bytes = ReadBytes(name);
+  return DecodeJournal(bytes.data(), bytes.size(), &entry);
 }
 
 std::vector<std::string> ProgramTest::Ui() const {

@@ -39,6 +39,8 @@ class ProgramTest : public ::testing::Test {
   bool Exists(const std::string& name) const;
   void WriteInventory(const std::vector<InventoryRecord>& records,
                       const std::string& name = "film.dat") const;
+  // True when `name` holds a whole journal, one not marked done.
+  bool WholeJournal(const std::string& name = "film.jnl") const;
 
   // Message boxes, beeps and dialogs in order: "beep 0",
   // "box <owner>|caption|text", "dialog <id> <owner>".

@@ -37,23 +37,26 @@ bool Terminated(const uint8_t* field, size_t size) {
   return std::memchr(field, 0, size) != nullptr;
 }
 
-// What a power cut left beside the inventory.
+// What a power cut left beside the inventory. The journal itself stays
+// there between writes; only a whole one is worth a line.
 void CheckLeftovers(Report& report) {
-  const std::wstring journalPath = JournalPath(DataPath);
-  platform::ScopedFile journal(platform::OpenFile(journalPath, platform::Access::kRead,
-                                                  platform::Disposition::kOpenExisting));
-  if (journal) {
-    uint8_t bytes[kJournalSize + 1];
-    uint32_t got = 0;
-    platform::ReadFile(journal.get(), bytes, sizeof bytes, &got);
-    JournalEntry entry;
-    const std::string name = platform::host::HostPath(journalPath);
-    if (DecodeJournal(bytes, got, &entry)) {
-      report.Problem(name + " holds an unfinished write of slot " + std::to_string(entry.slot) +
+  const std::string journal = platform::host::HostPath(JournalPath(DataPath));
+  JournalEntry entry;
+  switch (ExamineJournal(&entry)) {
+    case JournalFinding::kNone:
+    case JournalFinding::kFinished:
+      break;
+    case JournalFinding::kUnfinished:
+      report.Problem(journal + " holds an unfinished write of slot " + std::to_string(entry.slot) +
                      " (the next start finishes it)");
-    } else {
-      report.Problem(name + " holds a journal cut short (the next start removes it)");
-    }
+      break;
+    case JournalFinding::kForeign:
+      report.Problem(journal + " holds a write of slot " + std::to_string(entry.slot) +
+                     " that no longer fits film.dat (the next start leaves film.dat alone)");
+      break;
+    case JournalFinding::kUnreadable:
+      report.Problem(journal + " or the slots it covers cannot be read");
+      break;
   }
   for (const wchar_t* temporary : {kFreshTempPath, kSettingsTempPath}) {
     platform::ScopedFile left(platform::OpenFile(temporary, platform::Access::kRead,

@@ -17,6 +17,9 @@ namespace platform {
 
 struct File {
   int fd;
+  // The file's host path while the name this handle created has not been
+  // pushed to the medium; empty otherwise.
+  std::string unsyncedName;
 };
 
 namespace host {
@@ -75,20 +78,28 @@ bool SyncFolderOf(const std::string& path) {
   return synced;
 }
 
+// A name change that has been made, and whether its folder reached the
+// medium.
+Renamed Synced(const std::string& path) {
+  return SyncFolderOf(path) ? Renamed::kOnMedium : Renamed::kNotOnMedium;
+}
+
 class PosixEnv : public Env {
  public:
   FileRef OpenFile(const std::wstring& path, Access access, Disposition disposition) override {
-    int flags = access == Access::kRead ? O_RDONLY : O_WRONLY;
+    int flags = access == Access::kRead ? O_RDONLY : access == Access::kWrite ? O_WRONLY : O_RDWR;
     if (disposition == Disposition::kCreateNew) flags |= O_CREAT | O_EXCL;
     if (disposition == Disposition::kCreateAlways) flags |= O_CREAT | O_TRUNC;
-    const int fd = ::open(host::HostPath(path).c_str(), flags | O_CLOEXEC, 0644);
+    const std::string hostPath = host::HostPath(path);
+    const int fd = ::open(hostPath.c_str(), flags | O_CLOEXEC, 0644);
     if (fd < 0) return nullptr;
     struct stat info;
     if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {  // folders are no files
       ::close(fd);
       return nullptr;
     }
-    return new File{fd};
+    // A created file's name is in the folder, which FlushFile pushes too.
+    return new File{fd, disposition == Disposition::kOpenExisting ? std::string() : hostPath};
   }
 
   bool ReadFile(FileRef file, void* buffer, uint32_t count, uint32_t* transferred) override {
@@ -114,7 +125,16 @@ class PosixEnv : public Env {
     return true;
   }
 
-  bool FlushFile(FileRef file) override { return ::fsync(file->fd) == 0; }
+  // The data and what it takes to read it back (the size); the time of the
+  // last change need not reach the medium, which spares a journal commit of
+  // the file system on every in-place write.
+  bool FlushFile(FileRef file) override {
+    if (::fdatasync(file->fd) != 0) return false;
+    if (file->unsyncedName.empty()) return true;
+    if (!SyncFolderOf(file->unsyncedName)) return false;
+    file->unsyncedName.clear();
+    return true;
+  }
 
   void CloseFile(FileRef file) override {
     if (file == nullptr) return;
@@ -122,29 +142,28 @@ class PosixEnv : public Env {
     delete file;
   }
 
+  // The folder is not pushed to the medium: nothing relies on a removal
+  // surviving a power cut.
   bool RemoveFile(const std::wstring& path) override {
-    const std::string host = host::HostPath(path);
-    if (::unlink(host.c_str()) != 0) return errno == ENOENT;
-    SyncFolderOf(host);
-    return true;
+    return ::unlink(host::HostPath(path).c_str()) == 0 || errno == ENOENT;
   }
 
-  bool RenameFile(const std::wstring& from, const std::wstring& to) override {
+  Renamed RenameFile(const std::wstring& from, const std::wstring& to) override {
     const std::string source = host::HostPath(from), target = host::HostPath(to);
     if (::renameat2(AT_FDCWD, source.c_str(), AT_FDCWD, target.c_str(), RENAME_NOREPLACE) != 0) {
       // A file system without the flag: a second link fails when the name
       // is taken, then the first goes.
-      if (errno != EINVAL && errno != ENOSYS) return false;
-      if (::link(source.c_str(), target.c_str()) != 0) return false;
+      if (errno != EINVAL && errno != ENOSYS) return Renamed::kNot;
+      if (::link(source.c_str(), target.c_str()) != 0) return Renamed::kNot;
       ::unlink(source.c_str());
     }
-    SyncFolderOf(target);
-    return true;
+    return Synced(target);
   }
 
-  bool PutFileInPlace(const std::wstring& from, const std::wstring& to) override {
+  Renamed PutFileInPlace(const std::wstring& from, const std::wstring& to) override {
     const std::string target = host::HostPath(to);
-    return ::rename(host::HostPath(from).c_str(), target.c_str()) == 0 && SyncFolderOf(target);
+    if (::rename(host::HostPath(from).c_str(), target.c_str()) != 0) return Renamed::kNot;
+    return Synced(target);
   }
 
   // Blocks of 2 MiB and more (the index of a large inventory) are mapped

@@ -9,13 +9,28 @@ namespace {
 
 HANDLE Handle(FileRef file) { return reinterpret_cast<HANDLE>(file); }
 
+// A move that reports failure may still have taken place and failed only to
+// reach the disk: then `from` is gone.
+Renamed Moved(BOOL moved, const std::wstring& from) {
+  if (moved) return Renamed::kOnMedium;
+  const DWORD error = ::GetLastError();
+  if (::GetFileAttributesW(from.c_str()) == INVALID_FILE_ATTRIBUTES &&
+      ::GetLastError() == ERROR_FILE_NOT_FOUND && error != ERROR_FILE_NOT_FOUND) {
+    return Renamed::kNotOnMedium;
+  }
+  return Renamed::kNot;
+}
+
 class Win32Env : public Env {
  public:
   FileRef OpenFile(const std::wstring& path, Access access, Disposition disposition) override {
     const DWORD creation = disposition == Disposition::kOpenExisting ? OPEN_EXISTING
                            : disposition == Disposition::kCreateNew  ? CREATE_NEW
                                                                      : CREATE_ALWAYS;
-    HANDLE h = ::CreateFileW(path.c_str(), access == Access::kRead ? GENERIC_READ : GENERIC_WRITE,
+    const DWORD rights = access == Access::kRead    ? GENERIC_READ
+                         : access == Access::kWrite ? GENERIC_WRITE
+                                                    : GENERIC_READ | GENERIC_WRITE;
+    HANDLE h = ::CreateFileW(path.c_str(), rights,
                              FILE_SHARE_READ, /*lpSecurityAttributes=*/nullptr, creation,
                              FILE_ATTRIBUTE_NORMAL, /*hTemplateFile=*/nullptr);
     return h == INVALID_HANDLE_VALUE ? nullptr : reinterpret_cast<FileRef>(h);
@@ -52,6 +67,8 @@ class Win32Env : public Env {
     return true;
   }
 
+  // FlushFileBuffers writes the file's metadata with its data: on FAT and
+  // NTFS alike that includes the directory entry of a file just created.
   bool FlushFile(FileRef file) override { return ::FlushFileBuffers(Handle(file)) != FALSE; }
 
   void CloseFile(FileRef file) override {
@@ -64,14 +81,16 @@ class Win32Env : public Env {
     return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND;
   }
 
-  bool RenameFile(const std::wstring& from, const std::wstring& to) override {
-    // Without MOVEFILE_REPLACE_EXISTING an existing `to` makes the move fail.
-    return ::MoveFileExW(from.c_str(), to.c_str(), MOVEFILE_WRITE_THROUGH) != FALSE;
+  // MOVEFILE_WRITE_THROUGH returns only once the move is on the disk.
+  // Without MOVEFILE_REPLACE_EXISTING an existing `to` makes the move fail.
+  Renamed RenameFile(const std::wstring& from, const std::wstring& to) override {
+    return Moved(::MoveFileExW(from.c_str(), to.c_str(), MOVEFILE_WRITE_THROUGH), from);
   }
 
-  bool PutFileInPlace(const std::wstring& from, const std::wstring& to) override {
-    return ::MoveFileExW(from.c_str(), to.c_str(),
-                         MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != FALSE;
+  Renamed PutFileInPlace(const std::wstring& from, const std::wstring& to) override {
+    return Moved(::MoveFileExW(from.c_str(), to.c_str(),
+                               MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH),
+                 from);
   }
 
   void* AllocateZeroed(size_t count, size_t size) override {

@@ -48,6 +48,7 @@
 #include "store/opendata.h"
 #include "store/settings_file.h"
 #include "store/settings_image.h"
+#include "store/slot_io.h"
 #include "store/store_state.h"
 #include "tests/kit/fault_env.h"
 #include "tests/kit/record_builder.h"
@@ -765,16 +766,15 @@ bool Start(const FaultChoice& fault, const std::string& what) {
   ReadFilms(&known);
   const Films& after = known;
   // An existing inventory is written at start-up only to finish the write
-  // of a whole journal beside it: in its slot, to its new record.
+  // of a whole journal beside it: in its span, to its new bytes.
   const FileImage& was = ImageOf(before, inUse);
   const FileImage& now = ImageOf(after, inUse);
   if (was.exists && !(was == now)) {
     const std::optional<JournalEntry>& journal = inUse == devicePath ? journalDevice : journalCard;
     Bytes finished = was.bytes;
-    if (journal && journal->fileSize == finished.size() && journal->slot >= 0 &&
-        static_cast<uint64_t>(journal->slot) < finished.size() / kRecordSize) {
-      std::copy(journal->after.bytes, journal->after.bytes + kRecordSize,
-                finished.begin() + journal->slot * kRecordSize);
+    if (journal && journal->fileSize == finished.size()) {
+      const FileRange span = SlotSpan(journal->slot, finished.size());
+      std::copy(journal->after, journal->after + span.size, finished.begin() + span.start);
     }
     if (finished != now.bytes) Fail(what + ": Opendata changed " + inUse + " beyond its journal");
   }
@@ -877,15 +877,18 @@ bool RunCommand(Input& in, int index, bool* running) {
   }
   CheckStore(CheckFilms(known, fresh, inUse, what), what);
   std::swap(known, fresh);
-  // A whole journal that this command left behind holds its write: the
-  // record in hand. (One cut short is removed by the next start.)
+  // A whole journal that this command left behind (one it could not mark
+  // done) holds its write: the record in hand.
   FileImage journalAfter;
   ReadImage(JournalPathBeside(inUse), &journalAfter);
   const std::optional<JournalEntry> journal = JournalBeside(inUse);
-  if (journal && !(journalAfter == journalBefore) &&
-      (journal->slot != CurrentSlot ||
-       std::memcmp(journal->after.bytes, CurrentRecord.bytes, kRecordSize) != 0)) {
-    Fail(what + ": a journal was left that does not hold the record in hand");
+  if (journal && !(journalAfter == journalBefore)) {
+    const FileRange span = SlotSpan(journal->slot, journal->fileSize);
+    if (journal->slot != CurrentSlot ||
+        std::memcmp(journal->after + (SlotOffset(journal->slot) - span.start), CurrentRecord.bytes,
+                    kRecordSize) != 0) {
+      Fail(what + ": a journal was left that does not hold the record in hand");
+    }
   }
 
   // The storage switch ends the program; it starts again over the other

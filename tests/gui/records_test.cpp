@@ -98,21 +98,22 @@ GUI_TEST(AJournalLeftByAPowerCutIsFinishedAtStart) {
   // write whole beside it.
   Folder folder(L"journal");
   std::vector<InventoryRecord> records = MakeItems({{7, "SEVEN"}, {12, "TWELVE"}, {30, "THIRTY"}});
-  JournalEntry entry;
-  entry.slot = 1;
-  entry.fileSize = records.size() * uint64_t{kRecordSize};
-  entry.before = records[1];
-  entry.after = MakeItem({12, "MENDED TWELVE", "SKU", 6, 3.25f}, 1);
-  std::copy_n(entry.after.bytes, 600, records[1].bytes);
-  folder.Write(L"film.dat", InventoryBytes(records));
+  const Bytes old = InventoryBytes(records);
+  const InventoryRecord mended = MakeItem({12, "MENDED TWELVE", "SKU", 6, 3.25f}, 1);
   Bytes journal(kJournalSize);
-  EncodeJournal(entry, journal.data());
+  EncodeJournal(MakeJournalEntry(1, old.size(), old.data() + SlotWindow(1, old.size()).start,
+                                 mended),
+                journal.data());
+  std::copy_n(mended.bytes, 600, records[1].bytes);
+  folder.Write(L"film.dat", InventoryBytes(records));
   folder.Write(L"film.jnl", journal);
 
   Tallo tallo(exe, folder);
   HWND main = tallo.MainWindow();
-  Check(!folder.Exists(L"film.jnl"), "the journal is still there");
-  records[1] = entry.after;
+  JournalEntry left;
+  const Bytes after = folder.Read(L"film.jnl");
+  Check(!DecodeJournal(after.data(), after.size(), &left), "the journal is not marked done");
+  records[1] = mended;
   Check(folder.Read(L"film.dat") == InventoryBytes(records), "slot 1 is not the new record");
   Ask(tallo, main, IDC_FIND, L"Find number / description", L"12");
   HWND view = InventoryDialog(tallo, false);

@@ -11,6 +11,8 @@
 namespace testkit {
 namespace {
 
+using platform::Renamed;
+
 std::string Key(const std::wstring& path) { return platform::host::HostPath(path); }
 
 void Apply(Bytes& file, uint32_t offset, const uint8_t* data, size_t size) {
@@ -21,12 +23,20 @@ void Apply(Bytes& file, uint32_t offset, const uint8_t* data, size_t size) {
 }  // namespace
 
 void CrashEnv::Start(int cutAfter) {
-  medium_.clear();
+  nodes_.clear();
+  names_.clear();
+  durable_.clear();
   pending_.clear();
   handles_.clear();
+  resumed_.clear();
   calls_ = 0;
   cutAfter_ = cutAfter;
   cut_ = false;
+}
+
+void CrashEnv::Resume(const Medium& medium) {
+  Start(0);
+  resumed_ = medium.unreadable;
 }
 
 bool CrashEnv::Powered() {
@@ -36,33 +46,47 @@ bool CrashEnv::Powered() {
   return true;
 }
 
-std::optional<Bytes>& CrashEnv::OnMedium(const std::string& path) {
-  const auto found = medium_.find(path);
-  if (found != medium_.end()) return found->second;
-  std::optional<Bytes>& entry = medium_[path];
-  std::ifstream in(path, std::ios::binary);
-  if (in) entry = Bytes(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-  return entry;
+int CrashEnv::NewNode(Bytes content) {
+  nodes_.push_back(Node{std::move(content), {}});
+  return static_cast<int>(nodes_.size()) - 1;
 }
 
-void CrashEnv::Forget(const std::string& path) {
-  pending_.erase(std::remove_if(pending_.begin(), pending_.end(),
-                                [&](const PendingWrite& w) { return w.path == path; }),
-                 pending_.end());
+int CrashEnv::See(const std::string& path) {
+  const auto found = names_.find(path);
+  if (found != names_.end()) return found->second;
+  int node = kNoFile;
+  std::ifstream in(path, std::ios::binary);
+  if (in) {
+    node = NewNode(Bytes(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()));
+    nodes_[node].unreadable = resumed_[path];
+  }
+  names_[path] = durable_[path] = node;
+  return node;
 }
 
 platform::FileRef CrashEnv::OpenFile(const std::wstring& path, platform::Access access,
                                      platform::Disposition disposition) {
   if (!Powered()) return nullptr;
   const std::string key = Key(path);
-  OnMedium(key);  // before a creation empties the real file
+  int node = See(key);  // before a creation empties the real file
   platform::FileRef file = EnvWrapper::OpenFile(path, access, disposition);
   if (file == nullptr) return nullptr;
-  if (disposition != platform::Disposition::kOpenExisting) {
-    OnMedium(key) = Bytes{};
-    Forget(key);
+  if (node == kNoFile && disposition == platform::Disposition::kOpenExisting) {
+    // Made by someone outside the model since it was first seen: take it as
+    // it stands, on the medium.
+    node = names_[key] = durable_[key] = NewNode(Bytes{});
+    std::ifstream in(key, std::ios::binary);
+    nodes_[node].onMedium.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
   }
-  handles_[file] = Handle{key, 0};
+  Handle handle;
+  if (disposition != platform::Disposition::kOpenExisting) {
+    // A new file under the name; the medium's folder keeps the old one, or
+    // none, until the name reaches it.
+    node = names_[key] = NewNode(Bytes{});
+    handle.createdName = key;
+  }
+  handle.node = node;
+  handles_[file] = handle;
   return file;
 }
 
@@ -70,8 +94,15 @@ bool CrashEnv::ReadFile(platform::FileRef file, void* buffer, uint32_t count,
                         uint32_t* transferred) {
   *transferred = 0;
   if (!Powered()) return false;
+  Handle& h = handles_[file];
+  for (uint32_t s : nodes_[h.node].unreadable) {
+    const uint64_t start = uint64_t{s} * kSectorSize;
+    if (count > 0 && start < uint64_t{h.position} + count && start + kSectorSize > h.position) {
+      return false;
+    }
+  }
   const bool read = EnvWrapper::ReadFile(file, buffer, count, transferred);
-  handles_[file].position += *transferred;
+  h.position += *transferred;
   return read;
 }
 
@@ -79,11 +110,28 @@ bool CrashEnv::WriteFile(platform::FileRef file, const void* buffer, uint32_t co
                          uint32_t* transferred) {
   *transferred = 0;
   if (!Powered()) return false;
-  const bool written = EnvWrapper::WriteFile(file, buffer, count, transferred);
   Handle& h = handles_[file];
+  // An unreadable sector takes a write only of all of it (as far as the
+  // file goes): the rest of it could not be read back to merge with.
+  std::set<uint32_t>& unreadable = nodes_[h.node].unreadable;
+  uint64_t size = 0;
+  target().GetFileSize(file, &size);
+  const uint64_t from = h.position, to = from + count;
+  for (auto s = unreadable.begin(); s != unreadable.end();) {
+    const uint64_t start = uint64_t{*s} * kSectorSize;
+    const uint64_t end = std::min<uint64_t>(start + kSectorSize, std::max(size, to));
+    if (count == 0 || start >= to || end <= from) {
+      ++s;
+    } else if (from <= start && to >= end) {
+      s = unreadable.erase(s);
+    } else {
+      return false;
+    }
+  }
+  const bool written = EnvWrapper::WriteFile(file, buffer, count, transferred);
   if (*transferred > 0) {
     const auto* bytes = static_cast<const uint8_t*>(buffer);
-    pending_.push_back(PendingWrite{h.path, h.position, Bytes(bytes, bytes + *transferred)});
+    pending_.push_back(PendingWrite{h.node, h.position, Bytes(bytes, bytes + *transferred)});
   }
   h.position += *transferred;
   return written;
@@ -101,12 +149,18 @@ bool CrashEnv::GetFileSize(platform::FileRef file, uint64_t* size) {
 
 bool CrashEnv::FlushFile(platform::FileRef file) {
   if (!Powered() || !EnvWrapper::FlushFile(file)) return false;
-  const std::string& path = handles_[file].path;
-  std::optional<Bytes>& onMedium = OnMedium(path);
+  Handle& h = handles_[file];
+  Node& node = nodes_[h.node];
   for (const PendingWrite& w : pending_) {
-    if (w.path == path && onMedium) Apply(*onMedium, w.offset, w.data.data(), w.data.size());
+    if (w.node == h.node) Apply(node.onMedium, w.offset, w.data.data(), w.data.size());
   }
-  Forget(path);
+  pending_.erase(std::remove_if(pending_.begin(), pending_.end(),
+                                [&](const PendingWrite& w) { return w.node == h.node; }),
+                 pending_.end());
+  if (!h.createdName.empty() && names_[h.createdName] == h.node) {
+    durable_[h.createdName] = h.node;
+  }
+  h.createdName.clear();
   return true;
 }
 
@@ -118,37 +172,35 @@ void CrashEnv::CloseFile(platform::FileRef file) {
 bool CrashEnv::RemoveFile(const std::wstring& path) {
   if (!Powered()) return false;
   const std::string key = Key(path);
-  OnMedium(key);
+  See(key);
   if (!EnvWrapper::RemoveFile(path)) return false;
-  OnMedium(key).reset();
-  Forget(key);
+  names_[key] = kNoFile;
   return true;
 }
 
-bool CrashEnv::Moved(bool done, const std::wstring& from, const std::wstring& to) {
-  if (!done) return false;
+Renamed CrashEnv::Moved(Renamed done, const std::wstring& from, const std::wstring& to) {
+  if (done == Renamed::kNot) return done;
   const std::string source = Key(from), target = Key(to);
-  OnMedium(target) = OnMedium(source);
-  OnMedium(source).reset();
-  for (PendingWrite& w : pending_) {
-    if (w.path == target) w.path.clear();  // the old file under that name is gone
-    if (w.path == source) w.path = target;
+  names_[target] = names_[source];
+  names_[source] = kNoFile;
+  if (done == Renamed::kOnMedium) {
+    durable_[target] = names_[target];
+    durable_[source] = kNoFile;
   }
-  Forget("");
-  return true;
+  return done;
 }
 
-bool CrashEnv::RenameFile(const std::wstring& from, const std::wstring& to) {
-  if (!Powered()) return false;
-  OnMedium(Key(from));
-  OnMedium(Key(to));
+Renamed CrashEnv::RenameFile(const std::wstring& from, const std::wstring& to) {
+  if (!Powered()) return Renamed::kNot;
+  See(Key(from));
+  See(Key(to));
   return Moved(EnvWrapper::RenameFile(from, to), from, to);
 }
 
-bool CrashEnv::PutFileInPlace(const std::wstring& from, const std::wstring& to) {
-  if (!Powered()) return false;
-  OnMedium(Key(from));
-  OnMedium(Key(to));
+Renamed CrashEnv::PutFileInPlace(const std::wstring& from, const std::wstring& to) {
+  if (!Powered()) return Renamed::kNot;
+  See(Key(from));
+  See(Key(to));
   return Moved(EnvWrapper::PutFileInPlace(from, to), from, to);
 }
 
@@ -162,37 +214,76 @@ std::vector<uint32_t> CrashEnv::CutPoints(const PendingWrite& w) const {
   return cuts;
 }
 
+std::vector<uint32_t> CrashEnv::Sectors(const PendingWrite& w) const {
+  std::vector<uint32_t> sectors;
+  const uint64_t last = (uint64_t{w.offset} + w.data.size() - 1) / kSectorSize;
+  for (uint64_t s = w.offset / kSectorSize; s <= last; ++s) {
+    sectors.push_back(static_cast<uint32_t>(s));
+  }
+  return sectors;
+}
+
 std::vector<CrashEnv::Pattern> CrashEnv::Patterns(int samples, uint64_t seed) const {
   using Kind = Landing::Kind;
   const size_t n = pending_.size();
-  std::vector<Pattern> patterns = {Pattern(n, Landing{Kind::kLost, 0})};
+  const auto all = [n](Kind kind) { return Pattern{std::vector<Landing>(n, Landing{kind, 0}), {}}; };
+  std::vector<Pattern> patterns = {all(Kind::kLost)};
   if (n == 0) return patterns;
-  patterns.push_back(Pattern(n, Landing{Kind::kWhole, 0}));
+  patterns.push_back(all(Kind::kWhole));
+  // The writes before `i` landed, those after it lost.
+  const auto upTo = [&](size_t i) {
+    Pattern p = all(Kind::kLost);
+    for (size_t j = 0; j < i; ++j) p.landings[j].kind = Kind::kWhole;
+    return p;
+  };
   for (size_t i = 0; i < n; ++i) {
     for (uint32_t cut : CutPoints(pending_[i])) {
-      Pattern p(n, Landing{Kind::kLost, 0});
-      for (size_t j = 0; j < i; ++j) p[j].kind = Kind::kWhole;
-      p[i] = Landing{Kind::kCut, cut};
+      Pattern p = upTo(i);
+      p.landings[i] = Landing{Kind::kCut, cut};
       patterns.push_back(p);
     }
   }
   uint64_t state = seed;
+  for (size_t i = 0; i < n; ++i) {
+    const PendingWrite& w = pending_[i];
+    for (uint32_t sector : Sectors(w)) {
+      for (Broken::Kind kind : {Broken::Kind::kNoise, Broken::Kind::kUnreadable}) {
+        const Broken broken{kind, i, sector, SplitMix64(state++)};
+        // The medium was writing this sector: what came before it landed.
+        Pattern inOrder = upTo(i);
+        const uint64_t sectorStart = uint64_t{sector} * kSectorSize;
+        if (sectorStart > w.offset) {
+          inOrder.landings[i] = Landing{Kind::kCut, static_cast<uint32_t>(sectorStart - w.offset)};
+        }
+        for (Pattern p : {inOrder, all(Kind::kLost), all(Kind::kWhole)}) {
+          p.broken = broken;
+          patterns.push_back(p);
+        }
+      }
+    }
+  }
   for (int s = 0; s < samples; ++s) {
-    Pattern p(n);
+    Pattern p = all(Kind::kLost);
     for (size_t i = 0; i < n; ++i) {
       const uint64_t r = SplitMix64(state++);
       const std::vector<uint32_t> cuts = CutPoints(pending_[i]);
       switch (r % 3) {
         case 0:
-          p[i] = Landing{Kind::kLost, 0};
           break;
         case 1:
-          p[i] = Landing{Kind::kWhole, 0};
+          p.landings[i].kind = Kind::kWhole;
           break;
         default:
-          p[i] = cuts.empty() ? Landing{Kind::kWhole, 0}
-                              : Landing{Kind::kCut, cuts[(r >> 8) % cuts.size()]};
+          p.landings[i] = cuts.empty() ? Landing{Kind::kWhole, 0}
+                                       : Landing{Kind::kCut, cuts[(r >> 8) % cuts.size()]};
       }
+    }
+    const uint64_t r = SplitMix64(state++);
+    if (r % 2 == 0) {
+      const size_t i = (r >> 8) % n;
+      const std::vector<uint32_t> sectors = Sectors(pending_[i]);
+      p.broken = Broken{r & 4 ? Broken::Kind::kNoise : Broken::Kind::kUnreadable, i,
+                        sectors[(r >> 16) % sectors.size()], SplitMix64(state++)};
     }
     patterns.push_back(p);
   }
@@ -200,19 +291,47 @@ std::vector<CrashEnv::Pattern> CrashEnv::Patterns(int samples, uint64_t seed) co
 }
 
 CrashEnv::Medium CrashEnv::MediumAfter(const Pattern& pattern) const {
-  Medium medium = medium_;
-  for (size_t i = 0; i < pending_.size() && i < pattern.size(); ++i) {
+  std::vector<Bytes> content;
+  for (const Node& node : nodes_) content.push_back(node.onMedium);
+  for (size_t i = 0; i < pending_.size() && i < pattern.landings.size(); ++i) {
     const PendingWrite& w = pending_[i];
-    std::optional<Bytes>& file = medium[w.path];
-    if (!file || pattern[i].kind == Landing::Kind::kLost) continue;
-    const size_t size = pattern[i].kind == Landing::Kind::kWhole ? w.data.size() : pattern[i].bytes;
-    Apply(*file, w.offset, w.data.data(), size);
+    const Landing& landing = pattern.landings[i];
+    if (landing.kind == Landing::Kind::kLost) continue;
+    const size_t size = landing.kind == Landing::Kind::kWhole ? w.data.size() : landing.bytes;
+    Apply(content[w.node], w.offset, w.data.data(), size);
+  }
+  const Broken& broken = pattern.broken;
+  if (broken.kind != Broken::Kind::kNone) {
+    // The file reaches at least as far as the write did into the sector; the
+    // sector holds noise as far as the file goes.
+    const PendingWrite& w = pending_[broken.write];
+    Bytes& file = content[w.node];
+    const uint64_t start = uint64_t{broken.sector} * kSectorSize;
+    const uint64_t reached = std::min<uint64_t>(uint64_t{w.offset} + w.data.size(), start + kSectorSize);
+    if (file.size() < reached) file.resize(reached, 0);
+    uint64_t state = broken.seed;
+    for (uint64_t b = start; b < std::min<uint64_t>(start + kSectorSize, file.size()); ++b) {
+      file[b] = static_cast<uint8_t>(SplitMix64(state++));
+    }
+  }
+  Medium medium;
+  for (const auto& [path, node] : durable_) {
+    if (node == kNoFile) {
+      medium.files[path] = std::nullopt;
+      continue;
+    }
+    medium.files[path] = content[node];
+    std::set<uint32_t> unreadable = nodes_[node].unreadable;
+    if (broken.kind == Broken::Kind::kUnreadable && pending_[broken.write].node == node) {
+      unreadable.insert(broken.sector);
+    }
+    if (!unreadable.empty()) medium.unreadable[path] = unreadable;
   }
   return medium;
 }
 
 void PutMedium(const CrashEnv::Medium& medium) {
-  for (const auto& [path, content] : medium) {
+  for (const auto& [path, content] : medium.files) {
     std::error_code ignored;
     std::filesystem::remove(path, ignored);
     if (!content) continue;

@@ -1,17 +1,22 @@
 // A test layer over the Env that simulates a power cut, in the way of
 // SQLite's crash test layer and LevelDB's fault-injection env. It keeps what
-// has reached the medium apart from what has only been written: a write
-// reaches the medium when its file is flushed; creating, removing and
-// renaming files reach it at once (the file system orders and writes
-// through its own records). After a chosen number of file calls the power
-// fails: every later call fails and changes nothing, and the medium is what
-// was on it plus any subset of the writes that were pending, each possibly
-// cut at a 512-byte sector boundary of its file.
+// has reached the medium apart from what has only been done, by the
+// platform's contract (platform/platform.h):
+//   - a write reaches the medium when its file is flushed;
+//   - the name a file was created under reaches it when the creating handle
+//     is flushed, and a rename when the call says it is on the medium;
+//   - a removal is never sure to have reached it.
+// After a chosen number of file calls the power fails: every later call fails
+// and changes nothing. The medium is then what had reached it, plus the
+// pending writes landing in some pattern: each lost, whole or cut at a sector
+// boundary of its file, and at most one sector that a pending write touches
+// broken off: holding noise, neither old nor new, or failing every read.
 #pragma once
 
 #include <cstdint>
 #include <map>
 #include <optional>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -22,7 +27,7 @@ namespace testkit {
 
 class CrashEnv : public platform::EnvWrapper {
  public:
-  static constexpr uint32_t kSectorSize = 512;
+  static constexpr uint32_t kSectorSize = platform::kSectorSize;
 
   explicit CrashEnv(platform::Env& target = platform::DefaultEnv()) : EnvWrapper(target) {}
 
@@ -33,14 +38,6 @@ class CrashEnv : public platform::EnvWrapper {
   int Calls() const { return calls_; }
   bool PowerCut() const { return cut_; }
 
-  // A write that had not reached the medium when the power failed.
-  struct PendingWrite {
-    std::string path;
-    uint32_t offset;
-    Bytes data;
-  };
-  const std::vector<PendingWrite>& Pending() const { return pending_; }
-
   // What the power cut does to one pending write: nothing of it lands, all
   // of it, or its first `bytes` (up to a sector boundary of its file).
   struct Landing {
@@ -48,16 +45,39 @@ class CrashEnv : public platform::EnvWrapper {
     Kind kind = Kind::kLost;
     uint32_t bytes = 0;
   };
-  using Pattern = std::vector<Landing>;
+  // The sector that the medium was writing when the power failed: sector
+  // `sector` of the file of pending write `write`, which ends up holding
+  // noise from `seed`, or failing every read.
+  struct Broken {
+    enum class Kind { kNone, kNoise, kUnreadable };
+    Kind kind = Kind::kNone;
+    size_t write = 0;
+    uint32_t sector = 0;
+    uint64_t seed = 0;
+  };
+  struct Pattern {
+    std::vector<Landing> landings;  // one for each pending write
+    Broken broken;
+  };
   // The patterns worth trying: none of the pending writes lands; all do;
   // each one is cut at each of its sector boundaries (those before it land,
-  // those after it are lost); and `samples` random ones from `seed`.
+  // those after it are lost); each sector a pending write touches broken, in
+  // either way, with the writes before it landed and those after it lost,
+  // and with none or all of the others landed; and `samples` random ones from
+  // `seed`.
   std::vector<Pattern> Patterns(int samples, uint64_t seed) const;
+  size_t PendingWrites() const { return pending_.size(); }
 
-  // The files as the power cut leaves them: host path to content, nullopt
-  // for a file that is not there.
-  using Medium = std::map<std::string, std::optional<Bytes>>;
+  // The files as a power cut leaves them.
+  struct Medium {
+    std::map<std::string, std::optional<Bytes>> files;  // host path; nullopt: not there
+    std::map<std::string, std::set<uint32_t>> unreadable;  // sectors that fail every read
+  };
   Medium MediumAfter(const Pattern& pattern) const;
+  // Starts a model over `medium`, which PutMedium has made the real files:
+  // its unreadable sectors fail every read until a write covers them whole.
+  // The power does not fail.
+  void Resume(const Medium& medium);
 
   platform::FileRef OpenFile(const std::wstring& path, platform::Access access,
                              platform::Disposition disposition) override;
@@ -70,25 +90,43 @@ class CrashEnv : public platform::EnvWrapper {
   bool FlushFile(platform::FileRef file) override;
   void CloseFile(platform::FileRef file) override;
   bool RemoveFile(const std::wstring& path) override;
-  bool RenameFile(const std::wstring& from, const std::wstring& to) override;
-  bool PutFileInPlace(const std::wstring& from, const std::wstring& to) override;
+  platform::Renamed RenameFile(const std::wstring& from, const std::wstring& to) override;
+  platform::Renamed PutFileInPlace(const std::wstring& from, const std::wstring& to) override;
 
  private:
+  static constexpr int kNoFile = -1;
+  // A file, whatever names it has: what of it is on the medium, and which of
+  // its sectors fail to read.
+  struct Node {
+    Bytes onMedium;
+    std::set<uint32_t> unreadable;
+  };
+  struct PendingWrite {
+    int node;
+    uint32_t offset;
+    Bytes data;
+  };
   struct Handle {
-    std::string path;
+    int node = kNoFile;
     uint32_t position = 0;
+    std::string createdName;  // the name it made, until its first flush
   };
   // False once the power has failed; counts the call otherwise.
   bool Powered();
-  // The medium's copy of `path`, taken from the real file at first sight.
-  std::optional<Bytes>& OnMedium(const std::string& path);
-  void Forget(const std::string& path);  // drops the path's pending writes
-  bool Moved(bool done, const std::wstring& from, const std::wstring& to);
+  // The file that `path` names now; at first sight the real file, on the
+  // medium as it is.
+  int See(const std::string& path);
+  int NewNode(Bytes content);
+  platform::Renamed Moved(platform::Renamed done, const std::wstring& from, const std::wstring& to);
   std::vector<uint32_t> CutPoints(const PendingWrite& write) const;
+  std::vector<uint32_t> Sectors(const PendingWrite& write) const;
 
-  Medium medium_;
+  std::vector<Node> nodes_;
+  std::map<std::string, int> names_;    // every path seen, as the program sees it now
+  std::map<std::string, int> durable_;  // the same paths, as the medium's folders hold them
   std::vector<PendingWrite> pending_;
   std::map<platform::FileRef, Handle> handles_;
+  std::map<std::string, std::set<uint32_t>> resumed_;  // unreadable sectors met at first sight
   int calls_ = 0;
   int cutAfter_ = 0;
   bool cut_ = false;

@@ -66,12 +66,14 @@ bool FaultInjectionEnv::RemoveFile(const std::wstring& path) {
   return !Misbehaves(FileOp::kRemove) && EnvWrapper::RemoveFile(path);
 }
 
-bool FaultInjectionEnv::RenameFile(const std::wstring& from, const std::wstring& to) {
-  return !Misbehaves(FileOp::kRename) && EnvWrapper::RenameFile(from, to);
+platform::Renamed FaultInjectionEnv::RenameFile(const std::wstring& from, const std::wstring& to) {
+  return Misbehaves(FileOp::kRename) ? platform::Renamed::kNot : EnvWrapper::RenameFile(from, to);
 }
 
-bool FaultInjectionEnv::PutFileInPlace(const std::wstring& from, const std::wstring& to) {
-  return !Misbehaves(FileOp::kRename) && EnvWrapper::PutFileInPlace(from, to);
+platform::Renamed FaultInjectionEnv::PutFileInPlace(const std::wstring& from,
+                                                    const std::wstring& to) {
+  return Misbehaves(FileOp::kRename) ? platform::Renamed::kNot
+                                     : EnvWrapper::PutFileInPlace(from, to);
 }
 
 void* FaultInjectionEnv::AllocateZeroed(size_t count, size_t size) {

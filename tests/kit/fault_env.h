@@ -41,8 +41,8 @@ class FaultInjectionEnv : public platform::EnvWrapper {
   bool GetFileSize(platform::FileRef file, uint64_t* size) override;
   bool FlushFile(platform::FileRef file) override;
   bool RemoveFile(const std::wstring& path) override;
-  bool RenameFile(const std::wstring& from, const std::wstring& to) override;
-  bool PutFileInPlace(const std::wstring& from, const std::wstring& to) override;
+  platform::Renamed RenameFile(const std::wstring& from, const std::wstring& to) override;
+  platform::Renamed PutFileInPlace(const std::wstring& from, const std::wstring& to) override;
   void* AllocateZeroed(size_t count, size_t size) override;
   void* AllocatePages(size_t bytes) override;
 

@@ -6,6 +6,8 @@
 #include <cstdint>
 
 constexpr uint32_t kRecordSize = 1874;
+// The largest inventory file: its byte offsets fit in 32 bits.
+constexpr uint64_t kLargestInventorySize = 0xFFFFFFFFull;
 
 // Field offsets and sizes within a record.
 constexpr size_t kNumberOffset = 0;

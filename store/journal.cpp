@@ -26,8 +26,6 @@ constexpr size_t kAfterAt = kBeforeAt + kMaxSpanSize;
 constexpr size_t kChecksumAt = kAfterAt + kMaxSpanSize;
 static_assert(kChecksumAt + 4 <= kJournalSize, "the journal's fields fit in it");
 static_assert(kJournalSize % kSectorSize == 0, "the journal is written in whole sectors");
-// A file of this size has offsets of 32 bits.
-constexpr uint64_t kLargestFile = 0xFFFFFFFFull;
 
 // CRC-32 (IEEE 802.3, reflected), table-driven; `crc` carries a sum on over
 // a further piece.
@@ -143,7 +141,7 @@ bool DecodeJournal(const uint8_t* bytes, size_t size, JournalEntry* entry) {
   }
   const int64_t slot = LoadI64(bytes + kSlotAt);
   const uint64_t fileSize = LoadU64(bytes + kSizeAt);
-  if (slot < 0 || fileSize > kLargestFile ||
+  if (slot < 0 || fileSize > kLargestInventorySize ||
       static_cast<uint64_t>(slot) >= fileSize / kRecordSize) {
     return false;
   }

@@ -177,9 +177,8 @@ uint32_t ReadAllSlots(platform::FileRef file) {
 }  // namespace
 
 InventorySize JudgeInventorySize(uint64_t size) {
-  constexpr uint64_t kLargestFile = 0xFFFFFFFFull;  // its offsets fit in 32 bits
   if (size == 0) return InventorySize::kEmpty;
-  if (size > kLargestFile) return InventorySize::kTooLarge;
+  if (size > kLargestInventorySize) return InventorySize::kTooLarge;
   return size % kRecordSize == 0 ? InventorySize::kWhole : InventorySize::kNotWhole;
 }
 

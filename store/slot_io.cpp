@@ -67,7 +67,7 @@ WriteOutcome WriteSlot(int64_t slot, const InventoryRecord& record, const Invent
   if (!file) return WriteOutcome::kNotOpened;
   uint64_t size = 0;
   if (!platform::GetFileSize(file.get(), &size)) return WriteOutcome::kFailed;
-  if (slot < 0 || size > 0xFFFFFFFFull ||
+  if (slot < 0 || size > kLargestInventorySize ||
       static_cast<uint64_t>(slot) >= size / kRecordSize) {
     return WriteOutcome::kChanged;  // the file shrank, or grew past what loads
   }

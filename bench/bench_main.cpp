@@ -257,8 +257,10 @@ void WriteTable(const std::string& path, const TableReporter& reporter,
   const double journalled = get("write/journalled"), plain = get("write/plain");
   out << "\n## An amendment's write (" << sizes.front()
       << " slots): with its journal, and straight into the slot\n\n"
-         "Both push what they wrote to the medium before they return; the journalled write\n"
-         "writes and flushes film.jnl, then the slot, then removes film.jnl.\n\n"
+         "Both push what they wrote to the medium before they return. The journalled write\n"
+         "reads the slot's window to check it still holds the record shown, overwrites\n"
+         "film.jnl in place and flushes it, writes and flushes the slot, then marks the\n"
+         "journal done without a flush: two flushes, and no change to the folder.\n\n"
          "| journalled us | straight us | journalled / straight |\n|---:|---:|---:|\n"
       << "| " << (journalled < 0 ? "-" : Fixed(journalled * 1e6, 1)) << " | "
       << (plain < 0 ? "-" : Fixed(plain * 1e6, 1)) << " | " << ratio(journalled, plain) << " |\n";

@@ -26,6 +26,7 @@ constexpr size_t kAfterAt = kBeforeAt + kMaxSpanSize;
 constexpr size_t kChecksumAt = kAfterAt + kMaxSpanSize;
 static_assert(kChecksumAt + 4 <= kJournalSize, "the journal's fields fit in it");
 static_assert(kJournalSize % kSectorSize == 0, "the journal is written in whole sectors");
+constexpr size_t kJournalSectors = kJournalSize / kSectorSize;
 
 // CRC-32 (IEEE 802.3, reflected), table-driven; `crc` carries a sum on over
 // a further piece.
@@ -87,8 +88,6 @@ uint32_t ReadBySector(platform::FileRef file, uint32_t offset, uint32_t size, ui
   }
   return total;
 }
-
-enum class Sector { kOld, kNew, kBroken };
 
 }  // namespace
 
@@ -163,7 +162,7 @@ std::wstring JournalPath(const std::wstring& dataPath) {
 }
 
 platform::FileRef WriteJournal(const JournalEntry& entry) {
-  static uint8_t bytes[kJournalSize];  // the one thread's; too large for a small stack
+  uint8_t bytes[kJournalSize];
   EncodeJournal(entry, bytes);
   const std::wstring path = JournalPath(DataPath);
   ScopedFile file(platform::OpenFile(path, Access::kWrite, Disposition::kOpenExisting));
@@ -191,22 +190,24 @@ bool JournalLeft() {
 }
 
 JournalFinding ExamineJournal(JournalEntry* found) {
-  static uint8_t bytes[kJournalSize];
   JournalEntry entry;
   {
     ScopedFile journal(
         platform::OpenFile(JournalPath(DataPath), Access::kRead, Disposition::kOpenExisting));
     if (!journal) return JournalFinding::kNone;
-    bool failed[kJournalSize / kSectorSize];
+    uint8_t bytes[kJournalSize];
+    bool failed[kJournalSectors];
     const uint32_t got = ReadBySector(journal.get(), 0, kJournalSize, bytes, failed);
-    const bool anyRead = std::count(failed, failed + kJournalSize / kSectorSize, false) > 0;
-    const bool anyFailed = std::count(failed, failed + kJournalSize / kSectorSize, true) > 0;
     // A sector that fails to read was being written when the power failed:
     // a journal still being written, or one being marked done. Neither is a
     // whole journal. A journal that fails to read all through may be a
     // fault of the moment.
-    if (!anyRead) return JournalFinding::kUnreadable;
-    if (anyFailed || !DecodeJournal(bytes, got, &entry)) return JournalFinding::kNone;
+    const bool* const begin = failed;
+    const bool* const end = failed + kJournalSectors;
+    if (std::find(begin, end, false) == end) return JournalFinding::kUnreadable;
+    if (std::find(begin, end, true) != end || !DecodeJournal(bytes, got, &entry)) {
+      return JournalFinding::kNone;
+    }
   }
   if (found != nullptr) *found = entry;
 
@@ -260,8 +261,7 @@ Settling SettleJournal() {
       return Settling::kKept;
     case JournalFinding::kUnfinished: {
       const FileRange span = SlotSpan(entry.slot, entry.fileSize);
-      ScopedFile data(
-          platform::OpenFile(DataPath, Access::kWrite, Disposition::kOpenExisting));
+      ScopedFile data(platform::OpenFile(DataPath, Access::kWrite, Disposition::kOpenExisting));
       if (!data || !platform::SetFilePosition(data.get(), span.start) ||
           !WriteWhole(data.get(), entry.after, span.size) || !platform::FlushFile(data.get())) {
         return Settling::kKept;

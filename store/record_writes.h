@@ -16,10 +16,9 @@ WriteOutcome StoreAmendedRecord(int64_t slot, const InventoryRecord& record,
                                 const InventoryRecord& asRead);
 
 // Writes `deleted`, the deleted form of the record of `number` read from
-// `slot` as `asRead`, while the slot still holds that. Once it is in the file: the slot's prefix is cleared,
-// its index entry joins the end of the deleted run, one item moves from the
-// live count to the deleted count, and the entry at SlotCount is zeroed. A
-// record that the load already counted as deleted (a stored number below 1,
-// found by its description) keeps its entry and the counts.
+// `slot` as `asRead`, while the slot still holds that. Once it is in the file: the slot's prefix is
+// cleared, its index entry joins the end of the deleted run, one item moves from the live count to
+// the deleted count, and the entry at SlotCount is zeroed. A record that the load already counted
+// as deleted (a stored number below 1, found by its description) keeps its entry and the counts.
 WriteOutcome StoreDeletedRecord(int64_t slot, int64_t number, const InventoryRecord& deleted,
                                 const InventoryRecord& asRead);

@@ -18,8 +18,8 @@ void SaveSettings() {
       platform::WriteFile(file.get(), SettingsImage.bytes, sizeof SettingsImage.bytes, &written) &&
       written == sizeof SettingsImage.bytes && platform::FlushFile(file.get());
   file.Close();
-  const platform::Renamed put = whole ? platform::PutFileInPlace(kSettingsTempPath, kSettingsPath)
-                                      : platform::Renamed::kNot;
+  const platform::Renamed put =
+      whole ? platform::PutFileInPlace(kSettingsTempPath, kSettingsPath) : platform::Renamed::kNot;
   if (put == platform::Renamed::kOnMedium) return;
   // A write that fails, comes up short or does not reach the medium is told
   // like a file that cannot be created: the settings were not saved. Only

@@ -196,11 +196,7 @@ class CrashSweep : public RecordsTest, public ::testing::WithParamInterface<Scen
     for (const char* leftover : {"film.tmp", "tallo.tmp"}) {
       if (Exists(leftover)) why += std::string(" ") + leftover + " is left;";
     }
-    const File left = ReadFile(Path("film.jnl"));
-    JournalEntry entry;
-    if (left && DecodeJournal(left->data(), left->size(), &entry)) {
-      why += " a whole journal is left;";
-    }
+    if (WholeJournal()) why += " a whole journal is left;";
     host::ResetHost();
     return why;
   }

@@ -15,8 +15,8 @@ class JournalAtStart : public RecordsTest {
     records_ = MakeItems({{1, "ONE"}, {2, "TWO"}, {3, "THREE"}, {4, "FOUR"}});
     old_ = InventoryBytes(records_);
     const FileRange window = SlotWindow(1, old_.size());
-    entry_ = MakeJournalEntry(1, old_.size(), old_.data() + window.start,
-                              MakeItem({2, "MENDED"}, 1));
+    entry_ =
+        MakeJournalEntry(1, old_.size(), old_.data() + window.start, MakeItem({2, "MENDED"}, 1));
     new_ = old_;
     const FileRange span = SlotSpan(1, old_.size());
     std::copy(entry_.after, entry_.after + span.size, new_.begin() + span.start);

@@ -70,8 +70,9 @@ TEST_F(AnotherProgram, MovedSlotsNeverShowAnItemUnderAnotherNumber) {
   // The other program wrote the file anew, the items in another order.
   WriteInventory(MakeItems({{12, "TWELVE"}, {10, "TEN"}, {11, "ELEVEN"}}));
   const Bytes theirs = ReadBytes("film.dat");
-  const Lines moved = {"box main|Problem|Film.dat was changed by another program. Restart tallo "
-                       "to see the changes."};
+  const Lines moved = {
+      "box main|Problem|Film.dat was changed by another program. Restart tallo "
+      "to see the changes."};
   host::QueueDialog(Answer(L"10"));
   FindCommand();  // no view opens
   EXPECT_EQ(CurrentNumber, 0);

@@ -30,9 +30,9 @@ class Win32Env : public Env {
     const DWORD rights = access == Access::kRead    ? GENERIC_READ
                          : access == Access::kWrite ? GENERIC_WRITE
                                                     : GENERIC_READ | GENERIC_WRITE;
-    HANDLE h = ::CreateFileW(path.c_str(), rights,
-                             FILE_SHARE_READ, /*lpSecurityAttributes=*/nullptr, creation,
-                             FILE_ATTRIBUTE_NORMAL, /*hTemplateFile=*/nullptr);
+    HANDLE h =
+        ::CreateFileW(path.c_str(), rights, FILE_SHARE_READ, /*lpSecurityAttributes=*/nullptr,
+                      creation, FILE_ATTRIBUTE_NORMAL, /*hTemplateFile=*/nullptr);
     return h == INVALID_HANDLE_VALUE ? nullptr : reinterpret_cast<FileRef>(h);
   }
 
@@ -88,9 +88,9 @@ class Win32Env : public Env {
   }
 
   Renamed PutFileInPlace(const std::wstring& from, const std::wstring& to) override {
-    return Moved(::MoveFileExW(from.c_str(), to.c_str(),
-                               MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH),
-                 from);
+    return Moved(
+        ::MoveFileExW(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH),
+        from);
   }
 
   void* AllocateZeroed(size_t count, size_t size) override {

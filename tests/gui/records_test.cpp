@@ -101,9 +101,9 @@ GUI_TEST(AJournalLeftByAPowerCutIsFinishedAtStart) {
   const Bytes old = InventoryBytes(records);
   const InventoryRecord mended = MakeItem({12, "MENDED TWELVE", "SKU", 6, 3.25f}, 1);
   Bytes journal(kJournalSize);
-  EncodeJournal(MakeJournalEntry(1, old.size(), old.data() + SlotWindow(1, old.size()).start,
-                                 mended),
-                journal.data());
+  EncodeJournal(
+      MakeJournalEntry(1, old.size(), old.data() + SlotWindow(1, old.size()).start, mended),
+      journal.data());
   std::copy_n(mended.bytes, 600, records[1].bytes);
   folder.Write(L"film.dat", InventoryBytes(records));
   folder.Write(L"film.jnl", journal);

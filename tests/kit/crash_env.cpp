@@ -15,6 +15,13 @@ using platform::Renamed;
 
 std::string Key(const std::wstring& path) { return platform::host::HostPath(path); }
 
+// The real file's content; nullopt when it is not there.
+std::optional<Bytes> ReadReal(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  if (!in) return std::nullopt;
+  return Bytes(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
 void Apply(Bytes& file, uint32_t offset, const uint8_t* data, size_t size) {
   if (file.size() < offset + size) file.resize(offset + size, 0);
   std::memcpy(file.data() + offset, data, size);
@@ -55,9 +62,8 @@ int CrashEnv::See(const std::string& path) {
   const auto found = names_.find(path);
   if (found != names_.end()) return found->second;
   int node = kNoFile;
-  std::ifstream in(path, std::ios::binary);
-  if (in) {
-    node = NewNode(Bytes(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()));
+  if (std::optional<Bytes> content = ReadReal(path)) {
+    node = NewNode(std::move(*content));
     nodes_[node].unreadable = resumed_[path];
   }
   names_[path] = durable_[path] = node;
@@ -74,9 +80,7 @@ platform::FileRef CrashEnv::OpenFile(const std::wstring& path, platform::Access 
   if (node == kNoFile && disposition == platform::Disposition::kOpenExisting) {
     // Made by someone outside the model since it was first seen: take it as
     // it stands, on the medium.
-    node = names_[key] = durable_[key] = NewNode(Bytes{});
-    std::ifstream in(key, std::ios::binary);
-    nodes_[node].onMedium.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+    node = names_[key] = durable_[key] = NewNode(ReadReal(key).value_or(Bytes{}));
   }
   Handle handle;
   if (disposition != platform::Disposition::kOpenExisting) {
@@ -226,7 +230,9 @@ std::vector<uint32_t> CrashEnv::Sectors(const PendingWrite& w) const {
 std::vector<CrashEnv::Pattern> CrashEnv::Patterns(int samples, uint64_t seed) const {
   using Kind = Landing::Kind;
   const size_t n = pending_.size();
-  const auto all = [n](Kind kind) { return Pattern{std::vector<Landing>(n, Landing{kind, 0}), {}}; };
+  const auto all = [n](Kind kind) {
+    return Pattern{std::vector<Landing>(n, Landing{kind, 0}), {}};
+  };
   std::vector<Pattern> patterns = {all(Kind::kLost)};
   if (n == 0) return patterns;
   patterns.push_back(all(Kind::kWhole));
@@ -307,7 +313,8 @@ CrashEnv::Medium CrashEnv::MediumAfter(const Pattern& pattern) const {
     const PendingWrite& w = pending_[broken.write];
     Bytes& file = content[w.node];
     const uint64_t start = uint64_t{broken.sector} * kSectorSize;
-    const uint64_t reached = std::min<uint64_t>(uint64_t{w.offset} + w.data.size(), start + kSectorSize);
+    const uint64_t reached =
+        std::min<uint64_t>(uint64_t{w.offset} + w.data.size(), start + kSectorSize);
     if (file.size() < reached) file.resize(reached, 0);
     uint64_t state = broken.seed;
     for (uint64_t b = start; b < std::min<uint64_t>(start + kSectorSize, file.size()); ++b) {

@@ -70,7 +70,7 @@ class CrashEnv : public platform::EnvWrapper {
 
   // The files as a power cut leaves them.
   struct Medium {
-    std::map<std::string, std::optional<Bytes>> files;  // host path; nullopt: not there
+    std::map<std::string, std::optional<Bytes>> files;     // host path; nullopt: not there
     std::map<std::string, std::set<uint32_t>> unreadable;  // sectors that fail every read
   };
   Medium MediumAfter(const Pattern& pattern) const;

@@ -262,8 +262,7 @@ Settling SettleJournal() {
     case JournalFinding::kUnfinished: {
       const FileRange span = SlotSpan(entry.slot, entry.fileSize);
       ScopedFile data(platform::OpenFile(DataPath, Access::kWrite, Disposition::kOpenExisting));
-      if (!data || !platform::SetFilePosition(data.get(), span.start) ||
-          !WriteWhole(data.get(), entry.after, span.size) || !platform::FlushFile(data.get())) {
+      if (!data || !PutBytes(data.get(), span.start, entry.after, span.size)) {
         return Settling::kKept;
       }
       break;

@@ -54,11 +54,14 @@ const uint8_t* SlotRun::Record(int64_t slot) const {
   return bytes_ + static_cast<size_t>(slot - first_) * kRecordSize;
 }
 
-bool PutSlot(platform::FileRef file, int64_t slot, const InventoryRecord& record) {
+bool PutBytes(platform::FileRef file, uint32_t offset, const uint8_t* bytes, uint32_t size) {
   uint32_t put = 0;
-  return platform::SetFilePosition(file, SlotOffset(slot)) &&
-         platform::WriteFile(file, record.bytes, kRecordSize, &put) && put == kRecordSize &&
-         platform::FlushFile(file);
+  return platform::SetFilePosition(file, offset) && platform::WriteFile(file, bytes, size, &put) &&
+         put == size && platform::FlushFile(file);
+}
+
+bool PutSlot(platform::FileRef file, int64_t slot, const InventoryRecord& record) {
+  return PutBytes(file, SlotOffset(slot), record.bytes, kRecordSize);
 }
 
 WriteOutcome WriteSlot(int64_t slot, const InventoryRecord& record, const InventoryRecord& shown) {

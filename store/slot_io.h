@@ -50,6 +50,9 @@ class SlotRun {
   uint32_t count_ = 0;
 };
 
+// Writes `size` bytes whole at `offset` of a file open for writing and
+// pushes them to the medium; false when any step fails.
+bool PutBytes(platform::FileRef file, uint32_t offset, const uint8_t* bytes, uint32_t size);
 // Writes `record` whole at `slot` of a file open for writing and pushes it
 // to the medium; false when any step fails. No journal: for WriteSlot, and
 // for the bench's plain write.

@@ -19,17 +19,8 @@ intptr_t AboutDialogProc(platform::WindowRef dialog, unsigned message, uintptr_t
       shell::InitDialog(&info);
       return TRUE;
     }
-    case platform::kMsgCommand:
-      switch (CommandId(wparam)) {
-        case IDOK:  // the done button
-          return Finish(dialog, 0);
-        default:
-          return FALSE;
-      }
-    case platform::kMsgClose:
-      return Finish(dialog, 0);
-    default:
-      return FALSE;
+    default:  // the done button in the title bar is OK
+      return EndOnOkOrCancel(dialog, message, wparam);
   }
 }
 

@@ -49,6 +49,10 @@ void SwitchStorage(platform::WindowRef dialog) {
   platform::PostQuit(0);
 }
 
+void TakeAmendFocus(platform::WindowRef dialog) {
+  SetAmendFocusOption(platform::IsChecked(dialog, IDC_FOCUS_QUANTITY) ? kOptionOff : kOptionOn);
+}
+
 intptr_t ConfigurationDialogProc(platform::WindowRef dialog, unsigned message, uintptr_t wparam,
                                  intptr_t /*lparam*/) {
   switch (message) {
@@ -60,23 +64,13 @@ intptr_t ConfigurationDialogProc(platform::WindowRef dialog, unsigned message, u
           dialog, AmendFocusOption() == kOptionOff ? IDC_FOCUS_QUANTITY : IDC_FOCUS_PRICE, true);
       return 0;  // the focus is left where it is
     case platform::kMsgCommand:
-      switch (CommandId(wparam)) {
-        case IDOK:
-          SetAmendFocusOption(platform::IsChecked(dialog, IDC_FOCUS_QUANTITY) ? kOptionOff
-                                                                              : kOptionOn);
-          return Finish(dialog, 1);
-        case IDCANCEL:
-          return Finish(dialog, 0);
-        case IDC_STORAGE:
-          SwitchStorage(dialog);
-          return 1;
-        default:
-          return 0;
+      if (CommandId(wparam) == IDC_STORAGE) {
+        SwitchStorage(dialog);
+        return 1;
       }
-    case platform::kMsgClose:
-      return Finish(dialog, 0);
+      return EndOnOkOrCancel(dialog, message, wparam, TakeAmendFocus);
     default:
-      return 0;
+      return EndOnOkOrCancel(dialog, message, wparam);
   }
 }
 

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "platform/app_handles.h"
+#include "resources/resource_ids.h"
 
 char ScratchText[kScratchTextSize] = {};
 
@@ -16,6 +17,26 @@ constexpr size_t kShownChars = 200;
 DialogResult RunModal(int templateId, platform::DialogProc proc) {
   return platform::RunDialog(templateId, MainWindow, proc) > 0 ? DialogResult::kOk
                                                                : DialogResult::kCancelled;
+}
+
+intptr_t EndOnOkOrCancel(platform::WindowRef dialog, unsigned message, uintptr_t wparam,
+                         void (*accept)(platform::WindowRef dialog)) {
+  switch (message) {
+    case platform::kMsgCommand:
+      switch (CommandId(wparam)) {
+        case IDOK:
+          if (accept != nullptr) accept(dialog);
+          return Finish(dialog, 1);
+        case IDCANCEL:
+          return Finish(dialog, 0);
+        default:
+          return 0;
+      }
+    case platform::kMsgClose:
+      return Finish(dialog, 0);
+    default:
+      return 0;
+  }
 }
 
 std::wstring WideFromField(const uint8_t* field, size_t fieldSize) {

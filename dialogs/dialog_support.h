@@ -29,6 +29,13 @@ inline intptr_t Finish(platform::WindowRef dialog, intptr_t result) {
 // code in the high bits is never looked at.
 inline int CommandId(uintptr_t wparam) { return static_cast<int>(wparam & 0xFFFF); }
 
+// What every dialog does alike with the messages that end it: OK ends it
+// with 1 once `accept` (when given) has taken its fields back; Cancel and
+// the close box end it with 0. Returns 1 for those, and 0 for every other
+// message, which is then left to the dialog manager.
+intptr_t EndOnOkOrCancel(platform::WindowRef dialog, unsigned message, uintptr_t wparam,
+                         void (*accept)(platform::WindowRef dialog) = nullptr);
+
 constexpr int kScratchTextSize = 400;
 // The prompt's initial answer, and the working buffer for the numbers and
 // prices that dialogs show.

@@ -8,9 +8,6 @@
 
 namespace {
 
-constexpr uint32_t kTaxChoiceCount = 4;
-constexpr uint32_t kCategoryLimit = 18;
-
 // A price that does not fit a float (or is no number) is not stored: the
 // field keeps its value rather than taking an infinity.
 bool StoreFloat(InventoryRecord& r, void (*set)(InventoryRecord&, float), double value) {

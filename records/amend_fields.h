@@ -13,6 +13,13 @@
 // characters (longer text is cut).
 constexpr int kAmendTextChars = 38;
 
+// The amend dialog's tax list, in order: a choice's position is the Tax
+// value it stores.
+inline constexpr const wchar_t* kTaxChoices[] = {L"Non", L"1 and 2", L"1", L"2"};
+constexpr uint32_t kTaxChoiceCount = sizeof kTaxChoices / sizeof kTaxChoices[0];
+// A Category is stored only below this.
+constexpr uint32_t kCategoryLimit = 18;
+
 // Description and SKU1: the text as its field holds it (letters raised, at
 // most 38 characters) converted with the system code page, terminator
 // included, over the start of the field; the bytes after the terminator keep
@@ -29,9 +36,9 @@ bool StorePrice(InventoryRecord& record, double typed);
 bool StoreCostPrice(InventoryRecord& record, double typed);
 bool StoreTradePrice(InventoryRecord& record, double typed);
 // In stock, stored only when below 2^31 (not negative as a signed 32-bit
-// value); Category only when below 18; Tax, the position of the chosen list
-// entry, only when below 4 (so no entry chosen leaves it). False: the field
-// keeps its value.
+// value); Category only when below kCategoryLimit; Tax, the position of the
+// chosen list entry, only when it is one (so no entry chosen leaves it).
+// False: the field keeps its value.
 bool StoreInStock(InventoryRecord& record, uint32_t value);
 bool StoreCategory(InventoryRecord& record, uint32_t value);
 bool StoreTax(InventoryRecord& record, uint32_t position);

@@ -5,9 +5,9 @@
 #include "dialogs/dialog_support.h"
 #include "platform/number_text.h"
 #include "records/commands.h"
-#include "records/lookup.h"
 #include "records/prompt.h"
 #include "records/records_state.h"
+#include "records/write_outcome.h"
 #include "store/messages.h"
 #include "store/record_writes.h"
 #include "store/store_state.h"
@@ -24,11 +24,7 @@ std::wstring ConfirmationCaption() {
 }  // namespace
 
 void DeleteCommand() {
-  ShowAfterLookup = 0;
-  if (!AskForItem("Delete item number / description")) return;
-  TakeAnswer(kNoUpperBound);
-  LookupItem();
-  if (CurrentNumber == 0) return;
+  if (!AskAndLookUp("Delete item number / description", kNoUpperBound, kShowNothing)) return;
   const int64_t number = CurrentNumber;
 
   if (Tell(Message::kConfirmDelete, nullptr, ConfirmationCaption()) == platform::kIdCancel) return;
@@ -38,19 +34,10 @@ void DeleteCommand() {
 bool DeleteRecordInHand(int64_t number) {
   const InventoryRecord asRead = CurrentRecord;
   MarkDeleted(CurrentRecord);
-  switch (StoreDeletedRecord(CurrentSlot, number, CurrentRecord, asRead)) {
-    case WriteOutcome::kWritten:
-      Tell(Message::kDeleteComplete);
-      return true;
-    case WriteOutcome::kNotOpened:
-      Tell(Message::kDeleteMissing);
-      return false;
-    case WriteOutcome::kChanged:
-      Tell(Message::kRecordChanged);
-      return false;
-    case WriteOutcome::kFailed:
-      Tell(Message::kDeleteFailed);
-      return false;
+  if (!TellWriteOutcome(StoreDeletedRecord(CurrentSlot, number, CurrentRecord, asRead),
+                        Message::kDeleteMissing, Message::kDeleteFailed)) {
+    return false;
   }
-  return false;
+  Tell(Message::kDeleteComplete);
+  return true;
 }

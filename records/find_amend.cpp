@@ -1,9 +1,9 @@
 // Find and Amend: ask, look up, and for Amend edit and write back.
 #include "records/commands.h"
-#include "records/lookup.h"
 #include "records/prompt.h"
 #include "records/record_dialogs.h"
 #include "records/records_state.h"
+#include "records/write_outcome.h"
 #include "store/messages.h"
 #include "store/number_index.h"
 #include "store/record_writes.h"
@@ -13,22 +13,10 @@ namespace {
 constexpr int64_t kLargestFindNumber = 100000000000000000;  // 10^17
 }  // namespace
 
-void FindCommand() {
-  ShowAfterLookup = 2;
-  if (!AskForItem("Find number / description")) {
-    CurrentNumber = 0;
-    return;
-  }
-  TakeAnswer(kLargestFindNumber);
-  LookupItem();
-}
+void FindCommand() { AskAndLookUp("Find number / description", kLargestFindNumber, kShowItemView); }
 
 void AmendCommand() {
-  ShowAfterLookup = 0;
-  if (!AskForItem("Number/description/fragment")) return;
-  TakeAnswer(kNoUpperBound);
-  LookupItem();
-  if (CurrentNumber == 0) return;
+  if (!AskAndLookUp("Number/description/fragment", kNoUpperBound, kShowNothing)) return;
   const int64_t number = CurrentNumber;
   const InventoryRecord asRead = CurrentRecord;
   if (RunAmendDialog() != DialogResult::kOk) return;
@@ -49,25 +37,13 @@ bool StoreAmendment(int64_t number, const InventoryRecord& asRead) {
 
 bool WriteBackRecord(const InventoryRecord& asRead) {
   const int64_t number = RecordNumber(CurrentRecord);
-  if (number <= 0 || FindSlotByNumber(number) < 0) {
+  if (!IsLiveNumber(number) || FindSlotByNumber(number) < 0) {
     Tell(Message::kInvalidNumber);
     return false;
   }
   // The record goes back to the slot it came from, also when its number
   // stands in another slot as well; the store refreshes that slot's prefix
   // once the record is in the file.
-  switch (StoreAmendedRecord(CurrentSlot, CurrentRecord, asRead)) {
-    case WriteOutcome::kWritten:
-      return true;
-    case WriteOutcome::kNotOpened:
-      Tell(Message::kWriteBackMissing);
-      return false;
-    case WriteOutcome::kChanged:
-      Tell(Message::kRecordChanged);
-      return false;
-    case WriteOutcome::kFailed:
-      Tell(Message::kWriteBackFailed);
-      return false;
-  }
-  return false;
+  return TellWriteOutcome(StoreAmendedRecord(CurrentSlot, CurrentRecord, asRead),
+                          Message::kWriteBackMissing, Message::kWriteBackFailed);
 }

@@ -11,8 +11,6 @@
 
 namespace {
 
-// The tax choices, listed so that a choice's position is its Tax value.
-const wchar_t* const kTaxChoices[] = {L"Non", L"1 and 2", L"1", L"2"};
 constexpr int kNumberChars = 19;
 
 void SetPrice(platform::WindowRef dialog, int id, float value) {
@@ -60,19 +58,8 @@ intptr_t ViewDialogProc(platform::WindowRef dialog, unsigned message, uintptr_t 
     case platform::kMsgInitDialog:
       ShowRecord(dialog, L"Inventory");
       return 1;  // the dialog manager places the focus
-    case platform::kMsgCommand:
-      switch (CommandId(wparam)) {
-        case IDOK:
-          return Finish(dialog, 1);
-        case IDCANCEL:
-          return Finish(dialog, 0);
-        default:
-          return 0;
-      }
-    case platform::kMsgClose:
-      return Finish(dialog, 0);
     default:
-      return 0;
+      return EndOnOkOrCancel(dialog, message, wparam);
   }
 }
 
@@ -87,20 +74,8 @@ intptr_t AmendDialogProc(platform::WindowRef dialog, unsigned message, uintptr_t
       platform::SelectAllText(field);
       return 0;  // the focus is placed
     }
-    case platform::kMsgCommand:
-      switch (CommandId(wparam)) {
-        case IDOK:
-          CopyFieldsBack(dialog);
-          return Finish(dialog, 1);
-        case IDCANCEL:
-          return Finish(dialog, 0);
-        default:
-          return 0;
-      }
-    case platform::kMsgClose:
-      return Finish(dialog, 0);
     default:
-      return 0;
+      return EndOnOkOrCancel(dialog, message, wparam, CopyFieldsBack);
   }
 }
 

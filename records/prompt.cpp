@@ -3,8 +3,10 @@
 #include <cstring>
 
 #include "platform/number_text.h"
+#include "records/lookup.h"
 #include "records/record_dialogs.h"
 #include "records/records_state.h"
+#include "store/inventory_record.h"
 
 bool AskForItem(const char* question) {
   std::strncpy(InputText, question, sizeof InputText - 1);
@@ -12,10 +14,29 @@ bool AskForItem(const char* question) {
   return RunPromptDialog() == DialogResult::kOk;
 }
 
+bool AskAndLookUp(const char* question, int64_t largest, int show) {
+  ShowAfterLookup = show;
+  if (!AskForItem(question)) {
+    CurrentNumber = 0;
+    return false;
+  }
+  TakeAnswer(largest);
+  LookupItem();
+  return CurrentNumber != 0;
+}
+
+bool LookUpItemNumber(int64_t number) {
+  ShowAfterLookup = kShowNothing;
+  SearchMode = 0;
+  CurrentNumber = number;
+  LookupItem();
+  return CurrentNumber != 0;
+}
+
 void TakeAnswer(int64_t largest) {
   SearchMode = 0;
   const int64_t n = platform::ParseInt64(InputText);
-  if (n >= 1 && n <= largest) {
+  if (IsLiveNumber(n) && n <= largest) {
     CurrentNumber = n;
   } else {
     SearchMode = kDescriptionSearch;

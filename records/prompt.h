@@ -13,3 +13,12 @@ bool AskForItem(const char* question);
 // `largest`, CurrentNumber = n and SearchMode = 0; otherwise SearchMode asks
 // for a description search with the answer, unchanged, as the pattern.
 void TakeAnswer(int64_t largest);
+
+// What Find, Amend and Delete begin with: asks `question`, takes the answer
+// as a number up to `largest` or a pattern, and looks it up, with `show`
+// (kShowItemView or kShowNothing) for ShowAfterLookup. True with an item in
+// hand (CurrentNumber, CurrentRecord, CurrentSlot); after Cancel nothing is.
+bool AskAndLookUp(const char* question, int64_t largest, int show);
+// The same lookup for a number known already, unseen, as Amend and Delete
+// look up a typed number. True with the item in hand.
+bool LookUpItemNumber(int64_t number);

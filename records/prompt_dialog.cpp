@@ -8,6 +8,10 @@ namespace {
 // The answer is taken with room for 40 characters, so longer text is cut.
 constexpr int kAnswerChars = 39;
 
+void TakeAnswerText(platform::WindowRef dialog) {
+  ControlToNarrow(dialog, IDC_PROMPT_ANSWER, kAnswerChars, InputText, sizeof InputText);
+}
+
 intptr_t PromptDialogProc(platform::WindowRef dialog, unsigned message, uintptr_t wparam,
                           intptr_t /*lparam*/) {
   switch (message) {
@@ -17,20 +21,8 @@ intptr_t PromptDialogProc(platform::WindowRef dialog, unsigned message, uintptr_
                                WideFromText(ScratchText, sizeof ScratchText));
       platform::SetFocus(platform::ControlWindow(dialog, IDC_PROMPT_ANSWER));
       return 0;  // the focus is placed
-    case platform::kMsgCommand:
-      switch (CommandId(wparam)) {
-        case IDOK:
-          ControlToNarrow(dialog, IDC_PROMPT_ANSWER, kAnswerChars, InputText, sizeof InputText);
-          return Finish(dialog, 1);
-        case IDCANCEL:
-          return Finish(dialog, 0);
-        default:
-          return 0;
-      }
-    case platform::kMsgClose:
-      return Finish(dialog, 0);
     default:
-      return 0;
+      return EndOnOkOrCancel(dialog, message, wparam, TakeAnswerText);
   }
 }
 

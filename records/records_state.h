@@ -18,6 +18,10 @@ extern int SearchMode;
 extern int ShowAfterLookup;
 
 constexpr int kDescriptionSearch = 2;
+// ShowAfterLookup's values: Find shows the item it found by number; Amend
+// and Delete go on with it unseen.
+constexpr int kShowItemView = 2;
+constexpr int kShowNothing = 0;
 
 // Puts all of the program's process-wide state back to its start, as at a
 // new start of the program: the store's, the dialogs' working buffer, the

@@ -63,21 +63,13 @@ intptr_t SearchResultDialogProc(platform::WindowRef dialog, unsigned message, ui
       platform::SetFocus(platform::ControlWindow(dialog, IDC_NEXT));
       return 0;  // the focus is placed
     case platform::kMsgCommand:
-      switch (CommandId(wparam)) {
-        case IDOK:
-          return Finish(dialog, 1);
-        case IDCANCEL:
-          return Finish(dialog, 0);
-        case IDC_NEXT:
-          Next(dialog);
-          return 1;
-        default:
-          return 0;
+      if (CommandId(wparam) == IDC_NEXT) {
+        Next(dialog);
+        return 1;
       }
-    case platform::kMsgClose:
-      return Finish(dialog, 0);
+      return EndOnOkOrCancel(dialog, message, wparam);
     default:
-      return 0;
+      return EndOnOkOrCancel(dialog, message, wparam);
   }
 }
 

@@ -23,6 +23,9 @@ constexpr size_t kPriceOffset = 822;
 constexpr size_t kCategoryOffset = 1787;
 
 constexpr int64_t kDeletedNumber = -1;
+// A live item's number is 1 or more. The load counts every other stored
+// number as deleted, -1 and the rest alike.
+constexpr bool IsLiveNumber(int64_t number) { return number >= 1; }
 
 struct InventoryRecord {
   uint8_t bytes[kRecordSize];

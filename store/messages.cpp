@@ -88,7 +88,7 @@ constexpr bool InOrder() {
   for (size_t i = 0; i < sizeof kTable / sizeof kTable[0]; ++i) {
     if (static_cast<size_t>(kTable[i].message) != i) return false;
   }
-  return sizeof kTable / sizeof kTable[0] == static_cast<size_t>(Message::kPleaseRestart) + 1;
+  return sizeof kTable / sizeof kTable[0] == static_cast<size_t>(Message::kCount);
 }
 static_assert(InOrder(), "kTable must hold every Message in enumeration order");
 

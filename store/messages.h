@@ -49,6 +49,7 @@ enum class Message {
   kCardDetailMissingForSwitch,
   kUsing,  // "%s": where the inventory will be
   kPleaseRestart,
+  kCount,  // not a message: how many there are
 };
 
 // Shows `message`: its beep first when it has one, then the box, owned by

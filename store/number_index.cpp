@@ -116,7 +116,7 @@ int64_t FindSlotByNumber(int64_t target) {
 }
 
 bool MoveToDeletedRun(int64_t number, int64_t slot) {
-  if (number <= 0) return false;
+  if (!IsLiveNumber(number)) return false;
   IndexEntry* end = NumberIndex + IndexedSlots;
   // The deleted run: every -1 entry stands before the first live one.
   IndexEntry* live = std::lower_bound(NumberIndex, end, int64_t{0},

@@ -124,7 +124,7 @@ class Indexer {
     int64_t n = last_;
     for (const uint32_t end = slot + count; slot < end; ++slot, records += kRecordSize) {
       n = LoadI64(records + kNumberOffset);
-      if (n <= 0 && n != kDeletedNumber) n = kDeletedNumber;
+      if (!IsLiveNumber(n)) n = kDeletedNumber;
       numbers[slot] = IndexEntry{n, slot};
       prefixes[slot] = PrefixEntry{{records[kDescriptionOffset], records[kDescriptionOffset + 1]}};
       deleted += n < 0 ? 1 : 0;

@@ -103,12 +103,12 @@ int Check() {
   const uint32_t readTo =
       VisitSlots(file.get(), slots, [&](uint32_t slot, const InventoryRecord& r) {
         const int64_t number = RecordNumber(r);
-        if (number > 0) {
+        if (IsLiveNumber(number)) {
           live.emplace_back(number, slot);
         } else {
           ++deleted;
         }
-        if (number <= 0 && number != kDeletedNumber) {
+        if (!IsLiveNumber(number) && number != kDeletedNumber) {
           report.Problem(Slot(slot) + ": number " + std::to_string(number) + " counts as deleted" +
                          (r.bytes[kDescriptionOffset] != 0
                               ? ", yet a description search still finds it"

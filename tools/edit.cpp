@@ -115,7 +115,7 @@ bool TakeItemNumber(const std::string& text, int64_t* number) {
   static const std::regex whole(R"(\s*\+?\d{1,19}\s*)");
   if (std::regex_match(text, whole)) {
     *number = platform::ParseInt64(text.c_str());
-    if (*number >= 1) return true;
+    if (IsLiveNumber(*number)) return true;
   }
   Complain("not an item number of 1 or more: " + text);
   return false;

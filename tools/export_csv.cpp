@@ -56,7 +56,7 @@ int Export(bool all) {
   const uint32_t readTo =
       VisitSlots(file.get(), slots, [&](uint32_t slot, const InventoryRecord& r) {
         // Deleted: -1, and the numbers the load counts as deleted with it.
-        if (all || RecordNumber(r) > 0) PrintRecord(slot, r);
+        if (all || IsLiveNumber(RecordNumber(r))) PrintRecord(slot, r);
       });
   if (readTo != slots) {
     Complain("slot " + std::to_string(readTo) + " and after cannot be read");

@@ -1,0 +1,18 @@
+#include "records/write_outcome.h"
+
+bool TellWriteOutcome(WriteOutcome outcome, Message missing, Message failed) {
+  switch (outcome) {
+    case WriteOutcome::kWritten:
+      return true;
+    case WriteOutcome::kNotOpened:
+      Tell(missing);
+      return false;
+    case WriteOutcome::kChanged:
+      Tell(Message::kRecordChanged);
+      return false;
+    case WriteOutcome::kFailed:
+      Tell(failed);
+      return false;
+  }
+  return false;
+}

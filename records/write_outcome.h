@@ -1,0 +1,11 @@
+// How Amend and Delete tell the user the outcome of a record write.
+#pragma once
+
+#include "store/messages.h"
+#include "store/record_writes.h"
+
+// Nothing for a record in the file; else the failure's message: `missing`
+// when film.dat could not be opened, `failed` when the write failed, and
+// the same message for both commands when another program changed the slot.
+// True when the record is in the file.
+bool TellWriteOutcome(WriteOutcome outcome, Message missing, Message failed);

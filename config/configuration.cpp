@@ -7,6 +7,7 @@
 #include "platform/number_text.h"
 #include "platform/platform.h"
 #include "resources/resource_ids.h"
+#include "store/inventory_location.h"
 #include "store/messages.h"
 #include "store/settings_image.h"
 #include "store/storage_card.h"
@@ -23,8 +24,7 @@ void ShowCount(platform::WindowRef dialog, int id, int32_t count) {
 void SwitchStorage(platform::WindowRef dialog) {
   std::wstring using_;
   if (StorageOption() == kOptionOn) {
-    SetStorageOption(kOptionOff);
-    DataPath = kDeviceDataPath;
+    UseDeviceStorage();
     using_ = L"My device\\film.dat";
   } else {
     std::wstring cardPath;
@@ -38,9 +38,8 @@ void SwitchStorage(platform::WindowRef dialog) {
         Tell(Message::kCardDetailMissingForSwitch, dialog);
         return;
       case CardLookup::kFound:
-        DataPath = cardPath;
-        SetStorageOption(kOptionOn);
-        using_ = DataPath;
+        UseCardStorage(cardPath);
+        using_ = cardPath;
         break;
     }
   }

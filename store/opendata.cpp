@@ -6,13 +6,12 @@
 #include "platform/platform.h"
 #include "platform/scoped_file.h"
 #include "store/byte_order.h"
+#include "store/inventory_location.h"
 #include "store/inventory_record.h"
 #include "store/journal.h"
 #include "store/messages.h"
 #include "store/number_index.h"
-#include "store/settings_image.h"
 #include "store/slot_io.h"
-#include "store/storage_card.h"
 #include "store/store_state.h"
 
 namespace {
@@ -24,26 +23,6 @@ using platform::ScopedFile;
 // Records are read this many at a time: large sequential reads, each record
 // still taken as a whole.
 constexpr uint32_t kLoadBlockSlots = 256;
-
-void LoadSettings() {
-  ScopedFile file(platform::OpenFile(kSettingsPath, Access::kRead, Disposition::kOpenExisting));
-  if (!file) return;
-  uint32_t read;
-  platform::ReadFile(file.get(), SettingsImage.bytes, sizeof SettingsImage.bytes, &read);
-}
-
-// The card was chosen: point DataPath at its film.dat, or fall back to the
-// device with the storage choice reset.
-void ChooseStorageCard() {
-  std::wstring cardPath;
-  const CardLookup found = LookUpCardDataPath(&cardPath);
-  if (found == CardLookup::kFound) {
-    DataPath = cardPath;
-  } else if (found != CardLookup::kNoRecord) {
-    SetStorageOption(kOptionOff);
-    Tell(found == CardLookup::kNoCard ? Message::kNoMemoryCard : Message::kNoMemoryCardDetail);
-  }
-}
 
 enum class Fresh {
   kMade,
@@ -82,11 +61,7 @@ Fresh CreateFreshInventory() {
 // by a record write that a power cut broke off is settled before the file is
 // opened for good.
 bool OpenInventory(ScopedFile* file) {
-  *file = OpenInventoryForReading();
-  if (!*file && DataPath != kDeviceDataPath) {
-    DataPath = kDeviceDataPath;
-    *file = OpenInventoryForReading();
-  }
+  *file = OpenLocatedInventory();
   if (!*file) {
     // A film.dat whose name may vanish at the next power cut, and every
     // change made to it with it, is not worked on.
@@ -180,12 +155,6 @@ InventorySize JudgeInventorySize(uint64_t size) {
   if (size == 0) return InventorySize::kEmpty;
   if (size > kLargestInventorySize) return InventorySize::kTooLarge;
   return size % kRecordSize == 0 ? InventorySize::kWhole : InventorySize::kNotWhole;
-}
-
-void LocateInventory() {
-  LoadSettings();
-  DataPath = kDeviceDataPath;
-  if (!(StorageOption() == kOptionOff)) ChooseStorageCard();
 }
 
 bool Opendata() {

@@ -14,12 +14,6 @@ bool Opendata();
 enum class InventorySize { kWhole, kEmpty, kNotWhole, kTooLarge };
 InventorySize JudgeInventorySize(uint64_t size);
 
-// The first steps of Opendata alone: reads tallo.cfg into SettingsImage and
-// sets DataPath from the storage choice, to the device's film.dat or the
-// first storage card's (a card that cannot be used resets the choice and is
-// told). No file is written.
-void LocateInventory();
-
 // The settings file, under its bare name beside film.dat, and the name a new
 // settings file is written under before it takes the place of the old one.
 constexpr wchar_t kSettingsPath[] = L"tallo.cfg";

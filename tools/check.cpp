@@ -9,6 +9,7 @@
 
 #include "platform/host/host_control.h"
 #include "platform/scoped_file.h"
+#include "store/inventory_location.h"
 #include "store/journal.h"
 #include "store/opendata.h"
 #include "store/slot_io.h"
@@ -72,11 +73,7 @@ void CheckLeftovers(Report& report) {
 
 int Check() {
   LocateInventory();
-  platform::ScopedFile file(OpenInventoryForReading());
-  if (!file && DataPath != kDeviceDataPath) {  // the card has none: start-up takes the device's
-    DataPath = kDeviceDataPath;
-    file = OpenInventoryForReading();
-  }
+  platform::ScopedFile file(OpenLocatedInventory());
   const std::string name = platform::host::HostPath(DataPath);
   Report report(name);
   CheckLeftovers(report);

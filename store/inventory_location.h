@@ -1,0 +1,22 @@
+// Where the inventory is: DataPath, the device's film.dat or the storage
+// card's. DataPath is set here and nowhere else.
+#pragma once
+
+#include <string>
+
+#include "platform/platform.h"
+
+// The first steps of start-up: reads tallo.cfg into SettingsImage and sets
+// DataPath from the storage choice, to the device's film.dat or the first
+// storage card's (a card that cannot be used resets the choice and is
+// told). No file is written.
+void LocateInventory();
+// Opens the located inventory for reading as start-up does: when the card's
+// film.dat cannot be opened, the device's own stands in for it for this run
+// (the storage choice stays), and DataPath says so. nullptr when the one at
+// DataPath cannot be opened either.
+platform::FileRef OpenLocatedInventory();
+
+// The configuration's switch of storage: the choice and DataPath together.
+void UseDeviceStorage();
+void UseCardStorage(const std::wstring& cardDataPath);

@@ -24,6 +24,7 @@
 #include "store/opendata.h"
 #include "store/slot_io.h"
 #include "store/store_state.h"
+#include "tests/kit/process_state.h"
 #include "tests/kit/reference.h"
 
 namespace {

@@ -23,7 +23,5 @@ constexpr int kDescriptionSearch = 2;
 constexpr int kShowItemView = 2;
 constexpr int kShowNothing = 0;
 
-// Puts all of the program's process-wide state back to its start, as at a
-// new start of the program: the store's, the dialogs' working buffer, the
-// record commands', and the instance and main window handles.
-void ResetProcessState();
+// Puts the record commands' state back to its start.
+void ResetRecordsState();

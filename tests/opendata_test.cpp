@@ -10,6 +10,7 @@
 #include "store/number_index.h"
 #include "store/settings_image.h"
 #include "store/store_state.h"
+#include "tests/kit/process_state.h"
 #include "tests/test_support.h"
 
 namespace host = platform::host;

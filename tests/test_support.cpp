@@ -8,6 +8,7 @@
 #include "platform/app_handles.h"
 #include "records/records_state.h"
 #include "store/journal.h"
+#include "tests/kit/process_state.h"
 
 namespace {
 

@@ -51,6 +51,7 @@
 #include "store/slot_io.h"
 #include "store/store_state.h"
 #include "tests/kit/fault_env.h"
+#include "tests/kit/process_state.h"
 #include "tests/kit/record_builder.h"
 #include "tests/kit/store_invariants.h"
 

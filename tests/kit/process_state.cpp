@@ -1,0 +1,14 @@
+#include "tests/kit/process_state.h"
+
+#include "dialogs/dialog_support.h"
+#include "platform/app_handles.h"
+#include "records/records_state.h"
+#include "store/store_state.h"
+
+void ResetProcessState() {
+  ResetStoreState();
+  ResetDialogState();
+  ResetRecordsState();
+  AppInstance = nullptr;
+  MainWindow = nullptr;
+}

@@ -1,10 +1,13 @@
 // filmtool as the back office and the tests use it: real files in a temp
 // folder, the tool run as its own process.
 #include <cstdlib>
+#include <cwchar>
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 #include <sstream>
 
+#include "records/amend_fields.h"
 #include "records/record_dialogs.h"
 #include "store/journal.h"
 #include "store/settings_image.h"
@@ -261,4 +264,24 @@ TEST_F(Filmtool, DeleteKeepsStatsAndIndexInStep) {
   EXPECT_EQ(out_, "slots 3\nactive 2\ndeleted 1\n");
   ASSERT_EQ(Run(Tool("index")), 0);
   EXPECT_EQ(out_, "-1 2\n10 1\n30 0\n");
+}
+
+// The guide spells out the limits that the amend dialog and filmtool apply.
+TEST(Guide, SaysTheTaxChoicesAndTheCategoryLimitThatAreStored) {
+  std::ifstream in(std::string(TALLO_SOURCE_DIR) + "/README.md");
+  std::string guide((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  ASSERT_FALSE(guide.empty());
+  for (char& c : guide) c = c == '\n' ? ' ' : c;  // lines wrap anywhere
+  const std::string top = std::to_string(kCategoryLimit - 1);
+  EXPECT_NE(guide.find("a category above " + top), std::string::npos);
+  EXPECT_NE(guide.find("a category of " + std::to_string(kCategoryLimit) + " or more"),
+            std::string::npos);
+  EXPECT_NE(guide.find("a tax outside 0 to " + std::to_string(kTaxChoiceCount - 1)),
+            std::string::npos);
+  std::string positions = "(the position in the dialog's list:";
+  for (uint32_t i = 0; i < kTaxChoiceCount; ++i) {
+    std::string label(kTaxChoices[i], kTaxChoices[i] + std::wcslen(kTaxChoices[i]));
+    positions += (i > 0 ? ", " : " ") + std::to_string(i) + " \"" + label + "\"";
+  }
+  EXPECT_NE(guide.find(positions + ")"), std::string::npos) << positions;
 }

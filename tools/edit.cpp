@@ -11,7 +11,7 @@
 #include "platform/platform.h"
 #include "records/amend_fields.h"
 #include "records/commands.h"
-#include "records/lookup.h"
+#include "records/prompt.h"
 #include "records/records_state.h"
 #include "store/opendata.h"
 #include "store/store_state.h"
@@ -81,10 +81,14 @@ bool Store(const Change& c) {
       return StoreInStock(CurrentRecord, number) || refuse("beyond 2147483647");
     case Field::kCategory:
       if (!TakeUnsigned(c.value, &number)) return refuse("not a whole number of 0 or more");
-      return StoreCategory(CurrentRecord, number) || refuse("beyond 17");
-    case Field::kTax:
-      if (!TakeUnsigned(c.value, &number)) return refuse("not a list position 0 to 3");
-      return StoreTax(CurrentRecord, number) || refuse("not a list position 0 to 3");
+      return StoreCategory(CurrentRecord, number) ||
+             refuse("beyond " + std::to_string(kCategoryLimit - 1));
+    case Field::kTax: {
+      const std::string positions =
+          "not a list position 0 to " + std::to_string(kTaxChoiceCount - 1);
+      if (!TakeUnsigned(c.value, &number)) return refuse(positions);
+      return StoreTax(CurrentRecord, number) || refuse(positions);
+    }
     case Field::kPrice:
     case Field::kCostPrice:
     case Field::kTradePrice: {
@@ -100,14 +104,7 @@ bool Store(const Change& c) {
 }
 
 // Brings item `number` into hand as Amend and Delete look a number up.
-bool LookUp(int64_t number) {
-  if (!Opendata()) return false;
-  ShowAfterLookup = 0;
-  SearchMode = 0;
-  CurrentNumber = number;
-  LookupItem();
-  return CurrentNumber != 0;
-}
+bool LookUp(int64_t number) { return Opendata() && LookUpItemNumber(number); }
 
 }  // namespace
 

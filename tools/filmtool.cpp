@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "platform/host/host_control.h"
+#include "records/amend_fields.h"
 #include "store/opendata.h"
 #include "store/slot_io.h"
 #include "store/store_state.h"
@@ -15,33 +16,42 @@
 
 namespace {
 
-constexpr char kUsage[] =
-    "usage: filmtool COMMAND DIR [ARGUMENTS] [--card FOLDER]\n"
-    "\n"
-    "DIR holds film.dat and tallo.cfg; --card FOLDER makes FOLDER stand for the\n"
-    "storage card's folder (otherwise there is no card). Messages the program\n"
-    "would show go to standard error as \"caption: text\".\n"
-    "\n"
-    "  stats DIR                      slots, active and deleted counts\n"
-    "  index DIR                      the used index entries, \"number slot\" a line\n"
-    "  prefix DIR                     each slot's two prefix bytes in hex\n"
-    "  check DIR                      every problem of the file, then a summary;\n"
-    "                                 exit 0 none, 2 problems, 1 unreadable\n"
-    "  export DIR [--all]             the records as CSV on standard output\n"
-    "                                 (deleted slots only with --all)\n"
-    "  amend DIR NUMBER FIELD=VALUE...  change item NUMBER as the amend dialog\n"
-    "                                 would; fields: description, sku, in_stock,\n"
-    "                                 tax (0-3), cost_price, trade_price, price,\n"
-    "                                 category (0-17)\n"
-    "  delete DIR NUMBER              delete item NUMBER, as Delete does once\n"
-    "                                 confirmed\n"
-    "\n"
-    "amend and delete exit 0 when the change is in the file, 1 otherwise (the\n"
-    "file is then unchanged); the other commands exit 1 when the inventory\n"
-    "cannot be opened.\n";
+// The limits of tax and category come from the amend dialog's own rules.
+std::string UsageText() {
+  std::string text =
+      "usage: filmtool COMMAND DIR [ARGUMENTS] [--card FOLDER]\n"
+      "\n"
+      "DIR holds film.dat and tallo.cfg; --card FOLDER makes FOLDER stand for the\n"
+      "storage card's folder (otherwise there is no card). Messages the program\n"
+      "would show go to standard error as \"caption: text\".\n"
+      "\n"
+      "  stats DIR                      slots, active and deleted counts\n"
+      "  index DIR                      the used index entries, \"number slot\" a line\n"
+      "  prefix DIR                     each slot's two prefix bytes in hex\n"
+      "  check DIR                      every problem of the file, then a summary;\n"
+      "                                 exit 0 none, 2 problems, 1 unreadable\n"
+      "  export DIR [--all]             the records as CSV on standard output\n"
+      "                                 (deleted slots only with --all)\n"
+      "  amend DIR NUMBER FIELD=VALUE...  change item NUMBER as the amend dialog\n"
+      "                                 would; fields: description, sku, in_stock,\n"
+      "                                 tax (0-@TAX@), cost_price, trade_price, price,\n"
+      "                                 category (0-@CATEGORY@)\n"
+      "  delete DIR NUMBER              delete item NUMBER, as Delete does once\n"
+      "                                 confirmed\n"
+      "\n"
+      "amend and delete exit 0 when the change is in the file, 1 otherwise (the\n"
+      "file is then unchanged); the other commands exit 1 when the inventory\n"
+      "cannot be opened.\n";
+  const auto fill = [&text](const std::string& key, uint32_t value) {
+    text.replace(text.find(key), key.size(), std::to_string(value));
+  };
+  fill("@TAX@", kTaxChoiceCount - 1);
+  fill("@CATEGORY@", kCategoryLimit - 1);
+  return text;
+}
 
 int Usage(std::FILE* out, int status) {
-  std::fputs(kUsage, out);
+  std::fputs(UsageText().c_str(), out);
   return status;
 }
 
@@ -61,31 +71,6 @@ uint32_t VisitSlots(platform::FileRef file, uint32_t slots,
     }
   }
   return slots;
-}
-
-void Complain(const std::string& text) { std::fprintf(stderr, "filmtool: %s\n", text.c_str()); }
-
-int Stats() {
-  if (!Opendata()) return 1;
-  std::printf("slots %" PRId32 "\nactive %" PRId32 "\ndeleted %" PRId32 "\n", SlotCount,
-              ActiveCount, DeletedCount);
-  return 0;
-}
-
-int Index() {
-  if (!Opendata()) return 1;
-  for (int64_t i = 0; i < IndexedSlots; ++i) {
-    std::printf("%" PRId64 " %" PRId64 "\n", NumberIndex[i].number, NumberIndex[i].slot);
-  }
-  return 0;
-}
-
-int Prefix() {
-  if (!Opendata()) return 1;
-  for (int32_t slot = 0; slot < SlotCount; ++slot) {
-    std::printf("%02x%02x\n", PrefixTable[slot].bytes[0], PrefixTable[slot].bytes[1]);
-  }
-  return 0;
 }
 
 int main(int argc, char** argv) {

@@ -200,7 +200,9 @@ TEST_F(Filmtool, AmendStoresWhatTheAmendDialogStoresForTheSameText) {
                {"cost_price", IDC_COST_PRICE, "1.999"},
                {"trade_price", IDC_TRADE_PRICE, "3.4e38"},
                {"category", IDC_CATEGORY, "17"},
-               {"tax", IDC_TAX, "3"}};
+               {"tax", IDC_TAX, "3"},
+               {"tax", IDC_TAX, "1 and 2"},
+               {"tax", IDC_TAX, "non"}};
   for (const auto& c : cases) {
     CurrentRecord = records[1];
     Script amend(IDD_AMEND);
@@ -233,7 +235,9 @@ TEST_F(Filmtool, RefusalsLeaveTheFileByteForByteUnchanged) {
       {"11 in_stock=-1", "filmtool: in_stock: not a whole number of 0 or more: -1\n"},
       {"11 in_stock=12abc", "filmtool: in_stock: not a whole number of 0 or more: 12abc\n"},
       {"11 category=18", "filmtool: category: beyond 17: 18\n"},
-      {"11 tax=4", "filmtool: tax: not a list position 0 to 3: 4\n"},
+      {"11 tax=4", "filmtool: tax: not a list position 0 to 3 nor an entry's text: 4\n"},
+      {"11 description=\xC4\x80X",
+       "filmtool: description: the system code page has no \xC4\x80 (U+0100): \xC4\x80X\n"},
       {"11 description=X", "The description must have at least two characters.\n"},
       {"11 price=2 colour=red",
        "filmtool: not FIELD=VALUE with a field of the amend dialog: "

@@ -5,13 +5,13 @@
 #include <cstdio>
 #include <string>
 
-#include "dialogs/dialog_support.h"
 #include "platform/host/host_control.h"
 #include "platform/number_text.h"
 #include "platform/scoped_file.h"
 #include "store/opendata.h"
 #include "store/slot_io.h"
 #include "store/store_state.h"
+#include "tools/fields.h"
 #include "tools/tool.h"
 
 namespace {
@@ -28,18 +28,11 @@ std::string Csv(const std::string& field) {
   return quoted + "\"";
 }
 
-std::string Text(const uint8_t* field, size_t size) {
-  return Csv(platform::host::Narrow(WideFromField(field, size)));
-}
-
 void PrintRecord(uint32_t slot, const InventoryRecord& r) {
-  std::printf("%" PRIu32 ",%s,%s,%s,%" PRIu32 ",%" PRIu32 ",%s,%s,%s,%" PRIu32 "\r\n", slot,
-              platform::FormatItemNumber(RecordNumber(r)).c_str(),
-              Text(r.bytes + kDescriptionOffset, kDescriptionSize).c_str(),
-              Text(r.bytes + kSku1Offset, kSku1Size).c_str(), RecordInStock(r), RecordTax(r),
-              platform::FormatPrice(RecordCostPrice(r)).c_str(),
-              platform::FormatPrice(RecordTradePrice(r)).c_str(),
-              platform::FormatPrice(RecordPrice(r)).c_str(), RecordCategory(r));
+  std::string line = std::to_string(slot) + "," + platform::FormatItemNumber(RecordNumber(r));
+  for (Field field : kAllFields) line += "," + Csv(ExportedField(field, r));
+  line += "\r\n";
+  std::fwrite(line.data(), 1, line.size(), stdout);
 }
 
 }  // namespace
@@ -51,7 +44,9 @@ int Export(bool all) {
     Complain(platform::host::HostPath(DataPath) + ": cannot be opened");
     return 1;
   }
-  std::printf("slot,number,description,sku,in_stock,tax,cost_price,trade_price,price,category\r\n");
+  std::string header = "slot,number";
+  for (Field field : kAllFields) header += std::string(",") + FieldName(field);
+  std::printf("%s\r\n", header.c_str());
   const auto slots = static_cast<uint32_t>(SlotCount);
   const uint32_t readTo =
       VisitSlots(file.get(), slots, [&](uint32_t slot, const InventoryRecord& r) {

@@ -1,0 +1,31 @@
+// The fields the back office reads and changes: their names (export's
+// columns, amend's FIELD=VALUE), how export prints each, and how a value is
+// stored, exactly as the amend dialog stores the same text typed into that
+// field.
+#pragma once
+
+#include <string>
+
+#include "store/inventory_record.h"
+
+enum class Field { kDescription, kSku, kInStock, kTax, kCostPrice, kTradePrice, kPrice, kCategory };
+constexpr Field kAllFields[] = {Field::kDescription, Field::kSku,       Field::kInStock,
+                                Field::kTax,         Field::kCostPrice, Field::kTradePrice,
+                                Field::kPrice,       Field::kCategory};
+
+const char* FieldName(Field field);
+// False when `name` names none of them.
+bool FieldNamed(const std::string& name, Field* field);
+
+// What export prints for `field` of `record`: UTF-8, before CSV quoting.
+std::string ExportedField(Field field, const InventoryRecord& record);
+
+// Stores `value` (UTF-8) into `record` as the amend dialog stores the same
+// text typed into `field`. "" when stored; otherwise why not, and `record`
+// is unchanged: the dialog would keep the old value or turn the text into 0,
+// or the system code page cannot hold a character of it. Tax is its
+// position in the dialog's list or, when it is no number, the entry's text.
+// `*note` gets what was done to a value that is stored otherwise than
+// given (a text cut at the field's length).
+std::string StoreField(Field field, const std::string& value, InventoryRecord& record,
+                       std::string* note);

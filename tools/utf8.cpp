@@ -1,0 +1,79 @@
+#include "tools/utf8.h"
+
+#include <cstdint>
+
+namespace {
+
+constexpr bool kUtf16 = sizeof(wchar_t) == 2;
+
+bool IsSurrogate(uint32_t c) { return c >= 0xD800 && c <= 0xDFFF; }
+
+void AppendWide(uint32_t c, std::wstring* wide) {
+  if (kUtf16 && c > 0xFFFF) {
+    c -= 0x10000;
+    wide->push_back(static_cast<wchar_t>(0xD800 + (c >> 10)));
+    wide->push_back(static_cast<wchar_t>(0xDC00 + (c & 0x3FF)));
+  } else {
+    wide->push_back(static_cast<wchar_t>(c));
+  }
+}
+
+void AppendUtf8(uint32_t c, std::string* out) {
+  if (c < 0x80) {
+    out->push_back(static_cast<char>(c));
+  } else if (c < 0x800) {
+    out->push_back(static_cast<char>(0xC0 | c >> 6));
+    out->push_back(static_cast<char>(0x80 | (c & 0x3F)));
+  } else if (c < 0x10000) {
+    out->push_back(static_cast<char>(0xE0 | c >> 12));
+    out->push_back(static_cast<char>(0x80 | (c >> 6 & 0x3F)));
+    out->push_back(static_cast<char>(0x80 | (c & 0x3F)));
+  } else {
+    out->push_back(static_cast<char>(0xF0 | c >> 18));
+    out->push_back(static_cast<char>(0x80 | (c >> 12 & 0x3F)));
+    out->push_back(static_cast<char>(0x80 | (c >> 6 & 0x3F)));
+    out->push_back(static_cast<char>(0x80 | (c & 0x3F)));
+  }
+}
+
+}  // namespace
+
+bool WideFromUtf8(const std::string& utf8, std::wstring* wide) {
+  wide->clear();
+  for (size_t i = 0; i < utf8.size();) {
+    const auto lead = static_cast<uint8_t>(utf8[i]);
+    const size_t length = lead < 0x80             ? 1
+                          : (lead & 0xE0) == 0xC0 ? 2
+                          : (lead & 0xF0) == 0xE0 ? 3
+                          : (lead & 0xF8) == 0xF0 ? 4
+                                                  : 0;
+    if (length == 0 || i + length > utf8.size()) return false;
+    uint32_t c = length == 1 ? lead : lead & (0x7F >> length);
+    for (size_t k = 1; k < length; ++k) {
+      const auto next = static_cast<uint8_t>(utf8[i + k]);
+      if ((next & 0xC0) != 0x80) return false;
+      c = c << 6 | (next & 0x3F);
+    }
+    static const uint32_t kSmallest[] = {0, 0, 0x80, 0x800, 0x10000};
+    if (c < kSmallest[length] || c > 0x10FFFF || IsSurrogate(c)) return false;
+    AppendWide(c, wide);
+    i += length;
+  }
+  return true;
+}
+
+std::string Utf8FromWide(const std::wstring& wide) {
+  std::string out;
+  for (size_t i = 0; i < wide.size(); ++i) {
+    auto c = static_cast<uint32_t>(wide[i]);
+    if (kUtf16) c &= 0xFFFF;
+    if (kUtf16 && c >= 0xD800 && c <= 0xDBFF && i + 1 < wide.size() &&
+        (static_cast<uint32_t>(wide[i + 1]) & 0xFC00) == 0xDC00) {
+      c = 0x10000 + ((c - 0xD800) << 10) + (static_cast<uint32_t>(wide[++i]) & 0x3FF);
+    } else if (IsSurrogate(c) || c > 0x10FFFF) {
+      c = 0xFFFD;
+    }
+    AppendUtf8(c, &out);
+  }
+  return out;
+}

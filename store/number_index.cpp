@@ -115,6 +115,13 @@ int64_t FindSlotByNumber(int64_t target) {
   return at < IndexedSlots && NumberIndex[at].number == target ? NumberIndex[at].slot : -1;
 }
 
+int64_t CountSlotsOfNumber(int64_t target) {
+  int64_t at = WalkNumberIndex(target);
+  const int64_t first = at;
+  while (at < IndexedSlots && NumberIndex[at].number == target) ++at;
+  return at - first;
+}
+
 bool MoveToDeletedRun(int64_t number, int64_t slot) {
   if (!IsLiveNumber(number)) return false;
   IndexEntry* end = NumberIndex + IndexedSlots;

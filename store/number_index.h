@@ -21,6 +21,8 @@ int64_t WalkNumberIndex(int64_t target);
 
 // The slot that holds `target`, or -1 when the walk does not find it.
 int64_t FindSlotByNumber(int64_t target);
+// How many slots hold `target`: lookups find only the first of them.
+int64_t CountSlotsOfNumber(int64_t target);
 
 // After slot `slot`, holding live number `number`, was written in the deleted
 // form: its entry leaves the live part and becomes the last entry of the

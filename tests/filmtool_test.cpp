@@ -270,6 +270,61 @@ TEST_F(Filmtool, DeleteKeepsStatsAndIndexInStep) {
   EXPECT_EQ(out_, "-1 2\n10 1\n30 0\n");
 }
 
+TEST_F(Filmtool, ImportChangesOnlyWhatTheRowsChangeAndRefusesABadFileWhole) {
+  WriteInventory(MakeItems({{10, "TEN", "S10", 4, 2.5f, 0.5f, 1.0f, 2, 1},
+                            {11, "ELEVEN", "S11"},
+                            {-1, "GONE"},
+                            {12, "TWELVE"},
+                            {12, "TWELVE AGAIN"}}));
+  const Bytes before = ReadBytes("film.dat");
+  const auto import = [&](const std::string& csv, const std::string& options = "") {
+    std::ofstream(Path("in.csv"), std::ios::binary) << csv;
+    return Run(Tool("import", Path("in.csv") + options));
+  };
+  // Export's own file changes nothing, nor do columns left out.
+  ASSERT_EQ(Run(Tool("export")), 0);
+  const std::string exported = out_;
+  ASSERT_EQ(import(exported), 0) << err_;
+  ASSERT_EQ(import("number,price\n10,2.50\n"), 0) << err_;
+  EXPECT_EQ(ReadBytes("film.dat"), before);
+
+  const struct {
+    const char* csv;
+    const char* said;
+  } refused[] = {
+      {"number,price\n10,abc\n", "in.csv:2: price: not a number: abc"},
+      {"number,price\n10,2\n11,2\n10,3\n", "in.csv:4: item 10 stands on line 2 already"},
+      {"number,price\n13,2\n", "in.csv:2: no item 13 in film.dat"},
+      {"number,price\n-1,2\n", "in.csv:2: not an item number of 1 or more: -1"},
+      {"number,price\n12,2\n", "in.csv:2: item 12 stands in 2 slots"},
+      {"number,colour\n10,red\n", "in.csv:1: no such column: colour"},
+      {"number,price\n10,2,3\n", "in.csv:2: 3 fields where the header has 2"},
+      {"number,description\n10,\"OPEN\n", "line 2: a quoted field has no closing quote"},
+      {"number,description\n10,X\n", "in.csv:2: the description must have at least two"},
+  };
+  for (const auto& r : refused) {
+    EXPECT_EQ(import(std::string("number,price\n11,7\n") + r.csv, ""), 1) << r.csv;
+    EXPECT_EQ(import(r.csv), 1) << r.csv;
+    EXPECT_NE(err_.find(r.said), std::string::npos) << r.csv << " said " << err_;
+    EXPECT_EQ(ReadBytes("film.dat"), before) << r.csv;
+  }
+
+  const std::string change =
+      "slot,number,description,tax,price\r\n9,11,\"new, \"\"fine\"\" eleven\",Non,3.456\r\n";
+  ASSERT_EQ(import(change, " --dry-run"), 0) << err_;
+  EXPECT_EQ(out_,
+            "11 description: ELEVEN -> NEW, \"FINE\" ELEVEN\n11 tax: 1 -> 0\n"
+            "11 price: 1.50 -> 3.46\n");
+  EXPECT_EQ(ReadBytes("film.dat"), before);
+  ASSERT_EQ(import(change), 0) << err_;
+  ASSERT_EQ(Run(Tool("export")), 0);
+  EXPECT_NE(out_.find("1,11,\"NEW, \"\"FINE\"\" ELEVEN\",S11,5,0,0.75,1.25,3.46,3\r\n"),
+            std::string::npos)
+      << out_;
+  EXPECT_EQ(SlotBytes(0), Bytes(before.begin(), before.begin() + kRecordSize));
+  EXPECT_FALSE(WholeJournal());
+}
+
 // The guide spells out the limits that the amend dialog and filmtool apply.
 TEST(Guide, SaysTheTaxChoicesAndTheCategoryLimitThatAreStored) {
   std::ifstream in(std::string(TALLO_SOURCE_DIR) + "/README.md");

@@ -22,19 +22,40 @@ bool LookUp(int64_t number) { return Opendata() && LookUpItemNumber(number); }
 
 }  // namespace
 
-bool TakeItemNumber(const std::string& text, int64_t* number) {
-  static const std::regex whole(R"(\s*\+?\d{1,19}\s*)");
-  if (std::regex_match(text, whole)) {
-    *number = platform::ParseInt64(text.c_str());
-    if (IsLiveNumber(*number)) return true;
+bool TakeItemNumber(const std::string& text, int64_t* number, std::string* why) {
+  static const std::regex whole(R"(\s*\+?0*(\d{1,19})\s*)");
+  std::smatch m;
+  if (!std::regex_match(text, m, whole)) {
+    static const std::regex digits(R"(\s*\+?\d+\s*)");
+    *why = std::regex_match(text, digits) ? "beyond 9223372036854775807, the largest item number"
+                                          : "not an item number of 1 or more";
+    return false;
   }
-  Complain("not an item number of 1 or more: " + text);
+  const std::string kept = m[1];
+  if (kept.size() == 19 && kept > "9223372036854775807") {
+    *why = "beyond 9223372036854775807, the largest item number";
+    return false;
+  }
+  *number = platform::ParseInt64(kept.c_str());
+  if (IsLiveNumber(*number)) return true;
+  *why = "not an item number of 1 or more";
   return false;
 }
 
+namespace {
+
+bool TakeArgumentNumber(const std::string& text, int64_t* number) {
+  std::string why;
+  if (TakeItemNumber(text, number, &why)) return true;
+  Complain(why + ": " + text);
+  return false;
+}
+
+}  // namespace
+
 int Amend(const std::string& numberText, const std::vector<std::string>& assignments) {
   int64_t number = 0;
-  if (!TakeItemNumber(numberText, &number)) return 1;
+  if (!TakeArgumentNumber(numberText, &number)) return 1;
   std::vector<std::pair<Field, std::string>> changes;
   for (const std::string& a : assignments) {
     const size_t equals = a.find('=');
@@ -61,6 +82,6 @@ int Amend(const std::string& numberText, const std::vector<std::string>& assignm
 
 int Delete(const std::string& numberText) {
   int64_t number = 0;
-  if (!TakeItemNumber(numberText, &number) || !LookUp(number)) return 1;
+  if (!TakeArgumentNumber(numberText, &number) || !LookUp(number)) return 1;
   return DeleteRecordInHand(CurrentNumber) ? 0 : 1;
 }

@@ -77,6 +77,7 @@ int main(int argc, char** argv) {
   std::vector<std::string> words;
   std::string card;
   bool all = false;
+  bool dryRun = false;
   for (int i = 1; i < argc; ++i) {
     if (std::strcmp(argv[i], "--help") == 0 || std::strcmp(argv[i], "-h") == 0) {
       return Usage(stdout, 0);
@@ -84,6 +85,8 @@ int main(int argc, char** argv) {
       card = argv[++i];
     } else if (std::strcmp(argv[i], "--all") == 0) {
       all = true;
+    } else if (std::strcmp(argv[i], "--dry-run") == 0) {
+      dryRun = true;
     } else {
       words.push_back(argv[i]);
     }
@@ -113,6 +116,8 @@ int main(int argc, char** argv) {
     status = Amend(rest[0], std::vector<std::string>(rest.begin() + 1, rest.end()));
   } else if (command == "delete" && rest.size() == 1 && !all) {
     status = Delete(rest[0]);
+  } else if (command == "import" && rest.size() == 1 && !all) {
+    status = ImportCsv(rest[0], dryRun);
   } else {
     return Usage(stderr, 2);
   }

@@ -35,6 +35,10 @@ uint32_t VisitSlots(platform::FileRef file, uint32_t slots,
 
 // The tool's own message on standard error.
 void Complain(const std::string& text);
-// `text` as a whole item number of 1 or more; false (and a complaint) for
-// anything else.
-bool TakeItemNumber(const std::string& text, int64_t* number);
+// `text` as a whole item number of 1 or more; false, with `*why` saying
+// what it is instead, for anything else.
+bool TakeItemNumber(const std::string& text, int64_t* number, std::string* why);
+// import FILE.csv: the rows of an export, changed, back into the file; with
+// `dryRun` only the changes listed. 0: every change written (or listed); 1:
+// refused, film.dat unchanged, or stopped by a failed write.
+int ImportCsv(const std::string& path, bool dryRun);

@@ -59,9 +59,11 @@ Fresh CreateFreshInventory() {
 // device's own film.dat is used, or a fresh one is made there; a film.dat
 // that is there after all is opened as it stands. A journal left beside it
 // by a record write that a power cut broke off is settled before the file is
-// opened for good.
-bool OpenInventory(ScopedFile* file) {
+// opened for good. Only the program makes a fresh film.dat, and only a
+// reading leaves the journal as it is.
+bool OpenInventory(Opening opening, ScopedFile* file) {
   *file = OpenLocatedInventory();
+  if (!*file && opening != Opening::kProgram) return false;  // the caller tells
   if (!*file) {
     // A film.dat whose name may vanish at the next power cut, and every
     // change made to it with it, is not worked on.
@@ -73,7 +75,7 @@ bool OpenInventory(ScopedFile* file) {
       return false;
     }
   }
-  if (!JournalLeft()) return true;
+  if (opening == Opening::kReading || !JournalLeft()) return true;
   file->Close();  // the settling may write the slot
   if (SettleJournal() == Settling::kKept) Tell(Message::kUnfinishedChangeKept);
   *file = OpenInventoryForReading();
@@ -157,15 +159,17 @@ InventorySize JudgeInventorySize(uint64_t size) {
   return size % kRecordSize == 0 ? InventorySize::kWhole : InventorySize::kNotWhole;
 }
 
-bool Opendata() {
+bool Opendata(Opening opening) {
   // What a power cut left of a settings save (tallo.cfg itself is whole)
   // and of a fresh inventory that never got its name.
-  platform::RemoveFile(kSettingsTempPath);
-  platform::RemoveFile(kFreshTempPath);
+  if (opening != Opening::kReading) {
+    platform::RemoveFile(kSettingsTempPath);
+    platform::RemoveFile(kFreshTempPath);
+  }
   LocateInventory();
 
   ScopedFile file;
-  if (!OpenInventory(&file)) return false;
+  if (!OpenInventory(opening, &file)) return false;
 
   // A size that cannot be taken, or that does not fit in 32 bits, is refused
   // like any other size that is no whole number of records.

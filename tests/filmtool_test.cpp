@@ -113,9 +113,32 @@ TEST_F(Filmtool, TheCardFolderStandsForTheStorageCard) {
   WriteInventory({MakeRecord(1, "A1"), MakeRecord(2, "B2")}, "card/film.dat");
   ASSERT_EQ(Run(Tool("stats") + " --card " + Path("card")), 0);
   EXPECT_EQ(out_, "slots 2\nactive 2\ndeleted 0\n");
-  ASSERT_EQ(Run(Tool("stats")), 0);
-  EXPECT_EQ(err_, "Problem: No memory card.\n");
-  EXPECT_EQ(out_, "slots 1\nactive 1\ndeleted 0\n");
+  // No card: the device's film.dat, which a report never makes.
+  EXPECT_EQ(Run(Tool("stats")), 1);
+  EXPECT_EQ(err_, "Problem: No memory card.\nfilmtool: " + Path("film.dat") + ": no such file\n");
+  EXPECT_FALSE(std::filesystem::exists(Path("film.dat")));
+}
+
+TEST_F(Filmtool, ReportsNeverMakeAnInventoryAndEveryRefusalNamesItsCause) {
+  for (const char* report : {"stats", "index", "prefix", "export"}) {
+    EXPECT_EQ(Run(Tool(report)), 1) << report;
+    EXPECT_EQ(err_, "filmtool: " + Path("film.dat") + ": no such file\n") << report;
+  }
+  EXPECT_EQ(Run(Tool("check")), 1);
+  EXPECT_EQ(Run(Tool("amend", "1 price=2")), 1);
+  EXPECT_EQ(Run(Tool("import", Path("none.csv"))), 1);
+  EXPECT_FALSE(std::filesystem::exists(Path("film.dat")));
+  EXPECT_FALSE(std::filesystem::exists(Path("tallo.cfg")));
+
+  EXPECT_EQ(Run(std::string(FILMTOOL_PATH) + " stats " + Path("nowhere")), 1);
+  EXPECT_EQ(err_, "filmtool: " + Path("nowhere") + ": no such folder\n");
+  EXPECT_EQ(Run(Tool("stock")), 2);
+  EXPECT_EQ(err_.substr(0, err_.find('\n')), "filmtool: unknown command: stock");
+  WriteInventory(MakeItems({{10, "TEN"}}));
+  EXPECT_EQ(Run(Tool("amend", "99999999999999999999 price=2")), 1);
+  EXPECT_EQ(err_,
+            "filmtool: beyond 9223372036854775807, the largest item number: "
+            "99999999999999999999\n");
 }
 
 TEST_F(Filmtool, CheckReportsEveryProblemOnALineAndChangesNothing) {

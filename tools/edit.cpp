@@ -18,7 +18,7 @@
 namespace {
 
 // Brings item `number` into hand as Amend and Delete look a number up.
-bool LookUp(int64_t number) { return Opendata() && LookUpItemNumber(number); }
+bool LookUp(int64_t number) { return OpenForChange() && LookUpItemNumber(number); }
 
 }  // namespace
 

@@ -38,7 +38,7 @@ void PrintRecord(uint32_t slot, const InventoryRecord& r) {
 }  // namespace
 
 int Export(bool all) {
-  if (!Opendata()) return 1;
+  if (!OpenForReport()) return 1;
   platform::ScopedFile file(OpenInventoryForReading());
   if (!file) {
     Complain(platform::host::HostPath(DataPath) + ": cannot be opened");

@@ -1,10 +1,11 @@
 // filmtool: the back office's window into an inventory, over the program's
 // own store. See Usage() and the README.
 #include <algorithm>
-#include <cinttypes>
+#include <cstdint>
 #include <cstdio>
-#include <cstring>
+#include <filesystem>
 #include <string>
+#include <system_error>
 #include <vector>
 
 #include "platform/host/host_control.h"
@@ -38,10 +39,15 @@ std::string UsageText() {
       "                                 category (0-@CATEGORY@)\n"
       "  delete DIR NUMBER              delete item NUMBER, as Delete does once\n"
       "                                 confirmed\n"
+      "  import DIR FILE.csv [--dry-run]  the rows of an export, changed, back into\n"
+      "                                 film.dat: every row checked first, then only\n"
+      "                                 the fields that differ written, as amend\n"
+      "                                 writes them; --dry-run lists the changes\n"
       "\n"
-      "amend and delete exit 0 when the change is in the file, 1 otherwise (the\n"
-      "file is then unchanged); the other commands exit 1 when the inventory\n"
-      "cannot be opened.\n";
+      "amend, delete and import exit 0 when the change is in the file, 1 otherwise\n"
+      "(the file is then unchanged, or for import every record old or new); the\n"
+      "other commands exit 1 when the inventory cannot be opened. No command makes\n"
+      "a film.dat; changes need a folder that can be written, for the journal.\n";
   const auto fill = [&text](const std::string& key, uint32_t value) {
     text.replace(text.find(key), key.size(), std::to_string(value));
   };
@@ -53,6 +59,50 @@ std::string UsageText() {
 int Usage(std::FILE* out, int status) {
   std::fputs(UsageText().c_str(), out);
   return status;
+}
+
+struct Options {
+  bool all = false;
+  bool dryRun = false;
+};
+
+// Each command with the count of words it takes after DIR and the options
+// it takes.
+struct Command {
+  const char* name;
+  size_t leastArguments;
+  size_t mostArguments;
+  bool takesAll;
+  bool takesDryRun;
+  int (*run)(const std::vector<std::string>& arguments, const Options& options);
+};
+
+constexpr size_t kAny = SIZE_MAX;
+const Command kCommands[] = {
+    {"stats", 0, 0, false, false, [](const auto&, const Options&) { return Stats(); }},
+    {"index", 0, 0, false, false, [](const auto&, const Options&) { return Index(); }},
+    {"prefix", 0, 0, false, false, [](const auto&, const Options&) { return Prefix(); }},
+    {"check", 0, 0, false, false, [](const auto&, const Options&) { return Check(); }},
+    {"export", 0, 0, true, false, [](const auto&, const Options& o) { return Export(o.all); }},
+    {"amend", 2, kAny, false, false,
+     [](const auto& a, const Options&) {
+       return Amend(a[0], std::vector<std::string>(a.begin() + 1, a.end()));
+     }},
+    {"delete", 1, 1, false, false, [](const auto& a, const Options&) { return Delete(a[0]); }},
+    {"import", 1, 1, false, true,
+     [](const auto& a, const Options& o) { return ImportCsv(a[0], o.dryRun); }},
+};
+
+const Command* FindCommand(const std::string& name) {
+  for (const Command& c : kCommands) {
+    if (name == c.name) return &c;
+  }
+  return nullptr;
+}
+
+bool IsFolder(const std::string& path) {
+  std::error_code error;
+  return std::filesystem::is_directory(path, error);
 }
 
 }  // namespace
@@ -76,51 +126,51 @@ uint32_t VisitSlots(platform::FileRef file, uint32_t slots,
 int main(int argc, char** argv) {
   std::vector<std::string> words;
   std::string card;
-  bool all = false;
-  bool dryRun = false;
+  Options options;
   for (int i = 1; i < argc; ++i) {
-    if (std::strcmp(argv[i], "--help") == 0 || std::strcmp(argv[i], "-h") == 0) {
-      return Usage(stdout, 0);
-    } else if (std::strcmp(argv[i], "--card") == 0 && i + 1 < argc) {
+    const std::string word = argv[i];
+    if (word == "--help" || word == "-h") return Usage(stdout, 0);
+    if (word == "--card" && i + 1 < argc) {
       card = argv[++i];
-    } else if (std::strcmp(argv[i], "--all") == 0) {
-      all = true;
-    } else if (std::strcmp(argv[i], "--dry-run") == 0) {
-      dryRun = true;
+    } else if (word == "--all") {
+      options.all = true;
+    } else if (word == "--dry-run") {
+      options.dryRun = true;
+    } else if (word.size() > 2 && word.compare(0, 2, "--") == 0) {
+      Complain("unknown option: " + word);
+      return Usage(stderr, 2);
     } else {
-      words.push_back(argv[i]);
+      words.push_back(word);
     }
   }
-  if (words.size() < 2) return Usage(stderr, 2);
-  const std::string command = words[0];
-  const std::vector<std::string> rest(words.begin() + 2, words.end());
-  const bool exact = rest.empty();
+  if (words.empty()) return Usage(stderr, 2);
+  const Command* command = FindCommand(words[0]);
+  if (command == nullptr) {
+    Complain("unknown command: " + words[0]);
+    return Usage(stderr, 2);
+  }
+  const std::vector<std::string> rest(words.begin() + std::min<size_t>(2, words.size()),
+                                      words.end());
+  if (words.size() < 2 || rest.size() < command->leastArguments ||
+      rest.size() > command->mostArguments || (options.all && !command->takesAll) ||
+      (options.dryRun && !command->takesDryRun)) {
+    Complain("not the arguments " + words[0] + " takes");
+    return Usage(stderr, 2);
+  }
+  const std::string& folder = words[1];
+  for (const std::string& f : {folder, card}) {
+    if (!f.empty() && !IsFolder(f)) {
+      Complain(f + ": no such folder");
+      return 1;
+    }
+  }
 
   namespace host = platform::host;
-  host::SetWorkingFolder(words[1]);
+  host::SetWorkingFolder(folder);
   if (!card.empty()) host::SetStorageCard(host::CardState::kPresent, host::Widen(card));
   host::EchoMessagesTo(stderr);
 
-  int status = 2;
-  if (command == "stats" && exact && !all) {
-    status = Stats();
-  } else if (command == "index" && exact && !all) {
-    status = Index();
-  } else if (command == "prefix" && exact && !all) {
-    status = Prefix();
-  } else if (command == "check" && exact && !all) {
-    status = Check();
-  } else if (command == "export" && exact) {
-    status = Export(all);
-  } else if (command == "amend" && rest.size() >= 2 && !all) {
-    status = Amend(rest[0], std::vector<std::string>(rest.begin() + 1, rest.end()));
-  } else if (command == "delete" && rest.size() == 1 && !all) {
-    status = Delete(rest[0]);
-  } else if (command == "import" && rest.size() == 1 && !all) {
-    status = ImportCsv(rest[0], dryRun);
-  } else {
-    return Usage(stderr, 2);
-  }
+  const int status = command->run(rest, options);
   if (std::fflush(stdout) != 0) return 1;
   return status;
 }

@@ -209,7 +209,7 @@ int ImportCsv(const std::string& path, bool dryRun) {
     Complain(path + ": " + error);
     return 1;
   }
-  if (!Opendata()) return 1;
+  if (!(dryRun ? OpenForReport() : OpenForChange())) return 1;
   Import import(path);
   if (!import.Check(rows)) {
     Complain(path + ": nothing imported, film.dat is unchanged");

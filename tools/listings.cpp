@@ -7,14 +7,14 @@
 #include "tools/tool.h"
 
 int Stats() {
-  if (!Opendata()) return 1;
+  if (!OpenForReport()) return 1;
   std::printf("slots %" PRId32 "\nactive %" PRId32 "\ndeleted %" PRId32 "\n", SlotCount,
               ActiveCount, DeletedCount);
   return 0;
 }
 
 int Index() {
-  if (!Opendata()) return 1;
+  if (!OpenForReport()) return 1;
   for (int64_t i = 0; i < IndexedSlots; ++i) {
     std::printf("%" PRId64 " %" PRId64 "\n", NumberIndex[i].number, NumberIndex[i].slot);
   }
@@ -22,7 +22,7 @@ int Index() {
 }
 
 int Prefix() {
-  if (!Opendata()) return 1;
+  if (!OpenForReport()) return 1;
   for (int32_t slot = 0; slot < SlotCount; ++slot) {
     std::printf("%02x%02x\n", PrefixTable[slot].bytes[0], PrefixTable[slot].bytes[1]);
   }

@@ -33,6 +33,12 @@ int Delete(const std::string& number);
 uint32_t VisitSlots(platform::FileRef file, uint32_t slots,
                     const std::function<void(uint32_t slot, const InventoryRecord&)>& visit);
 
+// Opendata for a report (nothing is written, not even a journal's settling)
+// and before a change (film.dat must open for writing and its journal must
+// be possible). Neither makes a film.dat; each says what stands in the way.
+bool OpenForReport();
+bool OpenForChange();
+
 // The tool's own message on standard error.
 void Complain(const std::string& text);
 // `text` as a whole item number of 1 or more; false, with `*why` saying

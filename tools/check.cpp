@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/host/host_control.h"
+#include "platform/console.h"
 #include "platform/scoped_file.h"
 #include "store/inventory_location.h"
 #include "store/journal.h"
@@ -41,7 +41,7 @@ bool Terminated(const uint8_t* field, size_t size) {
 // What a power cut left beside the inventory. The journal itself stays
 // there between writes; only a whole one is worth a line.
 void CheckLeftovers(Report& report) {
-  const std::string journal = platform::host::HostPath(JournalPath(DataPath));
+  const std::string journal = platform::ShownPath(JournalPath(DataPath));
   JournalEntry entry;
   switch (ExamineJournal(&entry)) {
     case JournalFinding::kNone:
@@ -63,7 +63,7 @@ void CheckLeftovers(Report& report) {
     platform::ScopedFile left(platform::OpenFile(temporary, platform::Access::kRead,
                                                  platform::Disposition::kOpenExisting));
     if (left) {
-      report.Problem(platform::host::HostPath(temporary) +
+      report.Problem(platform::ShownPath(temporary) +
                      " is a temporary file a power cut left (the next start removes it)");
     }
   }
@@ -74,7 +74,7 @@ void CheckLeftovers(Report& report) {
 int Check() {
   LocateInventory();
   platform::ScopedFile file(OpenLocatedInventory());
-  const std::string name = platform::host::HostPath(DataPath);
+  const std::string name = platform::ShownPath(DataPath);
   Report report(name);
   CheckLeftovers(report);
 

@@ -5,7 +5,7 @@
 #include <cstdio>
 #include <string>
 
-#include "platform/host/host_control.h"
+#include "platform/console.h"
 #include "platform/number_text.h"
 #include "platform/scoped_file.h"
 #include "store/opendata.h"
@@ -41,7 +41,7 @@ int Export(bool all) {
   if (!OpenForReport()) return 1;
   platform::ScopedFile file(OpenInventoryForReading());
   if (!file) {
-    Complain(platform::host::HostPath(DataPath) + ": cannot be opened");
+    Complain(platform::ShownPath(DataPath) + ": cannot be opened");
     return 1;
   }
   std::string header = "slot,number";

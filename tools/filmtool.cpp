@@ -8,7 +8,8 @@
 #include <system_error>
 #include <vector>
 
-#include "platform/host/host_control.h"
+#include "platform/console.h"
+#include "platform/host/host_control.h"  // until the message echo
 #include "records/amend_fields.h"
 #include "store/opendata.h"
 #include "store/slot_io.h"
@@ -74,22 +75,25 @@ struct Command {
   size_t mostArguments;
   bool takesAll;
   bool takesDryRun;
+  bool takesFile;  // its first argument names a file
   int (*run)(const std::vector<std::string>& arguments, const Options& options);
 };
 
 constexpr size_t kAny = SIZE_MAX;
 const Command kCommands[] = {
-    {"stats", 0, 0, false, false, [](const auto&, const Options&) { return Stats(); }},
-    {"index", 0, 0, false, false, [](const auto&, const Options&) { return Index(); }},
-    {"prefix", 0, 0, false, false, [](const auto&, const Options&) { return Prefix(); }},
-    {"check", 0, 0, false, false, [](const auto&, const Options&) { return Check(); }},
-    {"export", 0, 0, true, false, [](const auto&, const Options& o) { return Export(o.all); }},
-    {"amend", 2, kAny, false, false,
+    {"stats", 0, 0, false, false, false, [](const auto&, const Options&) { return Stats(); }},
+    {"index", 0, 0, false, false, false, [](const auto&, const Options&) { return Index(); }},
+    {"prefix", 0, 0, false, false, false, [](const auto&, const Options&) { return Prefix(); }},
+    {"check", 0, 0, false, false, false, [](const auto&, const Options&) { return Check(); }},
+    {"export", 0, 0, true, false, false,
+     [](const auto&, const Options& o) { return Export(o.all); }},
+    {"amend", 2, kAny, false, false, false,
      [](const auto& a, const Options&) {
        return Amend(a[0], std::vector<std::string>(a.begin() + 1, a.end()));
      }},
-    {"delete", 1, 1, false, false, [](const auto& a, const Options&) { return Delete(a[0]); }},
-    {"import", 1, 1, false, true,
+    {"delete", 1, 1, false, false, false,
+     [](const auto& a, const Options&) { return Delete(a[0]); }},
+    {"import", 1, 1, false, true, true,
      [](const auto& a, const Options& o) { return ImportCsv(a[0], o.dryRun); }},
 };
 
@@ -102,7 +106,14 @@ const Command* FindCommand(const std::string& name) {
 
 bool IsFolder(const std::string& path) {
   std::error_code error;
-  return std::filesystem::is_directory(path, error);
+  return std::filesystem::is_directory(std::filesystem::u8path(path), error);
+}
+
+std::string Absolute(const std::string& path) {
+  std::error_code error;
+  const std::filesystem::path whole =
+      std::filesystem::absolute(std::filesystem::u8path(path), error);
+  return error ? path : whole.u8string();
 }
 
 }  // namespace
@@ -124,14 +135,15 @@ uint32_t VisitSlots(platform::FileRef file, uint32_t slots,
 }
 
 int main(int argc, char** argv) {
+  const std::vector<std::string> arguments = platform::StartConsole(argc, argv);
   std::vector<std::string> words;
   std::string card;
   Options options;
-  for (int i = 1; i < argc; ++i) {
-    const std::string word = argv[i];
+  for (size_t i = 0; i < arguments.size(); ++i) {
+    const std::string& word = arguments[i];
     if (word == "--help" || word == "-h") return Usage(stdout, 0);
-    if (word == "--card" && i + 1 < argc) {
-      card = argv[++i];
+    if (word == "--card" && i + 1 < arguments.size()) {
+      card = arguments[++i];
     } else if (word == "--all") {
       options.all = true;
     } else if (word == "--dry-run") {
@@ -165,12 +177,14 @@ int main(int argc, char** argv) {
     }
   }
 
-  namespace host = platform::host;
-  host::SetWorkingFolder(folder);
-  if (!card.empty()) host::SetStorageCard(host::CardState::kPresent, host::Widen(card));
-  host::EchoMessagesTo(stderr);
+  // A file named on the command line is found from where the tool started.
+  std::vector<std::string> named = rest;
+  if (command->takesFile) named[0] = Absolute(named[0]);
+  platform::UseFolder(folder);
+  if (!card.empty()) platform::UseCardFolder(card);
+  platform::host::EchoMessagesTo(stderr);
 
-  const int status = command->run(rest, options);
+  const int status = command->run(named, options);
   if (std::fflush(stdout) != 0) return 1;
   return status;
 }

@@ -3,6 +3,7 @@
 // through the store's journalled write, in slot order.
 #include <algorithm>
 #include <cstdio>
+#include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <map>
@@ -197,7 +198,7 @@ void ListChanges(const std::vector<Change>& changes) {
 }  // namespace
 
 int ImportCsv(const std::string& path, bool dryRun) {
-  std::ifstream in(path, std::ios::binary);
+  std::ifstream in(std::filesystem::u8path(path), std::ios::binary);
   if (!in) {
     Complain(path + ": cannot be read");
     return 1;

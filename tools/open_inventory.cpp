@@ -1,7 +1,7 @@
 // How filmtool's commands open the inventory: as start-up does, but
 // without making a film.dat, and with the tool's own words for what stands
 // in the way.
-#include "platform/host/host_control.h"
+#include "platform/console.h"
 #include "platform/scoped_file.h"
 #include "store/journal.h"
 #include "store/opendata.h"
@@ -14,7 +14,7 @@ namespace {
 bool Open(Opening opening) {
   if (Opendata(opening)) return true;
   platform::ScopedFile there(OpenInventoryForReading());
-  if (!there) Complain(platform::host::HostPath(DataPath) + ": no such file");
+  if (!there) Complain(platform::ShownPath(DataPath) + ": no such file");
   return false;
 }
 
@@ -29,7 +29,7 @@ bool OpenForChange() {
   platform::ScopedFile data(
       platform::OpenFile(DataPath, Access::kReadWrite, Disposition::kOpenExisting));
   if (!data) {
-    Complain(platform::host::HostPath(DataPath) +
+    Complain(platform::ShownPath(DataPath) +
              ": cannot be opened for writing: it is read-only, or another program holds it");
     return false;
   }
@@ -40,7 +40,7 @@ bool OpenForChange() {
       platform::OpenFile(journal, Access::kReadWrite, Disposition::kOpenExisting));
   if (!made) made = platform::OpenFile(journal, Access::kReadWrite, Disposition::kCreateNew);
   if (!made) {
-    Complain(platform::host::HostPath(journal) +
+    Complain(platform::ShownPath(journal) +
              ": cannot be made: changes need a folder that can be written, for this journal");
     return false;
   }

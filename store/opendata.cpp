@@ -8,6 +8,7 @@
 #include "store/byte_order.h"
 #include "store/inventory_record.h"
 #include "store/journal.h"
+#include "store/journalled_write.h"
 #include "store/messages.h"
 #include "store/number_index.h"
 #include "store/settings_image.h"

@@ -2,8 +2,6 @@
 
 #include <cstring>
 
-#include "platform/scoped_file.h"
-#include "store/journal.h"
 #include "store/store_state.h"
 
 platform::FileRef OpenInventoryForReading() {
@@ -62,40 +60,4 @@ bool PutBytes(platform::FileRef file, uint32_t offset, const uint8_t* bytes, uin
 
 bool PutSlot(platform::FileRef file, int64_t slot, const InventoryRecord& record) {
   return PutBytes(file, SlotOffset(slot), record.bytes, kRecordSize);
-}
-
-WriteOutcome WriteSlot(int64_t slot, const InventoryRecord& record, const InventoryRecord& shown) {
-  platform::ScopedFile file(platform::OpenFile(DataPath, platform::Access::kReadWrite,
-                                               platform::Disposition::kOpenExisting));
-  if (!file) return WriteOutcome::kNotOpened;
-  uint64_t size = 0;
-  if (!platform::GetFileSize(file.get(), &size)) return WriteOutcome::kFailed;
-  if (slot < 0 || size > kLargestInventorySize ||
-      static_cast<uint64_t>(slot) >= size / kRecordSize) {
-    return WriteOutcome::kChanged;  // the file shrank, or grew past what loads
-  }
-  const FileRange window = SlotWindow(slot, size);
-  uint8_t around[kMaxWindowSize];
-  uint32_t got = 0;
-  if (!platform::SetFilePosition(file.get(), window.start) ||
-      !platform::ReadFile(file.get(), around, window.size, &got) || got != window.size) {
-    return WriteOutcome::kFailed;
-  }
-  if (std::memcmp(around + (SlotOffset(slot) - window.start), shown.bytes, kRecordSize) != 0) {
-    return WriteOutcome::kChanged;
-  }
-  // Without its journal on the medium the slot is not touched: a power cut
-  // during the write could leave it, or a neighbour, damaged for good.
-  platform::ScopedFile journal(WriteJournal(MakeJournalEntry(slot, size, around, record)));
-  if (!journal) return WriteOutcome::kFailed;
-  if (PutSlot(file.get(), slot, record)) {
-    // Should the mark not reach the medium, the next start finds the span
-    // finished already.
-    MarkJournalDone(journal.get(), /*flush=*/false);
-    return WriteOutcome::kWritten;
-  }
-  // The old record back; the journal is marked done only once it is on the
-  // medium, or the next start would finish the write that failed here.
-  if (PutSlot(file.get(), slot, shown)) MarkJournalDone(journal.get(), /*flush=*/true);
-  return WriteOutcome::kFailed;
 }

@@ -10,6 +10,7 @@
 #include "platform/host/host_control.h"
 #include "platform/scoped_file.h"
 #include "store/journal.h"
+#include "store/journalled_write.h"
 #include "store/opendata.h"
 #include "store/slot_io.h"
 #include "store/store_state.h"

@@ -7,6 +7,7 @@
 #include "platform/number_text.h"
 #include "platform/platform.h"
 #include "resources/resource_ids.h"
+#include "store/file_names.h"
 #include "store/messages.h"
 #include "store/settings_image.h"
 #include "store/storage_card.h"
@@ -25,7 +26,7 @@ void SwitchStorage(platform::WindowRef dialog) {
   if (StorageOption() == kOptionOn) {
     SetStorageOption(kOptionOff);
     DataPath = kDeviceDataPath;
-    using_ = L"My device\\film.dat";
+    using_ = std::wstring(L"My device\\") + kDataFileName;
   } else {
     std::wstring cardPath;
     switch (LookUpCardDataPath(&cardPath)) {

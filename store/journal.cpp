@@ -5,6 +5,7 @@
 
 #include "platform/scoped_file.h"
 #include "store/byte_order.h"
+#include "store/file_names.h"
 #include "store/sector_read.h"
 #include "store/store_state.h"
 
@@ -132,7 +133,7 @@ bool DecodeJournal(const uint8_t* bytes, size_t size, JournalEntry* entry) {
 
 std::wstring JournalPath(const std::wstring& dataPath) {
   const size_t slash = dataPath.find_last_of(L'\\');
-  return (slash == std::wstring::npos ? L"" : dataPath.substr(0, slash + 1)) + L"film.jnl";
+  return (slash == std::wstring::npos ? L"" : dataPath.substr(0, slash + 1)) + kJournalFileName;
 }
 
 platform::FileRef WriteJournal(const JournalEntry& entry) {

@@ -1,4 +1,4 @@
-// The redo journal of a record write, "film.jnl" beside the inventory file:
+// The redo journal of a record write, beside the inventory file:
 // its format and its file. What a write does with it, and how the next start
 // settles one a power cut left, is store/journalled_write.h.
 //

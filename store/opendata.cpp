@@ -6,6 +6,7 @@
 #include "platform/platform.h"
 #include "platform/scoped_file.h"
 #include "store/byte_order.h"
+#include "store/file_names.h"
 #include "store/inventory_record.h"
 #include "store/journal.h"
 #include "store/journalled_write.h"

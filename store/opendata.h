@@ -19,10 +19,3 @@ InventorySize JudgeInventorySize(uint64_t size);
 // first storage card's (a card that cannot be used resets the choice and is
 // told). No file is written.
 void LocateInventory();
-
-// The settings file, under its bare name beside film.dat, and the name a new
-// settings file is written under before it takes the place of the old one.
-constexpr wchar_t kSettingsPath[] = L"tallo.cfg";
-constexpr wchar_t kSettingsTempPath[] = L"tallo.tmp";
-// The name a fresh inventory is written under before it becomes film.dat.
-constexpr wchar_t kFreshTempPath[] = L"film.tmp";

@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <string>
 
+#include "store/file_names.h"
 #include "store/inventory_record.h"
 
 // One NumberIndex entry: an item number and the slot that holds it.
@@ -20,7 +21,7 @@ struct PrefixEntry {
 
 // The one record buffer that every read goes into and every write comes from.
 extern InventoryRecord CurrentRecord;
-// The inventory file: "film.dat" on the device, or the card folder's film.dat.
+// The inventory file: kDeviceDataPath, or kDataFileName in the card's folder.
 extern std::wstring DataPath;
 extern int32_t SlotCount;
 extern int32_t ActiveCount;
@@ -35,7 +36,6 @@ extern PrefixEntry* PrefixTable;
 extern int64_t IndexedSlots;
 
 constexpr int32_t kSpareEntries = 200;
-constexpr wchar_t kDeviceDataPath[] = L"film.dat";
 
 // Puts all of the store's state back to its start: arrays released,
 // buffers and settings zero, DataPath empty.

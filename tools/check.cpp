@@ -9,6 +9,7 @@
 
 #include "platform/host/host_control.h"
 #include "platform/scoped_file.h"
+#include "store/file_names.h"
 #include "store/journal.h"
 #include "store/journalled_write.h"
 #include "store/opendata.h"

@@ -1,5 +1,6 @@
 #include "store/slot_io.h"
 
+#include <algorithm>
 #include <cstring>
 
 #include "store/store_state.h"
@@ -50,6 +51,37 @@ bool SlotRun::Fill(platform::FileRef file, int64_t first, uint32_t count) {
 const uint8_t* SlotRun::Record(int64_t slot) const {
   if (slot < first_ || slot >= first_ + count_) return nullptr;
   return bytes_ + static_cast<size_t>(slot - first_) * kRecordSize;
+}
+
+uint32_t ReadSlotRuns(platform::FileRef file, uint32_t slots, InventoryRecord* last,
+                      const SlotRunVisitor& visit) {
+  SlotRun run(kReadRunSlots);
+  uint32_t slot = 0;
+  while (slot < slots) {
+    const uint32_t count = std::min(kReadRunSlots, slots - slot);
+    if (!(slot == 0 ? run.Read(file, slot, count) : run.ReadFollowing(file, count))) {
+      while (slot < slots && ReadSlot(file, slot, last)) visit(slot++, last->bytes, 1);
+      break;
+    }
+    visit(slot, run.Record(slot), count);
+    slot += count;
+    // Taken now: a failed read of the next run may leave anything in the room.
+    std::memcpy(last->bytes, run.Record(slot - 1), kRecordSize);
+  }
+  return slot;
+}
+
+uint32_t ReadEachSlot(platform::FileRef file, uint32_t slots,
+                      const std::function<void(uint32_t slot, const InventoryRecord&)>& visit) {
+  InventoryRecord single;
+  InventoryRecord record;
+  return ReadSlotRuns(file, slots, &single,
+                      [&](uint32_t first, const uint8_t* records, uint32_t count) {
+                        for (uint32_t i = 0; i < count; ++i, records += kRecordSize) {
+                          std::memcpy(record.bytes, records, kRecordSize);
+                          visit(first + i, record);
+                        }
+                      });
 }
 
 bool PutBytes(platform::FileRef file, uint32_t offset, const uint8_t* bytes, uint32_t size) {

@@ -5,6 +5,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 
 #include "platform/platform.h"
 #include "store/inventory_record.h"
@@ -48,6 +49,23 @@ class SlotRun {
   int64_t first_ = 0;
   uint32_t count_ = 0;
 };
+
+// Reads slots 0 .. slots - 1 of `file` in order, in runs of up to
+// kReadRunSlots consecutive slots, and hands each run to `visit` as its first
+// slot, its records one after another and their count; the records are valid
+// during the call only. A run that fails or comes up short is read again a
+// record at a time from its start, so the read stops at the very record a
+// record-by-record read would stop at; without room for a run, every record
+// is read on its own. `*last` is the room for those single reads and ends
+// holding the last record read (as it was when none was). Returns the first
+// slot that could not be read, or `slots`.
+constexpr uint32_t kReadRunSlots = 256;
+using SlotRunVisitor = std::function<void(uint32_t first, const uint8_t* records, uint32_t count)>;
+uint32_t ReadSlotRuns(platform::FileRef file, uint32_t slots, InventoryRecord* last,
+                      const SlotRunVisitor& visit);
+// The same, one record at a time: `visit` gets each slot and its record.
+uint32_t ReadEachSlot(platform::FileRef file, uint32_t slots,
+                      const std::function<void(uint32_t slot, const InventoryRecord&)>& visit);
 
 // Writes `size` bytes whole at `offset` of a file open for writing and
 // pushes them to the medium; false when any step fails.

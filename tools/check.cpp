@@ -103,7 +103,7 @@ int Check() {
   std::vector<std::pair<int64_t, uint32_t>> live;  // number and slot
   uint32_t deleted = 0;
   const uint32_t readTo =
-      VisitSlots(file.get(), slots, [&](uint32_t slot, const InventoryRecord& r) {
+      ReadEachSlot(file.get(), slots, [&](uint32_t slot, const InventoryRecord& r) {
         const int64_t number = RecordNumber(r);
         if (number > 0) {
           live.emplace_back(number, slot);

@@ -54,7 +54,7 @@ int Export(bool all) {
   std::printf("slot,number,description,sku,in_stock,tax,cost_price,trade_price,price,category\r\n");
   const auto slots = static_cast<uint32_t>(SlotCount);
   const uint32_t readTo =
-      VisitSlots(file.get(), slots, [&](uint32_t slot, const InventoryRecord& r) {
+      ReadEachSlot(file.get(), slots, [&](uint32_t slot, const InventoryRecord& r) {
         // Deleted: -1, and the numbers the load counts as deleted with it.
         if (all || RecordNumber(r) > 0) PrintRecord(slot, r);
       });

@@ -47,22 +47,6 @@ int Usage(std::FILE* out, int status) {
 
 }  // namespace
 
-uint32_t VisitSlots(platform::FileRef file, uint32_t slots,
-                    const std::function<void(uint32_t slot, const InventoryRecord&)>& visit) {
-  constexpr uint32_t kRunSlots = 256;
-  SlotRun run(kRunSlots);
-  for (uint32_t first = 0; first < slots; first += kRunSlots) {
-    const uint32_t count = std::min(kRunSlots, slots - first);
-    if (!run.Read(file, first, count)) return first;
-    for (uint32_t slot = first; slot < first + count; ++slot) {
-      InventoryRecord r;
-      std::copy_n(run.Record(slot), kRecordSize, r.bytes);
-      visit(slot, r);
-    }
-  }
-  return slots;
-}
-
 void Complain(const std::string& text) { std::fprintf(stderr, "filmtool: %s\n", text.c_str()); }
 
 int Stats() {

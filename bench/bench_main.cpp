@@ -20,6 +20,7 @@
 #include "platform/scoped_file.h"
 #include "records/lookup.h"
 #include "records/records_state.h"
+#include "store/journalled_write.h"
 #include "store/number_index.h"
 #include "store/opendata.h"
 #include "store/slot_io.h"

@@ -7,6 +7,7 @@
 #include "platform/number_text.h"
 #include "platform/platform.h"
 #include "resources/resource_ids.h"
+#include "store/file_names.h"
 #include "store/inventory_location.h"
 #include "store/messages.h"
 #include "store/settings_image.h"
@@ -25,7 +26,7 @@ void SwitchStorage(platform::WindowRef dialog) {
   std::wstring using_;
   if (StorageOption() == kOptionOn) {
     UseDeviceStorage();
-    using_ = L"My device\\film.dat";
+    using_ = std::wstring(L"My device\\") + kDataFileName;
   } else {
     std::wstring cardPath;
     switch (LookUpCardDataPath(&cardPath)) {

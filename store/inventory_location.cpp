@@ -1,8 +1,8 @@
 #include "store/inventory_location.h"
 
 #include "platform/scoped_file.h"
+#include "store/file_names.h"
 #include "store/messages.h"
-#include "store/opendata.h"  // FIXME at merge: file names header
 #include "store/settings_image.h"
 #include "store/slot_io.h"
 #include "store/storage_card.h"

@@ -9,6 +9,9 @@ constexpr uint32_t kRecordSize = 1874;
 // The largest inventory file: its byte offsets fit in 32 bits.
 constexpr uint64_t kLargestInventorySize = 0xFFFFFFFFull;
 
+// The byte offset of a slot: 32 bits, from the slot's low 32 bits.
+inline uint32_t SlotOffset(int64_t slot) { return static_cast<uint32_t>(slot) * kRecordSize; }
+
 // Field offsets and sizes within a record.
 constexpr size_t kNumberOffset = 0;
 constexpr size_t kDescriptionOffset = 8;

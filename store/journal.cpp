@@ -5,7 +5,8 @@
 
 #include "platform/scoped_file.h"
 #include "store/byte_order.h"
-#include "store/slot_io.h"
+#include "store/file_names.h"
+#include "store/sector_read.h"
 #include "store/store_state.h"
 
 namespace {
@@ -47,46 +48,12 @@ uint32_t Crc32(const uint8_t* bytes, size_t size, uint32_t crc = 0) {
   return ~crc;
 }
 
-// The checksum of a window's bytes outside its span.
-uint32_t ContextSum(const uint8_t* window, FileRange windowRange, FileRange span) {
-  const uint32_t head = span.start - windowRange.start;
-  const uint32_t tail = windowRange.end() - span.end();
-  return Crc32(window + head + span.size, tail, Crc32(window, head));
-}
-
 void StoreU64(uint8_t* at, uint64_t value) { StoreI64(at, static_cast<int64_t>(value)); }
 uint64_t LoadU64(const uint8_t* at) { return static_cast<uint64_t>(LoadI64(at)); }
 
 bool WriteWhole(platform::FileRef file, const uint8_t* bytes, uint32_t size) {
   uint32_t put = 0;
   return platform::WriteFile(file, bytes, size, &put) && put == size;
-}
-
-// Reads [offset, offset + size) of `file` as far as the file goes and
-// returns the bytes read. When the read fails, the range is read again a
-// sector at a time: `failed[i]` tells whether the i-th sector it touches
-// still failed (its bytes are left zero). A medium says so of a sector that
-// a power cut broke off.
-uint32_t ReadBySector(platform::FileRef file, uint32_t offset, uint32_t size, uint8_t* bytes,
-                      bool* failed) {
-  const uint32_t firstSector = offset / kSectorSize;
-  const uint32_t sectors = size == 0 ? 0 : (offset + size - 1) / kSectorSize - firstSector + 1;
-  std::fill(failed, failed + sectors, false);
-  std::memset(bytes, 0, size);
-  uint32_t got = 0;
-  if (platform::SetFilePosition(file, offset) && platform::ReadFile(file, bytes, size, &got)) {
-    return got;
-  }
-  uint32_t total = 0;
-  for (uint32_t i = 0; i < sectors; ++i) {
-    const uint32_t from = std::max(offset, (firstSector + i) * kSectorSize);
-    const uint32_t to = std::min(offset + size, (firstSector + i + 1) * kSectorSize);
-    uint32_t piece = 0;
-    failed[i] = !platform::SetFilePosition(file, from) ||
-                !platform::ReadFile(file, bytes + (from - offset), to - from, &piece);
-    total += failed[i] ? to - from : piece;
-  }
-  return total;
 }
 
 }  // namespace
@@ -105,6 +72,14 @@ FileRange SlotWindow(int64_t slot, uint64_t fileSize) {
   return FileRange{static_cast<uint32_t>(start), static_cast<uint32_t>(end - start)};
 }
 
+uint32_t WindowContextSum(int64_t slot, uint64_t fileSize, const uint8_t* window) {
+  const FileRange span = SlotSpan(slot, fileSize);
+  const FileRange around = SlotWindow(slot, fileSize);
+  const uint32_t head = span.start - around.start;
+  const uint32_t tail = around.end() - span.end();
+  return Crc32(window + head + span.size, tail, Crc32(window, head));
+}
+
 JournalEntry MakeJournalEntry(int64_t slot, uint64_t fileSize, const uint8_t* window,
                               const InventoryRecord& record) {
   const FileRange span = SlotSpan(slot, fileSize);
@@ -112,7 +87,7 @@ JournalEntry MakeJournalEntry(int64_t slot, uint64_t fileSize, const uint8_t* wi
   JournalEntry entry;
   entry.slot = slot;
   entry.fileSize = fileSize;
-  entry.contextSum = ContextSum(window, around, span);
+  entry.contextSum = WindowContextSum(slot, fileSize, window);
   std::memcpy(entry.before, window + (span.start - around.start), span.size);
   std::memcpy(entry.after, entry.before, span.size);
   std::memcpy(entry.after + (SlotOffset(slot) - span.start), record.bytes, kRecordSize);
@@ -158,7 +133,7 @@ bool DecodeJournal(const uint8_t* bytes, size_t size, JournalEntry* entry) {
 
 std::wstring JournalPath(const std::wstring& dataPath) {
   const size_t slash = dataPath.find_last_of(L'\\');
-  return (slash == std::wstring::npos ? L"" : dataPath.substr(0, slash + 1)) + L"film.jnl";
+  return (slash == std::wstring::npos ? L"" : dataPath.substr(0, slash + 1)) + kJournalFileName;
 }
 
 platform::FileRef WriteJournal(const JournalEntry& entry) {
@@ -189,92 +164,18 @@ bool JournalLeft() {
              .get() != nullptr;
 }
 
-JournalFinding ExamineJournal(JournalEntry* found) {
-  JournalEntry entry;
-  {
-    ScopedFile journal(
-        platform::OpenFile(JournalPath(DataPath), Access::kRead, Disposition::kOpenExisting));
-    if (!journal) return JournalFinding::kNone;
-    uint8_t bytes[kJournalSize];
-    bool failed[kJournalSectors];
-    const uint32_t got = ReadBySector(journal.get(), 0, kJournalSize, bytes, failed);
-    // A sector that fails to read was being written when the power failed:
-    // a journal still being written, or one being marked done. Neither is a
-    // whole journal. A journal that fails to read all through may be a
-    // fault of the moment.
-    const bool* const begin = failed;
-    const bool* const end = failed + kJournalSectors;
-    if (std::find(begin, end, false) == end) return JournalFinding::kUnreadable;
-    if (std::find(begin, end, true) != end || !DecodeJournal(bytes, got, &entry)) {
-      return JournalFinding::kNone;
-    }
-  }
-  if (found != nullptr) *found = entry;
-
-  ScopedFile data(OpenInventoryForReading());
-  uint64_t size = 0;
-  if (!data || !platform::GetFileSize(data.get(), &size)) return JournalFinding::kUnreadable;
-  if (size != entry.fileSize) return JournalFinding::kForeign;
-  const FileRange span = SlotSpan(entry.slot, size);
-  const FileRange window = SlotWindow(entry.slot, size);
-  uint8_t around[kMaxWindowSize];
-  bool failed[kMaxWindowSize / kSectorSize + 2];
-  if (ReadBySector(data.get(), window.start, window.size, around, failed) != window.size) {
-    return JournalFinding::kUnreadable;
-  }
-  // Sector i of the window is failed[i]; the span's sectors lie inside it.
-  const uint32_t firstSector = window.start / kSectorSize;
-  const uint32_t spanSectors = (span.size + kSectorSize - 1) / kSectorSize;
-  const uint32_t spanFirst = span.start / kSectorSize - firstSector;
-  const uint32_t windowSectors = (window.end() - 1) / kSectorSize - firstSector + 1;
-  for (uint32_t i = 0; i < windowSectors; ++i) {
-    // The bytes outside the span were never written: one that fails to read
-    // cannot be checked now.
-    if (failed[i] && (i < spanFirst || i >= spanFirst + spanSectors)) {
-      return JournalFinding::kUnreadable;
-    }
-  }
-  if (ContextSum(around, window, span) != entry.contextSum) return JournalFinding::kForeign;
-
-  int broken = 0;
-  bool allNew = true;
-  const uint8_t* now = around + (span.start - window.start);
-  for (uint32_t i = 0; i < spanSectors; ++i) {
-    const uint32_t at = i * kSectorSize;
-    const uint32_t n = std::min(kSectorSize, span.size - at);
-    const bool isNew = !failed[spanFirst + i] && std::memcmp(now + at, entry.after + at, n) == 0;
-    const bool isOld = !failed[spanFirst + i] && std::memcmp(now + at, entry.before + at, n) == 0;
-    allNew = allNew && isNew;
-    if (!isNew && !isOld) ++broken;
-  }
-  if (broken > 1) return JournalFinding::kForeign;
-  return allNew ? JournalFinding::kFinished : JournalFinding::kUnfinished;
-}
-
-Settling SettleJournal() {
-  JournalEntry entry;
-  const JournalFinding finding = ExamineJournal(&entry);
-  switch (finding) {
-    case JournalFinding::kNone:
-      return Settling::kNoJournal;
-    case JournalFinding::kUnreadable:
-      return Settling::kKept;
-    case JournalFinding::kUnfinished: {
-      const FileRange span = SlotSpan(entry.slot, entry.fileSize);
-      ScopedFile data(platform::OpenFile(DataPath, Access::kWrite, Disposition::kOpenExisting));
-      if (!data || !PutBytes(data.get(), span.start, entry.after, span.size)) {
-        return Settling::kKept;
-      }
-      break;
-    }
-    case JournalFinding::kFinished:
-    case JournalFinding::kForeign:
-      break;
-  }
-  // Should the mark not reach the medium, the next start finds the span
-  // finished already, or film.dat still changed.
+JournalRead ReadJournal(JournalEntry* entry) {
   ScopedFile journal(
-      platform::OpenFile(JournalPath(DataPath), Access::kWrite, Disposition::kOpenExisting));
-  if (journal) MarkJournalDone(journal.get(), /*flush=*/true);
-  return finding == JournalFinding::kForeign ? Settling::kDropped : Settling::kFinished;
+      platform::OpenFile(JournalPath(DataPath), Access::kRead, Disposition::kOpenExisting));
+  if (!journal) return JournalRead::kNone;
+  uint8_t bytes[kJournalSize];
+  bool failed[kJournalSectors];
+  const uint32_t got = ReadBySector(journal.get(), 0, kJournalSize, bytes, failed);
+  const bool* const begin = failed;
+  const bool* const end = failed + kJournalSectors;
+  if (std::find(begin, end, false) == end) return JournalRead::kUnreadable;
+  if (std::find(begin, end, true) != end || !DecodeJournal(bytes, got, entry)) {
+    return JournalRead::kNone;
+  }
+  return JournalRead::kWhole;
 }

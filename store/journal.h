@@ -1,4 +1,6 @@
-// The redo journal of a record write: "film.jnl" beside the inventory file.
+// The redo journal of a record write, beside the inventory file:
+// its format and its file. What a write does with it, and how the next start
+// settles one a power cut left, is store/journalled_write.h.
 //
 // A write of one slot touches whole sectors of the medium, and the first and
 // last of them hold bytes of the neighbouring slots too. Before the slot is
@@ -51,6 +53,11 @@ struct JournalEntry {
   uint8_t after[kMaxSpanSize] = {};
 };
 
+// The checksum of the bytes of `window`, the window (SlotWindow) of `slot` in
+// a file of `fileSize` bytes, that lie outside the slot's span: while they
+// keep it, the file is still the one a journal of that slot was made for.
+uint32_t WindowContextSum(int64_t slot, uint64_t fileSize, const uint8_t* window);
+
 // The journal of writing `record` to `slot` of a file of `fileSize` bytes
 // whose window (SlotWindow) holds `window`.
 JournalEntry MakeJournalEntry(int64_t slot, uint64_t fileSize, const uint8_t* window,
@@ -81,26 +88,13 @@ bool MarkJournalDone(platform::FileRef journal, bool flush);
 // True when a journal file lies beside DataPath.
 bool JournalLeft();
 
-// What the journal beside DataPath says of film.dat as it is now. A whole
-// journal belongs to the file when the file has its size, the window around
-// the span outside it still has its checksum, and every sector of the span
-// holds its old bytes or its new ones but at most one, which may hold
-// neither or fail to read: what one power cut can leave.
-enum class JournalFinding {
-  kNone,        // no whole journal: it was marked done, cut short or damaged
-  kUnfinished,  // it belongs, and the span is not all new yet
-  kFinished,    // it belongs, and the span is all new already
-  kForeign,     // film.dat was changed or replaced since: never to be applied
-  kUnreadable,  // the journal or film.dat cannot be read now
+// What reading the journal beside DataPath back finds.
+enum class JournalRead {
+  kNone,        // no whole journal: none, marked done, cut short or damaged
+  kWhole,       // a whole journal, which may or may not belong to film.dat
+  kUnreadable,  // not one sector of it can be read now: perhaps a passing fault
 };
-JournalFinding ExamineJournal(JournalEntry* entry = nullptr);
-
-enum class Settling {
-  kNoJournal,  // nothing to do
-  kFinished,   // the span holds the new bytes, the journal is marked done
-  kDropped,    // film.dat has changed since: left alone, the journal marked done
-  kKept,       // settling failed; the journal stays for the next start
-};
-// Settles the journal beside DataPath that a power cut left whole. Nothing is
-// shown; the caller tells the user of kKept.
-Settling SettleJournal();
+// Reads the journal beside DataPath; on kWhole, `*entry` holds it. A sector
+// that fails to read was being written when the power failed, by a write of
+// the journal or by its mark: either way no whole journal.
+JournalRead ReadJournal(JournalEntry* entry);

@@ -1,14 +1,13 @@
 #include "store/opendata.h"
 
-#include <algorithm>
-#include <cstring>
-
 #include "platform/platform.h"
 #include "platform/scoped_file.h"
 #include "store/byte_order.h"
+#include "store/file_names.h"
 #include "store/inventory_location.h"
 #include "store/inventory_record.h"
 #include "store/journal.h"
+#include "store/journalled_write.h"
 #include "store/messages.h"
 #include "store/number_index.h"
 #include "store/slot_io.h"
@@ -19,10 +18,6 @@ namespace {
 using platform::Access;
 using platform::Disposition;
 using platform::ScopedFile;
-
-// Records are read this many at a time: large sequential reads, each record
-// still taken as a whole.
-constexpr uint32_t kLoadBlockSlots = 256;
 
 enum class Fresh {
   kMade,
@@ -118,37 +113,19 @@ class Indexer {
   int64_t last_ = 0;
 };
 
-// Reads every slot in runs of consecutive slots. A run that fails or comes
-// up short is read again one record at a time from its start, so the pass
-// stops at the same record as a record-by-record read would; without room
-// for a run, every record is read on its own. Returns the records read.
+// Reads every slot and enters it; CurrentRecord ends up holding the last
+// record read, as the read buffer, with its number after the load rule.
+// Returns the records read.
 uint32_t ReadAllSlots(platform::FileRef file) {
-  SlotRun run(kLoadBlockSlots);
   Indexer indexer;
-  uint32_t slot = 0;
-  const uint8_t* last = nullptr;
-  const auto slotCount = static_cast<uint32_t>(SlotCount);
-  while (slot < slotCount) {
-    const uint32_t count = std::min(kLoadBlockSlots, slotCount - slot);
-    if (!(slot == 0 ? run.Read(file, slot, count) : run.ReadFollowing(file, count))) {
-      while (slot < slotCount && ReadSlot(file, slot, &CurrentRecord)) {
-        indexer.Enter(slot++, CurrentRecord.bytes, 1);
-        last = CurrentRecord.bytes;
-      }
-      break;
-    }
-    indexer.Enter(slot, run.Record(slot), count);
-    slot += count;
-    last = run.Record(slot - 1);
-  }
+  const uint32_t read = ReadSlotRuns(file, static_cast<uint32_t>(SlotCount), &CurrentRecord,
+                                     [&](uint32_t first, const uint8_t* records, uint32_t count) {
+                                       indexer.Enter(first, records, count);
+                                     });
   DeletedCount = indexer.deleted();
-  ActiveCount = static_cast<int32_t>(slot) - DeletedCount;
-  // CurrentRecord ends up holding the last record read, as the read buffer.
-  if (last != nullptr && last != CurrentRecord.bytes) {
-    std::memcpy(CurrentRecord.bytes, last, kRecordSize);
-  }
-  if (last != nullptr) SetRecordNumber(CurrentRecord, indexer.last());
-  return slot;
+  ActiveCount = static_cast<int32_t>(read) - DeletedCount;
+  if (read > 0) SetRecordNumber(CurrentRecord, indexer.last());
+  return read;
 }
 
 }  // namespace

@@ -20,10 +20,3 @@ bool Opendata(Opening opening = Opening::kProgram);
 // bits.
 enum class InventorySize { kWhole, kEmpty, kNotWhole, kTooLarge };
 InventorySize JudgeInventorySize(uint64_t size);
-
-// The settings file, under its bare name beside film.dat, and the name a new
-// settings file is written under before it takes the place of the old one.
-constexpr wchar_t kSettingsPath[] = L"tallo.cfg";
-constexpr wchar_t kSettingsTempPath[] = L"tallo.tmp";
-// The name a fresh inventory is written under before it becomes film.dat.
-constexpr wchar_t kFreshTempPath[] = L"film.tmp";

@@ -6,10 +6,10 @@
 #include <cstdint>
 
 #include "store/inventory_record.h"
-#include "store/slot_io.h"
+#include "store/journalled_write.h"
 
 // Writes an amended record to `slot` while the slot still holds `asRead`,
-// the record as it was read and shown (store/slot_io.h); once it is in the
+// the record as it was read and shown (store/journalled_write.h); once it is in the
 // file, the slot's prefix becomes the new description's first two bytes.
 // Nothing of memory changes unless the record was written.
 WriteOutcome StoreAmendedRecord(int64_t slot, const InventoryRecord& record,

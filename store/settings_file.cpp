@@ -2,8 +2,8 @@
 
 #include "platform/platform.h"
 #include "platform/scoped_file.h"
+#include "store/file_names.h"
 #include "store/messages.h"
-#include "store/opendata.h"
 #include "store/settings_image.h"
 
 void SaveSettings() {

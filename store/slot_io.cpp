@@ -1,9 +1,8 @@
 #include "store/slot_io.h"
 
+#include <algorithm>
 #include <cstring>
 
-#include "platform/scoped_file.h"
-#include "store/journal.h"
 #include "store/store_state.h"
 
 platform::FileRef OpenInventoryForReading() {
@@ -54,6 +53,37 @@ const uint8_t* SlotRun::Record(int64_t slot) const {
   return bytes_ + static_cast<size_t>(slot - first_) * kRecordSize;
 }
 
+uint32_t ReadSlotRuns(platform::FileRef file, uint32_t slots, InventoryRecord* last,
+                      const SlotRunVisitor& visit) {
+  SlotRun run(kReadRunSlots);
+  uint32_t slot = 0;
+  while (slot < slots) {
+    const uint32_t count = std::min(kReadRunSlots, slots - slot);
+    if (!(slot == 0 ? run.Read(file, slot, count) : run.ReadFollowing(file, count))) {
+      while (slot < slots && ReadSlot(file, slot, last)) visit(slot++, last->bytes, 1);
+      break;
+    }
+    visit(slot, run.Record(slot), count);
+    slot += count;
+    // Taken now: a failed read of the next run may leave anything in the room.
+    std::memcpy(last->bytes, run.Record(slot - 1), kRecordSize);
+  }
+  return slot;
+}
+
+uint32_t ReadEachSlot(platform::FileRef file, uint32_t slots,
+                      const std::function<void(uint32_t slot, const InventoryRecord&)>& visit) {
+  InventoryRecord single;
+  InventoryRecord record;
+  return ReadSlotRuns(file, slots, &single,
+                      [&](uint32_t first, const uint8_t* records, uint32_t count) {
+                        for (uint32_t i = 0; i < count; ++i, records += kRecordSize) {
+                          std::memcpy(record.bytes, records, kRecordSize);
+                          visit(first + i, record);
+                        }
+                      });
+}
+
 bool PutBytes(platform::FileRef file, uint32_t offset, const uint8_t* bytes, uint32_t size) {
   uint32_t put = 0;
   return platform::SetFilePosition(file, offset) && platform::WriteFile(file, bytes, size, &put) &&
@@ -62,40 +92,4 @@ bool PutBytes(platform::FileRef file, uint32_t offset, const uint8_t* bytes, uin
 
 bool PutSlot(platform::FileRef file, int64_t slot, const InventoryRecord& record) {
   return PutBytes(file, SlotOffset(slot), record.bytes, kRecordSize);
-}
-
-WriteOutcome WriteSlot(int64_t slot, const InventoryRecord& record, const InventoryRecord& shown) {
-  platform::ScopedFile file(platform::OpenFile(DataPath, platform::Access::kReadWrite,
-                                               platform::Disposition::kOpenExisting));
-  if (!file) return WriteOutcome::kNotOpened;
-  uint64_t size = 0;
-  if (!platform::GetFileSize(file.get(), &size)) return WriteOutcome::kFailed;
-  if (slot < 0 || size > kLargestInventorySize ||
-      static_cast<uint64_t>(slot) >= size / kRecordSize) {
-    return WriteOutcome::kChanged;  // the file shrank, or grew past what loads
-  }
-  const FileRange window = SlotWindow(slot, size);
-  uint8_t around[kMaxWindowSize];
-  uint32_t got = 0;
-  if (!platform::SetFilePosition(file.get(), window.start) ||
-      !platform::ReadFile(file.get(), around, window.size, &got) || got != window.size) {
-    return WriteOutcome::kFailed;
-  }
-  if (std::memcmp(around + (SlotOffset(slot) - window.start), shown.bytes, kRecordSize) != 0) {
-    return WriteOutcome::kChanged;
-  }
-  // Without its journal on the medium the slot is not touched: a power cut
-  // during the write could leave it, or a neighbour, damaged for good.
-  platform::ScopedFile journal(WriteJournal(MakeJournalEntry(slot, size, around, record)));
-  if (!journal) return WriteOutcome::kFailed;
-  if (PutSlot(file.get(), slot, record)) {
-    // Should the mark not reach the medium, the next start finds the span
-    // finished already.
-    MarkJournalDone(journal.get(), /*flush=*/false);
-    return WriteOutcome::kWritten;
-  }
-  // The old record back; the journal is marked done only once it is on the
-  // medium, or the next start would finish the write that failed here.
-  if (PutSlot(file.get(), slot, shown)) MarkJournalDone(journal.get(), /*flush=*/true);
-  return WriteOutcome::kFailed;
 }

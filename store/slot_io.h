@@ -1,14 +1,14 @@
 // The one place that reads and writes the slots of film.dat: whole records
 // at byte offset slot * 1874, one at a time or in runs of consecutive slots.
+// These are the bare reads and writes; a write that must survive a power cut
+// goes through store/journalled_write.h.
 #pragma once
 
 #include <cstdint>
+#include <functional>
 
 #include "platform/platform.h"
 #include "store/inventory_record.h"
-
-// The byte offset of a slot: 32 bits, from the slot's low 32 bits.
-inline uint32_t SlotOffset(int64_t slot) { return static_cast<uint32_t>(slot) * kRecordSize; }
 
 // Opens DataPath for reading; nullptr when it cannot be opened.
 platform::FileRef OpenInventoryForReading();
@@ -50,28 +50,26 @@ class SlotRun {
   uint32_t count_ = 0;
 };
 
+// Reads slots 0 .. slots - 1 of `file` in order, in runs of up to
+// kReadRunSlots consecutive slots, and hands each run to `visit` as its first
+// slot, its records one after another and their count; the records are valid
+// during the call only. A run that fails or comes up short is read again a
+// record at a time from its start, so the read stops at the very record a
+// record-by-record read would stop at; without room for a run, every record
+// is read on its own. `*last` is the room for those single reads and ends
+// holding the last record read (as it was when none was). Returns the first
+// slot that could not be read, or `slots`.
+constexpr uint32_t kReadRunSlots = 256;
+using SlotRunVisitor = std::function<void(uint32_t first, const uint8_t* records, uint32_t count)>;
+uint32_t ReadSlotRuns(platform::FileRef file, uint32_t slots, InventoryRecord* last,
+                      const SlotRunVisitor& visit);
+// The same, one record at a time: `visit` gets each slot and its record.
+uint32_t ReadEachSlot(platform::FileRef file, uint32_t slots,
+                      const std::function<void(uint32_t slot, const InventoryRecord&)>& visit);
+
 // Writes `size` bytes whole at `offset` of a file open for writing and
 // pushes them to the medium; false when any step fails.
 bool PutBytes(platform::FileRef file, uint32_t offset, const uint8_t* bytes, uint32_t size);
 // Writes `record` whole at `slot` of a file open for writing and pushes it
-// to the medium; false when any step fails. No journal: for WriteSlot, and
-// for the bench's plain write.
+// to the medium; false when any step fails. Nothing is journalled here.
 bool PutSlot(platform::FileRef file, int64_t slot, const InventoryRecord& record);
-
-enum class WriteOutcome {
-  kWritten,
-  kNotOpened,
-  kChanged,  // the slot no longer holds the record shown: nothing written
-  kFailed,
-};
-// Writes `record` at `slot` of DataPath, but only while the slot still
-// holds, byte for byte, `shown`: the record the user saw, which another
-// program may have changed or moved since. Opens the file for writing (never
-// creating it), so that no other program writes it meanwhile; reads the
-// slot's window; puts the write's journal (store/journal.h) on the medium;
-// writes the record and pushes it to the medium; marks the journal done. A
-// failed, short or unflushed write counts as a failure, and then `shown` is
-// written back, so that the slot holds the old record or the new one, never
-// a mix of the two; should even that fail, the journal stays whole and the
-// next start finishes the new record.
-WriteOutcome WriteSlot(int64_t slot, const InventoryRecord& record, const InventoryRecord& shown);

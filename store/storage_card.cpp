@@ -4,6 +4,7 @@
 
 #include "platform/platform.h"
 #include "store/byte_order.h"
+#include "store/file_names.h"
 
 CardLookup LookUpCardDataPath(std::wstring* dataPath) {
   auto* find = static_cast<uint8_t*>(platform::AllocateZeroed(1, platform::kCardFindRecordSize));
@@ -21,7 +22,7 @@ CardLookup LookUpCardDataPath(std::wstring* dataPath) {
         if (unit == 0) break;
         folder += unit;
       }
-      *dataPath = folder + L"\\film.dat";
+      *dataPath = folder + L"\\" + kDataFileName;
       result = CardLookup::kFound;
     }
   }

@@ -12,5 +12,5 @@ enum class CardLookup {
   kFound,
 };
 
-// On kFound, `*dataPath` is the card's folder followed by "\film.dat".
+// On kFound, `*dataPath` is the card's folder, a backslash and kDataFileName.
 CardLookup LookUpCardDataPath(std::wstring* dataPath);

@@ -1,10 +1,59 @@
 // The inventory store's process-wide state: the record buffer, the location
 // of film.dat, the counters and the two in-memory arrays.
+//
+// Once Opendata has succeeded, and after every call of the store since:
+//
+// (1) SlotCount is the number of whole records film.dat held when it was
+//     loaded, at least 1, and SlotCount * kRecordSize is at most
+//     kLargestInventorySize. The store never changes the file's size, so it
+//     is still SlotCount * kRecordSize unless another program changed it;
+//     every write therefore takes the size again and refuses a slot past it.
+//
+// (2) 0 <= IndexedSlots <= SlotCount. IndexedSlots is the number of slots,
+//     from slot 0 on, that the load read; it is short of SlotCount only when
+//     a read failed part-way, and the slots after it are in no array.
+//
+// (3) NumberIndex and PrefixTable each have SlotCount + kSpareEntries
+//     entries. NumberIndex[0 .. IndexedSlots-1] are the used entries: each
+//     slot below IndexedSlots stands in exactly one of them. Every entry from
+//     IndexedSlots on is zero, number and slot, the entry at SlotCount
+//     included.
+//
+// (4) A used entry's number is kDeletedNumber or positive. A positive number
+//     is the one stored in its slot when the load read it or the store last
+//     wrote it; kDeletedNumber stands for a stored number of 0 or below (the
+//     load's rule) or a record written in the deleted form.
+//
+// (5) The used entries are sorted ascending by number: the kDeletedNumber
+//     entries first, as one run, then the live ones in (number, slot) order.
+//     A delete moves its entry to the end of the deleted run.
+//
+// (6) DeletedCount is the length of that run and ActiveCount the number of
+//     live entries after it: ActiveCount + DeletedCount == IndexedSlots.
+//
+// (7) PrefixTable[slot], for a slot below IndexedSlots, holds the first two
+//     Description bytes of the record the load read there or the store last
+//     wrote there (zero for the deleted form); from IndexedSlots on it is
+//     zero.
+//
+// Another program may change film.dat meanwhile; (4) and (7) then speak of
+// the file as the store last saw it, and each write checks the slot again.
+// The tests' CheckStoreAgreesWith holds (1) to (7) against the file.
+//
+// Which bound a loop takes follows from (3) and (7):
+//   - Walks of NumberIndex (the walk by number, the delete's move, filmtool
+//     index) stop at IndexedSlots: only the used entries are sorted, and the
+//     first zero entry is where the walk by number ends.
+//   - Walks of PrefixTable by slot (the description scan and its read
+//     blocks, filmtool prefix) and reads of the slots (export, check) run to
+//     SlotCount: an unread slot's prefix is zero, and a zero first byte
+//     never passes the scan's prefix test, so the scan steps over it.
 #pragma once
 
 #include <cstdint>
 #include <string>
 
+#include "store/file_names.h"
 #include "store/inventory_record.h"
 
 // One NumberIndex entry: an item number and the slot that holds it.
@@ -20,22 +69,19 @@ struct PrefixEntry {
 
 // The one record buffer that every read goes into and every write comes from.
 extern InventoryRecord CurrentRecord;
-// The inventory file: "film.dat" on the device, or the card folder's film.dat.
+// The inventory file: kDeviceDataPath, or kDataFileName in the card's folder.
 extern std::wstring DataPath;
 extern int32_t SlotCount;
 extern int32_t ActiveCount;
 extern int32_t DeletedCount;
-// SlotCount + 200 entries: the used ones sorted ascending by number (deleted
-// entries, number -1, first; equal numbers in slot order), zeros after them.
+// The index by number: (3), (4) and (5) above.
 extern IndexEntry* NumberIndex;
-// SlotCount + 200 entries, indexed by slot.
+// The Description prefixes by slot: (7) above.
 extern PrefixEntry* PrefixTable;
-// How many NumberIndex entries Opendata filled (the records it read): the
-// position of the first zero entry, where every walk of the index ends.
+// How many NumberIndex entries Opendata filled (the records it read): (2).
 extern int64_t IndexedSlots;
 
 constexpr int32_t kSpareEntries = 200;
-constexpr wchar_t kDeviceDataPath[] = L"film.dat";
 
 // Puts all of the store's state back to its start: arrays released,
 // buffers and settings zero, DataPath empty.

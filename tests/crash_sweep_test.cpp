@@ -5,36 +5,24 @@
 // new one, byte for byte; the new one wherever a whole journal was left; the
 // index, prefixes and counts agreeing with the file; tallo.cfg the old image
 // or the new one, whole; and no journal or temporary file left behind.
-#include <cstdio>
 #include <filesystem>
 #include <fstream>
-#include <functional>
 #include <iterator>
 #include <optional>
 
-#include "config/configuration.h"
-#include "records/commands.h"
 #include "store/journal.h"
 #include "store/settings_file.h"
 #include "store/settings_image.h"
 #include "tests/kit/crash_env.h"
 #include "tests/kit/store_invariants.h"
-#include "tests/records_fixture.h"
+#include "tests/sweep_fixture.h"
 
 namespace {
 
 using testkit::CrashEnv;
 using File = std::optional<Bytes>;
 
-struct Scenario {
-  const char* name;  // a test name: letters only
-  // Makes the files and, unless the action is the start-up, opens them.
-  std::function<void(RecordsTest&)> setup;
-  // What the user does, run over the crash layer.
-  std::function<void()> action;
-};
-
-void PrintTo(const Scenario& s, std::ostream* out) { *out << s.name; }
+using namespace sweep_user;
 
 std::vector<Item> Items() {
   std::vector<Item> items;
@@ -45,41 +33,23 @@ std::vector<Item> Items() {
 
 void OpenItems(RecordsTest& t) { t.Open(Items()); }
 
-void Amend(const wchar_t* answer, const wchar_t* description) {
-  host::QueueDialog(RecordsTest::Answer(answer));
-  host::QueueDialog(Script(IDD_AMEND)
-                        .SetText(IDC_DESCRIPTION, description)
-                        .SetText(IDC_PRICE, L"9.99")
-                        .Click(IDOK));
-  AmendCommand();
-}
-
-const std::vector<Scenario>& Scenarios() {
-  static const std::vector<Scenario> scenarios = {
-      {"FirstStart", [](RecordsTest&) {}, [] { Opendata(); }},
-      {"AmendByNumber", OpenItems, [] { Amend(L"105", L"GREEN SCARF"); }},
+const std::vector<SweepScenario>& Scenarios() {
+  static const std::vector<SweepScenario> scenarios = {
+      {"FirstStart", [](RecordsTest&) {}, [] { return Opendata(); }},
+      {"AmendByNumber", OpenItems, [] { return AmendByNumber(L"105", L"GREEN SCARF", L"9.99"); }},
       {"AmendByDescription", OpenItems,
-       [] {
-         host::QueueDialog(RecordsTest::Answer(L"RED"));
-         host::QueueDialog(Script(IDD_RESULT).Click(IDC_NEXT).Click(IDOK));
-         host::QueueDialog(Script(IDD_AMEND).SetText(IDC_SKU1, L"NEW SKU").Click(IDOK));
-         AmendCommand();
-       }},
-      {"Delete", OpenItems,
-       [] {
-         host::QueueDialog(RecordsTest::Answer(L"110"));
-         DeleteCommand();
-       }},
+       [] { return AmendSecondMatch(L"RED", IDC_SKU1, L"NEW SKU"); }},
+      {"Delete", OpenItems, [] { return DeleteItem(L"110"); }},
       {"SecondAmendWhileAJournalIsLeft",
        [](RecordsTest& t) {
          OpenItems(t);
          t.faults_.Inject(testkit::FileOp::kWrite, 3);  // the first amendment is not marked done
-         Amend(L"101", L"FIRST");
+         AmendByNumber(L"101", L"FIRST", L"9.99");
          JournalEntry entry;
          const Bytes journal = t.ReadBytes("film.jnl");
          ASSERT_TRUE(DecodeJournal(journal.data(), journal.size(), &entry));
        },
-       [] { Amend(L"102", L"SECOND"); }},
+       [] { return AmendByNumber(L"102", L"SECOND", L"9.99"); }},
       {"ExitWritingTheSettings",
        [](RecordsTest& t) {
          Bytes cfg(kSettingsSize, 0);
@@ -88,17 +58,16 @@ const std::vector<Scenario>& Scenarios() {
          OpenItems(t);
          SetAmendFocusOption(kOptionOn);
        },
-       [] { SaveSettings(); }},
+       [] {
+         SaveSettings();
+         return true;
+       }},
       {"StorageSwitch",
        [](RecordsTest& t) {
          OpenItems(t);
          host::SetStorageCard(host::CardState::kPresent, host::Widen(t.Path("card")));
        },
-       [] {
-         host::QueueDialog(Script(IDD_CONFIGURATION).Click(IDC_STORAGE));
-         ConfigurationCommand();
-         SaveSettings();
-       }},
+       SwitchStorageAndExit},
       {"SettlingAJournalAtStart",
        [](RecordsTest& t) {
          // Slot 5 torn half-way between its old record and its new one, and
@@ -114,7 +83,7 @@ const std::vector<Scenario>& Scenarios() {
          t.WriteInventory(records);
          t.WriteBytes("film.jnl", journal);
        },
-       [] { Opendata(); }},
+       [] { return Opendata(); }},
   };
   return scenarios;
 }
@@ -131,20 +100,8 @@ Bytes Slot(const Bytes& file, size_t slot) {
 
 }  // namespace
 
-class CrashSweep : public RecordsTest, public ::testing::WithParamInterface<Scenario> {
+class CrashSweep : public Sweep<SweepScenario> {
  protected:
-  // The scenario's files and state, anything a cut run left behind thrown
-  // away.
-  void Prepare() {
-    host::ResetHost();
-    for (const auto& entry : std::filesystem::directory_iterator(folder_)) {
-      std::filesystem::remove_all(entry.path());
-    }
-    std::filesystem::create_directory(Path("card"));
-    Restart();
-    GetParam().setup(*this);
-    faults_.Reset();
-  }
   // Runs the action over the crash layer, the power failing after `cut`
   // file calls (0: never).
   void Run(int cut) {
@@ -219,32 +176,25 @@ TEST_P(CrashSweep, EveryCrashPointLeavesOldOrNewRecordsOnly) {
   const int calls = crash_.Calls();
   ASSERT_TRUE(after_.film.has_value());
 
-  int points = 0, patterns = 0, held = 0;
+  int points = 0;
   for (int cut = 1; cut <= calls; ++cut) {
     Prepare();
     Run(cut);
     ++points;
     const std::vector<CrashEnv::Pattern> tries = crash_.Patterns(8, 1000 + cut);
     for (size_t p = 0; p < tries.size(); ++p) {
-      ++patterns;
       const CrashEnv::Medium medium = crash_.MediumAfter(tries[p]);
       testkit::PutMedium(medium);
-      const std::string why = Judge(medium);
-      if (why.empty()) {
-        ++held;
-      } else {
-        ADD_FAILURE() << "power cut after call " << cut << " of " << calls << ", pattern " << p
-                      << " of " << tries.size() << ":" << why;
-      }
+      Tally("power cut after call " + std::to_string(cut) + " of " + std::to_string(calls) +
+                ", pattern " + std::to_string(p) + " of " + std::to_string(tries.size()),
+            Judge(medium));
     }
   }
-  std::printf("crash sweep, %s: %d crash points, %d patterns, %d held\n", GetParam().name, points,
-              patterns, held);
-  EXPECT_EQ(held, patterns);
+  ExpectEveryRunHeld("crash sweep, " + std::string(GetParam().name) + ": " +
+                     std::to_string(points) + " crash points, " + std::to_string(runs_) +
+                     " patterns");
   EXPECT_GT(points, 2);
 }
 
 INSTANTIATE_TEST_SUITE_P(Writes, CrashSweep, ::testing::ValuesIn(Scenarios()),
-                         [](const ::testing::TestParamInfo<Scenario>& info) {
-                           return std::string(info.param.name);
-                         });
+                         ScenarioName<SweepScenario>);

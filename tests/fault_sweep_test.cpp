@@ -5,26 +5,22 @@
 // silently, and the index, prefixes and counts must still agree with the
 // file.
 #include <algorithm>
-#include <cstdio>
-#include <filesystem>
-#include <functional>
 #include <set>
 
-#include "config/configuration.h"
 #include "records/commands.h"
-#include "store/settings_file.h"
 #include "tests/kit/store_invariants.h"
-#include "tests/records_fixture.h"
+#include "tests/sweep_fixture.h"
 
 namespace {
 
-struct Scenario {
-  const char* name;  // a test name: letters only
-  // Prepares the files and, unless the action is the start-up, opens them.
-  std::function<void(RecordsTest&)> setup;
-  // Queues what the user does and runs the command; false when the start-up
-  // failed, so that there is no index to check.
-  std::function<bool()> action;
+using namespace sweep_user;
+
+struct Scenario : SweepScenario {
+  Scenario(const char* name, std::function<void(RecordsTest&)> setup, std::function<bool()> action,
+           std::string file, std::set<std::string> failures)
+      : SweepScenario{name, std::move(setup), std::move(action)},
+        file(std::move(file)),
+        failures(std::move(failures)) {}
   // The file the command writes, and the messages ("caption|text") that may
   // tell of a failure.
   std::string file;
@@ -43,8 +39,6 @@ std::vector<Item> ManyItems() {
 }
 
 void OpenMany(RecordsTest& t) { t.Open(ManyItems()); }
-
-void PrintTo(const Scenario& s, std::ostream* out) { *out << s.name; }
 
 const std::string kNotPresent = "Fatal error|Data file: film.dat, not present.";
 const std::string kNotRead = "Problem|Not able to read film.dat";
@@ -90,35 +84,17 @@ const std::vector<Scenario>& Scenarios() {
        {kNotPresent, "Problem|Film.dat"}},
       {"AmendByNumber",
        OpenMany,
-       [] {
-         host::QueueDialog(RecordsTest::Answer(L"150"));
-         host::QueueDialog(Script(IDD_AMEND)
-                               .SetText(IDC_DESCRIPTION, L"NEW")
-                               .SetText(IDC_PRICE, L"2")
-                               .Click(IDOK));
-         AmendCommand();
-         return true;
-       },
+       [] { return AmendByNumber(L"150", L"NEW", L"2"); },
        "film.dat",
        {kNotPresent, kNotRead, "Problem|Data file: film.dat, not present.", "Problem|Film.dat"}},
       {"AmendByDescription",
        OpenMany,
-       [] {
-         host::QueueDialog(RecordsTest::Answer(L"RED"));
-         host::QueueDialog(Script(IDD_RESULT).Click(IDC_NEXT).Click(IDOK));
-         host::QueueDialog(Script(IDD_AMEND).SetText(IDC_DESCRIPTION, L"GREEN").Click(IDOK));
-         AmendCommand();
-         return true;
-       },
+       [] { return AmendSecondMatch(L"RED", IDC_DESCRIPTION, L"GREEN"); },
        "film.dat",
        {kNotPresent, "Problem|Film.dat", "Problem|Data file: film.dat, not present."}},
       {"Delete",
        OpenMany,
-       [] {
-         host::QueueDialog(RecordsTest::Answer(L"150"));
-         DeleteCommand();
-         return true;
-       },
+       [] { return DeleteItem(L"150"); },
        "film.dat",
        {kNotPresent, kNotRead, "Problem|Not able to write film.dat"}},
       {"StorageSwitchAndExit",
@@ -126,12 +102,7 @@ const std::vector<Scenario>& Scenarios() {
          OpenMany(t);
          host::SetStorageCard(host::CardState::kPresent, L"\\Storage Card");
        },
-       [] {
-         host::QueueDialog(Script(IDD_CONFIGURATION).Click(IDC_STORAGE));
-         ConfigurationCommand();
-         SaveSettings();
-         return true;
-       },
+       SwitchStorageAndExit,
        "tallo.cfg",
        {"Problem|Unable to save configuration file"}},
   };
@@ -140,7 +111,7 @@ const std::vector<Scenario>& Scenarios() {
 
 }  // namespace
 
-class FaultSweep : public RecordsTest, public ::testing::WithParamInterface<Scenario> {
+class FaultSweep : public Sweep<Scenario> {
  protected:
   // Message boxes the command showed, as "caption|text".
   std::vector<std::string> Boxes() const {
@@ -153,17 +124,10 @@ class FaultSweep : public RecordsTest, public ::testing::WithParamInterface<Scen
     }
     return boxes;
   }
-  // The scenario's files, with what a failed run left of its script thrown
-  // away; what follows is the command's.
+  // The scenario's files; the events that follow are the command's.
   void Prepare() {
-    host::ResetHost();
-    for (const auto& entry : std::filesystem::directory_iterator(folder_)) {
-      std::filesystem::remove_all(entry.path());
-    }
-    Restart();
-    GetParam().setup(*this);
+    Sweep::Prepare();
     firstEvent_ = host::Events().size();
-    faults_.Reset();
   }
   // What is wrong with the run that just ended, or "".
   std::string Judge(const Bytes& before, const Bytes& intended,
@@ -209,34 +173,25 @@ TEST_P(FaultSweep, EveryFileOperationFailsSafely) {
     calls[op] = faults_.Count(static_cast<FileOp>(op));
   }
 
-  int injected = 0, held = 0;
   for (int op = 0; op < static_cast<int>(FileOp::kCount); ++op) {
     const auto fileOp = static_cast<FileOp>(op);
     const bool canBeShort = fileOp == FileOp::kRead || fileOp == FileOp::kWrite;
     for (int nth = 1; nth <= calls[op]; ++nth) {
       for (Fault fault : {Fault::kFail, Fault::kShort}) {
         if (fault == Fault::kShort && !canBeShort) continue;
-        ++injected;
         Prepare();
         faults_.Inject(fileOp, nth, fault);
         const bool opened = s.action();
-        const std::string why = Judge(before, intended, normalBoxes, opened);
-        if (why.empty()) {
-          ++held;
-        } else {
-          ADD_FAILURE() << testkit::kFileOpNames[op] << " " << nth
-                        << (fault == Fault::kShort ? " short" : " failed") << ":" << why;
-        }
+        Tally(std::string(testkit::kFileOpNames[op]) + " " + std::to_string(nth) +
+                  (fault == Fault::kShort ? " short" : " failed"),
+              Judge(before, intended, normalBoxes, opened));
       }
     }
   }
-  host::ResetHost();  // a failed run may leave its script unused
-  std::printf("fault sweep, %s: %d faults injected, %d held\n", s.name, injected, held);
-  EXPECT_EQ(held, injected);
-  EXPECT_GT(injected, 2);
+  ExpectEveryRunHeld("fault sweep, " + std::string(s.name) + ": " + std::to_string(runs_) +
+                     " faults injected");
+  EXPECT_GT(runs_, 2);
 }
 
 INSTANTIATE_TEST_SUITE_P(Commands, FaultSweep, ::testing::ValuesIn(Scenarios()),
-                         [](const ::testing::TestParamInfo<Scenario>& info) {
-                           return std::string(info.param.name);
-                         });
+                         ScenarioName<Scenario>);

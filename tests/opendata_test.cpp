@@ -2,13 +2,16 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
 #include <filesystem>
 
 #include "platform/host/host_control.h"
+#include "platform/scoped_file.h"
 #include "records/records_state.h"
 #include "store/number_index.h"
 #include "store/settings_image.h"
+#include "store/slot_io.h"
 #include "store/store_state.h"
 #include "tests/kit/process_state.h"
 #include "tests/test_support.h"
@@ -331,4 +334,32 @@ TEST_F(OpendataLargeFile, AShortOrFailedBlockIsReadAgainRecordByRecord) {
   ASSERT_TRUE(Opendata());
   EXPECT_EQ(IndexedSlots, kSlots);
   for (int i = 0; i < kSlots; ++i) ASSERT_EQ(NumberIndex[i], (IndexEntry{i + 1, kSlots - 1 - i}));
+}
+
+TEST_F(OpendataLargeFile, TheToolsReadOfTheSlotsStopsWhereStartUpStops) {
+  // The second block comes up short, and the record-by-record reads after it
+  // fail from the (nth - 1)-th on: both reads stop at slot 256 + nth - 2.
+  const Bytes file = ReadBytes("film.dat");
+  for (int nth : {2, 12, 200}) {
+    const auto arm = [&] {
+      faults_.Reset();
+      faults_.Inject(FileOp::kRead, 2, Fault::kShort);
+      faults_.Inject(FileOp::kSeek, nth, Fault::kFail, /*persistent=*/true);
+    };
+    Restart();
+    arm();
+    ASSERT_TRUE(Opendata());
+    EXPECT_EQ(IndexedSlots, 256 + nth - 2) << nth;
+    arm();
+    platform::ScopedFile read(OpenInventoryForReading());
+    uint32_t next = 0;
+    const uint32_t stop =
+        ReadEachSlot(read.get(), kSlots, [&](uint32_t slot, const InventoryRecord& r) {
+          EXPECT_EQ(slot, next++);
+          EXPECT_TRUE(
+              std::equal(r.bytes, r.bytes + kRecordSize, file.begin() + slot * kRecordSize));
+        });
+    EXPECT_EQ(stop, IndexedSlots) << nth;
+    EXPECT_EQ(next, stop);
+  }
 }

@@ -9,8 +9,10 @@
 
 #include "platform/console.h"
 #include "platform/scoped_file.h"
+#include "store/file_names.h"
 #include "store/inventory_location.h"
 #include "store/journal.h"
+#include "store/journalled_write.h"
 #include "store/opendata.h"
 #include "store/slot_io.h"
 #include "store/store_state.h"
@@ -98,7 +100,7 @@ int Check() {
   std::vector<std::pair<int64_t, uint32_t>> live;  // number and slot
   uint32_t deleted = 0;
   const uint32_t readTo =
-      VisitSlots(file.get(), slots, [&](uint32_t slot, const InventoryRecord& r) {
+      ReadEachSlot(file.get(), slots, [&](uint32_t slot, const InventoryRecord& r) {
         const int64_t number = RecordNumber(r);
         if (IsLiveNumber(number)) {
           live.emplace_back(number, slot);

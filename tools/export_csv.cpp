@@ -49,7 +49,7 @@ int Export(bool all) {
   std::printf("%s\r\n", header.c_str());
   const auto slots = static_cast<uint32_t>(SlotCount);
   const uint32_t readTo =
-      VisitSlots(file.get(), slots, [&](uint32_t slot, const InventoryRecord& r) {
+      ReadEachSlot(file.get(), slots, [&](uint32_t slot, const InventoryRecord& r) {
         // Deleted: -1, and the numbers the load counts as deleted with it.
         if (all || IsLiveNumber(RecordNumber(r))) PrintRecord(slot, r);
       });

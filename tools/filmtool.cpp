@@ -118,22 +118,6 @@ std::string Absolute(const std::string& path) {
 
 }  // namespace
 
-uint32_t VisitSlots(platform::FileRef file, uint32_t slots,
-                    const std::function<void(uint32_t slot, const InventoryRecord&)>& visit) {
-  constexpr uint32_t kRunSlots = 256;
-  SlotRun run(kRunSlots);
-  for (uint32_t first = 0; first < slots; first += kRunSlots) {
-    const uint32_t count = std::min(kRunSlots, slots - first);
-    if (!run.Read(file, first, count)) return first;
-    for (uint32_t slot = first; slot < first + count; ++slot) {
-      InventoryRecord r;
-      std::copy_n(run.Record(slot), kRecordSize, r.bytes);
-      visit(slot, r);
-    }
-  }
-  return slots;
-}
-
 int main(int argc, char** argv) {
   const std::vector<std::string> arguments = platform::StartConsole(argc, argv);
   std::vector<std::string> words;

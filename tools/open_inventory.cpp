@@ -3,6 +3,7 @@
 // in the way.
 #include "platform/console.h"
 #include "platform/scoped_file.h"
+#include "store/file_names.h"
 #include "store/journal.h"
 #include "store/opendata.h"
 #include "store/slot_io.h"

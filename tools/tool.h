@@ -4,7 +4,6 @@
 #pragma once
 
 #include <cstdint>
-#include <functional>
 #include <string>
 #include <vector>
 
@@ -26,12 +25,6 @@ int Amend(const std::string& number, const std::vector<std::string>& assignments
 // delete NUMBER: what Delete does once confirmed. 0: written; 1: refused or
 // failed.
 int Delete(const std::string& number);
-
-// Hands every one of the file's first `slots` records to `visit`, in slot
-// order, read in runs. Returns `slots`, or the first slot of the run that
-// could not be read.
-uint32_t VisitSlots(platform::FileRef file, uint32_t slots,
-                    const std::function<void(uint32_t slot, const InventoryRecord&)>& visit);
 
 // Opendata for a report (nothing is written, not even a journal's settling)
 // and before a change (film.dat must open for writing and its journal must

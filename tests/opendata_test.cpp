@@ -12,7 +12,6 @@
 #include "store/store_state.h"
 #include "tests/test_support.h"
 
-namespace host = platform::host;
 using Lines = std::vector<std::string>;
 
 class Opendata_ : public ProgramTest {

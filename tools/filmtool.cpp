@@ -11,6 +11,7 @@
 #include "store/opendata.h"
 #include "store/slot_io.h"
 #include "store/store_state.h"
+#include "tools/message_echo.h"
 #include "tools/tool.h"
 
 namespace {
@@ -111,7 +112,7 @@ int main(int argc, char** argv) {
   namespace host = platform::host;
   host::SetWorkingFolder(words[1]);
   if (!card.empty()) host::SetStorageCard(host::CardState::kPresent, host::Widen(card));
-  host::EchoMessagesTo(stderr);
+  platform::SetUi(&MessageEcho());
 
   int status = 2;
   if (command == "stats" && exact && !all) {

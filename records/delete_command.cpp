@@ -31,7 +31,8 @@ void DeleteCommand() {
   if (CurrentNumber == 0) return;
   const int64_t number = CurrentNumber;
 
-  if (Tell(Message::kConfirmDelete, nullptr, ConfirmationCaption()) == platform::kIdCancel) return;
+  // Only OK deletes: a box that could not be shown (0) confirms nothing.
+  if (Tell(Message::kConfirmDelete, nullptr, ConfirmationCaption()) != platform::kIdOk) return;
   DeleteRecordInHand(number);
 }
 

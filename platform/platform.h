@@ -84,6 +84,8 @@ Renamed PutFileInPlace(const std::wstring& from, const std::wstring& to);
 constexpr uint32_t kSectorSize = 512;
 
 // ---- Message boxes and sounds ----------------------------------------------
+// Every call from here to PostQuit goes to the Ui in use (platform/ui.h): the
+// back end's own, or a layer wrapped around it.
 
 constexpr unsigned kMbOk = 0;        // an OK button only
 constexpr unsigned kMbOkCancel = 1;  // OK and Cancel
@@ -91,7 +93,9 @@ constexpr int kIdOk = 1;
 constexpr int kIdCancel = 2;
 
 // Shows a modal message box owned by `owner` (nullptr: no owner) and returns
-// the button pressed: kIdOk, or kIdCancel for Cancel and the close box.
+// the button pressed: kIdOk, or kIdCancel for Cancel and the close box. 0
+// when the box could not be shown. Where there is no screen (the host back
+// end) every box is answered kIdOk.
 int ShowMessageBox(WindowRef owner, const std::wstring& text, const std::wstring& caption,
                    unsigned style);
 
@@ -117,8 +121,8 @@ using DialogProc = intptr_t (*)(WindowRef dialog, unsigned message, uintptr_t wp
 // Finds dialog template `templateId` in the program's resources, loads it and
 // runs it modally over `owner` with creation parameter 0; the procedure gets
 // kMsgInitDialog with the controls in place. Returns the value given to
-// EndDialog, or -1 when the dialog could not be started. A quit request ends
-// it with 0.
+// EndDialog, or -1 when the dialog could not be started (always, where there
+// is no screen). A quit request ends it with 0.
 intptr_t RunDialog(int templateId, WindowRef owner, DialogProc proc);
 // Ends the dialog once its procedure returns; RunDialog gives `result`.
 void EndDialog(WindowRef dialog, intptr_t result);
@@ -140,6 +144,7 @@ uint32_t GetControlUnsigned(WindowRef dialog, int id);
 // Sets or clears a button's check mark (radio buttons of a group are not
 // cleared by this call).
 void SetCheck(WindowRef dialog, int id, bool checked);
+// True when the button is checked; false when it is not and for an unknown id.
 bool IsChecked(WindowRef dialog, int id);
 // Adds an entry at the end of a combo box's list.
 void AddComboText(WindowRef dialog, int id, const std::wstring& text);

@@ -27,7 +27,8 @@ void DeleteCommand() {
   if (!AskAndLookUp("Delete item number / description", kNoUpperBound, kShowNothing)) return;
   const int64_t number = CurrentNumber;
 
-  if (Tell(Message::kConfirmDelete, nullptr, ConfirmationCaption()) == platform::kIdCancel) return;
+  // Only OK deletes: a box that could not be shown (0) confirms nothing.
+  if (Tell(Message::kConfirmDelete, nullptr, ConfirmationCaption()) != platform::kIdOk) return;
   DeleteRecordInHand(number);
 }
 

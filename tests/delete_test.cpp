@@ -80,12 +80,15 @@ TEST_F(DeleteCommand_, TheConfigurationShowsTheNewCountsAtOnce) {
   EXPECT_EQ(shown.Text(IDC_DELETED), L"3");
 }
 
-TEST_F(DeleteCommand_, CancelChangesNothing) {
+TEST_F(DeleteCommand_, CancelOrAConfirmationNotShownChangesNothing) {
   const std::vector<IndexEntry> before = Used();
   Delete(L"20", platform::kIdCancel);
   EXPECT_EQ(Ui().back(), "box main|20 Item: TWENTY|Are you sure?|style 1");
   EXPECT_EQ(ReadBytes("film.dat"), file_);
   EXPECT_EQ(Used(), before);
+  EXPECT_EQ(ActiveCount, 5);
+  Delete(L"20", /*confirm=*/0);  // the box could not be shown
+  EXPECT_EQ(ReadBytes("film.dat"), file_);
   EXPECT_EQ(ActiveCount, 5);
   host::QueueDialog(Script(IDD_PROMPT).Click(IDCANCEL));
   DeleteCommand();

@@ -1,5 +1,6 @@
 // The host back end must behave like the real platform where the program
-// relies on it: file calls, their injected faults, the code page, the card.
+// relies on it: file calls, their injected faults, the code page, the card,
+// the headless user interface.
 #include <gtest/gtest.h>
 
 #include <cstring>
@@ -8,9 +9,9 @@
 #include "platform/host/host_control.h"
 #include "platform/platform.h"
 #include "platform/scoped_file.h"
+#include "platform/ui.h"
 #include "tests/test_support.h"
 
-namespace host = platform::host;
 using platform::Access;
 using platform::Disposition;
 using platform::ScopedFile;
@@ -163,4 +164,26 @@ TEST(HostCard, ScriptedAbsentPresentOrUnreadable) {
   EXPECT_EQ(info[platform::kObjectInfoNameOffset + 2], 'S');
   EXPECT_EQ(info[platform::kObjectInfoNameOffset + 1], 0);
   host::ResetHost();
+}
+
+// The user interface the tools ship has no screen: boxes are answered OK, no
+// dialog starts, and there are no controls to read.
+TEST(HostUi, AnswersOkStartsNoDialogReadsNoControl) {
+  platform::Ui& ui = platform::DefaultUi();
+  EXPECT_EQ(ui.ShowMessageBox(nullptr, L"Delete?", L"Item 1", platform::kMbOkCancel),
+            platform::kIdOk);
+  static bool called = false;
+  const platform::DialogProc proc = [](platform::WindowRef, unsigned, uintptr_t, intptr_t) {
+    called = true;
+    return intptr_t{1};
+  };
+  EXPECT_EQ(ui.RunDialog(1, nullptr, proc), -1);
+  EXPECT_FALSE(called);
+  wchar_t text[4] = L"abc";
+  EXPECT_EQ(ui.GetControlText(nullptr, 1, text, 4), 0);
+  EXPECT_EQ(text[0], L'\0');
+  EXPECT_EQ(ui.GetControlUnsigned(nullptr, 1), 0u);
+  EXPECT_FALSE(ui.IsChecked(nullptr, 1));
+  EXPECT_LT(ui.SelectedComboEntry(nullptr, 1), 0);
+  EXPECT_EQ(ui.ControlWindow(nullptr, 1), nullptr);
 }

@@ -16,7 +16,6 @@
 #include "tests/kit/process_state.h"
 #include "tests/test_support.h"
 
-namespace host = platform::host;
 using Lines = std::vector<std::string>;
 
 class Opendata_ : public ProgramTest {

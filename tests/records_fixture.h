@@ -10,7 +10,7 @@
 #include "store/opendata.h"
 #include "tests/test_support.h"
 
-using Script = platform::host::DialogScript;
+using Script = testkit::DialogScript;
 
 class RecordsTest : public ProgramTest {
  public:

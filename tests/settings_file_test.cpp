@@ -4,8 +4,6 @@
 #include "store/settings_image.h"
 #include "tests/test_support.h"
 
-namespace host = platform::host;
-
 class SaveSettings_ : public ProgramTest {};
 
 TEST_F(SaveSettings_, ReplacesTheFileWithTheWholeImage) {

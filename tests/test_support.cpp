@@ -32,6 +32,11 @@ void ResetEverything() {
 
 }  // namespace
 
+void host::ResetHost() {
+  platform::host::ResetHost();
+  testkit::ResetScriptedUser();
+}
+
 void ProgramTest::SetUp() {
   // A folder of its own per test, so that parallel test processes never meet.
   static std::random_device entropy;
@@ -40,6 +45,7 @@ void ProgramTest::SetUp() {
     folder_ = (fs::temp_directory_path() / ("tallo-test-" + std::to_string(entropy()))).string();
   } while (!fs::create_directory(folder_));
   platform::SetEnv(&faults_);
+  platform::SetUi(&testkit::ScriptedUser());
   ResetEverything();
   host::SetWorkingFolder(folder_);
 }
@@ -49,6 +55,7 @@ void ProgramTest::TearDown() {
   ResetEverything();
   faults_.Reset();
   platform::SetEnv(nullptr);
+  platform::SetUi(nullptr);
   std::error_code ignored;
   std::filesystem::remove_all(folder_, ignored);
 }

@@ -1,6 +1,7 @@
 // Shared ground for the unit tests: a fresh temp folder per test that bare
 // file names resolve in, every piece of process state back at its start, the
-// fault-injecting Env in use, and helpers to write and read files.
+// fault-injecting Env and the scripted user in use, and helpers to write and
+// read files.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -14,8 +15,17 @@
 #include "store/store_state.h"
 #include "tests/kit/fault_env.h"
 #include "tests/kit/record_builder.h"
+#include "tests/kit/scripted_user.h"
 
-namespace host = platform::host;
+// What the tests set and read around the program, by one name: the host back
+// end's folder and card, and the scripted user at its screen.
+namespace host {
+using namespace platform::host;
+using namespace testkit;
+// The back end and the scripted user back at their start (the templates
+// stay loaded).
+void ResetHost();
+}  // namespace host
 using Lines = std::vector<std::string>;
 using testkit::Fault;
 using testkit::FileOp;

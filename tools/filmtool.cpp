@@ -9,11 +9,11 @@
 #include <vector>
 
 #include "platform/console.h"
-#include "platform/host/host_control.h"  // until the message echo
 #include "records/amend_fields.h"
 #include "store/opendata.h"
 #include "store/slot_io.h"
 #include "store/store_state.h"
+#include "tools/message_echo.h"
 #include "tools/tool.h"
 
 namespace {
@@ -166,7 +166,7 @@ int main(int argc, char** argv) {
   if (command->takesFile) named[0] = Absolute(named[0]);
   platform::UseFolder(folder);
   if (!card.empty()) platform::UseCardFolder(card);
-  platform::host::EchoMessagesTo(stderr);
+  platform::SetUi(&MessageEcho());
 
   const int status = command->run(named, options);
   if (std::fflush(stdout) != 0) return 1;

@@ -29,6 +29,8 @@ HostState& State() {
   return state;
 }
 
+void ResetHost() { State() = HostState{}; }
+
 void SetWorkingFolder(const std::string& folder) { State().workingFolder = folder; }
 
 std::string HostPath(const std::wstring& path) {

@@ -1,10 +1,7 @@
 // State shared by the host back end's files; not for the rest of the program.
 #pragma once
 
-#include <cstdio>
-#include <deque>
 #include <string>
-#include <vector>
 
 #include "platform/host/host_control.h"
 
@@ -14,11 +11,6 @@ struct HostState {
   std::string workingFolder;
   CardState card = CardState::kAbsent;
   std::wstring cardFolder;
-  std::vector<UiEvent> events;
-  std::deque<int> answers;
-  std::FILE* echo = nullptr;
-  bool quit = false;
-  int quitCode = 0;
 };
 
 HostState& State();

@@ -1,67 +1,43 @@
-// Message boxes, beeps and the quit request, recorded for tests instead of
-// shown. Every box is answered from the queue, or with OK.
-#include <string>
-
-#include "platform/host/host_state.h"
-#include "platform/host/host_window.h"
-#include "platform/platform.h"
+// The host's user interface has no screen: every message box is answered OK,
+// sounds are silent, no dialog starts, and the control operations (there are
+// no controls) do nothing. Tests install the scripted user over it.
+#include "platform/ui.h"
 
 namespace platform {
-namespace host {
+namespace {
 
-WindowRef MainWindowStandIn() {
-  static Window main("main");
-  return &main;
-}
-
-const std::vector<UiEvent>& Events() { return State().events; }
-
-void QueueMessageBoxAnswer(int answer) { State().answers.push_back(answer); }
-size_t UnusedMessageBoxAnswers() { return State().answers.size(); }
-
-void EchoMessagesTo(std::FILE* stream) { State().echo = stream; }
-
-bool QuitRequested(int* exitCode) {
-  if (exitCode != nullptr) *exitCode = State().quitCode;
-  return State().quit;
-}
-
-void ResetHost() {
-  State() = HostState{};
-  ResetDialogs();
-}
-
-}  // namespace host
-
-int ShowMessageBox(WindowRef owner, const std::wstring& text, const std::wstring& caption,
-                   unsigned style) {
-  host::HostState& s = host::State();
-  host::UiEvent event;
-  event.kind = host::UiEvent::Kind::kMessageBox;
-  event.text = text;
-  event.caption = caption;
-  event.style = style;
-  event.owner = owner == nullptr ? "none" : owner->name;
-  s.events.push_back(event);
-  if (s.echo != nullptr) {
-    std::fprintf(s.echo, "%s: %s\n", host::Narrow(caption).c_str(), host::Narrow(text).c_str());
+class HeadlessUi : public Ui {
+ public:
+  int ShowMessageBox(WindowRef, const std::wstring&, const std::wstring&, unsigned) override {
+    return kIdOk;
   }
-  if (s.answers.empty()) return kIdOk;
-  const int answer = s.answers.front();
-  s.answers.pop_front();
-  return answer;
-}
+  void Beep(unsigned) override {}
+  intptr_t RunDialog(int, WindowRef, DialogProc) override { return -1; }
+  void EndDialog(WindowRef, intptr_t) override {}
+  void SetTitle(WindowRef, const std::wstring&) override {}
+  void SetControlText(WindowRef, int, const std::wstring&) override {}
+  int GetControlText(WindowRef, int, wchar_t* buffer, int bufferChars) override {
+    if (bufferChars > 0) buffer[0] = L'\0';
+    return 0;
+  }
+  void SetControlUnsigned(WindowRef, int, uint32_t) override {}
+  uint32_t GetControlUnsigned(WindowRef, int) override { return 0; }
+  void SetCheck(WindowRef, int, bool) override {}
+  bool IsChecked(WindowRef, int) override { return false; }
+  void AddComboText(WindowRef, int, const std::wstring&) override {}
+  void SelectComboEntry(WindowRef, int, int) override {}
+  int SelectedComboEntry(WindowRef, int) override { return -1; }
+  WindowRef ControlWindow(WindowRef, int) override { return nullptr; }
+  void SetFocus(WindowRef) override {}
+  void SelectAllText(WindowRef) override {}
+  void PostQuit(int) override {}
+};
 
-void Beep(unsigned soundType) {
-  host::UiEvent event;
-  event.kind = host::UiEvent::Kind::kBeep;
-  event.sound = soundType;
-  host::State().events.push_back(event);
-}
+}  // namespace
 
-void PostQuit(int exitCode) {
-  host::State().quit = true;
-  host::State().quitCode = exitCode;
+Ui& DefaultUi() {
+  static HeadlessUi ui;
+  return ui;
 }
 
 }  // namespace platform

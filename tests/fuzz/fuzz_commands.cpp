@@ -53,11 +53,12 @@
 #include "tests/kit/fault_env.h"
 #include "tests/kit/process_state.h"
 #include "tests/kit/record_builder.h"
+#include "tests/kit/scripted_user.h"
 #include "tests/kit/store_invariants.h"
 
 namespace host = platform::host;
 namespace fs = std::filesystem;
-using Script = host::DialogScript;
+using Script = testkit::DialogScript;
 
 namespace {
 
@@ -397,9 +398,10 @@ Bytes film;  // the image the input chose, for building answers
 
 void FreshHost() {
   host::ResetHost();
+  testkit::ResetScriptedUser();
   faults.Reset();
   host::SetWorkingFolder(folder);
-  MainWindow = host::MainWindowStandIn();
+  MainWindow = testkit::MainWindowStandIn();
   ApplyCard(card);
 }
 
@@ -813,27 +815,27 @@ bool RunCommand(Input& in, int index, bool* running) {
   const char* names[] = {"find", "amend", "delete", "configuration", "find"};
   Trace("%d: %s\n", index, names[kind]);
   if (kind == 3) {
-    host::QueueDialog(TakeConfiguration(in));
+    testkit::QueueDialog(TakeConfiguration(in));
   } else {
     const Prompt prompt = TakePrompt(in);
     Trace("  answer \"%s\"%s\n", host::Narrow(prompt.answer).c_str(), prompt.ok ? "" : " (no OK)");
-    host::QueueDialog(prompt.script);
+    testkit::QueueDialog(prompt.script);
     const bool find = kind == 0 || kind == 4;
     const bool byNumber = LooksLikeNumber(prompt, find ? 100000000000000000 : INT64_MAX);
     if (find) {
       if (byNumber) {
         Script view(IDD_VIEW);
         End(view, in.Byte(), false);
-        host::QueueDialog(view);
+        testkit::QueueDialog(view);
       } else {
-        host::QueueDialog(TakeResult(in));
+        testkit::QueueDialog(TakeResult(in));
       }
     } else {
-      if (!byNumber) host::QueueDialog(TakeResult(in));
+      if (!byNumber) testkit::QueueDialog(TakeResult(in));
       if (kind == 1) {
-        host::QueueDialog(TakeAmend(in));
+        testkit::QueueDialog(TakeAmend(in));
       } else {
-        host::QueueMessageBoxAnswer(in.Byte() & 1 ? platform::kIdCancel : platform::kIdOk);
+        testkit::QueueMessageBoxAnswer(in.Byte() & 1 ? platform::kIdCancel : platform::kIdOk);
       }
     }
   }
@@ -858,15 +860,15 @@ bool RunCommand(Input& in, int index, bool* running) {
       break;
   }
   if (tracing) {
-    for (const auto& e : host::Events()) {
-      if (e.kind == host::UiEvent::Kind::kMessageBox) {
+    for (const auto& e : testkit::Events()) {
+      if (e.kind == testkit::UiEvent::Kind::kMessageBox) {
         Trace("  box %s|%s|%s\n", e.owner.c_str(), host::Narrow(e.caption).c_str(),
               host::Narrow(e.text).c_str());
-      } else if (e.kind == host::UiEvent::Kind::kDialog) {
+      } else if (e.kind == testkit::UiEvent::Kind::kDialog) {
         Trace("  dialog %u\n", e.sound);
       }
     }
-    for (const auto& e : host::ScriptErrors()) Trace("  script: %s\n", e.c_str());
+    for (const auto& e : testkit::ScriptErrors()) Trace("  script: %s\n", e.c_str());
     Trace("  CurrentNumber %lld, CurrentSlot %lld\n", static_cast<long long>(CurrentNumber),
           static_cast<long long>(CurrentSlot));
   }
@@ -894,7 +896,7 @@ bool RunCommand(Input& in, int index, bool* running) {
 
   // The storage switch ends the program; it starts again over the other
   // inventory, with the settings written at exit.
-  if (host::QuitRequested()) {
+  if (testkit::QuitRequested()) {
     Trace("%d: quit, restart\n", index);
     Restart(FaultChoice{}, what + " (restart after quit)", running);
   }
@@ -908,8 +910,9 @@ void Setup() {
   folder = (base / ("tallo-fuzz-" + std::to_string(::getpid()))).string();
   devicePath = folder + "/film.dat";
   settingsPath = folder + "/tallo.cfg";
-  if (!host::LoadDialogTemplates(TALLO_RES_PATH)) Fail("no dialog templates");
+  if (!testkit::LoadDialogTemplates(TALLO_RES_PATH)) Fail("no dialog templates");
   platform::SetEnv(&faults);
+  platform::SetUi(&testkit::ScriptedUser());
   std::atexit([] {
     std::error_code ignored;
     fs::remove_all(folder, ignored);
@@ -929,6 +932,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   Input in(data, size);
   Trace("---- input of %zu bytes\n", size);
   host::ResetHost();
+  testkit::ResetScriptedUser();
   host::SetWorkingFolder(folder);  // the card's folder may be relative
   card = TakeCard(in);
   const uint8_t where = in.Byte();
@@ -945,6 +949,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
 
   ResetProcessState();
   host::ResetHost();
+  testkit::ResetScriptedUser();
   faults.Reset();
   if (OpenDescriptors() != descriptors) Fail("a file handle was left open");
   return 0;

@@ -77,9 +77,10 @@ run: host windows
 screenshots: host windows
 	scripts/screenshots.sh
 
-dist: windows
+dist: windows windows-x86
 	scripts/install-deps.sh dist
 	scripts/dist.sh $(WIN_BUILD)
+	scripts/dist.sh $(WIN_X86_BUILD)
 
 bench: host windows
 	scripts/bench.sh

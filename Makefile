@@ -4,13 +4,16 @@
 # make fuzz:  the libFuzzer target for FUZZ_SECONDS (default 600).
 # make test-arm: the unit tests cross-built for 32-bit ARM, run under qemu-arm.
 # make screenshots: the user guide's pictures (docs/*.png), taken from the program.
-# make dist: the release zip in dist/, checked and started once under Wine.
-.PHONY: all test run bench fuzz deps deps-arm deps-all host sanitize windows arm test-arm \
-  screenshots dist clean
+# make dist: the release zips in dist/ (64-bit and 32-bit Windows), each
+#            checked and started once under Wine.
+# make windows-x86: tallo.exe and the GUI test driver for 32-bit Windows.
+.PHONY: all test run bench fuzz deps deps-x86 deps-arm deps-all host sanitize windows \
+  windows-x86 arm test-arm screenshots dist clean
 
 HOST_BUILD := build/host
 SANITIZE_BUILD := build/sanitize
 WIN_BUILD := build/win
+WIN_X86_BUILD := build/win32
 ARM_BUILD := build/arm
 ARM_TOOLCHAIN := $(CURDIR)/cmake/arm-linux-gnueabihf.cmake
 ARM_GTEST := $(CURDIR)/$(ARM_BUILD)/googletest/install
@@ -21,11 +24,14 @@ all: host windows
 deps:
 	scripts/install-deps.sh windows
 
+deps-x86:
+	scripts/install-deps.sh windows-x86
+
 deps-arm:
 	scripts/install-deps.sh arm
 
 deps-all:
-	scripts/install-deps.sh windows arm
+	scripts/install-deps.sh windows windows-x86 arm
 
 host: deps
 	cmake -S . -B $(HOST_BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
@@ -40,6 +46,11 @@ windows: deps
 	  -DCMAKE_BUILD_TYPE=Release >/dev/null
 	cmake --build $(WIN_BUILD) -j $(JOBS)
 
+windows-x86: deps-x86
+	cmake -S . -B $(WIN_X86_BUILD) -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-i686.cmake \
+	  -DCMAKE_BUILD_TYPE=Release >/dev/null
+	cmake --build $(WIN_X86_BUILD) -j $(JOBS)
+
 # GoogleTest for ARM is built once from the sources Debian ships.
 arm: deps-arm
 	cmake -S /usr/src/googletest -B $(ARM_BUILD)/googletest -DCMAKE_TOOLCHAIN_FILE=$(ARM_TOOLCHAIN) \
@@ -52,11 +63,12 @@ arm: deps-arm
 test-arm: arm
 	cd $(ARM_BUILD)/tallo && ctest --output-on-failure -j $(JOBS)
 
-test: deps-all host sanitize windows
+test: deps-all host sanitize windows windows-x86
 	cd $(HOST_BUILD) && ctest --output-on-failure -j $(JOBS)
 	cd $(SANITIZE_BUILD) && ctest --output-on-failure -j $(JOBS)
 	$(MAKE) --no-print-directory test-arm
 	scripts/gui-test.sh $(WIN_BUILD)
+	scripts/gui-test.sh $(WIN_X86_BUILD)
 	scripts/fuzz.sh 60
 
 run: host windows
@@ -65,9 +77,10 @@ run: host windows
 screenshots: host windows
 	scripts/screenshots.sh
 
-dist: windows
+dist: windows windows-x86
 	scripts/install-deps.sh dist
 	scripts/dist.sh $(WIN_BUILD)
+	scripts/dist.sh $(WIN_X86_BUILD)
 
 bench: host windows
 	scripts/bench.sh

@@ -1,5 +1,6 @@
 # The release zip (make dist): tallo.exe stripped, the user guide as one HTML
-# file with its pictures inside, and the licence.
+# file with its pictures inside, and the licence. A 32-bit build makes the
+# x86 zip, a 64-bit one the x64 zip.
 file(GLOB guide_pictures ${PROJECT_SOURCE_DIR}/docs/*.png)
 add_custom_command(
   OUTPUT ${PROJECT_BINARY_DIR}/guide.html
@@ -11,12 +12,18 @@ add_custom_command(
   VERBATIM)
 add_custom_target(guide DEPENDS ${PROJECT_BINARY_DIR}/guide.html)
 
+# The zip's programs; scripts/dist.sh checks each of them.
 install(TARGETS tallo RUNTIME DESTINATION .)
 install(FILES ${PROJECT_SOURCE_DIR}/LICENSE ${PROJECT_BINARY_DIR}/guide.html DESTINATION .)
 
 set(CPACK_GENERATOR ZIP)
 set(CPACK_PACKAGE_NAME tallo)
 set(CPACK_PACKAGE_VENDOR "the tallo developers")
-set(CPACK_PACKAGE_FILE_NAME tallo-${PROJECT_VERSION}-windows-x64)
+if(CMAKE_SIZEOF_VOID_P EQUAL 4)
+  set(TALLO_WINDOWS_ARCH x86)
+else()
+  set(TALLO_WINDOWS_ARCH x64)
+endif()
+set(CPACK_PACKAGE_FILE_NAME tallo-${PROJECT_VERSION}-windows-${TALLO_WINDOWS_ARCH})
 set(CPACK_STRIP_FILES ON)
 include(CPack)

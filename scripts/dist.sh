@@ -1,14 +1,16 @@
 #!/usr/bin/env bash
 # Makes the release zip from a Windows build and checks what is in it:
-#   scripts/dist.sh BUILD_DIR      ->  dist/tallo-VERSION-windows-x64.zip
-# tallo.exe (stripped, importing only system DLLs, with its version
-# resource), guide.html and LICENSE; then the tallo.exe from the zip is
-# started under Wine in an empty folder, must make a fresh one-item
-# film.dat there, and end cleanly through "Exit".
+#   scripts/dist.sh BUILD_DIR      ->  dist/tallo-VERSION-windows-ARCH.zip
+# ARCH is x64 or x86, as the build is. The programs (stripped, built for
+# that machine, importing only system DLLs, with their version resource),
+# guide.html and LICENSE; then the tallo.exe from the zip is started under
+# Wine (64-bit or 32-bit, as the build is) in an empty folder, must make a
+# fresh one-item film.dat there, and end cleanly through "Exit".
 set -euo pipefail
 top=$(cd "$(dirname "$0")/.." && pwd)
 build=$(cd "$1" && pwd)
 source "$top/scripts/wine-common.sh"
+wine_for_build "$build"
 
 fail() {
   echo "dist: $*" >&2
@@ -17,7 +19,16 @@ fail() {
 
 version=$(sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' "$build/CMakeCache.txt")
 [ -n "$version" ] || fail "no project version in $build/CMakeCache.txt"
-name="tallo-$version-windows-x64"
+name=$(sed -n 's/^set(CPACK_PACKAGE_FILE_NAME "\(.*\)")$/\1/p' "$build/CPackConfig.cmake")
+[ -n "$name" ] || fail "no package name in $build/CPackConfig.cmake"
+# The zip's programs (cmake/dist.cmake installs them) and the machine they
+# are built for: 8664 for x64, 14c for x86 (the PE header's machine type).
+programs=(tallo.exe)
+case "$name" in
+  *-x64) machine=8664 tools=x86_64-w64-mingw32 ;;
+  *-x86) machine=14c tools=i686-w64-mingw32 ;;
+  *) fail "$name names no Windows machine" ;;
+esac
 
 cmake --build "$build" --target guide >/dev/null
 (cd "$build" && cpack -G ZIP >/dev/null)
@@ -31,20 +42,26 @@ prefix=
 trap 'wine_cleanup "$prefix"; rm -rf "$unpacked"' EXIT
 (cd "$unpacked" && cmake -E tar xf "$zip")
 exe="$unpacked/$name/tallo.exe"
-for file in tallo.exe guide.html LICENSE; do
+for file in "${programs[@]}" guide.html LICENSE; do
   [ -s "$unpacked/$name/$file" ] || fail "$file is missing from the zip"
 done
-if x86_64-w64-mingw32-objdump -h "$exe" | grep -q '\.debug_'; then fail "tallo.exe is not stripped"; fi
-dlls=$(x86_64-w64-mingw32-objdump -p "$exe" | sed -n 's/^\s*DLL Name: //p' | sort -f | xargs)
-for dll in $dlls; do
-  case "${dll,,}" in
-    kernel32.dll | user32.dll | gdi32.dll | msvcrt.dll | advapi32.dll | shell32.dll | comctl32.dll) ;;
-    *) fail "tallo.exe imports $dll, which is no system DLL" ;;
-  esac
-done
 IFS=. read -r major minor patch <<<"$version"
-x86_64-w64-mingw32-windres -i "$exe" -O rc 2>/dev/null |
-  grep -q "FILEVERSION $major, $minor, $patch, 0" || fail "tallo.exe has no version resource $version"
+imports=()
+for program in "${programs[@]}"; do
+  path="$unpacked/$name/$program"
+  [ "$(pe_machine "$path")" = "$machine" ] || fail "$program is not built for ${name##*-}"
+  if "$tools-objdump" -h "$path" | grep -q '\.debug_'; then fail "$program is not stripped"; fi
+  dlls=$("$tools-objdump" -p "$path" | sed -n 's/^\s*DLL Name: //p' | sort -f | xargs)
+  for dll in $dlls; do
+    case "${dll,,}" in
+      kernel32.dll | user32.dll | gdi32.dll | msvcrt.dll | advapi32.dll | shell32.dll | comctl32.dll) ;;
+      *) fail "$program imports $dll, which is no system DLL" ;;
+    esac
+  done
+  "$tools-windres" -i "$path" -O rc 2>/dev/null |
+    grep -q "FILEVERSION $major, $minor, $patch, 0" || fail "$program has no version resource $version"
+  imports+=("$program imports $dlls")
+done
 
 # It starts from an empty folder and makes its fresh inventory there.
 wine_template "$build"
@@ -69,5 +86,5 @@ wait "$running" || status=$?
 [ "$status" = 0 ] || fail "tallo.exe ended with $status"
 [ "$(stat -c %s "$folder/tallo.cfg" 2>/dev/null)" = 42550 ] || fail "no 42550-byte tallo.cfg at exit"
 
-printf '%s: %s bytes; tallo.exe %s bytes, imports %s\n' "dist/$name.zip" "$(stat -c %s "$zip")" \
-  "$(stat -c %s "$exe")" "$dlls"
+printf '%s: %s bytes; tallo.exe %s bytes; %s\n' "dist/$name.zip" "$(stat -c %s "$zip")" \
+  "$(stat -c %s "$exe")" "$(IFS=';' && echo "${imports[*]}")"

@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Runs the GUI test driver against tallo.exe under Wine, headless.
+# Runs the GUI test driver against tallo.exe under Wine, headless: 64-bit or
+# 32-bit Wine, as the build is.
 #   scripts/gui-test.sh BUILD_DIR [NAME-PART]
 # A fresh copy of the template prefix per run, a private Xvfb, and a cleanup
 # that ends only this run's wineserver and Xvfb.
@@ -7,6 +8,7 @@ set -euo pipefail
 build=$(cd "$1" && pwd)
 filter=${2:-}
 source "$(dirname "$0")/wine-common.sh"
+wine_for_build "$build"
 
 wine_template "$build"
 prefix=$(wine_fresh_prefix "$build")

@@ -1,22 +1,30 @@
 #!/usr/bin/env bash
 # Installs the Debian packages a build needs, when they are missing.
 #   scripts/install-deps.sh [KIND...]   KIND is one or more of:
-#     host     compilers (clang and libFuzzer too), CMake, GoogleTest (also its
-#              sources, for cross builds), Google Benchmark; always included
-#     windows  mingw-w64, Wine, Xvfb, ImageMagick, xdotool
-#     arm      the 32-bit ARM cross compiler, qemu-arm, Debian's armhf C and
-#              C++ runtime (loader, iconv code-page modules) to run the
-#              cross-built tests with, and the resource compiler the host
-#              dialogs come from; adds the armhf architecture to dpkg
-#     dist     cmark-gfm, which turns the user guide into HTML
+#     host         compilers (clang and libFuzzer too), CMake, GoogleTest (also its
+#                  sources, for cross builds), Google Benchmark; always included
+#     windows      mingw-w64, Wine, Xvfb, ImageMagick, xdotool
+#     windows-x86  the 32-bit (i686) mingw-w64 compiler and 32-bit Wine (Debian's
+#                  i386 packages), on top of "windows"; adds the i386
+#                  architecture to dpkg
+#     arm          the 32-bit ARM cross compiler, qemu-arm, Debian's armhf C and
+#                  C++ runtime (loader, iconv code-page modules) to run the
+#                  cross-built tests with, and the resource compiler the host
+#                  dialogs come from; adds the armhf architecture to dpkg
+#     dist         cmark-gfm, which turns the user guide into HTML
 set -euo pipefail
 
 packages=(g++ make cmake libgtest-dev libgmock-dev libbenchmark-dev time clang libclang-rt-14-dev)
 foreign=()
+windows=(g++-mingw-w64-x86-64-posix wine64 xvfb fonts-wine imagemagick xdotool)
 for kind in "${@:-host}"; do
   case "$kind" in
     host) ;;
-    windows) packages+=(g++-mingw-w64-x86-64-posix wine64 xvfb fonts-wine imagemagick xdotool) ;;
+    windows) packages+=("${windows[@]}") ;;
+    windows-x86)
+      packages+=("${windows[@]}" g++-mingw-w64-i686-posix wine32:i386)
+      foreign+=(i386)
+      ;;
     arm)
       packages+=(g++-arm-linux-gnueabihf qemu-user libc6:armhf libstdc++6:armhf
         binutils-mingw-w64-x86-64)

@@ -1,9 +1,31 @@
 # Sourced by the scripts that run tallo.exe under Wine: a template prefix
 # made once per build folder, a fresh copy of it per run, a private Xvfb, and
-# a cleanup that ends only what this run started.
+# a cleanup that ends only what this run started. 64-bit Wine unless
+# wine_for_build picks another.
 WINE=/usr/lib/wine/wine64
 WINESERVER=/usr/lib/wine/wineserver
 export WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=" WINEARCH=win64
+
+# pe_machine EXE: the machine type in a Windows program's header, in hex:
+# 14c for x86, 8664 for x64.
+pe_machine() {
+  local header
+  header=$(od -An -t u4 -j 60 -N 4 "$1" | tr -d ' ')
+  od -An -t x2 -j $((header + 4)) -N 2 "$1" | tr -d ' ' | sed 's/^0*//'
+}
+
+# wine_for_build DIR: the Wine that runs the Windows build in DIR. A 32-bit
+# tallo.exe runs in a 32-bit prefix of 32-bit Wine, as on a 32-bit Windows
+# system; the template is made per build folder, so each build has its own.
+wine_for_build() {
+  if [ "$(pe_machine "$1/app/tallo.exe")" = 14c ]; then
+    WINE=/usr/lib/wine/wine
+    export WINEARCH=win32
+  else
+    WINE=/usr/lib/wine/wine64
+    export WINEARCH=win64
+  fi
+}
 
 # wine_template DIR: makes DIR/wine-template unless it is there.
 wine_template() {

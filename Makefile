@@ -69,6 +69,8 @@ test: deps-all host sanitize windows windows-x86
 	$(MAKE) --no-print-directory test-arm
 	scripts/gui-test.sh $(WIN_BUILD)
 	scripts/gui-test.sh $(WIN_X86_BUILD)
+	scripts/filmtool-wine-test.sh $(HOST_BUILD) $(WIN_BUILD)
+	scripts/filmtool-wine-test.sh $(HOST_BUILD) $(WIN_X86_BUILD)
 	scripts/fuzz.sh 60
 
 run: host windows

@@ -1,5 +1,5 @@
-# The release zip (make dist): tallo.exe stripped, the user guide as one HTML
-# file with its pictures inside, and the licence. A 32-bit build makes the
+# The release zip (make dist): tallo.exe and filmtool.exe stripped, the user
+# guide as one HTML file with its pictures inside, and the licence. A 32-bit build makes the
 # x86 zip, a 64-bit one the x64 zip.
 file(GLOB guide_pictures ${PROJECT_SOURCE_DIR}/docs/*.png)
 add_custom_command(
@@ -13,8 +13,9 @@ add_custom_command(
 add_custom_target(guide DEPENDS ${PROJECT_BINARY_DIR}/guide.html)
 
 # The zip's programs; scripts/dist.sh checks each of them.
-install(TARGETS tallo RUNTIME DESTINATION .)
-install(FILES ${PROJECT_SOURCE_DIR}/LICENSE ${PROJECT_BINARY_DIR}/guide.html DESTINATION .)
+install(TARGETS tallo filmtool RUNTIME DESTINATION .)
+install(FILES ${PROJECT_BINARY_DIR}/guide.html DESTINATION .)
+install(FILES ${PROJECT_SOURCE_DIR}/LICENSE DESTINATION . RENAME LICENSE.txt)
 
 set(CPACK_GENERATOR ZIP)
 set(CPACK_PACKAGE_NAME tallo)

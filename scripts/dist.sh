@@ -3,7 +3,7 @@
 #   scripts/dist.sh BUILD_DIR      ->  dist/tallo-VERSION-windows-ARCH.zip
 # ARCH is x64 or x86, as the build is. The programs (stripped, built for
 # that machine, importing only system DLLs, with their version resource),
-# guide.html and LICENSE; then the tallo.exe from the zip is started under
+# guide.html and LICENSE.txt; then the tallo.exe from the zip is started under
 # Wine (64-bit or 32-bit, as the build is) in an empty folder, must make a
 # fresh one-item film.dat there, and end cleanly through "Exit".
 set -euo pipefail
@@ -23,7 +23,7 @@ name=$(sed -n 's/^set(CPACK_PACKAGE_FILE_NAME "\(.*\)")$/\1/p' "$build/CPackConf
 [ -n "$name" ] || fail "no package name in $build/CPackConfig.cmake"
 # The zip's programs (cmake/dist.cmake installs them) and the machine they
 # are built for: 8664 for x64, 14c for x86 (the PE header's machine type).
-programs=(tallo.exe)
+programs=(tallo.exe filmtool.exe)
 case "$name" in
   *-x64) machine=8664 tools=x86_64-w64-mingw32 ;;
   *-x86) machine=14c tools=i686-w64-mingw32 ;;
@@ -42,7 +42,7 @@ prefix=
 trap 'wine_cleanup "$prefix"; rm -rf "$unpacked"' EXIT
 (cd "$unpacked" && cmake -E tar xf "$zip")
 exe="$unpacked/$name/tallo.exe"
-for file in "${programs[@]}" guide.html LICENSE; do
+for file in "${programs[@]}" guide.html LICENSE.txt; do
   [ -s "$unpacked/$name/$file" ] || fail "$file is missing from the zip"
 done
 IFS=. read -r major minor patch <<<"$version"
@@ -85,6 +85,18 @@ status=0
 wait "$running" || status=$?
 [ "$status" = 0 ] || fail "tallo.exe ended with $status"
 [ "$(stat -c %s "$folder/tallo.cfg" 2>/dev/null)" = 42550 ] || fail "no 42550-byte tallo.cfg at exit"
+
+# filmtool.exe from the zip, in an empty folder: its usage, and a report that
+# says there is no film.dat and makes none.
+empty="$prefix/drive_c/empty"
+mkdir -p "$empty"
+cp "$unpacked/$name/filmtool.exe" "$prefix/drive_c/filmtool.exe"
+WINEPREFIX="$prefix" timeout 60 "$WINE" 'C:\filmtool.exe' --help | grep -q '^usage: filmtool' ||
+  fail "filmtool.exe --help printed no usage"
+said=$(WINEPREFIX="$prefix" timeout 60 "$WINE" 'C:\filmtool.exe' stats 'C:\empty' 2>&1 >/dev/null) &&
+  fail "filmtool.exe stats succeeded on an empty folder"
+[ "$said" = 'filmtool: C:\empty\film.dat: no such file' ] || fail "filmtool.exe said: $said"
+[ ! -e "$empty/film.dat" ] || fail "filmtool.exe made a film.dat"
 
 printf '%s: %s bytes; tallo.exe %s bytes; %s\n' "dist/$name.zip" "$(stat -c %s "$zip")" \
   "$(stat -c %s "$exe")" "$(IFS=';' && echo "${imports[*]}")"

@@ -7,6 +7,7 @@ set -euo pipefail
 host=$(cd "$1" && pwd)
 win=$(cd "$2" && pwd)
 source "$(dirname "$0")/wine-common.sh"
+wine_for_build "$win"
 
 wine_template "$win"
 prefix=$(wine_fresh_prefix "$win")

@@ -1,7 +1,8 @@
 // startup_timer: how long the Windows program takes from its launch to its
 // visible main window, beside how long a plain sequential read of the same
-// file takes in a process of its own: the floor under Wine.
-//   startup_timer window TALLO.EXE FOLDER RUNS   launch to visible main window
+// file takes in a console process of its own. The window floor
+// (window_floor.cpp) is timed with "window" as tallo.exe is.
+//   startup_timer window EXE FOLDER RUNS         launch to visible main window
 //   startup_timer read FILE RUNS                 launch to exit of a reader
 //   startup_timer touch SLOTS RUNS               first writes to a fresh index
 //                                                of SLOTS slots (18 bytes each)

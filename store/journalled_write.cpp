@@ -49,8 +49,9 @@ JournalFinding JudgeRun(const GroupEntry& entry, uint64_t newSize, uint64_t size
   for (uint32_t i = 0; i < spanSectors; ++i) {
     const uint32_t at = i * kSectorSize;
     const uint32_t n = std::min(kSectorSize, span.size - at);
-    // Past an append's old end a sector was not there before; past the
-    // file's end now, it is not there yet.
+    // Past an append's old end there was nothing to keep: a sector counts as
+    // old while its bytes before that end are, whatever follows them (an
+    // extended file holds zeros or noise there until the write reaches it).
     const uint32_t was = at < oldSize ? std::min(n, oldSize - at) : 0;
     const uint64_t from = uint64_t{span.start} + at;
     const uint32_t is =
@@ -58,8 +59,8 @@ JournalFinding JudgeRun(const GroupEntry& entry, uint64_t newSize, uint64_t size
     const bool readable = is == 0 || !failed[spanFirst + i];
     const bool isNew =
         readable && is == n && std::memcmp(spanNow + at, entry.after.data() + at, n) == 0;
-    const bool isOld =
-        readable && is == was && std::memcmp(spanNow + at, entry.before.data() + at, was) == 0;
+    const bool isOld = was == 0 || (readable && is >= was &&
+                                    std::memcmp(spanNow + at, entry.before.data() + at, was) == 0);
     allNew = allNew && isNew;
     if (!isNew && !isOld) ++broken;
   }

@@ -193,12 +193,12 @@ SlotsWritten WriteSlots(const std::vector<SlotChange>& changes) {
     if (slot < 0 || size > kLargestInventorySize ||
         static_cast<uint64_t>(slot) >= size / kRecordSize ||
         (i > 0 && slot <= changes[i - 1].slot)) {
-      return {WriteOutcome::kChanged, i};
+      return {WriteOutcome::kChanged, 0, i};
     }
     InventoryRecord now;
-    if (!ReadSlot(file.get(), slot, &now)) return {WriteOutcome::kFailed, i};
+    if (!ReadSlot(file.get(), slot, &now)) return {WriteOutcome::kFailed, 0, i};
     if (std::memcmp(now.bytes, changes[i].shown.bytes, kRecordSize) != 0) {
-      return {WriteOutcome::kChanged, i};
+      return {WriteOutcome::kChanged, 0, i};
     }
   }
   // Groups of runs: changes closer than three slots share a run, whose
@@ -220,7 +220,7 @@ SlotsWritten WriteSlots(const std::vector<SlotChange>& changes) {
       GroupEntry entry;
       bool changed = false;
       if (!MakeRun(file.get(), size, changes, next, to, &entry, &changed)) {
-        return {changed ? WriteOutcome::kChanged : WriteOutcome::kFailed, done};
+        return {changed ? WriteOutcome::kChanged : WriteOutcome::kFailed, done, done};
       }
       group.entries.push_back(std::move(entry));
       body += bytes;
@@ -229,7 +229,7 @@ SlotsWritten WriteSlots(const std::vector<SlotChange>& changes) {
       if (next < n && changes[next].slot - changes[next - 1].slot < 3) break;
     }
     const WriteOutcome outcome = WriteGroup(file.get(), group);
-    if (outcome != WriteOutcome::kWritten) return {outcome, done};
+    if (outcome != WriteOutcome::kWritten) return {outcome, done, done};
     done = next;
   }
   return {WriteOutcome::kWritten, n};
@@ -261,7 +261,7 @@ SlotsWritten AppendSlots(uint64_t size, const std::vector<InventoryRecord>& reco
     std::vector<uint8_t> head;
     if (!ReadRange(file.get(), FileRange{window.start, static_cast<uint32_t>(size) - window.start},
                    &head)) {
-      return {WriteOutcome::kFailed, done};
+      return {WriteOutcome::kFailed, done, done};
     }
     entry.contextSum = RunContextSum(entry.first, entry.count, newSize, head.data());
     entry.before.assign(head.begin() + (span.start - window.start), head.end());
@@ -271,7 +271,7 @@ SlotsWritten AppendSlots(uint64_t size, const std::vector<InventoryRecord>& reco
     }
     const JournalGroup group{size, newSize, {std::move(entry)}};
     const WriteOutcome outcome = WriteGroup(file.get(), group);
-    if (outcome != WriteOutcome::kWritten) return {outcome, done};
+    if (outcome != WriteOutcome::kWritten) return {outcome, done, done};
     size = newSize;
     done += count;
   }

@@ -42,9 +42,11 @@ struct SlotChange {
 };
 struct SlotsWritten {
   WriteOutcome outcome = WriteOutcome::kWritten;
-  // How many of the changes, from the first, are in the file; unless all
-  // are, the next one is the change that stopped.
+  // How many of the changes, from the first, are in the file.
   size_t written = 0;
+  // Unless all are: the change that stopped the write (found changed, or
+  // the first of the group that failed).
+  size_t stopped = 0;
 };
 // Writes `changes` (ascending by slot, each slot once) as WriteSlot writes
 // one, but in groups under one journal each (store/journal.h): every slot is

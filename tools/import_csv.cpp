@@ -292,7 +292,7 @@ int ImportCsv(const std::string& path, bool dryRun, bool add) {
   for (const Change& c : import.changes()) writes.push_back(SlotChange{c.slot, c.after, c.before});
   const SlotsWritten changed = StoreAmendedRecords(writes);
   if (changed.outcome != WriteOutcome::kWritten) {
-    TellStop(path, changed.outcome, import.changes()[changed.written], "written", changed.written,
+    TellStop(path, changed.outcome, import.changes()[changed.stopped], "written", changed.written,
              0);
     return 1;
   }
@@ -301,7 +301,7 @@ int ImportCsv(const std::string& path, bool dryRun, bool add) {
   for (const Change& c : import.additions()) records.push_back(c.after);
   const SlotsWritten added = StoreAppendedRecords(records);
   if (added.outcome != WriteOutcome::kWritten) {
-    TellStop(path, added.outcome, import.additions()[added.written], "added", changed.written,
+    TellStop(path, added.outcome, import.additions()[added.stopped], "added", changed.written,
              added.written);
     return 1;
   }

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <memory>
 
 #include "platform/scoped_file.h"
 #include "store/byte_order.h"
@@ -28,6 +29,15 @@ constexpr size_t kChecksumAt = kAfterAt + kMaxSpanSize;
 static_assert(kChecksumAt + 4 <= kJournalSize, "the journal's fields fit in it");
 static_assert(kJournalSize % kSectorSize == 0, "the journal is written in whole sectors");
 constexpr size_t kJournalSectors = kJournalSize / kSectorSize;
+
+// The group form's header sector.
+constexpr uint8_t kGroupMark[4] = {'T', 'L', 'J', '3'};
+constexpr size_t kGroupFileSizeAt = 4;
+constexpr size_t kGroupNewSizeAt = 12;
+constexpr size_t kGroupRunsAt = 20;
+constexpr size_t kGroupBodySizeAt = 24;
+constexpr size_t kGroupBodySumAt = 28;
+constexpr size_t kGroupHeaderSumAt = 32;
 
 // CRC-32 (IEEE 802.3, reflected), table-driven; `crc` carries a sum on over
 // a further piece.
@@ -56,28 +66,57 @@ bool WriteWhole(platform::FileRef file, const uint8_t* bytes, uint32_t size) {
   return platform::WriteFile(file, bytes, size, &put) && put == size;
 }
 
+// Writes `size` bytes as the journal beside DataPath (making it the first
+// time) and pushes them to the medium; see WriteJournal.
+platform::FileRef PutJournal(const uint8_t* bytes, uint32_t size) {
+  const std::wstring path = JournalPath(DataPath);
+  ScopedFile file(platform::OpenFile(path, Access::kWrite, Disposition::kOpenExisting));
+  if (!file) file = platform::OpenFile(path, Access::kWrite, Disposition::kCreateNew);
+  if (!file) return nullptr;
+  if (WriteWhole(file.get(), bytes, size) && platform::FlushFile(file.get())) {
+    return file.Release();
+  }
+  // Whole in the file's cache, it might still reach the medium and have the
+  // next start finish a write that never began.
+  MarkJournalDone(file.get(), /*flush=*/true);
+  return nullptr;
+}
+
 }  // namespace
 
-FileRange SlotSpan(int64_t slot, uint64_t fileSize) {
-  const uint64_t first = static_cast<uint64_t>(slot) * kRecordSize;
-  const uint64_t start = first / kSectorSize * kSectorSize;
-  const uint64_t end = std::min<uint64_t>(
-      (first + kRecordSize + kSectorSize - 1) / kSectorSize * kSectorSize, fileSize);
+FileRange RunSpan(uint32_t first, uint32_t count, uint64_t newSize) {
+  const uint64_t from = uint64_t{first} * kRecordSize;
+  const uint64_t to = (uint64_t{first} + count) * kRecordSize;
+  const uint64_t start = from / kSectorSize * kSectorSize;
+  const uint64_t end =
+      std::min<uint64_t>((to + kSectorSize - 1) / kSectorSize * kSectorSize, newSize);
   return FileRange{static_cast<uint32_t>(start), static_cast<uint32_t>(end - start)};
 }
 
-FileRange SlotWindow(int64_t slot, uint64_t fileSize) {
-  const uint64_t start = static_cast<uint64_t>(std::max<int64_t>(slot - 1, 0)) * kRecordSize;
-  const uint64_t end = std::min<uint64_t>(static_cast<uint64_t>(slot + 2) * kRecordSize, fileSize);
+FileRange RunWindow(uint32_t first, uint32_t count, uint64_t newSize) {
+  const uint64_t start = uint64_t{first > 0 ? first - 1 : 0} * kRecordSize;
+  const uint64_t end = std::min<uint64_t>((uint64_t{first} + count + 1) * kRecordSize, newSize);
   return FileRange{static_cast<uint32_t>(start), static_cast<uint32_t>(end - start)};
 }
 
-uint32_t WindowContextSum(int64_t slot, uint64_t fileSize, const uint8_t* window) {
-  const FileRange span = SlotSpan(slot, fileSize);
-  const FileRange around = SlotWindow(slot, fileSize);
+uint32_t RunContextSum(uint32_t first, uint32_t count, uint64_t newSize, const uint8_t* window) {
+  const FileRange span = RunSpan(first, count, newSize);
+  const FileRange around = RunWindow(first, count, newSize);
   const uint32_t head = span.start - around.start;
   const uint32_t tail = around.end() - span.end();
   return Crc32(window + head + span.size, tail, Crc32(window, head));
+}
+
+FileRange SlotSpan(int64_t slot, uint64_t fileSize) {
+  return RunSpan(static_cast<uint32_t>(slot), 1, fileSize);
+}
+
+FileRange SlotWindow(int64_t slot, uint64_t fileSize) {
+  return RunWindow(static_cast<uint32_t>(slot), 1, fileSize);
+}
+
+uint32_t WindowContextSum(int64_t slot, uint64_t fileSize, const uint8_t* window) {
+  return RunContextSum(static_cast<uint32_t>(slot), 1, fileSize, window);
 }
 
 JournalEntry MakeJournalEntry(int64_t slot, uint64_t fileSize, const uint8_t* window,
@@ -131,6 +170,143 @@ bool DecodeJournal(const uint8_t* bytes, size_t size, JournalEntry* entry) {
   return true;
 }
 
+namespace {
+
+uint32_t RoundUpToSector(uint64_t size) {
+  return static_cast<uint32_t>((size + kSectorSize - 1) / kSectorSize * kSectorSize);
+}
+
+// The size of the group journal whose header sector is `header`, header and
+// padding included; 0 when the header is not whole.
+uint32_t GroupJournalSize(const uint8_t* header) {
+  if (std::memcmp(header, kGroupMark, sizeof kGroupMark) != 0 ||
+      LoadU32(header + kGroupHeaderSumAt) != Crc32(header, kGroupHeaderSumAt)) {
+    return 0;
+  }
+  const uint32_t body = LoadU32(header + kGroupBodySizeAt);
+  return body > kMaxGroupBody ? 0 : kSectorSize + RoundUpToSector(body);
+}
+
+// The span's bytes that lie in the file before the run is written.
+uint32_t BeforeSize(const FileRange& span, uint64_t fileSize) {
+  return span.start >= fileSize
+             ? 0
+             : static_cast<uint32_t>(std::min<uint64_t>(span.end(), fileSize) - span.start);
+}
+
+// Whether the runs keep the group's rules (JournalGroup), their sizes
+// agreeing with their spans.
+bool KeepsGroupRules(const JournalGroup& group) {
+  const uint64_t fileSize = group.fileSize, newSize = group.newSize;
+  if (fileSize == 0 || fileSize % kRecordSize != 0 || newSize < fileSize ||
+      newSize > kLargestInventorySize || (newSize - fileSize) % kRecordSize != 0 ||
+      group.entries.empty()) {
+    return false;
+  }
+  const uint64_t slots = newSize / kRecordSize;
+  const bool append = newSize > fileSize;
+  if (append && (group.entries.size() != 1 || group.entries[0].first != fileSize / kRecordSize)) {
+    return false;
+  }
+  uint64_t earliest = 0;  // the first slot the next run may start at
+  for (const GroupEntry& e : group.entries) {
+    if (e.count == 0 || e.first < earliest || uint64_t{e.first} + e.count > slots) return false;
+    const FileRange span = RunSpan(e.first, e.count, newSize);
+    if (e.before.size() != BeforeSize(span, fileSize) || e.after.size() != span.size) {
+      return false;
+    }
+    earliest = uint64_t{e.first} + e.count + 2;
+  }
+  return !append || uint64_t{group.entries[0].first} + group.entries[0].count == slots;
+}
+
+}  // namespace
+
+std::vector<uint8_t> EncodeGroup(const JournalGroup& group) {
+  size_t body = 0;
+  for (const GroupEntry& e : group.entries)
+    body += kGroupRunHeader + e.before.size() + e.after.size();
+  std::vector<uint8_t> bytes(kSectorSize + RoundUpToSector(body), 0);
+  uint8_t* at = bytes.data() + kSectorSize;
+  for (const GroupEntry& e : group.entries) {
+    const FileRange span = RunSpan(e.first, e.count, group.newSize);
+    StoreU32(at, e.first);
+    StoreU32(at + 4, e.count);
+    StoreU32(at + 8, span.start);
+    StoreU32(at + 12, static_cast<uint32_t>(e.before.size()));
+    StoreU32(at + 16, static_cast<uint32_t>(e.after.size()));
+    StoreU32(at + 20, e.contextSum);
+    at = std::copy(e.before.begin(), e.before.end(), at + kGroupRunHeader);
+    at = std::copy(e.after.begin(), e.after.end(), at);
+  }
+  uint8_t* header = bytes.data();
+  std::memcpy(header, kGroupMark, sizeof kGroupMark);
+  StoreU64(header + kGroupFileSizeAt, group.fileSize);
+  StoreU64(header + kGroupNewSizeAt, group.newSize);
+  StoreU32(header + kGroupRunsAt, static_cast<uint32_t>(group.entries.size()));
+  StoreU32(header + kGroupBodySizeAt, static_cast<uint32_t>(body));
+  StoreU32(header + kGroupBodySumAt, Crc32(bytes.data() + kSectorSize, body));
+  StoreU32(header + kGroupHeaderSumAt, Crc32(header, kGroupHeaderSumAt));
+  return bytes;
+}
+
+bool DecodeAnyJournal(const uint8_t* bytes, size_t size, JournalGroup* group) {
+  if (size >= sizeof kMark && std::memcmp(bytes, kMark, sizeof kMark) == 0) {
+    JournalEntry single;
+    if (!DecodeJournal(bytes, size, &single)) return false;
+    const FileRange span = SlotSpan(single.slot, single.fileSize);
+    GroupEntry e;
+    e.first = static_cast<uint32_t>(single.slot);
+    e.count = 1;
+    e.contextSum = single.contextSum;
+    e.before.assign(single.before, single.before + span.size);
+    e.after.assign(single.after, single.after + span.size);
+    *group = JournalGroup{single.fileSize, single.fileSize, {std::move(e)}};
+    return true;
+  }
+  if (size < kSectorSize) return false;
+  const uint32_t whole = GroupJournalSize(bytes);
+  const uint32_t body = LoadU32(bytes + kGroupBodySizeAt);
+  if (whole == 0 || size < kSectorSize + size_t{body} ||
+      LoadU32(bytes + kGroupBodySumAt) != Crc32(bytes + kSectorSize, body)) {
+    return false;
+  }
+  JournalGroup read;
+  read.fileSize = LoadU64(bytes + kGroupFileSizeAt);
+  read.newSize = LoadU64(bytes + kGroupNewSizeAt);
+  const uint32_t runs = LoadU32(bytes + kGroupRunsAt);
+  const uint8_t* at = bytes + kSectorSize;
+  const uint8_t* const end = at + body;
+  for (uint32_t i = 0; i < runs; ++i) {
+    if (end - at < static_cast<ptrdiff_t>(kGroupRunHeader)) return false;
+    GroupEntry e;
+    e.first = LoadU32(at);
+    e.count = LoadU32(at + 4);
+    const uint32_t spanStart = LoadU32(at + 8);
+    const uint32_t beforeSize = LoadU32(at + 12);
+    const uint32_t afterSize = LoadU32(at + 16);
+    e.contextSum = LoadU32(at + 20);
+    at += kGroupRunHeader;
+    if (static_cast<uint64_t>(end - at) < uint64_t{beforeSize} + afterSize) return false;
+    e.before.assign(at, at + beforeSize);
+    e.after.assign(at + beforeSize, at + beforeSize + afterSize);
+    at += beforeSize + afterSize;
+    if (e.count > 0 && e.count <= kLargestInventorySize / kRecordSize &&
+        spanStart != RunSpan(e.first, e.count, read.newSize).start) {
+      return false;
+    }
+    read.entries.push_back(std::move(e));
+  }
+  if (at != end || !KeepsGroupRules(read)) return false;
+  *group = std::move(read);
+  return true;
+}
+
+platform::FileRef WriteGroupJournal(const JournalGroup& group) {
+  const std::vector<uint8_t> bytes = EncodeGroup(group);
+  return PutJournal(bytes.data(), static_cast<uint32_t>(bytes.size()));
+}
+
 std::wstring JournalPath(const std::wstring& dataPath) {
   const size_t slash = dataPath.find_last_of(L'\\');
   return (slash == std::wstring::npos ? L"" : dataPath.substr(0, slash + 1)) + kJournalFileName;
@@ -139,17 +315,7 @@ std::wstring JournalPath(const std::wstring& dataPath) {
 platform::FileRef WriteJournal(const JournalEntry& entry) {
   uint8_t bytes[kJournalSize];
   EncodeJournal(entry, bytes);
-  const std::wstring path = JournalPath(DataPath);
-  ScopedFile file(platform::OpenFile(path, Access::kWrite, Disposition::kOpenExisting));
-  if (!file) file = platform::OpenFile(path, Access::kWrite, Disposition::kCreateNew);
-  if (!file) return nullptr;
-  if (WriteWhole(file.get(), bytes, kJournalSize) && platform::FlushFile(file.get())) {
-    return file.Release();
-  }
-  // Whole in the file's cache, it might still reach the medium and have the
-  // next start finish a write that never began.
-  MarkJournalDone(file.get(), /*flush=*/true);
-  return nullptr;
+  return PutJournal(bytes, kJournalSize);
 }
 
 bool MarkJournalDone(platform::FileRef journal, bool flush) {
@@ -164,18 +330,29 @@ bool JournalLeft() {
              .get() != nullptr;
 }
 
-JournalRead ReadJournal(JournalEntry* entry) {
+JournalRead ReadJournal(JournalGroup* group) {
   ScopedFile journal(
       platform::OpenFile(JournalPath(DataPath), Access::kRead, Disposition::kOpenExisting));
   if (!journal) return JournalRead::kNone;
-  uint8_t bytes[kJournalSize];
+  std::vector<uint8_t> bytes(kJournalSize);
   bool failed[kJournalSectors];
-  const uint32_t got = ReadBySector(journal.get(), 0, kJournalSize, bytes, failed);
+  uint32_t got = ReadBySector(journal.get(), 0, kJournalSize, bytes.data(), failed);
   const bool* const begin = failed;
   const bool* const end = failed + kJournalSectors;
   if (std::find(begin, end, false) == end) return JournalRead::kUnreadable;
-  if (std::find(begin, end, true) != end || !DecodeJournal(bytes, got, entry)) {
+  if (failed[0]) return JournalRead::kNone;
+  if (std::memcmp(bytes.data(), kGroupMark, sizeof kGroupMark) == 0) {
+    const uint32_t whole = GroupJournalSize(bytes.data());
+    if (whole == 0) return JournalRead::kNone;
+    bytes.resize(whole);
+    const std::unique_ptr<bool[]> sectorFailed(new bool[whole / kSectorSize]);
+    got = ReadBySector(journal.get(), 0, whole, bytes.data(), sectorFailed.get());
+    if (std::find(sectorFailed.get(), sectorFailed.get() + whole / kSectorSize, true) !=
+        sectorFailed.get() + whole / kSectorSize) {
+      return JournalRead::kNone;
+    }
+  } else if (std::find(begin, end, true) != end) {
     return JournalRead::kNone;
   }
-  return JournalRead::kWhole;
+  return DecodeAnyJournal(bytes.data(), got, group) ? JournalRead::kWhole : JournalRead::kNone;
 }

@@ -11,6 +11,12 @@
 // start puts the whole new span back before it reads the slots: a sector the
 // cut left as noise or unreadable is mended, a neighbour's bytes included.
 //
+// A write of many slots journals them in groups, one journal of the group
+// form for each (JournalGroup below): runs of slots written in place, or new
+// slots appended at the end of the file. The rules are the same: the whole
+// group's journal on the medium before any of its slots is touched, the
+// group's slots on the medium before it is marked done.
+//
 // The file stays beside film.dat for the next write, which overwrites it in
 // place: once it exists, a write changes no folder. film.dat itself stays an
 // ordinary file for other programs.
@@ -19,6 +25,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "platform/platform.h"
 #include "store/inventory_record.h"
@@ -94,7 +101,62 @@ enum class JournalRead {
   kWhole,       // a whole journal, which may or may not belong to film.dat
   kUnreadable,  // not one sector of it can be read now: perhaps a passing fault
 };
-// Reads the journal beside DataPath; on kWhole, `*entry` holds it. A sector
-// that fails to read was being written when the power failed, by a write of
-// the journal or by its mark: either way no whole journal.
-JournalRead ReadJournal(JournalEntry* entry);
+// ---- The group form ----
+
+// One run of a group: slots first .. first + count - 1, written whole, and
+// its span (RunSpan) as it is and as it will be. `before` holds the span's
+// bytes that the file has now, which for an append stop at its old end.
+struct GroupEntry {
+  uint32_t first = 0;
+  uint32_t count = 0;
+  uint32_t contextSum = 0;  // of the run's window outside its span (RunWindow)
+  std::vector<uint8_t> before;
+  std::vector<uint8_t> after;
+};
+
+// A journal of the group form. Either every run lies inside the file
+// (newSize == fileSize), no two runs closer than three slots, so that no
+// run's window meets another's span; or the group is one run of new slots
+// appended at fileSize, which makes the file newSize bytes. A journal of the
+// single form reads back as a group of one run of one slot.
+struct JournalGroup {
+  uint64_t fileSize = 0;
+  uint64_t newSize = 0;
+  std::vector<GroupEntry> entries;
+};
+
+// The span of the run of `count` slots from `first` in a file that is
+// `newSize` bytes once the run is written: from the start of the sector
+// that holds its first byte to the end of the one that holds its last, cut
+// at the end of the file. Its window adds the rest of the records next to
+// the run.
+FileRange RunSpan(uint32_t first, uint32_t count, uint64_t newSize);
+FileRange RunWindow(uint32_t first, uint32_t count, uint64_t newSize);
+// The checksum of the part of the run's window outside its span, given the
+// window's bytes as far as they lie in the file (the window, or for an
+// append the part before the span).
+uint32_t RunContextSum(uint32_t first, uint32_t count, uint64_t newSize, const uint8_t* window);
+
+// The bytes a journal of the group form holds: a sector of "TLJ3", the two
+// sizes, the run count, the body's size and CRC-32 and a CRC-32 of those;
+// then the body: each run's first slot and count, span start, before and
+// after sizes and context sum (32 bits each, little-endian), its bytes
+// before and after; zeros to the end of the last sector. The body takes at
+// most kMaxGroupBody bytes.
+constexpr size_t kMaxGroupBody = 4u << 20;
+constexpr size_t kGroupRunHeader = 24;
+std::vector<uint8_t> EncodeGroup(const JournalGroup& group);
+// A whole journal in either form read back from `bytes`; false for none:
+// too short, marked done, a checksum that disagrees, or runs that break
+// the group's rules.
+bool DecodeAnyJournal(const uint8_t* bytes, size_t size, JournalGroup* group);
+
+// Writes `group`'s journal beside DataPath and pushes it to the medium, as
+// WriteJournal does.
+platform::FileRef WriteGroupJournal(const JournalGroup& group);
+
+// Reads the journal beside DataPath, in either form; on kWhole, `*group`
+// holds it. A sector that fails to read was being written when the power
+// failed, by a write of the journal or by its mark: either way no whole
+// journal.
+JournalRead ReadJournal(JournalGroup* group);

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <memory>
 
 #include "platform/scoped_file.h"
 #include "store/sector_read.h"
@@ -15,41 +16,131 @@ using platform::Disposition;
 using platform::kSectorSize;
 using platform::ScopedFile;
 
-// What a whole journal's window says of film.dat: `now` is the window as read,
-// `failed[i]` whether its i-th sector failed to read.
-JournalFinding JudgeWindow(const JournalEntry& entry, const uint8_t* now, const bool* failed) {
-  const FileRange span = SlotSpan(entry.slot, entry.fileSize);
-  const FileRange window = SlotWindow(entry.slot, entry.fileSize);
+// What a whole run's window says of film.dat, now `size` bytes: `now` is the
+// window as read (as far as the file goes), `failed[i]` whether its i-th
+// sector failed to read.
+JournalFinding JudgeRun(const GroupEntry& entry, uint64_t newSize, uint64_t size,
+                        const uint8_t* now, const bool* failed) {
+  const FileRange span = RunSpan(entry.first, entry.count, newSize);
+  const FileRange window = RunWindow(entry.first, entry.count, newSize);
+  const uint32_t present =
+      static_cast<uint32_t>(std::min<uint64_t>(window.end(), size)) - window.start;
   // Sector i of the window is failed[i]; the span's sectors lie inside it.
   const uint32_t firstSector = window.start / kSectorSize;
   const uint32_t spanSectors = (span.size + kSectorSize - 1) / kSectorSize;
   const uint32_t spanFirst = span.start / kSectorSize - firstSector;
-  const uint32_t windowSectors = (window.end() - 1) / kSectorSize - firstSector + 1;
-  for (uint32_t i = 0; i < windowSectors; ++i) {
+  const uint32_t readSectors =
+      present == 0 ? 0 : (window.start + present - 1) / kSectorSize - firstSector + 1;
+  for (uint32_t i = 0; i < readSectors; ++i) {
     // The bytes outside the span were never written: one that fails to read
     // cannot be checked now.
     if (failed[i] && (i < spanFirst || i >= spanFirst + spanSectors)) {
       return JournalFinding::kUnreadable;
     }
   }
-  if (WindowContextSum(entry.slot, entry.fileSize, now) != entry.contextSum) {
+  if (RunContextSum(entry.first, entry.count, newSize, now) != entry.contextSum) {
     return JournalFinding::kForeign;
   }
 
   int broken = 0;
   bool allNew = true;
   const uint8_t* spanNow = now + (span.start - window.start);
+  const uint32_t oldSize = static_cast<uint32_t>(entry.before.size());
   for (uint32_t i = 0; i < spanSectors; ++i) {
     const uint32_t at = i * kSectorSize;
     const uint32_t n = std::min(kSectorSize, span.size - at);
-    const bool readable = !failed[spanFirst + i];
-    const bool isNew = readable && std::memcmp(spanNow + at, entry.after + at, n) == 0;
-    const bool isOld = readable && std::memcmp(spanNow + at, entry.before + at, n) == 0;
+    // Past an append's old end there was nothing to keep: a sector counts as
+    // old while its bytes before that end are, whatever follows them (an
+    // extended file holds zeros or noise there until the write reaches it).
+    const uint32_t was = at < oldSize ? std::min(n, oldSize - at) : 0;
+    const uint64_t from = uint64_t{span.start} + at;
+    const uint32_t is =
+        from >= size ? 0 : static_cast<uint32_t>(std::min<uint64_t>(n, size - from));
+    const bool readable = is == 0 || !failed[spanFirst + i];
+    const bool isNew =
+        readable && is == n && std::memcmp(spanNow + at, entry.after.data() + at, n) == 0;
+    const bool isOld = was == 0 || (readable && is >= was &&
+                                    std::memcmp(spanNow + at, entry.before.data() + at, was) == 0);
     allNew = allNew && isNew;
     if (!isNew && !isOld) ++broken;
   }
   if (broken > 1) return JournalFinding::kForeign;
   return allNew ? JournalFinding::kFinished : JournalFinding::kUnfinished;
+}
+
+// Writes each run's `after` bytes (or `before`) at its span, then pushes
+// them all to the medium.
+bool PlaceGroup(platform::FileRef file, const JournalGroup& group, bool after) {
+  for (const GroupEntry& e : group.entries) {
+    const std::vector<uint8_t>& bytes = after ? e.after : e.before;
+    const uint32_t at = RunSpan(e.first, e.count, group.newSize).start;
+    if (!PlaceBytes(file, at, bytes.data(), static_cast<uint32_t>(bytes.size()))) return false;
+  }
+  return platform::FlushFile(file);
+}
+
+// One group under its journal, into `file` open for writing. The slots were
+// checked; `group` holds what the file holds now and what it is to hold.
+WriteOutcome WriteGroup(platform::FileRef file, const JournalGroup& group) {
+  ScopedFile journal(WriteGroupJournal(group));
+  if (!journal) return WriteOutcome::kFailed;
+  if (PlaceGroup(file, group, /*after=*/true)) {
+    MarkJournalDone(journal.get(), /*flush=*/false);
+    return WriteOutcome::kWritten;
+  }
+  // What was shown goes back. An append that may have grown the file cannot
+  // take the size back: it is finished instead, or left to the journal and
+  // the next start.
+  uint64_t size = 0;
+  if (group.newSize > group.fileSize &&
+      (!platform::GetFileSize(file, &size) || size != group.fileSize)) {
+    if (!PlaceGroup(file, group, /*after=*/true)) return WriteOutcome::kFailed;
+    MarkJournalDone(journal.get(), /*flush=*/false);
+    return WriteOutcome::kWritten;
+  }
+  if (PlaceGroup(file, group, /*after=*/false)) MarkJournalDone(journal.get(), /*flush=*/true);
+  return WriteOutcome::kFailed;
+}
+
+// Reads `range` of `file` whole into `bytes`.
+bool ReadRange(platform::FileRef file, const FileRange& range, std::vector<uint8_t>* bytes) {
+  bytes->resize(range.size);
+  uint32_t got = 0;
+  return platform::SetFilePosition(file, range.start) &&
+         platform::ReadFile(file, bytes->data(), range.size, &got) && got == range.size;
+}
+
+// The journal bytes of a run of the slots first .. last in a file of `size`.
+size_t RunBytes(int64_t first, int64_t last, uint64_t size) {
+  const FileRange span =
+      RunSpan(static_cast<uint32_t>(first), static_cast<uint32_t>(last - first + 1), size);
+  return kGroupRunHeader + 2 * size_t{span.size};
+}
+
+// The run of changes [from, to) of a file of `size`, its window read from
+// `file` now. False when the read fails or a slot no longer holds what was
+// shown (`*changed` then says which).
+bool MakeRun(platform::FileRef file, uint64_t size, const std::vector<SlotChange>& changes,
+             size_t from, size_t to, GroupEntry* entry, bool* changed) {
+  entry->first = static_cast<uint32_t>(changes[from].slot);
+  entry->count = static_cast<uint32_t>(changes[to - 1].slot - changes[from].slot + 1);
+  const FileRange span = RunSpan(entry->first, entry->count, size);
+  const FileRange window = RunWindow(entry->first, entry->count, size);
+  std::vector<uint8_t> around;
+  if (!ReadRange(file, window, &around)) return false;
+  entry->contextSum = RunContextSum(entry->first, entry->count, size, around.data());
+  const auto spanAt = around.begin() + (span.start - window.start);
+  entry->before.assign(spanAt, spanAt + span.size);
+  entry->after = entry->before;
+  for (size_t i = from; i < to; ++i) {
+    const uint32_t at = SlotOffset(changes[i].slot) - span.start;
+    if (std::memcmp(entry->before.data() + at, changes[i].shown.bytes, kRecordSize) != 0) {
+      *changed = true;
+      return false;
+    }
+    std::memcpy(entry->after.data() + at, changes[i].record.bytes, kRecordSize);
+  }
+  return true;
 }
 
 }  // namespace
@@ -89,9 +180,107 @@ WriteOutcome WriteSlot(int64_t slot, const InventoryRecord& record, const Invent
   return WriteOutcome::kFailed;
 }
 
-JournalFinding ExamineJournal(JournalEntry* found) {
-  JournalEntry entry;
-  switch (ReadJournal(&entry)) {
+SlotsWritten WriteSlots(const std::vector<SlotChange>& changes) {
+  const size_t n = changes.size();
+  if (n == 0) return {WriteOutcome::kWritten, 0};
+  ScopedFile file(platform::OpenFile(DataPath, Access::kReadWrite, Disposition::kOpenExisting));
+  if (!file) return {WriteOutcome::kNotOpened, 0};
+  uint64_t size = 0;
+  if (!platform::GetFileSize(file.get(), &size)) return {WriteOutcome::kFailed, 0};
+  // The file is held for writing from here on: what is checked now stays so.
+  for (size_t i = 0; i < n; ++i) {
+    const int64_t slot = changes[i].slot;
+    if (slot < 0 || size > kLargestInventorySize ||
+        static_cast<uint64_t>(slot) >= size / kRecordSize ||
+        (i > 0 && slot <= changes[i - 1].slot)) {
+      return {WriteOutcome::kChanged, 0, i};
+    }
+    InventoryRecord now;
+    if (!ReadSlot(file.get(), slot, &now)) return {WriteOutcome::kFailed, 0, i};
+    if (std::memcmp(now.bytes, changes[i].shown.bytes, kRecordSize) != 0) {
+      return {WriteOutcome::kChanged, 0, i};
+    }
+  }
+  // Groups of runs: changes closer than three slots share a run, whose
+  // window then holds them all; runs are at least three slots apart, so no
+  // window meets another run's span.
+  size_t done = 0;
+  while (done < n) {
+    JournalGroup group{size, size, {}};
+    size_t body = 0;
+    size_t next = done;
+    while (next < n) {
+      size_t to = next + 1;
+      while (to < n && changes[to].slot - changes[to - 1].slot < 3 &&
+             body + RunBytes(changes[next].slot, changes[to].slot, size) <= kMaxGroupBody) {
+        ++to;
+      }
+      const size_t bytes = RunBytes(changes[next].slot, changes[to - 1].slot, size);
+      if (!group.entries.empty() && body + bytes > kMaxGroupBody) break;
+      GroupEntry entry;
+      bool changed = false;
+      if (!MakeRun(file.get(), size, changes, next, to, &entry, &changed)) {
+        return {changed ? WriteOutcome::kChanged : WriteOutcome::kFailed, done, done};
+      }
+      group.entries.push_back(std::move(entry));
+      body += bytes;
+      next = to;
+      // A run cut short by the group's room goes on in the next group.
+      if (next < n && changes[next].slot - changes[next - 1].slot < 3) break;
+    }
+    const WriteOutcome outcome = WriteGroup(file.get(), group);
+    if (outcome != WriteOutcome::kWritten) return {outcome, done, done};
+    done = next;
+  }
+  return {WriteOutcome::kWritten, n};
+}
+
+SlotsWritten AppendSlots(uint64_t size, const std::vector<InventoryRecord>& records) {
+  const size_t n = records.size();
+  if (n == 0) return {WriteOutcome::kWritten, 0};
+  if (size == 0 || size % kRecordSize != 0 ||
+      size + uint64_t{n} * kRecordSize > kLargestInventorySize) {
+    return {WriteOutcome::kFailed, 0};
+  }
+  ScopedFile file(platform::OpenFile(DataPath, Access::kReadWrite, Disposition::kOpenExisting));
+  if (!file) return {WriteOutcome::kNotOpened, 0};
+  uint64_t now = 0;
+  if (!platform::GetFileSize(file.get(), &now)) return {WriteOutcome::kFailed, 0};
+  if (now != size) return {WriteOutcome::kChanged, 0};
+  // The run's span starts in the last old sector, whose old bytes it carries.
+  constexpr size_t kGroupSlots = (kMaxGroupBody - kGroupRunHeader - kSectorSize) / kRecordSize;
+  size_t done = 0;
+  while (done < n) {
+    const size_t count = std::min(n - done, kGroupSlots);
+    GroupEntry entry;
+    entry.first = static_cast<uint32_t>(size / kRecordSize);
+    entry.count = static_cast<uint32_t>(count);
+    const uint64_t newSize = size + uint64_t{count} * kRecordSize;
+    const FileRange span = RunSpan(entry.first, entry.count, newSize);
+    const FileRange window = RunWindow(entry.first, entry.count, newSize);
+    std::vector<uint8_t> head;
+    if (!ReadRange(file.get(), FileRange{window.start, static_cast<uint32_t>(size) - window.start},
+                   &head)) {
+      return {WriteOutcome::kFailed, done, done};
+    }
+    entry.contextSum = RunContextSum(entry.first, entry.count, newSize, head.data());
+    entry.before.assign(head.begin() + (span.start - window.start), head.end());
+    entry.after = entry.before;
+    for (size_t i = done; i < done + count; ++i) {
+      entry.after.insert(entry.after.end(), records[i].bytes, records[i].bytes + kRecordSize);
+    }
+    const JournalGroup group{size, newSize, {std::move(entry)}};
+    const WriteOutcome outcome = WriteGroup(file.get(), group);
+    if (outcome != WriteOutcome::kWritten) return {outcome, done, done};
+    size = newSize;
+    done += count;
+  }
+  return {WriteOutcome::kWritten, n};
+}
+
+JournalFinding ExamineJournal(JournalGroup* found) {
+  JournalGroup group;
+  switch (ReadJournal(&group)) {
     case JournalRead::kNone:
       return JournalFinding::kNone;
     case JournalRead::kUnreadable:
@@ -99,42 +288,63 @@ JournalFinding ExamineJournal(JournalEntry* found) {
     case JournalRead::kWhole:
       break;
   }
-  if (found != nullptr) *found = entry;
+  if (found != nullptr) *found = group;
 
   ScopedFile data(OpenInventoryForReading());
   uint64_t size = 0;
   if (!data || !platform::GetFileSize(data.get(), &size)) return JournalFinding::kUnreadable;
-  if (size != entry.fileSize) return JournalFinding::kForeign;
-  const FileRange window = SlotWindow(entry.slot, size);
-  uint8_t around[kMaxWindowSize];
-  bool failed[kMaxWindowSize / kSectorSize + 2];
-  if (ReadBySector(data.get(), window.start, window.size, around, failed) != window.size) {
-    return JournalFinding::kUnreadable;
+  const bool append = group.newSize > group.fileSize;
+  if (append ? size < group.fileSize || size > group.newSize : size != group.fileSize) {
+    return JournalFinding::kForeign;
   }
-  return JudgeWindow(entry, around, failed);
+  bool unreadable = false;
+  bool allNew = true;
+  for (const GroupEntry& e : group.entries) {
+    const FileRange window = RunWindow(e.first, e.count, group.newSize);
+    const uint32_t present =
+        static_cast<uint32_t>(std::min<uint64_t>(window.end(), size)) - window.start;
+    std::vector<uint8_t> around(window.size);
+    const std::unique_ptr<bool[]> failed(new bool[window.size / kSectorSize + 2]);
+    if (ReadBySector(data.get(), window.start, present, around.data(), failed.get()) != present) {
+      unreadable = true;
+      continue;
+    }
+    switch (JudgeRun(e, group.newSize, size, around.data(), failed.get())) {
+      case JournalFinding::kForeign:
+        return JournalFinding::kForeign;
+      case JournalFinding::kUnreadable:
+        unreadable = true;
+        break;
+      case JournalFinding::kUnfinished:
+        allNew = false;
+        break;
+      default:
+        break;
+    }
+  }
+  if (unreadable) return JournalFinding::kUnreadable;
+  return allNew ? JournalFinding::kFinished : JournalFinding::kUnfinished;
 }
 
 Settling SettleJournal() {
-  JournalEntry entry;
-  const JournalFinding finding = ExamineJournal(&entry);
+  JournalGroup group;
+  const JournalFinding finding = ExamineJournal(&group);
   switch (finding) {
     case JournalFinding::kNone:
       return Settling::kNoJournal;
     case JournalFinding::kUnreadable:
       return Settling::kKept;
     case JournalFinding::kUnfinished: {
-      const FileRange span = SlotSpan(entry.slot, entry.fileSize);
+      // Every run's new span, the finished ones' too: the same bytes again.
       ScopedFile data(platform::OpenFile(DataPath, Access::kWrite, Disposition::kOpenExisting));
-      if (!data || !PutBytes(data.get(), span.start, entry.after, span.size)) {
-        return Settling::kKept;
-      }
+      if (!data || !PlaceGroup(data.get(), group, /*after=*/true)) return Settling::kKept;
       break;
     }
     case JournalFinding::kFinished:
     case JournalFinding::kForeign:
       break;
   }
-  // Should the mark not reach the medium, the next start finds the span
+  // Should the mark not reach the medium, the next start finds the spans
   // finished already, or film.dat still changed.
   ScopedFile journal(
       platform::OpenFile(JournalPath(DataPath), Access::kWrite, Disposition::kOpenExisting));

@@ -6,7 +6,9 @@
 // or leaves the file alone. Every rule of that settling is here.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
+#include <vector>
 
 #include "store/inventory_record.h"
 #include "store/journal.h"
@@ -31,13 +33,49 @@ enum class WriteOutcome {
 // the new record.
 WriteOutcome WriteSlot(int64_t slot, const InventoryRecord& record, const InventoryRecord& shown);
 
+// ---- Many slots at once ----
+
+struct SlotChange {
+  int64_t slot = 0;
+  InventoryRecord record;  // what the slot is to hold
+  InventoryRecord shown;   // what it held when it was read
+};
+struct SlotsWritten {
+  WriteOutcome outcome = WriteOutcome::kWritten;
+  // How many of the changes, from the first, are in the file.
+  size_t written = 0;
+  // Unless all are: the change that stopped the write (found changed, or
+  // the first of the group that failed).
+  size_t stopped = 0;
+};
+// Writes `changes` (ascending by slot, each slot once) as WriteSlot writes
+// one, but in groups under one journal each (store/journal.h): every slot is
+// checked to hold what was shown before any is written, then each group's
+// journal goes to the medium, its slots are written and pushed to the medium
+// at once, and it is marked done. A group that fails is put back as it was
+// shown; the groups before it stay written.
+SlotsWritten WriteSlots(const std::vector<SlotChange>& changes);
+
+// Appends `records` as new slots at the end of DataPath, but only while the
+// file still has `size` bytes (a whole number of records, `records` not
+// taking it past kLargestInventorySize), in groups under one journal each.
+// A power cut leaves the file at the size a group started from or with all
+// of its slots whole, and the next start finishes a group whose journal is
+// whole. A failed group that may have grown the file cannot be taken back:
+// it is written again, and when even that fails its journal stays whole for
+// the next start.
+SlotsWritten AppendSlots(uint64_t size, const std::vector<InventoryRecord>& records);
+
 // ---- The journal at start ----
 
 // What the journal beside DataPath says of film.dat as it is now. A whole
-// journal belongs to the file when the file has its size, the window around
-// the span outside it still has its checksum, and every sector of the span
-// holds its old bytes or its new ones but at most one, which may hold
-// neither or fail to read: what one power cut can leave.
+// journal belongs to the file when the file has its size (for an append:
+// its old size, its new one or one between), and for each of its runs the
+// window around the span outside it still has its checksum, and every sector
+// of the span holds its old bytes (none, past an append's old end) or its
+// new ones but at most one, which may hold neither or fail to read: what one
+// power cut can leave. A run that does not belong makes the whole journal
+// foreign.
 enum class JournalFinding {
   kNone,        // no whole journal: it was marked done, cut short or damaged
   kUnfinished,  // it belongs, and the span is not all new yet
@@ -45,12 +83,12 @@ enum class JournalFinding {
   kForeign,     // film.dat was changed or replaced since: never to be applied
   kUnreadable,  // the journal or film.dat cannot be read now
 };
-// `*entry`, when given, receives any whole journal found.
-JournalFinding ExamineJournal(JournalEntry* entry = nullptr);
+// `*group`, when given, receives any whole journal found.
+JournalFinding ExamineJournal(JournalGroup* group = nullptr);
 
 enum class Settling {
   kNoJournal,  // nothing to do
-  kFinished,   // the span holds the new bytes, the journal is marked done
+  kFinished,   // the spans hold the new bytes, the journal is marked done
   kDropped,    // film.dat has changed since: left alone, the journal marked done
   kKept,       // settling failed; the journal stays for the next start
 };

@@ -1,5 +1,9 @@
 #include "store/record_writes.h"
 
+#include <algorithm>
+#include <cstring>
+
+#include "platform/platform.h"
 #include "store/number_index.h"
 #include "store/store_state.h"
 
@@ -10,6 +14,57 @@ void RefreshPrefix(int64_t slot, const InventoryRecord& record) {
   PrefixTable[slot].bytes[1] = record.bytes[kDescriptionOffset + 1];
 }
 
+bool Before(const IndexEntry& a, const IndexEntry& b) {
+  return a.number != b.number ? a.number < b.number : a.slot < b.slot;
+}
+
+// The store's arrays for `slots` slots, spare entries included, zeroed.
+struct Arrays {
+  IndexEntry* numbers = nullptr;
+  PrefixEntry* prefixes = nullptr;
+};
+bool Allocate(int64_t slots, Arrays* arrays) {
+  const size_t entries = static_cast<size_t>(slots) + kSpareEntries;
+  arrays->numbers = static_cast<IndexEntry*>(platform::AllocateZeroed(entries, sizeof(IndexEntry)));
+  arrays->prefixes =
+      static_cast<PrefixEntry*>(platform::AllocateZeroed(entries, sizeof(PrefixEntry)));
+  if (arrays->numbers != nullptr && arrays->prefixes != nullptr) return true;
+  platform::Release(arrays->numbers);
+  platform::Release(arrays->prefixes);
+  return false;
+}
+
+// The first `count` of `records`, appended at slot SlotCount on, entered
+// into `grown`: the used entries merged with theirs in (number, slot) order,
+// which keeps the deleted run first and puts new deleted ones at its end
+// (their slots are past every other). `grown` then replaces the arrays.
+void EnterAppended(const std::vector<InventoryRecord>& records, size_t count, Arrays grown) {
+  std::vector<IndexEntry> added;
+  added.reserve(count);
+  int32_t deleted = 0;
+  for (size_t i = 0; i < count; ++i) {
+    const int64_t slot = int64_t{SlotCount} + static_cast<int64_t>(i);
+    int64_t number = RecordNumber(records[i]);
+    if (!IsLiveNumber(number)) number = kDeletedNumber;
+    deleted += number == kDeletedNumber ? 1 : 0;
+    added.push_back(IndexEntry{number, slot});
+    grown.prefixes[slot] = PrefixEntry{
+        {records[i].bytes[kDescriptionOffset], records[i].bytes[kDescriptionOffset + 1]}};
+  }
+  std::sort(added.begin(), added.end(), Before);
+  std::merge(NumberIndex, NumberIndex + IndexedSlots, added.begin(), added.end(), grown.numbers,
+             Before);
+  std::memcpy(grown.prefixes, PrefixTable, static_cast<size_t>(SlotCount) * sizeof(PrefixEntry));
+  platform::Release(NumberIndex);
+  platform::Release(PrefixTable);
+  NumberIndex = grown.numbers;
+  PrefixTable = grown.prefixes;
+  SlotCount += static_cast<int32_t>(count);
+  IndexedSlots = SlotCount;
+  DeletedCount += deleted;
+  ActiveCount += static_cast<int32_t>(count) - deleted;
+}
+
 }  // namespace
 
 WriteOutcome StoreAmendedRecord(int64_t slot, const InventoryRecord& record,
@@ -17,6 +72,31 @@ WriteOutcome StoreAmendedRecord(int64_t slot, const InventoryRecord& record,
   const WriteOutcome outcome = WriteSlot(slot, record, asRead);
   if (outcome == WriteOutcome::kWritten) RefreshPrefix(slot, record);
   return outcome;
+}
+
+SlotsWritten StoreAmendedRecords(const std::vector<SlotChange>& changes) {
+  const SlotsWritten done = WriteSlots(changes);
+  for (size_t i = 0; i < done.written; ++i) RefreshPrefix(changes[i].slot, changes[i].record);
+  return done;
+}
+
+SlotsWritten StoreAppendedRecords(const std::vector<InventoryRecord>& records) {
+  if (records.empty()) return {WriteOutcome::kWritten, 0};
+  Arrays grown;
+  if (IndexedSlots != SlotCount ||
+      int64_t{SlotCount} + static_cast<int64_t>(records.size()) >
+          static_cast<int64_t>(kLargestInventorySize / kRecordSize) ||
+      !Allocate(int64_t{SlotCount} + static_cast<int64_t>(records.size()), &grown)) {
+    return {WriteOutcome::kFailed, 0};
+  }
+  const SlotsWritten done = AppendSlots(uint64_t{kRecordSize} * SlotCount, records);
+  if (done.written == 0) {
+    platform::Release(grown.numbers);
+    platform::Release(grown.prefixes);
+    return done;
+  }
+  EnterAppended(records, done.written, grown);
+  return done;
 }
 
 WriteOutcome StoreDeletedRecord(int64_t slot, int64_t number, const InventoryRecord& deleted,

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <vector>
 
 #include "store/inventory_record.h"
 #include "store/journalled_write.h"
@@ -14,6 +15,19 @@
 // Nothing of memory changes unless the record was written.
 WriteOutcome StoreAmendedRecord(int64_t slot, const InventoryRecord& record,
                                 const InventoryRecord& asRead);
+
+// Writes many amended records at once (WriteSlots): `changes` ascending by
+// slot, each holding the record as it was read and shown. Each written
+// slot's prefix becomes its new description's first two bytes.
+SlotsWritten StoreAmendedRecords(const std::vector<SlotChange>& changes);
+
+// Appends `records` as new slots at the end of film.dat (AppendSlots),
+// while it still has the SlotCount records it was loaded with and every one
+// of them is indexed. For the slots in the file: SlotCount and IndexedSlots
+// grow by them, each gets its index entry in order and its prefix, and the
+// counts follow the load's rule for its number. The larger arrays are had
+// before anything is written: without them nothing is (kFailed).
+SlotsWritten StoreAppendedRecords(const std::vector<InventoryRecord>& records);
 
 // Writes `deleted`, the deleted form of the record of `number` read from
 // `slot` as `asRead`, while the slot still holds that. Once it is in the file: the slot's prefix is

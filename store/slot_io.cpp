@@ -84,10 +84,14 @@ uint32_t ReadEachSlot(platform::FileRef file, uint32_t slots,
                       });
 }
 
-bool PutBytes(platform::FileRef file, uint32_t offset, const uint8_t* bytes, uint32_t size) {
+bool PlaceBytes(platform::FileRef file, uint32_t offset, const uint8_t* bytes, uint32_t size) {
   uint32_t put = 0;
   return platform::SetFilePosition(file, offset) && platform::WriteFile(file, bytes, size, &put) &&
-         put == size && platform::FlushFile(file);
+         put == size;
+}
+
+bool PutBytes(platform::FileRef file, uint32_t offset, const uint8_t* bytes, uint32_t size) {
+  return PlaceBytes(file, offset, bytes, size) && platform::FlushFile(file);
 }
 
 bool PutSlot(platform::FileRef file, int64_t slot, const InventoryRecord& record) {

@@ -67,8 +67,10 @@ uint32_t ReadSlotRuns(platform::FileRef file, uint32_t slots, InventoryRecord* l
 uint32_t ReadEachSlot(platform::FileRef file, uint32_t slots,
                       const std::function<void(uint32_t slot, const InventoryRecord&)>& visit);
 
-// Writes `size` bytes whole at `offset` of a file open for writing and
-// pushes them to the medium; false when any step fails.
+// Writes `size` bytes whole at `offset` of a file open for writing, without
+// waiting for the medium; false when any step fails.
+bool PlaceBytes(platform::FileRef file, uint32_t offset, const uint8_t* bytes, uint32_t size);
+// The same, then pushes them to the medium.
 bool PutBytes(platform::FileRef file, uint32_t offset, const uint8_t* bytes, uint32_t size);
 // Writes `record` whole at `slot` of a file open for writing and pushes it
 // to the medium; false when any step fails. Nothing is journalled here.

@@ -4,20 +4,21 @@
 // Once Opendata has succeeded, and after every call of the store since:
 //
 // (1) SlotCount is the number of whole records film.dat held when it was
-//     loaded, at least 1, and SlotCount * kRecordSize is at most
-//     kLargestInventorySize. The store never changes the file's size, so it
-//     is still SlotCount * kRecordSize unless another program changed it;
-//     every write therefore takes the size again and refuses a slot past it.
+//     loaded, and the slots the store appended since, at least 1, and
+//     SlotCount * kRecordSize is at most kLargestInventorySize. The store
+//     changes the file's size only by appending whole slots, so it is still
+//     SlotCount * kRecordSize unless another program changed it; every write
+//     therefore takes the size again and refuses a slot past it, and an
+//     append a file of any other size.
 //
 // (2) 0 <= IndexedSlots <= SlotCount. IndexedSlots is the number of slots,
 //     from slot 0 on, that the load read; it is short of SlotCount only when
 //     a read failed part-way, and the slots after it are in no array.
 //
 // (3) NumberIndex and PrefixTable each have SlotCount + kSpareEntries
-//     entries. NumberIndex[0 .. IndexedSlots-1] are the used entries: each
-//     slot below IndexedSlots stands in exactly one of them. Every entry from
-//     IndexedSlots on is zero, number and slot, the entry at SlotCount
-//     included.
+//     entries (an append that stopped part-way leaves them more). NumberIndex[0 .. IndexedSlots-1]
+//     are the used entries: each slot below IndexedSlots stands in exactly one of them. Every entry
+//     from IndexedSlots on is zero, number and slot, the entry at SlotCount included.
 //
 // (4) A used entry's number is kDeletedNumber or positive. A positive number
 //     is the one stored in its slot when the load read it or the store last

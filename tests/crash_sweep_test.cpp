@@ -3,8 +3,9 @@
 // at each sector boundary, and a fixed-seed sample of subsets. After each, the
 // program starts again and must find every slot holding its old record or its
 // new one, byte for byte; the new one wherever a whole journal was left; the
-// index, prefixes and counts agreeing with the file; tallo.cfg the old image
-// or the new one, whole; and no journal or temporary file left behind.
+// index, prefixes and counts agreeing with the file; film.dat at its old size
+// or its new one, whole; tallo.cfg the old image or the new one, whole; and
+// no journal or temporary file left behind.
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -68,6 +69,13 @@ const std::vector<SweepScenario>& Scenarios() {
          host::SetStorageCard(host::CardState::kPresent, host::Widen(t.Path("card")));
        },
        SwitchStorageAndExit},
+      // Two runs (slots 1 and 2, slots 5 and 7) and a slot of its own, in one
+      // group.
+      {"AmendManySlots", OpenItems,
+       [] {
+         return AmendSlots(Items(), {1, 2, 5, 7, 11});
+       }},
+      {"AppendSlots", OpenItems, [] { return AppendItems(300, 3); }},
       {"SettlingAJournalAtStart",
        [](RecordsTest& t) {
          // Slot 5 torn half-way between its old record and its new one, and
@@ -114,13 +122,13 @@ class CrashSweep : public Sweep<SweepScenario> {
   // What is wrong with the start after a power cut that left `medium`, or "".
   std::string Judge(const CrashEnv::Medium& medium) {
     std::string why;
-    // A whole journal on the medium promises its new span.
-    std::optional<JournalEntry> promised;
+    // A whole journal on the medium promises its new spans.
+    std::optional<JournalGroup> promised;
     const auto journal = medium.files.find(Path("film.jnl"));
     if (journal != medium.files.end() && journal->second) {
-      JournalEntry entry;
-      if (DecodeJournal(journal->second->data(), journal->second->size(), &entry)) {
-        promised = entry;
+      JournalGroup group;
+      if (DecodeAnyJournal(journal->second->data(), journal->second->size(), &group)) {
+        promised = group;
       }
     }
     Restart();
@@ -129,21 +137,31 @@ class CrashSweep : public Sweep<SweepScenario> {
     platform::SetEnv(&next_);
     const bool started = Opendata();
     platform::SetEnv(&faults_);
-    if (!started) return " the next start failed;";
     for (const std::string& line : Ui()) why += " it said \"" + line + "\";";
+    if (!started) return why + " the next start failed;";
     const File film = ReadFile(Path("film.dat"));
-    if (!film || film->size() != after_.film->size()) return why + " film.dat is gone or resized;";
+    const bool oldSize = film && before_.film && film->size() == before_.film->size();
+    if (!film || (!oldSize && film->size() != after_.film->size())) {
+      return why + " film.dat is gone or neither its old size nor its new one;";
+    }
     for (size_t s = 0; s < film->size() / kRecordSize; ++s) {
       const Bytes slot = Slot(*film, s);
-      const bool old = before_.film && slot == Slot(*before_.film, s);
-      if (!old && slot != Slot(*after_.film, s)) {
+      const bool old = oldSize || (before_.film && s < before_.film->size() / kRecordSize);
+      if ((!old || slot != Slot(*before_.film, s)) && slot != Slot(*after_.film, s)) {
         why += " slot " + std::to_string(s) + " holds neither its old nor its new record;";
       }
     }
-    if (promised && promised->fileSize == film->size()) {
-      const FileRange span = SlotSpan(promised->slot, film->size());
-      if (!std::equal(promised->after, promised->after + span.size, film->begin() + span.start)) {
-        why += " a whole journal's span is not in the file;";
+    // A whole journal that belongs to the file must have been finished: an
+    // append's too, which takes the file to its new size.
+    const bool append = promised && promised->newSize > promised->fileSize;
+    if (promised && (append || promised->fileSize == film->size())) {
+      if (film->size() != promised->newSize) why += " a whole journal's append was dropped;";
+      for (const GroupEntry& e : promised->entries) {
+        const FileRange span = RunSpan(e.first, e.count, promised->newSize);
+        if (film->size() >= span.end() &&
+            !std::equal(e.after.begin(), e.after.end(), film->begin() + span.start)) {
+          why += " a whole journal's span is not in the file;";
+        }
       }
     }
     const std::string disagreement = CheckStoreAgreesWith(*film);

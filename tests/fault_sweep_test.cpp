@@ -97,6 +97,18 @@ const std::vector<Scenario>& Scenarios() {
        [] { return DeleteItem(L"150"); },
        "film.dat",
        {kNotPresent, kNotRead, "Problem|Not able to write film.dat"}},
+      {"AmendManySlots",
+       OpenMany,
+       [] {
+         return AmendSlots(ManyItems(), {10, 11, 100, 102, 250});
+       },
+       "film.dat",
+       {"Problem|Data file: film.dat, not present.", "Problem|Film.dat"}},
+      {"AppendSlots",
+       OpenMany,
+       [] { return AppendItems(400, 3); },
+       "film.dat",
+       {"Problem|Data file: film.dat, not present.", "Problem|Film.dat"}},
       {"StorageSwitchAndExit",
        [](RecordsTest& t) {
          OpenMany(t);

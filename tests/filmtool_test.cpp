@@ -314,6 +314,7 @@ TEST_F(Filmtool, ImportChangesOnlyWhatTheRowsChangeAndRefusesABadFileWhole) {
   const struct {
     const char* csv;
     const char* said;
+    const char* options = "";
   } refused[] = {
       {"number,price\n10,abc\n", "in.csv:2: price: not a number: abc"},
       {"number,price\n10,2\n11,2\n10,3\n", "in.csv:4: item 10 stands on line 2 already"},
@@ -324,10 +325,14 @@ TEST_F(Filmtool, ImportChangesOnlyWhatTheRowsChangeAndRefusesABadFileWhole) {
       {"number,price\n10,2,3\n", "in.csv:2: 3 fields where the header has 2"},
       {"number,description\n10,\"OPEN\n", "line 2: a quoted field has no closing quote"},
       {"number,description\n10,X\n", "in.csv:2: the description must have at least two"},
+      {"number,description\n20,NEW\n20,NEW\n", "in.csv:3: item 20 stands on line 2 already",
+       " --add"},
+      {"number,price\n20,2\n", "in.csv:2: the description must have at least two", " --add"},
+      {"number,description\n0,NEW\n", "in.csv:2: not an item number of 1 or more: 0", " --add"},
   };
   for (const auto& r : refused) {
-    EXPECT_EQ(import(std::string("number,price\n11,7\n") + r.csv, ""), 1) << r.csv;
-    EXPECT_EQ(import(r.csv), 1) << r.csv;
+    EXPECT_EQ(import(std::string("number,price\n11,7\n") + r.csv, r.options), 1) << r.csv;
+    EXPECT_EQ(import(r.csv, r.options), 1) << r.csv;
     EXPECT_NE(err_.find(r.said), std::string::npos) << r.csv << " said " << err_;
     EXPECT_EQ(ReadBytes("film.dat"), before) << r.csv;
   }
@@ -346,6 +351,31 @@ TEST_F(Filmtool, ImportChangesOnlyWhatTheRowsChangeAndRefusesABadFileWhole) {
       << out_;
   EXPECT_EQ(SlotBytes(0), Bytes(before.begin(), before.begin() + kRecordSize));
   EXPECT_FALSE(WholeJournal());
+
+  // --add: a number not in the file becomes a slot at the end, its fields
+  // stored over a zero record; a number in it is changed as before.
+  const std::string add = "number,description\r\n20,twenty\r\n11,eleven again\r\n";
+  ASSERT_EQ(import(add, " --add --dry-run"), 0) << err_;
+  EXPECT_EQ(out_,
+            "11 description: NEW, \"FINE\" ELEVEN -> ELEVEN AGAIN\n20 added\n"
+            "20 description:  -> TWENTY\n");
+  ASSERT_EQ(import(add, " --add"), 0) << err_;
+  EXPECT_EQ(out_, "1 items changed\n1 items added\n");
+  EXPECT_EQ(SlotBytes(5), RecordBytes(MakeRecord(20, "TWENTY", 0, Filler::kZero)));
+  ASSERT_EQ(Run(Tool("index")), 0);
+  EXPECT_EQ(out_, "-1 2\n10 0\n11 1\n12 3\n12 4\n20 5\n");
+  EXPECT_FALSE(WholeJournal());
+
+  // A new shop: the fresh inventory first, whose "ITEM 1" row 1 then amends.
+  std::filesystem::create_directory(Path("shop"));
+  std::ofstream(Path("in.csv"), std::ios::binary) << "number,description\n1,first\n2,second\n";
+  ASSERT_EQ(
+      Run(std::string(FILMTOOL_PATH) + " import " + Path("shop") + " " + Path("in.csv") + " --add"),
+      0)
+      << err_;
+  ASSERT_EQ(Run(std::string(FILMTOOL_PATH) + " export " + Path("shop")), 0);
+  EXPECT_EQ(out_.substr(out_.find("\r\n") + 2),
+            "0,1,FIRST,,0,0,0.00,0.00,0.00,0\r\n1,2,SECOND,,0,0,0.00,0.00,0.00,0\r\n");
 }
 
 // The guide spells out the limits that the amend dialog and filmtool apply.

@@ -11,6 +11,8 @@
 
 #include "config/configuration.h"
 #include "records/commands.h"
+#include "records/write_outcome.h"
+#include "store/record_writes.h"
 #include "store/settings_file.h"
 #include "tests/records_fixture.h"
 
@@ -104,6 +106,35 @@ inline bool SwitchStorageAndExit() {
   host::QueueDialog(Script(IDD_CONFIGURATION).Click(IDC_STORAGE));
   ConfigurationCommand();
   SaveSettings();
+  return true;
+}
+
+// Changes of the slots `slots` of an inventory of `items` (made as
+// MakeItems makes them) in one batch, each given a new description: the
+// store's many-slot write, its outcome told as Amend tells one.
+inline bool AmendSlots(const std::vector<Item>& items, const std::vector<int64_t>& slots) {
+  const std::vector<InventoryRecord> records = MakeItems(items);
+  std::vector<SlotChange> changes;
+  for (int64_t slot : slots) {
+    SlotChange c{slot, records[slot], records[slot]};
+    const std::string description = "CHANGED " + std::to_string(slot);
+    std::fill_n(c.record.bytes + kDescriptionOffset, kDescriptionSize, 0);
+    std::copy(description.begin(), description.end(), c.record.bytes + kDescriptionOffset);
+    changes.push_back(c);
+  }
+  TellWriteOutcome(StoreAmendedRecords(changes).outcome, Message::kWriteBackMissing,
+                   Message::kWriteBackFailed);
+  return true;
+}
+
+// `count` new items, numbers from `first` on, appended after the inventory.
+inline bool AppendItems(int64_t first, int count) {
+  std::vector<InventoryRecord> added;
+  for (int i = 0; i < count; ++i) {
+    added.push_back(MakeItem({first + i, "ADDED " + std::to_string(i)}, 900 + i));
+  }
+  TellWriteOutcome(StoreAppendedRecords(added).outcome, Message::kWriteBackMissing,
+                   Message::kWriteBackFailed);
   return true;
 }
 

@@ -97,9 +97,9 @@ void ProgramTest::WriteInventory(const std::vector<InventoryRecord>& records,
 }
 
 bool ProgramTest::WholeJournal(const std::string& name) const {
-  JournalEntry entry;
+  JournalGroup group;
   const Bytes bytes = ReadBytes(name);
-  return DecodeJournal(bytes.data(), bytes.size(), &entry);
+  return DecodeAnyJournal(bytes.data(), bytes.size(), &group);
 }
 
 std::vector<std::string> ProgramTest::Ui() const {

@@ -40,21 +40,38 @@ bool Terminated(const uint8_t* field, size_t size) {
   return std::memchr(field, 0, size) != nullptr;
 }
 
+// What a journal would change, as "write of slot 5", "write of 7 slots
+// from slot 5 to slot 900" or "append of 3 slots from slot 12".
+std::string Change(const JournalGroup& group) {
+  const GroupEntry& first = group.entries.front();
+  const GroupEntry& last = group.entries.back();
+  uint64_t slots = 0;
+  for (const GroupEntry& e : group.entries) slots += e.count;
+  if (group.newSize > group.fileSize) {
+    return "append of " + std::to_string(slots) + " slots from slot " + std::to_string(first.first);
+  }
+  if (slots == 1) return "write of slot " + std::to_string(first.first);
+  return "write of " + std::to_string(slots) + " slots from slot " + std::to_string(first.first) +
+         " to slot " + std::to_string(last.first + last.count - 1);
+}
+
 // What a power cut left beside the inventory. The journal itself stays
 // there between writes; only a whole one is worth a line.
 void CheckLeftovers(Report& report) {
   const std::string journal = platform::ShownPath(JournalPath(DataPath));
-  JournalEntry entry;
-  switch (ExamineJournal(&entry)) {
+  JournalGroup group;
+  const JournalFinding finding = ExamineJournal(&group);
+  switch (finding) {
     case JournalFinding::kNone:
     case JournalFinding::kFinished:
       break;
     case JournalFinding::kUnfinished:
-      report.Problem(journal + " holds an unfinished write of slot " + std::to_string(entry.slot) +
+      report.Problem(journal + " holds an unfinished " + Change(group) +
                      " (the next start finishes it)");
       break;
     case JournalFinding::kForeign:
-      report.Problem(journal + " holds a write of slot " + std::to_string(entry.slot) +
+      report.Problem(journal + " holds " + (group.newSize > group.fileSize ? "an " : "a ") +
+                     Change(group) +
                      " that no longer fits film.dat (the next start leaves film.dat alone)");
       break;
     case JournalFinding::kUnreadable:

@@ -40,15 +40,17 @@ std::string UsageText() {
       "                                 category (0-@CATEGORY@)\n"
       "  delete DIR NUMBER              delete item NUMBER, as Delete does once\n"
       "                                 confirmed\n"
-      "  import DIR FILE.csv [--dry-run]  the rows of an export, changed, back into\n"
+      "  import DIR FILE.csv [--dry-run] [--add]\n"
+      "                                 the rows of an export, changed, back into\n"
       "                                 film.dat: every row checked first, then only\n"
       "                                 the fields that differ written, as amend\n"
-      "                                 writes them; --dry-run lists the changes\n"
+      "                                 writes them; --dry-run lists the changes;\n"
+      "                                 --add appends rows of new numbers as items\n"
       "\n"
       "amend, delete and import exit 0 when the change is in the file, 1 otherwise\n"
       "(the file is then unchanged, or for import every record old or new); the\n"
-      "other commands exit 1 when the inventory cannot be opened. No command makes\n"
-      "a film.dat; changes need a folder that can be written, for the journal.\n";
+      "other commands exit 1 when the inventory cannot be opened. Only import --add\n"
+      "makes a film.dat; changes need a folder that can be written, for the journal.\n";
   const auto fill = [&text](const std::string& key, uint32_t value) {
     text.replace(text.find(key), key.size(), std::to_string(value));
   };
@@ -65,6 +67,7 @@ int Usage(std::FILE* out, int status) {
 struct Options {
   bool all = false;
   bool dryRun = false;
+  bool add = false;
 };
 
 // Each command with the count of words it takes after DIR and the options
@@ -94,7 +97,7 @@ const Command kCommands[] = {
     {"delete", 1, 1, false, false, false,
      [](const auto& a, const Options&) { return Delete(a[0]); }},
     {"import", 1, 1, false, true, true,
-     [](const auto& a, const Options& o) { return ImportCsv(a[0], o.dryRun); }},
+     [](const auto& a, const Options& o) { return ImportCsv(a[0], o.dryRun, o.add); }},
 };
 
 const Command* FindCommand(const std::string& name) {
@@ -132,6 +135,8 @@ int main(int argc, char** argv) {
       options.all = true;
     } else if (word == "--dry-run") {
       options.dryRun = true;
+    } else if (word == "--add") {
+      options.add = true;
     } else if (word.size() > 2 && word.compare(0, 2, "--") == 0) {
       Complain("unknown option: " + word);
       return Usage(stderr, 2);
@@ -149,7 +154,7 @@ int main(int argc, char** argv) {
                                       words.end());
   if (words.size() < 2 || rest.size() < command->leastArguments ||
       rest.size() > command->mostArguments || (options.all && !command->takesAll) ||
-      (options.dryRun && !command->takesDryRun)) {
+      ((options.dryRun || options.add) && !command->takesDryRun)) {
     Complain("not the arguments " + words[0] + " takes");
     return Usage(stderr, 2);
   }

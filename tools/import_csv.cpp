@@ -1,8 +1,10 @@
 // filmtool import: the way back from export. Every row is checked against
-// the inventory before anything is written; then each changed record goes
-// through the store's journalled write, in slot order.
+// the inventory before anything is written; then the changed records go
+// through the store's journalled write in groups, in slot order, and with
+// --add the rows of numbers not in the file are appended as new slots.
 #include <algorithm>
 #include <cstdio>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -25,7 +27,8 @@
 
 namespace {
 
-// A checked row: the record as it is and as it will be.
+// A checked row: the record as it is and as it will be. A row that adds an
+// item has no slot yet, and a zero record with its number before.
 struct Change {
   int line = 0;
   int64_t number = 0;
@@ -33,6 +36,8 @@ struct Change {
   InventoryRecord before;
   InventoryRecord after;
 };
+
+constexpr int64_t kLargestSlotCount = kLargestInventorySize / kRecordSize;
 
 // The columns of the header: each a field, "number", or export's "slot",
 // which is ignored (slots are never chosen by the file).
@@ -43,26 +48,34 @@ struct Columns {
 
 class Import {
  public:
-  explicit Import(std::string file) : file_(std::move(file)) {}
+  // With `add`, rows of numbers not in the file add items.
+  Import(std::string file, bool add) : file_(std::move(file)), add_(add) {}
 
   // Every problem of `rows` on a line of standard error; true when none.
   bool Check(const std::vector<CsvRow>& rows);
   const std::vector<Change>& changes() const { return changes_; }
+  const std::vector<Change>& additions() const { return additions_; }
 
  private:
   bool TakeHeader(const CsvRow& header);
   // True when every field of `row` reads as export prints it for `record`.
   bool Unchanged(const CsvRow& row, const InventoryRecord& record) const;
   void CheckRow(platform::FileRef inventory, const CsvRow& row);
+  // Stores the row's fields into c.after, as far as they differ from what
+  // export prints for c.before; false after a problem.
+  bool StoreFields(const CsvRow& row, Change& c);
+  void CheckAdditions();
   void Problem(int line, const std::string& why) {
     Complain(file_ + ":" + std::to_string(line) + ": " + why);
     ++problems_;
   }
 
   std::string file_;
+  bool add_;
   Columns columns_;
   std::map<int64_t, int> seen_;  // number -> the line that named it
   std::vector<Change> changes_;
+  std::vector<Change> additions_;
   int problems_ = 0;
 };
 
@@ -101,7 +114,7 @@ void Import::CheckRow(platform::FileRef inventory, const CsvRow& row) {
     return;
   }
   const int64_t slots = CountSlotsOfNumber(number);
-  if (slots == 0) {
+  if (slots == 0 && !add_) {
     Problem(line, "no item " + std::to_string(number) + " in film.dat");
     return;
   }
@@ -126,6 +139,18 @@ void Import::CheckRow(platform::FileRef inventory, const CsvRow& row) {
   Change c;
   c.line = line;
   c.number = number;
+  if (slots == 0) {
+    // A new item: the fields over a zero record with its number.
+    std::memset(c.before.bytes, 0, kRecordSize);
+    SetRecordNumber(c.before, number);
+    if (!StoreFields(row, c)) return;
+    if (DescriptionLength(c.after) < 2) {
+      Problem(line, "the description must have at least two characters");
+      return;
+    }
+    additions_.push_back(c);
+    return;
+  }
   c.slot = FindSlotByNumber(number);
   if (!ReadSlot(inventory, c.slot, &c.before)) {
     Problem(line, "slot " + std::to_string(c.slot) + " of film.dat cannot be read");
@@ -135,6 +160,14 @@ void Import::CheckRow(platform::FileRef inventory, const CsvRow& row) {
     Problem(line, "film.dat was changed by another program since it was read");
     return;
   }
+  if (StoreFields(row, c) &&
+      !std::equal(c.before.bytes, c.before.bytes + kRecordSize, c.after.bytes)) {
+    changes_.push_back(c);
+  }
+}
+
+bool Import::StoreFields(const CsvRow& row, Change& c) {
+  const int line = c.line;
   c.after = c.before;
   for (const auto& [column, field] : columns_.fields) {
     const std::string& value = row.fields[column];
@@ -144,17 +177,32 @@ void Import::CheckRow(platform::FileRef inventory, const CsvRow& row) {
     const std::string refused = StoreField(field, value, c.after, &note);
     if (!refused.empty()) {
       Problem(line, std::string(FieldName(field)) + ": " + refused + ": " + value);
-      return;
+      return false;
     }
     if (!note.empty())
       Complain(file_ + ":" + std::to_string(line) + ": " + FieldName(field) + ": " + note);
   }
-  if (std::equal(c.before.bytes, c.before.bytes + kRecordSize, c.after.bytes)) return;
+  if (std::equal(c.before.bytes, c.before.bytes + kRecordSize, c.after.bytes)) return true;
   if (DescriptionLength(c.after) < 2) {
     Problem(line, "the description must have at least two characters");
+    return false;
+  }
+  return true;
+}
+
+void Import::CheckAdditions() {
+  if (additions_.empty()) return;
+  // Every slot's number must be known, or an item could be added twice.
+  if (IndexedSlots != SlotCount) {
+    Problem(additions_.front().line, "film.dat cannot be read whole: no item can be added");
     return;
   }
-  changes_.push_back(c);
+  const int64_t room = kLargestSlotCount - SlotCount;
+  if (static_cast<int64_t>(additions_.size()) > room) {
+    Problem(additions_[static_cast<size_t>(room)].line, "film.dat would pass " +
+                                                            std::to_string(kLargestSlotCount) +
+                                                            " slots, the largest inventory");
+  }
 }
 
 bool Import::Check(const std::vector<CsvRow>& rows) {
@@ -177,27 +225,43 @@ bool Import::Check(const std::vector<CsvRow>& rows) {
     }
     CheckRow(inventory.get(), rows[i]);
   }
+  CheckAdditions();
   std::sort(changes_.begin(), changes_.end(),
             [](const Change& a, const Change& b) { return a.slot < b.slot; });
   return problems_ == 0;
 }
 
-void ListChanges(const std::vector<Change>& changes) {
+// Each change as "number field: old -> new"; an added item's line "number
+// added" comes before its fields' (from a zero record).
+void ListChanges(const std::vector<Change>& changes, bool added) {
   for (const Change& c : changes) {
+    const std::string number = platform::FormatItemNumber(c.number);
+    if (added) std::printf("%s added\n", number.c_str());
     for (Field field : kAllFields) {
       const std::string before = ExportedField(field, c.before);
       const std::string after = ExportedField(field, c.after);
       if (before != after) {
-        std::printf("%s %s: %s -> %s\n", platform::FormatItemNumber(c.number).c_str(),
-                    FieldName(field), before.c_str(), after.c_str());
+        std::printf("%s %s: %s -> %s\n", number.c_str(), FieldName(field), before.c_str(),
+                    after.c_str());
       }
     }
   }
 }
 
+// The failure of a write, told as the program tells it, then where the
+// import stopped and what of it is in the file.
+void TellStop(const std::string& path, WriteOutcome outcome, const Change& stopped,
+              const std::string& what, size_t changed, size_t added) {
+  TellWriteOutcome(outcome, Message::kWriteBackMissing, Message::kWriteBackFailed);
+  Complain(path + ":" + std::to_string(stopped.line) + ": item " + std::to_string(stopped.number) +
+           " not " + what + "; " + std::to_string(changed) + " items changed and " +
+           std::to_string(added) +
+           " added before it are in film.dat, and importing the file again finishes the job");
+}
+
 }  // namespace
 
-int ImportCsv(const std::string& path, bool dryRun) {
+int ImportCsv(const std::string& path, bool dryRun, bool add) {
   std::ifstream in(std::filesystem::u8path(path), std::ios::binary);
   if (!in) {
     Complain(path + ": cannot be read");
@@ -210,27 +274,38 @@ int ImportCsv(const std::string& path, bool dryRun) {
     Complain(path + ": " + error);
     return 1;
   }
-  if (!(dryRun ? OpenForReport() : OpenForChange())) return 1;
-  Import import(path);
+  // Adding to a folder without film.dat starts it as the program's first
+  // start does.
+  if (!(dryRun ? OpenForReport() : OpenForChange(/*makeFresh=*/add))) return 1;
+  Import import(path, add);
   if (!import.Check(rows)) {
     Complain(path + ": nothing imported, film.dat is unchanged");
     return 1;
   }
   if (dryRun) {
-    ListChanges(import.changes());
+    ListChanges(import.changes(), /*added=*/false);
+    ListChanges(import.additions(), /*added=*/true);
     return 0;
   }
-  size_t written = 0;
-  for (const Change& c : import.changes()) {
-    if (!TellWriteOutcome(StoreAmendedRecord(c.slot, c.after, c.before), Message::kWriteBackMissing,
-                          Message::kWriteBackFailed)) {
-      Complain(path + ":" + std::to_string(c.line) + ": item " + std::to_string(c.number) +
-               " not written; " + std::to_string(written) +
-               " items before it are, and importing the file again finishes the job");
-      return 1;
-    }
-    ++written;
+  std::vector<SlotChange> writes;
+  writes.reserve(import.changes().size());
+  for (const Change& c : import.changes()) writes.push_back(SlotChange{c.slot, c.after, c.before});
+  const SlotsWritten changed = StoreAmendedRecords(writes);
+  if (changed.outcome != WriteOutcome::kWritten) {
+    TellStop(path, changed.outcome, import.changes()[changed.stopped], "written", changed.written,
+             0);
+    return 1;
   }
-  std::printf("%zu items changed\n", written);
+  std::vector<InventoryRecord> records;
+  records.reserve(import.additions().size());
+  for (const Change& c : import.additions()) records.push_back(c.after);
+  const SlotsWritten added = StoreAppendedRecords(records);
+  if (added.outcome != WriteOutcome::kWritten) {
+    TellStop(path, added.outcome, import.additions()[added.stopped], "added", changed.written,
+             added.written);
+    return 1;
+  }
+  std::printf("%zu items changed\n", changed.written);
+  if (add) std::printf("%zu items added\n", added.written);
   return 0;
 }

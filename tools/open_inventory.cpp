@@ -23,8 +23,8 @@ bool Open(Opening opening) {
 
 bool OpenForReport() { return Open(Opening::kReading); }
 
-bool OpenForChange() {
-  if (!Open(Opening::kChanging)) return false;
+bool OpenForChange(bool makeFresh) {
+  if (!Open(makeFresh ? Opening::kProgram : Opening::kChanging)) return false;
   using platform::Access;
   using platform::Disposition;
   platform::ScopedFile data(

@@ -28,9 +28,10 @@ int Delete(const std::string& number);
 
 // Opendata for a report (nothing is written, not even a journal's settling)
 // and before a change (film.dat must open for writing and its journal must
-// be possible). Neither makes a film.dat; each says what stands in the way.
+// be possible). Neither makes a film.dat unless a change is to `makeFresh`
+// one, as the program's first start does; each says what stands in the way.
 bool OpenForReport();
-bool OpenForChange();
+bool OpenForChange(bool makeFresh = false);
 
 // The tool's own message on standard error.
 void Complain(const std::string& text);
@@ -38,6 +39,8 @@ void Complain(const std::string& text);
 // what it is instead, for anything else.
 bool TakeItemNumber(const std::string& text, int64_t* number, std::string* why);
 // import FILE.csv: the rows of an export, changed, back into the file; with
-// `dryRun` only the changes listed. 0: every change written (or listed); 1:
-// refused, film.dat unchanged, or stopped by a failed write.
-int ImportCsv(const std::string& path, bool dryRun);
+// `add`, rows of numbers not in the file appended as new items (a missing
+// film.dat made fresh first); with `dryRun` only the changes listed. 0:
+// every change written (or listed); 1: refused, film.dat unchanged, or
+// stopped by a failed write.
+int ImportCsv(const std::string& path, bool dryRun, bool add);

@@ -110,6 +110,30 @@ TEST_F(JournalAtStart, NeverTouchesAFileThatAnotherProgramPutInItsPlace) {
     EXPECT_EQ(ReadBytes("film.dat"), film);
     EXPECT_FALSE(WholeJournal()) << "a stale journal is marked done";
   }
+
+  // An append of slot 4 to the old file: a file of its old size whose last
+  // record is another, or one past its new size, is not the one it was for.
+  const uint64_t newSize = old_.size() + kRecordSize;
+  const FileRange span = RunSpan(4, 1, newSize);
+  const FileRange window = RunWindow(4, 1, newSize);
+  GroupEntry append{4, 1, RunContextSum(4, 1, newSize, old_.data() + window.start)};
+  append.before.assign(old_.begin() + span.start, old_.end());
+  append.after = append.before;
+  const InventoryRecord added = MakeItem({9, "NINE"}, 9);
+  append.after.insert(append.after.end(), added.bytes, added.bytes + kRecordSize);
+  const Bytes appendJournal = EncodeGroup(JournalGroup{old_.size(), newSize, {append}});
+  std::vector<InventoryRecord> lastChanged = records_;
+  lastChanged[3] = MakeItem({4, "FOUR"}, 33);
+  grown.push_back(added);
+  for (const Bytes& film : {InventoryBytes(lastChanged), InventoryBytes(grown)}) {
+    Restart();
+    WriteBytes("film.dat", film);
+    WriteBytes("film.jnl", appendJournal);
+    ASSERT_TRUE(Opendata());
+    EXPECT_TRUE(Ui().empty());
+    EXPECT_EQ(ReadBytes("film.dat"), film);
+    EXPECT_FALSE(WholeJournal()) << "a stale journal is marked done";
+  }
 }
 
 TEST_F(JournalAtStart, AFailedSettlingIsToldAndTheJournalKeptForTheNextStart) {

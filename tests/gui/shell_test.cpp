@@ -213,6 +213,13 @@ GUI_TEST(AboutOpensFromTheMenuAndClosesWithTheMouse) {
           if ((popup = tallo.Window(L"#32768", 0)) != nullptr) return true;
           PressKey(VK_ESCAPE);
           ClickMenu(main, 1);
+          if ((popup = tallo.Window(L"#32768", 2000)) != nullptr) return true;
+          // Wine now and then takes no click on the menu bar for the rest of
+          // a run; the keyboard opens the same pop-up then.
+          BringForward(main);
+          PressKey(VK_F10);
+          PressKey(VK_RIGHT);
+          PressKey(VK_DOWN);
           return (popup = tallo.Window(L"#32768", 2000)) != nullptr;
         }),
         "HELP did not open its pop-up; at the click point: " + WhatIsAt(MenuItemPoint(main, 1)));

@@ -9,10 +9,12 @@
 namespace {
 
 // A price that does not fit a float (or is no number) is not stored: the
-// field keeps its value rather than taking an infinity.
+// field keeps its value rather than taking an infinity. A zero is stored as
+// +0, never as -0, which would show as "-0.00".
 bool StoreFloat(InventoryRecord& r, void (*set)(InventoryRecord&, float), double value) {
-  const auto narrowed = static_cast<float>(value);
+  auto narrowed = static_cast<float>(value);
   if (!std::isfinite(narrowed)) return false;
+  if (narrowed == 0.0f) narrowed = 0.0f;
   set(r, narrowed);
   return true;
 }
@@ -35,6 +37,8 @@ double TypedPrice(const std::wstring& text) {
 }
 
 bool StorePrice(InventoryRecord& r, double typed) {
+  // An infinity would print as "inf" and read back as 0: it is refused first.
+  if (!std::isfinite(typed)) return false;
   const std::string rounded = platform::FormatPrice(typed);
   return StoreFloat(r, SetRecordPrice, platform::ParseDouble(rounded.c_str()));
 }

@@ -191,11 +191,13 @@ TEST_F(Filmtool, ExportReadsBackWithACsvReader) {
   ASSERT_EQ(Run(Tool("export")), 0) << err_;
   const auto rows = ReadCsv(out_);
   ASSERT_EQ(rows.size(), 3u);
-  EXPECT_EQ(rows[0],
-            (std::vector<std::string>{"slot", "number", "description", "sku", "in_stock", "tax",
-                                      "cost_price", "trade_price", "price", "category"}));
-  EXPECT_EQ(rows[1], (std::vector<std::string>{"0", "12", "CAF\u00c9 \u20ac 2", "A,B", "7", "3",
-                                               "0.75", "1.25", "2.50", "17"}));
+  EXPECT_EQ(rows[0], (std::vector<std::string>{"slot", "number", "description", "sku", "in_stock",
+                                               "tax", "cost_price", "trade_price", "price",
+                                               "category", "version"}));
+  EXPECT_EQ(std::vector<std::string>(rows[1].begin(), rows[1].end() - 1),
+            (std::vector<std::string>{"0", "12", "CAF\u00c9 \u20ac 2", "A,B", "7", "3", "0.75",
+                                      "1.25", "2.50", "17"}));
+  EXPECT_EQ(rows[1].back().substr(0, 2), "v1");
   EXPECT_EQ(rows[2][2], "SAY \"HI\"\r\nTWICE");
   ASSERT_EQ(Run(Tool("export", "--all")), 0);
   const auto all = ReadCsv(out_);
@@ -340,13 +342,17 @@ TEST_F(Filmtool, ImportChangesOnlyWhatTheRowsChangeAndRefusesABadFileWhole) {
   const std::string change =
       "slot,number,description,tax,price\r\n9,11,\"new, \"\"fine\"\" eleven\",Non,3.456\r\n";
   ASSERT_EQ(import(change, " --dry-run"), 0) << err_;
-  EXPECT_EQ(out_,
-            "11 description: ELEVEN -> NEW, \"FINE\" ELEVEN\n11 tax: 1 -> 0\n"
-            "11 price: 1.50 -> 3.46\n");
+  const std::string listed =
+      "11 description: ELEVEN -> NEW, \"FINE\" ELEVEN\n11 tax: 1 -> 0\n"
+      "11 price: 1.50 -> 3.46\n";
+  const std::string unmarked =
+      "1 rows without a version mark were compared with film.dat as it is now\n";
+  EXPECT_EQ(out_, listed + "dry run: 1 items would change; nothing written\n" + unmarked);
   EXPECT_EQ(ReadBytes("film.dat"), before);
   ASSERT_EQ(import(change), 0) << err_;
+  EXPECT_EQ(out_, listed + "1 items changed\n" + unmarked);
   ASSERT_EQ(Run(Tool("export")), 0);
-  EXPECT_NE(out_.find("1,11,\"NEW, \"\"FINE\"\" ELEVEN\",S11,5,0,0.75,1.25,3.46,3\r\n"),
+  EXPECT_NE(out_.find("1,11,\"NEW, \"\"FINE\"\" ELEVEN\",S11,5,0,0.75,1.25,3.46,3,v1"),
             std::string::npos)
       << out_;
   EXPECT_EQ(SlotBytes(0), Bytes(before.begin(), before.begin() + kRecordSize));
@@ -356,11 +362,15 @@ TEST_F(Filmtool, ImportChangesOnlyWhatTheRowsChangeAndRefusesABadFileWhole) {
   // stored over a zero record; a number in it is changed as before.
   const std::string add = "number,description\r\n20,twenty\r\n11,eleven again\r\n";
   ASSERT_EQ(import(add, " --add --dry-run"), 0) << err_;
-  EXPECT_EQ(out_,
-            "11 description: NEW, \"FINE\" ELEVEN -> ELEVEN AGAIN\n20 added\n"
-            "20 description:  -> TWENTY\n");
+  const std::string addList =
+      "11 description: NEW, \"FINE\" ELEVEN -> ELEVEN AGAIN\n20 added\n"
+      "20 description:  -> TWENTY\n";
+  const std::string twoUnmarked =
+      "2 rows without a version mark were compared with film.dat as it is now\n";
+  EXPECT_EQ(out_, addList + "dry run: 1 items would change, 1 would be added; nothing written\n" +
+                      twoUnmarked);
   ASSERT_EQ(import(add, " --add"), 0) << err_;
-  EXPECT_EQ(out_, "1 items changed\n1 items added\n");
+  EXPECT_EQ(out_, addList + "1 items changed\n1 items added\n" + twoUnmarked);
   EXPECT_EQ(SlotBytes(5), RecordBytes(MakeRecord(20, "TWENTY", 0, Filler::kZero)));
   ASSERT_EQ(Run(Tool("index")), 0);
   EXPECT_EQ(out_, "-1 2\n10 0\n11 1\n12 3\n12 4\n20 5\n");
@@ -374,8 +384,12 @@ TEST_F(Filmtool, ImportChangesOnlyWhatTheRowsChangeAndRefusesABadFileWhole) {
       0)
       << err_;
   ASSERT_EQ(Run(std::string(FILMTOOL_PATH) + " export " + Path("shop")), 0);
-  EXPECT_EQ(out_.substr(out_.find("\r\n") + 2),
-            "0,1,FIRST,,0,0,0.00,0.00,0.00,0\r\n1,2,SECOND,,0,0,0.00,0.00,0.00,0\r\n");
+  const auto rows = ReadCsv(out_);
+  ASSERT_EQ(rows.size(), 3u);
+  EXPECT_EQ(std::vector<std::string>(rows[1].begin(), rows[1].end() - 1),
+            (std::vector<std::string>{"0", "1", "FIRST", "", "0", "0", "0.00", "0.00", "0.00", "0"}));
+  EXPECT_EQ(std::vector<std::string>(rows[2].begin(), rows[2].end() - 1),
+            (std::vector<std::string>{"1", "2", "SECOND", "", "0", "0", "0.00", "0.00", "0.00", "0"}));
 }
 
 // The guide spells out the limits that the amend dialog and filmtool apply.

@@ -1,64 +1,189 @@
 #include "tools/csv.h"
 
-bool ReadCsv(const std::string& text, std::vector<CsvRow>* rows, std::string* error) {
-  rows->clear();
-  size_t i = text.compare(0, 3, "\xEF\xBB\xBF") == 0 ? 3 : 0;
-  int line = 1;
-  while (i < text.size()) {
-    if (text[i] == '\n' || (text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n')) {
-      i += text[i] == '\r' ? 2 : 1;  // an empty line
-      ++line;
-      continue;
-    }
-    CsvRow row;
-    row.line = line;
-    for (;;) {  // one field a turn
-      std::string field;
-      if (i < text.size() && text[i] == '"') {
-        const int opened = line;
-        for (++i;; ++i) {
-          if (i >= text.size()) {
-            *error = "line " + std::to_string(opened) + ": a quoted field has no closing quote";
-            return false;
-          }
-          if (text[i] == '"') {
-            if (i + 1 < text.size() && text[i + 1] == '"') {
-              field += '"';
-              ++i;
-              continue;
-            }
-            ++i;
-            break;
-          }
-          if (text[i] == '\n') ++line;
-          field += text[i];
-        }
-        const bool ends = i >= text.size() || text[i] == ',' || text[i] == '\n' ||
-                          (text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n');
-        if (!ends) {
-          *error = "line " + std::to_string(line) + ": text after a closing quote";
-          return false;
-        }
-      } else {
-        while (i < text.size() && text[i] != ',' && text[i] != '\n' &&
-               !(text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n')) {
-          if (text[i] == '"') {
-            *error = "line " + std::to_string(line) + ": a quote inside an unquoted field";
-            return false;
-          }
-          field += text[i++];
-        }
-      }
-      row.fields.push_back(std::move(field));
-      if (i < text.size() && text[i] == ',') {
-        ++i;
-        continue;
-      }
-      if (i < text.size()) i += text[i] == '\r' ? 2 : 1;
-      ++line;
-      break;
-    }
-    rows->push_back(std::move(row));
+#include <cstring>
+
+#include "tools/utf8.h"
+
+namespace {
+
+constexpr size_t kChunk = size_t{1} << 20;
+
+// Where a field of the record lies: in the reader's buffer, or (a quoted
+// field, its quotes undone) in its list of unquoted fields.
+struct Span {
+  bool unquoted;
+  size_t at;
+  size_t size;
+};
+
+const char kCarriageReturnAlone[] =
+    "a line ends with a carriage return alone (an old Mac line end): save the sheet with "
+    "Windows (CRLF) or Unix (LF) line ends";
+
+}  // namespace
+
+CsvReader::CsvReader(std::streambuf* source) : source_(source), buffer_(kChunk) {}
+
+bool CsvReader::Fail(int line, const std::string& why) {
+  error_ = "line " + std::to_string(line) + ": " + why;
+  return false;
+}
+
+bool CsvReader::Refill() {
+  if (begin_ > 0) {
+    std::memmove(buffer_.data(), buffer_.data() + begin_, end_ - begin_);
+    end_ -= begin_;
+    begin_ = 0;
+  }
+  if (end_ == buffer_.size()) {
+    if (buffer_.size() > kLongestCsvRecord) return false;
+    buffer_.resize(buffer_.size() * 2);
+  }
+  const std::streamsize got =
+      source_->sgetn(buffer_.data() + end_, static_cast<std::streamsize>(buffer_.size() - end_));
+  if (got <= 0) {
+    sourceDone_ = true;
+  } else {
+    end_ += static_cast<size_t>(got);
   }
   return true;
+}
+
+bool CsvReader::Next(CsvRow* row) {
+  while (error_.empty()) {
+    if (!started_) {
+      if (end_ - begin_ < 3 && !sourceDone_) {
+        Refill();
+        continue;
+      }
+      started_ = true;
+      const std::string_view head(buffer_.data() + begin_, end_ - begin_);
+      if (head.substr(0, 2) == "\xFF\xFE" || head.substr(0, 2) == "\xFE\xFF") {
+        return Fail(1, "the file is UTF-16 text: save the sheet as \"CSV UTF-8\"");
+      }
+      if (head.substr(0, 3) == "\xEF\xBB\xBF") begin_ += 3;
+    }
+    switch (ParseRecord(row)) {
+      case Parse::kRecord:
+        return true;
+      case Parse::kEnd:
+      case Parse::kProblem:
+        return false;
+      case Parse::kMore:
+        if (!Refill()) {
+          return Fail(line_, "a record of more than " + std::to_string(kLongestCsvRecord >> 20) +
+                                 " MiB: no row of a sheet is that long");
+        }
+        break;
+    }
+  }
+  return false;
+}
+
+CsvReader::Parse CsvReader::ParseRecord(CsvRow* row) {
+  const char* const b = buffer_.data();
+  size_t i = begin_;
+  int line = line_;
+  // Empty lines are no records.
+  while (i < end_ && (b[i] == '\n' || b[i] == '\r')) {
+    if (b[i] == '\r') {
+      if (i + 1 >= end_) {
+        if (!sourceDone_) return Parse::kMore;
+        Fail(line, kCarriageReturnAlone);
+        return Parse::kProblem;
+      }
+      if (b[i + 1] != '\n') {
+        Fail(line, kCarriageReturnAlone);
+        return Parse::kProblem;
+      }
+      ++i;
+    }
+    ++i;
+    ++line;
+  }
+  begin_ = i;
+  line_ = line;
+  if (i >= end_) return sourceDone_ ? Parse::kEnd : Parse::kMore;
+
+  const size_t start = i;
+  const int startLine = line;
+  std::vector<Span> spans;
+  unquoted_.clear();
+  for (;;) {  // one field a turn
+    if (i < end_ && b[i] == '"') {
+      const size_t from = unquoted_.size();
+      ++i;
+      for (;;) {
+        const void* quote = std::memchr(b + i, '"', end_ - i);
+        const size_t to = quote == nullptr ? end_ : static_cast<const char*>(quote) - b;
+        for (size_t k = i; k < to; ++k) line += b[k] == '\n' ? 1 : 0;
+        unquoted_.append(b + i, to - i);
+        i = to;
+        if (i >= end_) {
+          if (!sourceDone_) return Parse::kMore;
+          Fail(startLine, "a quoted field has no closing quote");
+          return Parse::kProblem;
+        }
+        if (i + 1 >= end_ && !sourceDone_) return Parse::kMore;
+        if (i + 1 < end_ && b[i + 1] == '"') {
+          unquoted_ += '"';
+          i += 2;
+          continue;
+        }
+        ++i;
+        break;
+      }
+      spans.push_back(Span{true, from, unquoted_.size() - from});
+      if (i < end_ && b[i] != ',' && b[i] != '\n' && b[i] != '\r') {
+        Fail(line, "text after a closing quote");
+        return Parse::kProblem;
+      }
+    } else {
+      const size_t from = i;
+      while (i < end_ && b[i] != ',' && b[i] != '\n' && b[i] != '\r' && b[i] != '"') ++i;
+      if (i < end_ && b[i] == '"') {
+        Fail(line, "a quote inside an unquoted field");
+        return Parse::kProblem;
+      }
+      if (i >= end_ && !sourceDone_) return Parse::kMore;
+      spans.push_back(Span{false, from, i - from});
+    }
+    if (i >= end_) break;  // the text ends with the record
+    if (b[i] == ',') {
+      ++i;
+      continue;
+    }
+    if (b[i] == '\r') {
+      if (i + 1 >= end_ && !sourceDone_) return Parse::kMore;
+      if (i + 1 >= end_ || b[i + 1] != '\n') {
+        Fail(line, kCarriageReturnAlone);
+        return Parse::kProblem;
+      }
+      ++i;
+    }
+    ++i;  // the line feed
+    ++line;
+    break;
+  }
+
+  const std::string_view bytes(b + start, i - start);
+  if (bytes.find('\0') != std::string_view::npos) {
+    Fail(startLine, "a NUL byte: the file is no text (perhaps UTF-16): save the sheet as "
+                    "\"CSV UTF-8\"");
+    return Parse::kProblem;
+  }
+  if (!IsUtf8(bytes)) {
+    Fail(startLine,
+         "bytes that are no UTF-8 text: the sheet was saved in another encoding (a Windows or "
+         "DOS code page, Latin-1): save it as \"CSV UTF-8\"");
+    return Parse::kProblem;
+  }
+  row->line = startLine;
+  row->fields.clear();
+  for (const Span& s : spans) {
+    row->fields.emplace_back(s.unquoted ? unquoted_.data() + s.at : b + s.at, s.size);
+  }
+  begin_ = i;
+  line_ = line;
+  return Parse::kRecord;
 }

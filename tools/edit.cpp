@@ -1,7 +1,6 @@
 // filmtool amend and delete: the program's own lookup and writes, with the
 // values of the command line taken as the amend dialog takes typed text.
 #include <cstdint>
-#include <regex>
 #include <string>
 #include <utility>
 #include <vector>
@@ -14,40 +13,18 @@
 #include "store/store_state.h"
 #include "tools/fields.h"
 #include "tools/tool.h"
+#include "tools/utf8.h"
+#include "tools/value_syntax.h"
 
 namespace {
 
 // Brings item `number` into hand as Amend and Delete look a number up.
 bool LookUp(int64_t number) { return OpenForChange() && LookUpItemNumber(number); }
 
-}  // namespace
-
-bool TakeItemNumber(const std::string& text, int64_t* number, std::string* why) {
-  static const std::regex whole(R"(\s*\+?0*(\d{1,19})\s*)");
-  std::smatch m;
-  if (!std::regex_match(text, m, whole)) {
-    static const std::regex digits(R"(\s*\+?\d+\s*)");
-    *why = std::regex_match(text, digits) ? "beyond 9223372036854775807, the largest item number"
-                                          : "not an item number of 1 or more";
-    return false;
-  }
-  const std::string kept = m[1];
-  if (kept.size() == 19 && kept > "9223372036854775807") {
-    *why = "beyond 9223372036854775807, the largest item number";
-    return false;
-  }
-  *number = platform::ParseInt64(kept.c_str());
-  if (IsLiveNumber(*number)) return true;
-  *why = "not an item number of 1 or more";
-  return false;
-}
-
-namespace {
-
 bool TakeArgumentNumber(const std::string& text, int64_t* number) {
   std::string why;
   if (TakeItemNumber(text, number, &why)) return true;
-  Complain(why + ": " + text);
+  Complain(why + ": " + Printable(text));
   return false;
 }
 
@@ -61,7 +38,7 @@ int Amend(const std::string& numberText, const std::vector<std::string>& assignm
     const size_t equals = a.find('=');
     Field field;
     if (equals == std::string::npos || !FieldNamed(a.substr(0, equals), &field)) {
-      Complain("not FIELD=VALUE with a field of the amend dialog: " + a);
+      Complain("not FIELD=VALUE with a field of the amend dialog: " + Printable(a));
       return 1;
     }
     changes.emplace_back(field, a.substr(equals + 1));
@@ -73,7 +50,7 @@ int Amend(const std::string& numberText, const std::vector<std::string>& assignm
     const std::string refused = StoreField(field, value, CurrentRecord, &note);
     if (!note.empty()) Complain(std::string(FieldName(field)) + ": " + note);
     if (!refused.empty()) {
-      Complain(std::string(FieldName(field)) + ": " + refused + ": " + value);
+      Complain(std::string(FieldName(field)) + ": " + refused + ": " + Printable(value));
       return 1;
     }
   }

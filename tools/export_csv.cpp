@@ -1,6 +1,8 @@
 // filmtool export: the records as CSV (RFC 4180, UTF-8, a header line),
 // texts converted from the system code page as the dialogs convert them and
-// prices printed as the dialogs print them.
+// prices printed as the dialogs print them; each row ends with its version
+// mark (tools/version_mark.h).
+#include <array>
 #include <cinttypes>
 #include <cstdio>
 #include <string>
@@ -13,6 +15,7 @@
 #include "store/store_state.h"
 #include "tools/fields.h"
 #include "tools/tool.h"
+#include "tools/version_mark.h"
 
 namespace {
 
@@ -28,10 +31,17 @@ std::string Csv(const std::string& field) {
   return quoted + "\"";
 }
 
+// A row: the slot, the number and the fields, then the version mark of
+// what they print.
 void PrintRecord(uint32_t slot, const InventoryRecord& r) {
-  std::string line = std::to_string(slot) + "," + platform::FormatItemNumber(RecordNumber(r));
-  for (Field field : kAllFields) line += "," + Csv(ExportedField(field, r));
-  line += "\r\n";
+  const std::string number = platform::FormatItemNumber(RecordNumber(r));
+  std::array<std::string, kFieldCount> fields;
+  std::string line = std::to_string(slot) + "," + number;
+  for (Field field : kAllFields) {
+    fields[Index(field)] = ExportedField(field, r);
+    line += "," + Csv(fields[Index(field)]);
+  }
+  line += "," + EncodeVersionMark(MakeVersionMark(number, fields)) + "\r\n";
   std::fwrite(line.data(), 1, line.size(), stdout);
 }
 
@@ -46,6 +56,7 @@ int Export(bool all) {
   }
   std::string header = "slot,number";
   for (Field field : kAllFields) header += std::string(",") + FieldName(field);
+  header += std::string(",") + kVersionColumn;
   std::printf("%s\r\n", header.c_str());
   const auto slots = static_cast<uint32_t>(SlotCount);
   const uint32_t readTo =

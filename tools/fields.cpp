@@ -1,8 +1,8 @@
 #include "tools/fields.h"
 
 #include <algorithm>
+#include <cstring>
 #include <cwctype>
-#include <regex>
 #include <string>
 
 #include "dialogs/dialog_support.h"
@@ -10,29 +10,16 @@
 #include "platform/platform.h"
 #include "records/amend_fields.h"
 #include "tools/utf8.h"
+#include "tools/value_syntax.h"
 
 namespace {
 
 const char* const kNames[] = {"description", "sku",         "in_stock", "tax",
                               "cost_price",  "trade_price", "price",    "category"};
 
-// A whole unsigned decimal, as the dialog's number fields read it (0 to
-// 4294967294; GetDlgItemInt gives 0 beyond). False for anything else.
-bool TakeUnsigned(const std::string& text, uint32_t* value) {
-  static const std::regex whole(R"(\s*\+?(\d{1,10})\s*)");
-  std::smatch m;
-  if (!std::regex_match(text, m, whole)) return false;
-  const unsigned long long v = std::stoull(m[1]);
-  if (v >= 0xFFFFFFFFull) return false;
-  *value = static_cast<uint32_t>(v);
-  return true;
-}
-
-// A whole decimal number as the price fields read one.
-bool IsDecimalNumber(const std::string& text) {
-  static const std::regex number(R"(\s*[+-]?(\d+\.?\d*|\.\d+)([eE][+-]?\d+)?\s*)");
-  return std::regex_match(text, number);
-}
+// No text a description or SKU can hold comes near this; a longer value is
+// refused before any work is done on it.
+constexpr size_t kLongestText = 1000;
 
 // A tax given as the text of its list entry, in any case, blanks around it
 // ignored.
@@ -53,25 +40,42 @@ bool TakeTaxLabel(const std::wstring& text, uint32_t* position) {
   return false;
 }
 
-// The first character of `text` that the system code page cannot hold, as
-// "X (U+XXXX)"; "" when it holds them all.
-std::string MissingCharacter(const std::wstring& text) {
-  for (size_t i = 0; i < text.size(); ++i) {
+// The code point of the character at `text[i]`, and its length in wchar_t.
+uint32_t CodePointAt(const std::wstring& text, size_t i, size_t* length) {
+  *length = 1;
+  auto code = static_cast<uint32_t>(text[i]);
+  if (sizeof(wchar_t) == 2 && (code & 0xFC00) == 0xD800 && i + 1 < text.size()) {
+    *length = 2;
+    code = 0x10000 + ((code - 0xD800) << 10) + (static_cast<uint32_t>(text[i + 1]) & 0x3FF);
+  }
+  return code;
+}
+
+std::string Named(const std::wstring& one, uint32_t code) {
+  char hex[16];
+  std::snprintf(hex, sizeof hex, "U+%04X", static_cast<unsigned>(code));
+  return code < 0x20 || code == 0x7F || (code >= 0x80 && code < 0xA0)
+             ? std::string(hex)
+             : Utf8FromWide(one) + " (" + hex + ")";
+}
+
+// The first character of `text` that no description or SKU may hold (a
+// control character: a line break, a tab, an escape) or that the system
+// code page cannot hold, with why; "" when there is none.
+std::string RefusedCharacter(const std::wstring& text) {
+  for (size_t i = 0; i < text.size();) {
     size_t length = 1;
-    if (sizeof(wchar_t) == 2 && (text[i] & 0xFC00) == 0xD800 && i + 1 < text.size()) length = 2;
+    const uint32_t code = CodePointAt(text, i, &length);
     const std::wstring one = text.substr(i, length);
+    if (code < 0x20 || code == 0x7F || (code >= 0x80 && code < 0xA0)) {
+      return "a control character, " + Named(one, code) + ", is no part of a text";
+    }
     char narrow[8] = {};
     wchar_t back[8] = {};
     const bool kept = platform::WideToNarrow(one.c_str(), narrow, sizeof narrow) > 0 &&
                       platform::NarrowToWide(narrow, -1, back, 8) > 0 && one == back;
-    if (!kept) {
-      uint32_t code = static_cast<uint32_t>(one[0]);
-      if (length == 2) code = 0x10000 + ((code - 0xD800) << 10) + (one[1] & 0x3FF);
-      char hex[16];
-      std::snprintf(hex, sizeof hex, "U+%04X", static_cast<unsigned>(code));
-      return Utf8FromWide(one) + " (" + hex + ")";
-    }
-    i += length - 1;
+    if (!kept) return "the system code page has no " + Named(one, code);
+    i += length;
   }
   return "";
 }
@@ -80,11 +84,20 @@ std::string Text(const uint8_t* field, size_t size) {
   return Utf8FromWide(WideFromField(field, size));
 }
 
+// A price stored through `store`: the syntax first, then the value, which
+// must be a finite number that a float holds.
+std::string StorePriceField(std::string_view value, const std::wstring& wide,
+                            bool (*store)(InventoryRecord&, double), InventoryRecord& r) {
+  const std::string syntax = PriceSyntax(value);
+  if (!syntax.empty()) return syntax;
+  return store(r, TypedPrice(wide)) ? "" : "too large for a price";
+}
+
 }  // namespace
 
-const char* FieldName(Field field) { return kNames[static_cast<int>(field)]; }
+const char* FieldName(Field field) { return kNames[Index(field)]; }
 
-bool FieldNamed(const std::string& name, Field* field) {
+bool FieldNamed(std::string_view name, Field* field) {
   for (Field f : kAllFields) {
     if (name == FieldName(f)) {
       *field = f;
@@ -116,10 +129,17 @@ std::string ExportedField(Field field, const InventoryRecord& r) {
   return "";
 }
 
-std::string StoreField(Field field, const std::string& value, InventoryRecord& r,
+std::string StoreField(Field field, std::string_view value, InventoryRecord& r,
                        std::string* note) {
+  if (IsTextField(field) && value.size() > kLongestText) {
+    return "longer than any text (" + std::to_string(kLongestText) + " bytes)";
+  }
+  if (!IsTextField(field) && value.size() > kLongestNumberText) {
+    return "longer than any value of the column (" + std::to_string(kLongestNumberText) +
+           " characters)";
+  }
   std::wstring wide;
-  if (!WideFromUtf8(value, &wide)) return "not UTF-8 text";
+  if (!WideFromUtf8(std::string(value), &wide)) return "not UTF-8 text";
   uint32_t number = 0;
   switch (field) {
     case Field::kDescription:
@@ -130,8 +150,8 @@ std::string StoreField(Field field, const std::string& value, InventoryRecord& r
         *note = "cut to its first " + std::to_string(kAmendTextChars) +
                 " characters, as the amend dialog cuts it";
       }
-      const std::string missing = MissingCharacter(wide);
-      if (!missing.empty()) return "the system code page has no " + missing;
+      const std::string refused = RefusedCharacter(wide);
+      if (!refused.empty()) return refused;
       (field == Field::kDescription ? StoreDescription : StoreSku1)(r, wide);
       return "";
     }
@@ -148,15 +168,21 @@ std::string StoreField(Field field, const std::string& value, InventoryRecord& r
       return StoreTax(r, number) ? "" : positions;
     }
     case Field::kPrice:
+      return StorePriceField(value, wide, StorePrice, r);
     case Field::kCostPrice:
-    case Field::kTradePrice: {
-      if (!IsDecimalNumber(value)) return "not a number";
-      const double typed = TypedPrice(wide);
-      const bool stored = field == Field::kPrice       ? StorePrice(r, typed)
-                          : field == Field::kCostPrice ? StoreCostPrice(r, typed)
-                                                       : StoreTradePrice(r, typed);
-      return stored ? "" : "too large for a price";
-    }
+      return StorePriceField(value, wide, StoreCostPrice, r);
+    case Field::kTradePrice:
+      return StorePriceField(value, wide, StoreTradePrice, r);
   }
   return "no such field";
+}
+
+bool StoredPrint(Field field, std::string_view value, std::string* printed, std::string* why) {
+  InventoryRecord scratch;
+  std::memset(scratch.bytes, 0, kRecordSize);
+  std::string note;
+  *why = StoreField(field, value, scratch, &note);
+  if (!why->empty()) return false;
+  *printed = ExportedField(field, scratch);
+  return true;
 }

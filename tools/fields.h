@@ -4,7 +4,9 @@
 // field.
 #pragma once
 
+#include <cstddef>
 #include <string>
+#include <string_view>
 
 #include "store/inventory_record.h"
 
@@ -12,10 +14,15 @@ enum class Field { kDescription, kSku, kInStock, kTax, kCostPrice, kTradePrice, 
 constexpr Field kAllFields[] = {Field::kDescription, Field::kSku,       Field::kInStock,
                                 Field::kTax,         Field::kCostPrice, Field::kTradePrice,
                                 Field::kPrice,       Field::kCategory};
+constexpr size_t kFieldCount = sizeof kAllFields / sizeof kAllFields[0];
+constexpr size_t Index(Field field) { return static_cast<size_t>(field); }
+constexpr bool IsTextField(Field field) {
+  return field == Field::kDescription || field == Field::kSku;
+}
 
 const char* FieldName(Field field);
 // False when `name` names none of them.
-bool FieldNamed(const std::string& name, Field* field);
+bool FieldNamed(std::string_view name, Field* field);
 
 // What export prints for `field` of `record`: UTF-8, before CSV quoting.
 std::string ExportedField(Field field, const InventoryRecord& record);
@@ -23,9 +30,15 @@ std::string ExportedField(Field field, const InventoryRecord& record);
 // Stores `value` (UTF-8) into `record` as the amend dialog stores the same
 // text typed into `field`. "" when stored; otherwise why not, and `record`
 // is unchanged: the dialog would keep the old value or turn the text into 0,
-// or the system code page cannot hold a character of it. Tax is its
-// position in the dialog's list or, when it is no number, the entry's text.
-// `*note` gets what was done to a value that is stored otherwise than
-// given (a text cut at the field's length).
-std::string StoreField(Field field, const std::string& value, InventoryRecord& record,
+// the value is no finite number, a text holds a control character, or the
+// system code page cannot hold a character of it. Tax is its position in
+// the dialog's list or, when it is no number, the entry's text. `*note`
+// gets what was done to a value that is stored otherwise than given (a text
+// cut at the field's length).
+std::string StoreField(Field field, std::string_view value, InventoryRecord& record,
                        std::string* note);
+
+// What `value` prints as once stored: ExportedField of a record that
+// StoreField stored it into. False, with `*why` saying why, when StoreField
+// refuses it.
+bool StoredPrint(Field field, std::string_view value, std::string* printed, std::string* why);

@@ -40,12 +40,16 @@ std::string UsageText() {
       "                                 category (0-@CATEGORY@)\n"
       "  delete DIR NUMBER              delete item NUMBER, as Delete does once\n"
       "                                 confirmed\n"
-      "  import DIR FILE.csv [--dry-run] [--add]\n"
-      "                                 the rows of an export, changed, back into\n"
-      "                                 film.dat: every row checked first, then only\n"
-      "                                 the fields that differ written, as amend\n"
-      "                                 writes them; --dry-run lists the changes;\n"
-      "                                 --add appends rows of new numbers as items\n"
+      "  import DIR FILE.csv [--dry-run] [--add] [--overwrite]\n"
+      "                                 the rows of an export, edited, back into\n"
+      "                                 film.dat (FILE.csv - reads standard input):\n"
+      "                                 every row checked first, then only the fields\n"
+      "                                 the sheet changed written, as amend writes\n"
+      "                                 them; a field changed in film.dat since the\n"
+      "                                 export too refuses the sheet, unless\n"
+      "                                 --overwrite takes the sheet's value; --dry-run\n"
+      "                                 lists the writes; --add appends rows of new\n"
+      "                                 numbers as items\n"
       "\n"
       "amend, delete and import exit 0 when the change is in the file, 1 otherwise\n"
       "(the file is then unchanged, or for import every record old or new); the\n"
@@ -68,6 +72,7 @@ struct Options {
   bool all = false;
   bool dryRun = false;
   bool add = false;
+  bool overwrite = false;
 };
 
 // Each command with the count of words it takes after DIR and the options
@@ -77,7 +82,7 @@ struct Command {
   size_t leastArguments;
   size_t mostArguments;
   bool takesAll;
-  bool takesDryRun;
+  bool takesImportOptions;  // --dry-run, --add, --overwrite
   bool takesFile;  // its first argument names a file
   int (*run)(const std::vector<std::string>& arguments, const Options& options);
 };
@@ -97,7 +102,9 @@ const Command kCommands[] = {
     {"delete", 1, 1, false, false, false,
      [](const auto& a, const Options&) { return Delete(a[0]); }},
     {"import", 1, 1, false, true, true,
-     [](const auto& a, const Options& o) { return ImportCsv(a[0], o.dryRun, o.add); }},
+     [](const auto& a, const Options& o) {
+       return ImportCsv(a[0], o.dryRun, o.add, o.overwrite);
+     }},
 };
 
 const Command* FindCommand(const std::string& name) {
@@ -125,18 +132,22 @@ int main(int argc, char** argv) {
   const std::vector<std::string> arguments = platform::StartConsole(argc, argv);
   std::vector<std::string> words;
   std::string card;
+  bool cardGiven = false;
   Options options;
   for (size_t i = 0; i < arguments.size(); ++i) {
     const std::string& word = arguments[i];
     if (word == "--help" || word == "-h") return Usage(stdout, 0);
     if (word == "--card" && i + 1 < arguments.size()) {
       card = arguments[++i];
+      cardGiven = true;
     } else if (word == "--all") {
       options.all = true;
     } else if (word == "--dry-run") {
       options.dryRun = true;
     } else if (word == "--add") {
       options.add = true;
+    } else if (word == "--overwrite") {
+      options.overwrite = true;
     } else if (word.size() > 2 && word.compare(0, 2, "--") == 0) {
       Complain("unknown option: " + word);
       return Usage(stderr, 2);
@@ -154,11 +165,18 @@ int main(int argc, char** argv) {
                                       words.end());
   if (words.size() < 2 || rest.size() < command->leastArguments ||
       rest.size() > command->mostArguments || (options.all && !command->takesAll) ||
-      ((options.dryRun || options.add) && !command->takesDryRun)) {
+      ((options.dryRun || options.add || options.overwrite) && !command->takesImportOptions)) {
     Complain("not the arguments " + words[0] + " takes");
     return Usage(stderr, 2);
   }
   const std::string& folder = words[1];
+  // An empty folder would be the current one: an unset variable in a
+  // script must not change whatever film.dat lies there.
+  if (folder.empty() || (cardGiven && card.empty())) {
+    Complain(std::string("the ") + (folder.empty() ? "folder" : "card folder") +
+             " is empty: give the folder by its name (. for this one)");
+    return 2;
+  }
   for (const std::string& f : {folder, card}) {
     if (!f.empty() && !IsFolder(f)) {
       Complain(f + ": no such folder");
@@ -168,7 +186,7 @@ int main(int argc, char** argv) {
 
   // A file named on the command line is found from where the tool started.
   std::vector<std::string> named = rest;
-  if (command->takesFile) named[0] = Absolute(named[0]);
+  if (command->takesFile && named[0] != "-") named[0] = Absolute(named[0]);
   platform::UseFolder(folder);
   if (!card.empty()) platform::UseCardFolder(card);
   platform::SetUi(&MessageEcho());

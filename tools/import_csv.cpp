@@ -1,16 +1,30 @@
-// filmtool import: the way back from export. Every row is checked against
-// the inventory before anything is written; then the changed records go
-// through the store's journalled write in groups, in slot order, and with
-// --add the rows of numbers not in the file are appended as new slots.
+// filmtool import: the way back from export. The sheet is read once, a row
+// at a time, and every row is decided before anything is written:
+//
+// - A row with export's version mark (tools/version_mark.h) that still holds
+//   what was exported is left alone, whatever film.dat holds now. Of an
+//   edited one, the fields the owner edited are written, each as amend
+//   writes it; a field that film.dat changed since the export too is a
+//   conflict, which refuses the whole sheet unless --overwrite is given.
+//   Such a row never adds an item.
+// - A row without the mark (a hand-made sheet, an older export, --add's new
+//   items) is compared with film.dat as it is now: the fields whose value
+//   prints otherwise than film.dat's are written.
+//
+// Only what must be written is kept, a few values per changed row; then the
+// changed records go through the store's journalled write in groups, in
+// slot order, and with --add the rows of new numbers are appended as new
+// slots. The dry run makes the same decisions and lists the same writes.
 #include <algorithm>
+#include <array>
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
-#include <iterator>
+#include <iostream>
 #include <map>
-#include <sstream>
 #include <string>
+#include <system_error>
 #include <vector>
 
 #include "platform/number_text.h"
@@ -22,175 +36,445 @@
 #include "store/slot_io.h"
 #include "store/store_state.h"
 #include "tools/csv.h"
+#include "tools/digest.h"
 #include "tools/fields.h"
+#include "tools/respelling.h"
 #include "tools/tool.h"
+#include "tools/utf8.h"
+#include "tools/value_syntax.h"
+#include "tools/version_mark.h"
 
 namespace {
 
-// A checked row: the record as it is and as it will be. A row that adds an
-// item has no slot yet, and a zero record with its number before.
+constexpr int64_t kLargestSlotCount = kLargestInventorySize / kRecordSize;
+constexpr uint8_t kRecordDomain = 0xC0;
+
+uint64_t RecordDigest(const InventoryRecord& record) {
+  return Digest(kRecordDomain, record.bytes, kRecordSize);
+}
+
+// One field to write: the sheet's text, stored by the field's rule.
+struct Edit {
+  Field field;
+  std::string value;
+};
+
+// What import writes for one row: its item and the fields to store in it.
+// A change of an item in the file holds the digest of the record the
+// decision was made on; an addition (slot -1) starts from a zero record.
 struct Change {
   int line = 0;
   int64_t number = 0;
-  int64_t slot = 0;
-  InventoryRecord before;
-  InventoryRecord after;
+  int64_t slot = -1;
+  uint64_t decidedOn = 0;
+  std::vector<Edit> edits;
 };
 
-constexpr int64_t kLargestSlotCount = kLargestInventorySize / kRecordSize;
+InventoryRecord ZeroRecord(int64_t number) {
+  InventoryRecord r;
+  std::memset(r.bytes, 0, kRecordSize);
+  SetRecordNumber(r, number);
+  return r;
+}
 
-// The columns of the header: each a field, "number", or export's "slot",
-// which is ignored (slots are never chosen by the file).
+// The record `c` makes of `before`: each edit stored as amend stores it.
+// The edits were checked when the change was decided, so none is refused.
+InventoryRecord Applied(const Change& c, const InventoryRecord& before) {
+  InventoryRecord after = before;
+  std::string note;
+  for (const Edit& e : c.edits) StoreField(e.field, e.value, after, &note);
+  return after;
+}
+
+// The lines a write lists: "number field: old -> new" for each field whose
+// print it changes, an added item's "number added" first.
+void ListChange(const Change& c, const InventoryRecord& before, const InventoryRecord& after,
+                std::string* out) {
+  const std::string number = platform::FormatItemNumber(c.number);
+  if (c.slot < 0) *out += number + " added\n";
+  for (Field field : kAllFields) {
+    const std::string was = ExportedField(field, before);
+    const std::string is = ExportedField(field, after);
+    if (was != is) *out += number + " " + FieldName(field) + ": " + was + " -> " + is + "\n";
+  }
+}
+
+// The records of film.dat by slot for the rows of a sheet. An export's rows
+// come in slot order: when a row's slot follows close after the last one
+// read, a run of slots is read from it, so that such a sheet reads the file
+// front to back in large reads; other rows read their slot alone.
+class SlotReader {
+ public:
+  explicit SlotReader(platform::FileRef file) : file_(file), run_(kReadRunSlots) {}
+  bool Read(int64_t slot, InventoryRecord* record) {
+    const uint8_t* found = run_ ? run_.Record(slot) : nullptr;
+    if (found == nullptr && run_ && slot > last_ && slot - last_ < kReadRunSlots) {
+      const auto count =
+          static_cast<uint32_t>(std::min<int64_t>(kReadRunSlots, int64_t{SlotCount} - slot));
+      if (count > 0 && run_.Read(file_, slot, count)) found = run_.Record(slot);
+    }
+    last_ = slot;
+    if (found == nullptr) return ReadSlot(file_, slot, record);
+    std::memcpy(record->bytes, found, kRecordSize);
+    return true;
+  }
+
+ private:
+  platform::FileRef file_;
+  SlotRun run_;
+  int64_t last_ = -1;
+};
+
+struct Options {
+  bool dryRun = false;
+  bool add = false;
+  bool overwrite = false;
+};
+
+// The columns of the header: "number", each field's, the version mark's, and
+// export's "slot", which is ignored (slots are never chosen by the sheet).
 struct Columns {
+  size_t width = 0;
   int number = -1;
-  std::vector<std::pair<int, Field>> fields;
+  int version = -1;
+  std::array<int, kFieldCount> field;
+  Columns() { field.fill(-1); }
 };
 
 class Import {
  public:
-  // With `add`, rows of numbers not in the file add items.
-  Import(std::string file, bool add) : file_(std::move(file)), add_(add) {}
+  Import(std::string file, const Options& options, platform::FileRef inventory)
+      : file_(std::move(file)), options_(options), slots_(inventory),
+        seenOn_(static_cast<size_t>(IndexedSlots), 0) {}
 
-  // Every problem of `rows` on a line of standard error; true when none.
-  bool Check(const std::vector<CsvRow>& rows);
+  bool TakeHeader(const CsvRow& header);
+  void TakeRow(const CsvRow& row);
+  // The checks that need every row; then the totals of problems and
+  // conflicts, each already told.
+  void Finish();
+  int problems() const { return problems_; }
+  int conflicts() const { return conflicts_; }
+  int unmarked() const { return unmarked_; }
   const std::vector<Change>& changes() const { return changes_; }
   const std::vector<Change>& additions() const { return additions_; }
+  SlotReader& slots() { return slots_; }
 
  private:
-  bool TakeHeader(const CsvRow& header);
-  // True when every field of `row` reads as export prints it for `record`.
-  bool Unchanged(const CsvRow& row, const InventoryRecord& record) const;
-  void CheckRow(platform::FileRef inventory, const CsvRow& row);
-  // Stores the row's fields into c.after, as far as they differ from what
-  // export prints for c.before; false after a problem.
-  bool StoreFields(const CsvRow& row, Change& c);
-  void CheckAdditions();
+  void TakeMarked(const CsvRow& row, int64_t number, const VersionMark& mark);
+  void TakeUnmarked(const CsvRow& row, int64_t number);
+  // Reads the one slot of live item `number` for the row on `line`: false
+  // after a problem (none such, several, a number seen on another line).
+  bool ReadItem(int line, int64_t number, int64_t* slot, InventoryRecord* record);
+  // Keeps `c` when its edits, stored into `now` (a zero record for an
+  // addition), change it; false after a problem with them. A text cut to fit
+  // is told.
+  bool Keep(Change c, const InventoryRecord& now);
   void Problem(int line, const std::string& why) {
     Complain(file_ + ":" + std::to_string(line) + ": " + why);
     ++problems_;
   }
+  void Conflict(int line, int64_t number, Field field, std::string_view sheet,
+                const std::string& now) {
+    Complain(file_ + ":" + std::to_string(line) + ": item " + std::to_string(number) + ": " +
+             FieldName(field) + ": the sheet says " + Printable(sheet) + ", film.dat now says " +
+             Printable(now) + " (changed since the export)");
+    ++conflicts_;
+  }
+  // A value of a row refused by its field's rule.
+  void Refused(int line, Field field, std::string_view value, const std::string& why) {
+    Problem(line, std::string(FieldName(field)) + ": " + why + ": " + Printable(value));
+  }
 
   std::string file_;
-  bool add_;
+  Options options_;
+  SlotReader slots_;
   Columns columns_;
-  std::map<int64_t, int> seen_;  // number -> the line that named it
+  std::vector<int> seenOn_;  // by index entry: the line that took its item, or 0
+  std::map<int64_t, int> adding_;  // number -> the line that adds it
   std::vector<Change> changes_;
   std::vector<Change> additions_;
   int problems_ = 0;
+  int conflicts_ = 0;
+  int unmarked_ = 0;
 };
 
-bool Import::Unchanged(const CsvRow& row, const InventoryRecord& record) const {
-  for (const auto& [column, field] : columns_.fields) {
-    if (row.fields[column] != ExportedField(field, record)) return false;
-  }
-  return true;
-}
-
 bool Import::TakeHeader(const CsvRow& header) {
+  columns_.width = header.fields.size();
+  if (header.fields.size() == 1) {
+    for (char separator : {';', '\t'}) {
+      if (header.fields[0].find(separator) == std::string_view::npos) continue;
+      Problem(header.line, std::string("the fields are separated by ") +
+                               (separator == ';' ? "semicolons" : "tabs") +
+                               ", not commas: save the sheet as CSV with the comma as field "
+                               "separator");
+      return false;
+    }
+  }
   for (int i = 0; i < static_cast<int>(header.fields.size()); ++i) {
-    const std::string& name = header.fields[i];
+    const std::string_view name = header.fields[static_cast<size_t>(i)];
     Field field;
     const bool twice = std::count(header.fields.begin(), header.fields.end(), name) > 1;
     if (twice) {
-      Problem(header.line, "the column " + name + " stands twice");
+      Problem(header.line, "the column " + Printable(name) + " stands twice");
     } else if (name == "number") {
       columns_.number = i;
+    } else if (name == kVersionColumn) {
+      columns_.version = i;
     } else if (FieldNamed(name, &field)) {
-      columns_.fields.emplace_back(i, field);
+      columns_.field[Index(field)] = i;
     } else if (name != "slot") {
-      Problem(header.line, "no such column: " + name);
+      Problem(header.line, "no such column: " + Printable(name));
     }
   }
   if (columns_.number < 0) Problem(header.line, "no number column");
   return problems_ == 0;
 }
 
-void Import::CheckRow(platform::FileRef inventory, const CsvRow& row) {
-  const int line = row.line;
-  std::string why;
+void Import::TakeRow(const CsvRow& row) {
+  if (row.fields.size() != columns_.width) {
+    Problem(row.line, std::to_string(row.fields.size()) + " fields where the header has " +
+                          std::to_string(columns_.width));
+    return;
+  }
+  const std::string_view numberText = row.fields[static_cast<size_t>(columns_.number)];
   int64_t number = 0;
-  if (!TakeItemNumber(row.fields[columns_.number], &number, &why)) {
-    Problem(line, why + ": " + row.fields[columns_.number]);
+  std::string why;
+  if (!TakeItemNumber(numberText, &number, &why)) {
+    Problem(row.line, why + ": " + Printable(numberText));
     return;
   }
-  const int64_t slots = CountSlotsOfNumber(number);
-  if (slots == 0 && !add_) {
-    Problem(line, "no item " + std::to_string(number) + " in film.dat");
+  const std::string_view markText =
+      columns_.version < 0 ? std::string_view() : row.fields[static_cast<size_t>(columns_.version)];
+  if (markText.empty()) {
+    ++unmarked_;
+    TakeUnmarked(row, number);
     return;
   }
-  // Export's rows of a number in several slots come back unchanged; any
-  // other row for such a number would change the one of them that lookups
-  // find, whichever slot it came from.
-  if (slots > 1) {
-    for (int64_t at = WalkNumberIndex(number), end = at + slots; at < end; ++at) {
-      InventoryRecord record;
-      if (ReadSlot(inventory, NumberIndex[at].slot, &record) && Unchanged(row, record)) return;
-    }
-    Problem(line, "item " + std::to_string(number) + " stands in " + std::to_string(slots) +
-                      " slots: change it in the program, where lookups find the first");
+  VersionMark mark;
+  if (!DecodeVersionMark(markText, &mark)) {
+    Problem(row.line, "the version mark is damaged (" + Printable(markText) +
+                          "): leave that column as export wrote it");
     return;
   }
-  const auto [seen, first] = seen_.emplace(number, line);
-  if (!first) {
-    Problem(line, "item " + std::to_string(number) + " stands on line " +
-                      std::to_string(seen->second) + " already");
-    return;
-  }
-  Change c;
-  c.line = line;
-  c.number = number;
-  if (slots == 0) {
-    // A new item: the fields over a zero record with its number.
-    std::memset(c.before.bytes, 0, kRecordSize);
-    SetRecordNumber(c.before, number);
-    if (!StoreFields(row, c)) return;
-    if (DescriptionLength(c.after) < 2) {
-      Problem(line, "the description must have at least two characters");
-      return;
-    }
-    additions_.push_back(c);
-    return;
-  }
-  c.slot = FindSlotByNumber(number);
-  if (!ReadSlot(inventory, c.slot, &c.before)) {
-    Problem(line, "slot " + std::to_string(c.slot) + " of film.dat cannot be read");
-    return;
-  }
-  if (RecordNumber(c.before) != number) {
-    Problem(line, "film.dat was changed by another program since it was read");
-    return;
-  }
-  if (StoreFields(row, c) &&
-      !std::equal(c.before.bytes, c.before.bytes + kRecordSize, c.after.bytes)) {
-    changes_.push_back(c);
-  }
+  TakeMarked(row, number, mark);
 }
 
-bool Import::StoreFields(const CsvRow& row, Change& c) {
-  const int line = c.line;
-  c.after = c.before;
-  for (const auto& [column, field] : columns_.fields) {
-    const std::string& value = row.fields[column];
-    // What export prints stands for the value as it is: no change.
-    if (value == ExportedField(field, c.before)) continue;
-    std::string note;
-    const std::string refused = StoreField(field, value, c.after, &note);
-    if (!refused.empty()) {
-      Problem(line, std::string(FieldName(field)) + ": " + refused + ": " + value);
-      return false;
-    }
-    if (!note.empty())
-      Complain(file_ + ":" + std::to_string(line) + ": " + FieldName(field) + ": " + note);
+bool Import::ReadItem(int line, int64_t number, int64_t* slot, InventoryRecord* record) {
+  const int64_t at = WalkNumberIndex(number);
+  const int64_t count = CountSlotsOfNumber(number);
+  if (count > 1) {
+    Problem(line, "item " + std::to_string(number) + " stands in " + std::to_string(count) +
+                      " slots: change it in the program, where lookups find the first");
+    return false;
   }
-  if (std::equal(c.before.bytes, c.before.bytes + kRecordSize, c.after.bytes)) return true;
-  if (DescriptionLength(c.after) < 2) {
-    Problem(line, "the description must have at least two characters");
+  int& seen = seenOn_[static_cast<size_t>(at)];
+  if (seen != 0) {
+    Problem(line, "item " + std::to_string(number) + " stands on line " + std::to_string(seen) +
+                      " already");
+    return false;
+  }
+  seen = line;
+  *slot = NumberIndex[at].slot;
+  if (!slots_.Read(*slot, record)) {
+    Problem(line, "slot " + std::to_string(*slot) + " of film.dat cannot be read");
+    return false;
+  }
+  if (RecordNumber(*record) != number) {
+    Problem(line, "film.dat was changed by another program since it was read");
     return false;
   }
   return true;
 }
 
-void Import::CheckAdditions() {
+bool Import::Keep(Change c, const InventoryRecord& now) {
+  if (c.edits.empty()) return true;
+  InventoryRecord after = now;
+  for (const Edit& e : c.edits) {
+    std::string note;
+    const std::string why = StoreField(e.field, e.value, after, &note);
+    if (!why.empty()) {
+      Refused(c.line, e.field, e.value, why);
+      return false;
+    }
+    if (!note.empty()) {
+      Complain(file_ + ":" + std::to_string(c.line) + ": " + FieldName(e.field) + ": " + note);
+    }
+  }
+  if (c.slot >= 0 && std::memcmp(after.bytes, now.bytes, kRecordSize) == 0) return true;
+  if (DescriptionLength(after) < 2) {
+    Problem(c.line, "the description must have at least two characters");
+    return false;
+  }
+  if (c.slot < 0) {
+    additions_.push_back(std::move(c));
+  } else {
+    c.decidedOn = RecordDigest(now);
+    changes_.push_back(std::move(c));
+  }
+  return true;
+}
+
+void Import::TakeMarked(const CsvRow& row, int64_t number, const VersionMark& mark) {
+  const int line = row.line;
+  if (NumberDigest(platform::FormatItemNumber(number)) != mark.number) {
+    Problem(line, "the number " + std::to_string(number) +
+                      " is not the one this row was exported with: a spreadsheet may have "
+                      "changed it; open the number column as Text (see the guide)");
+    return;
+  }
+  // Which fields the owner edited: those whose value, as the sheet holds it
+  // or as it prints once stored, is not what export printed.
+  std::array<uint32_t, kFieldCount> digests = mark.fields;
+  std::array<std::string, kFieldCount> stored;
+  std::array<bool, kFieldCount> edited{};
+  bool anyEdited = false;
+  bool allColumns = true;
+  for (Field f : kAllFields) {
+    const int column = columns_.field[Index(f)];
+    if (column < 0) {
+      allColumns = false;
+      continue;
+    }
+    const std::string_view value = row.fields[static_cast<size_t>(column)];
+    if (FieldDigest(f, value) == mark.fields[Index(f)]) continue;
+    std::string why;
+    if (!StoredPrint(f, value, &stored[Index(f)], &why)) {
+      Refused(line, f, value, why);
+      return;
+    }
+    digests[Index(f)] = FieldDigest(f, stored[Index(f)]);
+    edited[Index(f)] = digests[Index(f)] != mark.fields[Index(f)];
+    anyEdited = anyEdited || edited[Index(f)];
+  }
+  if (!anyEdited) {
+    // Every field agrees with the mark; with all of them at hand, so must
+    // the whole row's digest.
+    if (allColumns && RowDigest(mark.number, digests) != mark.row) {
+      Problem(line, "the row does not agree with its version mark: export again");
+    }
+    return;
+  }
+
+  int64_t slot = 0;
+  InventoryRecord now;
+  if (CountSlotsOfNumber(number) == 0) {
+    Problem(line, "this row came from an export, but film.dat has no item " +
+                      std::to_string(number) + " (deleted since?): a marked row never adds one");
+    return;
+  }
+  if (!ReadItem(line, number, &slot, &now)) return;
+  // What film.dat changed since the export, field by field.
+  std::array<std::string, kFieldCount> printed;
+  std::array<uint32_t, kFieldCount> nowDigests{};
+  bool anyChanged = false;
+  for (Field f : kAllFields) {
+    printed[Index(f)] = ExportedField(f, now);
+    nowDigests[Index(f)] = FieldDigest(f, printed[Index(f)]);
+    anyChanged = anyChanged || nowDigests[Index(f)] != mark.fields[Index(f)];
+  }
+  if (!anyChanged && RowDigest(mark.number, nowDigests) != mark.row) {
+    Problem(line, "item " + std::to_string(number) +
+                      " does not agree with this row's version mark: export again");
+    return;
+  }
+  Change c;
+  c.line = line;
+  c.number = number;
+  c.slot = slot;
+  for (Field f : kAllFields) {
+    const size_t i = Index(f);
+    if (!edited[i] || stored[i] == printed[i]) continue;  // film.dat holds it already
+    const std::string_view value = row.fields[static_cast<size_t>(columns_.field[i])];
+    if (nowDigests[i] != mark.fields[i]) {
+      if (!options_.overwrite) {
+        Conflict(line, number, f, value, printed[i]);
+        continue;
+      }
+    } else if (IsTextField(f) && IsSpreadsheetRespelling(printed[i], value)) {
+      Problem(line, "item " + std::to_string(number) + ": " + FieldName(f) + ": the sheet says " +
+                        Printable(value) + " where film.dat says " + Printable(printed[i]) +
+                        ": a spreadsheet read the text as a number or a date; open the file "
+                        "with the number, description and sku columns as Text (see the guide)");
+      continue;
+    }
+    c.edits.push_back(Edit{f, std::string(value)});
+  }
+  Keep(std::move(c), now);
+}
+
+void Import::TakeUnmarked(const CsvRow& row, int64_t number) {
+  const int line = row.line;
+  const int64_t count = CountSlotsOfNumber(number);
+  if (count == 0) {
+    if (!options_.add) {
+      Problem(line, "no item " + std::to_string(number) + " in film.dat");
+      return;
+    }
+    const auto [seen, first] = adding_.emplace(number, line);
+    if (!first) {
+      Problem(line, "item " + std::to_string(number) + " stands on line " +
+                        std::to_string(seen->second) + " already");
+      return;
+    }
+    // A new item: the fields over a zero record with its number.
+    Change c;
+    c.line = line;
+    c.number = number;
+    for (Field f : kAllFields) {
+      const int column = columns_.field[Index(f)];
+      if (column >= 0) c.edits.push_back(Edit{f, std::string(row.fields[static_cast<size_t>(column)])});
+    }
+    Keep(std::move(c), ZeroRecord(number));
+    return;
+  }
+  if (count > 1) {
+    // Export's rows of a number in several slots come back unchanged; any
+    // other row for such a number would change the one of them that lookups
+    // find, whichever slot it came from.
+    for (int64_t at = WalkNumberIndex(number), end = at + count; at < end; ++at) {
+      InventoryRecord record;
+      if (!slots_.Read(NumberIndex[at].slot, &record)) continue;
+      bool same = true;
+      for (Field f : kAllFields) {
+        const int column = columns_.field[Index(f)];
+        same = same && (column < 0 ||
+                        row.fields[static_cast<size_t>(column)] == ExportedField(f, record));
+      }
+      if (same) return;
+    }
+  }
+  int64_t slot = 0;
+  InventoryRecord now;
+  if (!ReadItem(line, number, &slot, &now)) return;
+  Change c;
+  c.line = line;
+  c.number = number;
+  c.slot = slot;
+  for (Field f : kAllFields) {
+    const int column = columns_.field[Index(f)];
+    if (column < 0) continue;
+    const std::string_view value = row.fields[static_cast<size_t>(column)];
+    const std::string printed = ExportedField(f, now);
+    if (value == printed) continue;  // what export prints stands for the value as it is
+    std::string stored, why;
+    if (!StoredPrint(f, value, &stored, &why)) {
+      Refused(line, f, value, why);
+      return;
+    }
+    if (stored == printed) continue;  // 56.8 for 56.80: the same value, not a change
+    if (IsTextField(f) && IsSpreadsheetRespelling(printed, value)) {
+      Problem(line, "item " + std::to_string(number) + ": " + FieldName(f) + ": the sheet says " +
+                        Printable(value) + " where film.dat says " + Printable(printed) +
+                        ": a spreadsheet read the text as a number or a date; open the file "
+                        "with the number, description and sku columns as Text (see the guide)");
+      return;
+    }
+    c.edits.push_back(Edit{f, std::string(value)});
+  }
+  Keep(std::move(c), now);
+}
+
+void Import::Finish() {
   if (additions_.empty()) return;
   // Every slot's number must be known, or an item could be added twice.
   if (IndexedSlots != SlotCount) {
@@ -199,52 +483,9 @@ void Import::CheckAdditions() {
   }
   const int64_t room = kLargestSlotCount - SlotCount;
   if (static_cast<int64_t>(additions_.size()) > room) {
-    Problem(additions_[static_cast<size_t>(room)].line, "film.dat would pass " +
-                                                            std::to_string(kLargestSlotCount) +
-                                                            " slots, the largest inventory");
-  }
-}
-
-bool Import::Check(const std::vector<CsvRow>& rows) {
-  if (rows.empty()) {
-    Problem(1, "no header line");
-    return false;
-  }
-  if (!TakeHeader(rows[0])) return false;
-  platform::ScopedFile inventory(OpenInventoryForReading());
-  if (!inventory) {
-    Complain("film.dat cannot be opened");
-    return false;
-  }
-  const size_t width = rows[0].fields.size();
-  for (size_t i = 1; i < rows.size(); ++i) {
-    if (rows[i].fields.size() != width) {
-      Problem(rows[i].line, std::to_string(rows[i].fields.size()) +
-                                " fields where the header has " + std::to_string(width));
-      continue;
-    }
-    CheckRow(inventory.get(), rows[i]);
-  }
-  CheckAdditions();
-  std::sort(changes_.begin(), changes_.end(),
-            [](const Change& a, const Change& b) { return a.slot < b.slot; });
-  return problems_ == 0;
-}
-
-// Each change as "number field: old -> new"; an added item's line "number
-// added" comes before its fields' (from a zero record).
-void ListChanges(const std::vector<Change>& changes, bool added) {
-  for (const Change& c : changes) {
-    const std::string number = platform::FormatItemNumber(c.number);
-    if (added) std::printf("%s added\n", number.c_str());
-    for (Field field : kAllFields) {
-      const std::string before = ExportedField(field, c.before);
-      const std::string after = ExportedField(field, c.after);
-      if (before != after) {
-        std::printf("%s %s: %s -> %s\n", number.c_str(), FieldName(field), before.c_str(),
-                    after.c_str());
-      }
-    }
+    Problem(additions_[static_cast<size_t>(room)].line,
+            "film.dat would pass " + std::to_string(kLargestSlotCount) +
+                " slots, the largest inventory");
   }
 }
 
@@ -259,53 +500,124 @@ void TellStop(const std::string& path, WriteOutcome outcome, const Change& stopp
            " added before it are in film.dat, and importing the file again finishes the job");
 }
 
+// Opens the sheet: a regular file, or standard input for "-".
+bool OpenSheet(const std::string& path, std::filebuf* file, std::streambuf** source) {
+  if (path == "-") {
+    *source = std::cin.rdbuf();
+    return true;
+  }
+  std::error_code error;
+  const std::filesystem::path where = std::filesystem::u8path(path);
+  const auto status = std::filesystem::status(where, error);
+  if (status.type() == std::filesystem::file_type::directory) {
+    Complain(path + ": is a folder, not a CSV file");
+    return false;
+  }
+  if (!error && status.type() != std::filesystem::file_type::regular) {
+    Complain(path + ": is not a regular file");
+    return false;
+  }
+  if (!file->open(where, std::ios::in | std::ios::binary)) {
+    Complain(path + ": cannot be read");
+    return false;
+  }
+  *source = file;
+  return true;
+}
+
 }  // namespace
 
-int ImportCsv(const std::string& path, bool dryRun, bool add) {
-  std::ifstream in(std::filesystem::u8path(path), std::ios::binary);
-  if (!in) {
-    Complain(path + ": cannot be read");
-    return 1;
-  }
-  const std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-  std::vector<CsvRow> rows;
-  std::string error;
-  if (!ReadCsv(text, &rows, &error)) {
-    Complain(path + ": " + error);
+int ImportCsv(const std::string& path, bool dryRun, bool add, bool overwrite) {
+  const Options options{dryRun, add, overwrite};
+  std::filebuf file;
+  std::streambuf* source = nullptr;
+  if (!OpenSheet(path, &file, &source)) return 1;
+  CsvReader reader(source);
+  CsvRow row;
+  if (!reader.Next(&row)) {
+    Complain(path + ": " + (reader.error().empty() ? "line 1: no header line" : reader.error()));
     return 1;
   }
   // Adding to a folder without film.dat starts it as the program's first
   // start does.
   if (!(dryRun ? OpenForReport() : OpenForChange(/*makeFresh=*/add))) return 1;
-  Import import(path, add);
-  if (!import.Check(rows)) {
+  platform::ScopedFile inventory(OpenInventoryForReading());
+  if (!inventory) {
+    Complain("film.dat cannot be opened");
+    return 1;
+  }
+  Import import(path, options, inventory.get());
+  if (import.TakeHeader(row)) {
+    while (reader.Next(&row)) import.TakeRow(row);
+    if (!reader.error().empty()) {
+      Complain(path + ": " + reader.error());
+      return 1;
+    }
+    import.Finish();
+  }
+  if (import.conflicts() > 0) {
+    Complain(path + ": " + std::to_string(import.conflicts()) +
+             " fields were edited in the sheet and changed in film.dat since the export; export "
+             "again and redo those edits, or import with --overwrite to put the sheet's values "
+             "over film.dat's");
+  }
+  if (import.problems() > 0 || import.conflicts() > 0) {
     Complain(path + ": nothing imported, film.dat is unchanged");
     return 1;
   }
+
+  // The writes, in slot order, each listed as it will be written.
+  std::vector<Change> changes = import.changes();
+  std::sort(changes.begin(), changes.end(),
+            [](const Change& a, const Change& b) { return a.slot < b.slot; });
+  std::string listed;
+  std::vector<SlotChange> writes;
+  if (!dryRun) writes.reserve(changes.size());
+  for (const Change& c : changes) {
+    InventoryRecord now;
+    if (!import.slots().Read(c.slot, &now) || RecordDigest(now) != c.decidedOn) {
+      Complain(path + ":" + std::to_string(c.line) + ": item " + std::to_string(c.number) +
+               ": film.dat was changed by another program since it was read; nothing imported");
+      return 1;
+    }
+    const InventoryRecord after = Applied(c, now);
+    ListChange(c, now, after, &listed);
+    if (!dryRun) writes.push_back(SlotChange{c.slot, after, now});
+  }
+  std::vector<InventoryRecord> added;
+  for (const Change& c : import.additions()) {
+    const InventoryRecord zero = ZeroRecord(c.number);
+    added.push_back(Applied(c, zero));
+    ListChange(c, zero, added.back(), &listed);
+  }
   if (dryRun) {
-    ListChanges(import.changes(), /*added=*/false);
-    ListChanges(import.additions(), /*added=*/true);
+    std::fputs(listed.c_str(), stdout);
+    std::printf("dry run: %zu items would change", changes.size());
+    if (add) std::printf(", %zu would be added", added.size());
+    std::printf("; nothing written\n");
+    if (import.unmarked() > 0) {
+      std::printf("%d rows without a version mark were compared with film.dat as it is now\n",
+                  import.unmarked());
+    }
     return 0;
   }
-  std::vector<SlotChange> writes;
-  writes.reserve(import.changes().size());
-  for (const Change& c : import.changes()) writes.push_back(SlotChange{c.slot, c.after, c.before});
   const SlotsWritten changed = StoreAmendedRecords(writes);
   if (changed.outcome != WriteOutcome::kWritten) {
-    TellStop(path, changed.outcome, import.changes()[changed.stopped], "written", changed.written,
-             0);
+    TellStop(path, changed.outcome, changes[changed.stopped], "written", changed.written, 0);
     return 1;
   }
-  std::vector<InventoryRecord> records;
-  records.reserve(import.additions().size());
-  for (const Change& c : import.additions()) records.push_back(c.after);
-  const SlotsWritten added = StoreAppendedRecords(records);
-  if (added.outcome != WriteOutcome::kWritten) {
-    TellStop(path, added.outcome, import.additions()[added.stopped], "added", changed.written,
-             added.written);
+  const SlotsWritten appended = StoreAppendedRecords(added);
+  if (appended.outcome != WriteOutcome::kWritten) {
+    TellStop(path, appended.outcome, import.additions()[appended.stopped], "added",
+             changed.written, appended.written);
     return 1;
   }
+  std::fputs(listed.c_str(), stdout);
   std::printf("%zu items changed\n", changed.written);
-  if (add) std::printf("%zu items added\n", added.written);
+  if (add) std::printf("%zu items added\n", appended.written);
+  if (import.unmarked() > 0) {
+    std::printf("%d rows without a version mark were compared with film.dat as it is now\n",
+                import.unmarked());
+  }
   return 0;
 }

@@ -35,12 +35,11 @@ bool OpenForChange(bool makeFresh = false);
 
 // The tool's own message on standard error.
 void Complain(const std::string& text);
-// `text` as a whole item number of 1 or more; false, with `*why` saying
-// what it is instead, for anything else.
-bool TakeItemNumber(const std::string& text, int64_t* number, std::string* why);
-// import FILE.csv: the rows of an export, changed, back into the file; with
+// import FILE.csv ("-": standard input): the rows of an export, edited,
+// back into the file, only the owner's edits (tools/import_csv.cpp); with
 // `add`, rows of numbers not in the file appended as new items (a missing
-// film.dat made fresh first); with `dryRun` only the changes listed. 0:
-// every change written (or listed); 1: refused, film.dat unchanged, or
-// stopped by a failed write.
-int ImportCsv(const std::string& path, bool dryRun, bool add);
+// film.dat made fresh first); with `overwrite`, the sheet's values taken
+// where film.dat changed since the export too; with `dryRun` the writes
+// listed, none made. 0: every write made (or listed); 1: refused, film.dat
+// unchanged, or stopped by a failed write.
+int ImportCsv(const std::string& path, bool dryRun, bool add, bool overwrite);

@@ -1,6 +1,8 @@
 #include "tools/utf8.h"
 
 #include <cstdint>
+#include <cstdio>
+#include <cstring>
 
 namespace {
 
@@ -36,30 +38,87 @@ void AppendUtf8(uint32_t c, std::string* out) {
   }
 }
 
+// The length of the well-formed UTF-8 sequence at `text[i]`, 0 when there
+// is none there.
+size_t SequenceLength(std::string_view text, size_t i, uint32_t* code) {
+  const auto lead = static_cast<uint8_t>(text[i]);
+  const size_t length = lead < 0x80             ? 1
+                        : (lead & 0xE0) == 0xC0 ? 2
+                        : (lead & 0xF0) == 0xE0 ? 3
+                        : (lead & 0xF8) == 0xF0 ? 4
+                                                : 0;
+  if (length == 0 || i + length > text.size()) return 0;
+  uint32_t c = length == 1 ? lead : lead & (0x7F >> length);
+  for (size_t k = 1; k < length; ++k) {
+    const auto next = static_cast<uint8_t>(text[i + k]);
+    if ((next & 0xC0) != 0x80) return 0;
+    c = c << 6 | (next & 0x3F);
+  }
+  static const uint32_t kSmallest[] = {0, 0, 0x80, 0x800, 0x10000};
+  if (c < kSmallest[length] || c > 0x10FFFF || IsSurrogate(c)) return 0;
+  *code = c;
+  return length;
+}
+
 }  // namespace
 
 bool WideFromUtf8(const std::string& utf8, std::wstring* wide) {
   wide->clear();
   for (size_t i = 0; i < utf8.size();) {
-    const auto lead = static_cast<uint8_t>(utf8[i]);
-    const size_t length = lead < 0x80             ? 1
-                          : (lead & 0xE0) == 0xC0 ? 2
-                          : (lead & 0xF0) == 0xE0 ? 3
-                          : (lead & 0xF8) == 0xF0 ? 4
-                                                  : 0;
-    if (length == 0 || i + length > utf8.size()) return false;
-    uint32_t c = length == 1 ? lead : lead & (0x7F >> length);
-    for (size_t k = 1; k < length; ++k) {
-      const auto next = static_cast<uint8_t>(utf8[i + k]);
-      if ((next & 0xC0) != 0x80) return false;
-      c = c << 6 | (next & 0x3F);
-    }
-    static const uint32_t kSmallest[] = {0, 0, 0x80, 0x800, 0x10000};
-    if (c < kSmallest[length] || c > 0x10FFFF || IsSurrogate(c)) return false;
+    uint32_t c = 0;
+    const size_t length = SequenceLength(utf8, i, &c);
+    if (length == 0) return false;
     AppendWide(c, wide);
     i += length;
   }
   return true;
+}
+
+bool IsUtf8(std::string_view text) {
+  size_t i = 0;
+  // Runs of ASCII eight bytes at a time: most of a sheet.
+  while (i < text.size()) {
+    uint64_t eight = 0;
+    if (i + 8 <= text.size()) {
+      std::memcpy(&eight, text.data() + i, 8);
+      if ((eight & 0x8080808080808080ull) == 0) {
+        i += 8;
+        continue;
+      }
+    }
+    uint32_t c = 0;
+    const size_t length = SequenceLength(text, i, &c);
+    if (length == 0) return false;
+    i += length;
+  }
+  return true;
+}
+
+std::string Printable(std::string_view text) {
+  constexpr size_t kShown = 60;
+  std::string out;
+  size_t shown = 0;
+  size_t i = 0;
+  while (i < text.size() && shown < kShown) {
+    uint32_t c = 0;
+    const size_t length = SequenceLength(text, i, &c);
+    if (length == 0 || c < 0x20 || c == 0x7F || (c >= 0x80 && c < 0xA0)) {
+      // A byte at a time: what is no character, or a control one.
+      const size_t bytes = length == 0 ? 1 : length;
+      for (size_t k = 0; k < bytes; ++k) {
+        char hex[8];
+        std::snprintf(hex, sizeof hex, "\\x%02X", static_cast<unsigned>(static_cast<uint8_t>(text[i + k])));
+        out += hex;
+      }
+      i += bytes;
+    } else {
+      out.append(text.data() + i, length);
+      i += length;
+    }
+    ++shown;
+  }
+  if (i < text.size()) out += "... (" + std::to_string(text.size() - i) + " more bytes)";
+  return out;
 }
 
 std::string Utf8FromWide(const std::wstring& wide) {

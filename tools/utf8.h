@@ -4,9 +4,18 @@
 #pragma once
 
 #include <string>
+#include <string_view>
 
 // False for text that is no well-formed UTF-8 (a cut or overlong sequence,
 // a surrogate, a value beyond U+10FFFF).
 bool WideFromUtf8(const std::string& utf8, std::wstring* wide);
+// True for well-formed UTF-8.
+bool IsUtf8(std::string_view text);
 // The text as UTF-8; a lone surrogate becomes U+FFFD.
 std::string Utf8FromWide(const std::wstring& wide);
+
+// `text` as it can be shown on a terminal inside a message: control
+// characters and bytes that are no UTF-8 written as \xNN (so that no escape
+// sequence reaches the terminal), and a text longer than 60 characters cut
+// there with how much more there was.
+std::string Printable(std::string_view text);

@@ -1,0 +1,125 @@
+#include "tools/value_syntax.h"
+
+namespace {
+
+bool IsBlank(char c) { return c == ' ' || c == '\t'; }
+bool IsDigit(char c) { return c >= '0' && c <= '9'; }
+
+std::string_view Trimmed(std::string_view text) {
+  while (!text.empty() && IsBlank(text.front())) text.remove_prefix(1);
+  while (!text.empty() && IsBlank(text.back())) text.remove_suffix(1);
+  return text;
+}
+
+// Digits from `at` on; returns where they end.
+size_t SkipDigits(std::string_view text, size_t at) {
+  while (at < text.size() && IsDigit(text[at])) ++at;
+  return at;
+}
+
+// The digits of `text` (a sign allowed) once leading zeros are dropped, or
+// false when `text` holds anything but digits.
+bool WholeDigits(std::string_view text, std::string_view* digits) {
+  if (!text.empty() && text.front() == '+') text.remove_prefix(1);
+  if (text.empty() || SkipDigits(text, 0) != text.size()) return false;
+  while (text.size() > 1 && text.front() == '0') text.remove_prefix(1);
+  *digits = text;
+  return true;
+}
+
+// A decimal number: sign, digits with an optional point and fraction (or a
+// point and a fraction), an optional exponent. `point` is the decimal mark.
+bool IsDecimal(std::string_view text, char point, bool exponent) {
+  size_t at = 0;
+  if (at < text.size() && (text[at] == '+' || text[at] == '-')) ++at;
+  const size_t whole = SkipDigits(text, at);
+  bool digits = whole > at;
+  at = whole;
+  if (at < text.size() && text[at] == point) {
+    const size_t fraction = SkipDigits(text, at + 1);
+    digits = digits || fraction > at + 1;
+    at = fraction;
+  }
+  if (!digits) return false;
+  if (exponent && at < text.size() && (text[at] == 'e' || text[at] == 'E')) {
+    size_t e = at + 1;
+    if (e < text.size() && (text[e] == '+' || text[e] == '-')) ++e;
+    const size_t end = SkipDigits(text, e);
+    if (end == e) return false;
+    at = end;
+  }
+  return at == text.size();
+}
+
+bool SameLetters(std::string_view text, std::string_view lower) {
+  if (text.size() != lower.size()) return false;
+  for (size_t i = 0; i < text.size(); ++i) {
+    const char c = text[i] >= 'A' && text[i] <= 'Z' ? static_cast<char>(text[i] + 32) : text[i];
+    if (c != lower[i]) return false;
+  }
+  return true;
+}
+
+}  // namespace
+
+bool TakeItemNumber(std::string_view text, int64_t* number, std::string* why) {
+  static const std::string kNoNumber = "not an item number of 1 or more";
+  static const std::string kLargest = "9223372036854775807";
+  if (text.size() > kLongestNumberText) {
+    *why = "longer than any item number";
+    return false;
+  }
+  const std::string_view trimmed = Trimmed(text);
+  std::string_view digits;
+  if (!WholeDigits(trimmed, &digits)) {
+    *why = IsDecimal(trimmed, '.', /*exponent=*/true) &&
+                   trimmed.find_first_of("eE") != std::string_view::npos
+               ? "an item number in E notation, as a spreadsheet writes a long number: "
+                 "open the number column as Text"
+               : kNoNumber;
+    return false;
+  }
+  if (digits.size() > kLargest.size() || (digits.size() == kLargest.size() && digits > kLargest)) {
+    *why = "beyond " + kLargest + ", the largest item number";
+    return false;
+  }
+  int64_t value = 0;
+  for (char c : digits) value = value * 10 + (c - '0');
+  if (value < 1) {
+    *why = kNoNumber;
+    return false;
+  }
+  *number = value;
+  return true;
+}
+
+bool TakeUnsigned(std::string_view text, uint32_t* value) {
+  std::string_view digits;
+  if (text.size() > kLongestNumberText || !WholeDigits(Trimmed(text), &digits) ||
+      digits.size() > 10) {
+    return false;
+  }
+  uint64_t v = 0;
+  for (char c : digits) v = v * 10 + static_cast<uint64_t>(c - '0');
+  if (v >= 0xFFFFFFFFull) return false;
+  *value = static_cast<uint32_t>(v);
+  return true;
+}
+
+std::string PriceSyntax(std::string_view text) {
+  if (text.size() > kLongestNumberText) return "longer than any price";
+  std::string_view t = Trimmed(text);
+  if (IsDecimal(t, '.', /*exponent=*/true)) return "";
+  std::string_view unsigned_ = t;
+  if (!unsigned_.empty() && (unsigned_.front() == '+' || unsigned_.front() == '-')) {
+    unsigned_.remove_prefix(1);
+  }
+  if (SameLetters(unsigned_, "inf") || SameLetters(unsigned_, "infinity")) {
+    return "an infinity is no price";
+  }
+  if (SameLetters(unsigned_, "nan")) return "NaN (not a number) is no price";
+  if (IsDecimal(t, ',', /*exponent=*/false) && t.find(',') != std::string_view::npos) {
+    return "a decimal comma: write the price with a point";
+  }
+  return "not a number";
+}

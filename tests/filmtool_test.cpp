@@ -11,66 +11,7 @@
 #include "records/record_dialogs.h"
 #include "store/journal.h"
 #include "store/settings_image.h"
-#include "tests/records_fixture.h"
-
-namespace {
-
-// Rows of RFC 4180 CSV: quoted fields may hold commas, quotes (doubled) and
-// line breaks; records end with CRLF.
-std::vector<std::vector<std::string>> ReadCsv(const std::string& text) {
-  std::vector<std::vector<std::string>> rows(1, std::vector<std::string>(1));
-  bool quoted = false;
-  for (size_t i = 0; i < text.size(); ++i) {
-    const char c = text[i];
-    std::string& field = rows.back().back();
-    if (quoted) {
-      if (c != '"') {
-        field += c;
-      } else if (i + 1 < text.size() && text[i + 1] == '"') {
-        field += '"';
-        ++i;
-      } else {
-        quoted = false;
-      }
-    } else if (c == '"') {
-      quoted = true;
-    } else if (c == ',') {
-      rows.back().emplace_back();
-    } else if (c == '\r' && i + 1 < text.size() && text[i + 1] == '\n') {
-      rows.emplace_back(1);
-      ++i;
-    } else {
-      field += c;
-    }
-  }
-  rows.pop_back();  // after the last CRLF
-  return rows;
-}
-
-}  // namespace
-
-class Filmtool : public RecordsTest {
- protected:
-  // Runs a command line; returns its exit status, with stdout and stderr kept.
-  int Run(const std::string& arguments) {
-    const std::string command = arguments + " >" + Path("out.txt") + " 2>" + Path("err.txt");
-    const int status = std::system(command.c_str());
-    out_ = Text("out.txt");
-    err_ = Text("err.txt");
-    return WEXITSTATUS(status);
-  }
-  std::string Text(const std::string& name) {
-    std::ifstream in(Path(name), std::ios::binary);
-    std::stringstream s;
-    s << in.rdbuf();
-    return s.str();
-  }
-  std::string Tool(const std::string& verb, const std::string& rest = "") {
-    return std::string(FILMTOOL_PATH) + " " + verb + " " + folder_ +
-           (rest.empty() ? "" : " " + rest);
-  }
-  std::string out_, err_;
-};
+#include "tests/filmtool_fixture.h"
 
 TEST_F(Filmtool, StatsOfAGeneratedInventory) {
   std::filesystem::create_directory(Path("shop"));

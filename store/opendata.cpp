@@ -7,6 +7,7 @@
 #include "store/inventory_location.h"
 #include "store/inventory_record.h"
 #include "store/journal.h"
+#include "store/journal_overlay.h"
 #include "store/journalled_write.h"
 #include "store/messages.h"
 #include "store/number_index.h"
@@ -54,8 +55,8 @@ Fresh CreateFreshInventory() {
 // device's own film.dat is used, or a fresh one is made there; a film.dat
 // that is there after all is opened as it stands. A journal left beside it
 // by a record write that a power cut broke off is settled before the file is
-// opened for good. Only the program makes a fresh film.dat, and only a
-// reading leaves the journal as it is.
+// opened for good; a reading that cannot settle it reads through it. Only
+// the program makes a fresh film.dat.
 bool OpenInventory(Opening opening, ScopedFile* file) {
   *file = OpenLocatedInventory();
   if (!*file && opening != Opening::kProgram) return false;  // the caller tells
@@ -70,9 +71,17 @@ bool OpenInventory(Opening opening, ScopedFile* file) {
       return false;
     }
   }
-  if (opening == Opening::kReading || !JournalLeft()) return true;
+  if (!JournalLeft()) return true;
   file->Close();  // the settling may write the slot
-  if (SettleJournal() == Settling::kKept) Tell(Message::kUnfinishedChangeKept);
+  if (opening == Opening::kReading) {
+    JournalGroup group;
+    SettleForReading(&group);
+  } else if (SettleJournal() == Settling::kKept) {
+    Tell(Message::kUnfinishedChangeKept);
+    // A change of the back office would put its own journal in place of
+    // the one kept: it waits until that one is settled.
+    if (opening == Opening::kChanging) return false;
+  }
   *file = OpenInventoryForReading();
   if (!*file) {
     Tell(Message::kUnableToOpenForLoading);
@@ -130,6 +139,26 @@ uint32_t ReadAllSlots(platform::FileRef file) {
 
 }  // namespace
 
+JournalAtOpen SettleForReading(JournalGroup* group) {
+  if (!JournalLeft()) return JournalAtOpen::kNone;
+  const JournalFinding finding = ExamineJournal(group);
+  if (finding == JournalFinding::kNone) return JournalAtOpen::kNone;
+  switch (SettleJournal()) {
+    case Settling::kNoJournal:
+      return JournalAtOpen::kNone;
+    case Settling::kFinished:
+      return finding == JournalFinding::kUnfinished ? JournalAtOpen::kSettled
+                                                    : JournalAtOpen::kNone;
+    case Settling::kDropped:
+      return JournalAtOpen::kDropped;
+    case Settling::kKept:
+      break;
+  }
+  if (finding != JournalFinding::kUnfinished) return JournalAtOpen::kUnreadable;
+  ReadThroughJournal(*group);
+  return JournalAtOpen::kReadThrough;
+}
+
 InventorySize JudgeInventorySize(uint64_t size) {
   if (size == 0) return InventorySize::kEmpty;
   if (size > kLargestInventorySize) return InventorySize::kTooLarge;
@@ -137,6 +166,7 @@ InventorySize JudgeInventorySize(uint64_t size) {
 }
 
 bool Opendata(Opening opening) {
+  StopReadingThroughJournal();
   // What a power cut left of a settings save (tallo.cfg itself is whole)
   // and of a fresh inventory that never got its name.
   if (opening != Opening::kReading) {

@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "platform/platform.h"
+#include "store/journal_overlay.h"
 #include "store/settings_image.h"
 
 InventoryRecord CurrentRecord{};
@@ -15,6 +16,7 @@ PrefixEntry* PrefixTable = nullptr;
 int64_t IndexedSlots = 0;
 
 void ResetStoreState() {
+  StopReadingThroughJournal();
   std::memset(&CurrentRecord, 0, sizeof CurrentRecord);
   std::memset(&SettingsImage, 0, sizeof SettingsImage);
   DataPath.clear();

@@ -11,7 +11,9 @@
 #include <iterator>
 #include <optional>
 
+#include "platform/scoped_file.h"
 #include "store/journal.h"
+#include "store/slot_io.h"
 #include "store/settings_file.h"
 #include "store/settings_image.h"
 #include "tests/kit/crash_env.h"
@@ -106,6 +108,24 @@ Bytes Slot(const Bytes& file, size_t slot) {
   return Bytes(file.begin() + slot * kRecordSize, file.begin() + (slot + 1) * kRecordSize);
 }
 
+// A medium that takes no write: every open but for reading fails.
+class ReadOnlyMedium : public platform::EnvWrapper {
+ public:
+  using EnvWrapper::EnvWrapper;
+  platform::FileRef OpenFile(const std::wstring& path, platform::Access access,
+                             platform::Disposition disposition) override {
+    if (access != platform::Access::kRead) return nullptr;
+    return target().OpenFile(path, access, disposition);
+  }
+  bool RemoveFile(const std::wstring&) override { return false; }
+  platform::Renamed RenameFile(const std::wstring&, const std::wstring&) override {
+    return platform::Renamed::kNot;
+  }
+  platform::Renamed PutFileInPlace(const std::wstring&, const std::wstring&) override {
+    return platform::Renamed::kNot;
+  }
+};
+
 }  // namespace
 
 class CrashSweep : public Sweep<SweepScenario> {
@@ -131,6 +151,7 @@ class CrashSweep : public Sweep<SweepScenario> {
         promised = group;
       }
     }
+    why += JudgeReader(medium, promised);
     Restart();
     host::SetStorageCard(host::CardState::kPresent, host::Widen(Path("card")));
     next_.Resume(medium);  // the sectors the cut broke off fail to read
@@ -173,6 +194,53 @@ class CrashSweep : public Sweep<SweepScenario> {
     }
     if (WholeJournal()) why += " a whole journal is left;";
     host::ResetHost();
+    return why;
+  }
+
+  // What is wrong with what a report on a medium it cannot write reads of
+  // the inventory after the power cut, or "": every slot its old record or
+  // its new one, and wherever a whole journal promised new bytes, those.
+  std::string JudgeReader(const CrashEnv::Medium& medium,
+                          const std::optional<JournalGroup>& promised) {
+    Restart();
+    host::SetStorageCard(host::CardState::kPresent, host::Widen(Path("card")));
+    next_.Resume(medium);
+    ReadOnlyMedium readOnly(next_);
+    platform::SetEnv(&readOnly);
+    std::string why;
+    uint64_t size = 0;
+    Bytes seen;
+    if (Opendata(Opening::kReading)) {
+      platform::ScopedFile file(OpenInventoryForReading());
+      if (!file || !platform::GetFileSize(file.get(), &size)) return " the reader cannot read;";
+      seen.resize(size);
+      for (uint64_t s = 0; s < size / kRecordSize; ++s) {
+        InventoryRecord r;
+        if (!ReadSlot(file.get(), static_cast<int64_t>(s), &r)) {
+          why += " the reader cannot read slot " + std::to_string(s) + ";";
+          continue;
+        }
+        std::copy_n(r.bytes, kRecordSize, seen.begin() + static_cast<ptrdiff_t>(s * kRecordSize));
+        const bool old = before_.film && size == before_.film->size();
+        if ((!old || Slot(seen, s) != Slot(*before_.film, s)) &&
+            (size != after_.film->size() || Slot(seen, s) != Slot(*after_.film, s))) {
+          why += " the reader sees slot " + std::to_string(s) + " neither old nor new;";
+        }
+      }
+    }
+    platform::SetEnv(&faults_);
+    host::ResetHost();
+    const File film = ReadFile(Path("film.dat"));
+    const bool append = promised && promised->newSize > promised->fileSize;
+    if (film && promised && (append || promised->fileSize == film->size())) {
+      if (size != promised->newSize) return why + " the reader missed a whole journal's append;";
+      for (const GroupEntry& e : promised->entries) {
+        const FileRange span = RunSpan(e.first, e.count, promised->newSize);
+        if (!std::equal(e.after.begin(), e.after.end(), seen.begin() + span.start)) {
+          why += " the reader does not see a whole journal's span;";
+        }
+      }
+    }
     return why;
   }
 

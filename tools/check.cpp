@@ -24,9 +24,11 @@ class Report {
  public:
   explicit Report(std::string file) : file_(std::move(file)) {}
   void Problem(const std::string& text) {
-    std::printf("%s: %s\n", file_.c_str(), text.c_str());
+    Note(text);
     ++problems_;
   }
+  // What was found and mended already: told, but no problem left.
+  void Note(const std::string& text) { std::printf("%s: %s\n", file_.c_str(), text.c_str()); }
   int problems() const { return problems_; }
 
  private:
@@ -55,29 +57,35 @@ std::string Change(const JournalGroup& group) {
          " to slot " + std::to_string(last.first + last.count - 1);
 }
 
-// What a power cut left beside the inventory. The journal itself stays
-// there between writes; only a whole one is worth a line.
-void CheckLeftovers(Report& report) {
+// What a power cut left beside the inventory: a whole journal is settled
+// first, as every reader settles one, or read through where film.dat cannot
+// be written; either way the slots are then checked as committed.
+void CheckJournal(Report& report) {
   const std::string journal = platform::ShownPath(JournalPath(DataPath));
   JournalGroup group;
-  const JournalFinding finding = ExamineJournal(&group);
-  switch (finding) {
-    case JournalFinding::kNone:
-    case JournalFinding::kFinished:
+  switch (SettleForReading(&group)) {
+    case JournalAtOpen::kNone:
       break;
-    case JournalFinding::kUnfinished:
+    case JournalAtOpen::kSettled:
+      report.Note(journal + " held an unfinished " + Change(group) + ": finished now");
+      break;
+    case JournalAtOpen::kDropped:
+      report.Note(journal + " held " + (group.newSize > group.fileSize ? "an " : "a ") +
+                  Change(group) + " that no longer fit film.dat: left alone");
+      break;
+    case JournalAtOpen::kReadThrough:
       report.Problem(journal + " holds an unfinished " + Change(group) +
-                     " (the next start finishes it)");
+                     " that cannot be finished now (film.dat cannot be written): the slots are "
+                     "checked as it leaves them, and the next start that can write finishes it");
       break;
-    case JournalFinding::kForeign:
-      report.Problem(journal + " holds " + (group.newSize > group.fileSize ? "an " : "a ") +
-                     Change(group) +
-                     " that no longer fits film.dat (the next start leaves film.dat alone)");
-      break;
-    case JournalFinding::kUnreadable:
+    case JournalAtOpen::kUnreadable:
       report.Problem(journal + " or the slots it covers cannot be read");
       break;
   }
+}
+
+// A temporary file a power cut left beside the inventory.
+void CheckTemporaries(Report& report) {
   for (const wchar_t* temporary : {kFreshTempPath, kSettingsTempPath}) {
     platform::ScopedFile left(platform::OpenFile(temporary, platform::Access::kRead,
                                                  platform::Disposition::kOpenExisting));
@@ -95,7 +103,12 @@ int Check() {
   platform::ScopedFile file(OpenLocatedInventory());
   const std::string name = platform::ShownPath(DataPath);
   Report report(name);
-  CheckLeftovers(report);
+  if (file) {
+    file.Close();  // the settling may write film.dat
+    CheckJournal(report);
+    file = OpenInventoryForReading();
+  }
+  CheckTemporaries(report);
 
   uint64_t size = 0;
   if (!file || !platform::GetFileSize(file.get(), &size)) {

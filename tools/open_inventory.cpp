@@ -5,6 +5,7 @@
 #include "platform/scoped_file.h"
 #include "store/file_names.h"
 #include "store/journal.h"
+#include "store/journal_overlay.h"
 #include "store/opendata.h"
 #include "store/slot_io.h"
 #include "store/store_state.h"
@@ -21,7 +22,16 @@ bool Open(Opening opening) {
 
 }  // namespace
 
-bool OpenForReport() { return Open(Opening::kReading); }
+bool OpenForReport() {
+  if (!Open(Opening::kReading)) return false;
+  if (ReadingThroughJournal()) {
+    Complain(platform::ShownPath(DataPath) +
+             " cannot be written, so the change a power cut left unfinished in " +
+             platform::ShownPath(JournalPath(DataPath)) +
+             " is shown as finished; the next start or change that can write it finishes it");
+  }
+  return true;
+}
 
 bool OpenForChange(bool makeFresh) {
   if (!Open(makeFresh ? Opening::kProgram : Opening::kChanging)) return false;

@@ -120,10 +120,10 @@ size_t RunBytes(int64_t first, int64_t last, uint64_t size) {
 // The run of changes [from, to) of a file of `size`, its window read from
 // `file` now. False when the read fails or a slot no longer holds what was
 // shown (`*changed` then says which).
-bool MakeRun(platform::FileRef file, uint64_t size, const std::vector<SlotChange>& changes,
-             size_t from, size_t to, GroupEntry* entry, bool* changed) {
-  entry->first = static_cast<uint32_t>(changes[from].slot);
-  entry->count = static_cast<uint32_t>(changes[to - 1].slot - changes[from].slot + 1);
+bool MakeRun(platform::FileRef file, uint64_t size, SlotChanges& changes, size_t from, size_t to,
+             GroupEntry* entry, bool* changed) {
+  entry->first = static_cast<uint32_t>(changes.Slot(from));
+  entry->count = static_cast<uint32_t>(changes.Slot(to - 1) - changes.Slot(from) + 1);
   const FileRange span = RunSpan(entry->first, entry->count, size);
   const FileRange window = RunWindow(entry->first, entry->count, size);
   std::vector<uint8_t> around;
@@ -133,12 +133,14 @@ bool MakeRun(platform::FileRef file, uint64_t size, const std::vector<SlotChange
   entry->before.assign(spanAt, spanAt + span.size);
   entry->after = entry->before;
   for (size_t i = from; i < to; ++i) {
-    const uint32_t at = SlotOffset(changes[i].slot) - span.start;
-    if (std::memcmp(entry->before.data() + at, changes[i].shown.bytes, kRecordSize) != 0) {
+    const uint32_t at = SlotOffset(changes.Slot(i)) - span.start;
+    InventoryRecord now, next;
+    std::memcpy(now.bytes, entry->before.data() + at, kRecordSize);
+    if (!changes.Make(i, now, &next)) {
       *changed = true;
       return false;
     }
-    std::memcpy(entry->after.data() + at, changes[i].record.bytes, kRecordSize);
+    std::memcpy(entry->after.data() + at, next.bytes, kRecordSize);
   }
   return true;
 }
@@ -180,26 +182,31 @@ WriteOutcome WriteSlot(int64_t slot, const InventoryRecord& record, const Invent
   return WriteOutcome::kFailed;
 }
 
-SlotsWritten WriteSlots(const std::vector<SlotChange>& changes) {
-  const size_t n = changes.size();
+bool SlotChangeList::Make(size_t i, const InventoryRecord& now, InventoryRecord* next) {
+  if (std::memcmp(now.bytes, changes_[i].shown.bytes, kRecordSize) != 0) return false;
+  *next = changes_[i].record;
+  return true;
+}
+
+SlotsWritten WriteSlots(SlotChanges& changes) {
+  const size_t n = changes.Count();
   if (n == 0) return {WriteOutcome::kWritten, 0};
   ScopedFile file(platform::OpenFile(DataPath, Access::kReadWrite, Disposition::kOpenExisting));
   if (!file) return {WriteOutcome::kNotOpened, 0};
   uint64_t size = 0;
   if (!platform::GetFileSize(file.get(), &size)) return {WriteOutcome::kFailed, 0};
   // The file is held for writing from here on: what is checked now stays so.
+  SlotReader reader(file.get(), static_cast<int64_t>(size / kRecordSize));
   for (size_t i = 0; i < n; ++i) {
-    const int64_t slot = changes[i].slot;
+    const int64_t slot = changes.Slot(i);
     if (slot < 0 || size > kLargestInventorySize ||
         static_cast<uint64_t>(slot) >= size / kRecordSize ||
-        (i > 0 && slot <= changes[i - 1].slot)) {
+        (i > 0 && slot <= changes.Slot(i - 1))) {
       return {WriteOutcome::kChanged, 0, i};
     }
-    InventoryRecord now;
-    if (!ReadSlot(file.get(), slot, &now)) return {WriteOutcome::kFailed, 0, i};
-    if (std::memcmp(now.bytes, changes[i].shown.bytes, kRecordSize) != 0) {
-      return {WriteOutcome::kChanged, 0, i};
-    }
+    InventoryRecord now, next;
+    if (!reader.Read(slot, &now)) return {WriteOutcome::kFailed, 0, i};
+    if (!changes.Make(i, now, &next)) return {WriteOutcome::kChanged, 0, i};
   }
   // Groups of runs: changes closer than three slots share a run, whose
   // window then holds them all; runs are at least three slots apart, so no
@@ -211,11 +218,11 @@ SlotsWritten WriteSlots(const std::vector<SlotChange>& changes) {
     size_t next = done;
     while (next < n) {
       size_t to = next + 1;
-      while (to < n && changes[to].slot - changes[to - 1].slot < 3 &&
-             body + RunBytes(changes[next].slot, changes[to].slot, size) <= kMaxGroupBody) {
+      while (to < n && changes.Slot(to) - changes.Slot(to - 1) < 3 &&
+             body + RunBytes(changes.Slot(next), changes.Slot(to), size) <= kMaxGroupBody) {
         ++to;
       }
-      const size_t bytes = RunBytes(changes[next].slot, changes[to - 1].slot, size);
+      const size_t bytes = RunBytes(changes.Slot(next), changes.Slot(to - 1), size);
       if (!group.entries.empty() && body + bytes > kMaxGroupBody) break;
       GroupEntry entry;
       bool changed = false;
@@ -226,7 +233,7 @@ SlotsWritten WriteSlots(const std::vector<SlotChange>& changes) {
       body += bytes;
       next = to;
       // A run cut short by the group's room goes on in the next group.
-      if (next < n && changes[next].slot - changes[next - 1].slot < 3) break;
+      if (next < n && changes.Slot(next) - changes.Slot(next - 1) < 3) break;
     }
     const WriteOutcome outcome = WriteGroup(file.get(), group);
     if (outcome != WriteOutcome::kWritten) return {outcome, done, done};

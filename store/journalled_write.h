@@ -35,11 +35,40 @@ WriteOutcome WriteSlot(int64_t slot, const InventoryRecord& record, const Invent
 
 // ---- Many slots at once ----
 
+// The changes of a write of many slots, each made from the slot's record as
+// the write reads it under its hold of the file: so that no more than the
+// slots and what to do to them need be held while a large write is made.
+class SlotChanges {
+ public:
+  virtual ~SlotChanges() = default;
+  virtual size_t Count() const = 0;
+  // The slot of change `i`: ascending with `i`, each slot once.
+  virtual int64_t Slot(size_t i) const = 0;
+  // What change `i` makes of `now`, its slot's record as read now, into
+  // `*next`; false when `now` is no longer the record the change was made
+  // for (another program changed it). Called more than once for a change,
+  // with the same `now`, the last call's `*next` being what is written.
+  virtual bool Make(size_t i, const InventoryRecord& now, InventoryRecord* next) = 0;
+};
+
+// A change as a pair of records: what the slot held when it was read and
+// shown, and what it is to hold.
 struct SlotChange {
   int64_t slot = 0;
   InventoryRecord record;  // what the slot is to hold
   InventoryRecord shown;   // what it held when it was read
 };
+class SlotChangeList : public SlotChanges {
+ public:
+  explicit SlotChangeList(const std::vector<SlotChange>& changes) : changes_(changes) {}
+  size_t Count() const override { return changes_.size(); }
+  int64_t Slot(size_t i) const override { return changes_[i].slot; }
+  bool Make(size_t i, const InventoryRecord& now, InventoryRecord* next) override;
+
+ private:
+  const std::vector<SlotChange>& changes_;
+};
+
 struct SlotsWritten {
   WriteOutcome outcome = WriteOutcome::kWritten;
   // How many of the changes, from the first, are in the file.
@@ -48,13 +77,13 @@ struct SlotsWritten {
   // the first of the group that failed).
   size_t stopped = 0;
 };
-// Writes `changes` (ascending by slot, each slot once) as WriteSlot writes
-// one, but in groups under one journal each (store/journal.h): every slot is
-// checked to hold what was shown before any is written, then each group's
-// journal goes to the medium, its slots are written and pushed to the medium
-// at once, and it is marked done. A group that fails is put back as it was
-// shown; the groups before it stay written.
-SlotsWritten WriteSlots(const std::vector<SlotChange>& changes);
+// Makes `changes` as WriteSlot writes one record, but in groups under one
+// journal each (store/journal.h): every change is checked against its slot
+// as it is now before any is written, then each group's journal goes to the
+// medium, its slots are written and pushed to the medium at once, and it is
+// marked done. A group that fails is put back as it was; the groups before
+// it stay written.
+SlotsWritten WriteSlots(SlotChanges& changes);
 
 // Appends `records` as new slots at the end of DataPath, but only while the
 // file still has `size` bytes (a whole number of records, `records` not

@@ -9,9 +9,12 @@
 
 namespace {
 
+PrefixEntry PrefixOf(const InventoryRecord& record) {
+  return PrefixEntry{{record.bytes[kDescriptionOffset], record.bytes[kDescriptionOffset + 1]}};
+}
+
 void RefreshPrefix(int64_t slot, const InventoryRecord& record) {
-  PrefixTable[slot].bytes[0] = record.bytes[kDescriptionOffset];
-  PrefixTable[slot].bytes[1] = record.bytes[kDescriptionOffset + 1];
+  PrefixTable[slot] = PrefixOf(record);
 }
 
 bool Before(const IndexEntry& a, const IndexEntry& b) {
@@ -48,8 +51,7 @@ void EnterAppended(const std::vector<InventoryRecord>& records, size_t count, Ar
     if (!IsLiveNumber(number)) number = kDeletedNumber;
     deleted += number == kDeletedNumber ? 1 : 0;
     added.push_back(IndexEntry{number, slot});
-    grown.prefixes[slot] = PrefixEntry{
-        {records[i].bytes[kDescriptionOffset], records[i].bytes[kDescriptionOffset + 1]}};
+    grown.prefixes[slot] = PrefixOf(records[i]);
   }
   std::sort(added.begin(), added.end(), Before);
   std::merge(NumberIndex, NumberIndex + IndexedSlots, added.begin(), added.end(), grown.numbers,
@@ -74,9 +76,32 @@ WriteOutcome StoreAmendedRecord(int64_t slot, const InventoryRecord& record,
   return outcome;
 }
 
-SlotsWritten StoreAmendedRecords(const std::vector<SlotChange>& changes) {
-  const SlotsWritten done = WriteSlots(changes);
-  for (size_t i = 0; i < done.written; ++i) RefreshPrefix(changes[i].slot, changes[i].record);
+namespace {
+
+// The changes of a caller, each one's new prefix kept as it is made.
+class PrefixTaking : public SlotChanges {
+ public:
+  explicit PrefixTaking(SlotChanges& changes) : changes_(changes), prefixes_(changes.Count()) {}
+  size_t Count() const override { return changes_.Count(); }
+  int64_t Slot(size_t i) const override { return changes_.Slot(i); }
+  bool Make(size_t i, const InventoryRecord& now, InventoryRecord* next) override {
+    if (!changes_.Make(i, now, next)) return false;
+    prefixes_[i] = PrefixOf(*next);
+    return true;
+  }
+  PrefixEntry prefix(size_t i) const { return prefixes_[i]; }
+
+ private:
+  SlotChanges& changes_;
+  std::vector<PrefixEntry> prefixes_;
+};
+
+}  // namespace
+
+SlotsWritten StoreAmendedRecords(SlotChanges& changes) {
+  PrefixTaking taking(changes);
+  const SlotsWritten done = WriteSlots(taking);
+  for (size_t i = 0; i < done.written; ++i) PrefixTable[changes.Slot(i)] = taking.prefix(i);
   return done;
 }
 

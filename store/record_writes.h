@@ -16,10 +16,9 @@
 WriteOutcome StoreAmendedRecord(int64_t slot, const InventoryRecord& record,
                                 const InventoryRecord& asRead);
 
-// Writes many amended records at once (WriteSlots): `changes` ascending by
-// slot, each holding the record as it was read and shown. Each written
-// slot's prefix becomes its new description's first two bytes.
-SlotsWritten StoreAmendedRecords(const std::vector<SlotChange>& changes);
+// Makes many changes at once (WriteSlots). Each written slot's prefix
+// becomes its new description's first two bytes.
+SlotsWritten StoreAmendedRecords(SlotChanges& changes);
 
 // Appends `records` as new slots at the end of film.dat (AppendSlots),
 // while it still has the SlotCount records it was loaded with and every one

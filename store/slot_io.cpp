@@ -53,6 +53,18 @@ const uint8_t* SlotRun::Record(int64_t slot) const {
   return bytes_ + static_cast<size_t>(slot - first_) * kRecordSize;
 }
 
+bool SlotReader::Read(int64_t slot, InventoryRecord* record) {
+  const uint8_t* found = run_ ? run_.Record(slot) : nullptr;
+  if (found == nullptr && run_ && slot > last_ && slot - last_ < kReadRunSlots) {
+    const auto count = static_cast<uint32_t>(std::min<int64_t>(kReadRunSlots, slots_ - slot));
+    if (count > 0 && run_.Read(file_, slot, count)) found = run_.Record(slot);
+  }
+  last_ = slot;
+  if (found == nullptr) return ReadSlot(file_, slot, record);
+  std::memcpy(record->bytes, found, kRecordSize);
+  return true;
+}
+
 uint32_t ReadSlotRuns(platform::FileRef file, uint32_t slots, InventoryRecord* last,
                       const SlotRunVisitor& visit) {
   SlotRun run(kReadRunSlots);

@@ -17,6 +17,9 @@ platform::FileRef OpenInventoryForReading();
 // `record` as it was, so that no half-read record is ever in hand.
 bool ReadSlot(platform::FileRef file, int64_t slot, InventoryRecord* record);
 
+// How many slots a run read takes at most.
+constexpr uint32_t kReadRunSlots = 256;
+
 // Room for a run of up to `capacity` consecutive records, read in one call.
 // The room starts on a memory page: the copy from the file cache is then
 // markedly faster than into a heap block, which starts just past one.
@@ -50,6 +53,24 @@ class SlotRun {
   uint32_t count_ = 0;
 };
 
+// Slots read by their number, in any order, for a caller that mostly goes
+// forward through the file (the rows of an exported sheet, the changes of a
+// large write): when a slot follows close after the last one read, a run of
+// slots is read from it, so that such a caller reads the file front to back
+// in large reads; other slots are read alone. `slots` bounds the runs.
+class SlotReader {
+ public:
+  SlotReader(platform::FileRef file, int64_t slots) : file_(file), slots_(slots) {}
+  // As ReadSlot.
+  bool Read(int64_t slot, InventoryRecord* record);
+
+ private:
+  platform::FileRef file_;
+  int64_t slots_;
+  SlotRun run_{kReadRunSlots};
+  int64_t last_ = -1;
+};
+
 // Reads slots 0 .. slots - 1 of `file` in order, in runs of up to
 // kReadRunSlots consecutive slots, and hands each run to `visit` as its first
 // slot, its records one after another and their count; the records are valid
@@ -59,7 +80,6 @@ class SlotRun {
 // is read on its own. `*last` is the room for those single reads and ends
 // holding the last record read (as it was when none was). Returns the first
 // slot that could not be read, or `slots`.
-constexpr uint32_t kReadRunSlots = 256;
 using SlotRunVisitor = std::function<void(uint32_t first, const uint8_t* records, uint32_t count)>;
 uint32_t ReadSlotRuns(platform::FileRef file, uint32_t slots, InventoryRecord* last,
                       const SlotRunVisitor& visit);

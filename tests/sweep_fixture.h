@@ -122,7 +122,8 @@ inline bool AmendSlots(const std::vector<Item>& items, const std::vector<int64_t
     std::copy(description.begin(), description.end(), c.record.bytes + kDescriptionOffset);
     changes.push_back(c);
   }
-  TellWriteOutcome(StoreAmendedRecords(changes).outcome, Message::kWriteBackMissing,
+  SlotChangeList list(changes);
+  TellWriteOutcome(StoreAmendedRecords(list).outcome, Message::kWriteBackMissing,
                    Message::kWriteBackFailed);
   return true;
 }

@@ -8,14 +8,6 @@ namespace {
 
 constexpr size_t kChunk = size_t{1} << 20;
 
-// Where a field of the record lies: in the reader's buffer, or (a quoted
-// field, its quotes undone) in its list of unquoted fields.
-struct Span {
-  bool unquoted;
-  size_t at;
-  size_t size;
-};
-
 const char kCarriageReturnAlone[] =
     "a line ends with a carriage return alone (an old Mac line end): save the sheet with "
     "Windows (CRLF) or Unix (LF) line ends";
@@ -107,7 +99,8 @@ CsvReader::Parse CsvReader::ParseRecord(CsvRow* row) {
 
   const size_t start = i;
   const int startLine = line;
-  std::vector<Span> spans;
+  std::vector<Span>& spans = spans_;
+  spans.clear();
   unquoted_.clear();
   for (;;) {  // one field a turn
     if (i < end_ && b[i] == '"') {

@@ -48,5 +48,11 @@ class CsvReader {
   bool started_ = false;
   int line_ = 1;
   std::string unquoted_;  // the quoted fields of the record, their quotes undone
+  struct Span {           // where a field of the record lies
+    bool unquoted;        // in unquoted_, not in the buffer
+    size_t at;
+    size_t size;
+  };
+  std::vector<Span> spans_;
   std::string error_;
 };

@@ -6,6 +6,6 @@
 #include <cstddef>
 #include <cstdint>
 
-// The digest of `size` bytes with `domain` (which kind of value they are)
-// put in front of them.
+// The digest of `size` bytes under the key of `domain` (which kind of value
+// they are).
 uint64_t Digest(uint8_t domain, const void* data, size_t size);

@@ -36,12 +36,14 @@ std::string Csv(const std::string& field) {
 void PrintRecord(uint32_t slot, const InventoryRecord& r) {
   const std::string number = platform::FormatItemNumber(RecordNumber(r));
   std::array<std::string, kFieldCount> fields;
+  PrintedRow printed{number};
   std::string line = std::to_string(slot) + "," + number;
   for (Field field : kAllFields) {
     fields[Index(field)] = ExportedField(field, r);
+    printed[1 + Index(field)] = fields[Index(field)];
     line += "," + Csv(fields[Index(field)]);
   }
-  line += "," + EncodeVersionMark(MakeVersionMark(number, fields)) + "\r\n";
+  line += "," + EncodeVersionMark(MakeVersionMark(printed)) + "\r\n";
   std::fwrite(line.data(), 1, line.size(), stdout);
 }
 

@@ -47,6 +47,7 @@
 namespace {
 
 constexpr int64_t kLargestSlotCount = kLargestInventorySize / kRecordSize;
+constexpr int kToldLines = 100;
 constexpr uint8_t kRecordDomain = 0xC0;
 
 uint64_t RecordDigest(const InventoryRecord& record) {
@@ -87,43 +88,21 @@ InventoryRecord Applied(const Change& c, const InventoryRecord& before) {
 }
 
 // The lines a write lists: "number field: old -> new" for each field whose
-// print it changes, an added item's "number added" first.
+// print it changes, an added item's "number added" first. Only the fields a
+// change stores can change.
 void ListChange(const Change& c, const InventoryRecord& before, const InventoryRecord& after,
                 std::string* out) {
   const std::string number = platform::FormatItemNumber(c.number);
   if (c.slot < 0) *out += number + " added\n";
+  std::array<bool, kFieldCount> stored{};
+  for (const Edit& e : c.edits) stored[Index(e.field)] = true;
   for (Field field : kAllFields) {
+    if (!stored[Index(field)]) continue;
     const std::string was = ExportedField(field, before);
     const std::string is = ExportedField(field, after);
     if (was != is) *out += number + " " + FieldName(field) + ": " + was + " -> " + is + "\n";
   }
 }
-
-// The records of film.dat by slot for the rows of a sheet. An export's rows
-// come in slot order: when a row's slot follows close after the last one
-// read, a run of slots is read from it, so that such a sheet reads the file
-// front to back in large reads; other rows read their slot alone.
-class SlotReader {
- public:
-  explicit SlotReader(platform::FileRef file) : file_(file), run_(kReadRunSlots) {}
-  bool Read(int64_t slot, InventoryRecord* record) {
-    const uint8_t* found = run_ ? run_.Record(slot) : nullptr;
-    if (found == nullptr && run_ && slot > last_ && slot - last_ < kReadRunSlots) {
-      const auto count =
-          static_cast<uint32_t>(std::min<int64_t>(kReadRunSlots, int64_t{SlotCount} - slot));
-      if (count > 0 && run_.Read(file_, slot, count)) found = run_.Record(slot);
-    }
-    last_ = slot;
-    if (found == nullptr) return ReadSlot(file_, slot, record);
-    std::memcpy(record->bytes, found, kRecordSize);
-    return true;
-  }
-
- private:
-  platform::FileRef file_;
-  SlotRun run_;
-  int64_t last_ = -1;
-};
 
 struct Options {
   bool dryRun = false;
@@ -144,7 +123,7 @@ struct Columns {
 class Import {
  public:
   Import(std::string file, const Options& options, platform::FileRef inventory)
-      : file_(std::move(file)), options_(options), slots_(inventory),
+      : file_(std::move(file)), options_(options), slots_(inventory, SlotCount),
         seenOn_(static_cast<size_t>(IndexedSlots), 0) {}
 
   bool TakeHeader(const CsvRow& header);
@@ -153,6 +132,8 @@ class Import {
   // conflicts, each already told.
   void Finish();
   int problems() const { return problems_; }
+  // The problems and conflicts found but not told, past kToldLines.
+  int untold() const { return std::max(0, told_ - kToldLines); }
   int conflicts() const { return conflicts_; }
   int unmarked() const { return unmarked_; }
   const std::vector<Change>& changes() const { return changes_; }
@@ -169,15 +150,20 @@ class Import {
   // addition), change it; false after a problem with them. A text cut to fit
   // is told.
   bool Keep(Change c, const InventoryRecord& now);
+  // A problem or a conflict on a line of its own, up to kToldLines of
+  // them: a sheet that is wrong throughout need not flood the terminal.
+  void Tell(int line, const std::string& what) {
+    if (++told_ <= kToldLines) Complain(file_ + ":" + std::to_string(line) + ": " + what);
+  }
   void Problem(int line, const std::string& why) {
-    Complain(file_ + ":" + std::to_string(line) + ": " + why);
+    Tell(line, why);
     ++problems_;
   }
   void Conflict(int line, int64_t number, Field field, std::string_view sheet,
                 const std::string& now) {
-    Complain(file_ + ":" + std::to_string(line) + ": item " + std::to_string(number) + ": " +
-             FieldName(field) + ": the sheet says " + Printable(sheet) + ", film.dat now says " +
-             Printable(now) + " (changed since the export)");
+    Tell(line, "item " + std::to_string(number) + ": " + FieldName(field) + ": the sheet says " +
+                   Printable(sheet) + ", film.dat now says " + Printable(now) +
+                   " (changed since the export)");
     ++conflicts_;
   }
   // A value of a row refused by its field's rule.
@@ -196,6 +182,7 @@ class Import {
   int problems_ = 0;
   int conflicts_ = 0;
   int unmarked_ = 0;
+  int told_ = 0;
 };
 
 bool Import::TakeHeader(const CsvRow& header) {
@@ -316,25 +303,31 @@ bool Import::Keep(Change c, const InventoryRecord& now) {
 
 void Import::TakeMarked(const CsvRow& row, int64_t number, const VersionMark& mark) {
   const int line = row.line;
-  if (NumberDigest(platform::FormatItemNumber(number)) != mark.number) {
+  const std::string numberPrinted = platform::FormatItemNumber(number);
+  if (NumberDigest(numberPrinted) != mark.number) {
     Problem(line, "the number " + std::to_string(number) +
                       " is not the one this row was exported with: a spreadsheet may have "
                       "changed it; open the number column as Text (see the guide)");
     return;
   }
-  // Which fields the owner edited: those whose value, as the sheet holds it
-  // or as it prints once stored, is not what export printed.
-  std::array<uint32_t, kFieldCount> digests = mark.fields;
-  std::array<std::string, kFieldCount> stored;
-  std::array<bool, kFieldCount> edited{};
-  bool anyEdited = false;
+  // A row as export printed it, every column at hand: one digest tells.
+  PrintedRow raw{numberPrinted};
   bool allColumns = true;
   for (Field f : kAllFields) {
     const int column = columns_.field[Index(f)];
-    if (column < 0) {
-      allColumns = false;
-      continue;
-    }
+    allColumns = allColumns && column >= 0;
+    if (column >= 0) raw[1 + Index(f)] = row.fields[static_cast<size_t>(column)];
+  }
+  if (allColumns && RowDigest(raw) == mark.row) return;
+  // Which fields the owner edited: those whose value, as the sheet holds it
+  // or as it prints once stored, is not what export printed.
+  std::array<std::string, kFieldCount> stored;
+  PrintedRow matched = raw;
+  std::array<bool, kFieldCount> edited{};
+  bool anyEdited = false;
+  for (Field f : kAllFields) {
+    const int column = columns_.field[Index(f)];
+    if (column < 0) continue;
     const std::string_view value = row.fields[static_cast<size_t>(column)];
     if (FieldDigest(f, value) == mark.fields[Index(f)]) continue;
     std::string why;
@@ -342,14 +335,14 @@ void Import::TakeMarked(const CsvRow& row, int64_t number, const VersionMark& ma
       Refused(line, f, value, why);
       return;
     }
-    digests[Index(f)] = FieldDigest(f, stored[Index(f)]);
-    edited[Index(f)] = digests[Index(f)] != mark.fields[Index(f)];
+    matched[1 + Index(f)] = stored[Index(f)];
+    edited[Index(f)] = FieldDigest(f, stored[Index(f)]) != mark.fields[Index(f)];
     anyEdited = anyEdited || edited[Index(f)];
   }
   if (!anyEdited) {
     // Every field agrees with the mark; with all of them at hand, so must
     // the whole row's digest.
-    if (allColumns && RowDigest(mark.number, digests) != mark.row) {
+    if (allColumns && RowDigest(matched) != mark.row) {
       Problem(line, "the row does not agree with its version mark: export again");
     }
     return;
@@ -366,13 +359,15 @@ void Import::TakeMarked(const CsvRow& row, int64_t number, const VersionMark& ma
   // What film.dat changed since the export, field by field.
   std::array<std::string, kFieldCount> printed;
   std::array<uint32_t, kFieldCount> nowDigests{};
+  PrintedRow nowRow{numberPrinted};
   bool anyChanged = false;
   for (Field f : kAllFields) {
     printed[Index(f)] = ExportedField(f, now);
+    nowRow[1 + Index(f)] = printed[Index(f)];
     nowDigests[Index(f)] = FieldDigest(f, printed[Index(f)]);
     anyChanged = anyChanged || nowDigests[Index(f)] != mark.fields[Index(f)];
   }
-  if (!anyChanged && RowDigest(mark.number, nowDigests) != mark.row) {
+  if (!anyChanged && RowDigest(nowRow) != mark.row) {
     Problem(line, "item " + std::to_string(number) +
                       " does not agree with this row's version mark: export again");
     return;
@@ -500,6 +495,47 @@ void TellStop(const std::string& path, WriteOutcome outcome, const Change& stopp
            " added before it are in film.dat, and importing the file again finishes the job");
 }
 
+// The changes of the sheet as the store makes them: each one made from its
+// slot's record as the write reads it, which must still be the record the
+// change was decided on, and listed as it is made.
+class Writes : public SlotChanges {
+ public:
+  explicit Writes(const std::vector<Change>& changes)
+      : changes_(changes), listed_(changes.size()) {}
+  size_t Count() const override { return changes_.size(); }
+  int64_t Slot(size_t i) const override { return changes_[i].slot; }
+  bool Make(size_t i, const InventoryRecord& now, InventoryRecord* next) override {
+    const Change& c = changes_[i];
+    if (RecordDigest(now) != c.decidedOn) return false;
+    *next = Applied(c, now);
+    listed_[i].clear();
+    ListChange(c, now, *next, &listed_[i]);
+    return true;
+  }
+  // The lines of the first `count` changes.
+  std::string Listed(size_t count) const {
+    std::string lines;
+    for (size_t i = 0; i < count; ++i) lines += listed_[i];
+    return lines;
+  }
+
+ private:
+  const std::vector<Change>& changes_;
+  std::vector<std::string> listed_;
+};
+
+void TellChanged(const std::string& path, const Change& c) {
+  Complain(path + ":" + std::to_string(c.line) + ": item " + std::to_string(c.number) +
+           ": film.dat was changed by another program since it was read; nothing imported");
+}
+
+void TellUnmarked(int rows) {
+  if (rows > 0) {
+    std::printf("%d rows without a version mark were compared with film.dat as it is now\n",
+                rows);
+  }
+}
+
 // Opens the sheet: a regular file, or standard input for "-".
 bool OpenSheet(const std::string& path, std::filebuf* file, std::streambuf** source) {
   if (path == "-") {
@@ -555,6 +591,9 @@ int ImportCsv(const std::string& path, bool dryRun, bool add, bool overwrite) {
     }
     import.Finish();
   }
+  if (import.untold() > 0) {
+    Complain(path + ": " + std::to_string(import.untold()) + " more problems and conflicts");
+  }
   if (import.conflicts() > 0) {
     Complain(path + ": " + std::to_string(import.conflicts()) +
              " fields were edited in the sheet and changed in film.dat since the export; export "
@@ -566,58 +605,49 @@ int ImportCsv(const std::string& path, bool dryRun, bool add, bool overwrite) {
     return 1;
   }
 
-  // The writes, in slot order, each listed as it will be written.
+  // The writes, in slot order, each listed as it is made.
   std::vector<Change> changes = import.changes();
   std::sort(changes.begin(), changes.end(),
             [](const Change& a, const Change& b) { return a.slot < b.slot; });
-  std::string listed;
-  std::vector<SlotChange> writes;
-  if (!dryRun) writes.reserve(changes.size());
-  for (const Change& c : changes) {
-    InventoryRecord now;
-    if (!import.slots().Read(c.slot, &now) || RecordDigest(now) != c.decidedOn) {
-      Complain(path + ":" + std::to_string(c.line) + ": item " + std::to_string(c.number) +
-               ": film.dat was changed by another program since it was read; nothing imported");
-      return 1;
-    }
-    const InventoryRecord after = Applied(c, now);
-    ListChange(c, now, after, &listed);
-    if (!dryRun) writes.push_back(SlotChange{c.slot, after, now});
-  }
+  Writes writes(changes);
   std::vector<InventoryRecord> added;
+  std::string addedList;
   for (const Change& c : import.additions()) {
     const InventoryRecord zero = ZeroRecord(c.number);
     added.push_back(Applied(c, zero));
-    ListChange(c, zero, added.back(), &listed);
+    ListChange(c, zero, added.back(), &addedList);
   }
   if (dryRun) {
-    std::fputs(listed.c_str(), stdout);
+    for (size_t i = 0; i < changes.size(); ++i) {
+      InventoryRecord now, next;
+      if (!import.slots().Read(changes[i].slot, &now) || !writes.Make(i, now, &next)) {
+        TellChanged(path, changes[i]);
+        return 1;
+      }
+    }
+    std::fputs((writes.Listed(changes.size()) + addedList).c_str(), stdout);
     std::printf("dry run: %zu items would change", changes.size());
     if (add) std::printf(", %zu would be added", added.size());
     std::printf("; nothing written\n");
-    if (import.unmarked() > 0) {
-      std::printf("%d rows without a version mark were compared with film.dat as it is now\n",
-                  import.unmarked());
-    }
+    TellUnmarked(import.unmarked());
     return 0;
   }
   const SlotsWritten changed = StoreAmendedRecords(writes);
   if (changed.outcome != WriteOutcome::kWritten) {
+    std::fputs(writes.Listed(changed.written).c_str(), stdout);
     TellStop(path, changed.outcome, changes[changed.stopped], "written", changed.written, 0);
     return 1;
   }
   const SlotsWritten appended = StoreAppendedRecords(added);
   if (appended.outcome != WriteOutcome::kWritten) {
+    std::fputs(writes.Listed(changes.size()).c_str(), stdout);
     TellStop(path, appended.outcome, import.additions()[appended.stopped], "added",
              changed.written, appended.written);
     return 1;
   }
-  std::fputs(listed.c_str(), stdout);
+  std::fputs((writes.Listed(changes.size()) + addedList).c_str(), stdout);
   std::printf("%zu items changed\n", changed.written);
   if (add) std::printf("%zu items added\n", appended.written);
-  if (import.unmarked() > 0) {
-    std::printf("%d rows without a version mark were compared with film.dat as it is now\n",
-                import.unmarked());
-  }
+  TellUnmarked(import.unmarked());
   return 0;
 }

@@ -1,5 +1,7 @@
 #include "tools/version_mark.h"
 
+#include <algorithm>
+
 #include "tools/digest.h"
 
 namespace {
@@ -11,24 +13,31 @@ constexpr size_t kHexDigits = 16 + 8 + 8 * kFieldCount;
 constexpr uint8_t kNumberDomain = 0x40;
 constexpr uint8_t kRowDomain = 0x80;
 
-void PutHex(uint64_t value, int digits, std::string* out) {
+// Writes `value` as `digits` hex digits at `out`; returns the end.
+char* PutHex(uint64_t value, int digits, char* out) {
   static const char kHex[] = "0123456789abcdef";
-  for (int i = digits - 1; i >= 0; --i) out->push_back(kHex[(value >> (4 * i)) & 0xF]);
+  for (int i = digits - 1; i >= 0; --i) *out++ = kHex[(value >> (4 * i)) & 0xF];
+  return out;
 }
 
 bool TakeHex(std::string_view text, size_t at, int digits, uint64_t* value) {
+  // Each byte's value as a hex digit, 16 for none.
+  static const auto kValues = [] {
+    std::array<uint8_t, 256> v{};
+    v.fill(16);
+    for (int d = 0; d < 10; ++d) v['0' + d] = static_cast<uint8_t>(d);
+    for (int d = 0; d < 6; ++d) v['a' + d] = v['A' + d] = static_cast<uint8_t>(10 + d);
+    return v;
+  }();
   uint64_t v = 0;
+  unsigned bad = 0;
   for (int i = 0; i < digits; ++i) {
-    const char c = text[at + static_cast<size_t>(i)];
-    const int d = c >= '0' && c <= '9'   ? c - '0'
-                  : c >= 'a' && c <= 'f' ? c - 'a' + 10
-                  : c >= 'A' && c <= 'F' ? c - 'A' + 10
-                                         : -1;
-    if (d < 0) return false;
-    v = v << 4 | static_cast<uint64_t>(d);
+    const uint8_t d = kValues[static_cast<uint8_t>(text[at + static_cast<size_t>(i)])];
+    bad |= d & 16u;
+    v = v << 4 | (d & 15u);
   }
   *value = v;
-  return true;
+  return bad == 0;
 }
 
 }  // namespace
@@ -42,32 +51,42 @@ uint32_t FieldDigest(Field field, std::string_view printed) {
       Digest(static_cast<uint8_t>(field), printed.data(), printed.size()));
 }
 
-uint64_t RowDigest(uint32_t number, const std::array<uint32_t, kFieldCount>& fields) {
-  uint8_t bytes[4 * (1 + kFieldCount)];
-  const auto put = [&bytes](size_t at, uint32_t v) {
-    for (int i = 0; i < 4; ++i) bytes[at + static_cast<size_t>(i)] = static_cast<uint8_t>(v >> (8 * i));
-  };
-  put(0, number);
-  for (size_t i = 0; i < kFieldCount; ++i) put(4 * (i + 1), fields[i]);
-  return Digest(kRowDomain, bytes, sizeof bytes);
+uint64_t RowDigest(const PrintedRow& row) {
+  // Each value with its length in front, so that no two rows run together
+  // alike.
+  char bytes[1024];
+  std::string spill;
+  size_t size = 0;
+  for (std::string_view value : row) size += 4 + value.size();
+  char* out = bytes;
+  if (size > sizeof bytes) {
+    spill.resize(size);
+    out = spill.data();
+  }
+  char* at = out;
+  for (std::string_view value : row) {
+    const auto length = static_cast<uint32_t>(value.size());
+    for (int i = 0; i < 4; ++i) *at++ = static_cast<char>(length >> (8 * i));
+    at = std::copy(value.begin(), value.end(), at);
+  }
+  return Digest(kRowDomain, out, size);
 }
 
-VersionMark MakeVersionMark(std::string_view number,
-                            const std::array<std::string, kFieldCount>& fields) {
+VersionMark MakeVersionMark(const PrintedRow& row) {
   VersionMark mark;
-  mark.number = NumberDigest(number);
-  for (Field f : kAllFields) mark.fields[Index(f)] = FieldDigest(f, fields[Index(f)]);
-  mark.row = RowDigest(mark.number, mark.fields);
+  mark.number = NumberDigest(row[0]);
+  for (Field f : kAllFields) mark.fields[Index(f)] = FieldDigest(f, row[1 + Index(f)]);
+  mark.row = RowDigest(row);
   return mark;
 }
 
 std::string EncodeVersionMark(const VersionMark& mark) {
-  std::string text = kPrefix;
-  text.reserve(kPrefixSize + kHexDigits);
-  PutHex(mark.row, 16, &text);
-  PutHex(mark.number, 8, &text);
-  for (uint32_t f : mark.fields) PutHex(f, 8, &text);
-  return text;
+  char text[kPrefixSize + kHexDigits];
+  char* at = std::copy(kPrefix, kPrefix + kPrefixSize, text);
+  at = PutHex(mark.row, 16, at);
+  at = PutHex(mark.number, 8, at);
+  for (uint32_t f : mark.fields) at = PutHex(f, 8, at);
+  return std::string(text, sizeof text);
 }
 
 bool DecodeVersionMark(std::string_view text, VersionMark* mark) {

@@ -8,8 +8,9 @@
 // row (the number and every field as export printed them), then 32 bits for
 // the number and 32 for each field on its own. The row's digest tells an
 // untouched row from an edited one; the field digests tell which fields the
-// owner edited and which film.dat changed since the export. Each is keyed
-// SipHash-2-4, so no pattern of edits collides more often than chance.
+// owner edited and which film.dat changed since the export. Each is a
+// keyed digest (tools/digest.h), so no pattern of edits collides more often
+// than chance.
 #pragma once
 
 #include <array>
@@ -33,12 +34,14 @@ struct VersionMark {
 uint32_t NumberDigest(std::string_view printed);
 uint32_t FieldDigest(Field field, std::string_view printed);
 
-// The mark of a row whose number and fields print as `number` and `fields`.
-VersionMark MakeVersionMark(std::string_view number,
-                            const std::array<std::string, kFieldCount>& fields);
-// The row digest of a number and the digests of its fields: equal to
-// MakeVersionMark's when every field digest is the one it computed.
-uint64_t RowDigest(uint32_t number, const std::array<uint32_t, kFieldCount>& fields);
+// The printed values of a row: the number and each field.
+using PrintedRow = std::array<std::string_view, 1 + kFieldCount>;
+
+// The digest of a whole row: one pass over every value, so that a row as
+// export printed it is told in one digest.
+uint64_t RowDigest(const PrintedRow& row);
+// The mark of a row that prints as `row`.
+VersionMark MakeVersionMark(const PrintedRow& row);
 
 std::string EncodeVersionMark(const VersionMark& mark);
 // False for text that is no mark of this form (either case of the hex

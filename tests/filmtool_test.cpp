@@ -86,13 +86,16 @@ TEST_F(Filmtool, CheckSettlesAJournalThenReportsEveryProblemOnALine) {
   InventoryRecord unterminated = MakeRecord(4, "");
   std::fill_n(unterminated.bytes + kDescriptionOffset, kDescriptionSize, 'D');
   std::fill_n(unterminated.bytes + kSku1Offset, kSku1Size, 'S');
-  WriteInventory({MakeRecord(7, "SEVEN"), MakeRecord(0, "ZERO"), MakeRecord(7, "AGAIN"),
-                  MakeRecord(-5, ""), unterminated, MakeRecord(-1, "")});
+  std::vector<InventoryRecord> records = MakeItems(
+      {{7, "SEVEN"}, {0, "ZERO"}, {7, "AGAIN", "TAB\tBED"}, {-5, ""}, {4, ""}, {-1, ""}});
+  records[4] = unterminated;
+  WriteInventory(records);
   // A whole journal of a write of slot 5 that never began.
   const Bytes film = ReadBytes("film.dat");
   Bytes journal(kJournalSize);
+  const InventoryRecord nine = MakeItem({9, "NINE"});
   EncodeJournal(MakeJournalEntry(5, film.size(), film.data() + SlotWindow(5, film.size()).start,
-                                 MakeRecord(9, "NINE")),
+                                 nine),
                 journal.data());
   WriteBytes("film.jnl", journal);
   WriteBytes("tallo.tmp", Bytes(10, 2));
@@ -100,6 +103,7 @@ TEST_F(Filmtool, CheckSettlesAJournalThenReportsEveryProblemOnALine) {
   const std::string f = Path("film.dat") + ": ";
   const std::string problems =
       f + "slot 1: number 0 counts as deleted, yet a description search still finds it\n" + f +
+      "slot 2: SKU1 holds a control character, 0x09\n" + f +
       "slot 3: number -5 counts as deleted\n" + f +
       "slot 4: the Description has no terminator in its 82 bytes\n" + f +
       "slot 4: SKU1 has no terminator in its 580 bytes\n" + f + "number 7 stands in slots 0, 2\n";
@@ -108,13 +112,13 @@ TEST_F(Filmtool, CheckSettlesAJournalThenReportsEveryProblemOnALine) {
   EXPECT_EQ(out_, f + Path("film.jnl") + " held an unfinished write of slot 5: finished now\n" +
                       f + Path("tallo.tmp") +
                       " is a temporary file a power cut left (the next start removes it)\n" +
-                      problems + f + "6 slots, 4 active, 2 deleted, 6 problems\n");
+                      problems + f + "6 slots, 4 active, 2 deleted, 7 problems\n");
   EXPECT_FALSE(WholeJournal());
-  EXPECT_EQ(SlotBytes(5), RecordBytes(MakeRecord(9, "NINE")));
+  EXPECT_EQ(SlotBytes(5), RecordBytes(nine));
 
   std::filesystem::remove(Path("film.jnl"));
   std::filesystem::remove(Path("tallo.tmp"));
-  WriteInventory({MakeRecord(1, "ONE"), MakeRecord(-1, "")});
+  WriteInventory(MakeItems({{1, "ONE"}, {-1, ""}}));
   EXPECT_EQ(Run(Tool("check")), 0);
   EXPECT_EQ(out_, f + "2 slots, 1 active, 1 deleted, 0 problems\n");
   WriteBytes("film.dat", Bytes(kRecordSize + 1, 0));
@@ -196,6 +200,14 @@ TEST_F(Filmtool, RefusalsLeaveTheFileByteForByteUnchanged) {
   } cases[] = {
       {"11 price=abc", "filmtool: price: not a number: abc\n"},
       {"11 price=1e39", "filmtool: price: too large for a price: 1e39\n"},
+      {"11 price=1e309", "filmtool: price: too large for a price: 1e309\n"},
+      {"11 cost_price=-inf", "filmtool: cost_price: an infinity is no price: -inf\n"},
+      {"11 trade_price=NaN", "filmtool: trade_price: NaN (not a number) is no price: NaN\n"},
+      {"11 price=2,49", "filmtool: price: a decimal comma: write the price with a point: 2,49\n"},
+      {"11 'description=TWO\nLINES'",
+       "filmtool: description: a control character, U+000A, is no part of a text: TWO\\x0ALINES\n"},
+      {"11 'sku=\x1b[31mRED'",
+       "filmtool: sku: a control character, U+001B, is no part of a text: \\x1B[31mRED\n"},
       {"11 in_stock=2147483648", "filmtool: in_stock: beyond 2147483647: 2147483648\n"},
       {"11 in_stock=-1", "filmtool: in_stock: not a whole number of 0 or more: -1\n"},
       {"11 in_stock=12abc", "filmtool: in_stock: not a whole number of 0 or more: 12abc\n"},
@@ -215,9 +227,28 @@ TEST_F(Filmtool, RefusalsLeaveTheFileByteForByteUnchanged) {
     EXPECT_NE(err_.find(c.said), std::string::npos) << c.arguments << " said " << err_;
     EXPECT_EQ(ReadBytes("film.dat"), before) << c.arguments;
   }
+  // Values of any length are read in bounded time and stack.
+  const std::string digits(30000, '7');
+  EXPECT_EQ(Run(Tool("amend", "11 in_stock=" + digits)), 1);
+  EXPECT_NE(err_.find("filmtool: in_stock: longer than any value of the column (64 characters): "
+                      "777777"),
+            std::string::npos)
+      << err_;
+  EXPECT_LT(err_.size(), 300u);
+  EXPECT_EQ(Run(Tool("amend", digits + " price=2")), 1);
+  EXPECT_NE(err_.find("filmtool: longer than any item number: 7777"), std::string::npos) << err_;
   EXPECT_EQ(Run(Tool("delete", "12")), 1);
   EXPECT_EQ(err_, "Problem: No such item: 12\n");
   EXPECT_EQ(ReadBytes("film.dat"), before);
+  // A folder named by nothing is no folder: not even the one the tool runs in.
+  EXPECT_EQ(Run(std::string("cd ") + folder_ + " && " + FILMTOOL_PATH + " delete '' 11"), 2);
+  EXPECT_NE(err_.find("the folder is empty"), std::string::npos) << err_;
+  EXPECT_EQ(ReadBytes("film.dat"), before);
+  // A price of -0 is stored as 0, never shown as -0.00.
+  ASSERT_EQ(Run(Tool("amend", "11 price=-0 cost_price=-0.0001")), 0) << err_;
+  ASSERT_EQ(Run(Tool("export")), 0);
+  // The cost price is kept as typed, the price is rounded to 0.00, not -0.00.
+  EXPECT_NE(out_.find("11,ELEVEN,SKU,5,1,-0.00,1.25,0.00,3,"), std::string::npos) << out_;
 }
 
 TEST_F(Filmtool, DeleteKeepsStatsAndIndexInStep) {
@@ -271,13 +302,26 @@ TEST_F(Filmtool, ImportChangesOnlyWhatTheRowsChangeAndRefusesABadFileWhole) {
        " --add"},
       {"number,price\n20,2\n", "in.csv:2: the description must have at least two", " --add"},
       {"number,description\n0,NEW\n", "in.csv:2: not an item number of 1 or more: 0", " --add"},
+      {"number,price\r10,2\r", "line 1: a line ends with a carriage return alone"},
+      {"number;price\n10;2\n", "in.csv:1: the fields are separated by semicolons"},
+      {"number,price\n10,\"2,5\"\n", "in.csv:2: price: a decimal comma"},
+      {"number,price\n10,-1e309\n", "in.csv:2: price: too large for a price: -1e309"},
+      {"number,description\n10,caf\xe9\n", "line 2: bytes that are no UTF-8 text"},
+      {"\xff\xfen\0u\0m\0", "line 1: the file is UTF-16 text"},
+      {"number,description\n10,\"NEW\x1b[2J\"\n",
+       "in.csv:2: description: a control character, U+001B, is no part of a text: NEW\\x1B[2J"},
+      {"number,price\n9.00719925474099E+015,2\n", "in.csv:2: an item number in E notation"},
   };
   for (const auto& r : refused) {
     EXPECT_EQ(import(std::string("number,price\n11,7\n") + r.csv, r.options), 1) << r.csv;
+    EXPECT_EQ(err_.find('\x1b'), std::string::npos) << "no escape reaches the terminal";
     EXPECT_EQ(import(r.csv, r.options), 1) << r.csv;
     EXPECT_NE(err_.find(r.said), std::string::npos) << r.csv << " said " << err_;
     EXPECT_EQ(ReadBytes("film.dat"), before) << r.csv;
   }
+
+  EXPECT_EQ(Run(Tool("import", folder_)), 1);
+  EXPECT_EQ(err_, "filmtool: " + folder_ + ": is a folder, not a CSV file\n");
 
   const std::string change =
       "slot,number,description,tax,price\r\n9,11,\"new, \"\"fine\"\" eleven\",Non,3.456\r\n";

@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <cstring>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "platform/console.h"
@@ -40,6 +41,20 @@ std::string Slot(uint32_t slot) { return "slot " + std::to_string(slot); }
 
 bool Terminated(const uint8_t* field, size_t size) {
   return std::memchr(field, 0, size) != nullptr;
+}
+
+// The first control character (a line break, a tab, an escape) of a text up
+// to its terminator, as "0x1B"; "" when there is none. No code page has such
+// a byte inside a character.
+std::string ControlCharacter(const uint8_t* field, size_t size) {
+  for (size_t i = 0; i < size && field[i] != 0; ++i) {
+    if (field[i] < 0x20 || field[i] == 0x7F) {
+      char hex[8];
+      std::snprintf(hex, sizeof hex, "0x%02X", field[i]);
+      return hex;
+    }
+  }
+  return "";
 }
 
 // What a journal would change, as "write of slot 5", "write of 7 slots
@@ -148,6 +163,15 @@ int Check() {
         }
         if (!Terminated(r.bytes + kSku1Offset, kSku1Size)) {
           report.Problem(Slot(slot) + ": SKU1 has no terminator in its 580 bytes");
+        }
+        for (const auto& [name, offset, size] :
+             {std::tuple<const char*, size_t, size_t>{"the Description", kDescriptionOffset,
+                                                      kDescriptionSize},
+              {"SKU1", kSku1Offset, kSku1Size}}) {
+          const std::string control = ControlCharacter(r.bytes + offset, size);
+          if (!control.empty() && IsLiveNumber(number)) {
+            report.Problem(Slot(slot) + ": " + name + " holds a control character, " + control);
+          }
         }
       });
   if (readTo != slots) {

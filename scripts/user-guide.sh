@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# Makes the user guide of the release zip: the README's "Using tallo"
-# section as one HTML file, its pictures (docs/*.png) inside it.
+# Makes the user guide of the release zip: the README's "Using tallo" and
+# "The back office: filmtool" sections as one HTML file, its pictures
+# (docs/*.png) inside it.
 #   scripts/user-guide.sh README.md OUT.html [VERSION]
 set -euo pipefail
 readme="$1"
@@ -8,9 +9,11 @@ out="$2"
 version="${3:-}"
 docs="$(cd "$(dirname "$readme")" && pwd)"
 
-# The section, from its heading to the next heading of the same level.
-section=$(awk '/^## /{inside = ($0 == "## Using tallo")} inside' "$readme")
-[ -n "$section" ] || { echo "user-guide.sh: no \"## Using tallo\" in $readme" >&2; exit 1; }
+# The sections, each from its heading to the next heading of the same level.
+section=$(awk '/^## /{inside = ($0 == "## Using tallo" || $0 == "## The back office: filmtool")} inside' "$readme")
+for heading in "## Using tallo" "## The back office: filmtool"; do
+  grep -qxF "$heading" <<<"$section" || { echo "user-guide.sh: no \"$heading\" in $readme" >&2; exit 1; }
+done
 body=$(cmark-gfm --extension table <<<"$section")
 
 # Each picture goes in as a data URI, so the guide is one self-contained file.

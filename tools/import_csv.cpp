@@ -23,6 +23,7 @@
 #include <fstream>
 #include <iostream>
 #include <map>
+#include <set>
 #include <string>
 #include <system_error>
 #include <vector>
@@ -197,11 +198,11 @@ bool Import::TakeHeader(const CsvRow& header) {
       return false;
     }
   }
+  std::set<std::string_view> named;
   for (int i = 0; i < static_cast<int>(header.fields.size()); ++i) {
     const std::string_view name = header.fields[static_cast<size_t>(i)];
     Field field;
-    const bool twice = std::count(header.fields.begin(), header.fields.end(), name) > 1;
-    if (twice) {
+    if (!named.insert(name).second) {
       Problem(header.line, "the column " + Printable(name) + " stands twice");
     } else if (name == "number") {
       columns_.number = i;

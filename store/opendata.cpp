@@ -28,8 +28,10 @@ enum class Fresh {
 // Writes the fresh inventory under a temporary name, pushes it to the
 // medium and only then gives it the name DataPath, which must still be
 // free: a power cut never leaves an empty or partial film.dat, and an
-// existing one is never replaced.
-Fresh CreateFreshInventory() {
+// existing one is never replaced. The temporary file is held against other
+// writers while it is written, and is not moved while another holds it.
+// `*why` receives the cause of a failure.
+Fresh CreateFreshInventory(platform::FileError* why) {
   MakeFreshRecord(CurrentRecord);
   ScopedFile created(
       platform::OpenFile(kFreshTempPath, Access::kWrite, Disposition::kCreateAlways));
@@ -37,8 +39,12 @@ Fresh CreateFreshInventory() {
   const bool whole =
       created && platform::WriteFile(created.get(), CurrentRecord.bytes, kRecordSize, &written) &&
       written == kRecordSize && platform::FlushFile(created.get());
+  *why = platform::LastFileError();
   created.Close();
-  switch (whole ? platform::RenameFile(kFreshTempPath, DataPath) : platform::Renamed::kNot) {
+  const platform::Renamed renamed =
+      whole ? platform::RenameFile(kFreshTempPath, DataPath) : platform::Renamed::kNot;
+  if (whole) *why = platform::LastFileError();
+  switch (renamed) {
     case platform::Renamed::kOnMedium:
       return Fresh::kMade;
     case platform::Renamed::kNotOnMedium:
@@ -58,13 +64,18 @@ Fresh CreateFreshInventory() {
 // reading leaves the journal as it is.
 bool OpenInventory(Opening opening, ScopedFile* file) {
   *file = OpenLocatedInventory();
-  if (!*file && opening != Opening::kProgram) return false;  // the caller tells
+  if (!*file && opening != Opening::kProgram) {
+    OpendataFailure = platform::LastFileError();  // the caller tells
+    return false;
+  }
   if (!*file) {
     // A film.dat whose name may vanish at the next power cut, and every
     // change made to it with it, is not worked on.
-    const Fresh fresh = CreateFreshInventory();
+    platform::FileError why = platform::FileError::kNone;
+    const Fresh fresh = CreateFreshInventory(&why);
     if (fresh != Fresh::kNotOnMedium) *file = OpenInventoryForReading();
     if (!*file) {
+      OpendataFailure = why;
       Tell(fresh == Fresh::kMade ? Message::kUnableToOpenNewInventory
                                  : Message::kUnableToCreateInventory);
       return false;
@@ -72,7 +83,12 @@ bool OpenInventory(Opening opening, ScopedFile* file) {
   }
   if (opening == Opening::kReading || !JournalLeft()) return true;
   file->Close();  // the settling may write the slot
-  if (SettleJournal() == Settling::kKept) Tell(Message::kUnfinishedChangeKept);
+  // A journal that another program is writing now is its own: not told.
+  platform::FileError why = platform::FileError::kNone;
+  if (SettleJournal(&why) == Settling::kKept) {
+    OpendataFailure = why;
+    Tell(Message::kUnfinishedChangeKept);
+  }
   *file = OpenInventoryForReading();
   if (!*file) {
     Tell(Message::kUnableToOpenForLoading);
@@ -137,8 +153,10 @@ InventorySize JudgeInventorySize(uint64_t size) {
 }
 
 bool Opendata(Opening opening) {
+  OpendataFailure = platform::FileError::kNone;
   // What a power cut left of a settings save (tallo.cfg itself is whole)
-  // and of a fresh inventory that never got its name.
+  // and of a fresh inventory that never got its name (a temporary file that
+  // another program holds is its own, being written, and stays).
   if (opening != Opening::kReading) {
     platform::RemoveFile(kSettingsTempPath);
     platform::RemoveFile(kFreshTempPath);
@@ -149,10 +167,13 @@ bool Opendata(Opening opening) {
   if (!OpenInventory(opening, &file)) return false;
 
   // A size that cannot be taken, or that does not fit in 32 bits, is refused
-  // like any other size that is no whole number of records.
+  // like any other size that is no whole number of records. The unfinished
+  // tail of an append that is under way, or kept for the next start, is no
+  // part of the inventory yet.
   uint64_t size = 0;
-  const InventorySize judged = platform::GetFileSize(file.get(), &size) ? JudgeInventorySize(size)
-                                                                        : InventorySize::kTooLarge;
+  const bool sized = platform::GetFileSize(file.get(), &size);
+  if (sized && JudgeInventorySize(size) == InventorySize::kNotWhole) size = SizeBeforeAppend(size);
+  const InventorySize judged = sized ? JudgeInventorySize(size) : InventorySize::kTooLarge;
   if (judged != InventorySize::kWhole) {
     file.Close();
     Tell(judged == InventorySize::kEmpty ? Message::kInventoryEmpty : Message::kInventoryCorrupt);

@@ -248,11 +248,14 @@ void ListChanges(const std::vector<Change>& changes, bool added) {
   }
 }
 
-// The failure of a write, told as the program tells it, then where the
-// import stopped and what of it is in the file.
+// The failure of a write, told as the program tells it (in the tool's own
+// words where the program's do not name the cause), then where the import
+// stopped and what of it is in the file.
 void TellStop(const std::string& path, WriteOutcome outcome, const Change& stopped,
               const std::string& what, size_t changed, size_t added) {
-  TellWriteOutcome(outcome, Message::kWriteBackMissing, Message::kWriteBackFailed);
+  if (!ComplainOfOutcome(outcome)) {
+    TellWriteOutcome(outcome, Message::kWriteBackMissing, Message::kWriteBackFailed);
+  }
   Complain(path + ":" + std::to_string(stopped.line) + ": item " + std::to_string(stopped.number) +
            " not " + what + "; " + std::to_string(changed) + " items changed and " +
            std::to_string(added) +

@@ -31,9 +31,7 @@ bool FaultInjectionEnv::Misbehaves(FileOp op, Fault* fault) {
 
 bool FaultInjectionEnv::Fails(Fault fault) {
   failedHere_ = true;
-  cause_ = fault == Fault::kDiskFull ? FileError::kDiskFull
-           : fault == Fault::kBusy   ? FileError::kBusy
-                                     : FileError::kOther;
+  cause_ = fault == Fault::kDiskFull ? FileError::kDiskFull : FileError::kOther;
   return false;
 }
 

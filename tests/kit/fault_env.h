@@ -18,7 +18,6 @@ enum class Fault {
   // The disk is full: a write moves half the bytes and then fails, any other
   // call fails, each with platform::FileError::kDiskFull.
   kDiskFull,
-  kBusy,  // the call fails as another program's hold makes it fail (kBusy)
 };
 
 class FaultInjectionEnv : public platform::EnvWrapper {

@@ -96,10 +96,19 @@ class Win32Env : public Env {
     return Noted(ok != FALSE);
   }
 
+  // A write that comes up short (Wine's, when the disk fills) goes on with
+  // the rest, which then fails with the cause.
   bool WriteFile(FileRef file, const void* buffer, uint32_t count, uint32_t* transferred) override {
-    DWORD done = 0;
-    const BOOL ok = ::WriteFile(Handle(file), buffer, count, &done, /*lpOverlapped=*/nullptr);
-    *transferred = done;
+    const auto* bytes = static_cast<const uint8_t*>(buffer);
+    uint32_t moved = 0;
+    BOOL ok = TRUE;
+    while (ok && moved < count) {
+      DWORD done = 0;
+      ok = ::WriteFile(Handle(file), bytes + moved, count - moved, &done, /*lpOverlapped=*/nullptr);
+      moved += done;
+      if (ok && done == 0) break;
+    }
+    *transferred = moved;
     return Noted(ok != FALSE);
   }
 

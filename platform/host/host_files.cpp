@@ -131,9 +131,9 @@ FileError Hold(int fd) {
   return errno == EAGAIN || errno == EACCES ? FileError::kBusy : FileError::kNone;
 }
 
-// True while another open file holds a write lock on the file at `path`.
-// Links, pipes and devices are not opened to learn it.
-bool HeldByWriter(const std::string& path) {
+// True while another open file holds a lock on the file at `path`, as a
+// writer's hold is. Links, pipes and devices are not opened to learn it.
+bool Held(const std::string& path) {
   struct stat info;
   if (::lstat(path.c_str(), &info) != 0 || !S_ISREG(info.st_mode)) return false;
   const int fd = ::open(path.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
@@ -238,13 +238,13 @@ class PosixEnv : public Env {
   // surviving a power cut.
   bool RemoveFile(const std::wstring& path) override {
     const std::string hostPath = host::HostPath(path);
-    if (HeldByWriter(hostPath)) return Fail(FileError::kBusy);
+    if (Held(hostPath)) return Fail(FileError::kBusy);
     return Noted(::unlink(hostPath.c_str()) == 0 || errno == ENOENT);
   }
 
   Renamed RenameFile(const std::wstring& from, const std::wstring& to) override {
     const std::string source = host::HostPath(from), target = host::HostPath(to);
-    if (HeldByWriter(source)) return NotMoved(FileError::kBusy);
+    if (Held(source)) return NotMoved(FileError::kBusy);
     if (::renameat2(AT_FDCWD, source.c_str(), AT_FDCWD, target.c_str(), RENAME_NOREPLACE) != 0) {
       // A file system without the flag: a second link fails when the name
       // is taken, then the first goes.
@@ -258,7 +258,7 @@ class PosixEnv : public Env {
 
   Renamed PutFileInPlace(const std::wstring& from, const std::wstring& to) override {
     const std::string source = host::HostPath(from), target = host::HostPath(to);
-    if (HeldByWriter(source)) return NotMoved(FileError::kBusy);
+    if (Held(source)) return NotMoved(FileError::kBusy);
     if (::rename(source.c_str(), target.c_str()) != 0) return NotMoved(Cause(errno));
     last_ = FileError::kNone;
     return Synced(target);

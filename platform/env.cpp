@@ -23,6 +23,7 @@ bool SetFilePosition(FileRef file, uint32_t offset) {
 }
 bool GetFileSize(FileRef file, uint64_t* size) { return CurrentEnv().GetFileSize(file, size); }
 bool FlushFile(FileRef file) { return CurrentEnv().FlushFile(file); }
+bool CutFile(FileRef file, uint32_t size) { return CurrentEnv().CutFile(file, size); }
 void CloseFile(FileRef file) { CurrentEnv().CloseFile(file); }
 bool RemoveFile(const std::wstring& path) { return CurrentEnv().RemoveFile(path); }
 Renamed RenameFile(const std::wstring& from, const std::wstring& to) {
@@ -31,6 +32,7 @@ Renamed RenameFile(const std::wstring& from, const std::wstring& to) {
 Renamed PutFileInPlace(const std::wstring& from, const std::wstring& to) {
   return CurrentEnv().PutFileInPlace(from, to);
 }
+FileError LastFileError() { return CurrentEnv().LastFileError(); }
 void* AllocateZeroed(size_t count, size_t size) { return CurrentEnv().AllocateZeroed(count, size); }
 void Release(void* block) { CurrentEnv().Release(block); }
 void* AllocatePages(size_t bytes) { return CurrentEnv().AllocatePages(bytes); }

@@ -17,7 +17,10 @@ class Env {
  public:
   virtual ~Env() = default;
 
-  // Opens `path` sharing read access only; nullptr on failure.
+  // Opens a regular file at `path` sharing read access only, a handle with
+  // write access holding it against other writers (platform.h); nullptr on
+  // failure: kNotRegular for a link, folder, device or pipe, kBusy for a file
+  // another handle holds.
   virtual FileRef OpenFile(const std::wstring& path, Access access, Disposition disposition) = 0;
   // Reads up to `count` bytes at the position; false on failure, with
   // `*transferred` the bytes moved either way (short at the end of the file).
@@ -33,10 +36,14 @@ class Env {
   // Returns once what was written has reached the medium, and the file's
   // name with it when this handle created the file; false on failure.
   virtual bool FlushFile(FileRef file) = 0;
+  // Cuts the file to its first `size` bytes, no more than it has; the new
+  // end reaches the medium with the next FlushFile. False on failure.
+  virtual bool CutFile(FileRef file, uint32_t size) = 0;
   // Releases the handle; nullptr is ignored.
   virtual void CloseFile(FileRef file) = 0;
-  // Removes the file; true when it is gone, also when it was never there.
-  // The removal may reach the medium only later.
+  // Removes the file (a link itself); true when it is gone, also when it was
+  // never there; false while another handle holds it for writing. The
+  // removal may reach the medium only later.
   virtual bool RemoveFile(const std::wstring& path) = 0;
   // Gives file `from` the name `to`, which must not exist: an existing `to`
   // is never replaced. Returns once the change has reached the medium.
@@ -44,6 +51,8 @@ class Env {
   // Puts file `from` in place of `to` (which may or may not exist) in one
   // step, and returns once the change has reached the medium.
   virtual Renamed PutFileInPlace(const std::wstring& from, const std::wstring& to) = 0;
+  // Why the last file call (CloseFile aside) failed; kNone when it succeeded.
+  virtual FileError LastFileError() = 0;
 
   // A zero-filled block of count * size bytes; nullptr on failure (overflow
   // included).
@@ -86,6 +95,7 @@ class EnvWrapper : public Env {
     return target_.GetFileSize(file, size);
   }
   bool FlushFile(FileRef file) override { return target_.FlushFile(file); }
+  bool CutFile(FileRef file, uint32_t size) override { return target_.CutFile(file, size); }
   void CloseFile(FileRef file) override { target_.CloseFile(file); }
   bool RemoveFile(const std::wstring& path) override { return target_.RemoveFile(path); }
   Renamed RenameFile(const std::wstring& from, const std::wstring& to) override {
@@ -94,6 +104,7 @@ class EnvWrapper : public Env {
   Renamed PutFileInPlace(const std::wstring& from, const std::wstring& to) override {
     return target_.PutFileInPlace(from, to);
   }
+  FileError LastFileError() override { return target_.LastFileError(); }
   void* AllocateZeroed(size_t count, size_t size) override {
     return target_.AllocateZeroed(count, size);
   }

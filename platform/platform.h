@@ -34,9 +34,26 @@ enum class Disposition {
   kCreateAlways,  // creates, or empties an existing file
 };
 
+// Why a file call failed: LastFileError gives it.
+enum class FileError {
+  kNone,        // the call succeeded
+  kMissing,     // there is no file (or no folder) of that name
+  kNotRegular,  // a symbolic link, folder, device or pipe stands under the name
+  kBusy,        // another program holds the file (see OpenFile)
+  kDiskFull,    // the disk or card has no room left
+  kOther,
+};
+
 // Opens `path` sharing read access only: other programs may read the file
-// meanwhile but not write it. A bare name lies in the program's own folder; a
-// backslash separates folders. nullptr on failure; folders are no files.
+// meanwhile but not write it. A handle with write access holds the file
+// against every other writer until it is closed (Windows: no write sharing;
+// Linux: an exclusive open-file-description lock on the whole file, which
+// other programs' fcntl locks meet), and a file held so fails with kBusy,
+// at once; kCreateAlways empties a file only once it holds it. A bare name
+// lies in the program's own folder; a backslash separates folders. Only a
+// regular file opens: a symbolic link (or other reparse point) is never
+// followed, and a link, folder, device or pipe fails with kNotRegular
+// without being waited on. nullptr on failure.
 FileRef OpenFile(const std::wstring& path, Access access, Disposition disposition);
 // Reads up to `count` bytes at the position and moves it on. False on
 // failure; `*transferred` is the count read either way, short only at the end
@@ -55,12 +72,23 @@ bool GetFileSize(FileRef file, uint64_t* size);
 // and with it the file's name when this handle created the file. False on
 // failure.
 bool FlushFile(FileRef file);
+// Cuts the file to its first `size` bytes, no more than it has (shrinking
+// needs no room on the medium), and leaves the position anywhere. The new
+// end reaches the medium with the next FlushFile. False on failure.
+bool CutFile(FileRef file, uint32_t size);
 // Releases the handle; nullptr is ignored.
 void CloseFile(FileRef file);
-// Removes the file. True when it is gone afterwards, also when it was never
-// there. The removal reaches the medium later: a power cut soon after may
-// bring the file back.
+// Removes the file (a link itself, never what it names). True when it is
+// gone afterwards, also when it was never there; false, with kBusy, while
+// another handle holds it for writing (on Windows, while any handle has it
+// open). The removal reaches the medium later:
+// a power cut soon after may bring the file back.
 bool RemoveFile(const std::wstring& path);
+// The cause of the last file call's failure, kNone when it succeeded. Every
+// file call of this section but CloseFile sets it.
+FileError LastFileError();
+// Returns after `milliseconds`, for a caller that tries a held file again.
+void Pause(uint32_t milliseconds);
 
 // What became of a change to a file's name.
 enum class Renamed {
@@ -71,10 +99,12 @@ enum class Renamed {
   kNotOnMedium,
 };
 // Gives file `from` the name `to`, which must not exist: an existing `to` is
-// never replaced. Returns once the change has reached the medium.
+// never replaced. Returns once the change has reached the medium. A `from`
+// that another handle holds for writing is not moved (kBusy).
 Renamed RenameFile(const std::wstring& from, const std::wstring& to);
 // Puts file `from` in place of `to` (there or not) in one step and returns
-// once the change has reached the medium.
+// once the change has reached the medium; not while another handle holds
+// `from` for writing (kBusy).
 Renamed PutFileInPlace(const std::wstring& from, const std::wstring& to);
 
 // The medium writes a file in sectors of this many bytes from its start. A

@@ -81,14 +81,24 @@ bool WriteWhole(platform::FileRef file, const uint8_t* bytes, uint32_t size) {
 
 // Writes `size` bytes as the journal beside DataPath (making it the first
 // time) and pushes them to the medium; see WriteJournal.
-platform::FileRef PutJournal(const uint8_t* bytes, uint32_t size) {
+platform::FileRef PutJournal(const uint8_t* bytes, uint32_t size, platform::FileError* why) {
+  platform::FileError ignored;
+  if (why == nullptr) why = &ignored;
   const std::wstring path = JournalPath(DataPath);
   ScopedFile file(platform::OpenFile(path, Access::kWrite, Disposition::kOpenExisting));
-  if (!file) file = platform::OpenFile(path, Access::kWrite, Disposition::kCreateNew);
-  if (!file) return nullptr;
+  // Only a missing journal is made: a link, pipe or device under its name
+  // is never written through.
+  if (!file && platform::LastFileError() == platform::FileError::kMissing) {
+    file = platform::OpenFile(path, Access::kWrite, Disposition::kCreateNew);
+  }
+  if (!file) {
+    *why = platform::LastFileError();
+    return nullptr;
+  }
   if (WriteWhole(file.get(), bytes, size) && platform::FlushFile(file.get())) {
     return file.Release();
   }
+  *why = platform::LastFileError();
   // Whole in the file's cache, it might still reach the medium and have the
   // next start finish a write that never began.
   MarkJournalDone(file.get(), /*flush=*/true);
@@ -315,9 +325,9 @@ bool DecodeAnyJournal(const uint8_t* bytes, size_t size, JournalGroup* group) {
   return true;
 }
 
-platform::FileRef WriteGroupJournal(const JournalGroup& group) {
+platform::FileRef WriteGroupJournal(const JournalGroup& group, platform::FileError* why) {
   const std::vector<uint8_t> bytes = EncodeGroup(group);
-  return PutJournal(bytes.data(), static_cast<uint32_t>(bytes.size()));
+  return PutJournal(bytes.data(), static_cast<uint32_t>(bytes.size()), why);
 }
 
 std::wstring JournalPath(const std::wstring& dataPath) {
@@ -325,10 +335,10 @@ std::wstring JournalPath(const std::wstring& dataPath) {
   return (slash == std::wstring::npos ? L"" : dataPath.substr(0, slash + 1)) + kJournalFileName;
 }
 
-platform::FileRef WriteJournal(const JournalEntry& entry) {
+platform::FileRef WriteJournal(const JournalEntry& entry, platform::FileError* why) {
   uint8_t bytes[kJournalSize];
   EncodeJournal(entry, bytes);
-  return PutJournal(bytes, kJournalSize);
+  return PutJournal(bytes, kJournalSize, why);
 }
 
 bool MarkJournalDone(platform::FileRef journal, bool flush) {

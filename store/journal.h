@@ -84,10 +84,12 @@ bool DecodeJournal(const uint8_t* bytes, size_t size, JournalEntry* entry);
 // The journal beside the inventory file at `dataPath`.
 std::wstring JournalPath(const std::wstring& dataPath);
 
-// Writes the journal beside DataPath (making it the first time) and pushes
-// it to the medium. Returns it still open, for MarkJournalDone; nullptr on
-// failure, when it has been marked done again as far as that could be done.
-platform::FileRef WriteJournal(const JournalEntry& entry);
+// Writes the journal beside DataPath (making it the first time, never
+// through a link, pipe or device under its name) and pushes it to the
+// medium. Returns it still open, for MarkJournalDone; nullptr on failure,
+// when it has been marked done again as far as that could be done, with
+// `*why` (when given) the cause of the failure.
+platform::FileRef WriteJournal(const JournalEntry& entry, platform::FileError* why = nullptr);
 // Zeroes the first sector of an open journal, so that it is no whole
 // journal any more; with `flush`, returns once that is on the medium.
 bool MarkJournalDone(platform::FileRef journal, bool flush);
@@ -153,7 +155,7 @@ bool DecodeAnyJournal(const uint8_t* bytes, size_t size, JournalGroup* group);
 
 // Writes `group`'s journal beside DataPath and pushes it to the medium, as
 // WriteJournal does.
-platform::FileRef WriteGroupJournal(const JournalGroup& group);
+platform::FileRef WriteGroupJournal(const JournalGroup& group, platform::FileError* why = nullptr);
 
 // Reads the journal beside DataPath, in either form; on kWhole, `*group`
 // holds it. A sector that fails to read was being written when the power

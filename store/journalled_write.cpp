@@ -13,8 +13,27 @@ namespace {
 
 using platform::Access;
 using platform::Disposition;
+using platform::FileError;
 using platform::kSectorSize;
 using platform::ScopedFile;
+
+// The outcome of a write that failed with `cause`.
+WriteOutcome Failure(FileError cause) {
+  return cause == FileError::kDiskFull ? WriteOutcome::kDiskFull : WriteOutcome::kFailed;
+}
+
+// The outcome of a change whose film.dat could not be opened for `cause`.
+WriteOutcome NotOpened(FileError cause) {
+  return cause == FileError::kBusy ? WriteOutcome::kBusy : WriteOutcome::kNotOpened;
+}
+
+// Whether a change may write slot `slot` of a file of `size` bytes: one that
+// shrank, grew past what loads, or is no whole number of records (an append
+// under way or kept for the next start) was changed by another program.
+bool Writable(int64_t slot, uint64_t size) {
+  return slot >= 0 && size <= kLargestInventorySize && size % kRecordSize == 0 &&
+         static_cast<uint64_t>(slot) < size / kRecordSize;
+}
 
 // What a whole run's window says of film.dat, now `size` bytes: `now` is the
 // window as read (as far as the file goes), `failed[i]` whether its i-th
@@ -79,27 +98,34 @@ bool PlaceGroup(platform::FileRef file, const JournalGroup& group, bool after) {
   return platform::FlushFile(file);
 }
 
+// Cuts an append's file back to the size it had before (shrinking needs no
+// room on the medium) and pushes the new end there.
+bool CutBack(platform::FileRef file, const JournalGroup& group) {
+  return platform::CutFile(file, static_cast<uint32_t>(group.fileSize)) &&
+         platform::FlushFile(file);
+}
+
 // One group under its journal, into `file` open for writing. The slots were
 // checked; `group` holds what the file holds now and what it is to hold.
 WriteOutcome WriteGroup(platform::FileRef file, const JournalGroup& group) {
-  ScopedFile journal(WriteGroupJournal(group));
-  if (!journal) return WriteOutcome::kFailed;
+  FileError why = FileError::kNone;
+  ScopedFile journal(WriteGroupJournal(group, &why));
+  if (!journal) return Failure(why);
   if (PlaceGroup(file, group, /*after=*/true)) {
     MarkJournalDone(journal.get(), /*flush=*/false);
     return WriteOutcome::kWritten;
   }
-  // What was shown goes back. An append that may have grown the file cannot
-  // take the size back: it is finished instead, or left to the journal and
-  // the next start.
-  uint64_t size = 0;
-  if (group.newSize > group.fileSize &&
-      (!platform::GetFileSize(file, &size) || size != group.fileSize)) {
-    if (!PlaceGroup(file, group, /*after=*/true)) return WriteOutcome::kFailed;
+  why = platform::LastFileError();
+  // What was shown goes back, and an append's file to its old size. Should
+  // that cut fail, the append is finished instead, or left to the journal
+  // and the next start.
+  if (group.newSize > group.fileSize && !CutBack(file, group)) {
+    if (!PlaceGroup(file, group, /*after=*/true)) return Failure(why);
     MarkJournalDone(journal.get(), /*flush=*/false);
     return WriteOutcome::kWritten;
   }
   if (PlaceGroup(file, group, /*after=*/false)) MarkJournalDone(journal.get(), /*flush=*/true);
-  return WriteOutcome::kFailed;
+  return Failure(why);
 }
 
 // Reads `range` of `file` whole into `bytes`.
@@ -148,14 +174,12 @@ bool MakeRun(platform::FileRef file, uint64_t size, SlotChanges& changes, size_t
 }  // namespace
 
 WriteOutcome WriteSlot(int64_t slot, const InventoryRecord& record, const InventoryRecord& shown) {
-  ScopedFile file(platform::OpenFile(DataPath, Access::kReadWrite, Disposition::kOpenExisting));
-  if (!file) return WriteOutcome::kNotOpened;
+  FileError why = FileError::kNone;
+  ScopedFile file(OpenInventoryForChange(&why));
+  if (!file) return NotOpened(why);
   uint64_t size = 0;
   if (!platform::GetFileSize(file.get(), &size)) return WriteOutcome::kFailed;
-  if (slot < 0 || size > kLargestInventorySize ||
-      static_cast<uint64_t>(slot) >= size / kRecordSize) {
-    return WriteOutcome::kChanged;  // the file shrank, or grew past what loads
-  }
+  if (!Writable(slot, size)) return WriteOutcome::kChanged;
   const FileRange window = SlotWindow(slot, size);
   uint8_t around[kMaxWindowSize];
   uint32_t got = 0;
@@ -168,18 +192,19 @@ WriteOutcome WriteSlot(int64_t slot, const InventoryRecord& record, const Invent
   }
   // Without its journal on the medium the slot is not touched: a power cut
   // during the write could leave it, or a neighbour, damaged for good.
-  ScopedFile journal(WriteJournal(MakeJournalEntry(slot, size, around, record)));
-  if (!journal) return WriteOutcome::kFailed;
+  ScopedFile journal(WriteJournal(MakeJournalEntry(slot, size, around, record), &why));
+  if (!journal) return Failure(why);
   if (PutSlot(file.get(), slot, record)) {
     // Should the mark not reach the medium, the next start finds the span
     // finished already.
     MarkJournalDone(journal.get(), /*flush=*/false);
     return WriteOutcome::kWritten;
   }
+  why = platform::LastFileError();
   // The old record back; the journal is marked done only once it is on the
   // medium, or the next start would finish the write that failed here.
   if (PutSlot(file.get(), slot, shown)) MarkJournalDone(journal.get(), /*flush=*/true);
-  return WriteOutcome::kFailed;
+  return Failure(why);
 }
 
 bool SlotChangeList::Make(size_t i, const InventoryRecord& now, InventoryRecord* next) {
@@ -191,17 +216,16 @@ bool SlotChangeList::Make(size_t i, const InventoryRecord& now, InventoryRecord*
 SlotsWritten WriteSlots(SlotChanges& changes) {
   const size_t n = changes.Count();
   if (n == 0) return {WriteOutcome::kWritten, 0};
-  ScopedFile file(platform::OpenFile(DataPath, Access::kReadWrite, Disposition::kOpenExisting));
-  if (!file) return {WriteOutcome::kNotOpened, 0};
+  FileError why = FileError::kNone;
+  ScopedFile file(OpenInventoryForChange(&why));
+  if (!file) return {NotOpened(why), 0};
   uint64_t size = 0;
   if (!platform::GetFileSize(file.get(), &size)) return {WriteOutcome::kFailed, 0};
   // The file is held for writing from here on: what is checked now stays so.
   SlotReader reader(file.get(), static_cast<int64_t>(size / kRecordSize));
   for (size_t i = 0; i < n; ++i) {
     const int64_t slot = changes.Slot(i);
-    if (slot < 0 || size > kLargestInventorySize ||
-        static_cast<uint64_t>(slot) >= size / kRecordSize ||
-        (i > 0 && slot <= changes.Slot(i - 1))) {
+    if (!Writable(slot, size) || (i > 0 && slot <= changes.Slot(i - 1))) {
       return {WriteOutcome::kChanged, 0, i};
     }
     InventoryRecord now, next;
@@ -249,8 +273,9 @@ SlotsWritten AppendSlots(uint64_t size, const std::vector<InventoryRecord>& reco
       size + uint64_t{n} * kRecordSize > kLargestInventorySize) {
     return {WriteOutcome::kFailed, 0};
   }
-  ScopedFile file(platform::OpenFile(DataPath, Access::kReadWrite, Disposition::kOpenExisting));
-  if (!file) return {WriteOutcome::kNotOpened, 0};
+  FileError why = FileError::kNone;
+  ScopedFile file(OpenInventoryForChange(&why));
+  if (!file) return {NotOpened(why), 0};
   uint64_t now = 0;
   if (!platform::GetFileSize(file.get(), &now)) return {WriteOutcome::kFailed, 0};
   if (now != size) return {WriteOutcome::kChanged, 0};
@@ -285,7 +310,7 @@ SlotsWritten AppendSlots(uint64_t size, const std::vector<InventoryRecord>& reco
   return {WriteOutcome::kWritten, n};
 }
 
-JournalFinding ExamineJournal(JournalGroup* found) {
+JournalFinding ExamineJournal(JournalGroup* found, platform::FileRef given) {
   JournalGroup group;
   switch (ReadJournal(&group)) {
     case JournalRead::kNone:
@@ -297,9 +322,10 @@ JournalFinding ExamineJournal(JournalGroup* found) {
   }
   if (found != nullptr) *found = group;
 
-  ScopedFile data(OpenInventoryForReading());
+  ScopedFile own(given == nullptr ? OpenInventoryForReading() : nullptr);
+  const platform::FileRef data = given != nullptr ? given : own.get();
   uint64_t size = 0;
-  if (!data || !platform::GetFileSize(data.get(), &size)) return JournalFinding::kUnreadable;
+  if (data == nullptr || !platform::GetFileSize(data, &size)) return JournalFinding::kUnreadable;
   const bool append = group.newSize > group.fileSize;
   if (append ? size < group.fileSize || size > group.newSize : size != group.fileSize) {
     return JournalFinding::kForeign;
@@ -312,7 +338,7 @@ JournalFinding ExamineJournal(JournalGroup* found) {
         static_cast<uint32_t>(std::min<uint64_t>(window.end(), size)) - window.start;
     std::vector<uint8_t> around(window.size);
     const std::unique_ptr<bool[]> failed(new bool[window.size / kSectorSize + 2]);
-    if (ReadBySector(data.get(), window.start, present, around.data(), failed.get()) != present) {
+    if (ReadBySector(data, window.start, present, around.data(), failed.get()) != present) {
       unreadable = true;
       continue;
     }
@@ -333,20 +359,34 @@ JournalFinding ExamineJournal(JournalGroup* found) {
   return allNew ? JournalFinding::kFinished : JournalFinding::kUnfinished;
 }
 
-Settling SettleJournal() {
+Settling SettleJournal(FileError* why) {
+  FileError ignored;
+  if (why == nullptr) why = &ignored;
+  *why = FileError::kNone;
+  // film.dat is held first, and examined through the handle that holds it:
+  // a journal beside a file that another program holds may be that
+  // program's, being written now, and is never touched.
+  ScopedFile data(OpenInventoryForChange(why));
+  if (!data && *why == FileError::kBusy) return Settling::kBusy;
   JournalGroup group;
-  const JournalFinding finding = ExamineJournal(&group);
+  const JournalFinding finding = ExamineJournal(&group, data.get());
   switch (finding) {
     case JournalFinding::kNone:
       return Settling::kNoJournal;
     case JournalFinding::kUnreadable:
       return Settling::kKept;
-    case JournalFinding::kUnfinished: {
+    case JournalFinding::kUnfinished:
+      if (!data) return Settling::kKept;
       // Every run's new span, the finished ones' too: the same bytes again.
-      ScopedFile data(platform::OpenFile(DataPath, Access::kWrite, Disposition::kOpenExisting));
-      if (!data || !PlaceGroup(data.get(), group, /*after=*/true)) return Settling::kKept;
+      if (!PlaceGroup(data.get(), group, /*after=*/true)) {
+        *why = platform::LastFileError();
+        // An append that cannot be finished now leaves the old inventory
+        // whole: the file goes back to its old size, which the journal still
+        // finds unfinished at the next start.
+        if (group.newSize > group.fileSize) CutBack(data.get(), group);
+        return Settling::kKept;
+      }
       break;
-    }
     case JournalFinding::kFinished:
     case JournalFinding::kForeign:
       break;
@@ -357,4 +397,13 @@ Settling SettleJournal() {
       platform::OpenFile(JournalPath(DataPath), Access::kWrite, Disposition::kOpenExisting));
   if (journal) MarkJournalDone(journal.get(), /*flush=*/true);
   return finding == JournalFinding::kForeign ? Settling::kDropped : Settling::kFinished;
+}
+
+uint64_t SizeBeforeAppend(uint64_t size) {
+  JournalGroup group;
+  if (ExamineJournal(&group) != JournalFinding::kUnfinished || group.newSize <= group.fileSize ||
+      size <= group.fileSize || size >= group.newSize) {
+    return size;
+  }
+  return group.fileSize;
 }

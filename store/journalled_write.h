@@ -20,17 +20,24 @@ enum class WriteOutcome {
   kNotOpened,
   kChanged,  // the slot no longer holds the record shown: nothing written
   kFailed,
+  // Another program held film.dat for HeldFileWait and longer: nothing
+  // written. (Where the program tells the user, as kNotOpened.)
+  kBusy,
+  // Failed as kFailed, for want of room on the disk or card. (Where the
+  // program tells the user, as kFailed.)
+  kDiskFull,
 };
 // Writes `record` at `slot` of DataPath, but only while the slot still
 // holds, byte for byte, `shown`: the record the user saw, which another
-// program may have changed or moved since. Opens the file for writing (never
-// creating it), so that no other program writes it meanwhile; reads the
-// slot's window; puts the write's journal on the medium; writes the record
-// and pushes it to the medium; marks the journal done. A failed, short or
-// unflushed write counts as a failure, and then `shown` is written back, so
-// that the slot holds the old record or the new one, never a mix of the two;
-// should even that fail, the journal stays whole and the next start finishes
-// the new record.
+// program may have changed or moved since. Opens the file for a change
+// (OpenInventoryForChange: never creating it, and holding it against every
+// other writer until the last flush); reads the slot's window; puts the
+// write's journal on the medium; writes the record and pushes it to the
+// medium; marks the journal done. A file that is no whole number of records
+// counts as changed. A failed, short or unflushed write counts as a failure,
+// and then `shown` is written back, so that the slot holds the old record or
+// the new one, never a mix of the two; should even that fail, the journal
+// stays whole and the next start finishes the new record.
 WriteOutcome WriteSlot(int64_t slot, const InventoryRecord& record, const InventoryRecord& shown);
 
 // ---- Many slots at once ----
@@ -81,18 +88,21 @@ struct SlotsWritten {
 // journal each (store/journal.h): every change is checked against its slot
 // as it is now before any is written, then each group's journal goes to the
 // medium, its slots are written and pushed to the medium at once, and it is
-// marked done. A group that fails is put back as it was; the groups before
-// it stay written.
+// marked done. The file is held from the first check to the last group's
+// flush, and every byte a group writes back (the neighbours' in its sectors
+// too) was read under that hold. A group that fails is put back as it was;
+// the groups before it stay written.
 SlotsWritten WriteSlots(SlotChanges& changes);
 
 // Appends `records` as new slots at the end of DataPath, but only while the
 // file still has `size` bytes (a whole number of records, `records` not
-// taking it past kLargestInventorySize), in groups under one journal each.
-// A power cut leaves the file at the size a group started from or with all
-// of its slots whole, and the next start finishes a group whose journal is
-// whole. A failed group that may have grown the file cannot be taken back:
-// it is written again, and when even that fails its journal stays whole for
-// the next start.
+// taking it past kLargestInventorySize), in groups under one journal each,
+// the file held throughout. A power cut leaves the file at the size a group
+// started from or with all of its slots whole, and the next start finishes a
+// group whose journal is whole. A group that fails (a full disk, say) cuts
+// the file back to the size it started from, which needs no room; should
+// the cut fail, the group is written again, and when even that fails its
+// journal stays whole for the next start.
 SlotsWritten AppendSlots(uint64_t size, const std::vector<InventoryRecord>& records);
 
 // ---- The journal at start ----
@@ -112,15 +122,32 @@ enum class JournalFinding {
   kForeign,     // film.dat was changed or replaced since: never to be applied
   kUnreadable,  // the journal or film.dat cannot be read now
 };
-// `*group`, when given, receives any whole journal found.
-JournalFinding ExamineJournal(JournalGroup* group = nullptr);
+// `*group`, when given, receives any whole journal found. film.dat is read
+// through `data` when given (a handle open for reading), else through a
+// handle of its own.
+JournalFinding ExamineJournal(JournalGroup* group = nullptr, platform::FileRef data = nullptr);
 
 enum class Settling {
   kNoJournal,  // nothing to do
   kFinished,   // the spans hold the new bytes, the journal is marked done
   kDropped,    // film.dat has changed since: left alone, the journal marked done
-  kKept,       // settling failed; the journal stays for the next start
+  // Settling failed; the journal stays for the next start. An append that
+  // could not be finished has been cut back to its old size, as far as that
+  // could be done: the file holds the old inventory whole.
+  kKept,
+  // Another program holds film.dat: the journal is that program's, being
+  // written, and is left to it.
+  kBusy,
 };
-// Settles the journal beside DataPath that a power cut left whole. Nothing is
-// shown; the caller tells the user of kKept.
-Settling SettleJournal();
+// Settles the journal beside DataPath that a power cut left whole, holding
+// film.dat against other writers as a change does (a film.dat that cannot
+// be opened for writing at all is only read, and a journal that needs no
+// write is marked done all the same). Nothing is shown; the caller tells the
+// user of kKept, whose cause `*why` receives when given.
+Settling SettleJournal(platform::FileError* why = nullptr);
+
+// The size film.dat had before the append of the whole journal beside it
+// when that append belongs to the file and is unfinished, and `size` lies
+// between its old and new sizes: the inventory a reader takes while the
+// append is under way or kept for the next start. `size` otherwise.
+uint64_t SizeBeforeAppend(uint64_t size);

@@ -29,8 +29,10 @@ enum class Fresh {
 // Writes the fresh inventory under a temporary name, pushes it to the
 // medium and only then gives it the name DataPath, which must still be
 // free: a power cut never leaves an empty or partial film.dat, and an
-// existing one is never replaced.
-Fresh CreateFreshInventory() {
+// existing one is never replaced. The temporary file is held against other
+// writers while it is written, and is not moved while another holds it.
+// `*why` receives the cause of a failure.
+Fresh CreateFreshInventory(platform::FileError* why) {
   MakeFreshRecord(CurrentRecord);
   ScopedFile created(
       platform::OpenFile(kFreshTempPath, Access::kWrite, Disposition::kCreateAlways));
@@ -38,8 +40,12 @@ Fresh CreateFreshInventory() {
   const bool whole =
       created && platform::WriteFile(created.get(), CurrentRecord.bytes, kRecordSize, &written) &&
       written == kRecordSize && platform::FlushFile(created.get());
+  *why = platform::LastFileError();
   created.Close();
-  switch (whole ? platform::RenameFile(kFreshTempPath, DataPath) : platform::Renamed::kNot) {
+  const platform::Renamed renamed =
+      whole ? platform::RenameFile(kFreshTempPath, DataPath) : platform::Renamed::kNot;
+  if (whole) *why = platform::LastFileError();
+  switch (renamed) {
     case platform::Renamed::kOnMedium:
       return Fresh::kMade;
     case platform::Renamed::kNotOnMedium:
@@ -59,13 +65,18 @@ Fresh CreateFreshInventory() {
 // the program makes a fresh film.dat.
 bool OpenInventory(Opening opening, ScopedFile* file) {
   *file = OpenLocatedInventory();
-  if (!*file && opening != Opening::kProgram) return false;  // the caller tells
+  if (!*file && opening != Opening::kProgram) {
+    OpendataFailure = platform::LastFileError();  // the caller tells
+    return false;
+  }
   if (!*file) {
     // A film.dat whose name may vanish at the next power cut, and every
     // change made to it with it, is not worked on.
-    const Fresh fresh = CreateFreshInventory();
+    platform::FileError why = platform::FileError::kNone;
+    const Fresh fresh = CreateFreshInventory(&why);
     if (fresh != Fresh::kNotOnMedium) *file = OpenInventoryForReading();
     if (!*file) {
+      OpendataFailure = why;
       Tell(fresh == Fresh::kMade ? Message::kUnableToOpenNewInventory
                                  : Message::kUnableToCreateInventory);
       return false;
@@ -76,11 +87,16 @@ bool OpenInventory(Opening opening, ScopedFile* file) {
   if (opening == Opening::kReading) {
     JournalGroup group;
     SettleForReading(&group);
-  } else if (SettleJournal() == Settling::kKept) {
-    Tell(Message::kUnfinishedChangeKept);
-    // A change of the back office would put its own journal in place of
-    // the one kept: it waits until that one is settled.
-    if (opening == Opening::kChanging) return false;
+  } else {
+    // A journal that another program is writing now is its own: not told.
+    platform::FileError why = platform::FileError::kNone;
+    if (SettleJournal(&why) == Settling::kKept) {
+      OpendataFailure = why;
+      Tell(Message::kUnfinishedChangeKept);
+      // A change of the back office would put its own journal in place of
+      // the one kept: it waits until that one is settled.
+      if (opening == Opening::kChanging) return false;
+    }
   }
   *file = OpenInventoryForReading();
   if (!*file) {
@@ -151,6 +167,8 @@ JournalAtOpen SettleForReading(JournalGroup* group) {
                                                     : JournalAtOpen::kNone;
     case Settling::kDropped:
       return JournalAtOpen::kDropped;
+    case Settling::kBusy:
+      return JournalAtOpen::kNone;  // another program's, being written now
     case Settling::kKept:
       break;
   }
@@ -167,8 +185,10 @@ InventorySize JudgeInventorySize(uint64_t size) {
 
 bool Opendata(Opening opening) {
   StopReadingThroughJournal();
+  OpendataFailure = platform::FileError::kNone;
   // What a power cut left of a settings save (tallo.cfg itself is whole)
-  // and of a fresh inventory that never got its name.
+  // and of a fresh inventory that never got its name (a temporary file that
+  // another program holds is its own, being written, and stays).
   if (opening != Opening::kReading) {
     platform::RemoveFile(kSettingsTempPath);
     platform::RemoveFile(kFreshTempPath);
@@ -179,10 +199,13 @@ bool Opendata(Opening opening) {
   if (!OpenInventory(opening, &file)) return false;
 
   // A size that cannot be taken, or that does not fit in 32 bits, is refused
-  // like any other size that is no whole number of records.
+  // like any other size that is no whole number of records. The unfinished
+  // tail of an append that is under way, or kept for the next start, is no
+  // part of the inventory yet.
   uint64_t size = 0;
-  const InventorySize judged = platform::GetFileSize(file.get(), &size) ? JudgeInventorySize(size)
-                                                                        : InventorySize::kTooLarge;
+  const bool sized = platform::GetFileSize(file.get(), &size);
+  if (sized && JudgeInventorySize(size) == InventorySize::kNotWhole) size = SizeBeforeAppend(size);
+  const InventorySize judged = sized ? JudgeInventorySize(size) : InventorySize::kTooLarge;
   if (judged != InventorySize::kWhole) {
     file.Close();
     Tell(judged == InventorySize::kEmpty ? Message::kInventoryEmpty : Message::kInventoryCorrupt);

@@ -5,9 +5,27 @@
 
 #include "store/store_state.h"
 
+platform::FileRef OpenWaiting(const std::wstring& path, platform::Access access,
+                              platform::Disposition disposition, platform::FileError* why) {
+  constexpr uint32_t kStep = 10;  // milliseconds between tries
+  for (uint32_t waited = 0;; waited += kStep) {
+    platform::FileRef file = platform::OpenFile(path, access, disposition);
+    const platform::FileError cause = platform::LastFileError();
+    if (file != nullptr || cause != platform::FileError::kBusy || waited >= HeldFileWait) {
+      if (why != nullptr) *why = cause;
+      return file;
+    }
+    platform::Pause(kStep);
+  }
+}
+
 platform::FileRef OpenInventoryForReading() {
-  return platform::OpenFile(DataPath, platform::Access::kRead,
-                            platform::Disposition::kOpenExisting);
+  return OpenWaiting(DataPath, platform::Access::kRead, platform::Disposition::kOpenExisting);
+}
+
+platform::FileRef OpenInventoryForChange(platform::FileError* why) {
+  return OpenWaiting(DataPath, platform::Access::kReadWrite, platform::Disposition::kOpenExisting,
+                     why);
 }
 
 bool ReadSlot(platform::FileRef file, int64_t slot, InventoryRecord* record) {

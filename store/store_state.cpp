@@ -14,6 +14,8 @@ int32_t DeletedCount = 0;
 IndexEntry* NumberIndex = nullptr;
 PrefixEntry* PrefixTable = nullptr;
 int64_t IndexedSlots = 0;
+uint32_t HeldFileWait = 0;
+platform::FileError OpendataFailure = platform::FileError::kNone;
 
 void ResetStoreState() {
   StopReadingThroughJournal();
@@ -26,4 +28,6 @@ void ResetStoreState() {
   NumberIndex = nullptr;
   PrefixTable = nullptr;
   IndexedSlots = 0;
+  HeldFileWait = 0;
+  OpendataFailure = platform::FileError::kNone;
 }

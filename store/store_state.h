@@ -54,6 +54,7 @@
 #include <cstdint>
 #include <string>
 
+#include "platform/platform.h"
 #include "store/file_names.h"
 #include "store/inventory_record.h"
 
@@ -83,6 +84,16 @@ extern PrefixEntry* PrefixTable;
 extern int64_t IndexedSlots;
 
 constexpr int32_t kSpareEntries = 200;
+
+// How long, in milliseconds, a step waits for a file that another program
+// holds (platform::FileError::kBusy) before it gives up: 0 for the program,
+// which tells the user at once; the back office waits a moment.
+extern uint32_t HeldFileWait;
+// Why a file step of the last Opendata failed, for a caller that says more
+// than the program's message: a fresh film.dat that could not be made, a
+// journal kept for the next start, or, for the back office, a film.dat that
+// could not be opened; kNone when none did.
+extern platform::FileError OpendataFailure;
 
 // Puts all of the store's state back to its start: arrays released,
 // buffers and settings zero, DataPath empty.

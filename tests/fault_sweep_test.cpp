@@ -189,13 +189,17 @@ TEST_P(FaultSweep, EveryFileOperationFailsSafely) {
     const auto fileOp = static_cast<FileOp>(op);
     const bool canBeShort = fileOp == FileOp::kRead || fileOp == FileOp::kWrite;
     for (int nth = 1; nth <= calls[op]; ++nth) {
-      for (Fault fault : {Fault::kFail, Fault::kShort}) {
+      // A full disk takes a write part-way and then fails it.
+      for (Fault fault : {Fault::kFail, Fault::kShort, Fault::kDiskFull}) {
         if (fault == Fault::kShort && !canBeShort) continue;
+        if (fault == Fault::kDiskFull && fileOp != FileOp::kWrite) continue;
         Prepare();
         faults_.Inject(fileOp, nth, fault);
         const bool opened = s.action();
         Tally(std::string(testkit::kFileOpNames[op]) + " " + std::to_string(nth) +
-                  (fault == Fault::kShort ? " short" : " failed"),
+                  (fault == Fault::kShort      ? " short"
+                   : fault == Fault::kDiskFull ? " on a full disk"
+                                               : " failed"),
               Judge(before, intended, normalBoxes, opened));
       }
     }
@@ -207,3 +211,17 @@ TEST_P(FaultSweep, EveryFileOperationFailsSafely) {
 
 INSTANTIATE_TEST_SUITE_P(Commands, FaultSweep, ::testing::ValuesIn(Scenarios()),
                          ScenarioName<Scenario>);
+
+// A disk that stays full: an append whose slots do not fit leaves film.dat
+// at its old size, told as a failed write; the index and counts stay.
+TEST_F(RecordsTest, AnAppendThatDoesNotFitLeavesTheFileAtItsOldSize) {
+  OpenMany(*this);
+  const Bytes before = ReadBytes("film.dat");
+  std::vector<InventoryRecord> added;
+  for (int i = 0; i < 3; ++i) added.push_back(MakeItem({400 + i, "ADDED"}, 900 + i));
+  faults_.Inject(FileOp::kWrite, 2, Fault::kDiskFull, /*persistent=*/true);  // after the journal
+  EXPECT_EQ(StoreAppendedRecords(added).outcome, WriteOutcome::kDiskFull);
+  EXPECT_EQ(ReadBytes("film.dat"), before);
+  EXPECT_EQ(SlotCount, 300);
+  EXPECT_EQ(CheckStoreAgreesWith(before), "");
+}

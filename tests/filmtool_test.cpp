@@ -1,11 +1,16 @@
 // filmtool as the back office and the tests use it: real files in a temp
 // folder, the tool run as its own process.
+#include <sys/stat.h>
+
 #include <cstdlib>
+#include <cstring>
 #include <cwchar>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <map>
 #include <sstream>
+#include <thread>
 
 #include "records/amend_fields.h"
 #include "records/record_dialogs.h"
@@ -80,6 +85,25 @@ TEST_F(Filmtool, ReportsNeverMakeAnInventoryAndEveryRefusalNamesItsCause) {
   EXPECT_EQ(err_,
             "filmtool: beyond 9223372036854775807, the largest item number: "
             "99999999999999999999\n");
+
+  // A link or a pipe under the journal's name or the inventory's is refused
+  // by name: never written through, never waited on.
+  const Bytes ours = ReadBytes("film.dat");
+  std::filesystem::create_directory(Path("other"));
+  WriteInventory(MakeItems({{10, "OTHER SHOP"}}), "other/film.dat");
+  const Bytes theirs = ReadBytes("other/film.dat");
+  std::filesystem::create_symlink(Path("other/film.dat"), Path("film.jnl"));
+  EXPECT_EQ(Run(Tool("amend", "10 price=2")), 1);
+  EXPECT_EQ(err_, "filmtool: " + Path("film.jnl") + " is not a regular file\n");
+  EXPECT_EQ(ReadBytes("other/film.dat"), theirs);
+  EXPECT_EQ(ReadBytes("film.dat"), ours);
+  std::filesystem::remove(Path("film.jnl"));
+  std::filesystem::rename(Path("film.dat"), Path("ours.dat"));
+  ASSERT_EQ(::mkfifo(Path("film.dat").c_str(), 0644), 0);
+  for (const std::string& command : {Tool("stats"), Tool("amend", "10 price=2")}) {
+    EXPECT_EQ(Run(command), 1) << command;
+    EXPECT_EQ(err_, "filmtool: " + Path("film.dat") + " is not a regular file\n") << command;
+  }
 }
 
 TEST_F(Filmtool, CheckSettlesAJournalThenReportsEveryProblemOnALine) {
@@ -374,6 +398,145 @@ TEST_F(Filmtool, ImportChangesOnlyWhatTheRowsChangeAndRefusesABadFileWhole) {
             (std::vector<std::string>{"0", "1", "FIRST", "", "0", "0", "0.00", "0.00", "0.00", "0"}));
   EXPECT_EQ(std::vector<std::string>(rows[2].begin(), rows[2].end() - 1),
             (std::vector<std::string>{"1", "2", "SECOND", "", "0", "0", "0.00", "0.00", "0.00", "0"}));
+}
+
+// Two writers started together as processes of their own, round after
+// round, each round on a fresh film.dat of items 1 to 40 ("ITEM n", price
+// 1.50): a writer that says it is done has all of its changes in the file,
+// whole, beside all of the other's; one that is refused names the other
+// program. TALLO_WRITER_ROUNDS sets the rounds of each pair (20 by default).
+class TwoWriters : public Filmtool {
+ protected:
+  static int Rounds() {
+    const char* rounds = std::getenv("TALLO_WRITER_ROUNDS");
+    return rounds != nullptr ? std::atoi(rounds) : 20;
+  }
+  void SetUp() override {
+    Filmtool::SetUp();
+    for (int n = 1; n <= 40; ++n) items_.push_back({n, "ITEM " + std::to_string(n)});
+  }
+  // Runs both command lines at once and returns their exit statuses; each
+  // one's standard error goes to err<i>.txt.
+  std::vector<int> RunTogether(const std::vector<std::string>& commands) {
+    std::vector<int> statuses(commands.size());
+    std::vector<std::thread> running;
+    for (size_t i = 0; i < commands.size(); ++i) {
+      const std::string line =
+          commands[i] + " >/dev/null 2>" + Path("err" + std::to_string(i) + ".txt");
+      running.emplace_back(
+          [&statuses, i, line] { statuses[i] = WEXITSTATUS(std::system(line.c_str())); });
+    }
+    for (std::thread& t : running) t.join();
+    return statuses;
+  }
+  // A CSV for import that gives each of `numbers` the description `prefix`
+  // and the number, and `price`.
+  std::string Sheet(const std::string& name, const std::vector<int>& numbers,
+                    const std::string& prefix, const std::string& price) {
+    std::ofstream out(Path(name), std::ios::binary);
+    out << "number,description,price\n";
+    for (int n : numbers) out << n << "," << prefix << " " << n << "," << price << "\n";
+    return Path(name);
+  }
+  // Each slot's number, description and price.
+  struct Row {
+    int64_t number;
+    std::string description;
+    float price;
+  };
+  std::vector<Row> Rows() {
+    const Bytes film = ReadBytes("film.dat");
+    EXPECT_EQ(film.size() % kRecordSize, 0u);
+    std::vector<Row> rows;
+    for (size_t at = 0; at + kRecordSize <= film.size(); at += kRecordSize) {
+      InventoryRecord r;
+      std::copy(film.begin() + at, film.begin() + at + kRecordSize, r.bytes);
+      const char* text = reinterpret_cast<const char*>(r.bytes + kDescriptionOffset);
+      rows.push_back(
+          {RecordNumber(r), std::string(text, strnlen(text, kDescriptionSize)), RecordPrice(r)});
+    }
+    return rows;
+  }
+  // A refusal names the other program; "" when status 0.
+  std::string Refusal(int status, int writer) {
+    if (status == 0) return "";
+    const std::string said = Text("err" + std::to_string(writer) + ".txt");
+    EXPECT_TRUE(said.find("another program is changing film.dat; try again") != std::string::npos ||
+                said.find("Film.dat was changed by another program") != std::string::npos)
+        << said;
+    return said;
+  }
+  std::vector<Item> items_;
+};
+
+TEST_F(TwoWriters, NoChangeIsLostOrTornAndEveryRefusalNamesTheOtherProgram) {
+  std::vector<int> odd, even;
+  for (int n = 1; n <= 40; ++n) (n % 2 != 0 ? odd : even).push_back(n);
+  std::vector<int> added[2];
+  for (int i = 0; i < 10; ++i) {
+    added[0].push_back(101 + i);
+    added[1].push_back(201 + i);
+  }
+  int bothDone[3] = {}, rounds = Rounds();
+  for (int round = 0; round < rounds; ++round) {
+    const std::string r = std::to_string(round);
+    // Two imports of disjoint items: odd numbers and even ones.
+    WriteInventory(MakeItems(items_));
+    std::vector<int> s = RunTogether({Tool("import", Sheet("a.csv", odd, "A" + r, r + ".25")),
+                                      Tool("import", Sheet("b.csv", even, "B" + r, r + ".75"))});
+    std::vector<Row> rows = Rows();
+    ASSERT_EQ(rows.size(), 40u);
+    for (const Row& row : rows) {
+      const bool isA = row.number % 2 != 0;
+      const std::string mark = (isA ? "A" : "B") + r + " " + std::to_string(row.number);
+      const bool changed = row.description == mark && row.price == round + (isA ? 0.25f : 0.75f);
+      const bool old = row.description == "ITEM " + std::to_string(row.number) && row.price == 1.5f;
+      EXPECT_TRUE(s[isA ? 0 : 1] == 0 ? changed : changed || old)
+          << "round " << r << ": item " << row.number << " holds " << row.description << " at "
+          << row.price << "; " << Refusal(s[0], 0) << Refusal(s[1], 1);
+    }
+    bothDone[0] += s[0] == 0 && s[1] == 0;
+
+    // An import of item 11 (slot 10) and an amend of item 12, whose first
+    // bytes lie in slot 10's last sector.
+    WriteInventory(MakeItems(items_));
+    s = RunTogether({Tool("import", Sheet("a.csv", {11}, "IMPORT" + r, r + ".25")),
+                     Tool("amend", "12 'description=AMEND" + r + " 12' price=" + r + ".75")});
+    rows = Rows();
+    ASSERT_EQ(rows.size(), 40u);
+    for (int writer = 0; writer < 2; ++writer) {
+      const Row& row = rows[10 + writer];
+      const std::string mark =
+          (writer == 0 ? "IMPORT" : "AMEND") + r + " " + std::to_string(11 + writer);
+      const bool changed =
+          row.description == mark && row.price == round + (writer == 0 ? 0.25f : 0.75f);
+      const bool old =
+          row.description == "ITEM " + std::to_string(11 + writer) && row.price == 1.5f;
+      EXPECT_TRUE(s[writer] == 0 ? changed : old)
+          << "round " << r << ": item " << row.number << " holds " << row.description << " at "
+          << row.price << "; " << Refusal(s[writer], writer);
+    }
+    bothDone[1] += s[0] == 0 && s[1] == 0;
+
+    // Two imports --add of new numbers, 101-110 and 201-210.
+    WriteInventory(MakeItems(items_));
+    s = RunTogether({Tool("import", Sheet("a.csv", added[0], "NEW", "1") + " --add"),
+                     Tool("import", Sheet("b.csv", added[1], "NEW", "1") + " --add")});
+    rows = Rows();
+    std::map<int64_t, int> seen;
+    for (const Row& row : rows) ++seen[row.number];
+    for (int writer = 0; writer < 2; ++writer) {
+      Refusal(s[writer], writer);
+      for (int n : added[writer]) {
+        EXPECT_EQ(seen[n], s[writer] == 0 ? 1 : 0) << "round " << r << ": item " << n;
+      }
+    }
+    EXPECT_EQ(rows.size(), 40u + 10u * ((s[0] == 0) + (s[1] == 0))) << "round " << r;
+    bothDone[2] += s[0] == 0 && s[1] == 0;
+    if (HasFailure()) break;
+  }
+  std::printf("%d rounds: both writers done in %d (imports), %d (import and amend), %d (--add)\n",
+              rounds, bothDone[0], bothDone[1], bothDone[2]);
 }
 
 // The guide spells out the limits that the amend dialog and filmtool apply.

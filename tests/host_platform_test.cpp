@@ -1,7 +1,10 @@
 // The host back end must behave like the real platform where the program
 // relies on it: file calls, their injected faults, the code page, the card,
 // the headless user interface.
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include <cstring>
 #include <filesystem>
@@ -46,6 +49,67 @@ TEST_F(HostFiles, RenameNeverReplacesPutInPlaceDoesRemoveIsIdempotent) {
   EXPECT_FALSE(Exists("b.dat"));
 }
 
+TEST_F(HostFiles, AWriteHandleHoldsTheFileAgainstEveryOtherWriter) {
+  using platform::FileError;
+  const auto busy = [] { return platform::LastFileError() == FileError::kBusy; };
+  WriteBytes("a.dat", {1, 2, 3, 4});
+  ScopedFile writer(platform::OpenFile(L"a.dat", Access::kReadWrite, Disposition::kOpenExisting));
+  ASSERT_TRUE(writer);
+  EXPECT_FALSE(platform::OpenFile(L"a.dat", Access::kWrite, Disposition::kOpenExisting));
+  EXPECT_TRUE(busy());
+  EXPECT_FALSE(platform::OpenFile(L"a.dat", Access::kWrite, Disposition::kCreateAlways));
+  EXPECT_TRUE(busy());
+  EXPECT_EQ(ReadBytes("a.dat"), (Bytes{1, 2, 3, 4})) << "a held file is never emptied";
+  EXPECT_TRUE(ScopedFile(platform::OpenFile(L"a.dat", Access::kRead, Disposition::kOpenExisting)))
+      << "readers are not held off";
+  EXPECT_FALSE(platform::RemoveFile(L"a.dat"));
+  EXPECT_TRUE(busy());
+  EXPECT_EQ(platform::RenameFile(L"a.dat", L"b.dat"), platform::Renamed::kNot);
+  EXPECT_EQ(platform::PutFileInPlace(L"a.dat", L"b.dat"), platform::Renamed::kNot);
+  EXPECT_TRUE(busy());
+  EXPECT_TRUE(Exists("a.dat"));
+
+  // Another program's classic fcntl lock and the hold keep each other off.
+  const int other = ::open(Path("a.dat").c_str(), O_RDWR | O_CLOEXEC);
+  ASSERT_GE(other, 0);
+  struct flock lock {};
+  lock.l_type = F_WRLCK;
+  lock.l_whence = SEEK_SET;
+  EXPECT_NE(::fcntl(other, F_SETLK, &lock), 0);
+  writer.Close();
+  EXPECT_EQ(::fcntl(other, F_SETLK, &lock), 0);
+  EXPECT_FALSE(platform::OpenFile(L"a.dat", Access::kReadWrite, Disposition::kOpenExisting));
+  EXPECT_TRUE(busy());
+  ::close(other);
+
+  ScopedFile cut(platform::OpenFile(L"a.dat", Access::kReadWrite, Disposition::kOpenExisting));
+  ASSERT_TRUE(cut);
+  EXPECT_TRUE(platform::CutFile(cut.get(), 2));
+  cut.Close();
+  EXPECT_EQ(ReadBytes("a.dat"), (Bytes{1, 2}));
+}
+
+TEST_F(HostFiles, OnlyRegularFilesOpenNeverThroughALinkNorWaitingOnAPipe) {
+  WriteBytes("target.dat", {7});
+  ASSERT_EQ(::symlink(Path("target.dat").c_str(), Path("link.dat").c_str()), 0);
+  ASSERT_EQ(::mkfifo(Path("pipe.dat").c_str(), 0644), 0);  // no other end: an open would wait
+  ASSERT_TRUE(std::filesystem::create_directory(Path("folder.dat")));
+  for (const wchar_t* name : {L"link.dat", L"pipe.dat", L"folder.dat"}) {
+    for (const auto& [access, disposition] :
+         {std::pair{Access::kRead, Disposition::kOpenExisting},
+          std::pair{Access::kReadWrite, Disposition::kOpenExisting},
+          std::pair{Access::kWrite, Disposition::kCreateAlways}}) {
+      EXPECT_FALSE(platform::OpenFile(name, access, disposition)) << host::Narrow(name);
+      EXPECT_EQ(platform::LastFileError(), platform::FileError::kNotRegular) << host::Narrow(name);
+    }
+  }
+  EXPECT_EQ(ReadBytes("target.dat"), (Bytes{7}));
+  EXPECT_FALSE(platform::OpenFile(L"missing.dat", Access::kRead, Disposition::kOpenExisting));
+  EXPECT_EQ(platform::LastFileError(), platform::FileError::kMissing);
+  EXPECT_TRUE(platform::RemoveFile(L"link.dat"));
+  EXPECT_EQ(ReadBytes("target.dat"), (Bytes{7})) << "a link is removed, never what it names";
+}
+
 TEST_F(HostFiles, BackslashesAreFolderSeparators) {
   ASSERT_TRUE(std::filesystem::create_directory(Path("card")));
   WriteBytes("card/film.dat", {9});
@@ -85,7 +149,7 @@ TEST_F(HostFiles, FaultsFailOrShortenTheNthCallOnceOrFromThenOn) {
   platform::Release(first);
 }
 
-TEST_F(HostFiles, ShortWritesLeaveHalfTheBytes) {
+TEST_F(HostFiles, ShortWritesLeaveHalfTheBytesAndAFullDiskFailsPartWay) {
   ScopedFile file(platform::OpenFile(L"w.dat", Access::kWrite, Disposition::kCreateAlways));
   ASSERT_TRUE(file);
   faults_.Inject(FileOp::kWrite, 1, Fault::kShort);
@@ -93,8 +157,15 @@ TEST_F(HostFiles, ShortWritesLeaveHalfTheBytes) {
   uint32_t put = 0;
   EXPECT_TRUE(platform::WriteFile(file.get(), data, 8, &put));
   EXPECT_EQ(put, 4u);
+  // A full disk takes what fits and fails the rest, saying why.
+  faults_.Inject(FileOp::kWrite, 1, Fault::kDiskFull);
+  EXPECT_FALSE(platform::WriteFile(file.get(), data + 4, 4, &put));
+  EXPECT_EQ(put, 2u);
+  EXPECT_EQ(platform::LastFileError(), platform::FileError::kDiskFull);
+  EXPECT_TRUE(platform::WriteFile(file.get(), data + 6, 2, &put));
+  EXPECT_EQ(platform::LastFileError(), platform::FileError::kNone);
   file.Close();
-  EXPECT_EQ(ReadBytes("w.dat"), (Bytes{1, 2, 3, 4}));
+  EXPECT_EQ(ReadBytes("w.dat"), (Bytes{1, 2, 3, 4, 5, 6, 7, 8}));
 }
 
 TEST_F(HostFiles, ReachTheLastSlotOfTheLargestInventory) {

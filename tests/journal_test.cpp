@@ -5,6 +5,8 @@
 
 #include <algorithm>
 
+#include "platform/scoped_file.h"
+#include "store/journalled_write.h"
 #include "tests/kit/crash_env.h"
 #include "tests/records_fixture.h"
 
@@ -25,6 +27,24 @@ class JournalAtStart : public RecordsTest {
     Bytes bytes(kJournalSize);
     EncodeJournal(entry_, bytes.data());
     return bytes;
+  }
+  // The journal of appending `added` to a file that holds `film`.
+  static Bytes AppendJournal(const Bytes& film, const std::vector<InventoryRecord>& added) {
+    const uint32_t first = static_cast<uint32_t>(film.size() / kRecordSize);
+    const uint32_t count = static_cast<uint32_t>(added.size());
+    const uint64_t newSize = film.size() + uint64_t{count} * kRecordSize;
+    const FileRange span = RunSpan(first, count, newSize);
+    const FileRange window = RunWindow(first, count, newSize);
+    GroupEntry append;
+    append.first = first;
+    append.count = count;
+    append.contextSum = RunContextSum(first, count, newSize, film.data() + window.start);
+    append.before.assign(film.begin() + span.start, film.end());
+    append.after = append.before;
+    for (const InventoryRecord& r : added) {
+      append.after.insert(append.after.end(), r.bytes, r.bytes + kRecordSize);
+    }
+    return EncodeGroup(JournalGroup{film.size(), newSize, {append}});
   }
   // Sector `s` of `file` replaced by noise.
   static Bytes Noisy(Bytes file, size_t s) {
@@ -113,15 +133,8 @@ TEST_F(JournalAtStart, NeverTouchesAFileThatAnotherProgramPutInItsPlace) {
 
   // An append of slot 4 to the old file: a file of its old size whose last
   // record is another, or one past its new size, is not the one it was for.
-  const uint64_t newSize = old_.size() + kRecordSize;
-  const FileRange span = RunSpan(4, 1, newSize);
-  const FileRange window = RunWindow(4, 1, newSize);
-  GroupEntry append{4, 1, RunContextSum(4, 1, newSize, old_.data() + window.start)};
-  append.before.assign(old_.begin() + span.start, old_.end());
-  append.after = append.before;
   const InventoryRecord added = MakeItem({9, "NINE"}, 9);
-  append.after.insert(append.after.end(), added.bytes, added.bytes + kRecordSize);
-  const Bytes appendJournal = EncodeGroup(JournalGroup{old_.size(), newSize, {append}});
+  const Bytes appendJournal = AppendJournal(old_, {added});
   std::vector<InventoryRecord> lastChanged = records_;
   lastChanged[3] = MakeItem({4, "FOUR"}, 33);
   grown.push_back(added);
@@ -146,6 +159,78 @@ TEST_F(JournalAtStart, AFailedSettlingIsToldAndTheJournalKeptForTheNextStart) {
                          "is kept for the next start."}));
   EXPECT_TRUE(WholeJournal());
   EXPECT_EQ(ReadBytes("film.dat"), old_);
+  Restart();
+  ASSERT_TRUE(Opendata());
+  EXPECT_EQ(ReadBytes("film.dat"), new_);
+  EXPECT_FALSE(WholeJournal());
+}
+
+TEST_F(JournalAtStart, AnAppendThatCannotBeFinishedLeavesTheOldInventoryWhole) {
+  // A full disk stopped an append of three items part-way: film.dat holds
+  // the old items and the start of the first new one.
+  const std::vector<InventoryRecord> added = {MakeItem({5, "FIVE"}, 4), MakeItem({6, "SIX"}, 5),
+                                              MakeItem({7, "SEVEN"}, 6)};
+  Bytes tail = old_;
+  tail.insert(tail.end(), added[0].bytes, added[0].bytes + 1000);
+  const Bytes journal = AppendJournal(old_, added);
+  const Lines kept = {"beep 0",
+                      "box none|Problem|The last change to film.dat could not be finished; it is "
+                      "kept for the next start."};
+
+  // The disk still full: the file goes back to its old size, the old
+  // inventory loads, and the journal stays for the next start.
+  WriteBytes("film.dat", tail);
+  WriteBytes("film.jnl", journal);
+  faults_.Inject(FileOp::kWrite, 1, Fault::kDiskFull, /*persistent=*/true);
+  ASSERT_TRUE(Opendata());
+  EXPECT_EQ(Ui(), kept);
+  EXPECT_EQ(OpendataFailure, platform::FileError::kDiskFull);
+  EXPECT_EQ(ReadBytes("film.dat"), old_);
+  EXPECT_EQ(SlotCount, 4);
+  EXPECT_EQ(IndexedSlots, 4);
+  EXPECT_TRUE(WholeJournal());
+
+  // Nor can the file be cut: the tail is no part of the inventory, and no
+  // change writes over the kept journal meanwhile.
+  Restart();
+  WriteBytes("film.dat", tail);
+  faults_.Inject(FileOp::kWrite, 1, Fault::kDiskFull, /*persistent=*/true);
+  faults_.Inject(FileOp::kCut, 1, Fault::kFail, /*persistent=*/true);
+  ASSERT_TRUE(Opendata());
+  EXPECT_EQ(Ui(), kept);
+  EXPECT_EQ(SlotCount, 4);
+  const Bytes longer = ReadBytes("film.dat");  // the full disk took a little more
+  EXPECT_TRUE(std::equal(old_.begin(), old_.end(), longer.begin()));
+  faults_.Reset();
+  EXPECT_EQ(WriteSlot(1, MakeItem({2, "TWO AGAIN"}, 1), records_[1]), WriteOutcome::kChanged);
+  EXPECT_EQ(ReadBytes("film.dat"), longer);
+  EXPECT_TRUE(WholeJournal());
+
+  // Room again: the next start finishes the append.
+  Restart();
+  ASSERT_TRUE(Opendata());
+  EXPECT_TRUE(Ui().empty());
+  std::vector<InventoryRecord> all = records_;
+  all.insert(all.end(), added.begin(), added.end());
+  EXPECT_EQ(ReadBytes("film.dat"), InventoryBytes(all));
+  EXPECT_EQ(SlotCount, 7);
+  EXPECT_FALSE(WholeJournal());
+}
+
+TEST_F(JournalAtStart, AJournalBesideAFileAnotherProgramHoldsIsLeftToIt) {
+  // Another program holds film.dat for its change, whose journal is whole.
+  WriteBytes("film.dat", old_);
+  WriteBytes("film.jnl", Journal());
+  platform::ScopedFile held(platform::OpenFile(L"film.dat", platform::Access::kReadWrite,
+                                               platform::Disposition::kOpenExisting));
+  ASSERT_TRUE(held);
+  ASSERT_TRUE(Opendata()) << "the old records load";
+  EXPECT_TRUE(Ui().empty());
+  EXPECT_EQ(ReadBytes("film.dat"), old_);
+  EXPECT_TRUE(WholeJournal()) << "another program's journal is never touched";
+
+  // Once it lets go (here without finishing), the next start settles it.
+  held.Close();
   Restart();
   ASSERT_TRUE(Opendata());
   EXPECT_EQ(ReadBytes("film.dat"), new_);

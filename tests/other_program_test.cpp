@@ -2,7 +2,9 @@
 // any two steps of the program: a write never undoes its change, and a
 // lookup never shows one item under another's number.
 #include <algorithm>
+#include <thread>
 
+#include "platform/scoped_file.h"
 #include "records/amend_fields.h"
 #include "records/commands.h"
 #include "records/lookup.h"
@@ -84,4 +86,34 @@ TEST_F(AnotherProgram, MovedSlotsNeverShowAnItemUnderAnotherNumber) {
   EXPECT_EQ(Ui(), (Lines{"dialog 111 main", moved[0]}));
   EXPECT_EQ(ReadBytes("film.dat"), theirs);
   ExpectStoreAsLoaded();
+}
+
+TEST_F(AnotherProgram, AChangeWhileAnotherProgramHoldsFilmDatIsRefusedOrWaitsForIt) {
+  // The other program holds film.dat for its own change.
+  platform::ScopedFile held(platform::OpenFile(L"film.dat", platform::Access::kReadWrite,
+                                               platform::Disposition::kOpenExisting));
+  ASSERT_TRUE(held);
+  const Bytes before = ReadBytes("film.dat");
+  const InventoryRecord shown = LookUp(11);
+  StoreDescription(CurrentRecord, L"NEW NAME");
+  FreshHost();
+  EXPECT_FALSE(StoreAmendment(11, shown));
+  EXPECT_EQ(LastWriteOutcome, WriteOutcome::kBusy);
+  EXPECT_EQ(Ui(), (Lines{"box main|Problem|Data file: film.dat, not present."}))
+      << "the program tells it as it always did";
+  EXPECT_EQ(ReadBytes("film.dat"), before);
+  ExpectStoreAsLoaded();
+
+  // Given time (as the back office gives it), the change goes in once the
+  // other program lets go.
+  HeldFileWait = 10000;
+  std::thread other([&held] {
+    platform::Pause(50);
+    held.Close();
+  });
+  FreshHost();
+  const bool stored = StoreAmendment(11, shown);
+  other.join();
+  EXPECT_TRUE(stored);
+  EXPECT_EQ(PrefixTable[1].bytes[0], 'N');
 }

@@ -1,6 +1,35 @@
 #include <cstdio>
 #include <string>
 
+#include "platform/console.h"
+#include "store/store_state.h"
 #include "tools/tool.h"
 
 void Complain(const std::string& text) { std::fprintf(stderr, "filmtool: %s\n", text.c_str()); }
+
+bool ComplainOfCause(const std::wstring& path, platform::FileError why) {
+  switch (why) {
+    case platform::FileError::kBusy:
+      Complain(kHeldByAnotherProgram);
+      return true;
+    case platform::FileError::kNotRegular:
+      Complain(platform::ShownPath(path) + " is not a regular file");
+      return true;
+    case platform::FileError::kDiskFull:
+      Complain(platform::ShownPath(path) + ": the disk or card is full");
+      return true;
+    default:
+      return false;
+  }
+}
+
+bool ComplainOfOutcome(WriteOutcome outcome) {
+  switch (outcome) {
+    case WriteOutcome::kBusy:
+      return ComplainOfCause(DataPath, platform::FileError::kBusy);
+    case WriteOutcome::kDiskFull:
+      return ComplainOfCause(DataPath, platform::FileError::kDiskFull);
+    default:
+      return false;
+  }
+}

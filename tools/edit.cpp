@@ -54,11 +54,15 @@ int Amend(const std::string& numberText, const std::vector<std::string>& assignm
       return 1;
     }
   }
-  return StoreAmendment(number, asRead) ? 0 : 1;
+  if (StoreAmendment(number, asRead)) return 0;
+  ComplainOfOutcome(LastWriteOutcome);
+  return 1;
 }
 
 int Delete(const std::string& numberText) {
   int64_t number = 0;
   if (!TakeArgumentNumber(numberText, &number) || !LookUp(number)) return 1;
-  return DeleteRecordInHand(CurrentNumber) ? 0 : 1;
+  if (DeleteRecordInHand(CurrentNumber)) return 0;
+  ComplainOfOutcome(LastWriteOutcome);
+  return 1;
 }

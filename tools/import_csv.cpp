@@ -485,11 +485,14 @@ void Import::Finish() {
   }
 }
 
-// The failure of a write, told as the program tells it, then where the
-// import stopped and what of it is in the file.
+// The failure of a write, told as the program tells it (in the tool's own
+// words where the program's do not name the cause), then where the import
+// stopped and what of it is in the file.
 void TellStop(const std::string& path, WriteOutcome outcome, const Change& stopped,
               const std::string& what, size_t changed, size_t added) {
-  TellWriteOutcome(outcome, Message::kWriteBackMissing, Message::kWriteBackFailed);
+  if (!ComplainOfOutcome(outcome)) {
+    TellWriteOutcome(outcome, Message::kWriteBackMissing, Message::kWriteBackFailed);
+  }
   Complain(path + ":" + std::to_string(stopped.line) + ": item " + std::to_string(stopped.number) +
            " not " + what + "; " + std::to_string(changed) + " items changed and " +
            std::to_string(added) +
@@ -633,6 +636,8 @@ int ImportCsv(const std::string& path, bool dryRun, bool add, bool overwrite) {
     TellUnmarked(import.unmarked());
     return 0;
   }
+  // On Windows an open handle of a reader keeps every writer out.
+  inventory.Close();
   const SlotsWritten changed = StoreAmendedRecords(writes);
   if (changed.outcome != WriteOutcome::kWritten) {
     std::fputs(writes.Listed(changed.written).c_str(), stdout);

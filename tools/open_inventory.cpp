@@ -13,10 +13,24 @@
 
 namespace {
 
+// How long the tool waits for another program's change to film.dat before
+// it gives up, in milliseconds.
+constexpr uint32_t kWaitForAnotherProgram = 3000;
+
 bool Open(Opening opening) {
-  if (Opendata(opening)) return true;
-  platform::ScopedFile there(OpenInventoryForReading());
-  if (!there) Complain(platform::ShownPath(DataPath) + ": no such file");
+  HeldFileWait = kWaitForAnotherProgram;
+  if (Opendata(opening)) {
+    ComplainOfCause(DataPath, OpendataFailure);  // of a journal kept for the next start
+    return true;
+  }
+  // What stood in the way, where the program's message does not say it.
+  if (ComplainOfCause(DataPath, OpendataFailure)) return false;
+  platform::FileError why = platform::FileError::kNone;
+  platform::ScopedFile there(
+      OpenWaiting(DataPath, platform::Access::kRead, platform::Disposition::kOpenExisting, &why));
+  if (!there && !ComplainOfCause(DataPath, why)) {
+    Complain(platform::ShownPath(DataPath) + ": no such file");
+  }
   return false;
 }
 
@@ -37,22 +51,28 @@ bool OpenForChange(bool makeFresh) {
   if (!Open(makeFresh ? Opening::kProgram : Opening::kChanging)) return false;
   using platform::Access;
   using platform::Disposition;
-  platform::ScopedFile data(
-      platform::OpenFile(DataPath, Access::kReadWrite, Disposition::kOpenExisting));
+  platform::FileError why = platform::FileError::kNone;
+  platform::ScopedFile data(OpenInventoryForChange(&why));
   if (!data) {
-    Complain(platform::ShownPath(DataPath) +
-             ": cannot be opened for writing: it is read-only, or another program holds it");
+    if (!ComplainOfCause(DataPath, why)) {
+      Complain(platform::ShownPath(DataPath) +
+               ": cannot be opened for writing: it is read-only, or another program holds it");
+    }
     return false;
   }
   // Every change goes through the journal beside film.dat, which stays there
-  // once made: the folder must take it.
+  // once made: the folder must take it. Only a missing one is made.
   const std::wstring journal = JournalPath(DataPath);
   platform::ScopedFile made(
       platform::OpenFile(journal, Access::kReadWrite, Disposition::kOpenExisting));
-  if (!made) made = platform::OpenFile(journal, Access::kReadWrite, Disposition::kCreateNew);
+  if (!made && platform::LastFileError() == platform::FileError::kMissing) {
+    made = platform::OpenFile(journal, Access::kReadWrite, Disposition::kCreateNew);
+  }
   if (!made) {
-    Complain(platform::ShownPath(journal) +
-             ": cannot be made: changes need a folder that can be written, for this journal");
+    if (!ComplainOfCause(journal, platform::LastFileError())) {
+      Complain(platform::ShownPath(journal) +
+               ": cannot be made: changes need a folder that can be written, for this journal");
+    }
     return false;
   }
   return true;

@@ -9,6 +9,7 @@
 
 #include "platform/platform.h"
 #include "store/inventory_record.h"
+#include "store/journalled_write.h"
 
 // stats, index, prefix: what start-up builds.
 int Stats();
@@ -35,6 +36,17 @@ bool OpenForChange(bool makeFresh = false);
 
 // The tool's own message on standard error.
 void Complain(const std::string& text);
+// What the tool says when another program holds film.dat, once it has
+// waited HeldFileWait for it.
+constexpr char kHeldByAnotherProgram[] = "another program is changing film.dat; try again";
+// The tool's own words for a file step on `path` that failed for a cause
+// the program's messages do not name: another program holding the file, a
+// link, folder, device or pipe under its name, a full disk or card. False,
+// and nothing said, for any other cause.
+bool ComplainOfCause(const std::wstring& path, platform::FileError why);
+// The same for a write of film.dat that ended in `outcome` (kBusy,
+// kDiskFull).
+bool ComplainOfOutcome(WriteOutcome outcome);
 // import FILE.csv ("-": standard input): the rows of an export, edited,
 // back into the file, only the owner's edits (tools/import_csv.cpp); with
 // `add`, rows of numbers not in the file appended as new items (a missing

@@ -1,8 +1,17 @@
 // The host's Env: POSIX files, with bare names resolved in the working
 // folder and backslashes taken as folder separators, and the C heap.
+//
+// A handle with write access holds its file as Windows' share modes do:
+// an exclusive open-file-description lock (F_OFD_SETLK) on the whole file.
+// Such a lock belongs to the open file, not to the process, so closing
+// another descriptor of the same file keeps it; it meets the classic fcntl
+// locks (F_SETLK) of other programs. Links, devices and pipes are never
+// opened as files: O_NOFOLLOW, and O_NONBLOCK until fstat has shown a
+// regular file.
 #include <fcntl.h>
 #include <sys/mman.h>
 #include <sys/stat.h>
+#include <time.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -86,43 +95,120 @@ Renamed Synced(const std::string& path) {
   return SyncFolderOf(path) ? Renamed::kOnMedium : Renamed::kNotOnMedium;
 }
 
+// The cause that errno `error` stands for.
+FileError Cause(int error) {
+  switch (error) {
+    case ENOENT:
+    case ENOTDIR:
+      return FileError::kMissing;
+    case ELOOP:  // O_NOFOLLOW met a symbolic link
+    case EISDIR:
+    case ENXIO:  // a pipe without a reader, or a device without its hardware
+    case ENODEV:
+      return FileError::kNotRegular;
+    case ENOSPC:
+    case EDQUOT:
+      return FileError::kDiskFull;
+    default:
+      return FileError::kOther;
+  }
+}
+
+// The whole file, from its start to any end.
+struct flock WholeFile(short type) {
+  struct flock lock {};
+  lock.l_type = type;
+  lock.l_whence = SEEK_SET;
+  return lock;
+}
+
+// Takes the write lock of an open file. kBusy when another open file holds
+// a lock on it; a file system that keeps no locks (ENOLCK, EINVAL) is
+// written as before, unheld.
+FileError Hold(int fd) {
+  struct flock lock = WholeFile(F_WRLCK);
+  if (::fcntl(fd, F_OFD_SETLK, &lock) == 0) return FileError::kNone;
+  return errno == EAGAIN || errno == EACCES ? FileError::kBusy : FileError::kNone;
+}
+
+// True while another open file holds a lock on the file at `path`, as a
+// writer's hold is. Links, pipes and devices are not opened to learn it.
+bool Held(const std::string& path) {
+  struct stat info;
+  if (::lstat(path.c_str(), &info) != 0 || !S_ISREG(info.st_mode)) return false;
+  const int fd = ::open(path.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+  if (fd < 0) return false;
+  struct flock lock = WholeFile(F_WRLCK);
+  const bool held = ::fcntl(fd, F_OFD_GETLK, &lock) == 0 && lock.l_type != F_UNLCK;
+  ::close(fd);
+  return held;
+}
+
 class PosixEnv : public Env {
  public:
   FileRef OpenFile(const std::wstring& path, Access access, Disposition disposition) override {
     int flags = access == Access::kRead ? O_RDONLY : access == Access::kWrite ? O_WRONLY : O_RDWR;
     if (disposition == Disposition::kCreateNew) flags |= O_CREAT | O_EXCL;
-    if (disposition == Disposition::kCreateAlways) flags |= O_CREAT | O_TRUNC;
+    // Emptied below, once held: a file another writer holds keeps its bytes.
+    if (disposition == Disposition::kCreateAlways) flags |= O_CREAT;
     const std::string hostPath = host::HostPath(path);
-    const int fd = ::open(hostPath.c_str(), flags | O_CLOEXEC, 0644);
-    if (fd < 0) return nullptr;
+    // What stands under the name is looked at first, so that no device or
+    // pipe is even opened; the fstat below covers a name changed meanwhile.
     struct stat info;
-    if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {  // folders are no files
-      ::close(fd);
+    if (::lstat(hostPath.c_str(), &info) == 0 && !S_ISREG(info.st_mode)) {
+      Fail(FileError::kNotRegular);
       return nullptr;
     }
+    const int fd =
+        ::open(hostPath.c_str(), flags | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC, 0644);
+    if (fd < 0) {
+      Fail(Cause(errno));
+      return nullptr;
+    }
+    FileError why = FileError::kNone;
+    if (::fstat(fd, &info) != 0) {
+      why = Cause(errno);
+    } else if (!S_ISREG(info.st_mode)) {
+      why = FileError::kNotRegular;
+    } else if (::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK) != 0) {
+      why = Cause(errno);
+    } else if (access != Access::kRead) {
+      why = Hold(fd);
+      if (why == FileError::kNone && disposition == Disposition::kCreateAlways &&
+          ::ftruncate(fd, 0) != 0) {
+        why = Cause(errno);
+      }
+    }
+    if (why != FileError::kNone) {
+      ::close(fd);
+      Fail(why);
+      return nullptr;
+    }
+    last_ = FileError::kNone;
     // A created file's name is in the folder, which FlushFile pushes too.
     return new File{fd, disposition == Disposition::kOpenExisting ? std::string() : hostPath};
   }
 
   bool ReadFile(FileRef file, void* buffer, uint32_t count, uint32_t* transferred) override {
     auto* bytes = static_cast<char*>(buffer);
-    return MoveBytes([&](uint32_t at, uint32_t n) { return ::read(file->fd, bytes + at, n); },
-                     count, transferred);
+    return Noted(MoveBytes([&](uint32_t at, uint32_t n) { return ::read(file->fd, bytes + at, n); },
+                           count, transferred));
   }
 
   bool WriteFile(FileRef file, const void* buffer, uint32_t count, uint32_t* transferred) override {
     const auto* bytes = static_cast<const char*>(buffer);
-    return MoveBytes([&](uint32_t at, uint32_t n) { return ::write(file->fd, bytes + at, n); },
-                     count, transferred);
+    return Noted(
+        MoveBytes([&](uint32_t at, uint32_t n) { return ::write(file->fd, bytes + at, n); }, count,
+                  transferred));
   }
 
   bool SetFilePosition(FileRef file, uint32_t offset) override {
-    return ::lseek(file->fd, static_cast<off_t>(offset), SEEK_SET) >= 0;
+    return Noted(::lseek(file->fd, static_cast<off_t>(offset), SEEK_SET) >= 0);
   }
 
   bool GetFileSize(FileRef file, uint64_t* size) override {
     struct stat info;
-    if (::fstat(file->fd, &info) != 0) return false;
+    if (!Noted(::fstat(file->fd, &info) == 0)) return false;
     *size = static_cast<uint64_t>(info.st_size);
     return true;
   }
@@ -131,11 +217,15 @@ class PosixEnv : public Env {
   // last change need not reach the medium, which spares a journal commit of
   // the file system on every in-place write.
   bool FlushFile(FileRef file) override {
-    if (::fdatasync(file->fd) != 0) return false;
+    if (!Noted(::fdatasync(file->fd) == 0)) return false;
     if (file->unsyncedName.empty()) return true;
-    if (!SyncFolderOf(file->unsyncedName)) return false;
+    if (!Noted(SyncFolderOf(file->unsyncedName))) return false;
     file->unsyncedName.clear();
     return true;
+  }
+
+  bool CutFile(FileRef file, uint32_t size) override {
+    return Noted(::ftruncate(file->fd, static_cast<off_t>(size)) == 0);
   }
 
   void CloseFile(FileRef file) override {
@@ -147,26 +237,34 @@ class PosixEnv : public Env {
   // The folder is not pushed to the medium: nothing relies on a removal
   // surviving a power cut.
   bool RemoveFile(const std::wstring& path) override {
-    return ::unlink(host::HostPath(path).c_str()) == 0 || errno == ENOENT;
+    const std::string hostPath = host::HostPath(path);
+    if (Held(hostPath)) return Fail(FileError::kBusy);
+    return Noted(::unlink(hostPath.c_str()) == 0 || errno == ENOENT);
   }
 
   Renamed RenameFile(const std::wstring& from, const std::wstring& to) override {
     const std::string source = host::HostPath(from), target = host::HostPath(to);
+    if (Held(source)) return NotMoved(FileError::kBusy);
     if (::renameat2(AT_FDCWD, source.c_str(), AT_FDCWD, target.c_str(), RENAME_NOREPLACE) != 0) {
       // A file system without the flag: a second link fails when the name
       // is taken, then the first goes.
-      if (errno != EINVAL && errno != ENOSYS) return Renamed::kNot;
-      if (::link(source.c_str(), target.c_str()) != 0) return Renamed::kNot;
+      if (errno != EINVAL && errno != ENOSYS) return NotMoved(Cause(errno));
+      if (::link(source.c_str(), target.c_str()) != 0) return NotMoved(Cause(errno));
       ::unlink(source.c_str());
     }
+    last_ = FileError::kNone;
     return Synced(target);
   }
 
   Renamed PutFileInPlace(const std::wstring& from, const std::wstring& to) override {
-    const std::string target = host::HostPath(to);
-    if (::rename(host::HostPath(from).c_str(), target.c_str()) != 0) return Renamed::kNot;
+    const std::string source = host::HostPath(from), target = host::HostPath(to);
+    if (Held(source)) return NotMoved(FileError::kBusy);
+    if (::rename(source.c_str(), target.c_str()) != 0) return NotMoved(Cause(errno));
+    last_ = FileError::kNone;
     return Synced(target);
   }
+
+  FileError LastFileError() override { return last_; }
 
   // Blocks of 2 MiB and more (the index of a large inventory) are mapped
   // with huge pages where the kernel grants them: the first touch of every
@@ -202,8 +300,23 @@ class PosixEnv : public Env {
   void ReleasePages(void* block) override { std::free(block); }
 
  private:
+  // Takes the outcome of a call: its cause from errno when it failed.
+  bool Noted(bool done) {
+    last_ = done ? FileError::kNone : Cause(errno);
+    return done;
+  }
+  bool Fail(FileError why) {
+    last_ = why;
+    return false;
+  }
+  Renamed NotMoved(FileError why) {
+    last_ = why;
+    return Renamed::kNot;
+  }
+
   static constexpr size_t kHugePage = size_t{2} << 20;
   std::map<void*, size_t> mapped_;  // the blocks that were mapped, and their sizes
+  FileError last_ = FileError::kNone;
 };
 
 }  // namespace
@@ -211,6 +324,14 @@ class PosixEnv : public Env {
 Env& DefaultEnv() {
   static PosixEnv env;
   return env;
+}
+
+void Pause(uint32_t milliseconds) {
+  struct timespec left {};
+  left.tv_sec = static_cast<time_t>(milliseconds / 1000);
+  left.tv_nsec = static_cast<long>(milliseconds % 1000) * 1000000;
+  while (::nanosleep(&left, &left) != 0 && errno == EINTR) {
+  }
 }
 
 }  // namespace platform

@@ -47,6 +47,7 @@ void CrashEnv::Resume(const Medium& medium) {
 }
 
 bool CrashEnv::Powered() {
+  refused_ = cut_;
   if (cut_) return false;
   ++calls_;
   if (calls_ == cutAfter_) cut_ = true;  // this call still happens, no later one
@@ -156,7 +157,12 @@ bool CrashEnv::FlushFile(platform::FileRef file) {
   Handle& h = handles_[file];
   Node& node = nodes_[h.node];
   for (const PendingWrite& w : pending_) {
-    if (w.node == h.node) Apply(node.onMedium, w.offset, w.data.data(), w.data.size());
+    if (w.node != h.node) continue;
+    if (w.cut) {
+      if (node.onMedium.size() > w.offset) node.onMedium.resize(w.offset);
+    } else {
+      Apply(node.onMedium, w.offset, w.data.data(), w.data.size());
+    }
   }
   pending_.erase(std::remove_if(pending_.begin(), pending_.end(),
                                 [&](const PendingWrite& w) { return w.node == h.node; }),
@@ -166,6 +172,21 @@ bool CrashEnv::FlushFile(platform::FileRef file) {
   }
   h.createdName.clear();
   return true;
+}
+
+bool CrashEnv::CutFile(platform::FileRef file, uint32_t size) {
+  if (!Powered() || !EnvWrapper::CutFile(file, size)) return false;
+  Handle& h = handles_[file];
+  // Sectors wholly past the new end go, unreadable or not.
+  std::set<uint32_t>& unreadable = nodes_[h.node].unreadable;
+  unreadable.erase(unreadable.lower_bound((size + kSectorSize - 1) / kSectorSize),
+                   unreadable.end());
+  pending_.push_back(PendingWrite{h.node, size, {}, /*cut=*/true});
+  return true;
+}
+
+platform::FileError CrashEnv::LastFileError() {
+  return refused_ ? platform::FileError::kOther : EnvWrapper::LastFileError();
 }
 
 void CrashEnv::CloseFile(platform::FileRef file) {
@@ -210,6 +231,7 @@ Renamed CrashEnv::PutFileInPlace(const std::wstring& from, const std::wstring& t
 
 std::vector<uint32_t> CrashEnv::CutPoints(const PendingWrite& w) const {
   std::vector<uint32_t> cuts;
+  if (w.cut) return cuts;
   const uint64_t end = uint64_t{w.offset} + w.data.size();
   for (uint64_t b = (w.offset / kSectorSize + 1) * uint64_t{kSectorSize}; b < end;
        b += kSectorSize) {
@@ -220,6 +242,7 @@ std::vector<uint32_t> CrashEnv::CutPoints(const PendingWrite& w) const {
 
 std::vector<uint32_t> CrashEnv::Sectors(const PendingWrite& w) const {
   std::vector<uint32_t> sectors;
+  if (w.cut || w.data.empty()) return sectors;
   const uint64_t last = (uint64_t{w.offset} + w.data.size() - 1) / kSectorSize;
   for (uint64_t s = w.offset / kSectorSize; s <= last; ++s) {
     sectors.push_back(static_cast<uint32_t>(s));
@@ -247,6 +270,11 @@ std::vector<CrashEnv::Pattern> CrashEnv::Patterns(int samples, uint64_t seed) co
       Pattern p = upTo(i);
       p.landings[i] = Landing{Kind::kCut, cut};
       patterns.push_back(p);
+    }
+    // A cut of the file lands whole or not at all, after what came before.
+    if (pending_[i].cut) {
+      patterns.push_back(upTo(i));
+      patterns.push_back(upTo(i + 1));
     }
   }
   uint64_t state = seed;
@@ -285,9 +313,9 @@ std::vector<CrashEnv::Pattern> CrashEnv::Patterns(int samples, uint64_t seed) co
       }
     }
     const uint64_t r = SplitMix64(state++);
-    if (r % 2 == 0) {
+    const std::vector<uint32_t> sectors = Sectors(pending_[(r >> 8) % n]);
+    if (r % 2 == 0 && !sectors.empty()) {
       const size_t i = (r >> 8) % n;
-      const std::vector<uint32_t> sectors = Sectors(pending_[i]);
       p.broken = Broken{r & 4 ? Broken::Kind::kNoise : Broken::Kind::kUnreadable, i,
                         sectors[(r >> 16) % sectors.size()], SplitMix64(state++)};
     }
@@ -303,6 +331,10 @@ CrashEnv::Medium CrashEnv::MediumAfter(const Pattern& pattern) const {
     const PendingWrite& w = pending_[i];
     const Landing& landing = pattern.landings[i];
     if (landing.kind == Landing::Kind::kLost) continue;
+    if (w.cut) {
+      if (content[w.node].size() > w.offset) content[w.node].resize(w.offset);
+      continue;
+    }
     const size_t size = landing.kind == Landing::Kind::kWhole ? w.data.size() : landing.bytes;
     Apply(content[w.node], w.offset, w.data.data(), size);
   }

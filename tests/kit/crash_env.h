@@ -61,7 +61,8 @@ class CrashEnv : public platform::EnvWrapper {
   };
   // The patterns worth trying: none of the pending writes lands; all do;
   // each one is cut at each of its sector boundaries (those before it land,
-  // those after it are lost); each sector a pending write touches broken, in
+  // those after it are lost), and a pending cut of a file lands or not after
+  // those before it; each sector a pending write touches broken, in
   // either way, with the writes before it landed and those after it lost,
   // and with none or all of the others landed; and `samples` random ones from
   // `seed`.
@@ -88,10 +89,12 @@ class CrashEnv : public platform::EnvWrapper {
   bool SetFilePosition(platform::FileRef file, uint32_t offset) override;
   bool GetFileSize(platform::FileRef file, uint64_t* size) override;
   bool FlushFile(platform::FileRef file) override;
+  bool CutFile(platform::FileRef file, uint32_t size) override;
   void CloseFile(platform::FileRef file) override;
   bool RemoveFile(const std::wstring& path) override;
   platform::Renamed RenameFile(const std::wstring& from, const std::wstring& to) override;
   platform::Renamed PutFileInPlace(const std::wstring& from, const std::wstring& to) override;
+  platform::FileError LastFileError() override;
 
  private:
   static constexpr int kNoFile = -1;
@@ -101,10 +104,13 @@ class CrashEnv : public platform::EnvWrapper {
     Bytes onMedium;
     std::set<uint32_t> unreadable;
   };
+  // A write of `data` at `offset`, or with `cut` a cut of the file to
+  // `offset` bytes: the medium takes it whole or not at all.
   struct PendingWrite {
     int node;
     uint32_t offset;
     Bytes data;
+    bool cut = false;
   };
   struct Handle {
     int node = kNoFile;
@@ -130,6 +136,7 @@ class CrashEnv : public platform::EnvWrapper {
   int calls_ = 0;
   int cutAfter_ = 0;
   bool cut_ = false;
+  bool refused_ = false;  // the last call came after the power cut
 };
 
 // Makes the real files what `medium` says.

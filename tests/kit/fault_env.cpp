@@ -2,6 +2,8 @@
 
 namespace testkit {
 
+using platform::FileError;
+
 void FaultInjectionEnv::Inject(FileOp op, int nth, Fault fault, bool persistent) {
   plans_[static_cast<size_t>(op)] = Plan{nth, fault, persistent, false};
 }
@@ -10,9 +12,11 @@ void FaultInjectionEnv::Reset() {
   plans_ = {};
   counts_ = {};
   allocationCountdown_ = 0;
+  failedHere_ = false;
 }
 
 bool FaultInjectionEnv::Misbehaves(FileOp op, Fault* fault) {
+  failedHere_ = false;
   ++counts_[static_cast<size_t>(op)];
   Plan& plan = plans_[static_cast<size_t>(op)];
   if (!plan.firing) {
@@ -20,7 +24,19 @@ bool FaultInjectionEnv::Misbehaves(FileOp op, Fault* fault) {
     plan.firing = plan.persistent;
   }
   if (fault != nullptr) *fault = plan.fault;
+  // A call that misbehaves without `fault` to tell it how simply fails.
+  if (fault == nullptr) Fails(plan.fault);
   return true;
+}
+
+bool FaultInjectionEnv::Fails(Fault fault) {
+  failedHere_ = true;
+  cause_ = fault == Fault::kDiskFull ? FileError::kDiskFull : FileError::kOther;
+  return false;
+}
+
+FileError FaultInjectionEnv::LastFileError() {
+  return failedHere_ ? cause_ : EnvWrapper::LastFileError();
 }
 
 platform::FileRef FaultInjectionEnv::OpenFile(const std::wstring& path, platform::Access access,
@@ -33,7 +49,7 @@ bool FaultInjectionEnv::ReadFile(platform::FileRef file, void* buffer, uint32_t 
   *transferred = 0;
   Fault fault;
   if (Misbehaves(FileOp::kRead, &fault)) {
-    if (fault == Fault::kFail) return false;
+    if (fault != Fault::kShort) return Fails(fault);
     count /= 2;
   }
   return EnvWrapper::ReadFile(file, buffer, count, transferred);
@@ -44,7 +60,12 @@ bool FaultInjectionEnv::WriteFile(platform::FileRef file, const void* buffer, ui
   *transferred = 0;
   Fault fault;
   if (Misbehaves(FileOp::kWrite, &fault)) {
-    if (fault == Fault::kFail) return false;
+    if (fault == Fault::kDiskFull) {
+      // What fitted is written; the rest finds no room.
+      EnvWrapper::WriteFile(file, buffer, count / 2, transferred);
+      return Fails(fault);
+    }
+    if (fault != Fault::kShort) return Fails(fault);
     count /= 2;
   }
   return EnvWrapper::WriteFile(file, buffer, count, transferred);
@@ -60,6 +81,10 @@ bool FaultInjectionEnv::GetFileSize(platform::FileRef file, uint64_t* size) {
 
 bool FaultInjectionEnv::FlushFile(platform::FileRef file) {
   return !Misbehaves(FileOp::kFlush) && EnvWrapper::FlushFile(file);
+}
+
+bool FaultInjectionEnv::CutFile(platform::FileRef file, uint32_t size) {
+  return !Misbehaves(FileOp::kCut) && EnvWrapper::CutFile(file, size);
 }
 
 bool FaultInjectionEnv::RemoveFile(const std::wstring& path) {

@@ -9,12 +9,15 @@
 
 namespace testkit {
 
-enum class FileOp { kOpen, kRead, kWrite, kSeek, kSize, kFlush, kRemove, kRename, kCount };
-constexpr const char* kFileOpNames[] = {"open", "read",  "write",  "seek",
-                                        "size", "flush", "remove", "rename"};
+enum class FileOp { kOpen, kRead, kWrite, kSeek, kSize, kFlush, kRemove, kRename, kCut, kCount };
+constexpr const char* kFileOpNames[] = {"open",  "read",   "write",  "seek", "size",
+                                        "flush", "remove", "rename", "cut"};
 enum class Fault {
-  kFail,   // the call reports failure
+  kFail,   // the call reports failure (platform::FileError::kOther)
   kShort,  // reads and writes move half the bytes and report success
+  // The disk is full: a write moves half the bytes and then fails, any other
+  // call fails, each with platform::FileError::kDiskFull.
+  kDiskFull,
 };
 
 class FaultInjectionEnv : public platform::EnvWrapper {
@@ -40,9 +43,13 @@ class FaultInjectionEnv : public platform::EnvWrapper {
   bool SetFilePosition(platform::FileRef file, uint32_t offset) override;
   bool GetFileSize(platform::FileRef file, uint64_t* size) override;
   bool FlushFile(platform::FileRef file) override;
+  bool CutFile(platform::FileRef file, uint32_t size) override;
   bool RemoveFile(const std::wstring& path) override;
   platform::Renamed RenameFile(const std::wstring& from, const std::wstring& to) override;
   platform::Renamed PutFileInPlace(const std::wstring& from, const std::wstring& to) override;
+  // The injected fault's cause after a call this layer failed; the target's
+  // after any other.
+  platform::FileError LastFileError() override;
   void* AllocateZeroed(size_t count, size_t size) override;
   void* AllocatePages(size_t bytes) override;
 
@@ -54,12 +61,17 @@ class FaultInjectionEnv : public platform::EnvWrapper {
     bool firing = false;  // a persistent fault that has started
   };
   // Counts a call of `op`; true when it should misbehave, with `*fault` how.
+  // A call that fails here takes its cause from the fault.
   bool Misbehaves(FileOp op, Fault* fault = nullptr);
+  // Fails a call with the cause of `fault`.
+  bool Fails(Fault fault);
   bool AllocationFails() { return allocationCountdown_ > 0 && --allocationCountdown_ == 0; }
 
   std::array<Plan, static_cast<size_t>(FileOp::kCount)> plans_{};
   std::array<int, static_cast<size_t>(FileOp::kCount)> counts_{};
   int allocationCountdown_ = 0;
+  bool failedHere_ = false;  // the last call was failed by this layer
+  platform::FileError cause_ = platform::FileError::kNone;
 };
 
 }  // namespace testkit

@@ -16,6 +16,7 @@
 #include "store/opendata.h"
 #include "store/slot_io.h"
 #include "store/store_state.h"
+#include "tools/fields.h"
 #include "tools/tool.h"
 
 namespace {
@@ -116,6 +117,8 @@ int Check() {
   const auto slots = static_cast<uint32_t>(size / kRecordSize);
   std::vector<std::pair<int64_t, uint32_t>> live;  // number and slot
   uint32_t deleted = 0;
+  const std::string undefined = " holds bytes that code page " + std::to_string(TextCodePage()) +
+                                " leaves undefined (export shows U+FFFD)";
   const uint32_t readTo =
       ReadEachSlot(file.get(), slots, [&](uint32_t slot, const InventoryRecord& r) {
         const int64_t number = RecordNumber(r);
@@ -135,6 +138,12 @@ int Check() {
         }
         if (!Terminated(r.bytes + kSku1Offset, kSku1Size)) {
           report.Problem(Slot(slot) + ": SKU1 has no terminator in its 580 bytes");
+        }
+        if (HoldsUndefinedBytes(r.bytes + kDescriptionOffset, kDescriptionSize)) {
+          report.Problem(Slot(slot) + ": the Description" + undefined);
+        }
+        if (HoldsUndefinedBytes(r.bytes + kSku1Offset, kSku1Size)) {
+          report.Problem(Slot(slot) + ": SKU1" + undefined);
         }
       });
   if (readTo != slots) {

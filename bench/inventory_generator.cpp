@@ -20,6 +20,8 @@ constexpr uint32_t kWordCount = sizeof kWords / sizeof kWords[0];
 
 uint64_t Mix(uint64_t x) { return SplitMix64(x); }
 
+constexpr uint32_t kPairsPerSlot = 40;  // 80 bytes and the terminator
+
 // A pseudo-random bijection of 0..n-1: a four-round Feistel network over the
 // smallest even number of bits that covers n, walking the cycle until the
 // value falls inside 0..n-1. Reproducible per index at any n.
@@ -70,12 +72,25 @@ int64_t LiveNumber(const GeneratorOptions& o, uint32_t slot) {
 
 void GenerateRecord(const GeneratorOptions& o, uint32_t slot, uint8_t* bytes) {
   const uint64_t h = Mix(o.seed ^ (uint64_t{slot} * 0x2545F4914F6CDD1Dull));
-  Item item{LiveNumber(o, slot), kWords[h % kWordCount]};
+  const auto word = [&o](uint64_t i) -> std::string {
+    return o.words.empty() ? kWords[i % kWordCount] : o.words[i % o.words.size()];
+  };
+  Item item{LiveNumber(o, slot), word(h)};
   item.description += ' ';
-  item.description += kWords[(h >> 8) % kWordCount];
+  item.description += word(h >> 8);
   if ((h >> 16) % 2) {
     item.description += ' ';
-    item.description += kWords[(h >> 24) % kWordCount];
+    item.description += word(h >> 24);
+  }
+  if (o.bytePairs) {
+    item.description.clear();
+    for (uint32_t pair = slot * kPairsPerSlot; item.description.size() < 2 * kPairsPerSlot;
+         ++pair) {
+      const uint32_t bytes = 0x8000 + pair % 0x8000;
+      if ((bytes & 0xFF) == 0) continue;
+      item.description += static_cast<char>(bytes >> 8);
+      item.description += static_cast<char>(bytes & 0xFF);
+    }
   }
   item.sku = "SKU-" + std::to_string(h % 1000000);
   item.inStock = static_cast<uint32_t>((h >> 32) % 500);

@@ -3,6 +3,7 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 enum class NumberOrder { kAscending, kRandom, kDescending };
 
@@ -15,6 +16,13 @@ struct GeneratorOptions {
   uint32_t negatives = 0;   // slots with a stored number below -1
   bool opaqueNoise = true;  // fill the bytes the program never reads with noise
   uint64_t seed = 1;
+  // The words descriptions are made of, as narrow text; empty: upper-case
+  // English words.
+  std::vector<std::string> words;
+  // Descriptions that walk through every pair of bytes from 80 01 to FF FF
+  // (no pair with a zero byte), 40 pairs a slot, whatever they mean in a
+  // code page: for tests of text conversion.
+  bool bytePairs = false;
 };
 
 // Writes the inventory to `path`. Live numbers are 1..slots in the chosen

@@ -196,17 +196,27 @@ void PostQuit(int exitCode);
 
 // ---- Text ----------------------------------------------------------------
 
-// Converts narrow text in the system code page to wide text. `srcBytes` is
-// the source length, or -1 for "up to and including the terminator". Writes
-// at most `dstChars` characters; returns the count written, 0 on failure
-// (including a destination that is too small). Every byte converts: the
-// code page's undefined bytes become the characters of the same value.
+// Converts narrow text in the code page in use (the system's, unless
+// UseCodePage chose one) to wide text. `srcBytes` is the source length, or -1
+// for "up to and including the terminator". Writes at most `dstChars`
+// characters; returns the count written, 0 on failure (including a
+// destination that is too small). A byte sequence the code page leaves
+// undefined converts as the system converts it, unless UseCodePage was
+// called: then each such sequence (a lead byte without a trail byte that
+// completes it, a byte no character begins with) becomes U+FFFD, which no
+// code page here holds, and the conversion goes on with the next byte.
 int NarrowToWide(const char* src, int srcBytes, wchar_t* dst, int dstChars);
-// Converts zero-terminated wide text, terminator included, to the system code
-// page; a character the code page lacks becomes '?'. Writes at most
+// Converts zero-terminated wide text, terminator included, to the code page
+// in use; a character the code page lacks becomes '?' (on Windows, before
+// UseCodePage, the system may first try a look-alike). Writes at most
 // `dstBytes` bytes; returns the count written, 0 on failure (including a
 // destination that is too small).
 int WideToNarrow(const wchar_t* src, char* dst, int dstBytes);
+// Makes every narrow text of the process convert with Windows code page
+// `codePage` from now on (0: the system's own), undefined byte sequences
+// shown as U+FFFD. Returns the code page now in use; 0 when this system
+// cannot convert with `codePage`, and nothing changes.
+unsigned UseCodePage(unsigned codePage);
 
 // Raises the letters of `text` in place as an edit control with the
 // upper-case style raises typed and set text (all of Unicode's letters that

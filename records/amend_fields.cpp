@@ -21,12 +21,12 @@ bool StoreFloat(InventoryRecord& r, void (*set)(InventoryRecord&, float), double
 
 }  // namespace
 
-void StoreDescription(InventoryRecord& r, const std::wstring& text) {
-  NarrowInto(text, reinterpret_cast<char*>(r.bytes + kDescriptionOffset), kDescriptionSize);
+bool StoreDescription(InventoryRecord& r, const std::wstring& text) {
+  return NarrowInto(text, reinterpret_cast<char*>(r.bytes + kDescriptionOffset), kDescriptionSize);
 }
 
-void StoreSku1(InventoryRecord& r, const std::wstring& text) {
-  NarrowInto(text, reinterpret_cast<char*>(r.bytes + kSku1Offset), kSku1Size);
+bool StoreSku1(InventoryRecord& r, const std::wstring& text) {
+  return NarrowInto(text, reinterpret_cast<char*>(r.bytes + kSku1Offset), kSku1Size);
 }
 
 double TypedPrice(const std::wstring& text) {

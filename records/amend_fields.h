@@ -22,10 +22,11 @@ constexpr uint32_t kCategoryLimit = 18;
 
 // Description and SKU1: the text as its field holds it (letters raised, at
 // most 38 characters) converted with the system code page, terminator
-// included, over the start of the field; the bytes after the terminator keep
-// their values.
-void StoreDescription(InventoryRecord& record, const std::wstring& text);
-void StoreSku1(InventoryRecord& record, const std::wstring& text);
+// included, over the start of the field, in at most 2 x (characters + 1)
+// bytes; the bytes after the terminator keep their values. False when the
+// text does not fit: the field then keeps its value.
+bool StoreDescription(InventoryRecord& record, const std::wstring& text);
+bool StoreSku1(InventoryRecord& record, const std::wstring& text);
 // What the dialog reads from a price field's text: the number its narrow
 // form begins with, 0 when none.
 double TypedPrice(const std::wstring& text);

@@ -74,5 +74,46 @@ for shape in "600 random 25" "3000 desc 0" "1 asc 0"; do
   cmp -s "$work/before.dat" "$work/w/film.dat" || { echo "FAILED: the refusal changed film.dat"; failures=$((failures + 1)); }
 done
 both "no such folder" stats @/nowhere
+
+# Texts in the handheld's code pages: Japanese (932, two bytes to most
+# characters) and Russian (1251). Arguments reach filmtool.exe as UTF-8.
+export LC_ALL=C.UTF-8
+for page in 932 1251; do
+  rm -rf "$work/h" "$work/w"
+  mkdir -p "$work/h"
+  "$host/bench/geninv" "$work/h/film.dat" --slots 400 --order random --deleted 9 \
+    --codepage "$page" --seed 5 >/dev/null
+  cp -r "$work/h" "$work/w"
+  cp "$work/h/film.dat" "$work/before.dat"
+  for report in check export "export --all"; do
+    # shellcheck disable=SC2086
+    both "$page: $report" $report @ --codepage "$page"
+  done
+  FILMTOOL_CODEPAGE=$page both "$page: export, the code page from the variable" export @
+  # An export brought back unchanged changes no byte.
+  "$host/tools/filmtool" export "$work/h" --codepage "$page" >"$work/sheet.csv"
+  cp "$work/sheet.csv" "$work/h/sheet.csv"
+  cp "$work/sheet.csv" "$work/w/sheet.csv"
+  both "$page: unchanged import" import @ @/sheet.csv --codepage "$page"
+  cmp -s "$work/before.dat" "$work/w/film.dat" ||
+    { echo "FAILED $page: an unchanged import changed film.dat"; failures=$((failures + 1)); }
+  # 38 characters and more: in code page 932, 76 bytes and a terminator.
+  case $page in
+    932) text=$(printf '寿司セット表%.0s' 1 2 3 4 5 6 7) ;;
+    *) text="полотенце для рук, махровое, белое, 50 на 90" ;;
+  esac
+  both "$page: amend" amend @ 2 "description=$text" "sku=Ёлка" --codepage "$page"
+  both "$page: a character the code page lacks" amend @ 3 "description=Ā ok" --codepage "$page"
+done
+# Every pair of bytes, under every code page of the handheld.
+rm -rf "$work/h" "$work/w"
+mkdir -p "$work/h"
+"$host/bench/geninv" "$work/h/film.dat" --slots 820 --byte-pairs >/dev/null
+cp -r "$work/h" "$work/w"
+for page in 874 932 936 949 950 1250 1251 1252 1253 1254 1255 1256 1257 1258; do
+  both "byte pairs in $page: export" export @ --codepage "$page"
+  both "byte pairs in $page: check" check @ --codepage "$page"
+done
+both "a code page refused" export @ --codepage 437
 [ "$failures" -eq 0 ] || { echo "$failures filmtool.exe checks failed"; exit 1; }
 echo "filmtool.exe: every check agreed with the host's filmtool"

@@ -3,7 +3,8 @@
 #   scripts/install-deps.sh [KIND...]   KIND is one or more of:
 #     host         compilers (clang and libFuzzer too), CMake, GoogleTest (also its
 #                  sources, for cross builds), Google Benchmark; always included
-#     windows      mingw-w64, Wine, Xvfb, ImageMagick, xdotool
+#     windows      mingw-w64, Wine, Xvfb, ImageMagick, xdotool, and the locale
+#                  sources that a Japanese locale for Wine is made from
 #     windows-x86  the 32-bit (i686) mingw-w64 compiler and 32-bit Wine (Debian's
 #                  i386 packages), on top of "windows"; adds the i386
 #                  architecture to dpkg
@@ -16,7 +17,7 @@ set -euo pipefail
 
 packages=(g++ make cmake libgtest-dev libgmock-dev libbenchmark-dev time clang libclang-rt-14-dev)
 foreign=()
-windows=(g++-mingw-w64-x86-64-posix wine64 xvfb fonts-wine imagemagick xdotool)
+windows=(g++-mingw-w64-x86-64-posix wine64 xvfb fonts-wine imagemagick xdotool locales)
 for kind in "${@:-host}"; do
   case "$kind" in
     host) ;;

@@ -55,6 +55,20 @@ wine_fresh_prefix() {
   echo "$prefix"
 }
 
+# wine_locale BUILD NAME: makes the Linux locale NAME (e.g. ja_JP.UTF-8) in
+# BUILD/locale unless it is there, and prints that folder. Wine takes the
+# system's code page from the locale: run a program with LOCPATH=FOLDER and
+# LC_ALL=NAME.
+wine_locale() {
+  local folder="$1/locale"
+  if [ ! -d "$folder/$2" ]; then
+    mkdir -p "$folder"
+    localedef -i "${2%%.*}" -f "${2#*.}" "$folder/$2" >/dev/null 2>&1 ||
+      [ -d "$folder/$2" ] || { echo "wine_locale: cannot make $2" >&2; return 1; }
+  fi
+  echo "$folder"
+}
+
 # xvfb_start: starts a private Xvfb on a free display; sets XVFB_PID, DISPLAY.
 xvfb_start() {
   local displayfile

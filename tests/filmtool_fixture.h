@@ -46,6 +46,8 @@ inline std::vector<std::vector<std::string>> ReadCsv(const std::string& text) {
 
 class Filmtool : public RecordsTest {
  protected:
+  // The code page is what a test names, never the developer's own.
+  Filmtool() { unsetenv("FILMTOOL_CODEPAGE"); }
   // Runs a command line; returns its exit status, with stdout and stderr kept.
   int Run(const std::string& arguments) {
     const std::string command = arguments + " >" + Path("out.txt") + " 2>" + Path("err.txt");

@@ -238,7 +238,7 @@ TEST_F(Filmtool, RefusalsLeaveTheFileByteForByteUnchanged) {
       {"11 category=18", "filmtool: category: beyond 17: 18\n"},
       {"11 tax=4", "filmtool: tax: not a list position 0 to 3 nor an entry's text: 4\n"},
       {"11 description=\xC4\x80X",
-       "filmtool: description: the system code page has no \xC4\x80 (U+0100): \xC4\x80X\n"},
+       "filmtool: description: code page 1252 has no \xC4\x80 (U+0100): \xC4\x80X\n"},
       {"11 description=X", "The description must have at least two characters.\n"},
       {"11 price=2 colour=red",
        "filmtool: not FIELD=VALUE with a field of the amend dialog: "
@@ -273,6 +273,53 @@ TEST_F(Filmtool, RefusalsLeaveTheFileByteForByteUnchanged) {
   ASSERT_EQ(Run(Tool("export")), 0);
   // The cost price is kept as typed, the price is rounded to 0.00, not -0.00.
   EXPECT_NE(out_.find("11,ELEVEN,SKU,5,1,-0.00,1.25,0.00,3,"), std::string::npos) << out_;
+}
+
+TEST_F(Filmtool, TextsConvertWithTheCodePageOfTheOptionOrTheVariable) {
+  // In code page 932 "寿司", two bytes a character, and an SKU1 with lead
+  // bytes that no trail byte completes: one before a blank, one before the
+  // terminator. In 1251 "МО".
+  const InventoryRecord japanese = MakeItem({1, "\x8E\xF5\x8E\x69", "\x81 X\x81"});
+  WriteInventory({japanese, MakeItem({2, "\xCC\xCE"}, 1)});
+  const Bytes before = ReadBytes("film.dat");
+  ASSERT_EQ(Run(Tool("export", "--codepage 932")), 0) << err_;
+  const std::string exported = out_;
+  const auto rows = ReadCsv(exported);
+  ASSERT_EQ(rows.size(), 3u);
+  EXPECT_EQ(rows[1][2], "寿司");
+  EXPECT_EQ(rows[1][3], "\uFFFD X\uFFFD");
+  EXPECT_EQ(Run(Tool("check", "--codepage 932")), 2);
+  EXPECT_NE(out_.find("slot 0: SKU1 holds bytes that code page 932 leaves undefined"),
+            std::string::npos)
+      << out_;
+  std::ofstream(Path("sheet.csv"), std::ios::binary) << exported;
+  EXPECT_EQ(Run(Tool("import", Path("sheet.csv") + " --codepage 932")), 0) << err_;
+  EXPECT_EQ(ReadBytes("film.dat"), before) << "an unchanged sheet changed film.dat";
+
+  // The variable names the code page; the option goes before it.
+  ASSERT_EQ(Run("FILMTOOL_CODEPAGE=1251 " + Tool("export")), 0) << err_;
+  EXPECT_EQ(ReadCsv(out_)[2][2], "МО");
+  ASSERT_EQ(Run("FILMTOOL_CODEPAGE=1251 " + Tool("export", "--codepage 932")), 0) << err_;
+  EXPECT_EQ(ReadCsv(out_)[1][2], "寿司");
+
+  // 38 characters, the most the field takes: 76 bytes and a terminator
+  // over the start of the field, the rest of it as it was.
+  std::string typed;
+  for (int i = 0; i < 20; ++i) typed += "寿司";  // 40 characters, cut to 38
+  EXPECT_EQ(Run(Tool("amend", "1 description=" + typed + " --codepage 932")), 0) << err_;
+  InventoryRecord amended = japanese;
+  for (int i = 0; i < 19; ++i) std::copy_n("\x8E\xF5\x8E\x69", 4, amended.bytes + 8 + 4 * i);
+  amended.bytes[8 + 76] = 0;
+  EXPECT_EQ(SlotBytes(0), RecordBytes(amended));
+
+  // An unknown code page is refused by name before anything is read.
+  std::filesystem::remove(Path("film.dat"));
+  EXPECT_EQ(Run(Tool("export", "--codepage 437")), 2);
+  EXPECT_EQ(err_,
+            "filmtool: --codepage 437: not a code page of the handheld (874, 932, 936, 949, 950, "
+            "1250 to 1258)\n");
+  EXPECT_EQ(Run("FILMTOOL_CODEPAGE=x " + Tool("stats")), 2);
+  EXPECT_EQ(err_, "filmtool: FILMTOOL_CODEPAGE=x: not a code page number\n");
 }
 
 TEST_F(Filmtool, DeleteKeepsStatsAndIndexInStep) {

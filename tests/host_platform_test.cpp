@@ -216,6 +216,50 @@ TEST(HostCodePage, HonoursSourceLengthAndOutputLimits) {
   EXPECT_EQ(platform::WideToNarrow(L"ABC", narrow, 4), 4);
 }
 
+// What Windows gives for bytes that glibc's tables leave undefined or write
+// otherwise: the host must give the same, or the two back offices print
+// different texts for one film.dat.
+TEST(HostCodePage, ChosenCodePagesConvertAsWindowsDoes) {
+  const struct {
+    unsigned page;
+    const char* narrow;
+    const wchar_t* wide;
+  } cases[] = {
+      {1252, "\x81\x8D", L"\u0081\u008D"},
+      {1255, "\xCA\xD9", L"\u05BA\uFFFD"},
+      {932, "\x83\x5C\xB1\x80\xF0\x40", L"\u30BD\uFF71\u0080\uE000"},
+      // A lead byte that its next byte does not complete.
+      {932, "\x81\x20\x81\xFD\x81", L"\uFFFD \uFFFD\uFFFD\uFFFD"},
+      {936, "\xAA\xA1\xA1\x40\xA2\xAB\xFE\x50", L"\uE000\uE4C6\uE766\uE815"},
+      {949, "\xFE\xA1\x80", L"\uE05E\u0080"},
+      {950, "\x81\x40\x8E\x40\xFA\x40\xF9\xF9", L"\uEEB8\uE311\uE000\u2550"},
+  };
+  for (const auto& c : cases) {
+    ASSERT_EQ(platform::UseCodePage(c.page), c.page);
+    wchar_t wide[16] = {};
+    const int n =
+        platform::NarrowToWide(c.narrow, static_cast<int>(std::strlen(c.narrow)), wide, 16);
+    EXPECT_EQ(std::wstring(wide, n > 0 ? n : 0), c.wide) << c.page << " " << c.narrow;
+  }
+  // Back: where two byte sequences stand for one character, the one Windows
+  // writes; no look-alike for a character the code page lacks.
+  const struct {
+    unsigned page;
+    const wchar_t* wide;
+    const char* narrow;
+  } back[] = {{950, L"\u2550\u255E", "\xF9\xF9\xF9\xE9"},
+              {932, L"\u2252\u00A5\uF8F0", "\x81\xE0?\xA0"},
+              {1253, L"\uF8F9\u0081", "\xAA\x81"}};
+  for (const auto& b : back) {
+    ASSERT_EQ(platform::UseCodePage(b.page), b.page);
+    char narrow[16] = {};
+    EXPECT_GT(platform::WideToNarrow(b.wide, narrow, 16), 0);
+    EXPECT_STREQ(narrow, b.narrow) << b.page;
+  }
+  EXPECT_EQ(platform::UseCodePage(437), 0u);
+  host::ResetHost();
+}
+
 TEST(HostCard, ScriptedAbsentPresentOrUnreadable) {
   host::ResetHost();
   uint8_t find[platform::kCardFindRecordSize] = {};

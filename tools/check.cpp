@@ -17,6 +17,7 @@
 #include "store/opendata.h"
 #include "store/slot_io.h"
 #include "store/store_state.h"
+#include "tools/fields.h"
 #include "tools/tool.h"
 
 namespace {
@@ -147,6 +148,8 @@ int Check() {
   const auto slots = static_cast<uint32_t>(size / kRecordSize);
   std::vector<std::pair<int64_t, uint32_t>> live;  // number and slot
   uint32_t deleted = 0;
+  const std::string undefined = " holds bytes that code page " + std::to_string(TextCodePage()) +
+                                " leaves undefined (export shows U+FFFD)";
   const uint32_t readTo =
       ReadEachSlot(file.get(), slots, [&](uint32_t slot, const InventoryRecord& r) {
         const int64_t number = RecordNumber(r);
@@ -174,6 +177,9 @@ int Check() {
           const std::string control = ControlCharacter(r.bytes + offset, size);
           if (!control.empty() && IsLiveNumber(number)) {
             report.Problem(Slot(slot) + ": " + name + " holds a control character, " + control);
+          }
+          if (HoldsUndefinedBytes(r.bytes + offset, size)) {
+            report.Problem(Slot(slot) + ": " + name + undefined);
           }
         }
       });

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstring>
 #include <cwctype>
+#include <iterator>
 #include <string>
 
 #include "dialogs/dialog_support.h"
@@ -40,6 +41,8 @@ bool TakeTaxLabel(const std::wstring& text, uint32_t* position) {
   return false;
 }
 
+unsigned codePageInUse = 1252;
+
 // The code point of the character at `text[i]`, and its length in wchar_t.
 uint32_t CodePointAt(const std::wstring& text, size_t i, size_t* length) {
   *length = 1;
@@ -60,8 +63,8 @@ std::string Named(const std::wstring& one, uint32_t code) {
 }
 
 // The first character of `text` that no description or SKU may hold (a
-// control character: a line break, a tab, an escape) or that the system
-// code page cannot hold, with why; "" when there is none.
+// control character: a line break, a tab, an escape) or that the code page
+// cannot hold, with why; "" when there is none.
 std::string RefusedCharacter(const std::wstring& text) {
   for (size_t i = 0; i < text.size();) {
     size_t length = 1;
@@ -74,7 +77,7 @@ std::string RefusedCharacter(const std::wstring& text) {
     wchar_t back[8] = {};
     const bool kept = platform::WideToNarrow(one.c_str(), narrow, sizeof narrow) > 0 &&
                       platform::NarrowToWide(narrow, -1, back, 8) > 0 && one == back;
-    if (!kept) return "the system code page has no " + Named(one, code);
+    if (!kept) return "code page " + std::to_string(codePageInUse) + " has no " + Named(one, code);
     i += length;
   }
   return "";
@@ -91,6 +94,22 @@ std::string StorePriceField(std::string_view value, const std::wstring& wide,
   const std::string syntax = PriceSyntax(value);
   if (!syntax.empty()) return syntax;
   return store(r, TypedPrice(wide)) ? "" : "too large for a price";
+}
+
+// How many elements of `text` the dialog's field keeps of it: its first
+// `units` UTF-16 units (a character beyond the BMP takes two), never half a
+// character.
+size_t KeptOfField(const std::wstring& text, size_t units) {
+  size_t taken = 0;
+  size_t i = 0;
+  for (; i < text.size(); ++i) {
+    const auto c = static_cast<uint32_t>(text[i]);
+    const size_t size = c > 0xFFFF || (c >= 0xD800 && c <= 0xDBFF) ? 2 : 1;
+    if (taken + size > units) break;
+    taken += size;
+    if (sizeof(wchar_t) == 2 && size == 2) ++i;  // the pair's second half
+  }
+  return std::min(i, text.size());
 }
 
 }  // namespace
@@ -145,14 +164,18 @@ std::string StoreField(Field field, std::string_view value, InventoryRecord& r,
     case Field::kDescription:
     case Field::kSku: {
       platform::RaiseLetters(wide);  // the field is an upper-case edit
-      if (wide.size() > static_cast<size_t>(kAmendTextChars)) {
-        wide.resize(kAmendTextChars);
+      const size_t kept = KeptOfField(wide, kAmendTextChars);
+      if (kept < wide.size()) {
+        wide.resize(kept);
         *note = "cut to its first " + std::to_string(kAmendTextChars) +
                 " characters, as the amend dialog cuts it";
       }
       const std::string refused = RefusedCharacter(wide);
       if (!refused.empty()) return refused;
-      (field == Field::kDescription ? StoreDescription : StoreSku1)(r, wide);
+      if (!(field == Field::kDescription ? StoreDescription : StoreSku1)(r, wide)) {
+        return "takes more than two bytes a character in code page " +
+               std::to_string(codePageInUse);
+      }
       return "";
     }
     case Field::kInStock:
@@ -185,4 +208,37 @@ bool StoredPrint(Field field, std::string_view value, std::string* printed, std:
   if (!why->empty()) return false;
   *printed = ExportedField(field, scratch);
   return true;
+}
+
+std::string ChooseCodePage(const std::string& given) {
+  unsigned number = 0;
+  if (!given.empty()) {
+    if (given.size() > 5 || given.find_first_not_of("0123456789") != std::string::npos) {
+      return "not a code page number";
+    }
+    number = static_cast<unsigned>(std::stoul(given));
+    if (std::find(std::begin(kCodePages), std::end(kCodePages), number) == std::end(kCodePages)) {
+      return "not a code page of the handheld (874, 932, 936, 949, 950, 1250 to 1258)";
+    }
+  }
+  const unsigned chosen = platform::UseCodePage(number);
+  if (chosen == 0) return "this system cannot convert with that code page";
+  codePageInUse = chosen;
+  return "";
+}
+
+unsigned TextCodePage() { return codePageInUse; }
+
+bool HoldsUndefinedBytes(const uint8_t* field, size_t size) {
+  const auto* text = reinterpret_cast<const char*>(field);
+  const void* end = std::memchr(text, 0, size);
+  const size_t length = end == nullptr ? size : static_cast<const char*>(end) - text;
+  if (length == 0) return false;
+  // No byte makes more than one wide character; a field's text fits here.
+  wchar_t shortText[1024];
+  std::wstring longText(length > 1024 ? length : 0, L'\0');
+  wchar_t* wide = length > 1024 ? longText.data() : shortText;
+  const int n =
+      platform::NarrowToWide(text, static_cast<int>(length), wide, static_cast<int>(length));
+  return std::find(wide, wide + std::max(n, 0), wchar_t{0xFFFD}) != wide + std::max(n, 0);
 }

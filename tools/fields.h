@@ -30,11 +30,12 @@ std::string ExportedField(Field field, const InventoryRecord& record);
 // Stores `value` (UTF-8) into `record` as the amend dialog stores the same
 // text typed into `field`. "" when stored; otherwise why not, and `record`
 // is unchanged: the dialog would keep the old value or turn the text into 0,
-// the value is no finite number, a text holds a control character, or the
-// system code page cannot hold a character of it. Tax is its position in
-// the dialog's list or, when it is no number, the entry's text. `*note`
-// gets what was done to a value that is stored otherwise than given (a text
-// cut at the field's length).
+// the value is no finite number, a text holds a control character, the
+// code page cannot hold a character of it, or the text does not fit the
+// field's two bytes a character. Tax is its position in the dialog's list
+// or, when it is no number, the entry's text. `*note` gets what was done to
+// a value that is stored otherwise than given (a text cut at the field's
+// length).
 std::string StoreField(Field field, std::string_view value, InventoryRecord& record,
                        std::string* note);
 
@@ -42,3 +43,17 @@ std::string StoreField(Field field, std::string_view value, InventoryRecord& rec
 // StoreField stored it into. False, with `*why` saying why, when StoreField
 // refuses it.
 bool StoredPrint(Field field, std::string_view value, std::string* printed, std::string* why);
+
+// The code pages the handheld's film.dat may be in.
+constexpr unsigned kCodePages[] = {874,  932,  936,  949,  950,  1250, 1251,
+                                   1252, 1253, 1254, 1255, 1256, 1257, 1258};
+// Makes every text read from or written to film.dat convert with code page
+// `given` (a number of kCodePages), or with the system's own when `given` is
+// empty, each byte sequence it leaves undefined read as U+FFFD. "" when
+// chosen; otherwise why not.
+std::string ChooseCodePage(const std::string& given);
+// The code page in use, for messages.
+unsigned TextCodePage();
+// True when the text of `field` (up to its terminator, or its end) holds a
+// byte sequence the code page leaves undefined: export shows U+FFFD there.
+bool HoldsUndefinedBytes(const uint8_t* field, size_t size);

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstdint>
 #include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 #include <string>
 #include <system_error>
@@ -13,19 +14,30 @@
 #include "store/opendata.h"
 #include "store/slot_io.h"
 #include "store/store_state.h"
+#include "tools/fields.h"
 #include "tools/message_echo.h"
 #include "tools/tool.h"
 
 namespace {
 
+// Names the code page for shops that always use the same one.
+constexpr const char* kCodePageVariable = "FILMTOOL_CODEPAGE";
+
 // The limits of tax and category come from the amend dialog's own rules.
 std::string UsageText() {
   std::string text =
-      "usage: filmtool COMMAND DIR [ARGUMENTS] [--card FOLDER]\n"
+      "usage: filmtool COMMAND DIR [ARGUMENTS] [--card FOLDER] [--codepage N]\n"
       "\n"
       "DIR holds film.dat and tallo.cfg; --card FOLDER makes FOLDER stand for the\n"
       "storage card's folder (otherwise there is no card). Messages the program\n"
       "would show go to standard error as \"caption: text\".\n"
+      "\n"
+      "--codepage N names the Windows code page of film.dat's texts, the\n"
+      "handheld's, one of\n"
+      "  @PAGES@;\n"
+      "without it the environment variable @VARIABLE@ names it, and\n"
+      "without that the system's code page is used on Windows and 1252\n"
+      "elsewhere.\n"
       "\n"
       "  stats DIR                      slots, active and deleted counts\n"
       "  index DIR                      the used index entries, \"number slot\" a line\n"
@@ -60,6 +72,10 @@ std::string UsageText() {
   };
   fill("@TAX@", kTaxChoiceCount - 1);
   fill("@CATEGORY@", kCategoryLimit - 1);
+  std::string pages;
+  for (unsigned page : kCodePages) pages += (pages.empty() ? "" : ", ") + std::to_string(page);
+  text.replace(text.find("@PAGES@"), 7, pages);
+  text.replace(text.find("@VARIABLE@"), 10, kCodePageVariable);
   return text;
 }
 
@@ -134,12 +150,18 @@ int main(int argc, char** argv) {
   std::string card;
   bool cardGiven = false;
   Options options;
+  std::string codePageFrom = std::string(kCodePageVariable) + "=";
+  const char* variable = std::getenv(kCodePageVariable);
+  std::string codePage = variable == nullptr ? "" : variable;
   for (size_t i = 0; i < arguments.size(); ++i) {
     const std::string& word = arguments[i];
     if (word == "--help" || word == "-h") return Usage(stdout, 0);
     if (word == "--card" && i + 1 < arguments.size()) {
       card = arguments[++i];
       cardGiven = true;
+    } else if (word == "--codepage" && i + 1 < arguments.size()) {
+      codePage = arguments[++i];
+      codePageFrom = word + " ";
     } else if (word == "--all") {
       options.all = true;
     } else if (word == "--dry-run") {
@@ -168,6 +190,12 @@ int main(int argc, char** argv) {
       ((options.dryRun || options.add || options.overwrite) && !command->takesImportOptions)) {
     Complain("not the arguments " + words[0] + " takes");
     return Usage(stderr, 2);
+  }
+  // Before anything is read, so that no text is ever taken in another one.
+  const std::string refused = ChooseCodePage(codePage);
+  if (!refused.empty()) {
+    Complain(codePageFrom + codePage + ": " + refused);
+    return 2;
   }
   const std::string& folder = words[1];
   // An empty folder would be the current one: an unset variable in a

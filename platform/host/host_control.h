@@ -1,6 +1,6 @@
 // What host tools and tests set in the host back end: the folder that bare
-// file names resolve in and the storage card; and the UTF-8 conversions for
-// paths and terminal output. File faults and the scripted user are test
+// file names resolve in, the storage card and the system's code page; and
+// the UTF-8 conversions for paths and terminal output. File faults and the scripted user are test
 // layers over the Env and the Ui (platform/env.h, platform/ui.h).
 #pragma once
 
@@ -24,8 +24,15 @@ enum class CardState { kAbsent, kPresent, kUnreadable };
 // found but its details cannot be read.
 void SetStorageCard(CardState state, const std::wstring& folder = L"");
 
+// ---- Text ----------------------------------------------------------------
+
+// Makes Windows code page `codePage` play the system's, as on a Windows set
+// up for that language (1252 until then). False when the host cannot
+// convert with it.
+bool SetSystemCodePage(unsigned codePage);
+
 // Back to the start state: no card, bare names in the process's working
-// folder.
+// folder, Windows-1252 as the system's code page.
 void ResetHost();
 
 // UTF-8 <-> wide, for paths and terminal output.

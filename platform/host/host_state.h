@@ -1,4 +1,5 @@
-// State shared by the host back end's files; not for the rest of the program.
+// State shared by the host back end's files and text; not for the rest of the
+// program.
 #pragma once
 
 #include <string>
@@ -11,6 +12,10 @@ struct HostState {
   std::string workingFolder;
   CardState card = CardState::kAbsent;
   std::wstring cardFolder;
+  // The code page of narrow text, and whether a tool chose it (undefined
+  // byte sequences then convert to U+FFFD).
+  unsigned codePage = 1252;
+  bool codePageChosen = false;
 };
 
 HostState& State();

@@ -389,11 +389,35 @@ Card TakeCard(Input& in) {
 
 void ApplyCard(const Card& card) { host::SetStorageCard(card.state, card.folder); }
 
+// ---- The code page ------------------------------------------------------------------
+
+// The system's code page, or the one the back office chooses (undefined bytes
+// then read as U+FFFD).
+struct CodePage {
+  unsigned page = 1252;
+  bool chosen = false;
+};
+
+CodePage TakeCodePage(uint8_t where) {
+  static const unsigned kPages[] = {1252, 932,  936,  949,  950,  874,  1250, 1251,
+                                    1253, 1254, 1255, 1256, 1257, 1258, 932,  1251};
+  return {kPages[(where >> 2) & 15], (where & 0x40) != 0};
+}
+
+void ApplyCodePage(const CodePage& c) {
+  if (c.chosen) {
+    platform::UseCodePage(c.page);
+  } else {
+    host::SetSystemCodePage(c.page);
+  }
+}
+
 // ---- Program state --------------------------------------------------------------
 
 std::string devicePath;
 std::string settingsPath;
 Card card;
+CodePage codePage;
 Bytes film;  // the image the input chose, for building answers
 
 void FreshHost() {
@@ -403,6 +427,7 @@ void FreshHost() {
   host::SetWorkingFolder(folder);
   MainWindow = testkit::MainWindowStandIn();
   ApplyCard(card);
+  ApplyCodePage(codePage);
 }
 
 void ResetProgram() {
@@ -941,6 +966,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if ((where & 2) && card.filmPath != devicePath) WriteImage(card.filmPath, film);
   Trace("card %d at %s; film.dat on %s%s\n", static_cast<int>(card.state), card.filmPath.c_str(),
         where & 1 ? "device " : "", where & 2 ? "card" : "");
+  codePage = TakeCodePage(where);
+  ApplyCodePage(codePage);  // for the answers built from film.dat's texts
+  Trace("code page %u%s\n", codePage.page, codePage.chosen ? ", chosen" : "");
   TakeSettings(in, settingsPath);
   const FaultChoice startFault = TakeFault(in);
 

@@ -41,8 +41,9 @@ def number(n):
     return bytes([0xF0]) + struct.pack("<q", n)
 
 
-def record(n, desc, stock=None, price=None, tax=None, category=None, sku=None):
-    text = desc.encode("cp1252")
+def record(n, desc, stock=None, price=None, tax=None, category=None, sku=None,
+           encoding="cp1252"):
+    text = desc.encode(encoding)
     out = number(n) + bytes([len(text)]) + text
     flags = 0
     extra = b""
@@ -60,7 +61,8 @@ def record(n, desc, stock=None, price=None, tax=None, category=None, sku=None):
         extra += u32(category)
     if sku is not None:
         flags |= 0x40
-        extra += bytes([len(sku)]) + sku.encode("cp1252")
+        sku_bytes = sku.encode(encoding)
+        extra += bytes([len(sku_bytes)]) + sku_bytes
     return out + bytes([flags]) + extra
 
 
@@ -96,8 +98,14 @@ def fault(kind=0, nth=1, short=False, persistent=False):
     return bytes([kind, (nth - 1) | (8 if short else 0) | (16 if persistent else 0)])
 
 
-def setup(card_state=0, folder=0, device=True, card=False):
-    return bytes([card_state | folder << 2, (1 if device else 0) | (2 if card else 0)])
+# The system's code pages by position, as the "where" byte picks them.
+CODE_PAGES = [1252, 932, 936, 949, 950, 874, 1250, 1251, 1253, 1254, 1255, 1256, 1257, 1258]
+
+
+def setup(card_state=0, folder=0, device=True, card=False, code_page=1252, chosen=False):
+    where = ((1 if device else 0) | (2 if card else 0) | CODE_PAGES.index(code_page) << 2 |
+             (0x40 if chosen else 0))
+    return bytes([card_state | folder << 2, where])
 
 
 # Prompt answers.
@@ -222,6 +230,18 @@ SEEDS = {
             command(CONFIG, config([B_STORAGE])) +
             command(AMEND, answer_text("SE") + result(0) +
                     amend([(F_NUMBER | SET_TEXT, "8"), (F_DESC | SET_TEXT, "X")])),
+    # A Japanese shop (code page 932): two bytes to most characters, a
+    # search by a start that ends inside a character, a typed amendment.
+    "japanese": setup(code_page=932) +
+            film_records([record(3, "寿司セット", sku="ソース表" * 7, encoding="cp932"),
+                          record(4, "寿司弁当", encoding="cp932"),
+                          record(5, "ﾀｵﾙ", encoding="cp932")]) +
+            settings(0) + fault() +
+            command(FIND, answer_slot_number(0) + bytes([IDOK_END])) +
+            command(FIND, answer_slot_description(1, 3) + result(1, IDOK_END)) +
+            command(AMEND, answer_slot_description(0, 4) + result(1, IDOK_END) +
+                    amend([(F_DESC | SET_TEXT, "NEW \x80\x81"), (F_SKU, "ZZ")])) +
+            command(DELETE, answer_slot_number(2) + bytes([0])),
 }
 
 

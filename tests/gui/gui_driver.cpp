@@ -284,8 +284,9 @@ std::vector<TestCase>& Registry() {
   return tests;
 }
 
-Register::Register(const char* name, std::function<void(const std::wstring&)> run) {
-  Registry().push_back({name, std::move(run)});
+Register::Register(const char* name, std::function<void(const std::wstring&)> run,
+                   unsigned codePage) {
+  Registry().push_back({name, std::move(run), codePage});
 }
 
 }  // namespace gui

@@ -98,19 +98,23 @@ HWND FocusOf(HWND window);
 // Lets the program run for a moment.
 void Pause(DWORD ms);
 
-// The test table.
+// The test table. Each test runs where the system's code page is its own
+// (Wine takes it from LANG): 1252 unless it names another.
 struct TestCase {
   const char* name;
   std::function<void(const std::wstring& exe)> run;
+  unsigned codePage;
 };
 std::vector<TestCase>& Registry();
 struct Register {
-  Register(const char* name, std::function<void(const std::wstring&)> run);
+  Register(const char* name, std::function<void(const std::wstring&)> run,
+           unsigned codePage = 1252);
 };
 
 }  // namespace gui
 
-#define GUI_TEST(name)                                   \
-  static void name(const std::wstring& exe);             \
-  static gui::Register name##_registration(#name, name); \
+#define GUI_TEST(name) GUI_TEST_IN_CODE_PAGE(name, 1252)
+#define GUI_TEST_IN_CODE_PAGE(name, codePage)                      \
+  static void name(const std::wstring& exe);                       \
+  static gui::Register name##_registration(#name, name, codePage); \
   static void name(const std::wstring& exe)

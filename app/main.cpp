@@ -4,7 +4,7 @@
 
 #include "app/app_state.h"
 #include "resources/resource_ids.h"
-#include "store/settings_file.h"
+#include "config/settings_save.h"
 
 HBITMAP BackgroundBitmap = nullptr;
 

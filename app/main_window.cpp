@@ -9,8 +9,8 @@
 #include "records/commands.h"
 #include "records/records_state.h"
 #include "resources/resource_ids.h"
-#include "store/messages.h"
-#include "store/opendata.h"
+#include "dialogs/messages.h"
+#include "records/opendata.h"
 
 HWND MenuBar = nullptr;
 HDC BitmapSurface = nullptr;

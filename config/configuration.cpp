@@ -9,7 +9,7 @@
 #include "resources/resource_ids.h"
 #include "store/file_names.h"
 #include "store/inventory_location.h"
-#include "store/messages.h"
+#include "dialogs/messages.h"
 #include "store/settings_image.h"
 #include "store/storage_card.h"
 #include "store/store_state.h"

@@ -5,14 +5,11 @@
 #include <vector>
 
 #include "platform/app_handles.h"
+#include "platform/field_text.h"
 #include "resources/resource_ids.h"
 
 char ScratchText[kScratchTextSize] = {};
 
-namespace {
-// Texts are shown through a working buffer of 200 wide characters.
-constexpr size_t kShownChars = 200;
-}  // namespace
 
 DialogResult RunModal(int templateId, platform::DialogProc proc) {
   return platform::RunDialog(templateId, MainWindow, proc) > 0 ? DialogResult::kOk
@@ -39,42 +36,8 @@ intptr_t EndOnOkOrCancel(platform::WindowRef dialog, unsigned message, uintptr_t
   }
 }
 
-std::wstring WideFromField(const uint8_t* field, size_t fieldSize) {
-  const auto* text = reinterpret_cast<const char*>(field);
-  const void* end = std::memchr(text, 0, fieldSize);
-  const size_t length = end == nullptr ? fieldSize : static_cast<const char*>(end) - text;
-  if (length == 0) return {};
-  // No byte makes more than one wide character. The whole text is converted
-  // and then cut between characters, never between the two bytes of one.
-  std::wstring wide(length, L'\0');
-  const int n =
-      platform::NarrowToWide(text, static_cast<int>(length), wide.data(), static_cast<int>(length));
-  size_t shown = std::min(static_cast<size_t>(n), kShownChars - 1);
-  // Nor between the two halves of a surrogate pair.
-  if (shown < static_cast<size_t>(n) && shown > 0 && wide[shown - 1] >= 0xD800 &&
-      wide[shown - 1] <= 0xDBFF) {
-    --shown;
-  }
-  wide.resize(shown);
-  return wide;
-}
-
 std::wstring WideFromText(const char* text, size_t bufferSize) {
-  return WideFromField(reinterpret_cast<const uint8_t*>(text), bufferSize);
-}
-
-bool NarrowInto(const std::wstring& text, char* out, int roomBytes) {
-  // Two bytes a character allow for a double-byte code page. A conversion
-  // that runs out of room may have written part of the text: it goes to a
-  // buffer of its own first.
-  const int chars = static_cast<int>(text.size());
-  const int limit = std::min(2 * (chars + 1), roomBytes);
-  if (limit <= 0) return false;
-  std::vector<char> converted(static_cast<size_t>(limit));
-  const int bytes = platform::WideToNarrow(text.c_str(), converted.data(), limit);
-  if (bytes <= 0) return false;
-  std::memcpy(out, converted.data(), static_cast<size_t>(bytes));
-  return true;
+  return platform::WideFromField(reinterpret_cast<const uint8_t*>(text), bufferSize);
 }
 
 std::wstring ControlText(platform::WindowRef dialog, int id, int maxChars) {
@@ -84,7 +47,7 @@ std::wstring ControlText(platform::WindowRef dialog, int id, int maxChars) {
 }
 
 bool ControlToNarrow(platform::WindowRef dialog, int id, int maxChars, char* out, int roomBytes) {
-  return NarrowInto(ControlText(dialog, id, maxChars), out, roomBytes);
+  return platform::NarrowInto(ControlText(dialog, id, maxChars), out, roomBytes);
 }
 
 std::wstring WideThroughScratch(const std::string& printed) {

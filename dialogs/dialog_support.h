@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <string>
 
+#include "platform/field_text.h"
 #include "platform/platform.h"
 
 // How a dialog ended: OK (and, in the search result, the item accepted), or
@@ -41,20 +42,10 @@ constexpr int kScratchTextSize = 400;
 // prices that dialogs show.
 extern char ScratchText[kScratchTextSize];
 
-// Narrow text up to its terminator (a field without one up to its end) as
-// wide text, shown through a working buffer of 200 wide characters: a text
-// of 199 characters or fewer whole, a longer one cut after its 199th
-// character.
-std::wstring WideFromField(const uint8_t* field, size_t fieldSize);
 // A zero-terminated narrow buffer (InputText, ScratchText) as wide text.
 std::wstring WideFromText(const char* text, size_t bufferSize);
 // A printed number put into ScratchText and given back as wide text.
 std::wstring WideThroughScratch(const std::string& printed);
-// Converts `text`, terminator included, with the system code page into
-// `out`: at most two bytes a character and never more than `roomBytes`.
-// Bytes of `out` after the terminator keep their values. False when the
-// text does not fit; `out` is then left as it was, never with part of it.
-bool NarrowInto(const std::wstring& text, char* out, int roomBytes);
 // A control's text, at most `maxChars` characters of it.
 std::wstring ControlText(platform::WindowRef dialog, int id, int maxChars);
 // A control's text, at most `maxChars` characters, through NarrowInto.

@@ -37,7 +37,10 @@ enum class Disposition {
 // Why a file call failed: LastFileError gives it.
 enum class FileError {
   kNone,        // the call succeeded
-  kMissing,     // there is no file (or no folder) of that name
+  kMissing,     // there is no file of that name
+  kNoFolder,    // the folder the name lies in is not there
+  kDenied,      // the user may not open the file so (or enter its folder)
+  kReadOnly,    // the medium takes no write
   kNotRegular,  // a symbolic link, folder, device or pipe stands under the name
   kBusy,        // another program holds the file (see OpenFile)
   kDiskFull,    // the disk or card has no room left

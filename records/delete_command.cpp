@@ -8,7 +8,7 @@
 #include "records/prompt.h"
 #include "records/records_state.h"
 #include "records/write_outcome.h"
-#include "store/messages.h"
+#include "dialogs/messages.h"
 #include "store/record_writes.h"
 #include "store/store_state.h"
 
@@ -18,7 +18,7 @@ namespace {
 std::wstring ConfirmationCaption() {
   const std::string number = platform::FormatItemNumber(RecordNumber(CurrentRecord)) + " Item: ";
   return std::wstring(number.begin(), number.end()) +
-         WideFromField(CurrentRecord.bytes + kDescriptionOffset, kDescriptionSize);
+         platform::WideFromField(CurrentRecord.bytes + kDescriptionOffset, kDescriptionSize);
 }
 
 }  // namespace

@@ -4,7 +4,8 @@
 #include "records/record_dialogs.h"
 #include "records/records_state.h"
 #include "records/write_outcome.h"
-#include "store/messages.h"
+#include "dialogs/messages.h"
+#include "store/field_rules.h"
 #include "store/number_index.h"
 #include "store/record_writes.h"
 #include "store/store_state.h"
@@ -28,7 +29,7 @@ bool StoreAmendment(int64_t number, const InventoryRecord& asRead) {
     Tell(Message::kNumberChanged);
     return false;
   }
-  if (DescriptionLength(CurrentRecord) < 2) {
+  if (!DescriptionLongEnough(CurrentRecord)) {
     Tell(Message::kDescriptionTooShort);
     return false;
   }

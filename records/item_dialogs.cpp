@@ -1,7 +1,7 @@
 // The view and amend dialogs over CurrentRecord.
 #include "platform/number_text.h"
 #include "platform/platform.h"
-#include "records/amend_fields.h"
+#include "store/field_rules.h"
 #include "records/record_dialogs.h"
 #include "records/records_state.h"
 #include "resources/resource_ids.h"
@@ -12,6 +12,14 @@
 namespace {
 
 constexpr int kNumberChars = 19;
+
+// A price field's text as the dialog reads it: through ScratchText, its
+// working buffer for prices.
+double ReadPrice(platform::WindowRef dialog, int id) {
+  ScratchText[0] = '\0';
+  ControlToNarrow(dialog, id, kAmendTextChars, ScratchText, sizeof ScratchText);
+  return TypedPrice(ScratchText);
+}
 
 void SetPrice(platform::WindowRef dialog, int id, float value) {
   platform::SetControlText(dialog, id, WideThroughScratch(platform::FormatPrice(value)));
@@ -24,8 +32,8 @@ void ShowRecord(platform::WindowRef dialog, const wchar_t* title) {
   platform::SetControlText(dialog, IDC_NUMBER,
                            WideThroughScratch(platform::FormatItemNumber(RecordNumber(r))));
   platform::SetControlText(dialog, IDC_DESCRIPTION,
-                           WideFromField(r.bytes + kDescriptionOffset, kDescriptionSize));
-  platform::SetControlText(dialog, IDC_SKU1, WideFromField(r.bytes + kSku1Offset, kSku1Size));
+                           platform::WideFromField(r.bytes + kDescriptionOffset, kDescriptionSize));
+  platform::SetControlText(dialog, IDC_SKU1, platform::WideFromField(r.bytes + kSku1Offset, kSku1Size));
   platform::SetControlUnsigned(dialog, IDC_IN_STOCK, RecordInStock(r));
   SetPrice(dialog, IDC_PRICE, RecordPrice(r));
   SetPrice(dialog, IDC_COST_PRICE, RecordCostPrice(r));
@@ -45,9 +53,9 @@ void CopyFieldsBack(platform::WindowRef dialog) {
   StoreDescription(r, ControlText(dialog, IDC_DESCRIPTION, kAmendTextChars));
   StoreSku1(r, ControlText(dialog, IDC_SKU1, kAmendTextChars));
   StoreInStock(r, platform::GetControlUnsigned(dialog, IDC_IN_STOCK));
-  StorePrice(r, TypedPrice(ControlText(dialog, IDC_PRICE, kAmendTextChars)));
-  StoreCostPrice(r, TypedPrice(ControlText(dialog, IDC_COST_PRICE, kAmendTextChars)));
-  StoreTradePrice(r, TypedPrice(ControlText(dialog, IDC_TRADE_PRICE, kAmendTextChars)));
+  StorePrice(r, ReadPrice(dialog, IDC_PRICE));
+  StoreCostPrice(r, ReadPrice(dialog, IDC_COST_PRICE));
+  StoreTradePrice(r, ReadPrice(dialog, IDC_TRADE_PRICE));
   StoreCategory(r, platform::GetControlUnsigned(dialog, IDC_CATEGORY));
   StoreTax(r, static_cast<uint32_t>(platform::SelectedComboEntry(dialog, IDC_TAX)));
 }

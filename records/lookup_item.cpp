@@ -6,7 +6,7 @@
 #include "records/lookup.h"
 #include "records/record_dialogs.h"
 #include "records/records_state.h"
-#include "store/messages.h"
+#include "dialogs/messages.h"
 #include "store/number_index.h"
 #include "store/slot_io.h"
 #include "store/store_state.h"

@@ -8,7 +8,7 @@
 #include "records/records_state.h"
 #include "resources/resource_ids.h"
 #include "store/inventory_record.h"
-#include "store/messages.h"
+#include "dialogs/messages.h"
 #include "store/slot_io.h"
 #include "store/store_state.h"
 
@@ -19,7 +19,7 @@ void ShowMatch(platform::WindowRef dialog) {
   platform::SetControlText(dialog, IDC_NUMBER,
                            WideThroughScratch(platform::FormatItemNumber(RecordNumber(r))));
   platform::SetControlText(dialog, IDC_DESCRIPTION,
-                           WideFromField(r.bytes + kDescriptionOffset, kDescriptionSize));
+                           platform::WideFromField(r.bytes + kDescriptionOffset, kDescriptionSize));
   platform::SetControlText(dialog, IDC_RESULT_PRICE,
                            WideThroughScratch(platform::FormatPrice(RecordPrice(r))));
   platform::SetControlUnsigned(dialog, IDC_RESULT_IN_STOCK, RecordInStock(r));

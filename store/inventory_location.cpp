@@ -2,7 +2,6 @@
 
 #include "platform/scoped_file.h"
 #include "store/file_names.h"
-#include "store/messages.h"
 #include "store/settings_image.h"
 #include "store/slot_io.h"
 #include "store/storage_card.h"
@@ -19,24 +18,24 @@ void LoadSettings() {
 }
 
 // The card was chosen: point DataPath at its film.dat, or stay on the
-// device with the storage choice reset.
-void ChooseStorageCard() {
+// device, with the storage choice reset when there is no card to use.
+CardLookup ChooseStorageCard() {
   std::wstring cardPath;
   const CardLookup found = LookUpCardDataPath(&cardPath);
   if (found == CardLookup::kFound) {
     DataPath = cardPath;
   } else if (found != CardLookup::kNoRecord) {
     SetStorageOption(kOptionOff);
-    Tell(found == CardLookup::kNoCard ? Message::kNoMemoryCard : Message::kNoMemoryCardDetail);
   }
+  return found;
 }
 
 }  // namespace
 
-void LocateInventory() {
+CardLookup LocateInventory() {
   LoadSettings();
   DataPath = kDeviceDataPath;
-  if (!(StorageOption() == kOptionOff)) ChooseStorageCard();
+  return StorageOption() == kOptionOff ? CardLookup::kFound : ChooseStorageCard();
 }
 
 platform::FileRef OpenLocatedInventory() {

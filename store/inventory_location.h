@@ -5,12 +5,15 @@
 #include <string>
 
 #include "platform/platform.h"
+#include "store/storage_card.h"
 
 // The first steps of start-up: reads tallo.cfg into SettingsImage and sets
 // DataPath from the storage choice, to the device's film.dat or the first
-// storage card's (a card that cannot be used resets the choice and is
-// told). No file is written.
-void LocateInventory();
+// storage card's. A chosen card that cannot be used resets the choice and
+// is returned as kNoCard or kNoDetail, for the caller to tell; otherwise
+// kFound (also when the device was chosen) or kNoRecord (nothing to tell).
+// No file is written.
+CardLookup LocateInventory();
 // Opens the located inventory for reading as start-up does: when the card's
 // film.dat cannot be opened, the device's own stands in for it for this run
 // (the storage choice stays), and DataPath says so. nullptr when the one at

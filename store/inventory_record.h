@@ -29,6 +29,11 @@ constexpr int64_t kDeletedNumber = -1;
 // A live item's number is 1 or more. The load counts every other stored
 // number as deleted, -1 and the rest alike.
 constexpr bool IsLiveNumber(int64_t number) { return number >= 1; }
+// The load rule: a stored number is taken as itself when it is live, and as
+// kDeletedNumber otherwise, in memory only (the file keeps what it holds).
+constexpr int64_t NumberAsLoaded(int64_t stored) {
+  return IsLiveNumber(stored) ? stored : kDeletedNumber;
+}
 
 struct InventoryRecord {
   uint8_t bytes[kRecordSize];

@@ -9,7 +9,6 @@
 #include "store/journal.h"
 #include "store/journal_overlay.h"
 #include "store/journalled_write.h"
-#include "store/messages.h"
 #include "store/number_index.h"
 #include "store/slot_io.h"
 #include "store/store_state.h"
@@ -62,12 +61,17 @@ Fresh CreateFreshInventory(platform::FileError* why) {
 // that is there after all is opened as it stands. A journal left beside it
 // by a record write that a power cut broke off is settled before the file is
 // opened for good; a reading that cannot settle it reads through it. Only
-// the program makes a fresh film.dat.
-bool OpenInventory(Opening opening, ScopedFile* file) {
+// the program makes a fresh film.dat. False, with `opened` saying why, when
+// the file is not open.
+bool OpenInventory(Opening opening, ScopedFile* file, InventoryOpened* opened) {
+  const auto fail = [opened](OpenFailure failure, platform::FileError cause) {
+    opened->failure = failure;
+    opened->cause = cause;
+    return false;
+  };
   *file = OpenLocatedInventory();
   if (!*file && opening != Opening::kProgram) {
-    OpendataFailure = platform::LastFileError();  // the caller tells
-    return false;
+    return fail(OpenFailure::kMissing, platform::LastFileError());
   }
   if (!*file) {
     // A film.dat whose name may vanish at the next power cut, and every
@@ -76,33 +80,29 @@ bool OpenInventory(Opening opening, ScopedFile* file) {
     const Fresh fresh = CreateFreshInventory(&why);
     if (fresh != Fresh::kNotOnMedium) *file = OpenInventoryForReading();
     if (!*file) {
-      OpendataFailure = why;
-      Tell(fresh == Fresh::kMade ? Message::kUnableToOpenNewInventory
-                                 : Message::kUnableToCreateInventory);
-      return false;
+      return fail(fresh == Fresh::kMade ? OpenFailure::kCannotOpenNew : OpenFailure::kCannotCreate,
+                  why);
     }
   }
   if (!JournalLeft()) return true;
   file->Close();  // the settling may write the slot
   if (opening == Opening::kReading) {
     JournalGroup group;
-    SettleForReading(&group);
+    opened->journal = SettleForReading(&group);
   } else {
-    // A journal that another program is writing now is its own: not told.
+    // A journal that another program is writing now is its own: nothing to
+    // say of it.
     platform::FileError why = platform::FileError::kNone;
     if (SettleJournal(&why) == Settling::kKept) {
-      OpendataFailure = why;
-      Tell(Message::kUnfinishedChangeKept);
+      opened->journalKept = true;
+      opened->cause = why;
       // A change of the back office would put its own journal in place of
       // the one kept: it waits until that one is settled.
-      if (opening == Opening::kChanging) return false;
+      if (opening == Opening::kChanging) return fail(OpenFailure::kJournalKept, why);
     }
   }
   *file = OpenInventoryForReading();
-  if (!*file) {
-    Tell(Message::kUnableToOpenForLoading);
-    return false;
-  }
+  if (!*file) return fail(OpenFailure::kCannotOpenForLoading, platform::LastFileError());
   return true;
 }
 
@@ -120,10 +120,9 @@ class Indexer {
     int32_t deleted = deleted_;
     int64_t n = last_;
     for (const uint32_t end = slot + count; slot < end; ++slot, records += kRecordSize) {
-      n = LoadI64(records + kNumberOffset);
-      if (!IsLiveNumber(n)) n = kDeletedNumber;
+      n = NumberAsLoaded(LoadI64(records + kNumberOffset));
       numbers[slot] = IndexEntry{n, slot};
-      prefixes[slot] = PrefixEntry{{records[kDescriptionOffset], records[kDescriptionOffset + 1]}};
+      prefixes[slot] = PrefixOf(records);
       deleted += n < 0 ? 1 : 0;
     }
     deleted_ = deleted;
@@ -183,9 +182,9 @@ InventorySize JudgeInventorySize(uint64_t size) {
   return size % kRecordSize == 0 ? InventorySize::kWhole : InventorySize::kNotWhole;
 }
 
-bool Opendata(Opening opening) {
+InventoryOpened LoadInventory(Opening opening) {
+  InventoryOpened opened;
   StopReadingThroughJournal();
-  OpendataFailure = platform::FileError::kNone;
   // What a power cut left of a settings save (tallo.cfg itself is whole)
   // and of a fresh inventory that never got its name (a temporary file that
   // another program holds is its own, being written, and stays).
@@ -193,10 +192,10 @@ bool Opendata(Opening opening) {
     platform::RemoveFile(kSettingsTempPath);
     platform::RemoveFile(kFreshTempPath);
   }
-  LocateInventory();
+  opened.card = LocateInventory();
 
   ScopedFile file;
-  if (!OpenInventory(opening, &file)) return false;
+  if (!OpenInventory(opening, &file, &opened)) return opened;
 
   // A size that cannot be taken, or that does not fit in 32 bits, is refused
   // like any other size that is no whole number of records. The unfinished
@@ -206,35 +205,27 @@ bool Opendata(Opening opening) {
   const bool sized = platform::GetFileSize(file.get(), &size);
   if (sized && JudgeInventorySize(size) == InventorySize::kNotWhole) size = SizeBeforeAppend(size);
   const InventorySize judged = sized ? JudgeInventorySize(size) : InventorySize::kTooLarge;
+  file.Close();
   if (judged != InventorySize::kWhole) {
-    file.Close();
-    Tell(judged == InventorySize::kEmpty ? Message::kInventoryEmpty : Message::kInventoryCorrupt);
-    return false;
+    opened.failure = judged == InventorySize::kEmpty ? OpenFailure::kEmpty : OpenFailure::kNotWhole;
+    return opened;
   }
   SlotCount = static_cast<int32_t>(size / kRecordSize);
-  file.Close();
-
-  const size_t entries = static_cast<size_t>(SlotCount) + kSpareEntries;
-  NumberIndex = static_cast<IndexEntry*>(platform::AllocateZeroed(entries, sizeof(IndexEntry)));
-  PrefixTable = static_cast<PrefixEntry*>(platform::AllocateZeroed(entries, sizeof(PrefixEntry)));
   DeletedCount = 0;
   ActiveCount = 0;
-  if (NumberIndex == nullptr || PrefixTable == nullptr) {
-    platform::Release(NumberIndex);
-    platform::Release(PrefixTable);
-    NumberIndex = nullptr;
-    PrefixTable = nullptr;
-    Tell(Message::kNoMemoryForIndex);
-    return false;
+  if (!AllocateIndex(SlotCount, &NumberIndex, &PrefixTable)) {
+    opened.failure = OpenFailure::kNoMemory;
+    return opened;
   }
 
   file = OpenInventoryForReading();
   if (!file) {
-    Tell(Message::kUnableToOpenForLoading);
-    return false;
+    opened.failure = OpenFailure::kCannotOpenForLoading;
+    opened.cause = platform::LastFileError();
+    return opened;
   }
   IndexedSlots = ReadAllSlots(file.get());
   file.Close();
   SortNumberIndex(NumberIndex, IndexedSlots);
-  return true;
+  return opened;
 }

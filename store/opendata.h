@@ -1,10 +1,14 @@
 // Opening the inventory at start: settings, location, creation of a fresh
-// file, size checks, and the build of NumberIndex and PrefixTable.
+// file, size checks, and the build of NumberIndex and PrefixTable. Nothing
+// here talks to the user: the outcome says what happened and why, and the
+// program (records/opendata.h) or the back office chooses the words.
 #pragma once
 
 #include <cstdint>
 
+#include "platform/platform.h"
 #include "store/journal.h"
+#include "store/storage_card.h"
 
 enum class Opening {
   kProgram,   // the program's start: a missing film.dat is made fresh
@@ -13,10 +17,6 @@ enum class Opening {
   kReading,   // the back office's reports: nothing is made or removed, and a
               // journal that cannot be settled is read through (SettleForReading)
 };
-// True when the inventory is open, sized and indexed; false after a fatal
-// failure that has already been shown to the user, or, for the back
-// office, when there is no film.dat to open (nothing is shown then).
-bool Opendata(Opening opening = Opening::kProgram);
 
 // What a reader did with a whole journal a power cut left beside film.dat.
 enum class JournalAtOpen {
@@ -27,6 +27,44 @@ enum class JournalAtOpen {
                  // file is read as the journal leaves it (store/journal_overlay.h)
   kUnreadable,   // the journal or the slots it covers cannot be read now
 };
+
+// Why the inventory could not be opened.
+enum class OpenFailure {
+  kNone,                  // it is open, sized and indexed
+  kMissing,               // no film.dat to open, and this opening makes none
+  kCannotCreate,          // no film.dat, and a fresh one could not be made
+  kCannotOpenNew,         // a fresh one was made but cannot be opened
+  kEmpty,                 // film.dat holds no record
+  kNotWhole,              // its size is no whole number of records, passes 32-bit
+                          // offsets, or cannot be taken
+  kJournalKept,           // a change's opening: a journal a power cut left could
+                          // not be settled, and a change would put its own in its place
+  kNoMemory,              // no room for the index
+  kCannotOpenForLoading,  // film.dat cannot be opened again to read its slots
+};
+
+// What an opening of the inventory found, in the order it found it.
+struct InventoryOpened {
+  // The storage card, when it was chosen and cannot be used (kNoCard,
+  // kNoDetail): the choice is reset and the device's film.dat is used.
+  CardLookup card = CardLookup::kFound;
+  // A journal a power cut left could not be settled: it stays for the next
+  // start (an append it could not finish is cut back to its old size).
+  bool journalKept = false;
+  // What a reading did with a journal a power cut left.
+  JournalAtOpen journal = JournalAtOpen::kNone;
+  OpenFailure failure = OpenFailure::kNone;
+  // The cause of the file step that failed, or that kept the journal.
+  platform::FileError cause = platform::FileError::kNone;
+  explicit operator bool() const { return failure == OpenFailure::kNone; }
+};
+
+// Locates, opens and loads the inventory: SettingsImage and DataPath, a
+// fresh film.dat where `opening` makes one, a journal a power cut left
+// settled (or read through), the size checked, NumberIndex, PrefixTable and
+// the counts built.
+InventoryOpened LoadInventory(Opening opening);
+
 // Settles the journal beside DataPath as start-up does where film.dat can be
 // written, and reads film.dat through it where it cannot, so that a reader
 // sees what was committed. `*group` gets the journal that was found.

@@ -9,10 +9,6 @@
 
 namespace {
 
-PrefixEntry PrefixOf(const InventoryRecord& record) {
-  return PrefixEntry{{record.bytes[kDescriptionOffset], record.bytes[kDescriptionOffset + 1]}};
-}
-
 void RefreshPrefix(int64_t slot, const InventoryRecord& record) {
   PrefixTable[slot] = PrefixOf(record);
 }
@@ -21,21 +17,11 @@ bool Before(const IndexEntry& a, const IndexEntry& b) {
   return a.number != b.number ? a.number < b.number : a.slot < b.slot;
 }
 
-// The store's arrays for `slots` slots, spare entries included, zeroed.
+// The store's arrays, grown for an append (AllocateIndex).
 struct Arrays {
   IndexEntry* numbers = nullptr;
   PrefixEntry* prefixes = nullptr;
 };
-bool Allocate(int64_t slots, Arrays* arrays) {
-  const size_t entries = static_cast<size_t>(slots) + kSpareEntries;
-  arrays->numbers = static_cast<IndexEntry*>(platform::AllocateZeroed(entries, sizeof(IndexEntry)));
-  arrays->prefixes =
-      static_cast<PrefixEntry*>(platform::AllocateZeroed(entries, sizeof(PrefixEntry)));
-  if (arrays->numbers != nullptr && arrays->prefixes != nullptr) return true;
-  platform::Release(arrays->numbers);
-  platform::Release(arrays->prefixes);
-  return false;
-}
 
 // The first `count` of `records`, appended at slot SlotCount on, entered
 // into `grown`: the used entries merged with theirs in (number, slot) order,
@@ -47,8 +33,7 @@ void EnterAppended(const std::vector<InventoryRecord>& records, size_t count, Ar
   int32_t deleted = 0;
   for (size_t i = 0; i < count; ++i) {
     const int64_t slot = int64_t{SlotCount} + static_cast<int64_t>(i);
-    int64_t number = RecordNumber(records[i]);
-    if (!IsLiveNumber(number)) number = kDeletedNumber;
+    const int64_t number = NumberAsLoaded(RecordNumber(records[i]));
     deleted += number == kDeletedNumber ? 1 : 0;
     added.push_back(IndexEntry{number, slot});
     grown.prefixes[slot] = PrefixOf(records[i]);
@@ -111,7 +96,8 @@ SlotsWritten StoreAppendedRecords(const std::vector<InventoryRecord>& records) {
   if (IndexedSlots != SlotCount ||
       int64_t{SlotCount} + static_cast<int64_t>(records.size()) >
           static_cast<int64_t>(kLargestInventorySize / kRecordSize) ||
-      !Allocate(int64_t{SlotCount} + static_cast<int64_t>(records.size()), &grown)) {
+      !AllocateIndex(int64_t{SlotCount} + static_cast<int64_t>(records.size()), &grown.numbers,
+                     &grown.prefixes)) {
     return {WriteOutcome::kFailed, 0};
   }
   const SlotsWritten done = AppendSlots(uint64_t{kRecordSize} * SlotCount, records);

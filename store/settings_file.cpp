@@ -3,10 +3,9 @@
 #include "platform/platform.h"
 #include "platform/scoped_file.h"
 #include "store/file_names.h"
-#include "store/messages.h"
 #include "store/settings_image.h"
 
-void SaveSettings() {
+bool WriteSettingsFile() {
   // The new image goes under a temporary name first and takes the old one's
   // place only once it is whole on the medium: a power cut leaves the old
   // tallo.cfg or the new one, never a cut one.
@@ -20,10 +19,10 @@ void SaveSettings() {
   file.Close();
   const platform::Renamed put =
       whole ? platform::PutFileInPlace(kSettingsTempPath, kSettingsPath) : platform::Renamed::kNot;
-  if (put == platform::Renamed::kOnMedium) return;
-  // A write that fails, comes up short or does not reach the medium is told
-  // like a file that cannot be created: the settings were not saved. Only
+  if (put == platform::Renamed::kOnMedium) return true;
+  // A write that fails, comes up short or does not reach the medium counts
+  // as a file that cannot be created: the settings were not saved. Only
   // when nothing was put in place is the temporary file still there.
   if (put == platform::Renamed::kNot) platform::RemoveFile(kSettingsTempPath);
-  Tell(Message::kUnableToSaveSettings);
+  return false;
 }

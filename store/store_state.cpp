@@ -15,7 +15,6 @@ IndexEntry* NumberIndex = nullptr;
 PrefixEntry* PrefixTable = nullptr;
 int64_t IndexedSlots = 0;
 uint32_t HeldFileWait = 0;
-platform::FileError OpendataFailure = platform::FileError::kNone;
 
 void ResetStoreState() {
   StopReadingThroughJournal();
@@ -29,5 +28,16 @@ void ResetStoreState() {
   PrefixTable = nullptr;
   IndexedSlots = 0;
   HeldFileWait = 0;
-  OpendataFailure = platform::FileError::kNone;
+}
+
+bool AllocateIndex(int64_t slots, IndexEntry** numbers, PrefixEntry** prefixes) {
+  const size_t entries = static_cast<size_t>(slots) + kSpareEntries;
+  *numbers = static_cast<IndexEntry*>(platform::AllocateZeroed(entries, sizeof(IndexEntry)));
+  *prefixes = static_cast<PrefixEntry*>(platform::AllocateZeroed(entries, sizeof(PrefixEntry)));
+  if (*numbers != nullptr && *prefixes != nullptr) return true;
+  platform::Release(*numbers);
+  platform::Release(*prefixes);
+  *numbers = nullptr;
+  *prefixes = nullptr;
+  return false;
 }

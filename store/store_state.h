@@ -85,15 +85,21 @@ extern int64_t IndexedSlots;
 
 constexpr int32_t kSpareEntries = 200;
 
+// The first two Description bytes of the record at `record` (kRecordSize
+// bytes), as its slot's PrefixTable entry holds them.
+inline PrefixEntry PrefixOf(const uint8_t* record) {
+  return PrefixEntry{{record[kDescriptionOffset], record[kDescriptionOffset + 1]}};
+}
+inline PrefixEntry PrefixOf(const InventoryRecord& record) { return PrefixOf(record.bytes); }
+
+// Allocates an index and a prefix table for `slots` slots, spare entries
+// included, zeroed. False, with both nullptr, when either cannot be had.
+bool AllocateIndex(int64_t slots, IndexEntry** numbers, PrefixEntry** prefixes);
+
 // How long, in milliseconds, a step waits for a file that another program
 // holds (platform::FileError::kBusy) before it gives up: 0 for the program,
 // which tells the user at once; the back office waits a moment.
 extern uint32_t HeldFileWait;
-// Why a file step of the last Opendata failed, for a caller that says more
-// than the program's message: a fresh film.dat that could not be made, a
-// journal kept for the next start, or, for the back office, a film.dat that
-// could not be opened; kNone when none did.
-extern platform::FileError OpendataFailure;
 
 // Puts all of the store's state back to its start: arrays released,
 // buffers and settings zero, DataPath empty.

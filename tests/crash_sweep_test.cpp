@@ -14,7 +14,7 @@
 #include "platform/scoped_file.h"
 #include "store/journal.h"
 #include "store/slot_io.h"
-#include "store/settings_file.h"
+#include "config/settings_save.h"
 #include "store/settings_image.h"
 #include "tests/kit/crash_env.h"
 #include "tests/kit/fault_env.h"

@@ -182,9 +182,12 @@ TEST_F(JournalAtStart, AnAppendThatCannotBeFinishedLeavesTheOldInventoryWhole) {
   WriteBytes("film.dat", tail);
   WriteBytes("film.jnl", journal);
   faults_.Inject(FileOp::kWrite, 1, Fault::kDiskFull, /*persistent=*/true);
-  ASSERT_TRUE(Opendata());
+  const InventoryOpened opened = LoadInventory(Opening::kProgram);
+  ASSERT_TRUE(opened);
+  TellOpening(opened);
   EXPECT_EQ(Ui(), kept);
-  EXPECT_EQ(OpendataFailure, platform::FileError::kDiskFull);
+  EXPECT_TRUE(opened.journalKept);
+  EXPECT_EQ(opened.cause, platform::FileError::kDiskFull);
   EXPECT_EQ(ReadBytes("film.dat"), old_);
   EXPECT_EQ(SlotCount, 4);
   EXPECT_EQ(IndexedSlots, 4);

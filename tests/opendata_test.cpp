@@ -1,4 +1,4 @@
-#include "store/opendata.h"
+#include "records/opendata.h"
 
 #include <gtest/gtest.h>
 

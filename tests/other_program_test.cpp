@@ -5,7 +5,7 @@
 #include <thread>
 
 #include "platform/scoped_file.h"
-#include "records/amend_fields.h"
+#include "store/field_rules.h"
 #include "records/commands.h"
 #include "records/lookup.h"
 #include "tests/records_fixture.h"

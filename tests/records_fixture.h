@@ -7,7 +7,7 @@
 
 #include "records/records_state.h"
 #include "resources/resource_ids.h"
-#include "store/opendata.h"
+#include "records/opendata.h"
 #include "tests/test_support.h"
 
 using Script = testkit::DialogScript;

@@ -13,7 +13,7 @@
 #include "records/commands.h"
 #include "records/write_outcome.h"
 #include "store/record_writes.h"
-#include "store/settings_file.h"
+#include "config/settings_save.h"
 #include "tests/records_fixture.h"
 
 struct SweepScenario {

@@ -14,7 +14,7 @@
 #include "store/inventory_location.h"
 #include "store/journal.h"
 #include "store/journalled_write.h"
-#include "store/opendata.h"
+#include "records/opendata.h"
 #include "store/slot_io.h"
 #include "store/store_state.h"
 #include "tools/fields.h"
@@ -115,7 +115,7 @@ void CheckTemporaries(Report& report) {
 }  // namespace
 
 int Check() {
-  LocateInventory();
+  TellCardLookup(LocateInventory());
   platform::ScopedFile file(OpenLocatedInventory());
   const std::string name = platform::ShownPath(DataPath);
   Report report(name);

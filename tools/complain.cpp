@@ -18,6 +18,15 @@ bool ComplainOfCause(const std::wstring& path, platform::FileError why) {
     case platform::FileError::kDiskFull:
       Complain(platform::ShownPath(path) + ": the disk or card is full");
       return true;
+    case platform::FileError::kNoFolder:
+      Complain(platform::ShownPath(path) + ": no such folder");
+      return true;
+    case platform::FileError::kDenied:
+      Complain(platform::ShownPath(path) + ": permission denied");
+      return true;
+    case platform::FileError::kReadOnly:
+      Complain(platform::ShownPath(path) + ": the disk or card is read-only");
+      return true;
     default:
       return false;
   }

@@ -6,10 +6,10 @@
 #include <iterator>
 #include <string>
 
-#include "dialogs/dialog_support.h"
+#include "platform/field_text.h"
 #include "platform/number_text.h"
 #include "platform/platform.h"
-#include "records/amend_fields.h"
+#include "store/field_rules.h"
 #include "tools/utf8.h"
 #include "tools/value_syntax.h"
 
@@ -84,16 +84,17 @@ std::string RefusedCharacter(const std::wstring& text) {
 }
 
 std::string Text(const uint8_t* field, size_t size) {
-  return Utf8FromWide(WideFromField(field, size));
+  return Utf8FromWide(platform::WideFromField(field, size));
 }
 
 // A price stored through `store`: the syntax first, then the value, which
 // must be a finite number that a float holds.
-std::string StorePriceField(std::string_view value, const std::wstring& wide,
-                            bool (*store)(InventoryRecord&, double), InventoryRecord& r) {
+std::string StorePriceField(std::string_view value, bool (*store)(InventoryRecord&, double),
+                            InventoryRecord& r) {
   const std::string syntax = PriceSyntax(value);
   if (!syntax.empty()) return syntax;
-  return store(r, TypedPrice(wide)) ? "" : "too large for a price";
+  // The syntax takes ASCII only: the value is its own narrow text.
+  return store(r, TypedPrice(std::string(value).c_str())) ? "" : "too large for a price";
 }
 
 // How many elements of `text` the dialog's field keeps of it: its first
@@ -191,11 +192,11 @@ std::string StoreField(Field field, std::string_view value, InventoryRecord& r,
       return StoreTax(r, number) ? "" : positions;
     }
     case Field::kPrice:
-      return StorePriceField(value, wide, StorePrice, r);
+      return StorePriceField(value, StorePrice, r);
     case Field::kCostPrice:
-      return StorePriceField(value, wide, StoreCostPrice, r);
+      return StorePriceField(value, StoreCostPrice, r);
     case Field::kTradePrice:
-      return StorePriceField(value, wide, StoreTradePrice, r);
+      return StorePriceField(value, StoreTradePrice, r);
   }
   return "no such field";
 }

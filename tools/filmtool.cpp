@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "platform/console.h"
-#include "records/amend_fields.h"
+#include "store/field_rules.h"
 #include "store/opendata.h"
 #include "store/slot_io.h"
 #include "store/store_state.h"

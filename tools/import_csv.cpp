@@ -30,7 +30,8 @@
 
 #include "platform/number_text.h"
 #include "platform/scoped_file.h"
-#include "records/write_outcome.h"
+#include "platform/console.h"
+#include "store/field_rules.h"
 #include "store/number_index.h"
 #include "store/opendata.h"
 #include "store/record_writes.h"
@@ -289,7 +290,7 @@ bool Import::Keep(Change c, const InventoryRecord& now) {
     }
   }
   if (c.slot >= 0 && std::memcmp(after.bytes, now.bytes, kRecordSize) == 0) return true;
-  if (DescriptionLength(after) < 2) {
+  if (!DescriptionLongEnough(after)) {
     Problem(c.line, "the description must have at least two characters");
     return false;
   }
@@ -485,13 +486,23 @@ void Import::Finish() {
   }
 }
 
-// The failure of a write, told as the program tells it (in the tool's own
-// words where the program's do not name the cause), then where the import
-// stopped and what of it is in the file.
+// The failure of a write and its cause, then where the import stopped and
+// what of it is in the file.
 void TellStop(const std::string& path, WriteOutcome outcome, const Change& stopped,
               const std::string& what, size_t changed, size_t added) {
   if (!ComplainOfOutcome(outcome)) {
-    TellWriteOutcome(outcome, Message::kWriteBackMissing, Message::kWriteBackFailed);
+    const std::string film = platform::ShownPath(DataPath);
+    switch (outcome) {
+      case WriteOutcome::kNotOpened:
+        Complain(film + " cannot be opened for writing");
+        break;
+      case WriteOutcome::kChanged:
+        Complain(film + " was changed by another program since the sheet was checked: import it again");
+        break;
+      default:
+        Complain(film + ": a write failed");
+        break;
+    }
   }
   Complain(path + ":" + std::to_string(stopped.line) + ": item " + std::to_string(stopped.number) +
            " not " + what + "; " + std::to_string(changed) + " items changed and " +

@@ -6,7 +6,7 @@
 #include "store/file_names.h"
 #include "store/journal.h"
 #include "store/journal_overlay.h"
-#include "store/opendata.h"
+#include "records/opendata.h"
 #include "store/slot_io.h"
 #include "store/store_state.h"
 #include "tools/tool.h"
@@ -19,19 +19,14 @@ constexpr uint32_t kWaitForAnotherProgram = 3000;
 
 bool Open(Opening opening) {
   HeldFileWait = kWaitForAnotherProgram;
-  if (Opendata(opening)) {
-    ComplainOfCause(DataPath, OpendataFailure);  // of a journal kept for the next start
-    return true;
-  }
+  const InventoryOpened opened = LoadInventory(opening);
+  TellOpening(opened);  // the program's messages
   // What stood in the way, where the program's message does not say it.
-  if (ComplainOfCause(DataPath, OpendataFailure)) return false;
-  platform::FileError why = platform::FileError::kNone;
-  platform::ScopedFile there(
-      OpenWaiting(DataPath, platform::Access::kRead, platform::Disposition::kOpenExisting, &why));
-  if (!there && !ComplainOfCause(DataPath, why)) {
+  if ((opened.journalKept || !opened) && !ComplainOfCause(DataPath, opened.cause) &&
+      opened.failure == OpenFailure::kMissing) {
     Complain(platform::ShownPath(DataPath) + ": no such file");
   }
-  return false;
+  return static_cast<bool>(opened);
 }
 
 }  // namespace

@@ -41,8 +41,9 @@ void Complain(const std::string& text);
 constexpr char kHeldByAnotherProgram[] = "another program is changing film.dat; try again";
 // The tool's own words for a file step on `path` that failed for a cause
 // the program's messages do not name: another program holding the file, a
-// link, folder, device or pipe under its name, a full disk or card. False,
-// and nothing said, for any other cause.
+// link, folder, device or pipe under its name, a missing folder, no
+// permission, a read-only or full disk or card. False, and nothing said,
+// for any other cause.
 bool ComplainOfCause(const std::wstring& path, platform::FileError why);
 // The same for a write of film.dat that ended in `outcome` (kBusy,
 // kDiskFull).

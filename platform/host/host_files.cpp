@@ -99,8 +99,14 @@ Renamed Synced(const std::string& path) {
 FileError Cause(int error) {
   switch (error) {
     case ENOENT:
-    case ENOTDIR:
       return FileError::kMissing;
+    case ENOTDIR:
+      return FileError::kNoFolder;
+    case EACCES:
+    case EPERM:
+      return FileError::kDenied;
+    case EROFS:
+      return FileError::kReadOnly;
     case ELOOP:  // O_NOFOLLOW met a symbolic link
     case EISDIR:
     case ENXIO:  // a pipe without a reader, or a device without its hardware
@@ -144,6 +150,16 @@ bool Held(const std::string& path) {
   return held;
 }
 
+// Whether the folder that holds `path` is there.
+bool FolderOfExists(const std::string& path) {
+  const size_t slash = path.rfind('/');
+  const std::string folder = slash == std::string::npos ? "."
+                             : slash == 0               ? "/"
+                                                        : path.substr(0, slash);
+  struct stat info;
+  return ::stat(folder.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
+}
+
 class PosixEnv : public Env {
  public:
   FileRef OpenFile(const std::wstring& path, Access access, Disposition disposition) override {
@@ -162,7 +178,10 @@ class PosixEnv : public Env {
     const int fd =
         ::open(hostPath.c_str(), flags | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC, 0644);
     if (fd < 0) {
-      Fail(Cause(errno));
+      // A missing name in a missing folder is the folder's.
+      const FileError cause = Cause(errno);
+      Fail(cause == FileError::kMissing && !FolderOfExists(hostPath) ? FileError::kNoFolder
+                                                                     : cause);
       return nullptr;
     }
     FileError why = FileError::kNone;

@@ -18,8 +18,13 @@ FileError Cause(DWORD error) {
     case NO_ERROR:
       return FileError::kNone;
     case ERROR_FILE_NOT_FOUND:
-    case ERROR_PATH_NOT_FOUND:
       return FileError::kMissing;
+    case ERROR_PATH_NOT_FOUND:
+      return FileError::kNoFolder;
+    case ERROR_ACCESS_DENIED:
+      return FileError::kDenied;
+    case ERROR_WRITE_PROTECT:
+      return FileError::kReadOnly;
     case ERROR_SHARING_VIOLATION:
     case ERROR_LOCK_VIOLATION:
       return FileError::kBusy;

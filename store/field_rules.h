@@ -1,9 +1,11 @@
-// How the amend dialog stores each field it reads back: one rule per field,
-// taking the value as the dialog reads it from the field's control. The
-// dialog and the command line's amend both store through these, so both
-// store the same for the same typed text.
+// How a typed or imported value is stored into a record: one rule per
+// field, taking the value as the amend dialog reads it from the field's
+// control, the limits, and the description an amendment needs. The amend
+// dialog and the back office (amend, import) both store through these, so
+// both store the same for the same typed text.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
 
@@ -27,9 +29,9 @@ constexpr uint32_t kCategoryLimit = 18;
 // text does not fit: the field then keeps its value.
 bool StoreDescription(InventoryRecord& record, const std::wstring& text);
 bool StoreSku1(InventoryRecord& record, const std::wstring& text);
-// What the dialog reads from a price field's text: the number its narrow
-// form begins with, 0 when none.
-double TypedPrice(const std::wstring& text);
+// What the dialog reads from a price field's narrow text: the number it
+// begins with, 0 when none.
+double TypedPrice(const char* narrowText);
 // Price rounded to two decimals through its "%.2f" form; Cost price and
 // Trade price as typed. Each is stored only when it fits a float. False:
 // the field keeps its value.
@@ -43,3 +45,8 @@ bool StoreTradePrice(InventoryRecord& record, double typed);
 bool StoreInStock(InventoryRecord& record, uint32_t value);
 bool StoreCategory(InventoryRecord& record, uint32_t value);
 bool StoreTax(InventoryRecord& record, uint32_t position);
+
+// An amended record is written only with a description of at least this
+// many bytes.
+constexpr size_t kShortestDescription = 2;
+bool DescriptionLongEnough(const InventoryRecord& record);

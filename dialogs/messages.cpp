@@ -1,4 +1,4 @@
-#include "store/messages.h"
+#include "dialogs/messages.h"
 
 #include "platform/app_handles.h"
 

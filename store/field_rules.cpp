@@ -1,9 +1,9 @@
-#include "records/amend_fields.h"
+#include "store/field_rules.h"
 
 #include <cmath>
 #include <string>
 
-#include "dialogs/dialog_support.h"
+#include "platform/field_text.h"
 #include "platform/number_text.h"
 
 namespace {
@@ -22,19 +22,14 @@ bool StoreFloat(InventoryRecord& r, void (*set)(InventoryRecord&, float), double
 }  // namespace
 
 bool StoreDescription(InventoryRecord& r, const std::wstring& text) {
-  return NarrowInto(text, reinterpret_cast<char*>(r.bytes + kDescriptionOffset), kDescriptionSize);
+  return platform::NarrowInto(text, reinterpret_cast<char*>(r.bytes + kDescriptionOffset), kDescriptionSize);
 }
 
 bool StoreSku1(InventoryRecord& r, const std::wstring& text) {
-  return NarrowInto(text, reinterpret_cast<char*>(r.bytes + kSku1Offset), kSku1Size);
+  return platform::NarrowInto(text, reinterpret_cast<char*>(r.bytes + kSku1Offset), kSku1Size);
 }
 
-double TypedPrice(const std::wstring& text) {
-  // Read through ScratchText, the dialogs' working buffer for prices.
-  ScratchText[0] = '\0';
-  NarrowInto(text, ScratchText, sizeof ScratchText);
-  return platform::ParseDouble(ScratchText);
-}
+double TypedPrice(const char* narrowText) { return platform::ParseDouble(narrowText); }
 
 bool StorePrice(InventoryRecord& r, double typed) {
   // An infinity would print as "inf" and read back as 0: it is refused first.
@@ -67,4 +62,8 @@ bool StoreTax(InventoryRecord& r, uint32_t position) {
   if (position >= kTaxChoiceCount) return false;
   SetRecordTax(r, position);
   return true;
+}
+
+bool DescriptionLongEnough(const InventoryRecord& r) {
+  return DescriptionLength(r) >= kShortestDescription;
 }

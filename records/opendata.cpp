@@ -1,0 +1,43 @@
+#include "records/opendata.h"
+
+#include "dialogs/messages.h"
+
+bool Opendata(Opening opening) {
+  const InventoryOpened opened = LoadInventory(opening);
+  TellOpening(opened);
+  return static_cast<bool>(opened);
+}
+
+void TellCardLookup(CardLookup card) {
+  if (card == CardLookup::kNoCard) Tell(Message::kNoMemoryCard);
+  if (card == CardLookup::kNoDetail) Tell(Message::kNoMemoryCardDetail);
+}
+
+void TellOpening(const InventoryOpened& opened) {
+  TellCardLookup(opened.card);
+  if (opened.journalKept) Tell(Message::kUnfinishedChangeKept);
+  switch (opened.failure) {
+    case OpenFailure::kNone:
+    case OpenFailure::kMissing:
+    case OpenFailure::kJournalKept:  // told as the journal kept
+      break;
+    case OpenFailure::kCannotCreate:
+      Tell(Message::kUnableToCreateInventory);
+      break;
+    case OpenFailure::kCannotOpenNew:
+      Tell(Message::kUnableToOpenNewInventory);
+      break;
+    case OpenFailure::kEmpty:
+      Tell(Message::kInventoryEmpty);
+      break;
+    case OpenFailure::kNotWhole:
+      Tell(Message::kInventoryCorrupt);
+      break;
+    case OpenFailure::kNoMemory:
+      Tell(Message::kNoMemoryForIndex);
+      break;
+    case OpenFailure::kCannotOpenForLoading:
+      Tell(Message::kUnableToOpenForLoading);
+      break;
+  }
+}

@@ -1,0 +1,18 @@
+// Opendata: the program's opening of the inventory at start, and the
+// messages the program shows for what an opening found.
+#pragma once
+
+#include "store/opendata.h"
+
+// True when the inventory is open, sized and indexed; false after a fatal
+// failure that has already been shown to the user, or, for the back
+// office, when there is no film.dat to open (nothing is shown then).
+bool Opendata(Opening opening = Opening::kProgram);
+
+// Shows the program's messages for `opened`, in the order it found their
+// causes: a storage card that cannot be used, a journal kept for the next
+// start, the failure that ended the opening. A film.dat that is missing
+// where the opening makes none is left to the caller.
+void TellOpening(const InventoryOpened& opened);
+// The message of a storage card that cannot be used; none for the others.
+void TellCardLookup(CardLookup card);

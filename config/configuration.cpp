@@ -4,12 +4,12 @@
 
 #include <string>
 
+#include "dialogs/messages.h"
 #include "platform/number_text.h"
 #include "platform/platform.h"
 #include "resources/resource_ids.h"
 #include "store/file_names.h"
 #include "store/inventory_location.h"
-#include "dialogs/messages.h"
 #include "store/settings_image.h"
 #include "store/storage_card.h"
 #include "store/store_state.h"

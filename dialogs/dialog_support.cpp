@@ -10,7 +10,6 @@
 
 char ScratchText[kScratchTextSize] = {};
 
-
 DialogResult RunModal(int templateId, platform::DialogProc proc) {
   return platform::RunDialog(templateId, MainWindow, proc) > 0 ? DialogResult::kOk
                                                                : DialogResult::kCancelled;

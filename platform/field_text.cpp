@@ -20,8 +20,7 @@ std::wstring WideFromField(const uint8_t* field, size_t fieldSize) {
   // No byte makes more than one wide character. The whole text is converted
   // and then cut between characters, never between the two bytes of one.
   std::wstring wide(length, L'\0');
-  const int n =
-      NarrowToWide(text, static_cast<int>(length), wide.data(), static_cast<int>(length));
+  const int n = NarrowToWide(text, static_cast<int>(length), wide.data(), static_cast<int>(length));
   size_t shown = std::min(static_cast<size_t>(n), kShownChars - 1);
   // Nor between the two halves of a surrogate pair.
   if (shown < static_cast<size_t>(n) && shown > 0 && wide[shown - 1] >= 0xD800 &&

@@ -3,12 +3,12 @@
 #include <string>
 
 #include "dialogs/dialog_support.h"
+#include "dialogs/messages.h"
 #include "platform/number_text.h"
 #include "records/commands.h"
 #include "records/prompt.h"
 #include "records/records_state.h"
 #include "records/write_outcome.h"
-#include "dialogs/messages.h"
 #include "store/record_writes.h"
 #include "store/store_state.h"
 

@@ -1,10 +1,10 @@
 // Find and Amend: ask, look up, and for Amend edit and write back.
+#include "dialogs/messages.h"
 #include "records/commands.h"
 #include "records/prompt.h"
 #include "records/record_dialogs.h"
 #include "records/records_state.h"
 #include "records/write_outcome.h"
-#include "dialogs/messages.h"
 #include "store/field_rules.h"
 #include "store/number_index.h"
 #include "store/record_writes.h"

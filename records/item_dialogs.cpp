@@ -1,10 +1,10 @@
 // The view and amend dialogs over CurrentRecord.
 #include "platform/number_text.h"
 #include "platform/platform.h"
-#include "store/field_rules.h"
 #include "records/record_dialogs.h"
 #include "records/records_state.h"
 #include "resources/resource_ids.h"
+#include "store/field_rules.h"
 #include "store/inventory_record.h"
 #include "store/settings_image.h"
 #include "store/store_state.h"
@@ -33,7 +33,8 @@ void ShowRecord(platform::WindowRef dialog, const wchar_t* title) {
                            WideThroughScratch(platform::FormatItemNumber(RecordNumber(r))));
   platform::SetControlText(dialog, IDC_DESCRIPTION,
                            platform::WideFromField(r.bytes + kDescriptionOffset, kDescriptionSize));
-  platform::SetControlText(dialog, IDC_SKU1, platform::WideFromField(r.bytes + kSku1Offset, kSku1Size));
+  platform::SetControlText(dialog, IDC_SKU1,
+                           platform::WideFromField(r.bytes + kSku1Offset, kSku1Size));
   platform::SetControlUnsigned(dialog, IDC_IN_STOCK, RecordInStock(r));
   SetPrice(dialog, IDC_PRICE, RecordPrice(r));
   SetPrice(dialog, IDC_COST_PRICE, RecordCostPrice(r));

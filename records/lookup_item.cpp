@@ -1,12 +1,12 @@
 #include <string>
 
+#include "dialogs/messages.h"
 #include "platform/number_text.h"
 #include "platform/platform.h"
 #include "platform/scoped_file.h"
 #include "records/lookup.h"
 #include "records/record_dialogs.h"
 #include "records/records_state.h"
-#include "dialogs/messages.h"
 #include "store/number_index.h"
 #include "store/slot_io.h"
 #include "store/store_state.h"

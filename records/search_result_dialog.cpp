@@ -1,5 +1,6 @@
 // The search-result dialog: one match at a time, "Next" goes on scanning
 // from the slot shown.
+#include "dialogs/messages.h"
 #include "platform/number_text.h"
 #include "platform/platform.h"
 #include "platform/scoped_file.h"
@@ -8,7 +9,6 @@
 #include "records/records_state.h"
 #include "resources/resource_ids.h"
 #include "store/inventory_record.h"
-#include "dialogs/messages.h"
 #include "store/slot_io.h"
 #include "store/store_state.h"
 

@@ -22,7 +22,8 @@ bool StoreFloat(InventoryRecord& r, void (*set)(InventoryRecord&, float), double
 }  // namespace
 
 bool StoreDescription(InventoryRecord& r, const std::wstring& text) {
-  return platform::NarrowInto(text, reinterpret_cast<char*>(r.bytes + kDescriptionOffset), kDescriptionSize);
+  return platform::NarrowInto(text, reinterpret_cast<char*>(r.bytes + kDescriptionOffset),
+                              kDescriptionSize);
 }
 
 bool StoreSku1(InventoryRecord& r, const std::wstring& text) {

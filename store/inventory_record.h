@@ -9,6 +9,13 @@ constexpr uint32_t kRecordSize = 1874;
 // The largest inventory file: its byte offsets fit in 32 bits.
 constexpr uint64_t kLargestInventorySize = 0xFFFFFFFFull;
 
+// Whether `slot` lies inside a file of `fileSize` bytes that an inventory
+// can be: a whole number of records, no offset past 32 bits.
+constexpr bool SlotInFile(int64_t slot, uint64_t fileSize) {
+  return slot >= 0 && fileSize <= kLargestInventorySize && fileSize % kRecordSize == 0 &&
+         static_cast<uint64_t>(slot) < fileSize / kRecordSize;
+}
+
 // The byte offset of a slot: 32 bits, from the slot's low 32 bits.
 inline uint32_t SlotOffset(int64_t slot) { return static_cast<uint32_t>(slot) * kRecordSize; }
 

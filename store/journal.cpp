@@ -17,18 +17,10 @@ using platform::Disposition;
 using platform::kSectorSize;
 using platform::ScopedFile;
 
-constexpr uint8_t kMark[4] = {'T', 'L', 'J', '2'};
-constexpr size_t kSlotAt = 4;
-constexpr size_t kSizeAt = 12;
-constexpr size_t kSpanStartAt = 20;
-constexpr size_t kSpanSizeAt = 24;
-constexpr size_t kContextAt = 28;
-constexpr size_t kBeforeAt = 32;
-constexpr size_t kAfterAt = kBeforeAt + kMaxSpanSize;
-constexpr size_t kChecksumAt = kAfterAt + kMaxSpanSize;
-static_assert(kChecksumAt + 4 <= kJournalSize, "the journal's fields fit in it");
-static_assert(kJournalSize % kSectorSize == 0, "the journal is written in whole sectors");
-constexpr size_t kJournalSectors = kJournalSize / kSectorSize;
+// A journal's first sectors are read at once: as many as the single form
+// has, and the group form's header among them.
+constexpr size_t kFirstRead = single_form::kSize;
+constexpr size_t kFirstReadSectors = kFirstRead / kSectorSize;
 
 // The group form's header sector.
 constexpr uint8_t kGroupMark[4] = {'T', 'L', 'J', '3'};
@@ -38,38 +30,6 @@ constexpr size_t kGroupRunsAt = 20;
 constexpr size_t kGroupBodySizeAt = 24;
 constexpr size_t kGroupBodySumAt = 28;
 constexpr size_t kGroupHeaderSumAt = 32;
-
-// CRC-32 (IEEE 802.3, reflected), eight bytes a step through eight tables
-// (a large import's journal runs to megabytes); `crc` carries a sum on over
-// a further piece.
-uint32_t Crc32(const uint8_t* bytes, size_t size, uint32_t crc = 0) {
-  static const auto tables = [] {
-    struct Tables {
-      uint32_t t[8][256];
-    } t{};
-    for (uint32_t i = 0; i < 256; ++i) {
-      uint32_t c = i;
-      for (int k = 0; k < 8; ++k) c = c & 1 ? 0xEDB88320u ^ (c >> 1) : c >> 1;
-      t.t[0][i] = c;
-    }
-    for (uint32_t i = 0; i < 256; ++i) {
-      for (int k = 1; k < 8; ++k) t.t[k][i] = (t.t[k - 1][i] >> 8) ^ t.t[0][t.t[k - 1][i] & 0xFF];
-    }
-    return t;
-  }();
-  const auto& t = tables.t;
-  crc = ~crc;
-  size_t i = 0;
-  for (; i + 8 <= size; i += 8) {
-    const uint32_t low = crc ^ (uint32_t{bytes[i]} | uint32_t{bytes[i + 1]} << 8 |
-                                uint32_t{bytes[i + 2]} << 16 | uint32_t{bytes[i + 3]} << 24);
-    crc = t[7][low & 0xFF] ^ t[6][(low >> 8) & 0xFF] ^ t[5][(low >> 16) & 0xFF] ^
-          t[4][low >> 24] ^ t[3][bytes[i + 4]] ^ t[2][bytes[i + 5]] ^ t[1][bytes[i + 6]] ^
-          t[0][bytes[i + 7]];
-  }
-  for (; i < size; ++i) crc = t[0][(crc ^ bytes[i]) & 0xFF] ^ (crc >> 8);
-  return ~crc;
-}
 
 void StoreU64(uint8_t* at, uint64_t value) { StoreI64(at, static_cast<int64_t>(value)); }
 uint64_t LoadU64(const uint8_t* at) { return static_cast<uint64_t>(LoadI64(at)); }
@@ -127,70 +87,37 @@ uint32_t RunContextSum(uint32_t first, uint32_t count, uint64_t newSize, const u
   const FileRange around = RunWindow(first, count, newSize);
   const uint32_t head = span.start - around.start;
   const uint32_t tail = around.end() - span.end();
-  return Crc32(window + head + span.size, tail, Crc32(window, head));
+  return JournalChecksum(window + head + span.size, tail, JournalChecksum(window, head));
 }
 
-FileRange SlotSpan(int64_t slot, uint64_t fileSize) {
-  return RunSpan(static_cast<uint32_t>(slot), 1, fileSize);
-}
-
-FileRange SlotWindow(int64_t slot, uint64_t fileSize) {
-  return RunWindow(static_cast<uint32_t>(slot), 1, fileSize);
-}
-
-uint32_t WindowContextSum(int64_t slot, uint64_t fileSize, const uint8_t* window) {
-  return RunContextSum(static_cast<uint32_t>(slot), 1, fileSize, window);
-}
-
-JournalEntry MakeJournalEntry(int64_t slot, uint64_t fileSize, const uint8_t* window,
-                              const InventoryRecord& record) {
-  const FileRange span = SlotSpan(slot, fileSize);
-  const FileRange around = SlotWindow(slot, fileSize);
-  JournalEntry entry;
-  entry.slot = slot;
-  entry.fileSize = fileSize;
-  entry.contextSum = WindowContextSum(slot, fileSize, window);
-  std::memcpy(entry.before, window + (span.start - around.start), span.size);
-  std::memcpy(entry.after, entry.before, span.size);
-  std::memcpy(entry.after + (SlotOffset(slot) - span.start), record.bytes, kRecordSize);
-  return entry;
-}
-
-void EncodeJournal(const JournalEntry& entry, uint8_t* bytes) {
-  const FileRange span = SlotSpan(entry.slot, entry.fileSize);
-  std::memset(bytes, 0, kJournalSize);
-  std::memcpy(bytes, kMark, sizeof kMark);
-  StoreI64(bytes + kSlotAt, entry.slot);
-  StoreU64(bytes + kSizeAt, entry.fileSize);
-  StoreU32(bytes + kSpanStartAt, span.start);
-  StoreU32(bytes + kSpanSizeAt, span.size);
-  StoreU32(bytes + kContextAt, entry.contextSum);
-  std::memcpy(bytes + kBeforeAt, entry.before, span.size);
-  std::memcpy(bytes + kAfterAt, entry.after, span.size);
-  StoreU32(bytes + kChecksumAt, Crc32(bytes, kChecksumAt));
-}
-
-bool DecodeJournal(const uint8_t* bytes, size_t size, JournalEntry* entry) {
-  if (size < kJournalSize || std::memcmp(bytes, kMark, sizeof kMark) != 0 ||
-      LoadU32(bytes + kChecksumAt) != Crc32(bytes, kChecksumAt)) {
-    return false;
+// Eight bytes a step through eight tables: a large import's journal runs to
+// megabytes.
+uint32_t JournalChecksum(const uint8_t* bytes, size_t size, uint32_t crc) {
+  static const auto tables = [] {
+    struct Tables {
+      uint32_t t[8][256];
+    } t{};
+    for (uint32_t i = 0; i < 256; ++i) {
+      uint32_t c = i;
+      for (int k = 0; k < 8; ++k) c = c & 1 ? 0xEDB88320u ^ (c >> 1) : c >> 1;
+      t.t[0][i] = c;
+    }
+    for (uint32_t i = 0; i < 256; ++i) {
+      for (int k = 1; k < 8; ++k) t.t[k][i] = (t.t[k - 1][i] >> 8) ^ t.t[0][t.t[k - 1][i] & 0xFF];
+    }
+    return t;
+  }();
+  const auto& t = tables.t;
+  crc = ~crc;
+  size_t i = 0;
+  for (; i + 8 <= size; i += 8) {
+    const uint32_t low = crc ^ (uint32_t{bytes[i]} | uint32_t{bytes[i + 1]} << 8 |
+                                uint32_t{bytes[i + 2]} << 16 | uint32_t{bytes[i + 3]} << 24);
+    crc = t[7][low & 0xFF] ^ t[6][(low >> 8) & 0xFF] ^ t[5][(low >> 16) & 0xFF] ^ t[4][low >> 24] ^
+          t[3][bytes[i + 4]] ^ t[2][bytes[i + 5]] ^ t[1][bytes[i + 6]] ^ t[0][bytes[i + 7]];
   }
-  const int64_t slot = LoadI64(bytes + kSlotAt);
-  const uint64_t fileSize = LoadU64(bytes + kSizeAt);
-  if (slot < 0 || fileSize > kLargestInventorySize ||
-      static_cast<uint64_t>(slot) >= fileSize / kRecordSize) {
-    return false;
-  }
-  const FileRange span = SlotSpan(slot, fileSize);
-  if (LoadU32(bytes + kSpanStartAt) != span.start || LoadU32(bytes + kSpanSizeAt) != span.size) {
-    return false;
-  }
-  entry->slot = slot;
-  entry->fileSize = fileSize;
-  entry->contextSum = LoadU32(bytes + kContextAt);
-  std::memcpy(entry->before, bytes + kBeforeAt, kMaxSpanSize);
-  std::memcpy(entry->after, bytes + kAfterAt, kMaxSpanSize);
-  return true;
+  for (; i < size; ++i) crc = t[0][(crc ^ bytes[i]) & 0xFF] ^ (crc >> 8);
+  return ~crc;
 }
 
 namespace {
@@ -203,7 +130,7 @@ uint32_t RoundUpToSector(uint64_t size) {
 // padding included; 0 when the header is not whole.
 uint32_t GroupJournalSize(const uint8_t* header) {
   if (std::memcmp(header, kGroupMark, sizeof kGroupMark) != 0 ||
-      LoadU32(header + kGroupHeaderSumAt) != Crc32(header, kGroupHeaderSumAt)) {
+      LoadU32(header + kGroupHeaderSumAt) != JournalChecksum(header, kGroupHeaderSumAt)) {
     return 0;
   }
   const uint32_t body = LoadU32(header + kGroupBodySizeAt);
@@ -268,30 +195,47 @@ std::vector<uint8_t> EncodeGroup(const JournalGroup& group) {
   StoreU64(header + kGroupNewSizeAt, group.newSize);
   StoreU32(header + kGroupRunsAt, static_cast<uint32_t>(group.entries.size()));
   StoreU32(header + kGroupBodySizeAt, static_cast<uint32_t>(body));
-  StoreU32(header + kGroupBodySumAt, Crc32(bytes.data() + kSectorSize, body));
-  StoreU32(header + kGroupHeaderSumAt, Crc32(header, kGroupHeaderSumAt));
+  StoreU32(header + kGroupBodySumAt, JournalChecksum(bytes.data() + kSectorSize, body));
+  StoreU32(header + kGroupHeaderSumAt, JournalChecksum(header, kGroupHeaderSumAt));
   return bytes;
 }
 
+namespace {
+
+// A whole journal of the single form, as a group of one run of one slot.
+bool DecodeSingleForm(const uint8_t* bytes, size_t size, JournalGroup* group) {
+  using namespace single_form;
+  if (size < kSize || LoadU32(bytes + kChecksumAt) != JournalChecksum(bytes, kChecksumAt))
+    return false;
+  const int64_t slot = LoadI64(bytes + kSlotAt);
+  const uint64_t fileSize = LoadU64(bytes + kFileSizeAt);
+  if (!SlotInFile(slot, fileSize)) return false;
+  const FileRange span = RunSpan(static_cast<uint32_t>(slot), 1, fileSize);
+  if (LoadU32(bytes + kSpanStartAt) != span.start || LoadU32(bytes + kSpanSizeAt) != span.size) {
+    return false;
+  }
+  GroupEntry e;
+  e.first = static_cast<uint32_t>(slot);
+  e.count = 1;
+  e.contextSum = LoadU32(bytes + kContextAt);
+  e.before.assign(bytes + kBeforeAt, bytes + kBeforeAt + span.size);
+  e.after.assign(bytes + kAfterAt, bytes + kAfterAt + span.size);
+  *group = JournalGroup{fileSize, fileSize, {std::move(e)}};
+  return true;
+}
+
+}  // namespace
+
 bool DecodeAnyJournal(const uint8_t* bytes, size_t size, JournalGroup* group) {
-  if (size >= sizeof kMark && std::memcmp(bytes, kMark, sizeof kMark) == 0) {
-    JournalEntry single;
-    if (!DecodeJournal(bytes, size, &single)) return false;
-    const FileRange span = SlotSpan(single.slot, single.fileSize);
-    GroupEntry e;
-    e.first = static_cast<uint32_t>(single.slot);
-    e.count = 1;
-    e.contextSum = single.contextSum;
-    e.before.assign(single.before, single.before + span.size);
-    e.after.assign(single.after, single.after + span.size);
-    *group = JournalGroup{single.fileSize, single.fileSize, {std::move(e)}};
-    return true;
+  if (size >= sizeof single_form::kMark &&
+      std::memcmp(bytes, single_form::kMark, sizeof single_form::kMark) == 0) {
+    return DecodeSingleForm(bytes, size, group);
   }
   if (size < kSectorSize) return false;
   const uint32_t whole = GroupJournalSize(bytes);
   const uint32_t body = LoadU32(bytes + kGroupBodySizeAt);
   if (whole == 0 || size < kSectorSize + size_t{body} ||
-      LoadU32(bytes + kGroupBodySumAt) != Crc32(bytes + kSectorSize, body)) {
+      LoadU32(bytes + kGroupBodySumAt) != JournalChecksum(bytes + kSectorSize, body)) {
     return false;
   }
   JournalGroup read;
@@ -335,12 +279,6 @@ std::wstring JournalPath(const std::wstring& dataPath) {
   return (slash == std::wstring::npos ? L"" : dataPath.substr(0, slash + 1)) + kJournalFileName;
 }
 
-platform::FileRef WriteJournal(const JournalEntry& entry, platform::FileError* why) {
-  uint8_t bytes[kJournalSize];
-  EncodeJournal(entry, bytes);
-  return PutJournal(bytes, kJournalSize, why);
-}
-
 bool MarkJournalDone(platform::FileRef journal, bool flush) {
   static const uint8_t zeros[kSectorSize] = {};
   return platform::SetFilePosition(journal, 0) && WriteWhole(journal, zeros, kSectorSize) &&
@@ -357,11 +295,11 @@ JournalRead ReadJournal(JournalGroup* group) {
   ScopedFile journal(
       platform::OpenFile(JournalPath(DataPath), Access::kRead, Disposition::kOpenExisting));
   if (!journal) return JournalRead::kNone;
-  std::vector<uint8_t> bytes(kJournalSize);
-  bool failed[kJournalSectors];
-  uint32_t got = ReadBySector(journal.get(), 0, kJournalSize, bytes.data(), failed);
+  std::vector<uint8_t> bytes(kFirstRead);
+  bool failed[kFirstReadSectors];
+  uint32_t got = ReadBySector(journal.get(), 0, kFirstRead, bytes.data(), failed);
   const bool* const begin = failed;
-  const bool* const end = failed + kJournalSectors;
+  const bool* const end = failed + kFirstReadSectors;
   if (std::find(begin, end, false) == end) return JournalRead::kUnreadable;
   if (failed[0]) return JournalRead::kNone;
   if (std::memcmp(bytes.data(), kGroupMark, sizeof kGroupMark) == 0) {

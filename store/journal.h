@@ -37,59 +37,37 @@ struct FileRange {
   uint32_t end() const { return start + size; }
 };
 
-// 1874 bytes from any offset touch at most five sectors.
-constexpr uint32_t kMaxSpanSize = 5 * platform::kSectorSize;
-// The span and the rest of the records on either side of the slot.
-constexpr uint32_t kMaxWindowSize = 3 * kRecordSize;
+// The CRC-32 (IEEE 802.3, reflected) that journals of both forms carry;
+// `crc` carries a sum on over a further piece.
+uint32_t JournalChecksum(const uint8_t* bytes, size_t size, uint32_t crc = 0);
 
-// The span of `slot` in a file of `fileSize` bytes: from the start of the
-// sector that holds the slot's first byte to the end of the one that holds
-// its last, cut at the end of the file.
-FileRange SlotSpan(int64_t slot, uint64_t fileSize);
-// The span and the rest of the records of the slots before and after
-// `slot`: what a write reads before it writes, and what the journal checks.
-FileRange SlotWindow(int64_t slot, uint64_t fileSize);
-
-// What a journal holds: the slot, the inventory's size, a checksum of the
-// window outside the span, and the span before and after the write.
-struct JournalEntry {
-  int64_t slot = 0;
-  uint64_t fileSize = 0;
-  uint32_t contextSum = 0;
-  uint8_t before[kMaxSpanSize] = {};  // SlotSpan's size of them are used
-  uint8_t after[kMaxSpanSize] = {};
-};
-
-// The checksum of the bytes of `window`, the window (SlotWindow) of `slot` in
-// a file of `fileSize` bytes, that lie outside the slot's span: while they
-// keep it, the file is still the one a journal of that slot was made for.
-uint32_t WindowContextSum(int64_t slot, uint64_t fileSize, const uint8_t* window);
-
-// The journal of writing `record` to `slot` of a file of `fileSize` bytes
-// whose window (SlotWindow) holds `window`.
-JournalEntry MakeJournalEntry(int64_t slot, uint64_t fileSize, const uint8_t* window,
-                              const InventoryRecord& record);
-
-// "TLJ2", slot and file size (64 bits each), the span's offset and size and
-// the context sum (32 bits each), the span before and after (room for five
-// sectors each), a CRC-32 of all that, then zeros: eleven whole sectors,
-// little-endian.
-constexpr size_t kJournalSize = 11 * platform::kSectorSize;
-
-void EncodeJournal(const JournalEntry& entry, uint8_t* bytes);
-// False when `bytes` is no whole journal: too short, marked done, a
-// checksum that does not agree, or a slot its file cannot hold.
-bool DecodeJournal(const uint8_t* bytes, size_t size, JournalEntry* entry);
+// ---- The single form ----
+// Builds before the group form wrote the journal of a write of one slot in
+// a form of its own, which nothing writes any more: a journal of that form
+// left by an older build reads back (DecodeAnyJournal) as a group of one run
+// of one slot, and start-up settles it as any other. Eleven whole sectors,
+// little-endian: "TLJ2", the slot and the file size (64 bits each), the
+// span's offset and size and the context sum (32 bits each), the span before
+// and after (room for five sectors each), a JournalChecksum of all that,
+// then zeros.
+namespace single_form {
+constexpr uint8_t kMark[4] = {'T', 'L', 'J', '2'};
+constexpr size_t kSize = 11 * platform::kSectorSize;
+constexpr size_t kSpanRoom = 5 * platform::kSectorSize;  // 1874 bytes touch at most five
+constexpr size_t kSlotAt = 4;
+constexpr size_t kFileSizeAt = 12;
+constexpr size_t kSpanStartAt = 20;
+constexpr size_t kSpanSizeAt = 24;
+constexpr size_t kContextAt = 28;
+constexpr size_t kBeforeAt = 32;
+constexpr size_t kAfterAt = kBeforeAt + kSpanRoom;
+constexpr size_t kChecksumAt = kAfterAt + kSpanRoom;
+static_assert(kChecksumAt + 4 <= kSize, "the journal's fields fit in it");
+}  // namespace single_form
 
 // The journal beside the inventory file at `dataPath`.
 std::wstring JournalPath(const std::wstring& dataPath);
 
-// Writes the journal beside DataPath (making it the first time, never
-// through a link, pipe or device under its name) and pushes it to the
-// medium. Returns it still open, for MarkJournalDone; nullptr on failure,
-// when it has been marked done again as far as that could be done, with
-// `*why` (when given) the cause of the failure.
-platform::FileRef WriteJournal(const JournalEntry& entry, platform::FileError* why = nullptr);
 // Zeroes the first sector of an open journal, so that it is no whole
 // journal any more; with `flush`, returns once that is on the medium.
 bool MarkJournalDone(platform::FileRef journal, bool flush);
@@ -153,8 +131,11 @@ std::vector<uint8_t> EncodeGroup(const JournalGroup& group);
 // the group's rules.
 bool DecodeAnyJournal(const uint8_t* bytes, size_t size, JournalGroup* group);
 
-// Writes `group`'s journal beside DataPath and pushes it to the medium, as
-// WriteJournal does.
+// Writes `group`'s journal beside DataPath (making it the first time, never
+// through a link, pipe or device under its name) and pushes it to the
+// medium. Returns it still open, for MarkJournalDone; nullptr on failure,
+// when it has been marked done again as far as that could be done, with
+// `*why` (when given) the cause of the failure.
 platform::FileRef WriteGroupJournal(const JournalGroup& group, platform::FileError* why = nullptr);
 
 // Reads the journal beside DataPath, in either form; on kWhole, `*group`

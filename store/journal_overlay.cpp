@@ -54,9 +54,9 @@ class JournalOverlay : public platform::EnvWrapper {
     const auto fromFile = [&](uint64_t to) {
       while (cursor < to) {
         uint32_t got = 0;
-        const bool read =
-            target().SetFilePosition(file, static_cast<uint32_t>(cursor)) &&
-            target().ReadFile(file, bytes + (cursor - at), static_cast<uint32_t>(to - cursor), &got);
+        const bool read = target().SetFilePosition(file, static_cast<uint32_t>(cursor)) &&
+                          target().ReadFile(file, bytes + (cursor - at),
+                                            static_cast<uint32_t>(to - cursor), &got);
         cursor += got;
         if (!read) failed = true;
         if (!read || got == 0) return false;

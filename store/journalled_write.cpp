@@ -27,14 +27,6 @@ WriteOutcome NotOpened(FileError cause) {
   return cause == FileError::kBusy ? WriteOutcome::kBusy : WriteOutcome::kNotOpened;
 }
 
-// Whether a change may write slot `slot` of a file of `size` bytes: one that
-// shrank, grew past what loads, or is no whole number of records (an append
-// under way or kept for the next start) was changed by another program.
-bool Writable(int64_t slot, uint64_t size) {
-  return slot >= 0 && size <= kLargestInventorySize && size % kRecordSize == 0 &&
-         static_cast<uint64_t>(slot) < size / kRecordSize;
-}
-
 // What a whole run's window says of film.dat, now `size` bytes: `now` is the
 // window as read (as far as the file goes), `failed[i]` whether its i-th
 // sector failed to read.
@@ -93,7 +85,8 @@ bool PlaceGroup(platform::FileRef file, const JournalGroup& group, bool after) {
   for (const GroupEntry& e : group.entries) {
     const std::vector<uint8_t>& bytes = after ? e.after : e.before;
     const uint32_t at = RunSpan(e.first, e.count, group.newSize).start;
-    if (!PlaceBytes(file, at, bytes.data(), static_cast<uint32_t>(bytes.size()))) return false;
+    if (!WriteBytesUnflushed(file, at, bytes.data(), static_cast<uint32_t>(bytes.size())))
+      return false;
   }
   return platform::FlushFile(file);
 }
@@ -173,47 +166,20 @@ bool MakeRun(platform::FileRef file, uint64_t size, SlotChanges& changes, size_t
 
 }  // namespace
 
-WriteOutcome WriteSlot(int64_t slot, const InventoryRecord& record, const InventoryRecord& shown) {
-  FileError why = FileError::kNone;
-  ScopedFile file(OpenInventoryForChange(&why));
-  if (!file) return NotOpened(why);
-  uint64_t size = 0;
-  if (!platform::GetFileSize(file.get(), &size)) return WriteOutcome::kFailed;
-  if (!Writable(slot, size)) return WriteOutcome::kChanged;
-  const FileRange window = SlotWindow(slot, size);
-  uint8_t around[kMaxWindowSize];
-  uint32_t got = 0;
-  if (!platform::SetFilePosition(file.get(), window.start) ||
-      !platform::ReadFile(file.get(), around, window.size, &got) || got != window.size) {
-    return WriteOutcome::kFailed;
-  }
-  if (std::memcmp(around + (SlotOffset(slot) - window.start), shown.bytes, kRecordSize) != 0) {
-    return WriteOutcome::kChanged;
-  }
-  // Without its journal on the medium the slot is not touched: a power cut
-  // during the write could leave it, or a neighbour, damaged for good.
-  ScopedFile journal(WriteJournal(MakeJournalEntry(slot, size, around, record), &why));
-  if (!journal) return Failure(why);
-  if (PutSlot(file.get(), slot, record)) {
-    // Should the mark not reach the medium, the next start finds the span
-    // finished already.
-    MarkJournalDone(journal.get(), /*flush=*/false);
-    return WriteOutcome::kWritten;
-  }
-  why = platform::LastFileError();
-  // The old record back; the journal is marked done only once it is on the
-  // medium, or the next start would finish the write that failed here.
-  if (PutSlot(file.get(), slot, shown)) MarkJournalDone(journal.get(), /*flush=*/true);
-  return Failure(why);
-}
-
 bool SlotChangeList::Make(size_t i, const InventoryRecord& now, InventoryRecord* next) {
   if (std::memcmp(now.bytes, changes_[i].shown.bytes, kRecordSize) != 0) return false;
   *next = changes_[i].record;
   return true;
 }
 
-SlotsWritten WriteSlots(SlotChanges& changes) {
+WriteOutcome WriteSlotJournalled(int64_t slot, const InventoryRecord& record,
+                                 const InventoryRecord& shown) {
+  const std::vector<SlotChange> one = {SlotChange{slot, record, shown}};
+  SlotChangeList change(one);
+  return WriteSlotsJournalled(change).outcome;
+}
+
+SlotsWritten WriteSlotsJournalled(SlotChanges& changes) {
   const size_t n = changes.Count();
   if (n == 0) return {WriteOutcome::kWritten, 0};
   FileError why = FileError::kNone;
@@ -223,9 +189,12 @@ SlotsWritten WriteSlots(SlotChanges& changes) {
   if (!platform::GetFileSize(file.get(), &size)) return {WriteOutcome::kFailed, 0};
   // The file is held for writing from here on: what is checked now stays so.
   SlotReader reader(file.get(), static_cast<int64_t>(size / kRecordSize));
+  // A file that shrank, grew past what loads, or is no whole number of
+  // records (an append under way or kept for the next start) was changed by
+  // another program: SlotInFile refuses every slot of it.
   for (size_t i = 0; i < n; ++i) {
     const int64_t slot = changes.Slot(i);
-    if (!Writable(slot, size) || (i > 0 && slot <= changes.Slot(i - 1))) {
+    if (!SlotInFile(slot, size) || (i > 0 && slot <= changes.Slot(i - 1))) {
       return {WriteOutcome::kChanged, 0, i};
     }
     InventoryRecord now, next;
@@ -266,7 +235,7 @@ SlotsWritten WriteSlots(SlotChanges& changes) {
   return {WriteOutcome::kWritten, n};
 }
 
-SlotsWritten AppendSlots(uint64_t size, const std::vector<InventoryRecord>& records) {
+SlotsWritten AppendSlotsJournalled(uint64_t size, const std::vector<InventoryRecord>& records) {
   const size_t n = records.size();
   if (n == 0) return {WriteOutcome::kWritten, 0};
   if (size == 0 || size % kRecordSize != 0 ||

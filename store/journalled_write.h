@@ -38,7 +38,8 @@ enum class WriteOutcome {
 // and then `shown` is written back, so that the slot holds the old record or
 // the new one, never a mix of the two; should even that fail, the journal
 // stays whole and the next start finishes the new record.
-WriteOutcome WriteSlot(int64_t slot, const InventoryRecord& record, const InventoryRecord& shown);
+WriteOutcome WriteSlotJournalled(int64_t slot, const InventoryRecord& record,
+                                 const InventoryRecord& shown);
 
 // ---- Many slots at once ----
 
@@ -84,7 +85,7 @@ struct SlotsWritten {
   // the first of the group that failed).
   size_t stopped = 0;
 };
-// Makes `changes` as WriteSlot writes one record, but in groups under one
+// Makes `changes` as WriteSlotJournalled writes one record, but in groups under one
 // journal each (store/journal.h): every change is checked against its slot
 // as it is now before any is written, then each group's journal goes to the
 // medium, its slots are written and pushed to the medium at once, and it is
@@ -92,7 +93,7 @@ struct SlotsWritten {
 // flush, and every byte a group writes back (the neighbours' in its sectors
 // too) was read under that hold. A group that fails is put back as it was;
 // the groups before it stay written.
-SlotsWritten WriteSlots(SlotChanges& changes);
+SlotsWritten WriteSlotsJournalled(SlotChanges& changes);
 
 // Appends `records` as new slots at the end of DataPath, but only while the
 // file still has `size` bytes (a whole number of records, `records` not
@@ -103,7 +104,7 @@ SlotsWritten WriteSlots(SlotChanges& changes);
 // the file back to the size it started from, which needs no room; should
 // the cut fail, the group is written again, and when even that fails its
 // journal stays whole for the next start.
-SlotsWritten AppendSlots(uint64_t size, const std::vector<InventoryRecord>& records);
+SlotsWritten AppendSlotsJournalled(uint64_t size, const std::vector<InventoryRecord>& records);
 
 // ---- The journal at start ----
 

@@ -56,7 +56,7 @@ void EnterAppended(const std::vector<InventoryRecord>& records, size_t count, Ar
 
 WriteOutcome StoreAmendedRecord(int64_t slot, const InventoryRecord& record,
                                 const InventoryRecord& asRead) {
-  const WriteOutcome outcome = WriteSlot(slot, record, asRead);
+  const WriteOutcome outcome = WriteSlotJournalled(slot, record, asRead);
   if (outcome == WriteOutcome::kWritten) RefreshPrefix(slot, record);
   return outcome;
 }
@@ -85,7 +85,7 @@ class PrefixTaking : public SlotChanges {
 
 SlotsWritten StoreAmendedRecords(SlotChanges& changes) {
   PrefixTaking taking(changes);
-  const SlotsWritten done = WriteSlots(taking);
+  const SlotsWritten done = WriteSlotsJournalled(taking);
   for (size_t i = 0; i < done.written; ++i) PrefixTable[changes.Slot(i)] = taking.prefix(i);
   return done;
 }
@@ -100,7 +100,7 @@ SlotsWritten StoreAppendedRecords(const std::vector<InventoryRecord>& records) {
                      &grown.prefixes)) {
     return {WriteOutcome::kFailed, 0};
   }
-  const SlotsWritten done = AppendSlots(uint64_t{kRecordSize} * SlotCount, records);
+  const SlotsWritten done = AppendSlotsJournalled(uint64_t{kRecordSize} * SlotCount, records);
   if (done.written == 0) {
     platform::Release(grown.numbers);
     platform::Release(grown.prefixes);
@@ -112,7 +112,7 @@ SlotsWritten StoreAppendedRecords(const std::vector<InventoryRecord>& records) {
 
 WriteOutcome StoreDeletedRecord(int64_t slot, int64_t number, const InventoryRecord& deleted,
                                 const InventoryRecord& asRead) {
-  const WriteOutcome outcome = WriteSlot(slot, deleted, asRead);
+  const WriteOutcome outcome = WriteSlotJournalled(slot, deleted, asRead);
   if (outcome != WriteOutcome::kWritten) return outcome;
   RefreshPrefix(slot, deleted);
   if (MoveToDeletedRun(number, slot)) {

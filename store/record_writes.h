@@ -16,11 +16,11 @@
 WriteOutcome StoreAmendedRecord(int64_t slot, const InventoryRecord& record,
                                 const InventoryRecord& asRead);
 
-// Makes many changes at once (WriteSlots). Each written slot's prefix
+// Makes many changes at once (WriteSlotsJournalled). Each written slot's prefix
 // becomes its new description's first two bytes.
 SlotsWritten StoreAmendedRecords(SlotChanges& changes);
 
-// Appends `records` as new slots at the end of film.dat (AppendSlots),
+// Appends `records` as new slots at the end of film.dat (AppendSlotsJournalled),
 // while it still has the SlotCount records it was loaded with and every one
 // of them is indexed. For the slots in the file: SlotCount and IndexedSlots
 // grow by them, each gets its index entry in order and its prefix, and the

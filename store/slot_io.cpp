@@ -73,7 +73,7 @@ const uint8_t* SlotRun::Record(int64_t slot) const {
 
 bool SlotReader::Read(int64_t slot, InventoryRecord* record) {
   const uint8_t* found = run_ ? run_.Record(slot) : nullptr;
-  if (found == nullptr && run_ && slot > last_ && slot - last_ < kReadRunSlots) {
+  if (found == nullptr && run_ && last_ >= 0 && slot > last_ && slot - last_ < kReadRunSlots) {
     const auto count = static_cast<uint32_t>(std::min<int64_t>(kReadRunSlots, slots_ - slot));
     if (count > 0 && run_.Read(file_, slot, count)) found = run_.Record(slot);
   }
@@ -114,16 +114,14 @@ uint32_t ReadEachSlot(platform::FileRef file, uint32_t slots,
                       });
 }
 
-bool PlaceBytes(platform::FileRef file, uint32_t offset, const uint8_t* bytes, uint32_t size) {
+bool WriteBytesUnflushed(platform::FileRef file, uint32_t offset, const uint8_t* bytes,
+                         uint32_t size) {
   uint32_t put = 0;
   return platform::SetFilePosition(file, offset) && platform::WriteFile(file, bytes, size, &put) &&
          put == size;
 }
 
-bool PutBytes(platform::FileRef file, uint32_t offset, const uint8_t* bytes, uint32_t size) {
-  return PlaceBytes(file, offset, bytes, size) && platform::FlushFile(file);
-}
-
-bool PutSlot(platform::FileRef file, int64_t slot, const InventoryRecord& record) {
-  return PutBytes(file, SlotOffset(slot), record.bytes, kRecordSize);
+bool WriteSlotUnjournalled(platform::FileRef file, int64_t slot, const InventoryRecord& record) {
+  return WriteBytesUnflushed(file, SlotOffset(slot), record.bytes, kRecordSize) &&
+         platform::FlushFile(file);
 }

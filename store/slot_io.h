@@ -103,9 +103,8 @@ uint32_t ReadEachSlot(platform::FileRef file, uint32_t slots,
 
 // Writes `size` bytes whole at `offset` of a file open for writing, without
 // waiting for the medium; false when any step fails.
-bool PlaceBytes(platform::FileRef file, uint32_t offset, const uint8_t* bytes, uint32_t size);
-// The same, then pushes them to the medium.
-bool PutBytes(platform::FileRef file, uint32_t offset, const uint8_t* bytes, uint32_t size);
+bool WriteBytesUnflushed(platform::FileRef file, uint32_t offset, const uint8_t* bytes,
+                         uint32_t size);
 // Writes `record` whole at `slot` of a file open for writing and pushes it
 // to the medium; false when any step fails. Nothing is journalled here.
-bool PutSlot(platform::FileRef file, int64_t slot, const InventoryRecord& record);
+bool WriteSlotUnjournalled(platform::FileRef file, int64_t slot, const InventoryRecord& record);

@@ -11,13 +11,14 @@
 #include <iterator>
 #include <optional>
 
+#include "config/settings_save.h"
 #include "platform/scoped_file.h"
 #include "store/journal.h"
-#include "store/slot_io.h"
-#include "config/settings_save.h"
 #include "store/settings_image.h"
+#include "store/slot_io.h"
 #include "tests/kit/crash_env.h"
 #include "tests/kit/fault_env.h"
+#include "tests/kit/single_journal.h"
 #include "tests/kit/store_invariants.h"
 #include "tests/sweep_fixture.h"
 
@@ -49,9 +50,9 @@ const std::vector<SweepScenario>& Scenarios() {
          OpenItems(t);
          t.faults_.Inject(testkit::FileOp::kWrite, 3);  // the first amendment is not marked done
          AmendByNumber(L"101", L"FIRST", L"9.99");
-         JournalEntry entry;
+         JournalGroup left;
          const Bytes journal = t.ReadBytes("film.jnl");
-         ASSERT_TRUE(DecodeJournal(journal.data(), journal.size(), &entry));
+         ASSERT_TRUE(DecodeAnyJournal(journal.data(), journal.size(), &left));
        },
        [] { return AmendByNumber(L"102", L"SECOND", L"9.99"); }},
       {"ExitWritingTheSettings",
@@ -78,7 +79,7 @@ const std::vector<SweepScenario>& Scenarios() {
        [] {
          return AmendSlots(Items(), {1, 2, 5, 7, 11});
        }},
-      {"AppendSlots", OpenItems, [] { return AppendItems(300, 3); }},
+      {"AppendSlotsJournalled", OpenItems, [] { return AppendItems(300, 3); }},
       // The disk fills during the append's write: the file is cut back to
       // its old size, its old bytes put back, and the journal marked done.
       {"AppendOnAFullDisk", OpenItems,
@@ -96,11 +97,8 @@ const std::vector<SweepScenario>& Scenarios() {
          // the whole journal of that write beside the file.
          std::vector<InventoryRecord> records = MakeItems(Items());
          const Bytes file = InventoryBytes(records);
-         const FileRange window = SlotWindow(5, file.size());
          const InventoryRecord mended = MakeItem({105, "MENDED"}, 5);
-         Bytes journal(kJournalSize);
-         EncodeJournal(MakeJournalEntry(5, file.size(), file.data() + window.start, mended),
-                       journal.data());
+         const Bytes journal = SingleFormJournal(file, 5, mended);
          std::copy(mended.bytes, mended.bytes + 1000, records[5].bytes);
          t.WriteInventory(records);
          t.WriteBytes("film.jnl", journal);
@@ -242,8 +240,8 @@ class CrashSweep : public Sweep<SweepScenario> {
         const bool promisedNew = promised && s >= promised->fileSize / kRecordSize;
         const bool old = before_.film && s < before_.film->size() / kRecordSize &&
                          Slot(seen, s) == Slot(*before_.film, s);
-        const bool fresh = s < after_.film->size() / kRecordSize &&
-                           Slot(seen, s) == Slot(*after_.film, s);
+        const bool fresh =
+            s < after_.film->size() / kRecordSize && Slot(seen, s) == Slot(*after_.film, s);
         if (!old && !fresh && !promisedNew) {
           why += " the reader sees slot " + std::to_string(s) + " neither old nor new;";
         }

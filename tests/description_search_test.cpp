@@ -102,15 +102,19 @@ TEST_F(DescriptionSearch, NextShowsEveryFieldOfTheNextMatchAndOkTakesIt) {
   EXPECT_EQ(RecordBytes(CurrentRecord), SlotBytes(2));
   const auto shown = [&](size_t snapshot) {
     const host::DialogSnapshot& s = Runs()[0].snapshots[snapshot];
-    return s.Text(IDC_NUMBER) + L"|" + s.Text(IDC_DESCRIPTION) + L"|" +
-           s.Text(IDC_RESULT_PRICE) + L"|" + s.Text(IDC_RESULT_IN_STOCK);
+    return s.Text(IDC_NUMBER) + L"|" + s.Text(IDC_DESCRIPTION) + L"|" + s.Text(IDC_RESULT_PRICE) +
+           L"|" + s.Text(IDC_RESULT_IN_STOCK);
   };
   EXPECT_EQ(shown(0), L"2|ABC|2.25|11");
   EXPECT_EQ(shown(1), L"3|ABD|3.25|12");
 }
 
 TEST_F(RecordsTest, DescriptionsBeginningWithHighBytesAreFound) {
-  Open(std::vector<Item>{{1, "\xC9" "CLAIR"}, {2, "CAF\xC9 NOIR"}, {3, "\x80 COIN"}});
+  Open(std::vector<Item>{{1,
+                          "\xC9"
+                          "CLAIR"},
+                         {2, "CAF\xC9 NOIR"},
+                         {3, "\x80 COIN"}});
   const struct {
     const wchar_t* typed;
     int64_t number;

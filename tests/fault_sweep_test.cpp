@@ -104,7 +104,7 @@ const std::vector<Scenario>& Scenarios() {
        },
        "film.dat",
        {"Problem|Data file: film.dat, not present.", "Problem|Film.dat"}},
-      {"AppendSlots",
+      {"AppendSlotsJournalled",
        OpenMany,
        [] { return AppendItems(400, 3); },
        "film.dat",

@@ -94,6 +94,16 @@ class Filmtool : public RecordsTest {
 };
 
 // The columns of export's rows.
-enum Column { kSlot, kNumber, kDescription, kSku, kInStock, kTax, kCost, kTrade, kPrice,
-              kCategory, kVersion };
-
+enum Column {
+  kSlot,
+  kNumber,
+  kDescription,
+  kSku,
+  kInStock,
+  kTax,
+  kCost,
+  kTrade,
+  kPrice,
+  kCategory,
+  kVersion
+};

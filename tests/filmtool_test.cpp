@@ -12,11 +12,12 @@
 #include <sstream>
 #include <thread>
 
-#include "store/field_rules.h"
 #include "records/record_dialogs.h"
+#include "store/field_rules.h"
 #include "store/journal.h"
 #include "store/settings_image.h"
 #include "tests/filmtool_fixture.h"
+#include "tests/kit/single_journal.h"
 
 TEST_F(Filmtool, StatsOfAGeneratedInventory) {
   std::filesystem::create_directory(Path("shop"));
@@ -110,18 +111,14 @@ TEST_F(Filmtool, CheckSettlesAJournalThenReportsEveryProblemOnALine) {
   InventoryRecord unterminated = MakeRecord(4, "");
   std::fill_n(unterminated.bytes + kDescriptionOffset, kDescriptionSize, 'D');
   std::fill_n(unterminated.bytes + kSku1Offset, kSku1Size, 'S');
-  std::vector<InventoryRecord> records = MakeItems(
-      {{7, "SEVEN"}, {0, "ZERO"}, {7, "AGAIN", "TAB\tBED"}, {-5, ""}, {4, ""}, {-1, ""}});
+  std::vector<InventoryRecord> records =
+      MakeItems({{7, "SEVEN"}, {0, "ZERO"}, {7, "AGAIN", "TAB\tBED"}, {-5, ""}, {4, ""}, {-1, ""}});
   records[4] = unterminated;
   WriteInventory(records);
   // A whole journal of a write of slot 5 that never began.
   const Bytes film = ReadBytes("film.dat");
-  Bytes journal(kJournalSize);
   const InventoryRecord nine = MakeItem({9, "NINE"});
-  EncodeJournal(MakeJournalEntry(5, film.size(), film.data() + SlotWindow(5, film.size()).start,
-                                 nine),
-                journal.data());
-  WriteBytes("film.jnl", journal);
+  WriteBytes("film.jnl", SingleFormJournal(film, 5, nine));
   WriteBytes("tallo.tmp", Bytes(10, 2));
   EXPECT_EQ(Run(Tool("check")), 2);
   const std::string f = Path("film.dat") + ": ";
@@ -133,8 +130,8 @@ TEST_F(Filmtool, CheckSettlesAJournalThenReportsEveryProblemOnALine) {
       "slot 4: SKU1 has no terminator in its 580 bytes\n" + f + "number 7 stands in slots 0, 2\n";
   // The journal is settled, as every reader settles one, and then slot 5
   // holds item 9.
-  EXPECT_EQ(out_, f + Path("film.jnl") + " held an unfinished write of slot 5: finished now\n" +
-                      f + Path("tallo.tmp") +
+  EXPECT_EQ(out_, f + Path("film.jnl") + " held an unfinished write of slot 5: finished now\n" + f +
+                      Path("tallo.tmp") +
                       " is a temporary file a power cut left (the next start removes it)\n" +
                       problems + f + "6 slots, 4 active, 2 deleted, 7 problems\n");
   EXPECT_FALSE(WholeJournal());
@@ -441,10 +438,12 @@ TEST_F(Filmtool, ImportChangesOnlyWhatTheRowsChangeAndRefusesABadFileWhole) {
   ASSERT_EQ(Run(std::string(FILMTOOL_PATH) + " export " + Path("shop")), 0);
   const auto rows = ReadCsv(out_);
   ASSERT_EQ(rows.size(), 3u);
-  EXPECT_EQ(std::vector<std::string>(rows[1].begin(), rows[1].end() - 1),
-            (std::vector<std::string>{"0", "1", "FIRST", "", "0", "0", "0.00", "0.00", "0.00", "0"}));
-  EXPECT_EQ(std::vector<std::string>(rows[2].begin(), rows[2].end() - 1),
-            (std::vector<std::string>{"1", "2", "SECOND", "", "0", "0", "0.00", "0.00", "0.00", "0"}));
+  EXPECT_EQ(
+      std::vector<std::string>(rows[1].begin(), rows[1].end() - 1),
+      (std::vector<std::string>{"0", "1", "FIRST", "", "0", "0", "0.00", "0.00", "0.00", "0"}));
+  EXPECT_EQ(
+      std::vector<std::string>(rows[2].begin(), rows[2].end() - 1),
+      (std::vector<std::string>{"1", "2", "SECOND", "", "0", "0", "0.00", "0.00", "0.00", "0"}));
 }
 
 // Two writers started together as processes of their own, round after

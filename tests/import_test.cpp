@@ -7,6 +7,7 @@
 
 #include "store/journal.h"
 #include "tests/filmtool_fixture.h"
+#include "tests/kit/single_journal.h"
 
 namespace {
 
@@ -131,16 +132,18 @@ TEST_F(SheetImport, TextsASpreadsheetReadAsNumbersOrDatesAreRefusedWithTheFix) {
     size_t row;
     Column column;
     const char* sheet;
-  } damaged[] = {{1, kSku, "12"},          {2, kSku, "100000"},        {3, kDescription, "01/02/2026"},
-                 {4, kDescription, "2026-03-05"}, {5, kSku, "12.5"}};
+  } damaged[] = {{1, kSku, "12"},
+                 {2, kSku, "100000"},
+                 {3, kDescription, "01/02/2026"},
+                 {4, kDescription, "2026-03-05"},
+                 {5, kSku, "12.5"}};
   const Bytes before = ReadBytes("film.dat");
   for (const auto& d : damaged) {
     Sheet s = sheet;
     s[d.row][static_cast<size_t>(d.column)] = d.sheet;
     EXPECT_EQ(Import(s), 1) << d.sheet;
     EXPECT_NE(err_.find("item " + sheet[d.row][kNumber] + ": " +
-                        (d.column == kSku ? "sku" : "description") + ": the sheet says " +
-                        d.sheet),
+                        (d.column == kSku ? "sku" : "description") + ": the sheet says " + d.sheet),
               std::string::npos)
         << err_;
     EXPECT_NE(err_.find("as Text"), std::string::npos) << err_;
@@ -159,7 +162,9 @@ TEST_F(SheetImport, TextsASpreadsheetReadAsNumbersOrDatesAreRefusedWithTheFix) {
 // the fields listed.
 TEST_F(SheetImport, TheDryRunListsTheRealRunsWrites) {
   std::mt19937 random(7);
-  const auto pick = [&random](int n) { return static_cast<int>(random() % static_cast<unsigned>(n)); };
+  const auto pick = [&random](int n) {
+    return static_cast<int>(random() % static_cast<unsigned>(n));
+  };
   for (int round = 0; round < 12; ++round) {
     std::vector<Item> items;
     for (int i = 0; i < 40; ++i) {
@@ -171,30 +176,34 @@ TEST_F(SheetImport, TheDryRunListsTheRealRunsWrites) {
     WriteInventory(MakeItems(items));
     Sheet sheet = Export();
     for (int k = 0; k < 6; ++k) {
-      ASSERT_EQ(Run(Tool("amend", std::to_string(100 + pick(40)) + " price=" +
-                                      std::to_string(pick(90)) + " in_stock=" +
-                                      std::to_string(pick(9)))),
-                0);
+      ASSERT_EQ(
+          Run(Tool("amend", std::to_string(100 + pick(40)) + " price=" + std::to_string(pick(90)) +
+                                " in_stock=" + std::to_string(pick(9)))),
+          0);
     }
     for (size_t r = 1; r < sheet.size(); ++r) {
       std::vector<std::string>& row = sheet[r];
       switch (pick(6)) {
-        case 0: row[kPrice] = std::to_string(pick(90)) + ".5"; break;
-        case 1: row[kCost] = row[kCost].substr(0, row[kCost].size() - 1); break;
-        case 2: row[kDescription] = "item " + std::to_string(pick(9)); break;
-        case 3: row[kInStock] = std::to_string(pick(9)); break;
-        default: break;
+        case 0:
+          row[kPrice] = std::to_string(pick(90)) + ".5";
+          break;
+        case 1:
+          row[kCost] = row[kCost].substr(0, row[kCost].size() - 1);
+          break;
+        case 2:
+          row[kDescription] = "item " + std::to_string(pick(9));
+          break;
+        case 3:
+          row[kInStock] = std::to_string(pick(9));
+          break;
+        default:
+          break;
       }
     }
     if (round % 3 == 0) {
       // A change the power cut left whole in the journal: slot 5 to hold 999.
       const Bytes film = ReadBytes("film.dat");
-      Bytes journal(kJournalSize);
-      InventoryRecord next = MakeItem(Item{105, "JOURNALLED"}, 5);
-      EncodeJournal(MakeJournalEntry(5, film.size(), film.data() + SlotWindow(5, film.size()).start,
-                                     next),
-                    journal.data());
-      WriteBytes("film.jnl", journal);
+      WriteBytes("film.jnl", SingleFormJournal(film, 5, MakeItem(Item{105, "JOURNALLED"}, 5)));
     }
     ASSERT_EQ(Import(sheet, " --overwrite --dry-run"), 0) << err_;
     const std::string dry = Listed(out_);

@@ -8,6 +8,7 @@
 #include "platform/scoped_file.h"
 #include "store/journalled_write.h"
 #include "tests/kit/crash_env.h"
+#include "tests/kit/single_journal.h"
 #include "tests/records_fixture.h"
 
 class JournalAtStart : public RecordsTest {
@@ -16,18 +17,12 @@ class JournalAtStart : public RecordsTest {
     RecordsTest::SetUp();
     records_ = MakeItems({{1, "ONE"}, {2, "TWO"}, {3, "THREE"}, {4, "FOUR"}});
     old_ = InventoryBytes(records_);
-    const FileRange window = SlotWindow(1, old_.size());
-    entry_ =
-        MakeJournalEntry(1, old_.size(), old_.data() + window.start, MakeItem({2, "MENDED"}, 1));
-    new_ = old_;
-    const FileRange span = SlotSpan(1, old_.size());
-    std::copy(entry_.after, entry_.after + span.size, new_.begin() + span.start);
+    std::vector<InventoryRecord> mended = records_;
+    mended[1] = MakeItem({2, "MENDED"}, 1);
+    new_ = InventoryBytes(mended);
   }
-  Bytes Journal() const {
-    Bytes bytes(kJournalSize);
-    EncodeJournal(entry_, bytes.data());
-    return bytes;
-  }
+  // The journal of that write, in the single form an older build left.
+  Bytes Journal() const { return SingleFormJournal(old_, 1, MakeItem({2, "MENDED"}, 1)); }
   // The journal of appending `added` to a file that holds `film`.
   static Bytes AppendJournal(const Bytes& film, const std::vector<InventoryRecord>& added) {
     const uint32_t first = static_cast<uint32_t>(film.size() / kRecordSize);
@@ -52,7 +47,6 @@ class JournalAtStart : public RecordsTest {
     return file;
   }
   std::vector<InventoryRecord> records_;
-  JournalEntry entry_;
   Bytes old_, new_;  // the file before and after the journal's write
 };
 
@@ -65,7 +59,7 @@ TEST_F(JournalAtStart, FinishesTheWriteWhenTheSpanHoldsWhatOnePowerCutCanLeave) 
   const InventoryRecord other = MakeItem({2, "CHANGED BY ANOTHER PROGRAM"}, 9);
   std::copy(other.bytes, other.bytes + kRecordSize, otherRecord.begin() + kRecordSize);
   Bytes cut = Journal();
-  cut.resize(kJournalSize - 1);
+  cut.resize(single_form::kSize - 1);
   Bytes wrongSum = Journal();
   wrongSum[100] ^= 1;
   const struct {
@@ -205,7 +199,8 @@ TEST_F(JournalAtStart, AnAppendThatCannotBeFinishedLeavesTheOldInventoryWhole) {
   const Bytes longer = ReadBytes("film.dat");  // the full disk took a little more
   EXPECT_TRUE(std::equal(old_.begin(), old_.end(), longer.begin()));
   faults_.Reset();
-  EXPECT_EQ(WriteSlot(1, MakeItem({2, "TWO AGAIN"}, 1), records_[1]), WriteOutcome::kChanged);
+  EXPECT_EQ(WriteSlotJournalled(1, MakeItem({2, "TWO AGAIN"}, 1), records_[1]),
+            WriteOutcome::kChanged);
   EXPECT_EQ(ReadBytes("film.dat"), longer);
   EXPECT_TRUE(WholeJournal());
 

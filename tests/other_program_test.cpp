@@ -5,9 +5,9 @@
 #include <thread>
 
 #include "platform/scoped_file.h"
-#include "store/field_rules.h"
 #include "records/commands.h"
 #include "records/lookup.h"
+#include "store/field_rules.h"
 #include "tests/records_fixture.h"
 
 class AnotherProgram : public RecordsTest {

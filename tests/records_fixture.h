@@ -5,9 +5,9 @@
 #include <string>
 #include <vector>
 
+#include "records/opendata.h"
 #include "records/records_state.h"
 #include "resources/resource_ids.h"
-#include "records/opendata.h"
 #include "tests/test_support.h"
 
 using Script = testkit::DialogScript;

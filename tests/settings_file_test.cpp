@@ -1,6 +1,5 @@
 // Saving the settings image at exit.
 #include "config/settings_save.h"
-
 #include "store/settings_image.h"
 #include "tests/test_support.h"
 

@@ -10,10 +10,10 @@
 #include <string>
 
 #include "config/configuration.h"
+#include "config/settings_save.h"
 #include "records/commands.h"
 #include "records/write_outcome.h"
 #include "store/record_writes.h"
-#include "config/settings_save.h"
 #include "tests/records_fixture.h"
 
 struct SweepScenario {

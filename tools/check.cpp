@@ -10,11 +10,11 @@
 
 #include "platform/console.h"
 #include "platform/scoped_file.h"
+#include "records/opendata.h"
 #include "store/file_names.h"
 #include "store/inventory_location.h"
 #include "store/journal.h"
 #include "store/journalled_write.h"
-#include "records/opendata.h"
 #include "store/slot_io.h"
 #include "store/store_state.h"
 #include "tools/fields.h"

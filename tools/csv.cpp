@@ -161,8 +161,9 @@ CsvReader::Parse CsvReader::ParseRecord(CsvRow* row) {
 
   const std::string_view bytes(b + start, i - start);
   if (bytes.find('\0') != std::string_view::npos) {
-    Fail(startLine, "a NUL byte: the file is no text (perhaps UTF-16): save the sheet as "
-                    "\"CSV UTF-8\"");
+    Fail(startLine,
+         "a NUL byte: the file is no text (perhaps UTF-16): save the sheet as "
+         "\"CSV UTF-8\"");
     return Parse::kProblem;
   }
   if (!IsUtf8(bytes)) {

@@ -1,6 +1,5 @@
 #include "tools/digest.h"
 
-
 namespace {
 
 inline uint64_t Rotate(uint64_t x, int b) { return x << b | x >> (64 - b); }

@@ -149,8 +149,7 @@ std::string ExportedField(Field field, const InventoryRecord& r) {
   return "";
 }
 
-std::string StoreField(Field field, std::string_view value, InventoryRecord& r,
-                       std::string* note) {
+std::string StoreField(Field field, std::string_view value, InventoryRecord& r, std::string* note) {
   if (IsTextField(field) && value.size() > kLongestText) {
     return "longer than any text (" + std::to_string(kLongestText) + " bytes)";
   }

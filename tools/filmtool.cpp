@@ -99,7 +99,7 @@ struct Command {
   size_t mostArguments;
   bool takesAll;
   bool takesImportOptions;  // --dry-run, --add, --overwrite
-  bool takesFile;  // its first argument names a file
+  bool takesFile;           // its first argument names a file
   int (*run)(const std::vector<std::string>& arguments, const Options& options);
 };
 
@@ -118,9 +118,7 @@ const Command kCommands[] = {
     {"delete", 1, 1, false, false, false,
      [](const auto& a, const Options&) { return Delete(a[0]); }},
     {"import", 1, 1, false, true, true,
-     [](const auto& a, const Options& o) {
-       return ImportCsv(a[0], o.dryRun, o.add, o.overwrite);
-     }},
+     [](const auto& a, const Options& o) { return ImportCsv(a[0], o.dryRun, o.add, o.overwrite); }},
 };
 
 const Command* FindCommand(const std::string& name) {

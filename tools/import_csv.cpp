@@ -28,9 +28,9 @@
 #include <system_error>
 #include <vector>
 
+#include "platform/console.h"
 #include "platform/number_text.h"
 #include "platform/scoped_file.h"
-#include "platform/console.h"
 #include "store/field_rules.h"
 #include "store/number_index.h"
 #include "store/opendata.h"
@@ -125,7 +125,9 @@ struct Columns {
 class Import {
  public:
   Import(std::string file, const Options& options, platform::FileRef inventory)
-      : file_(std::move(file)), options_(options), slots_(inventory, SlotCount),
+      : file_(std::move(file)),
+        options_(options),
+        slots_(inventory, SlotCount),
         seenOn_(static_cast<size_t>(IndexedSlots), 0) {}
 
   bool TakeHeader(const CsvRow& header);
@@ -177,7 +179,7 @@ class Import {
   Options options_;
   SlotReader slots_;
   Columns columns_;
-  std::vector<int> seenOn_;  // by index entry: the line that took its item, or 0
+  std::vector<int> seenOn_;        // by index entry: the line that took its item, or 0
   std::map<int64_t, int> adding_;  // number -> the line that adds it
   std::vector<Change> changes_;
   std::vector<Change> additions_;
@@ -419,7 +421,8 @@ void Import::TakeUnmarked(const CsvRow& row, int64_t number) {
     c.number = number;
     for (Field f : kAllFields) {
       const int column = columns_.field[Index(f)];
-      if (column >= 0) c.edits.push_back(Edit{f, std::string(row.fields[static_cast<size_t>(column)])});
+      if (column >= 0)
+        c.edits.push_back(Edit{f, std::string(row.fields[static_cast<size_t>(column)])});
     }
     Keep(std::move(c), ZeroRecord(number));
     return;
@@ -434,8 +437,8 @@ void Import::TakeUnmarked(const CsvRow& row, int64_t number) {
       bool same = true;
       for (Field f : kAllFields) {
         const int column = columns_.field[Index(f)];
-        same = same && (column < 0 ||
-                        row.fields[static_cast<size_t>(column)] == ExportedField(f, record));
+        same = same &&
+               (column < 0 || row.fields[static_cast<size_t>(column)] == ExportedField(f, record));
       }
       if (same) return;
     }
@@ -480,9 +483,9 @@ void Import::Finish() {
   }
   const int64_t room = kLargestSlotCount - SlotCount;
   if (static_cast<int64_t>(additions_.size()) > room) {
-    Problem(additions_[static_cast<size_t>(room)].line,
-            "film.dat would pass " + std::to_string(kLargestSlotCount) +
-                " slots, the largest inventory");
+    Problem(additions_[static_cast<size_t>(room)].line, "film.dat would pass " +
+                                                            std::to_string(kLargestSlotCount) +
+                                                            " slots, the largest inventory");
   }
 }
 
@@ -497,7 +500,8 @@ void TellStop(const std::string& path, WriteOutcome outcome, const Change& stopp
         Complain(film + " cannot be opened for writing");
         break;
       case WriteOutcome::kChanged:
-        Complain(film + " was changed by another program since the sheet was checked: import it again");
+        Complain(film +
+                 " was changed by another program since the sheet was checked: import it again");
         break;
       default:
         Complain(film + ": a write failed");
@@ -546,8 +550,7 @@ void TellChanged(const std::string& path, const Change& c) {
 
 void TellUnmarked(int rows) {
   if (rows > 0) {
-    std::printf("%d rows without a version mark were compared with film.dat as it is now\n",
-                rows);
+    std::printf("%d rows without a version mark were compared with film.dat as it is now\n", rows);
   }
 }
 
@@ -658,8 +661,8 @@ int ImportCsv(const std::string& path, bool dryRun, bool add, bool overwrite) {
   const SlotsWritten appended = StoreAppendedRecords(added);
   if (appended.outcome != WriteOutcome::kWritten) {
     std::fputs(writes.Listed(changes.size()).c_str(), stdout);
-    TellStop(path, appended.outcome, import.additions()[appended.stopped], "added",
-             changed.written, appended.written);
+    TellStop(path, appended.outcome, import.additions()[appended.stopped], "added", changed.written,
+             appended.written);
     return 1;
   }
   std::fputs((writes.Listed(changes.size()) + addedList).c_str(), stdout);

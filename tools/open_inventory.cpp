@@ -3,10 +3,10 @@
 // in the way.
 #include "platform/console.h"
 #include "platform/scoped_file.h"
+#include "records/opendata.h"
 #include "store/file_names.h"
 #include "store/journal.h"
 #include "store/journal_overlay.h"
-#include "records/opendata.h"
 #include "store/slot_io.h"
 #include "store/store_state.h"
 #include "tools/tool.h"

@@ -48,9 +48,9 @@ bool ReadsAsNumber(std::string_view text, double* value) {
 // The month a name stands for (its first three letters are enough), 0 for
 // none.
 int Month(std::string_view word) {
-  static const char* const kMonths[] = {"january", "february", "march",     "april",
-                                        "may",     "june",     "july",      "august",
-                                        "september", "october", "november", "december"};
+  static const char* const kMonths[] = {"january",   "february", "march",    "april",
+                                        "may",       "june",     "july",     "august",
+                                        "september", "october",  "november", "december"};
   if (word.size() < 3) return 0;
   for (int m = 0; m < 12; ++m) {
     const std::string_view name = kMonths[m];

@@ -107,7 +107,8 @@ std::string Printable(std::string_view text) {
       const size_t bytes = length == 0 ? 1 : length;
       for (size_t k = 0; k < bytes; ++k) {
         char hex[8];
-        std::snprintf(hex, sizeof hex, "\\x%02X", static_cast<unsigned>(static_cast<uint8_t>(text[i + k])));
+        std::snprintf(hex, sizeof hex, "\\x%02X",
+                      static_cast<unsigned>(static_cast<uint8_t>(text[i + k])));
         out += hex;
       }
       i += bytes;

@@ -47,8 +47,7 @@ uint32_t NumberDigest(std::string_view printed) {
 }
 
 uint32_t FieldDigest(Field field, std::string_view printed) {
-  return static_cast<uint32_t>(
-      Digest(static_cast<uint8_t>(field), printed.data(), printed.size()));
+  return static_cast<uint32_t>(Digest(static_cast<uint8_t>(field), printed.data(), printed.size()));
 }
 
 uint64_t RowDigest(const PrintedRow& row) {
@@ -90,8 +89,8 @@ std::string EncodeVersionMark(const VersionMark& mark) {
 }
 
 bool DecodeVersionMark(std::string_view text, VersionMark* mark) {
-  if (text.size() != kPrefixSize + kHexDigits ||
-      (text[0] != 'v' && text[0] != 'V') || text[1] != '1') {
+  if (text.size() != kPrefixSize + kHexDigits || (text[0] != 'v' && text[0] != 'V') ||
+      text[1] != '1') {
     return false;
   }
   VersionMark read;

@@ -35,18 +35,18 @@
 #include <vector>
 
 #include "config/configuration.h"
+#include "config/settings_save.h"
 #include "platform/app_handles.h"
 #include "platform/host/host_control.h"
 #include "platform/number_text.h"
 #include "platform/platform.h"
 #include "records/commands.h"
+#include "records/opendata.h"
 #include "records/records_state.h"
 #include "resources/resource_ids.h"
 #include "store/byte_order.h"
 #include "store/inventory_record.h"
 #include "store/journal.h"
-#include "records/opendata.h"
-#include "config/settings_save.h"
 #include "store/settings_image.h"
 #include "store/slot_io.h"
 #include "store/store_state.h"
@@ -443,14 +443,14 @@ std::string JournalPathBeside(const std::string& film) {
   return film.substr(0, film.rfind('/') + 1) + "film.jnl";
 }
 
-std::optional<JournalEntry> JournalBeside(const std::string& film) {
+std::optional<JournalGroup> JournalBeside(const std::string& film) {
   FileImage image;
   ReadImage(JournalPathBeside(film), &image);
-  JournalEntry entry;
-  if (!image.exists || !DecodeJournal(image.bytes.data(), image.bytes.size(), &entry)) {
+  JournalGroup group;
+  if (!image.exists || !DecodeAnyJournal(image.bytes.data(), image.bytes.size(), &group)) {
     return std::nullopt;
   }
-  return entry;
+  return group;
 }
 
 // The film.dat files an input can touch.
@@ -783,8 +783,8 @@ bool Start(const FaultChoice& fault, const std::string& what) {
   Arm(fault);
   ReadFilms(&fresh);
   const Films& before = fresh;
-  const std::optional<JournalEntry> journalDevice = JournalBeside(devicePath);
-  const std::optional<JournalEntry> journalCard = JournalBeside(card.filmPath);
+  const std::optional<JournalGroup> journalDevice = JournalBeside(devicePath);
+  const std::optional<JournalGroup> journalCard = JournalBeside(card.filmPath);
   const bool opened = Opendata();
   Trace("  Opendata: %s, %d slots, %lld indexed, path %s\n", opened ? "open" : "failed", SlotCount,
         static_cast<long long>(IndexedSlots), InUsePath().c_str());
@@ -798,11 +798,13 @@ bool Start(const FaultChoice& fault, const std::string& what) {
   const FileImage& was = ImageOf(before, inUse);
   const FileImage& now = ImageOf(after, inUse);
   if (was.exists && !(was == now)) {
-    const std::optional<JournalEntry>& journal = inUse == devicePath ? journalDevice : journalCard;
+    const std::optional<JournalGroup>& journal = inUse == devicePath ? journalDevice : journalCard;
     Bytes finished = was.bytes;
-    if (journal && journal->fileSize == finished.size()) {
-      const FileRange span = SlotSpan(journal->slot, finished.size());
-      std::copy(journal->after, journal->after + span.size, finished.begin() + span.start);
+    if (journal && journal->fileSize == finished.size() && journal->newSize == finished.size()) {
+      for (const GroupEntry& e : journal->entries) {
+        const FileRange span = RunSpan(e.first, e.count, journal->newSize);
+        std::copy(e.after.begin(), e.after.end(), finished.begin() + span.start);
+      }
     }
     if (finished != now.bytes) Fail(what + ": Opendata changed " + inUse + " beyond its journal");
   }
@@ -909,11 +911,12 @@ bool RunCommand(Input& in, int index, bool* running) {
   // done) holds its write: the record in hand.
   FileImage journalAfter;
   ReadImage(JournalPathBeside(inUse), &journalAfter);
-  const std::optional<JournalEntry> journal = JournalBeside(inUse);
+  const std::optional<JournalGroup> journal = JournalBeside(inUse);
   if (journal && !(journalAfter == journalBefore)) {
-    const FileRange span = SlotSpan(journal->slot, journal->fileSize);
-    if (journal->slot != CurrentSlot ||
-        std::memcmp(journal->after + (SlotOffset(journal->slot) - span.start), CurrentRecord.bytes,
+    const GroupEntry& e = journal->entries.front();
+    const FileRange span = RunSpan(e.first, e.count, journal->newSize);
+    if (journal->entries.size() != 1 || e.count != 1 || e.first != CurrentSlot ||
+        std::memcmp(e.after.data() + (SlotOffset(e.first) - span.start), CurrentRecord.bytes,
                     kRecordSize) != 0) {
       Fail(what + ": a journal was left that does not hold the record in hand");
     }

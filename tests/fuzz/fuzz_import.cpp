@@ -40,8 +40,10 @@ class Input {
  public:
   Input(const uint8_t* data, size_t size) : data_(data), size_(size) {}
   uint8_t Byte() { return at_ < size_ ? data_[at_++] : 0; }
-  uint32_t U32() { return uint32_t{Byte()} | uint32_t{Byte()} << 8 | uint32_t{Byte()} << 16 |
-                          uint32_t{Byte()} << 24; }
+  uint32_t U32() {
+    return uint32_t{Byte()} | uint32_t{Byte()} << 8 | uint32_t{Byte()} << 16 |
+           uint32_t{Byte()} << 24;
+  }
   std::string Text(size_t most) {
     const size_t n = std::min<size_t>(Byte() % (most + 1), size_ - std::min(at_, size_));
     std::string out(reinterpret_cast<const char*>(data_ + at_), n);
@@ -182,8 +184,8 @@ InventoryRecord TakeRecord(Input& in, int i) {
 }
 
 void Setup() {
-  folder = (fs::temp_directory_path() / ("tallo-fuzz-import-" + std::to_string(::getpid())))
-               .string();
+  folder =
+      (fs::temp_directory_path() / ("tallo-fuzz-import-" + std::to_string(::getpid()))).string();
   fs::create_directories(folder);
 }
 

@@ -1,5 +1,6 @@
 // Find and Amend under Wine, from the picture buttons to the file.
 #include "store/journal.h"
+#include "tests/kit/single_journal.h"
 #include "tests/gui/records_shared.h"
 
 using namespace gui;
@@ -100,19 +101,16 @@ GUI_TEST(AJournalLeftByAPowerCutIsFinishedAtStart) {
   std::vector<InventoryRecord> records = MakeItems({{7, "SEVEN"}, {12, "TWELVE"}, {30, "THIRTY"}});
   const Bytes old = InventoryBytes(records);
   const InventoryRecord mended = MakeItem({12, "MENDED TWELVE", "SKU", 6, 3.25f}, 1);
-  Bytes journal(kJournalSize);
-  EncodeJournal(
-      MakeJournalEntry(1, old.size(), old.data() + SlotWindow(1, old.size()).start, mended),
-      journal.data());
+  const Bytes journal = SingleFormJournal(old, 1, mended);
   std::copy_n(mended.bytes, 600, records[1].bytes);
   folder.Write(L"film.dat", InventoryBytes(records));
   folder.Write(L"film.jnl", journal);
 
   Tallo tallo(exe, folder);
   HWND main = tallo.MainWindow();
-  JournalEntry left;
+  JournalGroup left;
   const Bytes after = folder.Read(L"film.jnl");
-  Check(!DecodeJournal(after.data(), after.size(), &left), "the journal is not marked done");
+  Check(!DecodeAnyJournal(after.data(), after.size(), &left), "the journal is not marked done");
   records[1] = mended;
   Check(folder.Read(L"film.dat") == InventoryBytes(records), "slot 1 is not the new record");
   Ask(tallo, main, IDC_FIND, L"Find number / description", L"12");

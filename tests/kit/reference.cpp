@@ -68,7 +68,7 @@ bool MatchesPattern(const char* p, const uint8_t* record) {
 bool PlainWriteSlot(int64_t slot, const InventoryRecord& record) {
   platform::ScopedFile file(
       platform::OpenFile(DataPath, platform::Access::kWrite, platform::Disposition::kOpenExisting));
-  return file && PutSlot(file.get(), slot, record);
+  return file && WriteSlotUnjournalled(file.get(), slot, record);
 }
 
 ScanOutcome ReferenceScan(platform::FileRef file) {

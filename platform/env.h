@@ -1,8 +1,8 @@
 // The platform's files and memory as one small interface. The build's back
 // end (platform/win32, platform/host) gives the real one; test layers wrap
 // it, overriding only what they need, and are installed with SetEnv. The
-// rest of the program calls the free functions of platform.h, which go to
-// the Env in use.
+// rest of the program calls the free functions at the end, which go to the
+// Env in use; each call is said once, at its method here.
 #pragma once
 
 #include <cstddef>
@@ -17,41 +17,57 @@ class Env {
  public:
   virtual ~Env() = default;
 
-  // Opens a regular file at `path` sharing read access only, a handle with
-  // write access holding it against other writers (platform.h); nullptr on
-  // failure: kNotRegular for a link, folder, device or pipe, kBusy for a file
-  // another handle holds.
+  // Opens `path` sharing read access only: other programs may read the file
+  // meanwhile but not write it. A handle with write access holds the file
+  // against every other writer until it is closed (Windows: no write sharing;
+  // Linux: an exclusive open-file-description lock on the whole file, which
+  // other programs' fcntl locks meet), and a file held so fails with kBusy,
+  // at once; kCreateAlways empties a file only once it holds it. A bare name
+  // lies in the program's own folder; a backslash separates folders. Only a
+  // regular file opens: a symbolic link (or other reparse point) is never
+  // followed, and a link, folder, device or pipe fails with kNotRegular
+  // without being waited on. nullptr on failure.
   virtual FileRef OpenFile(const std::wstring& path, Access access, Disposition disposition) = 0;
-  // Reads up to `count` bytes at the position; false on failure, with
-  // `*transferred` the bytes moved either way (short at the end of the file).
+  // Reads up to `count` bytes at the position and moves it on. False on
+  // failure; `*transferred` is the count read either way, short only at the end
+  // of the file.
   virtual bool ReadFile(FileRef file, void* buffer, uint32_t count, uint32_t* transferred) = 0;
-  // Writes `count` bytes at the position; false on failure, with
-  // `*transferred` the bytes moved either way.
+  // Writes `count` bytes at the position and moves it on. False on failure;
+  // `*transferred` is the count written either way.
   virtual bool WriteFile(FileRef file, const void* buffer, uint32_t count,
                          uint32_t* transferred) = 0;
-  // Moves the position to `offset` bytes from the start; false on failure.
+  // Moves the position to `offset` bytes from the start (offsets of 2 GiB and
+  // more included). False on failure.
   virtual bool SetFilePosition(FileRef file, uint32_t offset) = 0;
-  // The file's full size (beyond 32 bits too); false when it cannot be taken.
+  // The file's full size, beyond 32 bits too, so that callers can refuse such
+  // files. False when it cannot be taken.
   virtual bool GetFileSize(FileRef file, uint64_t* size) = 0;
-  // Returns once what was written has reached the medium, and the file's
-  // name with it when this handle created the file; false on failure.
+  // Returns once what was written through the handle has reached the medium,
+  // and with it the file's name when this handle created the file. False on
+  // failure.
   virtual bool FlushFile(FileRef file) = 0;
-  // Cuts the file to its first `size` bytes, no more than it has; the new
+  // Cuts the file to its first `size` bytes, no more than it has (shrinking
+  // needs no room on the medium), and leaves the position anywhere. The new
   // end reaches the medium with the next FlushFile. False on failure.
   virtual bool CutFile(FileRef file, uint32_t size) = 0;
   // Releases the handle; nullptr is ignored.
   virtual void CloseFile(FileRef file) = 0;
-  // Removes the file (a link itself); true when it is gone, also when it was
-  // never there; false while another handle holds it for writing. The
-  // removal may reach the medium only later.
+  // Removes the file (a link itself, never what it names). True when it is
+  // gone afterwards, also when it was never there; false, with kBusy, while
+  // another handle holds it for writing (on Windows, while any handle has it
+  // open). The removal reaches the medium later:
+  // a power cut soon after may bring the file back.
   virtual bool RemoveFile(const std::wstring& path) = 0;
-  // Gives file `from` the name `to`, which must not exist: an existing `to`
-  // is never replaced. Returns once the change has reached the medium.
+  // Gives file `from` the name `to`, which must not exist: an existing `to` is
+  // never replaced. Returns once the change has reached the medium. A `from`
+  // that another handle holds for writing is not moved (kBusy).
   virtual Renamed RenameFile(const std::wstring& from, const std::wstring& to) = 0;
-  // Puts file `from` in place of `to` (which may or may not exist) in one
-  // step, and returns once the change has reached the medium.
+  // Puts file `from` in place of `to` (there or not) in one step and returns
+  // once the change has reached the medium; not while another handle holds
+  // `from` for writing (kBusy).
   virtual Renamed PutFileInPlace(const std::wstring& from, const std::wstring& to) = 0;
-  // Why the last file call (CloseFile aside) failed; kNone when it succeeded.
+  // The cause of the last file call's failure, kNone when it succeeded. Every
+  // file call of this section but CloseFile sets it.
   virtual FileError LastFileError() = 0;
 
   // A zero-filled block of count * size bytes; nullptr on failure (overflow
@@ -68,7 +84,7 @@ class Env {
 
 // The back end's own Env, chosen by the build.
 Env& DefaultEnv();
-// The Env that the free functions of platform.h use.
+// The Env that the free functions below use.
 Env& CurrentEnv();
 // Makes `env` the one in use; nullptr puts the default back. For test layers.
 void SetEnv(Env* env);
@@ -115,5 +131,39 @@ class EnvWrapper : public Env {
  private:
   Env& target_;
 };
+
+// The calls of the program, each to the one in use.
+inline FileRef OpenFile(const std::wstring& path, Access access, Disposition disposition) {
+  return CurrentEnv().OpenFile(path, access, disposition);
+}
+inline bool ReadFile(FileRef file, void* buffer, uint32_t count, uint32_t* transferred) {
+  return CurrentEnv().ReadFile(file, buffer, count, transferred);
+}
+inline bool WriteFile(FileRef file, const void* buffer, uint32_t count, uint32_t* transferred) {
+  return CurrentEnv().WriteFile(file, buffer, count, transferred);
+}
+inline bool SetFilePosition(FileRef file, uint32_t offset) {
+  return CurrentEnv().SetFilePosition(file, offset);
+}
+inline bool GetFileSize(FileRef file, uint64_t* size) {
+  return CurrentEnv().GetFileSize(file, size);
+}
+inline bool FlushFile(FileRef file) { return CurrentEnv().FlushFile(file); }
+inline bool CutFile(FileRef file, uint32_t size) { return CurrentEnv().CutFile(file, size); }
+inline void CloseFile(FileRef file) { CurrentEnv().CloseFile(file); }
+inline bool RemoveFile(const std::wstring& path) { return CurrentEnv().RemoveFile(path); }
+inline Renamed RenameFile(const std::wstring& from, const std::wstring& to) {
+  return CurrentEnv().RenameFile(from, to);
+}
+inline Renamed PutFileInPlace(const std::wstring& from, const std::wstring& to) {
+  return CurrentEnv().PutFileInPlace(from, to);
+}
+inline FileError LastFileError() { return CurrentEnv().LastFileError(); }
+inline void* AllocateZeroed(size_t count, size_t size) {
+  return CurrentEnv().AllocateZeroed(count, size);
+}
+inline void Release(void* block) { CurrentEnv().Release(block); }
+inline void* AllocatePages(size_t bytes) { return CurrentEnv().AllocatePages(bytes); }
+inline void ReleasePages(void* block) { CurrentEnv().ReleasePages(block); }
 
 }  // namespace platform

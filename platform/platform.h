@@ -20,8 +20,8 @@ struct Instance;  // the module that holds the resources
 using InstanceRef = Instance*;
 
 // ---- Files ---------------------------------------------------------------
-// Every call below goes to the Env in use (platform/env.h): the back end's
-// own, or a test layer wrapped around it.
+// The calls (OpenFile, ReadFile, ...) go to the Env in use (platform/env.h,
+// where each is said): the back end's own, or a test layer wrapped around it.
 
 enum class Access {
   kRead,
@@ -47,49 +47,6 @@ enum class FileError {
   kOther,
 };
 
-// Opens `path` sharing read access only: other programs may read the file
-// meanwhile but not write it. A handle with write access holds the file
-// against every other writer until it is closed (Windows: no write sharing;
-// Linux: an exclusive open-file-description lock on the whole file, which
-// other programs' fcntl locks meet), and a file held so fails with kBusy,
-// at once; kCreateAlways empties a file only once it holds it. A bare name
-// lies in the program's own folder; a backslash separates folders. Only a
-// regular file opens: a symbolic link (or other reparse point) is never
-// followed, and a link, folder, device or pipe fails with kNotRegular
-// without being waited on. nullptr on failure.
-FileRef OpenFile(const std::wstring& path, Access access, Disposition disposition);
-// Reads up to `count` bytes at the position and moves it on. False on
-// failure; `*transferred` is the count read either way, short only at the end
-// of the file.
-bool ReadFile(FileRef file, void* buffer, uint32_t count, uint32_t* transferred);
-// Writes `count` bytes at the position and moves it on. False on failure;
-// `*transferred` is the count written either way.
-bool WriteFile(FileRef file, const void* buffer, uint32_t count, uint32_t* transferred);
-// Moves the position to `offset` bytes from the start (offsets of 2 GiB and
-// more included). False on failure.
-bool SetFilePosition(FileRef file, uint32_t offset);
-// The file's full size, beyond 32 bits too, so that callers can refuse such
-// files. False when it cannot be taken.
-bool GetFileSize(FileRef file, uint64_t* size);
-// Returns once what was written through the handle has reached the medium,
-// and with it the file's name when this handle created the file. False on
-// failure.
-bool FlushFile(FileRef file);
-// Cuts the file to its first `size` bytes, no more than it has (shrinking
-// needs no room on the medium), and leaves the position anywhere. The new
-// end reaches the medium with the next FlushFile. False on failure.
-bool CutFile(FileRef file, uint32_t size);
-// Releases the handle; nullptr is ignored.
-void CloseFile(FileRef file);
-// Removes the file (a link itself, never what it names). True when it is
-// gone afterwards, also when it was never there; false, with kBusy, while
-// another handle holds it for writing (on Windows, while any handle has it
-// open). The removal reaches the medium later:
-// a power cut soon after may bring the file back.
-bool RemoveFile(const std::wstring& path);
-// The cause of the last file call's failure, kNone when it succeeded. Every
-// file call of this section but CloseFile sets it.
-FileError LastFileError();
 // Returns after `milliseconds`, for a caller that tries a held file again.
 void Pause(uint32_t milliseconds);
 
@@ -101,14 +58,6 @@ enum class Renamed {
   // be pushed to the medium: a power cut may still undo it.
   kNotOnMedium,
 };
-// Gives file `from` the name `to`, which must not exist: an existing `to` is
-// never replaced. Returns once the change has reached the medium. A `from`
-// that another handle holds for writing is not moved (kBusy).
-Renamed RenameFile(const std::wstring& from, const std::wstring& to);
-// Puts file `from` in place of `to` (there or not) in one step and returns
-// once the change has reached the medium; not while another handle holds
-// `from` for writing (kBusy).
-Renamed PutFileInPlace(const std::wstring& from, const std::wstring& to);
 
 // The medium writes a file in sectors of this many bytes from its start. A
 // power cut while it writes one may leave that sector holding neither its
@@ -117,25 +66,17 @@ Renamed PutFileInPlace(const std::wstring& from, const std::wstring& to);
 constexpr uint32_t kSectorSize = 512;
 
 // ---- Message boxes and sounds ----------------------------------------------
-// Every call from here to PostQuit goes to the Ui in use (platform/ui.h): the
-// back end's own, or a layer wrapped around it.
+// The calls (ShowMessageBox, Beep, RunDialog, ...) go to the Ui in use
+// (platform/ui.h, where each is said): the back end's own, or a layer
+// wrapped around it.
 
 constexpr unsigned kMbOk = 0;        // an OK button only
 constexpr unsigned kMbOkCancel = 1;  // OK and Cancel
 constexpr int kIdOk = 1;
 constexpr int kIdCancel = 2;
 
-// Shows a modal message box owned by `owner` (nullptr: no owner) and returns
-// the button pressed: kIdOk, or kIdCancel for Cancel and the close box. 0
-// when the box could not be shown. Where there is no screen (the host back
-// end) every box is answered kIdOk.
-int ShowMessageBox(WindowRef owner, const std::wstring& text, const std::wstring& caption,
-                   unsigned style);
-
 constexpr unsigned kBeepDefault = 0;
 constexpr unsigned kBeepAsterisk = 64;
-// Sounds `soundType` and returns at once (silence where there is no sound).
-void Beep(unsigned soundType);
 
 // ---- Dialogs -------------------------------------------------------------
 
@@ -150,52 +91,6 @@ constexpr unsigned kMsgCommand = 273;
 // Cancel (command 2) where the dialog has a Cancel button.
 using DialogProc = intptr_t (*)(WindowRef dialog, unsigned message, uintptr_t wparam,
                                 intptr_t lparam);
-
-// Finds dialog template `templateId` in the program's resources, loads it and
-// runs it modally over `owner` with creation parameter 0; the procedure gets
-// kMsgInitDialog with the controls in place. Returns the value given to
-// EndDialog, or -1 when the dialog could not be started (always, where there
-// is no screen). A quit request ends it with 0.
-intptr_t RunDialog(int templateId, WindowRef owner, DialogProc proc);
-// Ends the dialog once its procedure returns; RunDialog gives `result`.
-void EndDialog(WindowRef dialog, intptr_t result);
-// Sets a window's or dialog's title.
-void SetTitle(WindowRef window, const std::wstring& title);
-// Replaces a control's text; an edit with the upper-case style raises its
-// letters, as it does for typed ones. Nothing happens for an unknown id.
-void SetControlText(WindowRef dialog, int id, const std::wstring& text);
-// Copies at most bufferChars - 1 characters and a terminator (longer text is
-// cut) and returns the characters copied; "" for an unknown id.
-int GetControlText(WindowRef dialog, int id, wchar_t* buffer, int bufferChars);
-// Sets a control's text to `value` in unsigned decimal.
-void SetControlUnsigned(WindowRef dialog, int id, uint32_t value);
-// Reads a control's text as an unsigned decimal, as strtoul does with 32 bits:
-// leading blanks, one sign (a minus wraps the value round), digits up to the
-// first other character. 0 when there are no digits or the value does not
-// fit (4294967295 included); there is no success flag.
-uint32_t GetControlUnsigned(WindowRef dialog, int id);
-// Sets or clears a button's check mark (radio buttons of a group are not
-// cleared by this call).
-void SetCheck(WindowRef dialog, int id, bool checked);
-// True when the button is checked; false when it is not and for an unknown id.
-bool IsChecked(WindowRef dialog, int id);
-// Adds an entry at the end of a combo box's list.
-void AddComboText(WindowRef dialog, int id, const std::wstring& text);
-// Selects list entry `position`; a position outside the list (negative
-// included) leaves no entry selected.
-void SelectComboEntry(WindowRef dialog, int id, int position);
-// The selected position, negative when no entry is selected.
-int SelectedComboEntry(WindowRef dialog, int id);
-// The control's own window, for SetFocus and SelectAllText; nullptr for an
-// unknown id.
-WindowRef ControlWindow(WindowRef dialog, int id);
-// Gives `window` the keyboard focus; nullptr is ignored.
-void SetFocus(WindowRef window);
-// Selects the whole text of an edit control, so that typing replaces it.
-void SelectAllText(WindowRef edit);
-// Posts the quit request that ends the message loop with `exitCode`; a
-// modal dialog open at the time ends first.
-void PostQuit(int exitCode);
 
 // ---- Text ----------------------------------------------------------------
 
@@ -226,19 +121,6 @@ unsigned UseCodePage(unsigned codePage);
 // have a single capital, not only ASCII).
 void RaiseLetters(std::wstring& text);
 
-// ---- Memory --------------------------------------------------------------
-
-// A zero-filled block of count * size bytes; nullptr on failure (overflow
-// included).
-void* AllocateZeroed(size_t count, size_t size);
-// Releases a block of AllocateZeroed; nullptr is ignored.
-void Release(void* block);
-// A block of `bytes` that starts on a memory page, for large file reads
-// (the copy from the file cache runs fastest into one); nullptr on failure.
-void* AllocatePages(size_t bytes);
-// Releases a block of AllocatePages; nullptr is ignored.
-void ReleasePages(void* block);
-
 // ---- Storage card --------------------------------------------------------
 
 constexpr size_t kCardFindRecordSize = 560;
@@ -255,3 +137,8 @@ bool FindFirstStorageCard(uint8_t* findRecord);
 bool GetObjectInfo(uint32_t objectId, uint8_t* info);
 
 }  // namespace platform
+
+// The file, memory and user-interface calls, each said where its interface
+// declares it.
+#include "platform/env.h"  // IWYU pragma: export
+#include "platform/ui.h"   // IWYU pragma: export

@@ -50,7 +50,7 @@ class CandidateReader {
   // when there is no further candidate in it, or the read fails or comes up
   // short: the record is then read on its own.
   bool Fill(int64_t slot, const char* pattern) {
-    const int64_t end = std::min<int64_t>(slot + run_.capacity(), SlotCount);
+    const Slot end = std::min(slot + run_.capacity(), SlotCount);
     int64_t last = slot;
     for (int64_t s = slot + 1; s < end; ++s) {
       if (PassesPrefix(s, pattern)) last = s;
@@ -70,7 +70,7 @@ ScanOutcome ScanDescriptions(platform::FileRef file) {
   // Candidates are compared where they were read; CurrentRecord takes the
   // match, or the last candidate read when none matches.
   const uint8_t* candidate = nullptr;
-  for (; CurrentSlot <= int64_t{SlotCount} - 1; ++CurrentSlot) {
+  for (; CurrentSlot <= SlotCount - 1; ++CurrentSlot) {
     if (!PassesPrefix(CurrentSlot, InputText)) continue;
     candidate = reader.Read(CurrentSlot, InputText);
     if (candidate == nullptr) return ScanOutcome::kReadFailed;

@@ -9,15 +9,23 @@ constexpr uint32_t kRecordSize = 1874;
 // The largest inventory file: its byte offsets fit in 32 bits.
 constexpr uint64_t kLargestInventorySize = 0xFFFFFFFFull;
 
+// A slot: a record's place in film.dat, from 0. One type wherever the store
+// names a slot or counts them: at most 2291796 of them fit in a file whose
+// offsets keep to 32 bits, and the index keeps them in 64 bits.
+using Slot = int64_t;
+
+// The whole slots of a file of `size` bytes.
+constexpr Slot SlotsOf(uint64_t size) { return static_cast<Slot>(size / kRecordSize); }
+
 // Whether `slot` lies inside a file of `fileSize` bytes that an inventory
 // can be: a whole number of records, no offset past 32 bits.
-constexpr bool SlotInFile(int64_t slot, uint64_t fileSize) {
+constexpr bool SlotInFile(Slot slot, uint64_t fileSize) {
   return slot >= 0 && fileSize <= kLargestInventorySize && fileSize % kRecordSize == 0 &&
-         static_cast<uint64_t>(slot) < fileSize / kRecordSize;
+         slot < SlotsOf(fileSize);
 }
 
 // The byte offset of a slot: 32 bits, from the slot's low 32 bits.
-inline uint32_t SlotOffset(int64_t slot) { return static_cast<uint32_t>(slot) * kRecordSize; }
+inline uint32_t SlotOffset(Slot slot) { return static_cast<uint32_t>(slot) * kRecordSize; }
 
 // Field offsets and sizes within a record.
 constexpr size_t kNumberOffset = 0;

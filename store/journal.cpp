@@ -67,22 +67,23 @@ platform::FileRef PutJournal(const uint8_t* bytes, uint32_t size, platform::File
 
 }  // namespace
 
-FileRange RunSpan(uint32_t first, uint32_t count, uint64_t newSize) {
-  const uint64_t from = uint64_t{first} * kRecordSize;
-  const uint64_t to = (uint64_t{first} + count) * kRecordSize;
+FileRange RunSpan(Slot first, Slot count, uint64_t newSize) {
+  const uint64_t from = static_cast<uint64_t>(first) * kRecordSize;
+  const uint64_t to = static_cast<uint64_t>(first + count) * kRecordSize;
   const uint64_t start = from / kSectorSize * kSectorSize;
   const uint64_t end =
       std::min<uint64_t>((to + kSectorSize - 1) / kSectorSize * kSectorSize, newSize);
   return FileRange{static_cast<uint32_t>(start), static_cast<uint32_t>(end - start)};
 }
 
-FileRange RunWindow(uint32_t first, uint32_t count, uint64_t newSize) {
-  const uint64_t start = uint64_t{first > 0 ? first - 1 : 0} * kRecordSize;
-  const uint64_t end = std::min<uint64_t>((uint64_t{first} + count + 1) * kRecordSize, newSize);
+FileRange RunWindow(Slot first, Slot count, uint64_t newSize) {
+  const auto start = static_cast<uint64_t>(first > 0 ? first - 1 : 0) * kRecordSize;
+  const uint64_t end =
+      std::min<uint64_t>(static_cast<uint64_t>(first + count + 1) * kRecordSize, newSize);
   return FileRange{static_cast<uint32_t>(start), static_cast<uint32_t>(end - start)};
 }
 
-uint32_t RunContextSum(uint32_t first, uint32_t count, uint64_t newSize, const uint8_t* window) {
+uint32_t RunContextSum(Slot first, Slot count, uint64_t newSize, const uint8_t* window) {
   const FileRange span = RunSpan(first, count, newSize);
   const FileRange around = RunWindow(first, count, newSize);
   const uint32_t head = span.start - around.start;
@@ -153,21 +154,22 @@ bool KeepsGroupRules(const JournalGroup& group) {
       group.entries.empty()) {
     return false;
   }
-  const uint64_t slots = newSize / kRecordSize;
+  const Slot slots = SlotsOf(newSize);
   const bool append = newSize > fileSize;
-  if (append && (group.entries.size() != 1 || group.entries[0].first != fileSize / kRecordSize)) {
+  if (append && (group.entries.size() != 1 ||
+                 group.entries[0].first != SlotsOf(fileSize))) {
     return false;
   }
-  uint64_t earliest = 0;  // the first slot the next run may start at
+  Slot earliest = 0;  // the first slot the next run may start at
   for (const GroupEntry& e : group.entries) {
-    if (e.count == 0 || e.first < earliest || uint64_t{e.first} + e.count > slots) return false;
+    if (e.count <= 0 || e.first < earliest || e.first + e.count > slots) return false;
     const FileRange span = RunSpan(e.first, e.count, newSize);
     if (e.before.size() != BeforeSize(span, fileSize) || e.after.size() != span.size) {
       return false;
     }
-    earliest = uint64_t{e.first} + e.count + 2;
+    earliest = e.first + e.count + 2;
   }
-  return !append || uint64_t{group.entries[0].first} + group.entries[0].count == slots;
+  return !append || group.entries[0].first + group.entries[0].count == slots;
 }
 
 }  // namespace
@@ -180,8 +182,8 @@ std::vector<uint8_t> EncodeGroup(const JournalGroup& group) {
   uint8_t* at = bytes.data() + kSectorSize;
   for (const GroupEntry& e : group.entries) {
     const FileRange span = RunSpan(e.first, e.count, group.newSize);
-    StoreU32(at, e.first);
-    StoreU32(at + 4, e.count);
+    StoreU32(at, static_cast<uint32_t>(e.first));
+    StoreU32(at + 4, static_cast<uint32_t>(e.count));
     StoreU32(at + 8, span.start);
     StoreU32(at + 12, static_cast<uint32_t>(e.before.size()));
     StoreU32(at + 16, static_cast<uint32_t>(e.after.size()));
@@ -210,12 +212,12 @@ bool DecodeSingleForm(const uint8_t* bytes, size_t size, JournalGroup* group) {
   const int64_t slot = LoadI64(bytes + kSlotAt);
   const uint64_t fileSize = LoadU64(bytes + kFileSizeAt);
   if (!SlotInFile(slot, fileSize)) return false;
-  const FileRange span = RunSpan(static_cast<uint32_t>(slot), 1, fileSize);
+  const FileRange span = RunSpan(slot, 1, fileSize);
   if (LoadU32(bytes + kSpanStartAt) != span.start || LoadU32(bytes + kSpanSizeAt) != span.size) {
     return false;
   }
   GroupEntry e;
-  e.first = static_cast<uint32_t>(slot);
+  e.first = slot;
   e.count = 1;
   e.contextSum = LoadU32(bytes + kContextAt);
   e.before.assign(bytes + kBeforeAt, bytes + kBeforeAt + span.size);
@@ -258,7 +260,7 @@ bool DecodeAnyJournal(const uint8_t* bytes, size_t size, JournalGroup* group) {
     e.before.assign(at, at + beforeSize);
     e.after.assign(at + beforeSize, at + beforeSize + afterSize);
     at += beforeSize + afterSize;
-    if (e.count > 0 && e.count <= kLargestInventorySize / kRecordSize &&
+    if (e.count > 0 && static_cast<uint64_t>(e.count) <= kLargestInventorySize / kRecordSize &&
         spanStart != RunSpan(e.first, e.count, read.newSize).start) {
       return false;
     }

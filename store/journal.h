@@ -87,8 +87,8 @@ enum class JournalRead {
 // its span (RunSpan) as it is and as it will be. `before` holds the span's
 // bytes that the file has now, which for an append stop at its old end.
 struct GroupEntry {
-  uint32_t first = 0;
-  uint32_t count = 0;
+  Slot first = 0;
+  Slot count = 0;
   uint32_t contextSum = 0;  // of the run's window outside its span (RunWindow)
   std::vector<uint8_t> before;
   std::vector<uint8_t> after;
@@ -110,12 +110,12 @@ struct JournalGroup {
 // that holds its first byte to the end of the one that holds its last, cut
 // at the end of the file. Its window adds the rest of the records next to
 // the run.
-FileRange RunSpan(uint32_t first, uint32_t count, uint64_t newSize);
-FileRange RunWindow(uint32_t first, uint32_t count, uint64_t newSize);
+FileRange RunSpan(Slot first, Slot count, uint64_t newSize);
+FileRange RunWindow(Slot first, Slot count, uint64_t newSize);
 // The checksum of the part of the run's window outside its span, given the
 // window's bytes as far as they lie in the file (the window, or for an
 // append the part before the span).
-uint32_t RunContextSum(uint32_t first, uint32_t count, uint64_t newSize, const uint8_t* window);
+uint32_t RunContextSum(Slot first, Slot count, uint64_t newSize, const uint8_t* window);
 
 // The bytes a journal of the group form holds: a sector of "TLJ3", the two
 // sizes, the run count, the body's size and CRC-32 and a CRC-32 of those;

@@ -132,7 +132,7 @@ bool ReadRange(platform::FileRef file, const FileRange& range, std::vector<uint8
 // The journal bytes of a run of the slots first .. last in a file of `size`.
 size_t RunBytes(int64_t first, int64_t last, uint64_t size) {
   const FileRange span =
-      RunSpan(static_cast<uint32_t>(first), static_cast<uint32_t>(last - first + 1), size);
+      RunSpan(first, last - first + 1, size);
   return kGroupRunHeader + 2 * size_t{span.size};
 }
 
@@ -141,8 +141,8 @@ size_t RunBytes(int64_t first, int64_t last, uint64_t size) {
 // shown (`*changed` then says which).
 bool MakeRun(platform::FileRef file, uint64_t size, SlotChanges& changes, size_t from, size_t to,
              GroupEntry* entry, bool* changed) {
-  entry->first = static_cast<uint32_t>(changes.Slot(from));
-  entry->count = static_cast<uint32_t>(changes.Slot(to - 1) - changes.Slot(from) + 1);
+  entry->first = changes.Slot(from);
+  entry->count = changes.Slot(to - 1) - changes.Slot(from) + 1;
   const FileRange span = RunSpan(entry->first, entry->count, size);
   const FileRange window = RunWindow(entry->first, entry->count, size);
   std::vector<uint8_t> around;
@@ -188,7 +188,7 @@ SlotsWritten WriteSlotsJournalled(SlotChanges& changes) {
   uint64_t size = 0;
   if (!platform::GetFileSize(file.get(), &size)) return {WriteOutcome::kFailed, 0};
   // The file is held for writing from here on: what is checked now stays so.
-  SlotReader reader(file.get(), static_cast<int64_t>(size / kRecordSize));
+  SlotReader reader(file.get(), SlotsOf(size));
   // A file that shrank, grew past what loads, or is no whole number of
   // records (an append under way or kept for the next start) was changed by
   // another program: SlotInFile refuses every slot of it.
@@ -254,8 +254,8 @@ SlotsWritten AppendSlotsJournalled(uint64_t size, const std::vector<InventoryRec
   while (done < n) {
     const size_t count = std::min(n - done, kGroupSlots);
     GroupEntry entry;
-    entry.first = static_cast<uint32_t>(size / kRecordSize);
-    entry.count = static_cast<uint32_t>(count);
+    entry.first = SlotsOf(size);
+    entry.count = static_cast<Slot>(count);
     const uint64_t newSize = size + uint64_t{count} * kRecordSize;
     const FileRange span = RunSpan(entry.first, entry.count, newSize);
     const FileRange window = RunWindow(entry.first, entry.count, newSize);

@@ -38,7 +38,7 @@ enum class WriteOutcome {
 // and then `shown` is written back, so that the slot holds the old record or
 // the new one, never a mix of the two; should even that fail, the journal
 // stays whole and the next start finishes the new record.
-WriteOutcome WriteSlotJournalled(int64_t slot, const InventoryRecord& record,
+WriteOutcome WriteSlotJournalled(Slot slot, const InventoryRecord& record,
                                  const InventoryRecord& shown);
 
 // ---- Many slots at once ----
@@ -62,7 +62,7 @@ class SlotChanges {
 // A change as a pair of records: what the slot held when it was read and
 // shown, and what it is to hold.
 struct SlotChange {
-  int64_t slot = 0;
+  Slot slot = 0;
   InventoryRecord record;  // what the slot is to hold
   InventoryRecord shown;   // what it held when it was read
 };

@@ -29,4 +29,4 @@ int64_t CountSlotsOfNumber(int64_t target);
 // deleted run at the front; every other entry keeps its order. False, and
 // nothing moves, when `number` is not positive or no entry holds (number,
 // slot). Only the used entries are ever looked at.
-bool MoveToDeletedRun(int64_t number, int64_t slot);
+bool MoveToDeletedRun(int64_t number, Slot slot);

@@ -114,12 +114,12 @@ bool OpenInventory(Opening opening, ScopedFile* file, InventoryOpened* opened) {
 class Indexer {
  public:
   // Records slot, slot + 1, ... from consecutive records at `records`.
-  void Enter(uint32_t slot, const uint8_t* records, uint32_t count) {
+  void Enter(Slot slot, const uint8_t* records, Slot count) {
     IndexEntry* const numbers = NumberIndex;
     PrefixEntry* const prefixes = PrefixTable;
     int32_t deleted = deleted_;
     int64_t n = last_;
-    for (const uint32_t end = slot + count; slot < end; ++slot, records += kRecordSize) {
+    for (const Slot end = slot + count; slot < end; ++slot, records += kRecordSize) {
       n = NumberAsLoaded(LoadI64(records + kNumberOffset));
       numbers[slot] = IndexEntry{n, slot};
       prefixes[slot] = PrefixOf(records);
@@ -140,12 +140,12 @@ class Indexer {
 // Reads every slot and enters it; CurrentRecord ends up holding the last
 // record read, as the read buffer, with its number after the load rule.
 // Returns the records read.
-uint32_t ReadAllSlots(platform::FileRef file) {
+Slot ReadAllSlots(platform::FileRef file) {
   Indexer indexer;
-  const uint32_t read = ReadSlotRuns(file, static_cast<uint32_t>(SlotCount), &CurrentRecord,
-                                     [&](uint32_t first, const uint8_t* records, uint32_t count) {
-                                       indexer.Enter(first, records, count);
-                                     });
+  const Slot read = ReadSlotRuns(file, SlotCount, &CurrentRecord,
+                                 [&](Slot first, const uint8_t* records, Slot count) {
+                                   indexer.Enter(first, records, count);
+                                 });
   DeletedCount = indexer.deleted();
   ActiveCount = static_cast<int32_t>(read) - DeletedCount;
   if (read > 0) SetRecordNumber(CurrentRecord, indexer.last());
@@ -210,7 +210,7 @@ InventoryOpened LoadInventory(Opening opening) {
     opened.failure = judged == InventorySize::kEmpty ? OpenFailure::kEmpty : OpenFailure::kNotWhole;
     return opened;
   }
-  SlotCount = static_cast<int32_t>(size / kRecordSize);
+  SlotCount = SlotsOf(size);
   DeletedCount = 0;
   ActiveCount = 0;
   if (!AllocateIndex(SlotCount, &NumberIndex, &PrefixTable)) {

@@ -32,7 +32,7 @@ void EnterAppended(const std::vector<InventoryRecord>& records, size_t count, Ar
   added.reserve(count);
   int32_t deleted = 0;
   for (size_t i = 0; i < count; ++i) {
-    const int64_t slot = int64_t{SlotCount} + static_cast<int64_t>(i);
+    const Slot slot = SlotCount + static_cast<Slot>(i);
     const int64_t number = NumberAsLoaded(RecordNumber(records[i]));
     deleted += number == kDeletedNumber ? 1 : 0;
     added.push_back(IndexEntry{number, slot});
@@ -46,7 +46,7 @@ void EnterAppended(const std::vector<InventoryRecord>& records, size_t count, Ar
   platform::Release(PrefixTable);
   NumberIndex = grown.numbers;
   PrefixTable = grown.prefixes;
-  SlotCount += static_cast<int32_t>(count);
+  SlotCount += static_cast<Slot>(count);
   IndexedSlots = SlotCount;
   DeletedCount += deleted;
   ActiveCount += static_cast<int32_t>(count) - deleted;
@@ -94,9 +94,8 @@ SlotsWritten StoreAppendedRecords(const std::vector<InventoryRecord>& records) {
   if (records.empty()) return {WriteOutcome::kWritten, 0};
   Arrays grown;
   if (IndexedSlots != SlotCount ||
-      int64_t{SlotCount} + static_cast<int64_t>(records.size()) >
-          static_cast<int64_t>(kLargestInventorySize / kRecordSize) ||
-      !AllocateIndex(int64_t{SlotCount} + static_cast<int64_t>(records.size()), &grown.numbers,
+      SlotCount + static_cast<Slot>(records.size()) > SlotsOf(kLargestInventorySize) ||
+      !AllocateIndex(SlotCount + static_cast<Slot>(records.size()), &grown.numbers,
                      &grown.prefixes)) {
     return {WriteOutcome::kFailed, 0};
   }

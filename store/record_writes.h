@@ -13,7 +13,7 @@
 // the record as it was read and shown (store/journalled_write.h); once it is in the
 // file, the slot's prefix becomes the new description's first two bytes.
 // Nothing of memory changes unless the record was written.
-WriteOutcome StoreAmendedRecord(int64_t slot, const InventoryRecord& record,
+WriteOutcome StoreAmendedRecord(Slot slot, const InventoryRecord& record,
                                 const InventoryRecord& asRead);
 
 // Makes many changes at once (WriteSlotsJournalled). Each written slot's prefix
@@ -33,5 +33,5 @@ SlotsWritten StoreAppendedRecords(const std::vector<InventoryRecord>& records);
 // cleared, its index entry joins the end of the deleted run, one item moves from the live count to
 // the deleted count, and the entry at SlotCount is zeroed. A record that the load already counted
 // as deleted (a stored number below 1, found by its description) keeps its entry and the counts.
-WriteOutcome StoreDeletedRecord(int64_t slot, int64_t number, const InventoryRecord& deleted,
+WriteOutcome StoreDeletedRecord(Slot slot, int64_t number, const InventoryRecord& deleted,
                                 const InventoryRecord& asRead);

@@ -28,7 +28,7 @@ platform::FileRef OpenInventoryForChange(platform::FileError* why) {
                      why);
 }
 
-bool ReadSlot(platform::FileRef file, int64_t slot, InventoryRecord* record) {
+bool ReadSlot(platform::FileRef file, Slot slot, InventoryRecord* record) {
   InventoryRecord read;
   uint32_t got = 0;
   if (!platform::SetFilePosition(file, SlotOffset(slot)) ||
@@ -39,26 +39,27 @@ bool ReadSlot(platform::FileRef file, int64_t slot, InventoryRecord* record) {
   return true;
 }
 
-SlotRun::SlotRun(uint32_t capacity)
-    : bytes_(static_cast<uint8_t*>(platform::AllocatePages(size_t{capacity} * kRecordSize))),
+SlotRun::SlotRun(Slot capacity)
+    : bytes_(static_cast<uint8_t*>(
+          platform::AllocatePages(static_cast<size_t>(capacity) * kRecordSize))),
       capacity_(bytes_ != nullptr ? capacity : 0) {}
 
 SlotRun::~SlotRun() { platform::ReleasePages(bytes_); }
 
-bool SlotRun::Read(platform::FileRef file, int64_t first, uint32_t count) {
+bool SlotRun::Read(platform::FileRef file, Slot first, Slot count) {
   count_ = 0;
   return platform::SetFilePosition(file, SlotOffset(first)) && Fill(file, first, count);
 }
 
-bool SlotRun::ReadFollowing(platform::FileRef file, uint32_t count) {
-  const int64_t first = first_ + count_;
+bool SlotRun::ReadFollowing(platform::FileRef file, Slot count) {
+  const Slot first = first_ + count_;
   count_ = 0;
   return Fill(file, first, count);
 }
 
-bool SlotRun::Fill(platform::FileRef file, int64_t first, uint32_t count) {
-  if (bytes_ == nullptr || count > capacity_) return false;
-  const uint32_t want = count * kRecordSize;
+bool SlotRun::Fill(platform::FileRef file, Slot first, Slot count) {
+  if (bytes_ == nullptr || count < 0 || count > capacity_) return false;
+  const auto want = static_cast<uint32_t>(count * kRecordSize);
   uint32_t got = 0;
   if (!platform::ReadFile(file, bytes_, want, &got) || got != want) return false;
   first_ = first;
@@ -66,15 +67,15 @@ bool SlotRun::Fill(platform::FileRef file, int64_t first, uint32_t count) {
   return true;
 }
 
-const uint8_t* SlotRun::Record(int64_t slot) const {
+const uint8_t* SlotRun::Record(Slot slot) const {
   if (slot < first_ || slot >= first_ + count_) return nullptr;
   return bytes_ + static_cast<size_t>(slot - first_) * kRecordSize;
 }
 
-bool SlotReader::Read(int64_t slot, InventoryRecord* record) {
+bool SlotReader::Read(Slot slot, InventoryRecord* record) {
   const uint8_t* found = run_ ? run_.Record(slot) : nullptr;
   if (found == nullptr && run_ && last_ >= 0 && slot > last_ && slot - last_ < kReadRunSlots) {
-    const auto count = static_cast<uint32_t>(std::min<int64_t>(kReadRunSlots, slots_ - slot));
+    const Slot count = std::min(kReadRunSlots, slots_ - slot);
     if (count > 0 && run_.Read(file_, slot, count)) found = run_.Record(slot);
   }
   last_ = slot;
@@ -83,12 +84,12 @@ bool SlotReader::Read(int64_t slot, InventoryRecord* record) {
   return true;
 }
 
-uint32_t ReadSlotRuns(platform::FileRef file, uint32_t slots, InventoryRecord* last,
-                      const SlotRunVisitor& visit) {
+Slot ReadSlotRuns(platform::FileRef file, Slot slots, InventoryRecord* last,
+                  const SlotRunVisitor& visit) {
   SlotRun run(kReadRunSlots);
-  uint32_t slot = 0;
+  Slot slot = 0;
   while (slot < slots) {
-    const uint32_t count = std::min(kReadRunSlots, slots - slot);
+    const Slot count = std::min(kReadRunSlots, slots - slot);
     if (!(slot == 0 ? run.Read(file, slot, count) : run.ReadFollowing(file, count))) {
       while (slot < slots && ReadSlot(file, slot, last)) visit(slot++, last->bytes, 1);
       break;
@@ -101,13 +102,13 @@ uint32_t ReadSlotRuns(platform::FileRef file, uint32_t slots, InventoryRecord* l
   return slot;
 }
 
-uint32_t ReadEachSlot(platform::FileRef file, uint32_t slots,
-                      const std::function<void(uint32_t slot, const InventoryRecord&)>& visit) {
+Slot ReadEachSlot(platform::FileRef file, Slot slots,
+                  const std::function<void(Slot slot, const InventoryRecord&)>& visit) {
   InventoryRecord single;
   InventoryRecord record;
   return ReadSlotRuns(file, slots, &single,
-                      [&](uint32_t first, const uint8_t* records, uint32_t count) {
-                        for (uint32_t i = 0; i < count; ++i, records += kRecordSize) {
+                      [&](Slot first, const uint8_t* records, Slot count) {
+                        for (Slot i = 0; i < count; ++i, records += kRecordSize) {
                           std::memcpy(record.bytes, records, kRecordSize);
                           visit(first + i, record);
                         }
@@ -121,7 +122,7 @@ bool WriteBytesUnflushed(platform::FileRef file, uint32_t offset, const uint8_t*
          put == size;
 }
 
-bool WriteSlotUnjournalled(platform::FileRef file, int64_t slot, const InventoryRecord& record) {
+bool WriteSlotUnjournalled(platform::FileRef file, Slot slot, const InventoryRecord& record) {
   return WriteBytesUnflushed(file, SlotOffset(slot), record.bytes, kRecordSize) &&
          platform::FlushFile(file);
 }

@@ -29,42 +29,42 @@ platform::FileRef OpenInventoryForChange(platform::FileError* why = nullptr);
 
 // Reads slot `slot` into `record`. A failed or short read fails and leaves
 // `record` as it was, so that no half-read record is ever in hand.
-bool ReadSlot(platform::FileRef file, int64_t slot, InventoryRecord* record);
+bool ReadSlot(platform::FileRef file, Slot slot, InventoryRecord* record);
 
 // How many slots a run read takes at most.
-constexpr uint32_t kReadRunSlots = 256;
+constexpr Slot kReadRunSlots = 256;
 
 // Room for a run of up to `capacity` consecutive records, read in one call.
 // The room starts on a memory page: the copy from the file cache is then
 // markedly faster than into a heap block, which starts just past one.
 class SlotRun {
  public:
-  explicit SlotRun(uint32_t capacity);
+  explicit SlotRun(Slot capacity);
   ~SlotRun();
   SlotRun(const SlotRun&) = delete;
   SlotRun& operator=(const SlotRun&) = delete;
 
   // False when the room could not be had; callers then read slot by slot.
   explicit operator bool() const { return bytes_ != nullptr; }
-  uint32_t capacity() const { return capacity_; }
+  Slot capacity() const { return capacity_; }
   // Reads slots first .. first + count - 1 (count at most the capacity). A
   // failed or short read fails and leaves no record of the run usable.
-  bool Read(platform::FileRef file, int64_t first, uint32_t count);
+  bool Read(platform::FileRef file, Slot first, Slot count);
   // The same for the `count` slots that follow the last read of this run,
   // from the file's position, which nobody else has moved since: a run of
   // runs through the file without a seek before each.
-  bool ReadFollowing(platform::FileRef file, uint32_t count);
+  bool ReadFollowing(platform::FileRef file, Slot count);
   // Record `slot` of the last successful read, or nullptr when that read did
   // not cover it.
-  const uint8_t* Record(int64_t slot) const;
+  const uint8_t* Record(Slot slot) const;
 
  private:
   uint8_t* bytes_;
-  uint32_t capacity_;
-  bool Fill(platform::FileRef file, int64_t first, uint32_t count);
+  Slot capacity_;
+  bool Fill(platform::FileRef file, Slot first, Slot count);
 
-  int64_t first_ = 0;
-  uint32_t count_ = 0;
+  Slot first_ = 0;
+  Slot count_ = 0;
 };
 
 // Slots read by their number, in any order, for a caller that mostly goes
@@ -74,15 +74,15 @@ class SlotRun {
 // in large reads; other slots are read alone. `slots` bounds the runs.
 class SlotReader {
  public:
-  SlotReader(platform::FileRef file, int64_t slots) : file_(file), slots_(slots) {}
+  SlotReader(platform::FileRef file, Slot slots) : file_(file), slots_(slots) {}
   // As ReadSlot.
-  bool Read(int64_t slot, InventoryRecord* record);
+  bool Read(Slot slot, InventoryRecord* record);
 
  private:
   platform::FileRef file_;
-  int64_t slots_;
+  Slot slots_;
   SlotRun run_{kReadRunSlots};
-  int64_t last_ = -1;
+  Slot last_ = -1;
 };
 
 // Reads slots 0 .. slots - 1 of `file` in order, in runs of up to
@@ -94,12 +94,12 @@ class SlotReader {
 // is read on its own. `*last` is the room for those single reads and ends
 // holding the last record read (as it was when none was). Returns the first
 // slot that could not be read, or `slots`.
-using SlotRunVisitor = std::function<void(uint32_t first, const uint8_t* records, uint32_t count)>;
-uint32_t ReadSlotRuns(platform::FileRef file, uint32_t slots, InventoryRecord* last,
+using SlotRunVisitor = std::function<void(Slot first, const uint8_t* records, Slot count)>;
+Slot ReadSlotRuns(platform::FileRef file, Slot slots, InventoryRecord* last,
                       const SlotRunVisitor& visit);
 // The same, one record at a time: `visit` gets each slot and its record.
-uint32_t ReadEachSlot(platform::FileRef file, uint32_t slots,
-                      const std::function<void(uint32_t slot, const InventoryRecord&)>& visit);
+Slot ReadEachSlot(platform::FileRef file, Slot slots,
+                      const std::function<void(Slot slot, const InventoryRecord&)>& visit);
 
 // Writes `size` bytes whole at `offset` of a file open for writing, without
 // waiting for the medium; false when any step fails.
@@ -107,4 +107,4 @@ bool WriteBytesUnflushed(platform::FileRef file, uint32_t offset, const uint8_t*
                          uint32_t size);
 // Writes `record` whole at `slot` of a file open for writing and pushes it
 // to the medium; false when any step fails. Nothing is journalled here.
-bool WriteSlotUnjournalled(platform::FileRef file, int64_t slot, const InventoryRecord& record);
+bool WriteSlotUnjournalled(platform::FileRef file, Slot slot, const InventoryRecord& record);

@@ -8,12 +8,12 @@
 
 InventoryRecord CurrentRecord{};
 std::wstring DataPath;
-int32_t SlotCount = 0;
+Slot SlotCount = 0;
 int32_t ActiveCount = 0;
 int32_t DeletedCount = 0;
 IndexEntry* NumberIndex = nullptr;
 PrefixEntry* PrefixTable = nullptr;
-int64_t IndexedSlots = 0;
+Slot IndexedSlots = 0;
 uint32_t HeldFileWait = 0;
 
 void ResetStoreState() {

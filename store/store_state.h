@@ -61,7 +61,7 @@
 // One NumberIndex entry: an item number and the slot that holds it.
 struct IndexEntry {
   int64_t number;
-  int64_t slot;
+  Slot slot;
 };
 
 // The first two Description bytes of a slot.
@@ -73,7 +73,7 @@ struct PrefixEntry {
 extern InventoryRecord CurrentRecord;
 // The inventory file: kDeviceDataPath, or kDataFileName in the card's folder.
 extern std::wstring DataPath;
-extern int32_t SlotCount;
+extern Slot SlotCount;
 extern int32_t ActiveCount;
 extern int32_t DeletedCount;
 // The index by number: (3), (4) and (5) above.
@@ -81,7 +81,7 @@ extern IndexEntry* NumberIndex;
 // The Description prefixes by slot: (7) above.
 extern PrefixEntry* PrefixTable;
 // How many NumberIndex entries Opendata filled (the records it read): (2).
-extern int64_t IndexedSlots;
+extern Slot IndexedSlots;
 
 constexpr int32_t kSpareEntries = 200;
 
@@ -94,7 +94,7 @@ inline PrefixEntry PrefixOf(const InventoryRecord& record) { return PrefixOf(rec
 
 // Allocates an index and a prefix table for `slots` slots, spare entries
 // included, zeroed. False, with both nullptr, when either cannot be had.
-bool AllocateIndex(int64_t slots, IndexEntry** numbers, PrefixEntry** prefixes);
+bool AllocateIndex(Slot slots, IndexEntry** numbers, PrefixEntry** prefixes);
 
 // How long, in milliseconds, a step waits for a file that another program
 // holds (platform::FileError::kBusy) before it gives up: 0 for the program,

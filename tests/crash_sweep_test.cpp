@@ -114,7 +114,7 @@ File ReadFile(const std::string& path) {
   return Bytes(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
 
-Bytes Slot(const Bytes& file, size_t slot) {
+Bytes SlotOf(const Bytes& file, size_t slot) {
   return Bytes(file.begin() + slot * kRecordSize, file.begin() + (slot + 1) * kRecordSize);
 }
 
@@ -182,11 +182,11 @@ class CrashSweep : public Sweep<SweepScenario> {
     }
     const size_t newSlots = after_.film->size() / kRecordSize;
     for (size_t s = 0; s < film->size() / kRecordSize; ++s) {
-      const Bytes slot = Slot(*film, s);
+      const Bytes slot = SlotOf(*film, s);
       const bool old = oldSize || (before_.film && s < before_.film->size() / kRecordSize);
       if (!old && s >= newSlots) continue;  // the promised span, judged below
-      if ((!old || slot != Slot(*before_.film, s)) &&
-          (s >= newSlots || slot != Slot(*after_.film, s))) {
+      if ((!old || slot != SlotOf(*before_.film, s)) &&
+          (s >= newSlots || slot != SlotOf(*after_.film, s))) {
         why += " slot " + std::to_string(s) + " holds neither its old nor its new record;";
       }
     }
@@ -239,9 +239,9 @@ class CrashSweep : public Sweep<SweepScenario> {
         // A slot an append's whole journal adds is judged by its span below.
         const bool promisedNew = promised && s >= promised->fileSize / kRecordSize;
         const bool old = before_.film && s < before_.film->size() / kRecordSize &&
-                         Slot(seen, s) == Slot(*before_.film, s);
+                         SlotOf(seen, s) == SlotOf(*before_.film, s);
         const bool fresh =
-            s < after_.film->size() / kRecordSize && Slot(seen, s) == Slot(*after_.film, s);
+            s < after_.film->size() / kRecordSize && SlotOf(seen, s) == SlotOf(*after_.film, s);
         if (!old && !fresh && !promisedNew) {
           why += " the reader sees slot " + std::to_string(s) + " neither old nor new;";
         }

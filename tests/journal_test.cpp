@@ -87,7 +87,9 @@ TEST_F(JournalAtStart, FinishesTheWriteWhenTheSpanHoldsWhatOnePowerCutCanLeave) 
     EXPECT_TRUE(Ui().empty()) << c.what;
     EXPECT_TRUE(ReadBytes("film.dat") == (c.finished ? new_ : c.film)) << c.what;
     EXPECT_FALSE(WholeJournal()) << c.what << ": settled once, it is marked done";
-    if (c.finished) EXPECT_EQ(PrefixTable[1].bytes[0], 'M') << c.what;
+    if (c.finished) {
+      EXPECT_EQ(PrefixTable[1].bytes[0], 'M') << c.what;
+    }
   }
 }
 

@@ -38,7 +38,7 @@ class Report {
   int problems_ = 0;
 };
 
-std::string Slot(uint32_t slot) { return "slot " + std::to_string(slot); }
+std::string SlotName(Slot slot) { return "slot " + std::to_string(slot); }
 
 bool Terminated(const uint8_t* field, size_t size) {
   return std::memchr(field, 0, size) != nullptr;
@@ -159,16 +159,16 @@ int Check() {
           ++deleted;
         }
         if (!IsLiveNumber(number) && number != kDeletedNumber) {
-          report.Problem(Slot(slot) + ": number " + std::to_string(number) + " counts as deleted" +
+          report.Problem(SlotName(slot) + ": number " + std::to_string(number) + " counts as deleted" +
                          (r.bytes[kDescriptionOffset] != 0
                               ? ", yet a description search still finds it"
                               : ""));
         }
         if (!Terminated(r.bytes + kDescriptionOffset, kDescriptionSize)) {
-          report.Problem(Slot(slot) + ": the Description has no terminator in its 82 bytes");
+          report.Problem(SlotName(slot) + ": the Description has no terminator in its 82 bytes");
         }
         if (!Terminated(r.bytes + kSku1Offset, kSku1Size)) {
-          report.Problem(Slot(slot) + ": SKU1 has no terminator in its 580 bytes");
+          report.Problem(SlotName(slot) + ": SKU1 has no terminator in its 580 bytes");
         }
         for (const auto& [name, offset, size] :
              {std::tuple<const char*, size_t, size_t>{"the Description", kDescriptionOffset,
@@ -176,15 +176,15 @@ int Check() {
               {"SKU1", kSku1Offset, kSku1Size}}) {
           const std::string control = ControlCharacter(r.bytes + offset, size);
           if (!control.empty() && IsLiveNumber(number)) {
-            report.Problem(Slot(slot) + ": " + name + " holds a control character, " + control);
+            report.Problem(SlotName(slot) + ": " + name + " holds a control character, " + control);
           }
           if (HoldsUndefinedBytes(r.bytes + offset, size)) {
-            report.Problem(Slot(slot) + ": " + name + undefined);
+            report.Problem(SlotName(slot) + ": " + name + undefined);
           }
         }
       });
   if (readTo != slots) {
-    report.Problem(Slot(readTo) + " and after cannot be read");
+    report.Problem(SlotName(readTo) + " and after cannot be read");
     std::printf("%s: not readable whole, %d problems\n", name.c_str(), report.problems());
     return 1;
   }

@@ -8,14 +8,14 @@
 
 int Stats() {
   if (!OpenForReport()) return 1;
-  std::printf("slots %" PRId32 "\nactive %" PRId32 "\ndeleted %" PRId32 "\n", SlotCount,
+  std::printf("slots %" PRId64 "\nactive %" PRId32 "\ndeleted %" PRId32 "\n", SlotCount,
               ActiveCount, DeletedCount);
   return 0;
 }
 
 int Index() {
   if (!OpenForReport()) return 1;
-  for (int64_t i = 0; i < IndexedSlots; ++i) {
+  for (Slot i = 0; i < IndexedSlots; ++i) {
     std::printf("%" PRId64 " %" PRId64 "\n", NumberIndex[i].number, NumberIndex[i].slot);
   }
   return 0;
@@ -23,7 +23,7 @@ int Index() {
 
 int Prefix() {
   if (!OpenForReport()) return 1;
-  for (int32_t slot = 0; slot < SlotCount; ++slot) {
+  for (Slot slot = 0; slot < SlotCount; ++slot) {
     std::printf("%02x%02x\n", PrefixTable[slot].bytes[0], PrefixTable[slot].bytes[1]);
   }
   return 0;

@@ -10,39 +10,8 @@
 #include <string>
 #include <vector>
 
+#include "tests/kit/csv_rows.h"
 #include "tests/records_fixture.h"
-
-// Rows of RFC 4180 CSV: quoted fields may hold commas, quotes (doubled) and
-// line breaks; records end with CRLF.
-inline std::vector<std::vector<std::string>> ReadCsv(const std::string& text) {
-  std::vector<std::vector<std::string>> rows(1, std::vector<std::string>(1));
-  bool quoted = false;
-  for (size_t i = 0; i < text.size(); ++i) {
-    const char c = text[i];
-    std::string& field = rows.back().back();
-    if (quoted) {
-      if (c != '"') {
-        field += c;
-      } else if (i + 1 < text.size() && text[i + 1] == '"') {
-        field += '"';
-        ++i;
-      } else {
-        quoted = false;
-      }
-    } else if (c == '"') {
-      quoted = true;
-    } else if (c == ',') {
-      rows.back().emplace_back();
-    } else if (c == '\r' && i + 1 < text.size() && text[i + 1] == '\n') {
-      rows.emplace_back(1);
-      ++i;
-    } else {
-      field += c;
-    }
-  }
-  rows.pop_back();  // after the last CRLF
-  return rows;
-}
 
 class Filmtool : public RecordsTest {
  protected:
@@ -67,26 +36,14 @@ class Filmtool : public RecordsTest {
            (rest.empty() ? "" : " " + rest);
   }
   // The rows of `filmtool export`, header first.
-  using Sheet = std::vector<std::vector<std::string>>;
+  using Sheet = CsvSheet;
   Sheet Export() {
     EXPECT_EQ(Run(Tool("export")), 0) << err_;
     return ReadCsv(out_);
   }
   // Writes `sheet` as CSV to in.csv and imports it with `options`.
   int Import(const Sheet& sheet, const std::string& options = "") {
-    std::string csv;
-    for (const auto& row : sheet) {
-      for (size_t i = 0; i < row.size(); ++i) {
-        std::string field = row[i];
-        if (field.find_first_of(",\"\r\n") != std::string::npos) {
-          std::string quoted = "\"";
-          for (char c : field) quoted += c == '"' ? std::string("\"\"") : std::string(1, c);
-          field = quoted + "\"";
-        }
-        csv += (i > 0 ? "," : "") + field;
-      }
-      csv += "\r\n";
-    }
+    const std::string csv = WriteCsv(sheet);
     std::ofstream(Path("in.csv"), std::ios::binary) << csv;
     return Run(Tool("import", Path("in.csv") + options));
   }

@@ -75,14 +75,16 @@ bool MoveBytes(Transfer transfer, uint32_t count, uint32_t* transferred) {
   return true;
 }
 
+// The folder that holds `path`.
+std::string FolderOf(const std::string& path) {
+  const size_t slash = path.rfind('/');
+  return slash == std::string::npos ? "." : slash == 0 ? "/" : path.substr(0, slash);
+}
+
 // Pushes the folder that holds `path` to the medium, so that a name made,
 // changed or removed there survives a power cut.
 bool SyncFolderOf(const std::string& path) {
-  const size_t slash = path.rfind('/');
-  const std::string folder = slash == std::string::npos ? "."
-                             : slash == 0               ? "/"
-                                                        : path.substr(0, slash);
-  const int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  const int fd = ::open(FolderOf(path).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
   if (fd < 0) return false;
   const bool synced = ::fsync(fd) == 0;
   ::close(fd);
@@ -152,12 +154,8 @@ bool Held(const std::string& path) {
 
 // Whether the folder that holds `path` is there.
 bool FolderOfExists(const std::string& path) {
-  const size_t slash = path.rfind('/');
-  const std::string folder = slash == std::string::npos ? "."
-                             : slash == 0               ? "/"
-                                                        : path.substr(0, slash);
   struct stat info;
-  return ::stat(folder.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
+  return ::stat(FolderOf(path).c_str(), &info) == 0 && S_ISDIR(info.st_mode);
 }
 
 class PosixEnv : public Env {

@@ -28,6 +28,7 @@
 
 #include "platform/host/host_control.h"
 #include "store/inventory_record.h"
+#include "tests/kit/csv_rows.h"
 #include "tests/kit/process_state.h"
 #include "tests/kit/record_builder.h"
 #include "tools/tool.h"
@@ -107,61 +108,12 @@ int OpenDescriptors() {
   return count;
 }
 
-// RFC 4180 rows; good enough for export's own output.
-std::vector<std::vector<std::string>> Rows(const std::string& text) {
-  std::vector<std::vector<std::string>> rows(1, std::vector<std::string>(1));
-  bool quoted = false;
-  for (size_t i = 0; i < text.size(); ++i) {
-    const char c = text[i];
-    std::string& field = rows.back().back();
-    if (quoted) {
-      if (c != '"') {
-        field += c;
-      } else if (i + 1 < text.size() && text[i + 1] == '"') {
-        field += '"';
-        ++i;
-      } else {
-        quoted = false;
-      }
-    } else if (c == '"') {
-      quoted = true;
-    } else if (c == ',') {
-      rows.back().emplace_back();
-    } else if (c == '\r' && i + 1 < text.size() && text[i + 1] == '\n') {
-      rows.emplace_back(1);
-      ++i;
-    } else {
-      field += c;
-    }
-  }
-  rows.pop_back();
-  return rows;
-}
-
-std::string Csv(const std::vector<std::vector<std::string>>& rows) {
-  std::string out;
-  for (const auto& row : rows) {
-    for (size_t i = 0; i < row.size(); ++i) {
-      out += i > 0 ? "," : "";
-      if (row[i].find_first_of(",\"\r\n") == std::string::npos) {
-        out += row[i];
-      } else {
-        out += '"';
-        for (char c : row[i]) out += c == '"' ? std::string("\"\"") : std::string(1, c);
-        out += '"';
-      }
-    }
-    out += "\r\n";
-  }
-  return out;
-}
-
 std::vector<std::vector<std::string>> Exported(const std::string& path) {
   platform::host::ResetHost();
   ResetProcessState();
   platform::host::SetWorkingFolder(folder);
   Captured(path, [] { return ::Export(/*all=*/false); });
-  return Rows(ReadAll(path));
+  return ReadCsv(ReadAll(path));
 }
 
 InventoryRecord TakeRecord(Input& in, int i) {
@@ -224,7 +176,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     WriteAll(film, std::string(changed.begin(), changed.end()));
   }
   const std::string sheetPath = folder + "/sheet.csv";
-  WriteAll(sheetPath, Csv(sheet) + in.Rest());
+  WriteAll(sheetPath, WriteCsv(sheet) + in.Rest());
 
   const std::string before = ReadAll(film);
   const auto shownBefore = Exported(folder + "/before.csv");

@@ -166,8 +166,12 @@ bool MakeRun(platform::FileRef file, uint64_t size, SlotChanges& changes, size_t
 
 }  // namespace
 
+bool SlotChangeList::Holds(size_t i, const InventoryRecord& now) {
+  return std::memcmp(now.bytes, changes_[i].shown.bytes, kRecordSize) == 0;
+}
+
 bool SlotChangeList::Make(size_t i, const InventoryRecord& now, InventoryRecord* next) {
-  if (std::memcmp(now.bytes, changes_[i].shown.bytes, kRecordSize) != 0) return false;
+  if (!Holds(i, now)) return false;
   *next = changes_[i].record;
   return true;
 }
@@ -197,9 +201,9 @@ SlotsWritten WriteSlotsJournalled(SlotChanges& changes) {
     if (!SlotInFile(slot, size) || (i > 0 && slot <= changes.Slot(i - 1))) {
       return {WriteOutcome::kChanged, 0, i};
     }
-    InventoryRecord now, next;
+    InventoryRecord now;
     if (!reader.Read(slot, &now)) return {WriteOutcome::kFailed, 0, i};
-    if (!changes.Make(i, now, &next)) return {WriteOutcome::kChanged, 0, i};
+    if (!changes.Holds(i, now)) return {WriteOutcome::kChanged, 0, i};
   }
   // Groups of runs: changes closer than three slots share a run, whose
   // window then holds them all; runs are at least three slots apart, so no

@@ -52,10 +52,11 @@ class SlotChanges {
   virtual size_t Count() const = 0;
   // The slot of change `i`: ascending with `i`, each slot once.
   virtual int64_t Slot(size_t i) const = 0;
-  // What change `i` makes of `now`, its slot's record as read now, into
-  // `*next`; false when `now` is no longer the record the change was made
-  // for (another program changed it). Called more than once for a change,
-  // with the same `now`, the last call's `*next` being what is written.
+  // Whether `now`, slot Slot(i)'s record as read now, is still the record
+  // change `i` was made for (another program may have changed it since).
+  virtual bool Holds(size_t i, const InventoryRecord& now) = 0;
+  // What change `i` makes of `now`, which Holds, into `*next`; false when
+  // `now` no longer holds. Its `*next` is what is written.
   virtual bool Make(size_t i, const InventoryRecord& now, InventoryRecord* next) = 0;
 };
 
@@ -71,6 +72,7 @@ class SlotChangeList : public SlotChanges {
   explicit SlotChangeList(const std::vector<SlotChange>& changes) : changes_(changes) {}
   size_t Count() const override { return changes_.size(); }
   int64_t Slot(size_t i) const override { return changes_[i].slot; }
+  bool Holds(size_t i, const InventoryRecord& now) override;
   bool Make(size_t i, const InventoryRecord& now, InventoryRecord* next) override;
 
  private:

@@ -70,7 +70,8 @@ bool OpenInventory(Opening opening, ScopedFile* file, InventoryOpened* opened) {
     return false;
   };
   *file = OpenLocatedInventory();
-  if (!*file && opening != Opening::kProgram) {
+  const bool makes = opening == Opening::kProgram || opening == Opening::kMaking;
+  if (!*file && !makes) {
     return fail(OpenFailure::kMissing, platform::LastFileError());
   }
   if (!*file) {
@@ -98,7 +99,7 @@ bool OpenInventory(Opening opening, ScopedFile* file, InventoryOpened* opened) {
       opened->cause = why;
       // A change of the back office would put its own journal in place of
       // the one kept: it waits until that one is settled.
-      if (opening == Opening::kChanging) return fail(OpenFailure::kJournalKept, why);
+      if (opening != Opening::kProgram) return fail(OpenFailure::kJournalKept, why);
     }
   }
   *file = OpenInventoryForReading();

@@ -14,6 +14,8 @@ enum class Opening {
   kProgram,   // the program's start: a missing film.dat is made fresh
   kChanging,  // the back office before a change: all of that but the fresh file,
               // and a journal that cannot be settled stops the change
+  kMaking,    // the back office before a change that may start a new shop
+              // (import --add): as kChanging, a missing film.dat made fresh
   kReading,   // the back office's reports: nothing is made or removed, and a
               // journal that cannot be settled is read through (SettleForReading)
 };

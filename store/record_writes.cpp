@@ -69,6 +69,7 @@ class PrefixTaking : public SlotChanges {
   explicit PrefixTaking(SlotChanges& changes) : changes_(changes), prefixes_(changes.Count()) {}
   size_t Count() const override { return changes_.Count(); }
   int64_t Slot(size_t i) const override { return changes_.Slot(i); }
+  bool Holds(size_t i, const InventoryRecord& now) override { return changes_.Holds(i, now); }
   bool Make(size_t i, const InventoryRecord& now, InventoryRecord* next) override {
     if (!changes_.Make(i, now, next)) return false;
     prefixes_[i] = PrefixOf(*next);

@@ -188,6 +188,15 @@ TEST_F(JournalAtStart, AnAppendThatCannotBeFinishedLeavesTheOldInventoryWhole) {
   EXPECT_EQ(SlotCount, 4);
   EXPECT_EQ(IndexedSlots, 4);
   EXPECT_TRUE(WholeJournal());
+  // The back office's changes, those that may make a film.dat among them,
+  // stop there: their own journal would take the kept one's place.
+  for (const Opening opening : {Opening::kChanging, Opening::kMaking}) {
+    Restart();
+    faults_.Inject(FileOp::kWrite, 1, Fault::kDiskFull, /*persistent=*/true);
+    EXPECT_EQ(LoadInventory(opening).failure, OpenFailure::kJournalKept);
+    EXPECT_TRUE(WholeJournal());
+  }
+  faults_.Reset();
 
   // Nor can the file be cut: the tail is no part of the inventory, and no
   // change writes over the kept journal meanwhile.

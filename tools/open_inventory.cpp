@@ -43,7 +43,7 @@ bool OpenForReport() {
 }
 
 bool OpenForChange(bool makeFresh) {
-  if (!Open(makeFresh ? Opening::kProgram : Opening::kChanging)) return false;
+  if (!Open(makeFresh ? Opening::kMaking : Opening::kChanging)) return false;
   using platform::Access;
   using platform::Disposition;
   platform::FileError why = platform::FileError::kNone;

@@ -4,9 +4,8 @@
 
 #include "store/opendata.h"
 
-// True when the inventory is open, sized and indexed; false after a fatal
-// failure that has already been shown to the user, or, for the back
-// office, when there is no film.dat to open (nothing is shown then).
+// True when the inventory is open, sized and indexed (LoadInventory); false
+// after a fatal failure that has already been shown to the user.
 bool Opendata(Opening opening = Opening::kProgram);
 
 // Shows the program's messages for `opened`, in the order it found their

@@ -17,6 +17,9 @@ using Slot = int64_t;
 // The whole slots of a file of `size` bytes.
 constexpr Slot SlotsOf(uint64_t size) { return static_cast<Slot>(size / kRecordSize); }
 
+// The most slots a file can hold.
+constexpr Slot kLargestSlotCount = SlotsOf(kLargestInventorySize);
+
 // Whether `slot` lies inside a file of `fileSize` bytes that an inventory
 // can be: a whole number of records, no offset past 32 bits.
 constexpr bool SlotInFile(Slot slot, uint64_t fileSize) {

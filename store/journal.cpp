@@ -40,7 +40,7 @@ bool WriteWhole(platform::FileRef file, const uint8_t* bytes, uint32_t size) {
 }
 
 // Writes `size` bytes as the journal beside DataPath (making it the first
-// time) and pushes them to the medium; see WriteJournal.
+// time) and pushes them to the medium; see WriteGroupJournal.
 platform::FileRef PutJournal(const uint8_t* bytes, uint32_t size, platform::FileError* why) {
   platform::FileError ignored;
   if (why == nullptr) why = &ignored;
@@ -156,8 +156,7 @@ bool KeepsGroupRules(const JournalGroup& group) {
   }
   const Slot slots = SlotsOf(newSize);
   const bool append = newSize > fileSize;
-  if (append && (group.entries.size() != 1 ||
-                 group.entries[0].first != SlotsOf(fileSize))) {
+  if (append && (group.entries.size() != 1 || group.entries[0].first != SlotsOf(fileSize))) {
     return false;
   }
   Slot earliest = 0;  // the first slot the next run may start at
@@ -260,7 +259,7 @@ bool DecodeAnyJournal(const uint8_t* bytes, size_t size, JournalGroup* group) {
     e.before.assign(at, at + beforeSize);
     e.after.assign(at + beforeSize, at + beforeSize + afterSize);
     at += beforeSize + afterSize;
-    if (e.count > 0 && static_cast<uint64_t>(e.count) <= kLargestInventorySize / kRecordSize &&
+    if (e.count > 0 && e.count <= kLargestSlotCount &&
         spanStart != RunSpan(e.first, e.count, read.newSize).start) {
       return false;
     }

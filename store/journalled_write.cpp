@@ -131,8 +131,7 @@ bool ReadRange(platform::FileRef file, const FileRange& range, std::vector<uint8
 
 // The journal bytes of a run of the slots first .. last in a file of `size`.
 size_t RunBytes(int64_t first, int64_t last, uint64_t size) {
-  const FileRange span =
-      RunSpan(first, last - first + 1, size);
+  const FileRange span = RunSpan(first, last - first + 1, size);
   return kGroupRunHeader + 2 * size_t{span.size};
 }
 
@@ -239,8 +238,8 @@ SlotsWritten WriteSlotsJournalled(SlotChanges& changes) {
   return {WriteOutcome::kWritten, n};
 }
 
-SlotsWritten AppendSlotsJournalled(uint64_t size, const std::vector<InventoryRecord>& records) {
-  const size_t n = records.size();
+SlotsWritten AppendSlotsJournalled(uint64_t size, const RecordSource& records) {
+  const size_t n = records.Count();
   if (n == 0) return {WriteOutcome::kWritten, 0};
   if (size == 0 || size % kRecordSize != 0 ||
       size + uint64_t{n} * kRecordSize > kLargestInventorySize) {
@@ -272,7 +271,8 @@ SlotsWritten AppendSlotsJournalled(uint64_t size, const std::vector<InventoryRec
     entry.before.assign(head.begin() + (span.start - window.start), head.end());
     entry.after = entry.before;
     for (size_t i = done; i < done + count; ++i) {
-      entry.after.insert(entry.after.end(), records[i].bytes, records[i].bytes + kRecordSize);
+      const InventoryRecord record = records.Record(i);
+      entry.after.insert(entry.after.end(), record.bytes, record.bytes + kRecordSize);
     }
     const JournalGroup group{size, newSize, {std::move(entry)}};
     const WriteOutcome outcome = WriteGroup(file.get(), group);

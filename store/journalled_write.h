@@ -79,6 +79,25 @@ class SlotChangeList : public SlotChanges {
   const std::vector<SlotChange>& changes_;
 };
 
+// The records of an append, each made when the append reaches it: so that
+// no more than one group of them need be held while a large append is made.
+class RecordSource {
+ public:
+  virtual ~RecordSource() = default;
+  virtual size_t Count() const = 0;
+  // Record `i`; the same each time it is asked for.
+  virtual InventoryRecord Record(size_t i) const = 0;
+};
+class RecordList : public RecordSource {
+ public:
+  explicit RecordList(const std::vector<InventoryRecord>& records) : records_(records) {}
+  size_t Count() const override { return records_.size(); }
+  InventoryRecord Record(size_t i) const override { return records_[i]; }
+
+ private:
+  const std::vector<InventoryRecord>& records_;
+};
+
 struct SlotsWritten {
   WriteOutcome outcome = WriteOutcome::kWritten;
   // How many of the changes, from the first, are in the file.
@@ -106,7 +125,7 @@ SlotsWritten WriteSlotsJournalled(SlotChanges& changes);
 // the file back to the size it started from, which needs no room; should
 // the cut fail, the group is written again, and when even that fails its
 // journal stays whole for the next start.
-SlotsWritten AppendSlotsJournalled(uint64_t size, const std::vector<InventoryRecord>& records);
+SlotsWritten AppendSlotsJournalled(uint64_t size, const RecordSource& records);
 
 // ---- The journal at start ----
 

@@ -27,16 +27,17 @@ struct Arrays {
 // into `grown`: the used entries merged with theirs in (number, slot) order,
 // which keeps the deleted run first and puts new deleted ones at its end
 // (their slots are past every other). `grown` then replaces the arrays.
-void EnterAppended(const std::vector<InventoryRecord>& records, size_t count, Arrays grown) {
+void EnterAppended(const RecordSource& records, size_t count, Arrays grown) {
   std::vector<IndexEntry> added;
   added.reserve(count);
   int32_t deleted = 0;
   for (size_t i = 0; i < count; ++i) {
     const Slot slot = SlotCount + static_cast<Slot>(i);
-    const int64_t number = NumberAsLoaded(RecordNumber(records[i]));
+    const InventoryRecord record = records.Record(i);
+    const int64_t number = NumberAsLoaded(RecordNumber(record));
     deleted += number == kDeletedNumber ? 1 : 0;
     added.push_back(IndexEntry{number, slot});
-    grown.prefixes[slot] = PrefixOf(records[i]);
+    grown.prefixes[slot] = PrefixOf(record);
   }
   std::sort(added.begin(), added.end(), Before);
   std::merge(NumberIndex, NumberIndex + IndexedSlots, added.begin(), added.end(), grown.numbers,
@@ -91,13 +92,12 @@ SlotsWritten StoreAmendedRecords(SlotChanges& changes) {
   return done;
 }
 
-SlotsWritten StoreAppendedRecords(const std::vector<InventoryRecord>& records) {
-  if (records.empty()) return {WriteOutcome::kWritten, 0};
+SlotsWritten StoreAppendedRecords(const RecordSource& records) {
+  if (records.Count() == 0) return {WriteOutcome::kWritten, 0};
   Arrays grown;
-  if (IndexedSlots != SlotCount ||
-      SlotCount + static_cast<Slot>(records.size()) > SlotsOf(kLargestInventorySize) ||
-      !AllocateIndex(SlotCount + static_cast<Slot>(records.size()), &grown.numbers,
-                     &grown.prefixes)) {
+  const auto count = static_cast<Slot>(records.Count());
+  if (IndexedSlots != SlotCount || SlotCount + count > kLargestSlotCount ||
+      !AllocateIndex(SlotCount + count, &grown.numbers, &grown.prefixes)) {
     return {WriteOutcome::kFailed, 0};
   }
   const SlotsWritten done = AppendSlotsJournalled(uint64_t{kRecordSize} * SlotCount, records);

@@ -26,7 +26,10 @@ SlotsWritten StoreAmendedRecords(SlotChanges& changes);
 // grow by them, each gets its index entry in order and its prefix, and the
 // counts follow the load's rule for its number. The larger arrays are had
 // before anything is written: without them nothing is (kFailed).
-SlotsWritten StoreAppendedRecords(const std::vector<InventoryRecord>& records);
+SlotsWritten StoreAppendedRecords(const RecordSource& records);
+inline SlotsWritten StoreAppendedRecords(const std::vector<InventoryRecord>& records) {
+  return StoreAppendedRecords(RecordList(records));
+}
 
 // Writes `deleted`, the deleted form of the record of `number` read from
 // `slot` as `asRead`, while the slot still holds that. Once it is in the file: the slot's prefix is

@@ -106,13 +106,12 @@ Slot ReadEachSlot(platform::FileRef file, Slot slots,
                   const std::function<void(Slot slot, const InventoryRecord&)>& visit) {
   InventoryRecord single;
   InventoryRecord record;
-  return ReadSlotRuns(file, slots, &single,
-                      [&](Slot first, const uint8_t* records, Slot count) {
-                        for (Slot i = 0; i < count; ++i, records += kRecordSize) {
-                          std::memcpy(record.bytes, records, kRecordSize);
-                          visit(first + i, record);
-                        }
-                      });
+  return ReadSlotRuns(file, slots, &single, [&](Slot first, const uint8_t* records, Slot count) {
+    for (Slot i = 0; i < count; ++i, records += kRecordSize) {
+      std::memcpy(record.bytes, records, kRecordSize);
+      visit(first + i, record);
+    }
+  });
 }
 
 bool WriteBytesUnflushed(platform::FileRef file, uint32_t offset, const uint8_t* bytes,
@@ -120,9 +119,4 @@ bool WriteBytesUnflushed(platform::FileRef file, uint32_t offset, const uint8_t*
   uint32_t put = 0;
   return platform::SetFilePosition(file, offset) && platform::WriteFile(file, bytes, size, &put) &&
          put == size;
-}
-
-bool WriteSlotUnjournalled(platform::FileRef file, Slot slot, const InventoryRecord& record) {
-  return WriteBytesUnflushed(file, SlotOffset(slot), record.bytes, kRecordSize) &&
-         platform::FlushFile(file);
 }

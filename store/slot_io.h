@@ -96,15 +96,12 @@ class SlotReader {
 // slot that could not be read, or `slots`.
 using SlotRunVisitor = std::function<void(Slot first, const uint8_t* records, Slot count)>;
 Slot ReadSlotRuns(platform::FileRef file, Slot slots, InventoryRecord* last,
-                      const SlotRunVisitor& visit);
+                  const SlotRunVisitor& visit);
 // The same, one record at a time: `visit` gets each slot and its record.
 Slot ReadEachSlot(platform::FileRef file, Slot slots,
-                      const std::function<void(Slot slot, const InventoryRecord&)>& visit);
+                  const std::function<void(Slot slot, const InventoryRecord&)>& visit);
 
 // Writes `size` bytes whole at `offset` of a file open for writing, without
 // waiting for the medium; false when any step fails.
 bool WriteBytesUnflushed(platform::FileRef file, uint32_t offset, const uint8_t* bytes,
                          uint32_t size);
-// Writes `record` whole at `slot` of a file open for writing and pushes it
-// to the medium; false when any step fails. Nothing is journalled here.
-bool WriteSlotUnjournalled(platform::FileRef file, Slot slot, const InventoryRecord& record);

@@ -1,7 +1,7 @@
 // The inventory store's process-wide state: the record buffer, the location
 // of film.dat, the counters and the two in-memory arrays.
 //
-// Once Opendata has succeeded, and after every call of the store since:
+// Once LoadInventory has succeeded, and after every call of the store since:
 //
 // (1) SlotCount is the number of whole records film.dat held when it was
 //     loaded, and the slots the store appended since, at least 1, and
@@ -80,7 +80,7 @@ extern int32_t DeletedCount;
 extern IndexEntry* NumberIndex;
 // The Description prefixes by slot: (7) above.
 extern PrefixEntry* PrefixTable;
-// How many NumberIndex entries Opendata filled (the records it read): (2).
+// How many NumberIndex entries LoadInventory filled (the records it read): (2).
 extern Slot IndexedSlots;
 
 constexpr int32_t kSpareEntries = 200;

@@ -428,8 +428,14 @@ TEST_F(Filmtool, ImportChangesOnlyWhatTheRowsChangeAndRefusesABadFileWhole) {
   EXPECT_EQ(out_, "-1 2\n10 0\n11 1\n12 3\n12 4\n20 5\n");
   EXPECT_FALSE(WholeJournal());
 
-  // A new shop: the fresh inventory first, whose "ITEM 1" row 1 then amends.
+  // A new shop: the fresh inventory first, whose "ITEM 1" row 1 then amends;
+  // but only for a sheet that is CSV throughout.
   std::filesystem::create_directory(Path("shop"));
+  std::ofstream(Path("in.csv"), std::ios::binary) << "number,description\n1,first\n2,\"open\n";
+  EXPECT_EQ(
+      Run(std::string(FILMTOOL_PATH) + " import " + Path("shop") + " " + Path("in.csv") + " --add"),
+      1);
+  EXPECT_FALSE(std::filesystem::exists(Path("shop/film.dat")));
   std::ofstream(Path("in.csv"), std::ios::binary) << "number,description\n1,first\n2,second\n";
   ASSERT_EQ(
       Run(std::string(FILMTOOL_PATH) + " import " + Path("shop") + " " + Path("in.csv") + " --add"),

@@ -149,6 +149,14 @@ TEST_F(SheetImport, TextsASpreadsheetReadAsNumbersOrDatesAreRefusedWithTheFix) {
     EXPECT_NE(err_.find("as Text"), std::string::npos) << err_;
     EXPECT_EQ(ReadBytes("film.dat"), before);
   }
+  // Nor does --overwrite let one in over a text the handheld changed since.
+  ASSERT_EQ(Run(Tool("amend", "10 sku=0013")), 0) << err_;
+  Sheet respelled = sheet;
+  respelled[1][kSku] = "13";
+  EXPECT_EQ(Import(respelled, " --overwrite"), 1);
+  EXPECT_NE(err_.find("item 10: sku: the sheet says 13 where film.dat says 0013"), std::string::npos)
+      << err_;
+  ASSERT_EQ(Run(Tool("amend", "10 sku=0012")), 0) << err_;
   // A real edit of such a text goes in.
   Sheet s = sheet;
   s[1][kSku] = "0013";

@@ -145,44 +145,42 @@ int Check() {
     return 1;
   }
 
-  const auto slots = static_cast<uint32_t>(size / kRecordSize);
-  std::vector<std::pair<int64_t, uint32_t>> live;  // number and slot
-  uint32_t deleted = 0;
+  const Slot slots = SlotsOf(size);
+  std::vector<std::pair<int64_t, Slot>> live;  // number and slot
+  Slot deleted = 0;
   const std::string undefined = " holds bytes that code page " + std::to_string(TextCodePage()) +
                                 " leaves undefined (export shows U+FFFD)";
-  const uint32_t readTo =
-      ReadEachSlot(file.get(), slots, [&](uint32_t slot, const InventoryRecord& r) {
-        const int64_t number = RecordNumber(r);
-        if (IsLiveNumber(number)) {
-          live.emplace_back(number, slot);
-        } else {
-          ++deleted;
-        }
-        if (!IsLiveNumber(number) && number != kDeletedNumber) {
-          report.Problem(SlotName(slot) + ": number " + std::to_string(number) + " counts as deleted" +
-                         (r.bytes[kDescriptionOffset] != 0
-                              ? ", yet a description search still finds it"
-                              : ""));
-        }
-        if (!Terminated(r.bytes + kDescriptionOffset, kDescriptionSize)) {
-          report.Problem(SlotName(slot) + ": the Description has no terminator in its 82 bytes");
-        }
-        if (!Terminated(r.bytes + kSku1Offset, kSku1Size)) {
-          report.Problem(SlotName(slot) + ": SKU1 has no terminator in its 580 bytes");
-        }
-        for (const auto& [name, offset, size] :
-             {std::tuple<const char*, size_t, size_t>{"the Description", kDescriptionOffset,
-                                                      kDescriptionSize},
-              {"SKU1", kSku1Offset, kSku1Size}}) {
-          const std::string control = ControlCharacter(r.bytes + offset, size);
-          if (!control.empty() && IsLiveNumber(number)) {
-            report.Problem(SlotName(slot) + ": " + name + " holds a control character, " + control);
-          }
-          if (HoldsUndefinedBytes(r.bytes + offset, size)) {
-            report.Problem(SlotName(slot) + ": " + name + undefined);
-          }
-        }
-      });
+  const Slot readTo = ReadEachSlot(file.get(), slots, [&](Slot slot, const InventoryRecord& r) {
+    const int64_t number = RecordNumber(r);
+    if (IsLiveNumber(number)) {
+      live.emplace_back(number, slot);
+    } else {
+      ++deleted;
+    }
+    if (!IsLiveNumber(number) && number != kDeletedNumber) {
+      report.Problem(
+          SlotName(slot) + ": number " + std::to_string(number) + " counts as deleted" +
+          (r.bytes[kDescriptionOffset] != 0 ? ", yet a description search still finds it" : ""));
+    }
+    if (!Terminated(r.bytes + kDescriptionOffset, kDescriptionSize)) {
+      report.Problem(SlotName(slot) + ": the Description has no terminator in its 82 bytes");
+    }
+    if (!Terminated(r.bytes + kSku1Offset, kSku1Size)) {
+      report.Problem(SlotName(slot) + ": SKU1 has no terminator in its 580 bytes");
+    }
+    for (const auto& [name, offset, size] :
+         {std::tuple<const char*, size_t, size_t>{"the Description", kDescriptionOffset,
+                                                  kDescriptionSize},
+          {"SKU1", kSku1Offset, kSku1Size}}) {
+      const std::string control = ControlCharacter(r.bytes + offset, size);
+      if (!control.empty() && IsLiveNumber(number)) {
+        report.Problem(SlotName(slot) + ": " + name + " holds a control character, " + control);
+      }
+      if (HoldsUndefinedBytes(r.bytes + offset, size)) {
+        report.Problem(SlotName(slot) + ": " + name + undefined);
+      }
+    }
+  });
   if (readTo != slots) {
     report.Problem(SlotName(readTo) + " and after cannot be read");
     std::printf("%s: not readable whole, %d problems\n", name.c_str(), report.problems());
@@ -202,7 +200,7 @@ int Check() {
     }
     i = j;
   }
-  std::printf("%s: %" PRIu32 " slots, %zu active, %" PRIu32 " deleted, %d problems\n", name.c_str(),
+  std::printf("%s: %" PRId64 " slots, %zu active, %" PRId64 " deleted, %d problems\n", name.c_str(),
               slots, live.size(), deleted, report.problems());
   return report.problems() == 0 ? 0 : 2;
 }

@@ -28,7 +28,7 @@ bool CsvReader::Refill() {
     begin_ = 0;
   }
   if (end_ == buffer_.size()) {
-    if (buffer_.size() > kLongestCsvRecord) return false;
+    if (buffer_.size() >= kLongestCsvRecord) return false;
     buffer_.resize(buffer_.size() * 2);
   }
   const std::streamsize got =

@@ -33,7 +33,7 @@ std::string Csv(const std::string& field) {
 
 // A row: the slot, the number and the fields, then the version mark of
 // what they print.
-void PrintRecord(uint32_t slot, const InventoryRecord& r) {
+void PrintRecord(Slot slot, const InventoryRecord& r) {
   const std::string number = platform::FormatItemNumber(RecordNumber(r));
   std::array<std::string, kFieldCount> fields;
   PrintedRow printed{number};
@@ -60,12 +60,11 @@ int Export(bool all) {
   for (Field field : kAllFields) header += std::string(",") + FieldName(field);
   header += std::string(",") + kVersionColumn;
   std::printf("%s\r\n", header.c_str());
-  const auto slots = static_cast<uint32_t>(SlotCount);
-  const uint32_t readTo =
-      ReadEachSlot(file.get(), slots, [&](uint32_t slot, const InventoryRecord& r) {
-        // Deleted: -1, and the numbers the load counts as deleted with it.
-        if (all || IsLiveNumber(RecordNumber(r))) PrintRecord(slot, r);
-      });
+  const Slot slots = SlotCount;
+  const Slot readTo = ReadEachSlot(file.get(), slots, [&](Slot slot, const InventoryRecord& r) {
+    // Deleted: -1, and the numbers the load counts as deleted with it.
+    if (all || IsLiveNumber(RecordNumber(r))) PrintRecord(slot, r);
+  });
   if (readTo != slots) {
     Complain("slot " + std::to_string(readTo) + " and after cannot be read");
     return 1;

@@ -242,3 +242,12 @@ bool HoldsUndefinedBytes(const uint8_t* field, size_t size) {
       platform::NarrowToWide(text, static_cast<int>(length), wide, static_cast<int>(length));
   return std::find(wide, wide + std::max(n, 0), wchar_t{0xFFFD}) != wide + std::max(n, 0);
 }
+
+std::string KeptText(std::string_view value) {
+  std::wstring wide;
+  if (!WideFromUtf8(std::string(value), &wide)) return std::string(value);
+  const size_t kept = KeptOfField(wide, kAmendTextChars);
+  if (kept == wide.size()) return std::string(value);
+  wide.resize(kept);
+  return Utf8FromWide(wide);
+}

@@ -39,6 +39,10 @@ std::string ExportedField(Field field, const InventoryRecord& record);
 std::string StoreField(Field field, std::string_view value, InventoryRecord& record,
                        std::string* note);
 
+// A text `value` as a description or SKU field keeps it: its first 38
+// characters, never half of one.
+std::string KeptText(std::string_view value);
+
 // What `value` prints as once stored: ExportedField of a record that
 // StoreField stored it into. False, with `*why` saying why, when StoreField
 // refuses it.

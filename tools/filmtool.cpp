@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
+#include <new>
 #include <string>
 #include <system_error>
 #include <vector>
@@ -217,7 +218,15 @@ int main(int argc, char** argv) {
   if (!card.empty()) platform::UseCardFolder(card);
   platform::SetUi(&MessageEcho());
 
-  const int status = command->run(named, options);
+  int status = 1;
+  try {
+    status = command->run(named, options);
+  } catch (const std::bad_alloc&) {
+    // Nothing is written before every row is checked; a write under way
+    // stopped here leaves its journal, which the next start settles.
+    Complain("not enough memory for this command");
+    return 1;
+  }
   if (std::fflush(stdout) != 0) return 1;
   return status;
 }

@@ -48,7 +48,6 @@
 
 namespace {
 
-constexpr int64_t kLargestSlotCount = kLargestInventorySize / kRecordSize;
 constexpr int kToldLines = 100;
 
 // What tells a record that another program changed after import read it:
@@ -144,9 +143,6 @@ class Import {
 
   bool TakeHeader(const CsvRow& header);
   void TakeRow(const CsvRow& row);
-  // The checks that need every row; then the totals of problems and
-  // conflicts, each already told.
-  void Finish();
   int problems() const { return problems_; }
   // The problems and conflicts found but not told, past kToldLines.
   int untold() const { return std::max(0, told_ - kToldLines); }
@@ -171,6 +167,10 @@ class Import {
   void Tell(int line, const std::string& what) {
     if (++told_ <= kToldLines) Complain(file_ + ":" + std::to_string(line) + ": " + what);
   }
+  // What was done to a value, told within the same bound, no problem.
+  void Note(int line, const std::string& what) {
+    if (told_ < kToldLines) Complain(file_ + ":" + std::to_string(line) + ": " + what);
+  }
   void Problem(int line, const std::string& why) {
     Tell(line, why);
     ++problems_;
@@ -181,6 +181,17 @@ class Import {
                    Printable(sheet) + ", film.dat now says " + Printable(now) +
                    " (changed since the export)");
     ++conflicts_;
+  }
+  // True, after telling it, when `value`, the sheet's text for `field` of
+  // item `number`, is what a spreadsheet made of film.dat's `printed`.
+  bool Respelled(int line, int64_t number, Field field, std::string_view value,
+                 const std::string& printed) {
+    if (!IsTextField(field) || !IsSpreadsheetRespelling(printed, value)) return false;
+    Problem(line, "item " + std::to_string(number) + ": " + FieldName(field) + ": the sheet says " +
+                      Printable(value) + " where film.dat says " + Printable(printed) +
+                      ": a spreadsheet read the text as a number or a date; open the file with "
+                      "the number, description and sku columns as Text (see the guide)");
+    return true;
   }
   // A value of a row refused by its field's rule.
   void Refused(int line, Field field, std::string_view value, const std::string& why) {
@@ -299,9 +310,11 @@ bool Import::Keep(Change c, const InventoryRecord& now) {
       Refused(c.line, e.field, e.value, why);
       return false;
     }
-    if (!note.empty()) {
-      Complain(file_ + ":" + std::to_string(c.line) + ": " + FieldName(e.field) + ": " + note);
-    }
+    if (!note.empty()) Note(c.line, std::string(FieldName(e.field)) + ": " + note);
+  }
+  // Only what the field keeps is held: a sheet's long texts take no memory.
+  for (Edit& e : c.edits) {
+    if (IsTextField(e.field)) e.value = KeptText(e.value);
   }
   if (c.slot >= 0 && std::memcmp(after.bytes, now.bytes, kRecordSize) == 0) return true;
   if (!DescriptionLongEnough(after)) {
@@ -396,18 +409,11 @@ void Import::TakeMarked(const CsvRow& row, int64_t number, const VersionMark& ma
     const size_t i = Index(f);
     if (!edited[i] || stored[i] == printed[i]) continue;  // film.dat holds it already
     const std::string_view value = row.fields[static_cast<size_t>(columns_.field[i])];
-    if (nowDigests[i] != mark.fields[i]) {
-      if (!options_.overwrite) {
-        Conflict(line, number, f, value, printed[i]);
-        continue;
-      }
-    } else if (IsTextField(f) && IsSpreadsheetRespelling(printed[i], value)) {
-      Problem(line, "item " + std::to_string(number) + ": " + FieldName(f) + ": the sheet says " +
-                        Printable(value) + " where film.dat says " + Printable(printed[i]) +
-                        ": a spreadsheet read the text as a number or a date; open the file "
-                        "with the number, description and sku columns as Text (see the guide)");
+    if (nowDigests[i] != mark.fields[i] && !options_.overwrite) {
+      Conflict(line, number, f, value, printed[i]);
       continue;
     }
+    if (Respelled(line, number, f, value, printed[i])) continue;
     c.edits.push_back(Edit{f, std::string(value)});
   }
   Keep(std::move(c), now);
@@ -419,6 +425,17 @@ void Import::TakeUnmarked(const CsvRow& row, int64_t number) {
   if (count == 0) {
     if (!options_.add) {
       Problem(line, "no item " + std::to_string(number) + " in film.dat");
+      return;
+    }
+    // Every slot's number must be known, or an item could be added twice;
+    // and no more can be added than the file can take.
+    if (IndexedSlots != SlotCount) {
+      Problem(line, "film.dat cannot be read whole: no item can be added");
+      return;
+    }
+    if (static_cast<Slot>(additions_.size()) >= kLargestSlotCount - SlotCount) {
+      Problem(line, "film.dat would pass " + std::to_string(kLargestSlotCount) +
+                        " slots, the largest inventory");
       return;
     }
     const auto [seen, first] = adding_.emplace(number, line);
@@ -474,31 +491,10 @@ void Import::TakeUnmarked(const CsvRow& row, int64_t number) {
       return;
     }
     if (stored == printed) continue;  // 56.8 for 56.80: the same value, not a change
-    if (IsTextField(f) && IsSpreadsheetRespelling(printed, value)) {
-      Problem(line, "item " + std::to_string(number) + ": " + FieldName(f) + ": the sheet says " +
-                        Printable(value) + " where film.dat says " + Printable(printed) +
-                        ": a spreadsheet read the text as a number or a date; open the file "
-                        "with the number, description and sku columns as Text (see the guide)");
-      return;
-    }
+    if (Respelled(line, number, f, value, printed)) return;
     c.edits.push_back(Edit{f, std::string(value)});
   }
   Keep(std::move(c), now);
-}
-
-void Import::Finish() {
-  if (additions_.empty()) return;
-  // Every slot's number must be known, or an item could be added twice.
-  if (IndexedSlots != SlotCount) {
-    Problem(additions_.front().line, "film.dat cannot be read whole: no item can be added");
-    return;
-  }
-  const int64_t room = kLargestSlotCount - SlotCount;
-  if (static_cast<int64_t>(additions_.size()) > room) {
-    Problem(additions_[static_cast<size_t>(room)].line, "film.dat would pass " +
-                                                            std::to_string(kLargestSlotCount) +
-                                                            " slots, the largest inventory");
-  }
 }
 
 // The failure of a write and its cause, then where the import stopped and
@@ -558,6 +554,28 @@ class Writes : public SlotChanges {
   std::vector<std::string> listed_;
 };
 
+// The sheet's new items as the store appends them: each record made from
+// its edits over a zero record when the append reaches it.
+class Additions : public RecordSource {
+ public:
+  explicit Additions(const std::vector<Change>& additions) : additions_(additions) {}
+  size_t Count() const override { return additions_.size(); }
+  InventoryRecord Record(size_t i) const override {
+    return Applied(additions_[i], ZeroRecord(additions_[i].number));
+  }
+  // The lines of the first `count` additions.
+  std::string Listed(size_t count) const {
+    std::string lines;
+    for (size_t i = 0; i < count; ++i) {
+      ListChange(additions_[i], ZeroRecord(additions_[i].number), Record(i), &lines);
+    }
+    return lines;
+  }
+
+ private:
+  const std::vector<Change>& additions_;
+};
+
 void TellChanged(const std::string& path, const Change& c) {
   Complain(path + ":" + std::to_string(c.line) + ": item " + std::to_string(c.number) +
            ": film.dat was changed by another program since it was read; nothing imported");
@@ -567,6 +585,19 @@ void TellUnmarked(int rows) {
   if (rows > 0) {
     std::printf("%d rows without a version mark were compared with film.dat as it is now\n", rows);
   }
+}
+
+// Reads the sheet at `path` through once: false, told, when it is no CSV.
+bool WholeCsv(const std::string& path) {
+  std::filebuf file;
+  if (!file.open(std::filesystem::u8path(path), std::ios::in | std::ios::binary)) return true;
+  CsvReader reader(&file);
+  CsvRow row;
+  while (reader.Next(&row)) {
+  }
+  if (reader.error().empty()) return true;
+  Complain(path + ": " + reader.error());
+  return false;
 }
 
 // Opens the sheet: a regular file, or standard input for "-".
@@ -608,7 +639,8 @@ int ImportCsv(const std::string& path, bool dryRun, bool add, bool overwrite) {
     return 1;
   }
   // Adding to a folder without film.dat starts it as the program's first
-  // start does.
+  // start does: a sheet that is no CSV is refused before that.
+  if (add && !dryRun && path != "-" && !WholeCsv(path)) return 1;
   if (!(dryRun ? OpenForReport() : OpenForChange(/*makeFresh=*/add))) return 1;
   platform::ScopedFile inventory(OpenInventoryForReading());
   if (!inventory) {
@@ -622,7 +654,6 @@ int ImportCsv(const std::string& path, bool dryRun, bool add, bool overwrite) {
       Complain(path + ": " + reader.error());
       return 1;
     }
-    import.Finish();
   }
   if (import.untold() > 0) {
     Complain(path + ": " + std::to_string(import.untold()) + " more problems and conflicts");
@@ -643,13 +674,7 @@ int ImportCsv(const std::string& path, bool dryRun, bool add, bool overwrite) {
   std::sort(changes.begin(), changes.end(),
             [](const Change& a, const Change& b) { return a.slot < b.slot; });
   Writes writes(changes);
-  std::vector<InventoryRecord> added;
-  std::string addedList;
-  for (const Change& c : import.additions()) {
-    const InventoryRecord zero = ZeroRecord(c.number);
-    added.push_back(Applied(c, zero));
-    ListChange(c, zero, added.back(), &addedList);
-  }
+  const Additions added(import.additions());
   if (dryRun) {
     for (size_t i = 0; i < changes.size(); ++i) {
       InventoryRecord now, next;
@@ -658,9 +683,9 @@ int ImportCsv(const std::string& path, bool dryRun, bool add, bool overwrite) {
         return 1;
       }
     }
-    std::fputs((writes.Listed(changes.size()) + addedList).c_str(), stdout);
+    std::fputs((writes.Listed(changes.size()) + added.Listed(added.Count())).c_str(), stdout);
     std::printf("dry run: %zu items would change", changes.size());
-    if (add) std::printf(", %zu would be added", added.size());
+    if (add) std::printf(", %zu would be added", added.Count());
     std::printf("; nothing written\n");
     TellUnmarked(import.unmarked());
     return 0;
@@ -675,12 +700,12 @@ int ImportCsv(const std::string& path, bool dryRun, bool add, bool overwrite) {
   }
   const SlotsWritten appended = StoreAppendedRecords(added);
   if (appended.outcome != WriteOutcome::kWritten) {
-    std::fputs(writes.Listed(changes.size()).c_str(), stdout);
+    std::fputs((writes.Listed(changes.size()) + added.Listed(appended.written)).c_str(), stdout);
     TellStop(path, appended.outcome, import.additions()[appended.stopped], "added", changed.written,
              appended.written);
     return 1;
   }
-  std::fputs((writes.Listed(changes.size()) + addedList).c_str(), stdout);
+  std::fputs((writes.Listed(changes.size()) + added.Listed(appended.written)).c_str(), stdout);
   std::printf("%zu items changed\n", changed.written);
   if (add) std::printf("%zu items added\n", appended.written);
   TellUnmarked(import.unmarked());

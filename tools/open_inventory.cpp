@@ -17,7 +17,7 @@ namespace {
 // it gives up, in milliseconds.
 constexpr uint32_t kWaitForAnotherProgram = 3000;
 
-bool Open(Opening opening) {
+InventoryOpened Open(Opening opening) {
   HeldFileWait = kWaitForAnotherProgram;
   const InventoryOpened opened = LoadInventory(opening);
   TellOpening(opened);  // the program's messages
@@ -26,13 +26,18 @@ bool Open(Opening opening) {
       opened.failure == OpenFailure::kMissing) {
     Complain(platform::ShownPath(DataPath) + ": no such file");
   }
-  return static_cast<bool>(opened);
+  return opened;
 }
 
 }  // namespace
 
 bool OpenForReport() {
-  if (!Open(Opening::kReading)) return false;
+  const InventoryOpened opened = Open(Opening::kReading);
+  if (!opened) return false;
+  if (opened.journal == JournalAtOpen::kUnreadable) {
+    Complain(platform::ShownPath(JournalPath(DataPath)) +
+             " or the slots it covers cannot be read now: film.dat is shown as it is");
+  }
   if (ReadingThroughJournal()) {
     Complain(platform::ShownPath(DataPath) +
              " cannot be written, so the change a power cut left unfinished in " +

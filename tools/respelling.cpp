@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "platform/number_text.h"
+#include "tools/value_syntax.h"
 
 namespace {
 
@@ -23,24 +24,7 @@ std::string_view Trimmed(std::string_view text) {
 // an exponent. Its value goes to `*value`.
 bool ReadsAsNumber(std::string_view text, double* value) {
   text = Trimmed(text);
-  size_t at = 0;
-  if (at < text.size() && (text[at] == '+' || text[at] == '-')) ++at;
-  size_t digits = 0;
-  while (at < text.size() && IsDigit(text[at])) ++at, ++digits;
-  if (at < text.size() && text[at] == '.') {
-    ++at;
-    while (at < text.size() && IsDigit(text[at])) ++at, ++digits;
-  }
-  if (digits == 0) return false;
-  if (at < text.size() && (text[at] == 'e' || text[at] == 'E')) {
-    size_t e = at + 1;
-    if (e < text.size() && (text[e] == '+' || text[e] == '-')) ++e;
-    const size_t first = e;
-    while (e < text.size() && IsDigit(text[e])) ++e;
-    if (e == first) return false;
-    at = e;
-  }
-  if (at != text.size()) return false;
+  if (!IsDecimalText(text)) return false;
   *value = platform::ParseDouble(std::string(text).c_str());
   return std::isfinite(*value);
 }

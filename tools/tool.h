@@ -27,10 +27,12 @@ int Amend(const std::string& number, const std::vector<std::string>& assignments
 // failed.
 int Delete(const std::string& number);
 
-// Opendata for a report (nothing is written, not even a journal's settling)
-// and before a change (film.dat must open for writing and its journal must
-// be possible). Neither makes a film.dat unless a change is to `makeFresh`
-// one, as the program's first start does; each says what stands in the way.
+// The inventory opened for a report (nothing is written but the settling of
+// a journal a power cut left, or it is read through where film.dat cannot be
+// written) and before a change (film.dat must open for writing and its
+// journal must be possible, and no journal may be kept for the next start).
+// Neither makes a film.dat unless a change is to `makeFresh` one, as the
+// program's first start does; each says what stands in the way.
 bool OpenForReport();
 bool OpenForChange(bool makeFresh = false);
 

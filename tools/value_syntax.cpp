@@ -27,9 +27,9 @@ bool WholeDigits(std::string_view text, std::string_view* digits) {
   return true;
 }
 
-// A decimal number: sign, digits with an optional point and fraction (or a
-// point and a fraction), an optional exponent. `point` is the decimal mark.
-bool IsDecimal(std::string_view text, char point, bool exponent) {
+}  // namespace
+
+bool IsDecimalText(std::string_view text, char point, bool exponent) {
   size_t at = 0;
   if (at < text.size() && (text[at] == '+' || text[at] == '-')) ++at;
   const size_t whole = SkipDigits(text, at);
@@ -50,6 +50,8 @@ bool IsDecimal(std::string_view text, char point, bool exponent) {
   }
   return at == text.size();
 }
+
+namespace {
 
 bool SameLetters(std::string_view text, std::string_view lower) {
   if (text.size() != lower.size()) return false;
@@ -72,7 +74,7 @@ bool TakeItemNumber(std::string_view text, int64_t* number, std::string* why) {
   const std::string_view trimmed = Trimmed(text);
   std::string_view digits;
   if (!WholeDigits(trimmed, &digits)) {
-    *why = IsDecimal(trimmed, '.', /*exponent=*/true) &&
+    *why = IsDecimalText(trimmed, '.', /*exponent=*/true) &&
                    trimmed.find_first_of("eE") != std::string_view::npos
                ? "an item number in E notation, as a spreadsheet writes a long number: "
                  "open the number column as Text"
@@ -109,7 +111,7 @@ bool TakeUnsigned(std::string_view text, uint32_t* value) {
 std::string PriceSyntax(std::string_view text) {
   if (text.size() > kLongestNumberText) return "longer than any price";
   std::string_view t = Trimmed(text);
-  if (IsDecimal(t, '.', /*exponent=*/true)) return "";
+  if (IsDecimalText(t, '.', /*exponent=*/true)) return "";
   std::string_view unsigned_ = t;
   if (!unsigned_.empty() && (unsigned_.front() == '+' || unsigned_.front() == '-')) {
     unsigned_.remove_prefix(1);
@@ -118,7 +120,7 @@ std::string PriceSyntax(std::string_view text) {
     return "an infinity is no price";
   }
   if (SameLetters(unsigned_, "nan")) return "NaN (not a number) is no price";
-  if (IsDecimal(t, ',', /*exponent=*/false) && t.find(',') != std::string_view::npos) {
+  if (IsDecimalText(t, ',', /*exponent=*/false) && t.find(',') != std::string_view::npos) {
     return "a decimal comma: write the price with a point";
   }
   return "not a number";

@@ -21,6 +21,11 @@ bool TakeItemNumber(std::string_view text, int64_t* number, std::string* why);
 // dialog reads 4294967295 and beyond as 0). False for anything else.
 bool TakeUnsigned(std::string_view text, uint32_t* value);
 
+// Whether `text` is a decimal number: a sign, digits with an optional
+// `point` and fraction (or a point and a fraction), with `exponent` an
+// optional exponent; nothing around it.
+bool IsDecimalText(std::string_view text, char point = '.', bool exponent = true);
+
 // Whether `text` is a decimal number the price fields read whole: blanks
 // around it, a sign, digits with a point, an exponent. "" when it is;
 // otherwise what it is instead (an infinity, NaN, a decimal comma, ...).

@@ -68,7 +68,8 @@ bool MatchesPattern(const char* p, const uint8_t* record) {
 bool PlainWriteSlot(int64_t slot, const InventoryRecord& record) {
   platform::ScopedFile file(
       platform::OpenFile(DataPath, platform::Access::kWrite, platform::Disposition::kOpenExisting));
-  return file && WriteSlotUnjournalled(file.get(), slot, record);
+  return file && WriteBytesUnflushed(file.get(), SlotOffset(slot), record.bytes, kRecordSize) &&
+         platform::FlushFile(file.get());
 }
 
 ScanOutcome ReferenceScan(platform::FileRef file) {

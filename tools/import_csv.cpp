@@ -55,14 +55,20 @@ constexpr int kToldLines = 100;
 // do, and these take a few instructions a word where a keyed digest takes
 // many (a large import takes three of every changed record).
 uint64_t RecordDigest(const InventoryRecord& record) {
-  uint64_t h = 0x9E3779B97F4A7C15ull;
+  // Four words a step, each into a lane of its own, so that no step waits
+  // for the one before.
+  uint64_t lanes[4] = {0x9E3779B97F4A7C15ull, 0xBF58476D1CE4E5B9ull, 0x94D049BB133111EBull,
+                       0xD6E8FEB86659FD93ull};
   size_t i = 0;
-  for (; i + 8 <= kRecordSize; i += 8) {
-    uint64_t word;
-    std::memcpy(&word, record.bytes + i, 8);
-    h = (h ^ word) * 0xFF51AFD7ED558CCDull;
-    h ^= h >> 29;
+  for (; i + 32 <= kRecordSize; i += 32) {
+    for (int k = 0; k < 4; ++k) {
+      uint64_t word;
+      std::memcpy(&word, record.bytes + i + 8 * k, 8);
+      lanes[k] = (lanes[k] ^ word) * 0xFF51AFD7ED558CCDull;
+      lanes[k] ^= lanes[k] >> 29;
+    }
   }
+  uint64_t h = lanes[0] ^ (lanes[1] * 3) ^ (lanes[2] * 5) ^ (lanes[3] * 7);
   for (; i < kRecordSize; ++i) h = (h ^ record.bytes[i]) * 0xC4CEB9FE1A85EC53ull;
   return h ^ h >> 32;
 }

@@ -88,7 +88,8 @@ void PostCommand(HWND window, int id);
 void SetText(HWND dialog, int id, const std::wstring& text);
 // Types characters one by one, as the keyboard would deliver them.
 void Type(HWND dialog, int id, const std::wstring& text);
-// Real input: a left click at a screen point, and a key chord.
+// Real input: a left click at a screen point, and a key chord. From the
+// first click on, mouse input that this driver did not make is dropped.
 void MouseClick(int x, int y);
 void KeyChord(WORD modifier, WORD key);
 // Makes `window` the foreground window; false when it would not come.

@@ -156,11 +156,10 @@ bool Tallo::Exited(DWORD timeoutMs) {
   return ::WaitForSingleObject(process_.hProcess, timeoutMs) == WAIT_OBJECT_0;
 }
 
-HWND Tallo::Dialog(const std::wstring& title, DWORD timeoutMs, bool orNull) {
+HWND Tallo::Dialog(const std::wstring& title, DWORD timeoutMs) {
   for (DWORD waited = 0;; waited += kPollMs) {
     const std::vector<HWND> found = FindDialogs(pid(), title);
     if (!found.empty()) return found.front();
-    if (orNull && waited >= timeoutMs) return nullptr;
     Check(waited < timeoutMs, "no dialog \"" + Narrow(title) + "\" appeared");
     Check(Running(), "tallo.exe ended while a dialog \"" + Narrow(title) + "\" was awaited");
     ::Sleep(kPollMs);

@@ -60,9 +60,8 @@ class Tallo {
   // True when the process has ended within the time.
   bool Exited(DWORD timeoutMs);
   // A visible top-level dialog of this process (class #32770) whose title is
-  // `title` (any title when empty), waited for; fails when none appears, or
-  // with `orNull` gives nullptr.
-  HWND Dialog(const std::wstring& title, DWORD timeoutMs = kWaitMs, bool orNull = false);
+  // `title` (any title when empty), waited for; fails when none appears.
+  HWND Dialog(const std::wstring& title, DWORD timeoutMs = kWaitMs);
   // A visible top-level window of this process of class `className`, or
   // nullptr when none appears in time.
   HWND Window(const std::wstring& className, DWORD timeoutMs = kWaitMs);

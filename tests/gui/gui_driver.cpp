@@ -114,9 +114,9 @@ Tallo::Tallo(const std::wstring& exe, const Folder& folder) {
   STARTUPINFOW startup = {};
   startup.cb = sizeof startup;
   std::wstring commandLine = L"\"" + exe + L"\"";
-  Check(::CreateProcessW(exe.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
-                         folder.Path().c_str(), &startup, &process_) != FALSE,
-        "cannot start tallo.exe");
+  const BOOL started = ::CreateProcessW(exe.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0,
+                                        nullptr, folder.Path().c_str(), &startup, &process_);
+  Check(started != FALSE, "cannot start tallo.exe: error " + std::to_string(::GetLastError()));
   ::WaitForInputIdle(process_.hProcess, kWaitMs);
 }
 

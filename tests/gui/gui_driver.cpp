@@ -114,9 +114,9 @@ Tallo::Tallo(const std::wstring& exe, const Folder& folder) {
   STARTUPINFOW startup = {};
   startup.cb = sizeof startup;
   std::wstring commandLine = L"\"" + exe + L"\"";
-  Check(::CreateProcessW(exe.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
-                         folder.Path().c_str(), &startup, &process_) != FALSE,
-        "cannot start tallo.exe");
+  const BOOL started = ::CreateProcessW(exe.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0,
+                                        nullptr, folder.Path().c_str(), &startup, &process_);
+  Check(started != FALSE, "cannot start tallo.exe: error " + std::to_string(::GetLastError()));
   ::WaitForInputIdle(process_.hProcess, kWaitMs);
 }
 
@@ -156,11 +156,10 @@ bool Tallo::Exited(DWORD timeoutMs) {
   return ::WaitForSingleObject(process_.hProcess, timeoutMs) == WAIT_OBJECT_0;
 }
 
-HWND Tallo::Dialog(const std::wstring& title, DWORD timeoutMs, bool orNull) {
+HWND Tallo::Dialog(const std::wstring& title, DWORD timeoutMs) {
   for (DWORD waited = 0;; waited += kPollMs) {
     const std::vector<HWND> found = FindDialogs(pid(), title);
     if (!found.empty()) return found.front();
-    if (orNull && waited >= timeoutMs) return nullptr;
     Check(waited < timeoutMs, "no dialog \"" + Narrow(title) + "\" appeared");
     Check(Running(), "tallo.exe ended while a dialog \"" + Narrow(title) + "\" was awaited");
     ::Sleep(kPollMs);
@@ -229,10 +228,66 @@ void Type(HWND dialog, int id, const std::wstring& text) {
   ::SendMessageTimeoutW(control, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, 2000, &ignored);
 }
 
+namespace {
+
+// Under Wine in a virtual desktop, mouse input comes from two places: what
+// this driver injects, and what Wine makes of X events. The latter is never a
+// hand on a mouse here (Xvfb has none) but an echo of the X pointer crossing
+// windows. Each pointer move that SendInput makes is repeated on the X server
+// as a warp inside a pointer grab, and the grab's crossing events come back
+// as moves: from the desktop window's owner (explorer.exe), a move back to
+// where the X pointer was before the warp; from the program under the
+// pointer, a move to the new place. The two processes race. When the stale
+// move lands last, ahead of this driver's press, the press is taken where the
+// previous click was: on the menu bar's "Exit", which ended the program when
+// HELP was meant. So mouse input this driver did not inject is dropped, and
+// the pointer is only ever where the driver put it. (With the hook set, Wine
+// no longer warps the X pointer at all, so GetCursorPos may report the X
+// pointer's old place; nothing here relies on it.)
+LRESULT CALLBACK KeepOnlyInjected(int code, WPARAM wparam, LPARAM lparam) {
+  const auto* event = reinterpret_cast<const MSLLHOOKSTRUCT*>(lparam);
+  if (code == HC_ACTION && (event->flags & LLMHF_INJECTED) == 0) return 1;
+  return ::CallNextHookEx(nullptr, code, wparam, lparam);
+}
+
+// A low-level hook is called in the thread that set it, which must be
+// taking messages all the while: a thread of its own.
+struct MouseHook {
+  HANDLE ready;
+  bool set;
+};
+
+DWORD WINAPI RunMouseHook(LPVOID param) {
+  auto* hook = static_cast<MouseHook*>(param);
+  MSG message;
+  ::PeekMessageW(&message, nullptr, 0, 0, PM_NOREMOVE);  // makes the thread's queue
+  hook->set =
+      ::SetWindowsHookExW(WH_MOUSE_LL, KeepOnlyInjected, ::GetModuleHandleW(nullptr), 0) != nullptr;
+  ::SetEvent(hook->ready);
+  while (::GetMessageW(&message, nullptr, 0, 0) > 0) ::DispatchMessageW(&message);
+  return 0;
+}
+
+// Set once, before the first click, for the rest of the run.
+void OnlyThisDriverMovesTheMouse() {
+  static const bool set = [] {
+    static MouseHook hook = {::CreateEventW(nullptr, TRUE, FALSE, nullptr), false};
+    HANDLE thread = ::CreateThread(nullptr, 0, RunMouseHook, &hook, 0, nullptr);
+    const bool ready =
+        thread != nullptr && ::WaitForSingleObject(hook.ready, kWaitMs) == WAIT_OBJECT_0;
+    if (thread != nullptr) ::CloseHandle(thread);
+    ::CloseHandle(hook.ready);
+    return ready && hook.set;
+  }();
+  Check(set, "cannot hook the mouse");
+}
+
+}  // namespace
+
 void MouseClick(int x, int y) {
+  OnlyThisDriverMovesTheMouse();
   const int width = ::GetSystemMetrics(SM_CXSCREEN), height = ::GetSystemMetrics(SM_CYSCREEN);
-  // Move, press and release as separate events, as a hand would: a press
-  // that arrives with the move can be taken before the pointer is there.
+  // Move, press and release as separate events, as a hand would.
   const DWORD steps[] = {MOUSEEVENTF_MOVE, MOUSEEVENTF_LEFTDOWN, MOUSEEVENTF_LEFTUP};
   for (DWORD flags : steps) {
     INPUT input = {};

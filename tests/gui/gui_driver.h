@@ -60,9 +60,8 @@ class Tallo {
   // True when the process has ended within the time.
   bool Exited(DWORD timeoutMs);
   // A visible top-level dialog of this process (class #32770) whose title is
-  // `title` (any title when empty), waited for; fails when none appears, or
-  // with `orNull` gives nullptr.
-  HWND Dialog(const std::wstring& title, DWORD timeoutMs = kWaitMs, bool orNull = false);
+  // `title` (any title when empty), waited for; fails when none appears.
+  HWND Dialog(const std::wstring& title, DWORD timeoutMs = kWaitMs);
   // A visible top-level window of this process of class `className`, or
   // nullptr when none appears in time.
   HWND Window(const std::wstring& className, DWORD timeoutMs = kWaitMs);
@@ -88,7 +87,8 @@ void PostCommand(HWND window, int id);
 void SetText(HWND dialog, int id, const std::wstring& text);
 // Types characters one by one, as the keyboard would deliver them.
 void Type(HWND dialog, int id, const std::wstring& text);
-// Real input: a left click at a screen point, and a key chord.
+// Real input: a left click at a screen point, and a key chord. From the
+// first click on, mouse input that this driver did not make is dropped.
 void MouseClick(int x, int y);
 void KeyChord(WORD modifier, WORD key);
 // Makes `window` the foreground window; false when it would not come.

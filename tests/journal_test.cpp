@@ -245,3 +245,19 @@ TEST_F(JournalAtStart, AJournalBesideAFileAnotherProgramHoldsIsLeftToIt) {
   EXPECT_EQ(ReadBytes("film.dat"), new_);
   EXPECT_FALSE(WholeJournal());
 }
+
+// Journals older builds left carry the standard CRC-32: its check value,
+// and the same over pieces of any length as over the whole.
+TEST(JournalChecksumTest, IsTheStandardCrc32) {
+  const std::string check = "123456789";
+  const auto* bytes = reinterpret_cast<const uint8_t*>(check.data());
+  EXPECT_EQ(JournalChecksum(bytes, check.size()), 0xCBF43926u);
+  std::vector<uint8_t> long_(1000);
+  for (size_t i = 0; i < long_.size(); ++i) long_[i] = static_cast<uint8_t>(i * 37 + 11);
+  for (size_t cut : {0, 1, 15, 16, 17, 999}) {
+    EXPECT_EQ(
+        JournalChecksum(long_.data() + cut, long_.size() - cut, JournalChecksum(long_.data(), cut)),
+        JournalChecksum(long_.data(), long_.size()))
+        << cut;
+  }
+}

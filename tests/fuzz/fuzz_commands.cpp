@@ -50,6 +50,7 @@
 #include "store/settings_image.h"
 #include "store/slot_io.h"
 #include "store/store_state.h"
+#include "tests/fuzz/open_descriptors.h"
 #include "tests/kit/fault_env.h"
 #include "tests/kit/process_state.h"
 #include "tests/kit/record_builder.h"
@@ -145,15 +146,6 @@ void WriteImage(const std::string& path, const Bytes& bytes) {
   out.write(reinterpret_cast<const char*>(bytes.data()),
             static_cast<std::streamsize>(bytes.size()));
   if (!out) Fail("cannot write " + path);
-}
-
-int OpenDescriptors() {
-  int count = 0;
-  if (DIR* dir = ::opendir("/proc/self/fd")) {
-    while (::readdir(dir) != nullptr) ++count;
-    ::closedir(dir);
-  }
-  return count;
 }
 
 // ---- Building film.dat ----------------------------------------------------------

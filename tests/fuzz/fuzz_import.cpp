@@ -28,6 +28,7 @@
 
 #include "platform/host/host_control.h"
 #include "store/inventory_record.h"
+#include "tests/fuzz/open_descriptors.h"
 #include "tests/kit/csv_rows.h"
 #include "tests/kit/process_state.h"
 #include "tests/kit/record_builder.h"
@@ -97,15 +98,6 @@ int Captured(const std::string& out, Command command) {
   ::dup2(savedErr, 2);
   for (int fd : {savedOut, savedErr, to, null}) ::close(fd);
   return status;
-}
-
-int OpenDescriptors() {
-  int count = 0;
-  if (DIR* dir = ::opendir("/proc/self/fd")) {
-    while (::readdir(dir) != nullptr) ++count;
-    ::closedir(dir);
-  }
-  return count;
 }
 
 std::vector<std::vector<std::string>> Exported(const std::string& path) {

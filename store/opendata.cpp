@@ -177,10 +177,11 @@ JournalAtOpen SettleForReading(JournalGroup* group) {
   return JournalAtOpen::kReadThrough;
 }
 
-InventorySize JudgeInventorySize(uint64_t size) {
-  if (size == 0) return InventorySize::kEmpty;
-  if (size > kLargestInventorySize) return InventorySize::kTooLarge;
-  return size % kRecordSize == 0 ? InventorySize::kWhole : InventorySize::kNotWhole;
+InventorySize JudgeInventorySize(uint64_t* size) {
+  if (*size % kRecordSize != 0) *size = SizeBeforeAppend(*size);
+  if (*size == 0) return InventorySize::kEmpty;
+  if (*size > kLargestInventorySize) return InventorySize::kTooLarge;
+  return *size % kRecordSize == 0 ? InventorySize::kWhole : InventorySize::kNotWhole;
 }
 
 InventoryOpened LoadInventory(Opening opening) {
@@ -199,13 +200,10 @@ InventoryOpened LoadInventory(Opening opening) {
   if (!OpenInventory(opening, &file, &opened)) return opened;
 
   // A size that cannot be taken, or that does not fit in 32 bits, is refused
-  // like any other size that is no whole number of records. The unfinished
-  // tail of an append that is under way, or kept for the next start, is no
-  // part of the inventory yet.
+  // like any other size that is no whole number of records.
   uint64_t size = 0;
   const bool sized = platform::GetFileSize(file.get(), &size);
-  if (sized && JudgeInventorySize(size) == InventorySize::kNotWhole) size = SizeBeforeAppend(size);
-  const InventorySize judged = sized ? JudgeInventorySize(size) : InventorySize::kTooLarge;
+  const InventorySize judged = sized ? JudgeInventorySize(&size) : InventorySize::kTooLarge;
   file.Close();
   if (judged != InventorySize::kWhole) {
     opened.failure = judged == InventorySize::kEmpty ? OpenFailure::kEmpty : OpenFailure::kNotWhole;

@@ -72,8 +72,10 @@ InventoryOpened LoadInventory(Opening opening);
 // sees what was committed. `*group` gets the journal that was found.
 JournalAtOpen SettleForReading(JournalGroup* group);
 
-// Whether an inventory file of `size` bytes can be loaded: it must hold a
-// whole number of records, at least one, and no offset of it may pass 32
-// bits.
+// Whether film.dat, now `*size` bytes, holds an inventory that can be
+// loaded: a whole number of records, at least one, and no offset of it past
+// 32 bits. The unfinished tail of an append that is under way, or kept for
+// the next start, is no part of the inventory yet: `*size` becomes the size
+// before the append.
 enum class InventorySize { kWhole, kEmpty, kNotWhole, kTooLarge };
-InventorySize JudgeInventorySize(uint64_t size);
+InventorySize JudgeInventorySize(uint64_t* size);

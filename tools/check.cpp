@@ -134,8 +134,7 @@ int Check() {
   }
   // The tail of an unfinished append, which its journal line reports, is no
   // part of the inventory yet.
-  if (JudgeInventorySize(size) == InventorySize::kNotWhole) size = SizeBeforeAppend(size);
-  const InventorySize judged = JudgeInventorySize(size);
+  const InventorySize judged = JudgeInventorySize(&size);
   if (judged != InventorySize::kWhole) {
     report.Problem(judged == InventorySize::kEmpty ? "is empty"
                    : judged == InventorySize::kTooLarge

@@ -43,23 +43,10 @@ bool TakeTaxLabel(const std::wstring& text, uint32_t* position) {
 
 unsigned codePageInUse = 1252;
 
-// The code point of the character at `text[i]`, and its length in wchar_t.
-uint32_t CodePointAt(const std::wstring& text, size_t i, size_t* length) {
-  *length = 1;
-  auto code = static_cast<uint32_t>(text[i]);
-  if (sizeof(wchar_t) == 2 && (code & 0xFC00) == 0xD800 && i + 1 < text.size()) {
-    *length = 2;
-    code = 0x10000 + ((code - 0xD800) << 10) + (static_cast<uint32_t>(text[i + 1]) & 0x3FF);
-  }
-  return code;
-}
-
 std::string Named(const std::wstring& one, uint32_t code) {
   char hex[16];
   std::snprintf(hex, sizeof hex, "U+%04X", static_cast<unsigned>(code));
-  return code < 0x20 || code == 0x7F || (code >= 0x80 && code < 0xA0)
-             ? std::string(hex)
-             : Utf8FromWide(one) + " (" + hex + ")";
+  return IsControlCharacter(code) ? std::string(hex) : Utf8FromWide(one) + " (" + hex + ")";
 }
 
 // The first character of `text` that no description or SKU may hold (a
@@ -68,9 +55,9 @@ std::string Named(const std::wstring& one, uint32_t code) {
 std::string RefusedCharacter(const std::wstring& text) {
   for (size_t i = 0; i < text.size();) {
     size_t length = 1;
-    const uint32_t code = CodePointAt(text, i, &length);
+    const uint32_t code = CharacterAt(text, i, &length);
     const std::wstring one = text.substr(i, length);
-    if (code < 0x20 || code == 0x7F || (code >= 0x80 && code < 0xA0)) {
+    if (IsControlCharacter(code)) {
       return "a control character, " + Named(one, code) + ", is no part of a text";
     }
     char narrow[8] = {};
@@ -103,14 +90,14 @@ std::string StorePriceField(std::string_view value, bool (*store)(InventoryRecor
 size_t KeptOfField(const std::wstring& text, size_t units) {
   size_t taken = 0;
   size_t i = 0;
-  for (; i < text.size(); ++i) {
-    const auto c = static_cast<uint32_t>(text[i]);
-    const size_t size = c > 0xFFFF || (c >= 0xD800 && c <= 0xDBFF) ? 2 : 1;
+  while (i < text.size()) {
+    size_t length = 1;
+    const size_t size = CharacterAt(text, i, &length) > 0xFFFF ? 2 : 1;
     if (taken + size > units) break;
     taken += size;
-    if (sizeof(wchar_t) == 2 && size == 2) ++i;  // the pair's second half
+    i += length;
   }
-  return std::min(i, text.size());
+  return i;
 }
 
 }  // namespace

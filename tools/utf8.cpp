@@ -102,7 +102,7 @@ std::string Printable(std::string_view text) {
   while (i < text.size() && shown < kShown) {
     uint32_t c = 0;
     const size_t length = SequenceLength(text, i, &c);
-    if (length == 0 || c < 0x20 || c == 0x7F || (c >= 0x80 && c < 0xA0)) {
+    if (length == 0 || IsControlCharacter(c)) {
       // A byte at a time: what is no character, or a control one.
       const size_t bytes = length == 0 ? 1 : length;
       for (size_t k = 0; k < bytes; ++k) {
@@ -122,18 +122,26 @@ std::string Printable(std::string_view text) {
   return out;
 }
 
+uint32_t CharacterAt(const std::wstring& wide, size_t i, size_t* length) {
+  auto c = static_cast<uint32_t>(wide[i]);
+  if (kUtf16) c &= 0xFFFF;
+  *length = 1;
+  if (kUtf16 && c >= 0xD800 && c <= 0xDBFF && i + 1 < wide.size() &&
+      (static_cast<uint32_t>(wide[i + 1]) & 0xFC00) == 0xDC00) {
+    *length = 2;
+    c = 0x10000 + ((c - 0xD800) << 10) + (static_cast<uint32_t>(wide[i + 1]) & 0x3FF);
+  }
+  return c;
+}
+
 std::string Utf8FromWide(const std::wstring& wide) {
   std::string out;
-  for (size_t i = 0; i < wide.size(); ++i) {
-    auto c = static_cast<uint32_t>(wide[i]);
-    if (kUtf16) c &= 0xFFFF;
-    if (kUtf16 && c >= 0xD800 && c <= 0xDBFF && i + 1 < wide.size() &&
-        (static_cast<uint32_t>(wide[i + 1]) & 0xFC00) == 0xDC00) {
-      c = 0x10000 + ((c - 0xD800) << 10) + (static_cast<uint32_t>(wide[++i]) & 0x3FF);
-    } else if (IsSurrogate(c) || c > 0x10FFFF) {
-      c = 0xFFFD;
-    }
+  for (size_t i = 0; i < wide.size();) {
+    size_t length = 1;
+    uint32_t c = CharacterAt(wide, i, &length);
+    if (IsSurrogate(c) || c > 0x10FFFF) c = 0xFFFD;
     AppendUtf8(c, &out);
+    i += length;
   }
   return out;
 }

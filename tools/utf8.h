@@ -3,6 +3,8 @@
 // UTF-16 where it has 16.
 #pragma once
 
+#include <cstddef>
+#include <cstdint>
 #include <string>
 #include <string_view>
 
@@ -13,6 +15,17 @@ bool WideFromUtf8(const std::string& utf8, std::wstring* wide);
 bool IsUtf8(std::string_view text);
 // The text as UTF-8; a lone surrogate becomes U+FFFD.
 std::string Utf8FromWide(const std::wstring& wide);
+
+// The character at `wide[i]`, a surrogate pair's where wchar_t has 16 bits
+// (a lone surrogate stands for itself), and in `*length` how many elements
+// of `wide` it takes.
+uint32_t CharacterAt(const std::wstring& wide, size_t i, size_t* length);
+
+// A control character (C0, DEL or C1): never shown raw, never stored in a
+// text.
+constexpr bool IsControlCharacter(uint32_t c) {
+  return c < 0x20 || c == 0x7F || (c >= 0x80 && c < 0xA0);
+}
 
 // `text` as it can be shown on a terminal inside a message: control
 // characters and bytes that are no UTF-8 written as \xNN (so that no escape

@@ -154,7 +154,13 @@ class Import {
   int untold() const { return std::max(0, told_ - kToldLines); }
   int conflicts() const { return conflicts_; }
   int unmarked() const { return unmarked_; }
-  const std::vector<Change>& changes() const { return changes_; }
+  // The changes of items in the file, in slot order, the order they are
+  // written in: handed over, not copied, for they may be many.
+  std::vector<Change> TakeChanges() {
+    std::sort(changes_.begin(), changes_.end(),
+              [](const Change& a, const Change& b) { return a.slot < b.slot; });
+    return std::move(changes_);
+  }
   const std::vector<Change>& additions() const { return additions_; }
   SlotReader& slots() { return slots_; }
 
@@ -675,10 +681,8 @@ int ImportCsv(const std::string& path, bool dryRun, bool add, bool overwrite) {
     return 1;
   }
 
-  // The writes, in slot order, each listed as it is made.
-  std::vector<Change> changes = import.changes();
-  std::sort(changes.begin(), changes.end(),
-            [](const Change& a, const Change& b) { return a.slot < b.slot; });
+  // The writes, each listed as it is made.
+  const std::vector<Change> changes = import.TakeChanges();
   Writes writes(changes);
   const Additions added(import.additions());
   if (dryRun) {

@@ -8,7 +8,7 @@
 # change of load on the machine falls on all of them. Prints a markdown
 # section for bench/README.md.
 #   scripts/bench-wine.sh [SIZES] [RUNS]   e.g. scripts/bench-wine.sh 1000000,2291796 7
-set -euo pipefail
+source "$(dirname "$0")/common.sh"
 top=$(cd "$(dirname "$0")/.." && pwd)
 build="$top/build/win"
 data="$top/build/bench-data"

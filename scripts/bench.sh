@@ -4,7 +4,7 @@
 # Inventories come from geninv into build/bench-data (made once, kept); past
 # 1,000,000 slots in random order only. With Wine and the Windows build at
 # hand, the Windows program's start-up is measured too.
-set -euo pipefail
+source "$(dirname "$0")/common.sh"
 top=$(cd "$(dirname "$0")/.." && pwd)
 build="$top/build/host"
 data="$top/build/bench-data"

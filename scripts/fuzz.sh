@@ -11,7 +11,7 @@
 # inputs of this run that reach new coverage are added to them. Crash inputs
 # land in build/fuzz/run/<target>/artifacts/; the script exits non-zero when
 # a fuzzer found one. FUZZ_JOBS=N runs N fuzzing processes (libFuzzer -fork).
-set -euo pipefail
+source "$(dirname "$0")/common.sh"
 cd "$(dirname "$0")/.."
 
 seconds=60
@@ -50,11 +50,12 @@ for target in fuzz_commands fuzz_import; do
   # The full log goes to $run/log; the terminal gets it without the
   # per-input NEW/REDUCE lines.
   echo "== $target"
-  set +e
-  "$fuzzer" "${flags[@]}" "$run/corpus" "${extra[@]}" 2>&1 | tee "$run/log" |
-    grep --line-buffered -v '^#.*\(NEW\|REDUCE\)'
-  status=${PIPESTATUS[0]}
-  set -e
+  # The pipeline's failure is the fuzzer's, read from PIPESTATUS below.
+  {
+    "$fuzzer" "${flags[@]}" "$run/corpus" "${extra[@]}" 2>&1 | tee "$run/log" |
+      grep --line-buffered -v '^#.*\(NEW\|REDUCE\)'
+    status=${PIPESTATUS[0]}
+  } || true
 
   if [ "$merge" -eq 1 ]; then
     "$fuzzer" -merge=1 -max_len=8192 -rss_limit_mb=2048 "$corpus" "$run/corpus" 2>&1 | tail -n 2

@@ -13,7 +13,13 @@
 #                  cross-built tests with, and the resource compiler the host
 #                  dialogs come from; adds the armhf architecture to dpkg
 #     dist         cmark-gfm, which turns the user guide into HTML
-set -euo pipefail
+# A mirror in mid-sync can serve some indexes that do not match their
+# release file: the update is tried again a few times (INSTALL_DEPS_PAUSE
+# seconds apart, 15 by default), and if some still fail, the packages come
+# from the release's own pocket (apt-get -t CODENAME), where every package
+# has one version for all architectures, so that the amd64, i386 and armhf
+# halves of a multi-arch package match.
+source "$(dirname "$0")/common.sh"
 
 packages=(g++ make cmake libgtest-dev libgmock-dev libbenchmark-dev time clang libclang-rt-14-dev)
 foreign=()
@@ -39,10 +45,14 @@ for kind in "${@:-host}"; do
   esac
 done
 
-missing=()
-for p in "${packages[@]}"; do
-  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
-done
+# missing_packages NAME...: those of NAME that dpkg does not have installed.
+missing_packages() {
+  local p
+  for p in "$@"; do
+    dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || echo "$p"
+  done
+}
+mapfile -t missing < <(missing_packages "${packages[@]}" | sort -u)
 [ ${#missing[@]} -eq 0 ] && exit 0
 
 echo "Installing: ${missing[*]}"
@@ -52,5 +62,44 @@ for arch in "${foreign[@]}"; do
   dpkg --print-foreign-architectures | grep -qx "$arch" || "${sudo[@]}" dpkg --add-architecture "$arch"
 done
 export DEBIAN_FRONTEND=noninteractive
-"${sudo[@]}" apt-get update -qq
-"${sudo[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
+codename=$(. /etc/os-release && echo "${VERSION_CODENAME:-}")
+pause=${INSTALL_DEPS_PAUSE:-15}
+log=$(mktemp)
+trap 'rm -f "$log"' EXIT
+
+updated=0
+for attempt in 1 2 3; do
+  if "${sudo[@]}" apt-get update -qq >"$log" 2>&1; then
+    updated=1
+    break
+  fi
+  [ "$attempt" = 3 ] || sleep "$pause"
+done
+release=()
+if [ "$updated" = 0 ]; then
+  cause=$(grep -m1 '^E: ' "$log" | sed 's/ *\[IP: [^]]*\]//' || true)
+  [ -n "$codename" ] ||
+    fail "apt-get update failed three times, and /etc/os-release names no release: ${cause:-see apt-get update}"
+  echo "install-deps.sh: some package indexes did not download three times (${cause:-apt-get update failed}); installing from $codename's own pocket"
+  release=(-t "$codename")
+fi
+
+apt_install() {
+  "${sudo[@]}" apt-get install -y -qq --no-install-recommends "$@" >"$log" 2>&1
+}
+if ! apt_install "${release[@]}" "${missing[@]}"; then
+  # Some pocket's versions may not pair up across architectures even when
+  # every index came: the release's own pocket always does.
+  if [ ${#release[@]} -eq 0 ] && [ -n "$codename" ]; then
+    echo "install-deps.sh: apt-get could not install them together ($(grep -m1 '^E: ' "$log" || echo "no reason given")); trying $codename's own pocket"
+    release=(-t "$codename")
+    apt_install "${release[@]}" "${missing[@]}" || true
+  fi
+  # One at a time, so that each package that cannot be had is named.
+  mapfile -t left < <(missing_packages "${missing[@]}")
+  failed=()
+  for p in "${left[@]}"; do
+    apt_install "${release[@]}" "$p" || failed+=("$p ($(grep -m1 '^E: ' "$log" || echo "apt-get install failed"))")
+  done
+  [ ${#failed[@]} -eq 0 ] || fail "cannot install: $(printf '%s; ' "${failed[@]}" | sed 's/; $//')"
+fi

@@ -2,7 +2,7 @@
 # Starts tallo.exe under Wine with run/ as its folder. The first use seeds
 # run/film.dat with a sample inventory. Without a display it runs under a
 # private Xvfb, saves screenshots in run/ and ends the program.
-set -euo pipefail
+source "$(dirname "$0")/common.sh"
 top=$(cd "$(dirname "$0")/.." && pwd)
 build="$top/build/win"
 source "$top/scripts/wine-common.sh"

@@ -4,7 +4,7 @@
 # and a private Xvfb, over the sample inventory of `make run`, and each
 # window is photographed cropped to its frame.
 #   scripts/screenshots.sh [OUT_DIR]     default: docs/
-set -euo pipefail
+source "$(dirname "$0")/common.sh"
 top=$(cd "$(dirname "$0")/.." && pwd)
 build="$top/build/win"
 out="${1:-$top/docs}"

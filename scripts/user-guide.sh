@@ -3,7 +3,7 @@
 # "The back office: filmtool" sections as one HTML file, its pictures
 # (docs/*.png) inside it.
 #   scripts/user-guide.sh README.md OUT.html [VERSION]
-set -euo pipefail
+source "$(dirname "$0")/common.sh"
 readme="$1"
 out="$2"
 version="${3:-}"

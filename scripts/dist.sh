@@ -3,32 +3,21 @@
 #   scripts/dist.sh BUILD_DIR      ->  dist/tallo-VERSION-windows-ARCH.zip
 # ARCH is x64 or x86, as the build is. The programs (stripped, built for
 # that machine, importing only system DLLs, with their version resource),
-# guide.html and LICENSE.txt; then the tallo.exe from the zip is started under
-# Wine (64-bit or 32-bit, as the build is) in an empty folder, must make a
-# fresh one-item film.dat there, and end cleanly through "Exit".
-set -euo pipefail
+# guide.html and LICENSE.txt (scripts/pe-check.sh); then the tallo.exe from
+# the zip is started under Wine (64-bit or 32-bit, as the build is) in an
+# empty folder, must make a fresh one-item film.dat there, and end cleanly
+# through "Exit". A machine that cannot start the 32-bit Wine checks the x86
+# zip without starting it, and says so.
+source "$(dirname "$0")/common.sh"
 top=$(cd "$(dirname "$0")/.." && pwd)
 build=$(cd "$1" && pwd)
 source "$top/scripts/wine-common.sh"
 wine_for_build "$build"
 
-fail() {
-  echo "dist: $*" >&2
-  exit 1
-}
-
-version=$(sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' "$build/CMakeCache.txt")
-[ -n "$version" ] || fail "no project version in $build/CMakeCache.txt"
 name=$(sed -n 's/^set(CPACK_PACKAGE_FILE_NAME "\(.*\)")$/\1/p' "$build/CPackConfig.cmake")
 [ -n "$name" ] || fail "no package name in $build/CPackConfig.cmake"
-# The zip's programs (cmake/dist.cmake installs them) and the machine they
-# are built for: 8664 for x64, 14c for x86 (the PE header's machine type).
+# The zip's programs (cmake/dist.cmake installs them).
 programs=(tallo.exe filmtool.exe)
-case "$name" in
-  *-x64) machine=8664 tools=x86_64-w64-mingw32 ;;
-  *-x86) machine=14c tools=i686-w64-mingw32 ;;
-  *) fail "$name names no Windows machine" ;;
-esac
 
 cmake --build "$build" --target guide >/dev/null
 (cd "$build" && cpack -G ZIP >/dev/null)
@@ -45,23 +34,16 @@ exe="$unpacked/$name/tallo.exe"
 for file in "${programs[@]}" guide.html LICENSE.txt; do
   [ -s "$unpacked/$name/$file" ] || fail "$file is missing from the zip"
 done
-IFS=. read -r major minor patch <<<"$version"
-imports=()
-for program in "${programs[@]}"; do
-  path="$unpacked/$name/$program"
-  [ "$(pe_machine "$path")" = "$machine" ] || fail "$program is not built for ${name##*-}"
-  if "$tools-objdump" -h "$path" | grep -q '\.debug_'; then fail "$program is not stripped"; fi
-  dlls=$("$tools-objdump" -p "$path" | sed -n 's/^\s*DLL Name: //p' | sort -f | xargs)
-  for dll in $dlls; do
-    case "${dll,,}" in
-      kernel32.dll | user32.dll | gdi32.dll | msvcrt.dll | advapi32.dll | shell32.dll | comctl32.dll) ;;
-      *) fail "$program imports $dll, which is no system DLL" ;;
-    esac
-  done
-  "$tools-windres" -i "$path" -O rc 2>/dev/null |
-    grep -q "FILEVERSION $major, $minor, $patch, 0" || fail "$program has no version resource $version"
-  imports+=("$program imports $dlls")
-done
+imports=$("$top/scripts/pe-check.sh" "$build" --stripped "${programs[@]/#/$unpacked/$name/}" | paste -sd ';')
+summary() {
+  printf '%s: %s bytes; tallo.exe %s bytes; %s\n' "dist/$name.zip" "$(stat -c %s "$zip")" \
+    "$(stat -c %s "$exe")" "$imports"
+}
+if ! wine_can_start; then
+  summary
+  echo "$WINE_REFUSAL: the $BUILD_BITS-bit zip's programs are checked but not started"
+  exit 0
+fi
 
 # It starts from an empty folder and makes its fresh inventory there.
 wine_template "$build"
@@ -98,5 +80,4 @@ said=$(WINEPREFIX="$prefix" timeout 60 "$WINE" 'C:\filmtool.exe' stats 'C:\empty
 [ "$said" = 'filmtool: C:\empty\film.dat: no such file' ] || fail "filmtool.exe said: $said"
 [ ! -e "$empty/film.dat" ] || fail "filmtool.exe made a film.dat"
 
-printf '%s: %s bytes; tallo.exe %s bytes; %s\n' "dist/$name.zip" "$(stat -c %s "$zip")" \
-  "$(stat -c %s "$exe")" "$(IFS=';' && echo "${imports[*]}")"
+summary

@@ -3,11 +3,12 @@
 # geninv makes: every report prints the same bytes, every change leaves the
 # same film.dat, and a refused import leaves film.dat as it was.
 #   scripts/filmtool-wine-test.sh HOST_BUILD WIN_BUILD
-set -euo pipefail
+source "$(dirname "$0")/common.sh"
 host=$(cd "$1" && pwd)
 win=$(cd "$2" && pwd)
 source "$(dirname "$0")/wine-common.sh"
 wine_for_build "$win"
+wine_can_start || skip "$WINE_REFUSAL: the $BUILD_BITS-bit filmtool.exe comparison is skipped"
 
 wine_template "$win"
 prefix=$(wine_fresh_prefix "$win")

@@ -4,11 +4,12 @@
 #   scripts/gui-test.sh BUILD_DIR [NAME-PART]
 # A fresh copy of the template prefix per run, a private Xvfb, and a cleanup
 # that ends only this run's wineserver and Xvfb.
-set -euo pipefail
+source "$(dirname "$0")/common.sh"
 build=$(cd "$1" && pwd)
 filter=${2:-}
 source "$(dirname "$0")/wine-common.sh"
 wine_for_build "$build"
+wine_can_start || skip "$WINE_REFUSAL: the $BUILD_BITS-bit GUI tests are skipped"
 
 wine_template "$build"
 prefix=$(wine_fresh_prefix "$build")

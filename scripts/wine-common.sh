@@ -17,14 +17,56 @@ pe_machine() {
 # wine_for_build DIR: the Wine that runs the Windows build in DIR. A 32-bit
 # tallo.exe runs in a 32-bit prefix of 32-bit Wine, as on a 32-bit Windows
 # system; the template is made per build folder, so each build has its own.
+# BUILD_BITS is 32 or 64.
 wine_for_build() {
+  [ -f "$1/app/tallo.exe" ] || fail "$1/app/tallo.exe is missing: build it first (make windows, make windows-x86)"
   if [ "$(pe_machine "$1/app/tallo.exe")" = 14c ]; then
     WINE=/usr/lib/wine/wine
+    BUILD_BITS=32
     export WINEARCH=win32
   else
     WINE=/usr/lib/wine/wine64
+    BUILD_BITS=64
     export WINEARCH=win64
   fi
+  [ -x "$WINE" ] || fail "$WINE is missing: run scripts/install-deps.sh windows$([ "$BUILD_BITS" = 64 ] || echo -x86)"
+}
+
+# wine_can_start: whether this machine can start the Wine that wine_for_build
+# chose. 64-bit Wine always can here. For 32-bit Wine, a probe starts its
+# loader (a 32-bit x86 program) and looks at the failure: a kernel built
+# without 32-bit support refuses it with "Exec format error"; a kernel that
+# hands 32-bit programs to an emulator (binfmt_misc) starts it far too slowly
+# for a Wine prefix to be made in time. Returns 1 with WINE_REFUSAL saying
+# why. TALLO_NO_X86_32=1 makes the probe say no, to try the skipping on a
+# machine that could run them.
+wine_can_start() {
+  WINE_REFUSAL=
+  [ "$BUILD_BITS" = 32 ] || return 0
+  if [ -n "${TALLO_NO_X86_32:-}" ]; then
+    WINE_REFUSAL="TALLO_NO_X86_32 is set, so this machine is taken for one that cannot start 32-bit x86 programs"
+    return 1
+  fi
+  local entry
+  for entry in /proc/sys/fs/binfmt_misc/*; do
+    # An enabled entry whose magic is a 32-bit little-endian ELF header
+    # for machine 3 (x86): its bytes 18 and 19 are hex digits 36 to 39.
+    [ -f "$entry" ] && grep -qx enabled "$entry" 2>/dev/null || continue
+    local magic
+    magic=$(sed -n 's/^magic //p' "$entry")
+    if [ "${magic:0:10}" = 7f454c4601 ] && [ "${magic:36:4}" = 0300 ]; then
+      WINE_REFUSAL="this kernel starts 32-bit x86 programs only through an emulator ($(sed -n 's/^interpreter //p' "$entry")), too slow for Wine"
+      return 1
+    fi
+  done
+  local said status=0
+  said=$("$WINE" --version 2>&1) || status=$?
+  [ "$status" = 0 ] && return 0
+  if [ "$status" = 126 ] && [[ "$said" == *"Exec format error"* ]]; then
+    WINE_REFUSAL="this kernel cannot start 32-bit x86 programs ($WINE --version: Exec format error)"
+    return 1
+  fi
+  fail "$WINE --version failed with exit $status: ${said:-no message}"
 }
 
 # wine_template DIR: makes DIR/wine-template unless it is there.
@@ -35,7 +77,8 @@ wine_template() {
   (
     unset DISPLAY
     export WINEPREFIX="$template"
-    "$WINE" wineboot -i >/dev/null 2>&1
+    "$WINE" wineboot -i >"$template.log" 2>&1 ||
+      fail "wineboot could not make the Wine prefix $template (exit $?): $(tail -n 1 "$template.log")"
     ln -sf /usr/share/wine/fonts/* "$WINEPREFIX/drive_c/windows/Fonts/"
     "$WINE" reg add 'HKCU\Software\Wine\Explorer' /v Desktop /d Default /f >/dev/null 2>&1
     "$WINE" reg add 'HKCU\Software\Wine\Explorer\Desktops' /v Default /d 800x600 /f >/dev/null 2>&1
@@ -43,6 +86,7 @@ wine_template() {
     "$WINE" reg add 'HKLM\Software\Wine\Drives' /v e: /d floppy /f >/dev/null 2>&1
     "$WINESERVER" -w
   )
+  rm -f "$template.log"
   touch "$template/.ready"
 }
 

@@ -1,0 +1,97 @@
+#!/usr/bin/env bash
+# Tests of the scripts themselves, in a scratch folder:
+# - a machine taken for one that cannot start 32-bit x86 programs
+#   (TALLO_NO_X86_32=1) skips what needs 32-bit Wine with the reason, and
+#   never starts it;
+# - the package step, over a stand-in apt-get that fails like a mirror in
+#   mid-sync, installs from the release's own pocket, and names a package it
+#   cannot install.
+#   scripts/script-test.sh
+source "$(dirname "$0")/common.sh"
+scripts=$(cd "$(dirname "$0")" && pwd)
+scratch=$(mktemp -d)
+trap 'rm -rf "$scratch"' EXIT
+failures=0
+
+# expect NAME WANT-STATUS WANT-OUTPUT COMMAND...: runs COMMAND and compares
+# its exit status and the last line it printed.
+expect() {
+  local name=$1 want_status=$2 want=$3 status=0 said
+  shift 3
+  said=$("$@" 2>&1) || status=$?
+  said=$(tail -n 1 <<<"$said")
+  if [ "$status" = "$want_status" ] && [ "$said" = "$want" ]; then
+    echo "ok $name"
+  else
+    echo "FAILED $name: exit $status, said: $said"
+    echo "  wanted exit $want_status: $want"
+    failures=$((failures + 1))
+  fi
+}
+
+# A 32-bit build with nothing but a program header: machine type 14c at the
+# offset that bytes 60..63 give. Were Wine started on it, the run would fail.
+fake=$scratch/win32
+mkdir -p "$fake/app"
+{
+  printf 'MZ'
+  head -c 58 /dev/zero
+  printf '\x40\x00\x00\x00PE\x00\x00\x4c\x01'
+} >"$fake/app/tallo.exe"
+refusal="TALLO_NO_X86_32 is set, so this machine is taken for one that cannot start 32-bit x86 programs"
+export TALLO_NO_X86_32=1
+expect "32-bit GUI tests skipped" 77 "$refusal: the 32-bit GUI tests are skipped" \
+  "$scripts/gui-test.sh" "$fake"
+expect "32-bit filmtool.exe comparison skipped" 77 \
+  "$refusal: the 32-bit filmtool.exe comparison is skipped" \
+  "$scripts/filmtool-wine-test.sh" "$scratch" "$fake"
+unset TALLO_NO_X86_32
+
+# The package step. The stand-ins keep what is installed in a list.
+bin=$scratch/bin
+mkdir -p "$bin"
+installed=$scratch/installed
+calls=$scratch/calls
+: >"$installed"
+cat >"$bin/dpkg-query" <<STANDIN
+#!/bin/sh
+grep -qx "\$3" "$installed" && printf 'install ok installed'
+STANDIN
+cat >"$bin/dpkg" <<'STANDIN'
+#!/bin/sh
+echo i386; echo armhf
+STANDIN
+# update always fails as a mirror in mid-sync does; install takes only the
+# release's own pocket, and never has wine32:i386.
+cat >"$bin/apt-get" <<STANDIN
+#!/bin/bash
+echo "\$*" >>"$calls"
+case "\$1" in
+  update)
+    echo "E: Failed to fetch http://deb.example/debian-security/dists/x/main/binary-i386/Packages.xz  File has unexpected size (1 != 2). Mirror sync in progress? [IP: 203.0.113.80 80]" >&2
+    exit 100 ;;
+  install)
+    [[ " \$* " == *" -t $(. /etc/os-release && echo "$VERSION_CODENAME") "* ]] ||
+      { echo "E: Unable to correct problems, you have held broken packages." >&2; exit 100; }
+    for p in "\$@"; do
+      [ "\$p" = wine32:i386 ] && { echo "E: Package 'wine32:i386' has no installation candidate" >&2; exit 100; }
+    done
+    printf '%s\n' "\$@" | grep -v '^-' >>"$installed" ;;
+esac
+STANDIN
+printf '#!/bin/sh\nexec "$@"\n' >"$bin/sudo"
+chmod +x "$bin"/*
+codename=$(. /etc/os-release && echo "$VERSION_CODENAME")
+export PATH="$bin:$PATH" INSTALL_DEPS_PAUSE=0
+expect "a mirror in mid-sync: the release's own pocket" 0 \
+  "install-deps.sh: some package indexes did not download three times (E: Failed to fetch http://deb.example/debian-security/dists/x/main/binary-i386/Packages.xz  File has unexpected size (1 != 2). Mirror sync in progress?); installing from $codename's own pocket" \
+  "$scripts/install-deps.sh"
+updates=$(grep -c '^update' "$calls" || true)
+[ "$updates" = 3 ] && echo "ok three updates" ||
+  { echo "FAILED the update was tried $updates times"; failures=$((failures + 1)); }
+expect "a package that cannot be had is named" 1 \
+  "install-deps.sh: cannot install: wine32:i386 (E: Package 'wine32:i386' has no installation candidate)" \
+  "$scripts/install-deps.sh" windows-x86
+expect "what is installed is not installed again" 0 "" "$scripts/install-deps.sh"
+
+[ "$failures" = 0 ] || fail "$failures of the scripts' tests failed"

@@ -43,11 +43,13 @@ uint64_t Permute(uint64_t i, uint64_t n, uint64_t seed) {
   return x;
 }
 
-// Which kind of slot `slot` is: the special slots are spread by a hash.
+// Which kind of slot `slot` is. The special slots are spread by a
+// permutation of the slots, so that each kind takes exactly as many as asked
+// (as many as there are slots at most).
 enum class SlotKind { kLive, kDuplicate, kDeleted, kZero, kNegative };
 
 SlotKind KindOf(const GeneratorOptions& o, uint32_t slot) {
-  const uint64_t r = Mix(o.seed * 7919 + slot) % o.slots;
+  const uint64_t r = Permute(slot, o.slots, o.seed * 7919 + 1);
   uint64_t bound = o.deleted;
   if (r < bound) return SlotKind::kDeleted;
   if (r < (bound += o.zeros)) return SlotKind::kZero;

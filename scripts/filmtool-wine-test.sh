@@ -21,6 +21,7 @@ failures=0
 
 # Runs one command line on both, each on its own copy of the folder, and
 # compares exit status, output, messages (paths written alike) and film.dat.
+# Standard input comes from the file $input names, or is empty.
 both() {
   local name="$1"
   shift
@@ -30,9 +31,9 @@ both() {
     windows+=("${word//@/C:\\filmtool-test\\w}")
   done
   local hs=0 ws=0
-  "$host/tools/filmtool" "${unix[@]}" >"$work/h.out" 2>"$work/h.err" || hs=$?
-  WINEPREFIX="$prefix" "$WINE" "$work/filmtool.exe" "${windows[@]}" >"$work/w.out" \
-    2>"$work/w.err" || ws=$?
+  "$host/tools/filmtool" "${unix[@]}" <"${input:-/dev/null}" >"$work/h.out" 2>"$work/h.err" || hs=$?
+  WINEPREFIX="$prefix" "$WINE" "$work/filmtool.exe" "${windows[@]}" <"${input:-/dev/null}" \
+    >"$work/w.out" 2>"$work/w.err" || ws=$?
   sed -i "s|$work/h/|DIR/|g; s|$work/h|DIR|g" "$work/h.err" "$work/h.out"
   sed -i 's|C:\\filmtool-test\\w\\|DIR/|g; s|C:\\filmtool-test\\w|DIR|g' "$work/w.err" "$work/w.out"
   if [ "$hs" != "$ws" ] || ! cmp -s "$work/h.out" "$work/w.out" ||
@@ -73,6 +74,9 @@ for shape in "600 random 25" "3000 desc 0" "1 asc 0"; do
   cp "$work/h/film.dat" "$work/before.dat"
   both "$slots $order: refused import" import @ @/bad.csv
   cmp -s "$work/before.dat" "$work/w/film.dat" || { echo "FAILED: the refusal changed film.dat"; failures=$((failures + 1)); }
+  # Standard input is read as bytes: a Ctrl+Z byte is no end of the sheet.
+  printf 'number,price\r\n1,7.25\r\n\032,1\r\n' >"$work/ctrl-z.csv"
+  input="$work/ctrl-z.csv" both "$slots $order: a Ctrl+Z byte on standard input" import @ -
 done
 both "no such folder" stats @/nowhere
 

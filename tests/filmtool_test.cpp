@@ -51,6 +51,22 @@ TEST_F(Filmtool, MessagesGoToStandardErrorAndFailureExitsWith1) {
   EXPECT_EQ(out_, "");
 }
 
+TEST_F(Filmtool, AnOutputThatFailsIsToldAndEndsTheCommand) {
+  ASSERT_EQ(Run(std::string(GENINV_PATH) + " " + Path("film.dat") + " --slots 3000"), 0);
+  EXPECT_EQ(Run("{ " + Tool("export") + " >/dev/full; }"), 1);
+  EXPECT_EQ(err_,
+            "filmtool: standard output cannot be written: the disk or card is full: what was "
+            "printed before is cut short\n");
+  EXPECT_EQ(Run("{ " + Tool("stats") + " >&-; }"), 1);
+  EXPECT_EQ(err_, "filmtool: standard output is closed: give the tool a file or program to print to\n");
+  // A reader that stops after one byte: the rest of the sheet is refused.
+  Run("{ { " + Tool("export") + "; echo $? >" + Path("status") + "; } | head -c 1 >/dev/null; }");
+  EXPECT_EQ(Text("status"), "1\n");
+  EXPECT_EQ(err_,
+            "filmtool: standard output cannot be written: the program reading it has stopped: "
+            "what was printed before is cut short\n");
+}
+
 TEST_F(Filmtool, TheCardFolderStandsForTheStorageCard) {
   Bytes settings(kSettingsSize, 0);
   settings[kStorageOffset + 3] = 0x40;  // storage option 2.0
@@ -58,6 +74,13 @@ TEST_F(Filmtool, TheCardFolderStandsForTheStorageCard) {
   std::filesystem::create_directory(Path("card"));
   WriteInventory({MakeRecord(1, "A1"), MakeRecord(2, "B2")}, "card/film.dat");
   ASSERT_EQ(Run(Tool("stats") + " --card " + Path("card")), 0);
+  EXPECT_EQ(out_, "slots 2\nactive 2\ndeleted 0\n");
+  // A card folder named from where the tool starts, not from the folder.
+  const std::filesystem::path here(folder_);
+  ASSERT_EQ(Run("cd " + here.parent_path().string() + " && " + Tool("stats") + " --card " +
+                (here.filename() / "card").string()),
+            0)
+      << err_;
   EXPECT_EQ(out_, "slots 2\nactive 2\ndeleted 0\n");
   // No card: the device's film.dat, which a report never makes.
   EXPECT_EQ(Run(Tool("stats")), 1);
@@ -149,9 +172,9 @@ TEST_F(Filmtool, CheckSettlesAJournalThenReportsEveryProblemOnALine) {
 
 TEST_F(Filmtool, ExportReadsBackWithACsvReader) {
   WriteInventory(MakeItems({{12, "CAF\xC9 \x80 2", "A,B", 7, 2.5f, 0.75f, 1.25f, 17, 3},
-                            {-1, "", "GONE"},
+                            {-1, "A;B", "\tX"},
                             {13, "SAY \"HI\"\r\nTWICE", "S"},
-                            {0, "ZERO"}}));
+                            {0, "ZERO", " PAD "}}));
   ASSERT_EQ(Run(Tool("export")), 0) << err_;
   const auto rows = ReadCsv(out_);
   ASSERT_EQ(rows.size(), 3u);
@@ -164,6 +187,9 @@ TEST_F(Filmtool, ExportReadsBackWithACsvReader) {
   EXPECT_EQ(rows[1].back().substr(0, 2), "v1");
   EXPECT_EQ(rows[2][2], "SAY \"HI\"\r\nTWICE");
   ASSERT_EQ(Run(Tool("export", "--all")), 0);
+  // Quoted: what a spreadsheet could take for a separator, and blank ends.
+  EXPECT_NE(out_.find(",\"A;B\",\"\tX\",") , std::string::npos) << out_;
+  EXPECT_NE(out_.find(",\" PAD \","), std::string::npos) << out_;
   const auto all = ReadCsv(out_);
   ASSERT_EQ(all.size(), 5u);
   EXPECT_EQ(all[2][1], "-1");

@@ -14,15 +14,19 @@
 #include "store/slot_io.h"
 #include "store/store_state.h"
 #include "tools/fields.h"
+#include "tools/output.h"
 #include "tools/tool.h"
 #include "tools/version_mark.h"
 
 namespace {
 
-// A field quoted when it holds a comma, a quote or a line break, with its
-// quotes doubled.
+// A field quoted, its quotes doubled, when it holds a comma, a quote or a
+// line break; and when it holds a separator that a spreadsheet may take for
+// the file's own (a semicolon, a tab) or blanks at its ends, which
+// spreadsheets drop from a field without quotes.
 std::string Csv(const std::string& field) {
-  if (field.find_first_of(",\"\r\n") == std::string::npos) return field;
+  const bool blankEnds = !field.empty() && (field.front() == ' ' || field.back() == ' ');
+  if (!blankEnds && field.find_first_of(",\"\r\n;\t") == std::string::npos) return field;
   std::string quoted = "\"";
   for (char c : field) {
     quoted += c;
@@ -32,8 +36,8 @@ std::string Csv(const std::string& field) {
 }
 
 // A row: the slot, the number and the fields, then the version mark of
-// what they print.
-void PrintRecord(Slot slot, const InventoryRecord& r) {
+// what they print. False when standard output failed.
+bool PrintRecord(Slot slot, const InventoryRecord& r) {
   const std::string number = platform::FormatItemNumber(RecordNumber(r));
   std::array<std::string, kFieldCount> fields;
   PrintedRow printed{number};
@@ -44,7 +48,7 @@ void PrintRecord(Slot slot, const InventoryRecord& r) {
     line += "," + Csv(fields[Index(field)]);
   }
   line += "," + EncodeVersionMark(MakeVersionMark(printed)) + "\r\n";
-  std::fwrite(line.data(), 1, line.size(), stdout);
+  return PrintOut(line);
 }
 
 }  // namespace
@@ -58,16 +62,17 @@ int Export(bool all) {
   }
   std::string header = "slot,number";
   for (Field field : kAllFields) header += std::string(",") + FieldName(field);
-  header += std::string(",") + kVersionColumn;
-  std::printf("%s\r\n", header.c_str());
-  const Slot slots = SlotCount;
-  const Slot readTo = ReadEachSlot(file.get(), slots, [&](Slot slot, const InventoryRecord& r) {
-    // Deleted: -1, and the numbers the load counts as deleted with it.
-    if (all || IsLiveNumber(RecordNumber(r))) PrintRecord(slot, r);
-  });
-  if (readTo != slots) {
-    Complain("slot " + std::to_string(readTo) + " and after cannot be read");
-    return 1;
+  header += std::string(",") + kVersionColumn + "\r\n";
+  if (!PrintOut(header)) return 1;
+  // Deleted: -1, and the numbers the load counts as deleted with it.
+  SlotReader slots(file.get(), SlotCount);
+  InventoryRecord r;
+  for (Slot slot = 0; slot < SlotCount; ++slot) {
+    if (!slots.Read(slot, &r)) {
+      Complain("slot " + std::to_string(slot) + " and after cannot be read");
+      return 1;
+    }
+    if ((all || IsLiveNumber(RecordNumber(r))) && !PrintRecord(slot, r)) return 1;
   }
   return 0;
 }

@@ -17,6 +17,7 @@
 #include "store/store_state.h"
 #include "tools/fields.h"
 #include "tools/message_echo.h"
+#include "tools/output.h"
 #include "tools/tool.h"
 
 namespace {
@@ -215,7 +216,8 @@ int main(int argc, char** argv) {
   std::vector<std::string> named = rest;
   if (command->takesFile && named[0] != "-") named[0] = Absolute(named[0]);
   platform::UseFolder(folder);
-  if (!card.empty()) platform::UseCardFolder(card);
+  // Found from where the tool started, as every other path is.
+  if (!card.empty()) platform::UseCardFolder(Absolute(card));
   platform::SetUi(&MessageEcho());
 
   int status = 1;
@@ -227,6 +229,5 @@ int main(int argc, char** argv) {
     Complain("not enough memory for this command");
     return 1;
   }
-  if (std::fflush(stdout) != 0) return 1;
-  return status;
+  return FinishOutput() ? status : 1;
 }

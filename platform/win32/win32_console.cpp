@@ -38,6 +38,9 @@ std::wstring folder_;
 }  // namespace
 
 std::vector<std::string> StartConsole(int /*argc*/, char** /*argv*/) {
+  // Bytes in and out: in text mode a Ctrl+Z byte would end a sheet read
+  // from standard input there.
+  ::_setmode(::_fileno(stdin), _O_BINARY);
   ::_setmode(::_fileno(stdout), _O_BINARY);
   ::_setmode(::_fileno(stderr), _O_BINARY);
   ::SetConsoleOutputCP(CP_UTF8);

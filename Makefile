@@ -19,6 +19,9 @@ WIN_X86_BUILD := build/win32
 ARM_BUILD := build/arm
 ARM_TOOLCHAIN := $(CURDIR)/cmake/arm-linux-gnueabihf.cmake
 ARM_GTEST := $(CURDIR)/$(ARM_BUILD)/googletest/install
+# The workbook libraries of each cross build, from Debian's source packages,
+# with the toolchain file that finds them (scripts/cross-libs.sh).
+LIBS := build/libs
 JOBS ?= $(shell nproc)
 
 all: host windows
@@ -44,12 +47,14 @@ sanitize: deps
 	cmake --build $(SANITIZE_BUILD) -j $(JOBS) --target unit_tests filmtool geninv
 
 windows: deps
-	cmake -S . -B $(WIN_BUILD) -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64.cmake \
+	scripts/cross-libs.sh cmake/mingw-w64.cmake $(LIBS)/x86_64-w64-mingw32
+	cmake -S . -B $(WIN_BUILD) -DCMAKE_TOOLCHAIN_FILE=$(CURDIR)/$(LIBS)/x86_64-w64-mingw32/toolchain.cmake \
 	  -DCMAKE_BUILD_TYPE=Release >/dev/null
 	cmake --build $(WIN_BUILD) -j $(JOBS)
 
 windows-x86: deps-x86
-	cmake -S . -B $(WIN_X86_BUILD) -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-i686.cmake \
+	scripts/cross-libs.sh cmake/mingw-w64-i686.cmake $(LIBS)/i686-w64-mingw32
+	cmake -S . -B $(WIN_X86_BUILD) -DCMAKE_TOOLCHAIN_FILE=$(CURDIR)/$(LIBS)/i686-w64-mingw32/toolchain.cmake \
 	  -DCMAKE_BUILD_TYPE=Release >/dev/null
 	cmake --build $(WIN_X86_BUILD) -j $(JOBS)
 
@@ -58,7 +63,8 @@ arm: deps-arm
 	cmake -S /usr/src/googletest -B $(ARM_BUILD)/googletest -DCMAKE_TOOLCHAIN_FILE=$(ARM_TOOLCHAIN) \
 	  -DCMAKE_BUILD_TYPE=Release -DBUILD_GMOCK=OFF -DCMAKE_INSTALL_PREFIX=$(ARM_GTEST) >/dev/null
 	cmake --build $(ARM_BUILD)/googletest -j $(JOBS) --target install >/dev/null
-	cmake -S . -B $(ARM_BUILD)/tallo -DCMAKE_TOOLCHAIN_FILE=$(ARM_TOOLCHAIN) \
+	scripts/cross-libs.sh $(ARM_TOOLCHAIN) $(LIBS)/arm-linux-gnueabihf
+	cmake -S . -B $(ARM_BUILD)/tallo -DCMAKE_TOOLCHAIN_FILE=$(CURDIR)/$(LIBS)/arm-linux-gnueabihf/toolchain.cmake \
 	  -DCMAKE_BUILD_TYPE=RelWithDebInfo -DGTest_DIR=$(ARM_GTEST)/lib/cmake/GTest >/dev/null
 	cmake --build $(ARM_BUILD)/tallo -j $(JOBS)
 

@@ -2,16 +2,20 @@
 # Installs the Debian packages a build needs, when they are missing.
 #   scripts/install-deps.sh [KIND...]   KIND is one or more of:
 #     host         compilers (clang and libFuzzer too), CMake, GoogleTest (also its
-#                  sources, for cross builds), Google Benchmark; always included
-#     windows      mingw-w64, Wine, Xvfb, ImageMagick, xdotool, and the locale
-#                  sources that a Japanese locale for Wine is made from
+#                  sources, for cross builds), Google Benchmark, the workbook
+#                  libraries (libxlsxwriter, minizip, expat, zlib); always included
+#     windows      mingw-w64 and its zlib, Wine, Xvfb, ImageMagick, xdotool, the
+#                  locale sources that a Japanese locale for Wine is made from,
+#                  and Debian's source packages (a deb-src entry is added), from
+#                  which scripts/cross-libs.sh builds the workbook libraries
 #     windows-x86  the 32-bit (i686) mingw-w64 compiler and 32-bit Wine (Debian's
 #                  i386 packages), on top of "windows"; adds the i386
 #                  architecture to dpkg
 #     arm          the 32-bit ARM cross compiler, qemu-arm, Debian's armhf C and
 #                  C++ runtime (loader, iconv code-page modules) to run the
 #                  cross-built tests with, and the resource compiler the host
-#                  dialogs come from; adds the armhf architecture to dpkg
+#                  dialogs come from; adds the armhf architecture to dpkg, and
+#                  Debian's source packages as for "windows"
 #     dist         cmark-gfm, which turns the user guide into HTML
 # A mirror in mid-sync can serve some indexes that do not match their
 # release file: the update is tried again a few times (INSTALL_DEPS_PAUSE
@@ -21,21 +25,29 @@
 # halves of a multi-arch package match.
 source "$(dirname "$0")/common.sh"
 
-packages=(g++ make cmake libgtest-dev libgmock-dev libbenchmark-dev time clang libclang-rt-14-dev)
+packages=(g++ make cmake libgtest-dev libgmock-dev libbenchmark-dev time clang libclang-rt-14-dev
+  libxlsxwriter-dev libminizip-dev libexpat1-dev zlib1g-dev)
 foreign=()
-windows=(g++-mingw-w64-x86-64-posix wine64 xvfb fonts-wine imagemagick xdotool locales)
+sources=0
+windows=(g++-mingw-w64-x86-64-posix libz-mingw-w64-dev wine64 xvfb fonts-wine imagemagick xdotool
+  locales dpkg-dev)
 for kind in "${@:-host}"; do
   case "$kind" in
     host) ;;
-    windows) packages+=("${windows[@]}") ;;
+    windows)
+      packages+=("${windows[@]}")
+      sources=1
+      ;;
     windows-x86)
       packages+=("${windows[@]}" g++-mingw-w64-i686-posix wine32:i386)
       foreign+=(i386)
+      sources=1
       ;;
     arm)
       packages+=(g++-arm-linux-gnueabihf qemu-user libc6:armhf libstdc++6:armhf
-        binutils-mingw-w64-x86-64)
+        binutils-mingw-w64-x86-64 dpkg-dev)
       foreign+=(armhf)
+      sources=1
       ;;
     dist) packages+=(cmark-gfm) ;;
     *)
@@ -53,11 +65,25 @@ missing_packages() {
   done
 }
 mapfile -t missing < <(missing_packages "${packages[@]}" | sort -u)
-[ ${#missing[@]} -eq 0 ] && exit 0
-
-echo "Installing: ${missing[*]}"
 sudo=()
 [ "$(id -u)" -eq 0 ] || sudo=(sudo)
+
+# Debian's source packages: the deb-src twin of each deb entry of Debian's
+# own sources file, unless some deb-src entry is there already.
+apt=${INSTALL_DEPS_APT_DIR:-/etc/apt}
+deb_src=$apt/sources.list.d/tallo-deb-src.sources
+new_sources=0
+if [ "$sources" = 1 ] && ! grep -rqsE '^(deb-src|Types:.*deb-src)' "$apt/sources.list" "$apt/sources.list.d"; then
+  [ -f "$apt/sources.list.d/debian.sources" ] ||
+    fail "no $apt/sources.list.d/debian.sources to take the deb-src entries from: add deb-src lines for Debian's main component yourself"
+  sed 's/^Types: deb$/Types: deb-src/' "$apt/sources.list.d/debian.sources" |
+    "${sudo[@]}" tee "$deb_src" >/dev/null
+  echo "install-deps.sh: added $deb_src, for Debian's source packages"
+  new_sources=1
+fi
+[ ${#missing[@]} -eq 0 ] && [ "$new_sources" = 0 ] && exit 0
+
+[ ${#missing[@]} -eq 0 ] || echo "Installing: ${missing[*]}"
 for arch in "${foreign[@]}"; do
   dpkg --print-foreign-architectures | grep -qx "$arch" || "${sudo[@]}" dpkg --add-architecture "$arch"
 done
@@ -84,6 +110,7 @@ if [ "$updated" = 0 ]; then
   release=(-t "$codename")
 fi
 
+[ ${#missing[@]} -gt 0 ] || exit 0
 apt_install() {
   "${sudo[@]}" apt-get install -y -qq --no-install-recommends "$@" >"$log" 2>&1
 }

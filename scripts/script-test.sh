@@ -4,8 +4,8 @@
 #   (TALLO_NO_X86_32=1) skips what needs 32-bit Wine with the reason, and
 #   never starts it;
 # - the package step, over a stand-in apt-get that fails like a mirror in
-#   mid-sync, installs from the release's own pocket, and names a package it
-#   cannot install.
+#   mid-sync, installs from the release's own pocket, names a package it
+#   cannot install, and adds Debian's source packages for the cross builds.
 #   scripts/script-test.sh
 source "$(dirname "$0")/common.sh"
 scripts=$(cd "$(dirname "$0")" && pwd)
@@ -82,7 +82,10 @@ STANDIN
 printf '#!/bin/sh\nexec "$@"\n' >"$bin/sudo"
 chmod +x "$bin"/*
 codename=$(. /etc/os-release && echo "$VERSION_CODENAME")
-export PATH="$bin:$PATH" INSTALL_DEPS_PAUSE=0
+mkdir -p "$scratch/apt/sources.list.d"
+printf 'Types: deb\nURIs: http://deb.example/debian\nSuites: x\nComponents: main\n' \
+  >"$scratch/apt/sources.list.d/debian.sources"
+export PATH="$bin:$PATH" INSTALL_DEPS_PAUSE=0 INSTALL_DEPS_APT_DIR=$scratch/apt
 expect "a mirror in mid-sync: the release's own pocket" 0 \
   "install-deps.sh: some package indexes did not download three times (E: Failed to fetch http://deb.example/debian-security/dists/x/main/binary-i386/Packages.xz  File has unexpected size (1 != 2). Mirror sync in progress?); installing from $codename's own pocket" \
   "$scripts/install-deps.sh"
@@ -93,5 +96,8 @@ expect "a package that cannot be had is named" 1 \
   "install-deps.sh: cannot install: wine32:i386 (E: Package 'wine32:i386' has no installation candidate)" \
   "$scripts/install-deps.sh" windows-x86
 expect "what is installed is not installed again" 0 "" "$scripts/install-deps.sh"
+grep -qx 'Types: deb-src' "$scratch/apt/sources.list.d/tallo-deb-src.sources" &&
+  echo "ok Debian's source packages added" ||
+  { echo "FAILED no deb-src entry was added"; failures=$((failures + 1)); }
 
 [ "$failures" = 0 ] || fail "$failures of the scripts' tests failed"

@@ -46,8 +46,9 @@ std::string UsageText() {
       "  prefix DIR                     each slot's two prefix bytes in hex\n"
       "  check DIR                      every problem of the file, then a summary;\n"
       "                                 exit 0 none, 2 problems, 1 unreadable\n"
-      "  export DIR [--all]             the records as CSV on standard output\n"
-      "                                 (deleted slots only with --all)\n"
+      "  export DIR [FILE.xlsx] [--all] the records as a workbook FILE.xlsx, or as\n"
+      "                                 CSV on standard output (deleted slots only\n"
+      "                                 with --all)\n"
       "  amend DIR NUMBER FIELD=VALUE...  change item NUMBER as the amend dialog\n"
       "                                 would; fields: description, sku, in_stock,\n"
       "                                 tax (0-@TAX@), cost_price, trade_price, price,\n"
@@ -111,8 +112,8 @@ const Command kCommands[] = {
     {"index", 0, 0, false, false, false, [](const auto&, const Options&) { return Index(); }},
     {"prefix", 0, 0, false, false, false, [](const auto&, const Options&) { return Prefix(); }},
     {"check", 0, 0, false, false, false, [](const auto&, const Options&) { return Check(); }},
-    {"export", 0, 0, true, false, false,
-     [](const auto&, const Options& o) { return Export(o.all); }},
+    {"export", 0, 1, true, false, true,
+     [](const auto& a, const Options& o) { return Export(o.all, a.empty() ? "" : a[0]); }},
     {"amend", 2, kAny, false, false, false,
      [](const auto& a, const Options&) {
        return Amend(a[0], std::vector<std::string>(a.begin() + 1, a.end()));
@@ -214,7 +215,7 @@ int main(int argc, char** argv) {
 
   // A file named on the command line is found from where the tool started.
   std::vector<std::string> named = rest;
-  if (command->takesFile && named[0] != "-") named[0] = Absolute(named[0]);
+  if (command->takesFile && !named.empty() && named[0] != "-") named[0] = Absolute(named[0]);
   platform::UseFolder(folder);
   // Found from where the tool started, as every other path is.
   if (!card.empty()) platform::UseCardFolder(Absolute(card));

@@ -18,8 +18,9 @@ int Prefix();
 // check: every problem of the file on a line, then a summary. 0: none;
 // 2: problems; 1: the file cannot be read as an inventory.
 int Check();
-// export: the records as CSV; deleted slots only with `all`.
-int Export(bool all);
+// export: the records as CSV on standard output, or as a workbook at
+// `workbook` when it is not empty; deleted slots only with `all`.
+int Export(bool all, const std::string& workbook);
 // amend NUMBER FIELD=VALUE...: the record stored as the amend dialog stores
 // the same texts. 0: written; 1: refused or failed, the file unchanged.
 int Amend(const std::string& number, const std::vector<std::string>& assignments);

@@ -104,7 +104,7 @@ std::vector<std::vector<std::string>> Exported(const std::string& path) {
   platform::host::ResetHost();
   ResetProcessState();
   platform::host::SetWorkingFolder(folder);
-  Captured(path, [] { return ::Export(/*all=*/false); });
+  Captured(path, [] { return ::Export(/*all=*/false, /*workbook=*/""); });
   return ReadCsv(ReadAll(path));
 }
 

@@ -1,0 +1,59 @@
+#include "tests/kit/workbook_parts.h"
+
+#include <minizip/zip.h>
+
+bool WriteZipFile(const std::string& path, const std::vector<WorkbookPart>& parts) {
+  zipFile zip = zipOpen64(path.c_str(), APPEND_STATUS_CREATE);
+  if (zip == nullptr) return false;
+  bool ok = true;
+  for (const auto& [name, content] : parts) {
+    ok = ok &&
+         zipOpenNewFileInZip64(zip, name.c_str(), nullptr, nullptr, 0, nullptr, 0, nullptr,
+                               Z_DEFLATED, Z_DEFAULT_COMPRESSION, /*zip64=*/0) == ZIP_OK &&
+         zipWriteInFileInZip(zip, content.data(), static_cast<unsigned>(content.size())) == ZIP_OK &&
+         zipCloseFileInZip(zip) == ZIP_OK;
+  }
+  return zipClose(zip, nullptr) == ZIP_OK && ok;
+}
+
+std::vector<WorkbookPart> WorkbookParts(const WorkbookShape& shape) {
+  const std::string main = "http://schemas.openxmlformats.org/spreadsheetml/2006/main";
+  const std::string relations = "http://schemas.openxmlformats.org/officeDocument/2006/relationships";
+  const std::string package = "http://schemas.openxmlformats.org/package/2006/relationships";
+  std::vector<WorkbookPart> parts;
+  parts.emplace_back("[Content_Types].xml",
+                     "<?xml version=\"1.0\"?><Types xmlns=\"http://schemas.openxmlformats.org/"
+                     "package/2006/content-types\"/>");
+  parts.emplace_back("_rels/.rels", "<?xml version=\"1.0\"?><Relationships xmlns=\"" + package +
+                                        "\"><Relationship Id=\"rId1\" Type=\"" + relations +
+                                        "/officeDocument\" Target=\"xl/workbook.xml\"/>"
+                                        "</Relationships>");
+  std::string book = "<?xml version=\"1.0\"?><workbook xmlns=\"" + main + "\" xmlns:r=\"" +
+                     relations + "\"><workbookPr" + (shape.from1904 ? " date1904=\"1\"" : "") +
+                     "/><sheets>";
+  std::string bookRelations =
+      "<?xml version=\"1.0\"?><Relationships xmlns=\"" + package + "\">";
+  for (size_t i = 0; i < shape.sheets.size(); ++i) {
+    const std::string n = std::to_string(i + 1);
+    book += "<sheet name=\"" + shape.sheets[i].first + "\" sheetId=\"" + n + "\" r:id=\"rId" + n +
+            "\"/>";
+    bookRelations += "<Relationship Id=\"rId" + n + "\" Type=\"" + relations +
+                     "/worksheet\" Target=\"worksheets/sheet" + n + ".xml\"/>";
+    parts.emplace_back("xl/worksheets/sheet" + n + ".xml",
+                       "<?xml version=\"1.0\"?><worksheet xmlns=\"" + main + "\"><sheetData>" +
+                           shape.sheets[i].second + "</sheetData></worksheet>");
+  }
+  parts.emplace_back("xl/workbook.xml", book + "</sheets></workbook>");
+  parts.emplace_back("xl/_rels/workbook.xml.rels", bookRelations + "</Relationships>");
+  std::string styles = "<?xml version=\"1.0\"?><styleSheet xmlns=\"" + main + "\">";
+  if (!shape.formats.empty()) styles += "<numFmts>" + shape.formats + "</numFmts>";
+  styles += "<cellXfs>";
+  for (unsigned id : shape.styles) styles += "<xf numFmtId=\"" + std::to_string(id) + "\"/>";
+  parts.emplace_back("xl/styles.xml", styles + "</cellXfs></styleSheet>");
+  if (!shape.strings.empty()) {
+    std::string strings = "<?xml version=\"1.0\"?><sst xmlns=\"" + main + "\">";
+    for (const std::string& s : shape.strings) strings += "<si>" + s + "</si>";
+    parts.emplace_back("xl/sharedStrings.xml", strings + "</sst>");
+  }
+  return parts;
+}

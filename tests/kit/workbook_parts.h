@@ -1,0 +1,27 @@
+// Workbooks as the tests make them: a zip of the parts given, written with
+// minizip, and the parts of a small workbook as spreadsheets save one
+// (relationships, workbook, styles, shared strings, sheets), so that a test
+// can make the form it needs from plain XML.
+#pragma once
+
+#include <string>
+#include <utility>
+#include <vector>
+
+using WorkbookPart = std::pair<std::string, std::string>;  // name in the zip, content
+
+// Writes the zip of `parts`; false when it cannot be written.
+bool WriteZipFile(const std::string& path, const std::vector<WorkbookPart>& parts);
+
+// The parts of a workbook with the sheets named (each its sheet XML's
+// <sheetData> content), the shared strings `strings` (each an <si>'s
+// content) and the cell styles' number formats `styles` (numFmtId each, with
+// custom formats `formats` as numFmt elements), dates from 1904 if asked.
+struct WorkbookShape {
+  std::vector<std::pair<std::string, std::string>> sheets;  // name, sheetData content
+  std::vector<std::string> strings;
+  std::vector<unsigned> styles{0};
+  std::string formats;
+  bool from1904 = false;
+};
+std::vector<WorkbookPart> WorkbookParts(const WorkbookShape& shape);

@@ -1,0 +1,149 @@
+// Workbooks: export's, read back cell for cell, and the forms spreadsheets
+// save them in, read as the text an export of the same values prints.
+#include "tools/workbook_reader.h"
+
+#include "tests/kit/workbook_parts.h"
+#include "tests/test_support.h"
+#include "tools/sheet_writer.h"
+
+namespace {
+
+using Rows = std::vector<std::vector<std::string>>;
+
+// Every sheet's rows, each prefixed with "sheet!row" and its cells.
+Rows ReadAll(const std::string& path, std::string* why) {
+  Rows rows;
+  const auto reader = WorkbookReader::Open(path, why);
+  if (!reader) return rows;
+  std::string sheet;
+  WorkbookRow row;
+  while (reader->NextSheet(&sheet)) {
+    while (reader->NextRow(&row)) {
+      rows.push_back({sheet + "!" + std::to_string(row.row)});
+      for (std::string_view cell : row.cells) rows.back().emplace_back(cell);
+    }
+    if (!reader->error().empty()) break;
+  }
+  *why = reader->error();
+  return rows;
+}
+
+class Workbook : public ProgramTest {
+ protected:
+  // Reads the workbook of `shape`, expecting no problem.
+  Rows Read(const WorkbookShape& shape) {
+    EXPECT_TRUE(WriteZipFile(Path("w.xlsx"), WorkbookParts(shape)));
+    std::string why;
+    const Rows rows = ReadAll(Path("w.xlsx"), &why);
+    EXPECT_EQ(why, "");
+    return rows;
+  }
+  // The problem that reading the zip of `parts` meets.
+  std::string Problem(const std::vector<WorkbookPart>& parts) {
+    EXPECT_TRUE(WriteZipFile(Path("w.xlsx"), parts));
+    std::string why;
+    ReadAll(Path("w.xlsx"), &why);
+    return why;
+  }
+};
+
+TEST_F(Workbook, ExportsRowsComeBackAsTheyWerePrinted) {
+  const auto sheet = WorkbookAt(Path("out.xlsx"));
+  ASSERT_TRUE(sheet);
+  ExportedRow row;
+  row.slot = 3;
+  row.number = "1234567890123456";
+  row.fields = {"0012", "1E5", "7", "2", "0.75", "1.25", "56.80", "17"};
+  row.mark = "v1abc";
+  ASSERT_TRUE(sheet->Row(row));
+  // Texts a cell must keep as they are: blanks at the ends, a separator,
+  // a control character, what looks like the format's own escape.
+  row.slot = 4;
+  row.number = "-1";
+  row.fields = {" A;B ", "X\x01Y_x0041_Z", "0", "0", "nan", "0.00", "1.00", "0"};
+  ASSERT_TRUE(sheet->Row(row));
+  ASSERT_TRUE(sheet->Finish());
+
+  std::string why;
+  const Rows rows = ReadAll(Path("out.xlsx"), &why);
+  ASSERT_EQ(why, "");
+  ASSERT_EQ(rows.size(), 3u);
+  std::vector<std::string> header{"Stock!1"};
+  for (const std::string& name : ExportedColumnNames()) header.push_back(name);
+  EXPECT_EQ(rows[0], header);
+  // Numbers as the workbook stores them: 56.80 is the number 56.8.
+  EXPECT_EQ(rows[1], (std::vector<std::string>{"Stock!2", "3", "1234567890123456", "0012", "1E5",
+                                                "7", "2", "0.75", "1.25", "56.8", "17", "v1abc"}));
+  EXPECT_EQ(rows[2], (std::vector<std::string>{"Stock!3", "4", "-1", " A;B ", "X\x01Y_x0041_Z", "0",
+                                                "0", "nan", "0", "1", "0", "v1abc"}));
+}
+
+TEST_F(Workbook, CellsReadAsTheSpreadsheetStoredThem) {
+  WorkbookShape shape;
+  // Styles: 0 plain, 1 a built-in date, 2 a date format of its own, 3 text
+  // with a quoted "d" in it, which is no date.
+  shape.styles = {0, 14, 164, 165};
+  shape.formats = "<numFmt numFmtId=\"164\" formatCode=\"dd/mm/yyyy\"/>"
+                  "<numFmt numFmtId=\"165\" formatCode=\"0.00&quot; d&quot;\"/>";
+  shape.strings = {"<t>number</t>", "<r><t>RED </t></r><r><t>HAT</t></r><rPh><t>x</t></rPh>",
+                   "<t xml:space=\"preserve\"> A_x000D_B_x005F_x0041_ </t>"};
+  shape.sheets = {
+      {"Stock",
+       "<row r=\"1\"><c r=\"A1\" t=\"s\"><v>0</v></c><c r=\"C1\" t=\"inlineStr\"><is><t>price"
+       "</t></is></c></row>"
+       "<row r=\"3\"><c r=\"A3\" t=\"s\"><v>1</v></c><c r=\"B3\" t=\"s\"><v>2</v></c>"
+       "<c r=\"C3\"><f>1+1.5</f><v>2.5</v></c><c r=\"D3\" s=\"1\"><v>46086</v></c>"
+       "<c r=\"E3\" s=\"2\"><v>1.5</v></c><c r=\"F3\" s=\"3\"><v>12</v></c></row>"
+       // Cells without references, then a row of empty cells, which is no row.
+       "<row><c t=\"b\"><v>1</v></c><c t=\"e\"><v>#N/A</v></c><c t=\"str\"><f>A1</f><v>X</v>"
+       "</c></row><row r=\"9\"><c r=\"A9\" s=\"1\"/><c r=\"B9\" t=\"inlineStr\"><is><t></t>"
+       "</is></c></row>"},
+      {"My list", "<row r=\"2\"><c r=\"AB2\" t=\"inlineStr\"><is><t>far</t></is></c></row>"}};
+  const Rows rows = Read(shape);
+  ASSERT_EQ(rows.size(), 4u);
+  EXPECT_EQ(rows[0], (std::vector<std::string>{"Stock!1", "number", "", "price"}));
+  EXPECT_EQ(rows[1], (std::vector<std::string>{"Stock!3", "RED HAT", " A\rB_x0041_ ", "2.5",
+                                                "2026-03-05", "1900-01-01", "12"}));
+  EXPECT_EQ(rows[2], (std::vector<std::string>{"Stock!4", "TRUE", "#N/A", "X"}));
+  ASSERT_EQ(rows[3].size(), 29u);
+  EXPECT_EQ(rows[3][0], "My list!2");
+  EXPECT_EQ(rows[3][28], "far");
+  EXPECT_EQ(WorkbookReader::CellName("My list", 2, 27), "'My list'!AB2");
+  EXPECT_EQ(WorkbookReader::CellName("Stock", 7, 3), "Stock!D7");
+
+  // Dates counted from 1904, and the 29 February 1900 of the 1900 count.
+  shape.from1904 = true;
+  shape.sheets = {{"S", "<row r=\"1\"><c r=\"A1\" s=\"1\"><v>0</v></c></row>"}};
+  EXPECT_EQ(Read(shape)[0], (std::vector<std::string>{"S!1", "1904-01-01"}));
+  shape.from1904 = false;
+  shape.sheets = {{"S", "<row r=\"1\"><c r=\"A1\" s=\"1\"><v>60</v></c><c r=\"B1\" s=\"1\">"
+                        "<v>61</v></c></row>"}};
+  EXPECT_EQ(Read(shape)[0], (std::vector<std::string>{"S!1", "1900-02-29", "1900-03-01"}));
+}
+
+TEST_F(Workbook, WhatIsNoWorkbookIsToldWithoutReadingOn) {
+  WriteBytes("plain.xlsx", Bytes{'n', 'u', 'm', 'b', 'e', 'r', '\n'});
+  std::string why;
+  EXPECT_EQ(WorkbookReader::Open(Path("plain.xlsx"), &why), nullptr);
+  EXPECT_EQ(why, "is no workbook: its zip cannot be read");
+  EXPECT_EQ(WorkbookReader::Open(Path("none.xlsx"), &why), nullptr);
+
+  EXPECT_TRUE(WriteZipFile(Path("w.xlsx"), {{"a.txt", "a"}}));
+  EXPECT_EQ(WorkbookReader::Open(Path("w.xlsx"), &why), nullptr);
+  EXPECT_EQ(why, "is no workbook (xl/workbook.xml is missing)");
+
+  WorkbookShape shape;
+  shape.sheets = {{"S", "<row r=\"2\"><c r=\"A2\"><v>1</v></c></row><row r=\"2\"/>"}};
+  EXPECT_EQ(Problem(WorkbookParts(shape)), "S: row 2 out of its order");
+  shape.sheets = {{"S", "<row r=\"2\"><c r=\"B2\"><v>1</v></c><c r=\"A2\"><v>1</v></c></row>"}};
+  EXPECT_EQ(Problem(WorkbookParts(shape)), "S: a cell out of its order in row 2");
+  shape.sheets = {{"S", "<row r=\"2\"><c r=\"A2\" t=\"s\"><v>5</v></c></row>"}};
+  EXPECT_EQ(Problem(WorkbookParts(shape)), "S: a cell of row 2 names no shared string");
+  // Entities, what an XML bomb is made of, never expand: a part with a
+  // document type is refused.
+  auto parts = WorkbookParts(shape);
+  parts[2].second = "<?xml version=\"1.0\"?><!DOCTYPE w [<!ENTITY a \"aaaa\">]><worksheet/>";
+  EXPECT_EQ(Problem(parts), "S: a document type, which no workbook has");
+}
+
+}  // namespace

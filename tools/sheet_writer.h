@@ -1,0 +1,38 @@
+// The sheets export writes: CSV on standard output (for scripts) or a
+// workbook file (for people), each row one record as export prints it.
+#pragma once
+
+#include <array>
+#include <memory>
+#include <string>
+
+#include "tools/fields.h"
+
+// One record as export prints it: its slot, its number, each field, and the
+// version mark of what they print.
+struct ExportedRow {
+  int64_t slot = 0;
+  std::string number;
+  std::array<std::string, kFieldCount> fields;
+  std::string mark;
+};
+
+// The columns of every sheet export writes, in order.
+constexpr size_t kExportedColumns = 3 + kFieldCount;
+std::array<std::string, kExportedColumns> ExportedColumnNames();
+
+class SheetWriter {
+ public:
+  virtual ~SheetWriter() = default;
+  // False once the sheet could not be written (told).
+  virtual bool Row(const ExportedRow& row) = 0;
+  // Ends the sheet: false, told, when it could not be written whole.
+  virtual bool Finish() = 0;
+};
+
+// CSV (RFC 4180, UTF-8, a header line) on standard output.
+std::unique_ptr<SheetWriter> CsvOnStandardOutput();
+// An Office Open XML workbook at `path` (UTF-8), put in place by Finish
+// only: until then the file there, if any, stays as it was. Null, told,
+// when it cannot be started.
+std::unique_ptr<SheetWriter> WorkbookAt(const std::string& path);

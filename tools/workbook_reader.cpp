@@ -1,0 +1,644 @@
+#include "tools/workbook_reader.h"
+
+#include <expat.h>
+#include <minizip/unzip.h>
+
+#include <cctype>
+#include <cmath>
+#include <cstdlib>
+#include <cstring>
+#include <deque>
+#include <filesystem>
+#include <fstream>
+#include <map>
+
+namespace {
+
+// The zip is read through a std::filebuf, which opens a UTF-8 path on every
+// system (a wide one on Windows) and seeks with 64-bit offsets.
+voidpf OpenZip(voidpf, const void* path, int) {
+  auto file = std::make_unique<std::filebuf>();
+  if (!file->open(std::filesystem::u8path(static_cast<const char*>(path)),
+                  std::ios::in | std::ios::binary)) {
+    return nullptr;
+  }
+  return file.release();
+}
+uLong ReadZip(voidpf, voidpf stream, void* buffer, uLong size) {
+  const std::streamsize got = static_cast<std::filebuf*>(stream)->sgetn(
+      static_cast<char*>(buffer), static_cast<std::streamsize>(size));
+  return got < 0 ? 0 : static_cast<uLong>(got);
+}
+uLong WriteZip(voidpf, voidpf, const void*, uLong) { return 0; }
+ZPOS64_T TellZip(voidpf, voidpf stream) {
+  const std::streamoff at = static_cast<std::filebuf*>(stream)->pubseekoff(0, std::ios::cur);
+  return at < 0 ? static_cast<ZPOS64_T>(-1) : static_cast<ZPOS64_T>(at);
+}
+long SeekZip(voidpf, voidpf stream, ZPOS64_T offset, int origin) {
+  const std::ios::seekdir from = origin == ZLIB_FILEFUNC_SEEK_SET   ? std::ios::beg
+                                 : origin == ZLIB_FILEFUNC_SEEK_CUR ? std::ios::cur
+                                                                    : std::ios::end;
+  const std::streamoff at = static_cast<std::filebuf*>(stream)->pubseekoff(
+      static_cast<std::streamoff>(offset), from, std::ios::in);
+  return at < 0 ? -1 : 0;
+}
+int CloseZip(voidpf, voidpf stream) {
+  delete static_cast<std::filebuf*>(stream);
+  return 0;
+}
+int ZipError(voidpf, voidpf) { return 0; }
+
+// The local name of an element or attribute that expat gives as
+// "namespace|name".
+std::string_view Local(const XML_Char* name) {
+  const char* bar = std::strrchr(name, '|');
+  return bar == nullptr ? name : bar + 1;
+}
+
+const XML_Char* Attribute(const XML_Char** attributes, std::string_view name) {
+  for (; *attributes != nullptr; attributes += 2) {
+    if (Local(attributes[0]) == name) return attributes[1];
+  }
+  return nullptr;
+}
+
+// A text with the workbook's escapes undone: "_xHHHH_" stands for the
+// character HHHH (a control character, or "_" itself as _x005F_).
+void AppendUnescaped(std::string_view text, std::string* out) {
+  for (size_t i = 0; i < text.size(); ++i) {
+    if (text[i] == '_' && i + 6 < text.size() && text[i + 1] == 'x' && text[i + 6] == '_') {
+      unsigned code = 0;
+      bool hex = true;
+      for (size_t k = i + 2; k < i + 6 && hex; ++k) {
+        const char c = text[k];
+        const int digit = c >= '0' && c <= '9'   ? c - '0'
+                          : c >= 'a' && c <= 'f' ? c - 'a' + 10
+                          : c >= 'A' && c <= 'F' ? c - 'A' + 10
+                                                 : -1;
+        hex = digit >= 0;
+        code = code * 16 + static_cast<unsigned>(digit);
+      }
+      if (hex) {
+        // As UTF-8; a surrogate stays as it was written.
+        if (code < 0x80) {
+          *out += static_cast<char>(code);
+        } else if (code < 0x800) {
+          *out += static_cast<char>(0xC0 | code >> 6);
+          *out += static_cast<char>(0x80 | (code & 0x3F));
+        } else if (code < 0xD800 || code > 0xDFFF) {
+          *out += static_cast<char>(0xE0 | code >> 12);
+          *out += static_cast<char>(0x80 | (code >> 6 & 0x3F));
+          *out += static_cast<char>(0x80 | (code & 0x3F));
+        } else {
+          out->append(text.substr(i, 7));
+        }
+        i += 6;
+        continue;
+      }
+    }
+    *out += text[i];
+  }
+}
+
+// Whether a number format shows its number as a date or a time: the
+// built-in ones that do, and a format of one's own with a date or time
+// part outside its quoted texts and brackets.
+bool IsDateFormat(unsigned id, const std::string& code) {
+  if ((id >= 14 && id <= 22) || (id >= 27 && id <= 36) || (id >= 45 && id <= 47) ||
+      (id >= 50 && id <= 58) || (id >= 71 && id <= 81)) {
+    return true;
+  }
+  if (code.empty()) return false;
+  bool quoted = false;
+  int bracket = 0;
+  for (size_t i = 0; i < code.size(); ++i) {
+    const char c = code[i];
+    if (quoted) {
+      quoted = c != '"';
+    } else if (c == '"') {
+      quoted = true;
+    } else if (c == '\\' || c == '_' || c == '*') {
+      ++i;
+    } else if (c == '[') {
+      ++bracket;
+    } else if (c == ']') {
+      bracket = bracket > 0 ? bracket - 1 : 0;
+    } else if (bracket == 0) {
+      switch (c) {
+        case 'd': case 'D': case 'm': case 'M': case 'y': case 'Y':
+        case 'h': case 'H': case 's': case 'S':
+          return true;
+        case '@':
+          return false;
+        default:
+          break;
+      }
+    }
+  }
+  return false;
+}
+
+// The date a spreadsheet's day number stands for, as YYYY-MM-DD; "" when
+// it stands for none.
+std::string DateOf(double serial, bool from1904) {
+  if (!std::isfinite(serial) || serial < 0 || serial >= 2958466) return "";
+  long days = static_cast<long>(std::floor(serial));
+  // Days since 1970-01-01: 1900's day 1 is 1900-01-01, and its day 60 the
+  // 29 February 1900 that never was.
+  if (from1904) {
+    days += 1462;  // its day 0, 1904-01-01, is 1900's day 1462
+  } else {
+    if (days == 60) return "1900-02-29";
+    if (days < 60) ++days;
+  }
+  days -= 25569;
+  // From days to the civil date (the proleptic Gregorian calendar).
+  const long z = days + 719468;
+  const long era = (z >= 0 ? z : z - 146096) / 146097;
+  const long doe = z - era * 146097;
+  const long yoe = (doe - doe / 1460 + doe / 36524 - doe / 146096) / 365;
+  const long doy = doe - (365 * yoe + yoe / 4 - yoe / 100);
+  const long mp = (5 * doy + 2) / 153;
+  const long d = doy - (153 * mp + 2) / 5 + 1;
+  const long m = mp < 10 ? mp + 3 : mp - 9;
+  const long y = yoe + era * 400 + (m <= 2);
+  char text[16];
+  std::snprintf(text, sizeof text, "%04d-%02d-%02d", static_cast<int>(y), static_cast<int>(m),
+                static_cast<int>(d));
+  return text;
+}
+
+// The column of a cell reference ("D7": 3), or -1.
+long ColumnOf(const char* reference) {
+  long column = 0;
+  size_t letters = 0;
+  for (; reference[letters] >= 'A' && reference[letters] <= 'Z'; ++letters) {
+    column = column * 26 + (reference[letters] - 'A' + 1);
+    if (column > 16384) return -1;
+  }
+  return letters == 0 ? -1 : column - 1;
+}
+
+constexpr size_t kChunk = size_t{1} << 16;
+// No cell of a sheet comes near this; a longer one is refused.
+constexpr size_t kLongestCell = size_t{1} << 20;
+constexpr long kLastRow = 1048576;
+
+}  // namespace
+
+// What is read of the workbook: the zip, its sheets and the parser of the
+// current part.
+struct WorkbookReader::Parts {
+  unzFile zip = nullptr;
+  struct Sheet {
+    std::string name, part;
+  };
+  std::vector<Sheet> sheets;
+  size_t next = 0;
+  std::string sheet;  // the current sheet's name
+  bool from1904 = false;
+  std::vector<bool> dateStyle;  // by style index
+  std::string strings;          // the shared strings, one after another
+  std::vector<size_t> stringEnds;
+
+  // The part being parsed.
+  XML_Parser parser = nullptr;
+  bool partOpen = false;
+  bool partDone = false;
+  std::string problem;
+
+  // What the parse of a sheet has found so far.
+  struct Row {
+    uint32_t number = 0;
+    std::string text;
+    std::vector<std::pair<size_t, size_t>> cells;  // by column: where in text
+  };
+  std::deque<Row> ready;
+  Row building;
+  bool inRow = false, inCell = false, inValue = false, inText = false;
+  int phonetic = 0;  // depth inside a phonetic run, whose text is no part
+  long column = -1;
+  std::string type, value;
+  size_t style = 0;
+  Row current;  // what NextRow handed out
+
+  ~Parts() {
+    EndPart();
+    if (zip != nullptr) unzClose(zip);
+  }
+  void EndPart() {
+    if (parser != nullptr) XML_ParserFree(parser);
+    parser = nullptr;
+    if (partOpen) unzCloseCurrentFile(zip);
+    partOpen = false;
+  }
+  void Stop(const std::string& why) {
+    if (problem.empty()) problem = why;
+    XML_StopParser(parser, XML_FALSE);
+  }
+
+  // A part of the zip, whole: false when it is missing (`*missing`) or
+  // cannot be read.
+  bool ReadWhole(const std::string& name, std::string* text, bool* missing = nullptr) {
+    if (missing != nullptr) *missing = false;
+    if (unzLocateFile(zip, name.c_str(), /*iCaseSensitivity=*/2) != UNZ_OK) {
+      if (missing != nullptr) *missing = true;
+      problem = name + " is missing";
+      return false;
+    }
+    unz_file_info64 info;
+    if (unzGetCurrentFileInfo64(zip, &info, nullptr, 0, nullptr, 0, nullptr, 0) != UNZ_OK ||
+        info.uncompressed_size > (size_t{1} << 26) || unzOpenCurrentFile(zip) != UNZ_OK) {
+      problem = name + " cannot be read";
+      return false;
+    }
+    text->clear();
+    char buffer[kChunk];
+    int got;
+    while ((got = unzReadCurrentFile(zip, buffer, sizeof buffer)) > 0) {
+      text->append(buffer, static_cast<size_t>(got));
+      if (text->size() > (size_t{1} << 26)) break;
+    }
+    const bool whole = unzCloseCurrentFile(zip) == UNZ_OK && got == 0;
+    if (!whole) problem = name + " is damaged";
+    return whole;
+  }
+
+  // Starts the streamed parse of part `name` with the handlers of `T`.
+  template <typename T>
+  bool StartPart(const std::string& name) {
+    EndPart();
+    if (unzLocateFile(zip, name.c_str(), 2) != UNZ_OK || unzOpenCurrentFile(zip) != UNZ_OK) {
+      problem = name + " is missing";
+      return false;
+    }
+    partOpen = true;
+    partDone = false;
+    parser = NewParser();
+    XML_SetElementHandler(parser, T::Start, T::End);
+    XML_SetCharacterDataHandler(parser, T::Text);
+    return true;
+  }
+
+  // Feeds the next chunk of the current part to its parser: false at its
+  // end or on a problem.
+  bool Feed(const std::string& name) {
+    if (partDone || !problem.empty()) return false;
+    char buffer[kChunk];
+    const int got = unzReadCurrentFile(zip, buffer, sizeof buffer);
+    if (got < 0) {
+      problem = name + " is damaged";
+      return false;
+    }
+    partDone = got == 0;
+    if (XML_Parse(parser, buffer, got, partDone) != XML_STATUS_OK && problem.empty()) {
+      problem = name + ": " + XML_ErrorString(XML_GetErrorCode(parser)) + " at line " +
+                std::to_string(XML_GetCurrentLineNumber(parser));
+    }
+    return problem.empty() && !partDone;
+  }
+
+  // A parser that names elements "namespace|name" and refuses a document
+  // type, which no workbook part has (entities are what zip bombs of XML
+  // are made of).
+  XML_Parser NewParser() {
+    XML_Parser p = XML_ParserCreateNS(nullptr, '|');
+    XML_SetUserData(p, this);
+    XML_SetStartDoctypeDeclHandler(
+        p, [](void* self, const XML_Char*, const XML_Char*, const XML_Char*, int) {
+          static_cast<Parts*>(self)->Stop("a document type, which no workbook has");
+        });
+    return p;
+  }
+
+  // Parses part `text`, whole, with the handlers of `T`.
+  template <typename T>
+  bool ParseWhole(const std::string& name, const std::string& text) {
+    XML_Parser p = NewParser();
+    std::swap(p, parser);
+    XML_SetElementHandler(parser, T::Start, T::End);
+    XML_SetCharacterDataHandler(parser, T::Text);
+    const bool parsed =
+        XML_Parse(parser, text.data(), static_cast<int>(text.size()), 1) == XML_STATUS_OK;
+    if (!parsed && problem.empty()) {
+      problem = name + ": " + XML_ErrorString(XML_GetErrorCode(parser));
+    }
+    XML_ParserFree(parser);
+    parser = p;
+    return parsed && problem.empty();
+  }
+
+  static Parts& Of(void* data) { return *static_cast<Parts*>(data); }
+
+  // The parts read whole: the package's relationships, the workbook's, the
+  // workbook and its styles.
+  struct Targets {  // Relationship Id -> Target, and the main document's
+    std::map<std::string, std::string> byId;
+    std::string officeDocument;
+  } targets;
+  struct Relationships {
+    static void Start(void* data, const XML_Char* name, const XML_Char** attributes) {
+      if (Local(name) != "Relationship") return;
+      const XML_Char* id = Attribute(attributes, "Id");
+      const XML_Char* target = Attribute(attributes, "Target");
+      const XML_Char* type = Attribute(attributes, "Type");
+      if (id == nullptr || target == nullptr) return;
+      Of(data).targets.byId[id] = target;
+      if (type != nullptr && std::string_view(type).size() >= 14 &&
+          std::string_view(type).substr(std::string_view(type).size() - 14) == "officeDocument") {
+        Of(data).targets.officeDocument = target;
+      }
+    }
+    static void End(void*, const XML_Char*) {}
+    static void Text(void*, const XML_Char*, int) {}
+  };
+  std::vector<std::pair<std::string, std::string>> sheetIds;  // name, relationship id
+  struct Book {
+    static void Start(void* data, const XML_Char* name, const XML_Char** attributes) {
+      const std::string_view local = Local(name);
+      if (local == "sheet") {
+        const XML_Char* sheetName = Attribute(attributes, "name");
+        // The relationship id is the attribute "id" of the relationships'
+        // namespace: the sheet's own "sheetId" is no such.
+        const XML_Char* id = nullptr;
+        for (const XML_Char** a = attributes; *a != nullptr; a += 2) {
+          if (Local(a[0]) == "id" && std::strchr(a[0], '|') != nullptr) id = a[1];
+        }
+        if (sheetName != nullptr && id != nullptr) Of(data).sheetIds.emplace_back(sheetName, id);
+      } else if (local == "workbookPr") {
+        const XML_Char* date1904 = Attribute(attributes, "date1904");
+        Of(data).from1904 = date1904 != nullptr && (std::strcmp(date1904, "1") == 0 ||
+                                                    std::strcmp(date1904, "true") == 0);
+      }
+    }
+    static void End(void*, const XML_Char*) {}
+    static void Text(void*, const XML_Char*, int) {}
+  };
+  std::map<unsigned, std::string> formats;  // numFmtId -> formatCode
+  std::vector<unsigned> xfFormats;          // by style index: numFmtId
+  bool inCellXfs = false;
+  struct Styles {
+    static void Start(void* data, const XML_Char* name, const XML_Char** attributes) {
+      Parts& p = Of(data);
+      const std::string_view local = Local(name);
+      if (local == "numFmt") {
+        const XML_Char* id = Attribute(attributes, "numFmtId");
+        const XML_Char* code = Attribute(attributes, "formatCode");
+        if (id != nullptr && code != nullptr) p.formats[std::strtoul(id, nullptr, 10)] = code;
+      } else if (local == "cellXfs") {
+        p.inCellXfs = true;
+      } else if (local == "xf" && p.inCellXfs) {
+        const XML_Char* id = Attribute(attributes, "numFmtId");
+        p.xfFormats.push_back(id == nullptr ? 0 : std::strtoul(id, nullptr, 10));
+      }
+    }
+    static void End(void* data, const XML_Char* name) {
+      if (Local(name) == "cellXfs") Of(data).inCellXfs = false;
+    }
+    static void Text(void*, const XML_Char*, int) {}
+  };
+
+  // The shared strings: the text of each <si>, its runs one after another,
+  // a phonetic run's left out.
+  struct SharedStrings {
+    static void Start(void* data, const XML_Char* name, const XML_Char**) {
+      Parts& p = Of(data);
+      const std::string_view local = Local(name);
+      if (local == "rPh") ++p.phonetic;
+      if (local == "t" && p.phonetic == 0) {
+        p.inText = true;
+        p.value.clear();
+      }
+    }
+    static void End(void* data, const XML_Char* name) {
+      Parts& p = Of(data);
+      const std::string_view local = Local(name);
+      if (local == "rPh") --p.phonetic;
+      if (local == "t" && p.inText) {
+        p.inText = false;
+        AppendUnescaped(p.value, &p.strings);
+        if (p.strings.size() > kLargestSharedStrings) p.Stop("the shared strings are too long");
+      }
+      if (local == "si") p.stringEnds.push_back(p.strings.size());
+    }
+    static void Text(void* data, const XML_Char* text, int size) {
+      Parts& p = Of(data);
+      if (p.inText) p.value.append(text, static_cast<size_t>(size));
+    }
+  };
+
+  // A sheet's rows, a cell at a time.
+  struct SheetData {
+    static void Start(void* data, const XML_Char* name, const XML_Char** attributes) {
+      Parts& p = Of(data);
+      const std::string_view local = Local(name);
+      if (local == "row") {
+        const XML_Char* r = Attribute(attributes, "r");
+        const long number = r != nullptr ? std::strtol(r, nullptr, 10) : p.building.number + 1;
+        if (number <= static_cast<long>(p.building.number) || number > kLastRow) {
+          return p.Stop("row " + std::to_string(number) + " out of its order");
+        }
+        p.inRow = true;
+        p.building.number = static_cast<uint32_t>(number);
+        p.building.text.clear();
+        p.building.cells.clear();
+        p.column = -1;
+      } else if (local == "c" && p.inRow) {
+        const XML_Char* r = Attribute(attributes, "r");
+        const long column = r != nullptr ? ColumnOf(r) : p.column + 1;
+        if (column <= p.column) return p.Stop("a cell out of its order in row " + p.RowText());
+        p.column = column;
+        const XML_Char* type = Attribute(attributes, "t");
+        p.type = type == nullptr ? "n" : type;
+        const XML_Char* style = Attribute(attributes, "s");
+        p.style = style == nullptr ? 0 : std::strtoul(style, nullptr, 10);
+        p.value.clear();
+        p.inCell = true;
+      } else if (p.inCell && (local == "v" || (local == "t" && p.phonetic == 0))) {
+        p.inValue = true;
+      } else if (p.inCell && local == "rPh") {
+        ++p.phonetic;
+      }
+    }
+    static void End(void* data, const XML_Char* name) {
+      Parts& p = Of(data);
+      const std::string_view local = Local(name);
+      if (local == "v" || local == "t") {
+        p.inValue = false;
+      } else if (local == "rPh") {
+        --p.phonetic;
+      } else if (local == "c" && p.inCell) {
+        p.inCell = false;
+        p.EndCell();
+      } else if (local == "row" && p.inRow) {
+        p.inRow = false;
+        bool any = false;
+        for (const auto& cell : p.building.cells) any = any || cell.second > 0;
+        if (any) p.ready.push_back(p.building);
+      }
+    }
+    static void Text(void* data, const XML_Char* text, int size) {
+      Parts& p = Of(data);
+      if (!p.inValue) return;
+      p.value.append(text, static_cast<size_t>(size));
+      if (p.value.size() > kLongestCell) p.Stop("a cell of row " + p.RowText() + " is too long");
+    }
+  };
+
+  std::string RowText() const { return std::to_string(building.number); }
+
+  // The text of the cell just read, by its type.
+  void EndCell() {
+    std::string text;
+    if (type == "s") {
+      char* end = nullptr;
+      const unsigned long index = std::strtoul(value.c_str(), &end, 10);
+      if (value.empty() || *end != '\0' || index >= stringEnds.size()) {
+        return Stop("a cell of row " + RowText() + " names no shared string");
+      }
+      const size_t from = index == 0 ? 0 : stringEnds[index - 1];
+      text = strings.substr(from, stringEnds[index] - from);
+    } else if (type == "inlineStr" || type == "str") {
+      AppendUnescaped(value, &text);
+    } else if (type == "b") {
+      text = value == "1" ? "TRUE" : value == "0" ? "FALSE" : value;
+    } else if (type == "d") {
+      text = value.substr(0, 10);
+    } else {
+      text = value;  // a number, or an error's code
+      const size_t first = text.find_first_not_of(' ');
+      text = first == std::string::npos ? "" : text.substr(first, text.find_last_not_of(' ') + 1 - first);
+      if (type == "n" && style < dateStyle.size() && dateStyle[style] && !text.empty()) {
+        char* end = nullptr;
+        const double serial = std::strtod(text.c_str(), &end);
+        const std::string date = *end == '\0' ? DateOf(serial, from1904) : "";
+        if (!date.empty()) text = date;
+      }
+    }
+    auto& cells = building.cells;
+    if (cells.size() <= static_cast<size_t>(column)) {
+      cells.resize(static_cast<size_t>(column) + 1, {building.text.size(), 0});
+    }
+    cells[static_cast<size_t>(column)] = {building.text.size(), text.size()};
+    building.text += text;
+  }
+};
+
+WorkbookReader::~WorkbookReader() = default;
+
+bool LooksLikeZip(std::string_view head) { return head.substr(0, 4) == std::string_view("PK\3\4", 4); }
+
+std::string WorkbookReader::CellName(const std::string& sheet, uint32_t row, size_t column) {
+  std::string letters;
+  for (size_t c = column + 1; c > 0; c = (c - 1) / 26) {
+    letters.insert(letters.begin(), static_cast<char>('A' + (c - 1) % 26));
+  }
+  // A sheet's name is quoted where it holds more than letters and digits.
+  bool plain = !sheet.empty();
+  for (char c : sheet) plain = plain && (std::isalnum(static_cast<unsigned char>(c)) || c == '_');
+  const std::string shown = plain ? sheet : "'" + sheet + "'";
+  return shown + "!" + letters + std::to_string(row);
+}
+
+bool WorkbookReader::Fail(const std::string& why) {
+  if (error_.empty()) error_ = why;
+  return false;
+}
+
+std::unique_ptr<WorkbookReader> WorkbookReader::Open(const std::string& path, std::string* why) {
+  std::unique_ptr<WorkbookReader> reader(new WorkbookReader);
+  reader->parts_ = std::make_unique<Parts>();
+  Parts& p = *reader->parts_;
+  zlib_filefunc64_def files{OpenZip, ReadZip, WriteZip, TellZip, SeekZip, CloseZip, ZipError,
+                            nullptr};
+  p.zip = unzOpen2_64(path.c_str(), &files);
+  if (p.zip == nullptr) {
+    *why = "is no workbook: its zip cannot be read";
+    return nullptr;
+  }
+  // The workbook, as the package's relationships name it.
+  std::string text;
+  bool missing = false;
+  std::string book = "xl/workbook.xml";
+  if (p.ReadWhole("_rels/.rels", &text, &missing) &&
+      p.ParseWhole<Parts::Relationships>("_rels/.rels", text) && !p.targets.officeDocument.empty()) {
+    book = p.targets.officeDocument;
+    if (!book.empty() && book[0] == '/') book.erase(0, 1);
+  }
+  p.problem.clear();
+  const std::string folder = book.substr(0, book.find_last_of('/') + 1);
+  const std::string rels = folder + "_rels/" + book.substr(folder.size()) + ".rels";
+  p.targets.byId.clear();
+  if (!p.ReadWhole(book, &text, &missing) || !p.ParseWhole<Parts::Book>(book, text) ||
+      !p.ReadWhole(rels, &text) || !p.ParseWhole<Parts::Relationships>(rels, text)) {
+    *why = missing ? "is no workbook (" + p.problem + ")" : "is damaged: " + p.problem;
+    return nullptr;
+  }
+  for (const auto& [name, id] : p.sheetIds) {
+    const auto target = p.targets.byId.find(id);
+    if (target == p.targets.byId.end()) continue;
+    std::string part = target->second;
+    part = part[0] == '/' ? part.substr(1) : folder + part;
+    p.sheets.push_back({name, part});
+  }
+  // Styles and shared strings, when the workbook has them.
+  if (p.ReadWhole(folder + "styles.xml", &text, &missing)) {
+    if (!p.ParseWhole<Parts::Styles>(folder + "styles.xml", text)) {
+      *why = "is damaged: " + p.problem;
+      return nullptr;
+    }
+    for (unsigned id : p.xfFormats) {
+      const auto code = p.formats.find(id);
+      p.dateStyle.push_back(IsDateFormat(id, code == p.formats.end() ? "" : code->second));
+    }
+  } else if (!missing) {
+    *why = "is damaged: " + p.problem;
+    return nullptr;
+  }
+  p.problem.clear();
+  const std::string shared = folder + "sharedStrings.xml";
+  if (unzLocateFile(p.zip, shared.c_str(), 2) == UNZ_OK) {
+    if (!p.StartPart<Parts::SharedStrings>(shared)) {
+      *why = "is damaged: " + p.problem;
+      return nullptr;
+    }
+    while (p.Feed(shared)) {
+    }
+    if (!p.problem.empty()) {
+      *why = "is damaged: " + p.problem;
+      return nullptr;
+    }
+    p.EndPart();
+  }
+  return reader;
+}
+
+bool WorkbookReader::NextSheet(std::string* name) {
+  Parts& p = *parts_;
+  if (!error_.empty() || p.next >= p.sheets.size()) return false;
+  const Parts::Sheet& sheet = p.sheets[p.next++];
+  p.ready.clear();
+  p.building = Parts::Row{};
+  p.inRow = p.inCell = p.inValue = false;
+  p.phonetic = 0;
+  if (!p.StartPart<Parts::SheetData>(sheet.part)) return Fail(sheet.name + ": " + p.problem);
+  p.sheet = sheet.name;
+  *name = sheet.name;
+  return true;
+}
+
+bool WorkbookReader::NextRow(WorkbookRow* row) {
+  Parts& p = *parts_;
+  while (p.ready.empty() && p.parser != nullptr && p.Feed(p.sheets[p.next - 1].part)) {
+  }
+  if (!p.problem.empty()) return Fail(p.sheet + ": " + p.problem);
+  if (p.ready.empty()) return false;
+  p.current = std::move(p.ready.front());
+  p.ready.pop_front();
+  row->row = p.current.number;
+  row->cells.clear();
+  for (const auto& [at, size] : p.current.cells) {
+    row->cells.emplace_back(p.current.text.data() + at, size);
+  }
+  return true;
+}

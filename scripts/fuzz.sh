@@ -2,7 +2,8 @@
 # Builds the libFuzzer targets with clang in build/fuzz and runs each on a
 # copy of its corpus: fuzz_commands (start-up and the record commands) on
 # tests/fuzz/corpus, fuzz_import (filmtool's import of a sheet) on
-# tests/fuzz/corpus-import.
+# tests/fuzz/corpus-import, fuzz_workbook (the workbook reader) on
+# tests/fuzz/corpus-workbook.
 #
 #   scripts/fuzz.sh [SECONDS] [--merge] [-- LIBFUZZER-FLAGS...]
 #
@@ -29,13 +30,15 @@ done
 
 build=build/fuzz
 CC=clang CXX=clang++ cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTALLO_FUZZ=ON >/dev/null
-cmake --build "$build" -j "$(nproc)" --target fuzz_commands fuzz_import
+targets=(fuzz_commands fuzz_import fuzz_workbook)
+cmake --build "$build" -j "$(nproc)" --target "${targets[@]}"
 
 failed=0
-for target in fuzz_commands fuzz_import; do
+for target in "${targets[@]}"; do
   case $target in
     fuzz_commands) corpus=tests/fuzz/corpus ;;
     fuzz_import) corpus=tests/fuzz/corpus-import ;;
+    fuzz_workbook) corpus=tests/fuzz/corpus-workbook ;;
   esac
   fuzzer="$build/tests/fuzz/$target"
   run="$build/run/$target"
@@ -43,7 +46,8 @@ for target in fuzz_commands fuzz_import; do
   mkdir -p "$run/corpus" "$run/artifacts"
   cp "$corpus"/* "$run/corpus/"
 
-  flags=(-max_total_time="$((seconds / 2 > 10 ? seconds / 2 : 10))" -max_len=8192
+  share=$((seconds / ${#targets[@]}))
+  flags=(-max_total_time="$((share > 10 ? share : 10))" -max_len=16384
          -rss_limit_mb=2048 -timeout=20 -artifact_prefix="$run/artifacts/" -print_final_stats=1)
   if [ "${FUZZ_JOBS:-1}" -gt 1 ]; then flags+=(-fork="$FUZZ_JOBS"); fi
 
@@ -58,7 +62,7 @@ for target in fuzz_commands fuzz_import; do
   } || true
 
   if [ "$merge" -eq 1 ]; then
-    "$fuzzer" -merge=1 -max_len=8192 -rss_limit_mb=2048 "$corpus" "$run/corpus" 2>&1 | tail -n 2
+    "$fuzzer" -merge=1 -max_len=16384 -rss_limit_mb=2048 "$corpus" "$run/corpus" 2>&1 | tail -n 2
     bytes=$(cat "$corpus"/* | wc -c)
     echo "$corpus: $(ls "$corpus" | wc -l) files, $((bytes / 1024)) KB"
     if [ "$bytes" -gt 204800 ]; then

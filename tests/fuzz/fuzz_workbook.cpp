@@ -1,0 +1,65 @@
+// libFuzzer target: the workbook reader over what the input makes. The
+// input's first byte chooses the form: the input's bytes as the file itself
+// (a damaged zip), or a workbook zipped from parts (tests/kit/workbook_parts.h)
+// whose sheets, shared strings, styles, or any one part whole, are the
+// input's text. Every sheet and row is read to the end; the reader must
+// tell a problem rather than crash, hand out cells of no more than its
+// bound, and leave no file handle open.
+#include <unistd.h>
+
+#include <cstdint>
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include "tests/fuzz/open_descriptors.h"
+#include "tests/kit/workbook_parts.h"
+#include "tools/workbook_reader.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+  if (size == 0) return 0;
+  static const std::string path = "/dev/shm/fuzz_workbook." + std::to_string(getpid()) + ".xlsx";
+  const std::string text(reinterpret_cast<const char*>(data + 1), size - 1);
+  const uint8_t form = data[0];
+  if (form % 4 == 0) {
+    std::ofstream(path, std::ios::binary) << text;
+  } else {
+    // The text split at each NUL: the sheets' rows, then the shared strings.
+    std::vector<std::string> pieces(1);
+    for (char c : text) {
+      if (c == '\0') {
+        pieces.emplace_back();
+      } else {
+        pieces.back() += c;
+      }
+    }
+    WorkbookShape shape;
+    shape.styles = {0, 14, 164, 49};
+    shape.formats = "<numFmt numFmtId=\"164\" formatCode=\"yyyy-mm-dd;@\"/>";
+    shape.from1904 = form & 8;
+    shape.sheets.emplace_back("Stock", pieces[0]);
+    if (pieces.size() > 2) shape.sheets.emplace_back("Two words", pieces[2]);
+    if (pieces.size() > 1) shape.strings.push_back(pieces[1]);
+    std::vector<WorkbookPart> parts = WorkbookParts(shape);
+    // Or one part, whole, as the input has it.
+    if (form % 4 == 3) parts[(form >> 4) % parts.size()].second = text;
+    if (!WriteZipFile(path, parts)) return 0;
+  }
+  const int before = OpenDescriptors();
+  {
+    std::string why;
+    const auto reader = WorkbookReader::Open(path, &why);
+    if (reader) {
+      std::string sheet;
+      WorkbookRow row;
+      while (reader->NextSheet(&sheet)) {
+        while (reader->NextRow(&row)) {
+          if (row.row == 0 || row.row > 1048576 || row.cells.size() > 16384) __builtin_trap();
+        }
+      }
+    }
+  }
+  if (OpenDescriptors() != before) __builtin_trap();
+  unlink(path.c_str());
+  return 0;
+}

@@ -110,6 +110,19 @@ for page in 932 1251; do
   both "$page: amend" amend @ 2 "description=$text" "sku=Ёлка" --codepage "$page"
   both "$page: a character the code page lacks" amend @ 3 "description=Ā ok" --codepage "$page"
 done
+# Letters that Windows raises otherwise than the C library does (µ, ı, ſ,
+# final sigma, Greek symbol forms, title-case digraphs, letters beyond the
+# BMP), and letters whose capital the code page lacks (ƒ, é in 1256, ⓐ in
+# 949): the same bytes stored, the same refusal, naming what was typed.
+rm -rf "$work/h" "$work/w"
+mkdir -p "$work/h"
+"$host/bench/geninv" "$work/h/film.dat" --slots 3 --seed 3 >/dev/null
+cp -r "$work/h" "$work/w"
+for page in 1252 1254 1253 1251 932 1256 949; do
+  for text in "abµ" "ıi" "ſs" "ςσ ϐϑ" "ǆǅǄ" "xƒ" "xé" "xⓐ" "x𐐨"; do
+    both "$page: amend to $text" amend @ 2 "description=$text" --codepage "$page"
+  done
+done
 # Every pair of bytes, under every code page of the handheld.
 rm -rf "$work/h" "$work/w"
 mkdir -p "$work/h"

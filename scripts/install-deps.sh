@@ -2,7 +2,8 @@
 # Installs the Debian packages a build needs, when they are missing.
 #   scripts/install-deps.sh [KIND...]   KIND is one or more of:
 #     host         compilers (clang and libFuzzer too), CMake, GoogleTest (also its
-#                  sources, for cross builds), Google Benchmark; always included
+#                  sources, for cross builds), Google Benchmark, Python and the
+#                  Unicode data that scripts/capitals-table.py reads; always included
 #     windows      mingw-w64, Wine, Xvfb, ImageMagick, xdotool, and the locale
 #                  sources that a Japanese locale for Wine is made from
 #     windows-x86  the 32-bit (i686) mingw-w64 compiler and 32-bit Wine (Debian's
@@ -21,7 +22,8 @@
 # halves of a multi-arch package match.
 source "$(dirname "$0")/common.sh"
 
-packages=(g++ make cmake libgtest-dev libgmock-dev libbenchmark-dev time clang libclang-rt-14-dev)
+packages=(g++ make cmake libgtest-dev libgmock-dev libbenchmark-dev time clang libclang-rt-14-dev
+  python3 unicode-data)
 foreign=()
 windows=(g++-mingw-w64-x86-64-posix wine64 xvfb fonts-wine imagemagick xdotool locales)
 for kind in "${@:-host}"; do

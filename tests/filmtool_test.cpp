@@ -261,6 +261,11 @@ TEST_F(Filmtool, RefusalsLeaveTheFileByteForByteUnchanged) {
       {"11 tax=4", "filmtool: tax: not a list position 0 to 3 nor an entry's text: 4\n"},
       {"11 description=\xC4\x80X",
        "filmtool: description: code page 1252 has no \xC4\x80 (U+0100): \xC4\x80X\n"},
+      // Named as typed, never as the capital the field would make of it.
+      {"11 description=\xC4\x81X",
+       "filmtool: description: code page 1252 has no \xC4\x81 (U+0101): \xC4\x81X\n"},
+      {"11 sku=\xC6\x92X",
+       "filmtool: sku: code page 1252 has no capital for \xC6\x92 (U+0192): \xC6\x92X\n"},
       {"11 description=X", "The description must have at least two characters.\n"},
       {"11 price=2 colour=red",
        "filmtool: not FIELD=VALUE with a field of the amend dialog: "

@@ -49,22 +49,31 @@ std::string Named(const std::wstring& one, uint32_t code) {
   return IsControlCharacter(code) ? std::string(hex) : Utf8FromWide(one) + " (" + hex + ")";
 }
 
-// The first character of `text` that no description or SKU may hold (a
-// control character: a line break, a tab, an escape) or that the code page
-// cannot hold, with why; "" when there is none.
-std::string RefusedCharacter(const std::wstring& text) {
-  for (size_t i = 0; i < text.size();) {
+// True when the code page holds the character `one` and gives it back.
+bool InCodePage(const std::wstring& one) {
+  char narrow[8] = {};
+  wchar_t back[8] = {};
+  return platform::WideToNarrow(one.c_str(), narrow, sizeof narrow) > 0 &&
+         platform::NarrowToWide(narrow, -1, back, 8) > 0 && one == back;
+}
+
+// The first character of `typed` that no description or SKU may hold (a
+// control character: a line break, a tab, an escape), or that the code page
+// cannot hold as `raised` has it (`typed` with its letters raised, unit for
+// unit), with why; "" when there is none. The message names the character
+// the owner typed, never a capital made of it.
+std::string RefusedCharacter(const std::wstring& raised, const std::wstring& typed) {
+  for (size_t i = 0; i < typed.size();) {
     size_t length = 1;
-    const uint32_t code = CharacterAt(text, i, &length);
-    const std::wstring one = text.substr(i, length);
+    const uint32_t code = CharacterAt(typed, i, &length);
+    const std::wstring one = typed.substr(i, length);
     if (IsControlCharacter(code)) {
       return "a control character, " + Named(one, code) + ", is no part of a text";
     }
-    char narrow[8] = {};
-    wchar_t back[8] = {};
-    const bool kept = platform::WideToNarrow(one.c_str(), narrow, sizeof narrow) > 0 &&
-                      platform::NarrowToWide(narrow, -1, back, 8) > 0 && one == back;
-    if (!kept) return "code page " + std::to_string(codePageInUse) + " has no " + Named(one, code);
+    if (!InCodePage(raised.substr(i, length))) {
+      return "code page " + std::to_string(codePageInUse) + " has no " +
+             (InCodePage(one) ? "capital for " : "") + Named(one, code);
+    }
     i += length;
   }
   return "";
@@ -150,16 +159,17 @@ std::string StoreField(Field field, std::string_view value, InventoryRecord& r, 
   switch (field) {
     case Field::kDescription:
     case Field::kSku: {
-      platform::RaiseLetters(wide);  // the field is an upper-case edit
       const size_t kept = KeptOfField(wide, kAmendTextChars);
       if (kept < wide.size()) {
         wide.resize(kept);
         *note = "cut to its first " + std::to_string(kAmendTextChars) +
                 " characters, as the amend dialog cuts it";
       }
-      const std::string refused = RefusedCharacter(wide);
+      std::wstring raised = wide;
+      platform::RaiseLetters(raised);  // the field is an upper-case edit
+      const std::string refused = RefusedCharacter(raised, wide);
       if (!refused.empty()) return refused;
-      if (!(field == Field::kDescription ? StoreDescription : StoreSku1)(r, wide)) {
+      if (!(field == Field::kDescription ? StoreDescription : StoreSku1)(r, raised)) {
         return "takes more than two bytes a character in code page " +
                std::to_string(codePageInUse);
       }

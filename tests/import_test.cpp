@@ -106,7 +106,7 @@ TEST_F(SheetImport, ConflictsRefuseTheSheetUnlessTheOwnerOverwrites) {
   twelve[1][kNumber] = "11";  // row of 10 under 11's number
   for (const std::string options : {"", " --overwrite", " --add"}) {
     EXPECT_EQ(Import(twelve, options), 1);
-    EXPECT_NE(err_.find("in.csv:2: the number 11 is not the one this row was exported with"),
+    EXPECT_NE(err_.find("in.csv:2: item 11: this row's version mark was made for another row"),
               std::string::npos)
         << err_;
   }
@@ -115,7 +115,7 @@ TEST_F(SheetImport, ConflictsRefuseTheSheetUnlessTheOwnerOverwrites) {
   gone[1][kPrice] = "8";
   for (const std::string options : {"", " --overwrite", " --add"}) {
     EXPECT_EQ(Import(gone, options), 1);
-    EXPECT_NE(err_.find("in.csv:2: this row came from an export, but film.dat has no item 10"),
+    EXPECT_NE(err_.find("in.csv:2: item 10 is no longer in film.dat (deleted since the export)"),
               std::string::npos)
         << err_;
   }

@@ -46,7 +46,10 @@ unsigned codePageInUse = 1252;
 std::string Named(const std::wstring& one, uint32_t code) {
   char hex[16];
   std::snprintf(hex, sizeof hex, "U+%04X", static_cast<unsigned>(code));
-  return IsControlCharacter(code) ? std::string(hex) : Utf8FromWide(one) + " (" + hex + ")";
+  // A character that shows nothing is named by its code alone.
+  return IsControlCharacter(code) || IsInvisibleCharacter(code)
+             ? std::string(hex)
+             : Utf8FromWide(one) + " (" + hex + ")";
 }
 
 // The first character of `text` that no description or SKU may hold (a

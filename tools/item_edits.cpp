@@ -34,28 +34,44 @@ InventoryRecord ZeroRecord(int64_t number) {
   return r;
 }
 
+namespace {
+
+// The bytes of a block of edits: far more than one entry's (a few hundred
+// at most).
+constexpr size_t kBlockBytes = size_t{1} << 16;
+
+}  // namespace
+
 void ItemEdits::Add(const Item& item, const std::vector<FieldEdit>& edits) {
-  entries_.push_back(Entry{item, texts_.size()});
-  texts_ += static_cast<char>(edits.size());
+  size_t bytes = 1;
+  for (const FieldEdit& e : edits) bytes += 3 + e.text.size();
+  if (texts_.empty() || texts_.back().size() + bytes > kBlockBytes) {
+    texts_.emplace_back();
+    texts_.back().reserve(std::max(kBlockBytes, bytes));
+  }
+  std::string& block = texts_.back();
+  entries_.push_back(Entry{item, (texts_.size() - 1) * kBlockBytes + block.size()});
+  block += static_cast<char>(edits.size());
   for (const FieldEdit& e : edits) {
     // A text the field rules took is at most a few hundred bytes.
     const auto size = static_cast<uint16_t>(std::min<size_t>(e.text.size(), 0xFFFF));
-    texts_ += static_cast<char>(Index(e.field));
-    texts_ += static_cast<char>(size & 0xFF);
-    texts_ += static_cast<char>(size >> 8);
-    texts_.append(e.text.data(), size);
+    block += static_cast<char>(Index(e.field));
+    block += static_cast<char>(size & 0xFF);
+    block += static_cast<char>(size >> 8);
+    block.append(e.text.data(), size);
   }
 }
 
 std::vector<FieldEdit> ItemEdits::Edits(size_t i) const {
   std::vector<FieldEdit> edits;
-  size_t at = entries_[i].at;
-  const auto byte = [this](size_t k) { return static_cast<uint8_t>(texts_[k]); };
+  const std::string& block = texts_[entries_[i].at / kBlockBytes];
+  size_t at = entries_[i].at % kBlockBytes;
+  const auto byte = [&block](size_t k) { return static_cast<uint8_t>(block[k]); };
   const size_t count = byte(at++);
   for (size_t k = 0; k < count; ++k) {
     const auto field = static_cast<Field>(byte(at));
     const size_t size = byte(at + 1) | size_t{byte(at + 2)} << 8;
-    edits.push_back(FieldEdit{field, std::string_view(texts_.data() + at + 3, size)});
+    edits.push_back(FieldEdit{field, std::string_view(block.data() + at + 3, size)});
     at += 3 + size;
   }
   return edits;

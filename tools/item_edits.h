@@ -6,6 +6,7 @@
 #pragma once
 
 #include <cstdint>
+#include <deque>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -62,10 +63,12 @@ class ItemEdits {
     Item item;
     size_t at;  // where its edits start in texts_
   };
-  std::vector<Entry> entries_;
+  // Both grow a block at a time, never copied whole to grow: a large list
+  // takes no more than itself.
+  std::deque<Entry> entries_;
   // Each entry's edits: a count byte, then for each its field byte, two
-  // bytes of length and the text.
-  std::string texts_;
+  // bytes of length and the text; one entry's within a block.
+  std::vector<std::string> texts_;
 };
 
 // The changes of items in film.dat as the store makes them: each made from

@@ -70,4 +70,5 @@ done
 echo
 echo "A new item is held as its sheet's texts, packed one after another (tools/item_edits.h),"
 echo "and its number once more to find a number on two lines; its record is made only when"
-echo "the append reaches it, and its lines are listed as they are written."
+echo "the append reaches it, and its lines are listed as they are written. (Kept as a record"
+echo "of its own with a string for each cell, as before, 200,000 new items took 174 MB.)"

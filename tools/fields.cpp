@@ -46,7 +46,10 @@ unsigned codePageInUse = 1252;
 std::string Named(const std::wstring& one, uint32_t code) {
   char hex[16];
   std::snprintf(hex, sizeof hex, "U+%04X", static_cast<unsigned>(code));
-  return IsControlCharacter(code) ? std::string(hex) : Utf8FromWide(one) + " (" + hex + ")";
+  // A character that shows nothing is named by its code alone.
+  return IsControlCharacter(code) || IsInvisibleCharacter(code)
+             ? std::string(hex)
+             : Utf8FromWide(one) + " (" + hex + ")";
 }
 
 // True when the code page holds the character `one` and gives it back.
@@ -176,11 +179,17 @@ std::string StoreField(Field field, std::string_view value, InventoryRecord& r, 
       return "";
     }
     case Field::kInStock:
-      if (!TakeUnsigned(value, &number)) return "not a whole number of 0 or more";
-      return StoreInStock(r, number) ? "" : "beyond 2147483647";
-    case Field::kCategory:
-      if (!TakeUnsigned(value, &number)) return "not a whole number of 0 or more";
-      return StoreCategory(r, number) ? "" : "beyond " + std::to_string(kCategoryLimit - 1);
+    case Field::kCategory: {
+      // The dialog reads 4294967295 and beyond as 0: past the field's
+      // limit all the same.
+      const std::string beyond = field == Field::kInStock
+                                     ? "beyond 2147483647"
+                                     : "beyond " + std::to_string(kCategoryLimit - 1);
+      if (!TakeUnsigned(value, &number)) {
+        return IsWholeNumberText(value) ? beyond : "not a whole number of 0 or more";
+      }
+      return (field == Field::kInStock ? StoreInStock : StoreCategory)(r, number) ? "" : beyond;
+    }
     case Field::kTax: {
       const std::string positions = "not a list position 0 to " +
                                     std::to_string(kTaxChoiceCount - 1) + " nor an entry's text";
@@ -238,6 +247,12 @@ bool HoldsUndefinedBytes(const uint8_t* field, size_t size) {
   const int n =
       platform::NarrowToWide(text, static_cast<int>(length), wide, static_cast<int>(length));
   return std::find(wide, wide + std::max(n, 0), wchar_t{0xFFFD}) != wide + std::max(n, 0);
+}
+
+std::string TextTooLong(Field field, std::string_view value) {
+  if (!IsTextField(field) || KeptText(value).size() == value.size()) return "";
+  return "longer than the " + std::to_string(kAmendTextChars) + " characters " +
+         (field == Field::kDescription ? "a description" : "an SKU") + " holds";
 }
 
 std::string KeptText(std::string_view value) {

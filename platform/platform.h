@@ -117,8 +117,9 @@ int WideToNarrow(const wchar_t* src, char* dst, int dstBytes);
 unsigned UseCodePage(unsigned codePage);
 
 // Raises the letters of `text` in place as an edit control with the
-// upper-case style raises typed and set text (all of Unicode's letters that
-// have a single capital, not only ASCII).
+// upper-case style raises typed and set text: each UTF-16 unit on its own,
+// to a capital that lowers back to it (so µ, ı, ſ and ς stay as they are),
+// the same on every platform. Never changes the text's length.
 void RaiseLetters(std::wstring& text);
 
 // ---- Storage card --------------------------------------------------------

@@ -64,20 +64,35 @@ for shape in "600 random 25" "3000 desc 0" "1 asc 0"; do
     NR % 7 == 0 { print $2 "," NR % 90 ".5,1 and 2,\"Caf\xc3\xa9 " NR "\"" }' >"$work/list.csv"
   cp "$work/list.csv" "$work/h/list.csv"
   cp "$work/list.csv" "$work/w/list.csv"
-  both "$slots $order: import --dry-run" import @ @/list.csv --dry-run
-  both "$slots $order: import" import @ @/list.csv
+  # Without version marks its prices differ from film.dat's: refused, then
+  # written with --overwrite.
+  both "$slots $order: import without --overwrite" import @ @/list.csv
+  both "$slots $order: import --dry-run" import @ @/list.csv --dry-run --overwrite
+  both "$slots $order: import" import @ @/list.csv --overwrite
   both "$slots $order: amend" amend @ 1 "description=new name" in_stock=12 tax=Non
   both "$slots $order: delete" delete @ 1
   # Refused whole: a bad value on the last line, nothing written.
   { cat "$work/list.csv"; echo "2,abc,0,x"; } >"$work/h/bad.csv"
   cp "$work/h/bad.csv" "$work/w/bad.csv"
   cp "$work/h/film.dat" "$work/before.dat"
-  both "$slots $order: refused import" import @ @/bad.csv
+  both "$slots $order: refused import" import @ @/bad.csv --overwrite
   cmp -s "$work/before.dat" "$work/w/film.dat" || { echo "FAILED: the refusal changed film.dat"; failures=$((failures + 1)); }
+  # Every export comes back: export --all, deleted slots and all, unchanged.
+  "$host/tools/filmtool" export "$work/h" --all >"$work/h/all.csv"
+  cp "$work/h/all.csv" "$work/w/all.csv"
+  both "$slots $order: export --all brought back" import @ @/all.csv
+  cmp -s "$work/before.dat" "$work/w/film.dat" || { echo "FAILED: export --all brought back changed film.dat"; failures=$((failures + 1)); }
   # Standard input is read as bytes: a Ctrl+Z byte is no end of the sheet.
   printf 'number,price\r\n1,7.25\r\n\032,1\r\n' >"$work/ctrl-z.csv"
   input="$work/ctrl-z.csv" both "$slots $order: a Ctrl+Z byte on standard input" import @ -
 done
+# A new shop's first sheet: the fresh film.dat made, its item 1 taking the
+# sheet's first row.
+rm -rf "$work/h" "$work/w"
+mkdir -p "$work/h"
+printf 'number,description,price,in_stock\r\n1,Kettle,19.99,3\r\n2,Mug,4.00,6\r\n' >"$work/h/first.csv"
+cp -r "$work/h" "$work/w"
+both "a new shop: import --add" import @ @/first.csv --add
 both "no such folder" stats @/nowhere
 
 # Texts in the handheld's code pages: Japanese (932, two bytes to most
@@ -109,6 +124,19 @@ for page in 932 1251; do
   esac
   both "$page: amend" amend @ 2 "description=$text" "sku=Ёлка" --codepage "$page"
   both "$page: a character the code page lacks" amend @ 3 "description=Ā ok" --codepage "$page"
+done
+# Letters that Windows raises otherwise than the C library does (µ, ı, ſ,
+# final sigma, Greek symbol forms, title-case digraphs, letters beyond the
+# BMP), and letters whose capital the code page lacks (ƒ, é in 1256, ⓐ in
+# 949): the same bytes stored, the same refusal, naming what was typed.
+rm -rf "$work/h" "$work/w"
+mkdir -p "$work/h"
+"$host/bench/geninv" "$work/h/film.dat" --slots 3 --seed 3 >/dev/null
+cp -r "$work/h" "$work/w"
+for page in 1252 1254 1253 1251 932 1256 949; do
+  for text in "abµ" "ıi" "ſs" "ςσ ϐϑ" "ǆǅǄ" "xƒ" "xé" "xⓐ" "x𐐨"; do
+    both "$page: amend to $text" amend @ 2 "description=$text" --codepage "$page"
+  done
 done
 # Every pair of bytes, under every code page of the handheld.
 rm -rf "$work/h" "$work/w"

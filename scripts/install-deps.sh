@@ -2,7 +2,8 @@
 # Installs the Debian packages a build needs, when they are missing.
 #   scripts/install-deps.sh [KIND...]   KIND is one or more of:
 #     host         compilers (clang and libFuzzer too), CMake, GoogleTest (also its
-#                  sources, for cross builds), Google Benchmark, the workbook
+#                  sources, for cross builds), Google Benchmark, Python and the
+#                  Unicode data that scripts/capitals-table.py reads, the workbook
 #                  libraries (libxlsxwriter, minizip, expat, zlib); always included
 #     windows      mingw-w64 and its zlib, Wine, Xvfb, ImageMagick, xdotool, the
 #                  locale sources that a Japanese locale for Wine is made from,
@@ -26,7 +27,7 @@
 source "$(dirname "$0")/common.sh"
 
 packages=(g++ make cmake libgtest-dev libgmock-dev libbenchmark-dev time clang libclang-rt-14-dev
-  libxlsxwriter-dev libminizip-dev libexpat1-dev zlib1g-dev)
+  python3 unicode-data libxlsxwriter-dev libminizip-dev libexpat1-dev zlib1g-dev)
 foreign=()
 sources=0
 windows=(g++-mingw-w64-x86-64-posix libz-mingw-w64-dev wine64 xvfb fonts-wine imagemagick xdotool

@@ -5,7 +5,8 @@
 #   never starts it;
 # - the package step, over a stand-in apt-get that fails like a mirror in
 #   mid-sync, installs from the release's own pocket, names a package it
-#   cannot install, and adds Debian's source packages for the cross builds.
+#   cannot install, and adds Debian's source packages for the cross builds;
+# - the capitals table is what its script makes from the Unicode data.
 #   scripts/script-test.sh
 source "$(dirname "$0")/common.sh"
 scripts=$(cd "$(dirname "$0")" && pwd)
@@ -46,6 +47,11 @@ expect "32-bit filmtool.exe comparison skipped" 77 \
   "$refusal: the 32-bit filmtool.exe comparison is skipped" \
   "$scripts/filmtool-wine-test.sh" "$scratch" "$fake"
 unset TALLO_NO_X86_32
+
+# The capitals table in the repository is the one its script makes from the
+# Unicode data (Debian's unicode-data): no hand edit, nothing left behind.
+expect "the capitals table is what scripts/capitals-table.py makes" 0 "" \
+  "$scripts/capitals-table.py" --check
 
 # The package step. The stand-ins keep what is installed in a list.
 bin=$scratch/bin

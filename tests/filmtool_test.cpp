@@ -184,7 +184,7 @@ TEST_F(Filmtool, ExportReadsBackWithACsvReader) {
   EXPECT_EQ(std::vector<std::string>(rows[1].begin(), rows[1].end() - 1),
             (std::vector<std::string>{"0", "12", "CAF\u00c9 \u20ac 2", "A,B", "7", "3", "0.75",
                                       "1.25", "2.50", "17"}));
-  EXPECT_EQ(rows[1].back().substr(0, 2), "v1");
+  EXPECT_EQ(rows[1].back().substr(0, 2), "v2");
   EXPECT_EQ(rows[2][2], "SAY \"HI\"\r\nTWICE");
   ASSERT_EQ(Run(Tool("export", "--all")), 0);
   // Quoted: what a spreadsheet could take for a separator, and blank ends.
@@ -261,6 +261,11 @@ TEST_F(Filmtool, RefusalsLeaveTheFileByteForByteUnchanged) {
       {"11 tax=4", "filmtool: tax: not a list position 0 to 3 nor an entry's text: 4\n"},
       {"11 description=\xC4\x80X",
        "filmtool: description: code page 1252 has no \xC4\x80 (U+0100): \xC4\x80X\n"},
+      // Named as typed, never as the capital the field would make of it.
+      {"11 description=\xC4\x81X",
+       "filmtool: description: code page 1252 has no \xC4\x81 (U+0101): \xC4\x81X\n"},
+      {"11 sku=\xC6\x92X",
+       "filmtool: sku: code page 1252 has no capital for \xC6\x92 (U+0192): \xC6\x92X\n"},
       {"11 description=X", "The description must have at least two characters.\n"},
       {"11 price=2 colour=red",
        "filmtool: not FIELD=VALUE with a field of the amend dialog: "
@@ -390,7 +395,8 @@ TEST_F(Filmtool, ImportChangesOnlyWhatTheRowsChangeAndRefusesABadFileWhole) {
       {"number,colour\n10,red\n", "in.csv:1: no such column: colour"},
       {"number,price\n10,2,3\n", "in.csv:2: 3 fields where the header has 2"},
       {"number,description\n10,\"OPEN\n", "line 2: a quoted field has no closing quote"},
-      {"number,description\n10,X\n", "in.csv:2: the description must have at least two"},
+      {"number,description\n10,X\n", "in.csv:2: the description must have at least two",
+       " --overwrite"},
       {"number,description\n20,NEW\n20,NEW\n", "in.csv:3: item 20 stands on line 2 already",
        " --add"},
       {"number,price\n20,2\n", "in.csv:2: the description must have at least two", " --add"},
@@ -416,9 +422,13 @@ TEST_F(Filmtool, ImportChangesOnlyWhatTheRowsChangeAndRefusesABadFileWhole) {
   EXPECT_EQ(Run(Tool("import", folder_)), 1);
   EXPECT_EQ(err_, "filmtool: " + folder_ + ": is a folder, not a CSV file\n");
 
+  // A sheet without marks changes only with --overwrite.
   const std::string change =
       "slot,number,description,tax,price\r\n9,11,\"new, \"\"fine\"\" eleven\",Non,3.456\r\n";
-  ASSERT_EQ(import(change, " --dry-run"), 0) << err_;
+  EXPECT_EQ(import(change), 1);
+  EXPECT_NE(err_.find("in.csv: the version column of this export is missing"), std::string::npos)
+      << err_;
+  ASSERT_EQ(import(change, " --overwrite --dry-run"), 0) << err_;
   const std::string listed =
       "11 description: ELEVEN -> NEW, \"FINE\" ELEVEN\n11 tax: 1 -> 0\n"
       "11 price: 1.50 -> 3.46\n";
@@ -426,10 +436,10 @@ TEST_F(Filmtool, ImportChangesOnlyWhatTheRowsChangeAndRefusesABadFileWhole) {
       "1 rows without a version mark were compared with film.dat as it is now\n";
   EXPECT_EQ(out_, listed + "dry run: 1 items would change; nothing written\n" + unmarked);
   EXPECT_EQ(ReadBytes("film.dat"), before);
-  ASSERT_EQ(import(change), 0) << err_;
+  ASSERT_EQ(import(change, " --overwrite"), 0) << err_;
   EXPECT_EQ(out_, listed + "1 items changed\n" + unmarked);
   ASSERT_EQ(Run(Tool("export")), 0);
-  EXPECT_NE(out_.find("1,11,\"NEW, \"\"FINE\"\" ELEVEN\",S11,5,0,0.75,1.25,3.46,3,v1"),
+  EXPECT_NE(out_.find("1,11,\"NEW, \"\"FINE\"\" ELEVEN\",S11,5,0,0.75,1.25,3.46,3,v2"),
             std::string::npos)
       << out_;
   EXPECT_EQ(SlotBytes(0), Bytes(before.begin(), before.begin() + kRecordSize));
@@ -438,16 +448,14 @@ TEST_F(Filmtool, ImportChangesOnlyWhatTheRowsChangeAndRefusesABadFileWhole) {
   // --add: a number not in the file becomes a slot at the end, its fields
   // stored over a zero record; a number in it is changed as before.
   const std::string add = "number,description\r\n20,twenty\r\n11,eleven again\r\n";
-  ASSERT_EQ(import(add, " --add --dry-run"), 0) << err_;
+  ASSERT_EQ(import(add, " --add --overwrite --dry-run"), 0) << err_;
   const std::string addList =
       "11 description: NEW, \"FINE\" ELEVEN -> ELEVEN AGAIN\n20 added\n"
       "20 description:  -> TWENTY\n";
-  const std::string twoUnmarked =
-      "2 rows without a version mark were compared with film.dat as it is now\n";
   EXPECT_EQ(out_, addList + "dry run: 1 items would change, 1 would be added; nothing written\n" +
-                      twoUnmarked);
-  ASSERT_EQ(import(add, " --add"), 0) << err_;
-  EXPECT_EQ(out_, addList + "1 items changed\n1 items added\n" + twoUnmarked);
+                      unmarked);
+  ASSERT_EQ(import(add, " --add --overwrite"), 0) << err_;
+  EXPECT_EQ(out_, addList + "1 items changed\n1 items added\n" + unmarked);
   EXPECT_EQ(SlotBytes(5), RecordBytes(MakeRecord(20, "TWENTY", 0, Filler::kZero)));
   ASSERT_EQ(Run(Tool("index")), 0);
   EXPECT_EQ(out_, "-1 2\n10 0\n11 1\n12 3\n12 4\n20 5\n");
@@ -559,8 +567,10 @@ TEST_F(TwoWriters, NoChangeIsLostOrTornAndEveryRefusalNamesTheOtherProgram) {
     const std::string r = std::to_string(round);
     // Two imports of disjoint items: odd numbers and even ones.
     WriteInventory(MakeItems(items_));
-    std::vector<int> s = RunTogether({Tool("import", Sheet("a.csv", odd, "A" + r, r + ".25")),
-                                      Tool("import", Sheet("b.csv", even, "B" + r, r + ".75"))});
+    // Price lists without marks: written with --overwrite.
+    std::vector<int> s =
+        RunTogether({Tool("import", Sheet("a.csv", odd, "A" + r, r + ".25") + " --overwrite"),
+                     Tool("import", Sheet("b.csv", even, "B" + r, r + ".75") + " --overwrite")});
     std::vector<Row> rows = Rows();
     ASSERT_EQ(rows.size(), 40u);
     for (const Row& row : rows) {
@@ -572,12 +582,13 @@ TEST_F(TwoWriters, NoChangeIsLostOrTornAndEveryRefusalNamesTheOtherProgram) {
           << "round " << r << ": item " << row.number << " holds " << row.description << " at "
           << row.price << "; " << Refusal(s[0], 0) << Refusal(s[1], 1);
     }
+    for (int writer = 0; writer < 2; ++writer) Refusal(s[writer], writer);
     bothDone[0] += s[0] == 0 && s[1] == 0;
 
     // An import of item 11 (slot 10) and an amend of item 12, whose first
     // bytes lie in slot 10's last sector.
     WriteInventory(MakeItems(items_));
-    s = RunTogether({Tool("import", Sheet("a.csv", {11}, "IMPORT" + r, r + ".25")),
+    s = RunTogether({Tool("import", Sheet("a.csv", {11}, "IMPORT" + r, r + ".25") + " --overwrite"),
                      Tool("amend", "12 'description=AMEND" + r + " 12' price=" + r + ".75")});
     rows = Rows();
     ASSERT_EQ(rows.size(), 40u);
@@ -593,6 +604,7 @@ TEST_F(TwoWriters, NoChangeIsLostOrTornAndEveryRefusalNamesTheOtherProgram) {
           << "round " << r << ": item " << row.number << " holds " << row.description << " at "
           << row.price << "; " << Refusal(s[writer], writer);
     }
+    for (int writer = 0; writer < 2; ++writer) Refusal(s[writer], writer);
     bothDone[1] += s[0] == 0 && s[1] == 0;
 
     // Two imports --add of new numbers, 101-110 and 201-210.

@@ -281,6 +281,19 @@ TEST(HostCard, ScriptedAbsentPresentOrUnreadable) {
   host::ResetHost();
 }
 
+// Windows' capitals, not the C library's: that raises µ, ı, ſ, ς, ǅ and
+// letters beyond the BMP, which Windows leaves, so the two back offices
+// stored different bytes for one typed text.
+TEST(HostText, RaisesLettersAsWindowsDoes) {
+  std::wstring text =
+      L"az\u00E0\u00FE\u00FF\u0101\u0102\u0103\u0130\u0131\u017F\u00B5\u03C2\u03C3\u01C5"
+      L"\u01C6\u0192\u24D0\uFF41\uFF5A\U00010428";
+  platform::RaiseLetters(text);
+  EXPECT_EQ(text,
+            L"AZ\u00C0\u00DE\u0178\u0100\u0102\u0102\u0130\u0131\u017F\u00B5\u03C2\u03A3\u01C5"
+            L"\u01C4\u0191\u24B6\uFF21\uFF3A\U00010428");
+}
+
 // The user interface the tools ship has no screen: boxes are answered OK, no
 // dialog starts, and there are no controls to read.
 TEST(HostUi, AnswersOkStartsNoDialogReadsNoControl) {

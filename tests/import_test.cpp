@@ -1,6 +1,8 @@
 // filmtool import of an exported sheet: only the owner's edits reach
 // film.dat, whatever changed in it since the export, and the dry run lists
 // exactly the writes of the real run.
+#include <filesystem>
+#include <iostream>
 #include <map>
 #include <random>
 #include <set>
@@ -8,6 +10,9 @@
 #include "store/journal.h"
 #include "tests/filmtool_fixture.h"
 #include "tests/kit/single_journal.h"
+#include "tools/fields.h"
+#include "tools/message_echo.h"
+#include "tools/tool.h"
 
 namespace {
 
@@ -16,7 +21,9 @@ std::string Listed(const std::string& out) {
   std::string lines;
   std::istringstream in(out);
   for (std::string line; std::getline(in, line);) {
-    if (line.find(" -> ") != std::string::npos || line.find(" added") != std::string::npos) {
+    const bool added = line.size() > 6 && line.compare(line.size() - 6, 6, " added") == 0 &&
+                       line.find(" items ") == std::string::npos;
+    if (line.find(" -> ") != std::string::npos || added) {
       lines += line + "\n";
     }
   }
@@ -106,7 +113,7 @@ TEST_F(SheetImport, ConflictsRefuseTheSheetUnlessTheOwnerOverwrites) {
   twelve[1][kNumber] = "11";  // row of 10 under 11's number
   for (const std::string options : {"", " --overwrite", " --add"}) {
     EXPECT_EQ(Import(twelve, options), 1);
-    EXPECT_NE(err_.find("in.csv:2: the number 11 is not the one this row was exported with"),
+    EXPECT_NE(err_.find("in.csv:2: item 11: this row's version mark was made for another row"),
               std::string::npos)
         << err_;
   }
@@ -115,7 +122,7 @@ TEST_F(SheetImport, ConflictsRefuseTheSheetUnlessTheOwnerOverwrites) {
   gone[1][kPrice] = "8";
   for (const std::string options : {"", " --overwrite", " --add"}) {
     EXPECT_EQ(Import(gone, options), 1);
-    EXPECT_NE(err_.find("in.csv:2: this row came from an export, but film.dat has no item 10"),
+    EXPECT_NE(err_.find("in.csv:2: item 10 is no longer in film.dat (deleted since the export)"),
               std::string::npos)
         << err_;
   }
@@ -154,7 +161,8 @@ TEST_F(SheetImport, TextsASpreadsheetReadAsNumbersOrDatesAreRefusedWithTheFix) {
   Sheet respelled = sheet;
   respelled[1][kSku] = "13";
   EXPECT_EQ(Import(respelled, " --overwrite"), 1);
-  EXPECT_NE(err_.find("item 10: sku: the sheet says 13 where film.dat says 0013"), std::string::npos)
+  EXPECT_NE(err_.find("item 10: sku: the sheet says 13 where film.dat says 0013"),
+            std::string::npos)
       << err_;
   ASSERT_EQ(Run(Tool("amend", "10 sku=0012")), 0) << err_;
   // A real edit of such a text goes in.
@@ -233,4 +241,313 @@ TEST_F(SheetImport, TheDryRunListsTheRealRunsWrites) {
     }
     EXPECT_EQ(changed, dry) << "round " << round;
   }
+}
+
+// filmtool's commands run in this process, as its main runs them once the
+// options are read: each a fresh start of the tool, its message boxes
+// written to standard error as the tool writes them.
+class SheetCommands : public RecordsTest {
+ protected:
+  template <typename Command>
+  int Tool(Command command) {
+    Restart();
+    EXPECT_EQ(ChooseCodePage(""), "");
+    platform::SetUi(&MessageEcho());
+    testing::internal::CaptureStdout();
+    testing::internal::CaptureStderr();
+    const int status = command();
+    std::fflush(stdout);
+    std::fflush(stderr);
+    out_ = testing::internal::GetCapturedStdout();
+    err_ = testing::internal::GetCapturedStderr();
+    platform::SetUi(&testkit::ScriptedUser());
+    return status;
+  }
+  // Imports `csv` from in.csv (or, with `fromStandardInput`, from "-") with
+  // the options named in `options`.
+  int Import(const std::string& csv, const std::string& options = "",
+             bool fromStandardInput = false) {
+    const auto has = [&options](const char* option) {
+      return options.find(option) != std::string::npos;
+    };
+    std::istringstream input(csv);
+    std::streambuf* const standardInput = std::cin.rdbuf();
+    if (fromStandardInput) {
+      std::cin.rdbuf(input.rdbuf());
+    } else {
+      std::ofstream(Path("in.csv"), std::ios::binary) << csv;
+    }
+    const int status = Tool([&] {
+      return ImportCsv(fromStandardInput ? "-" : Path("in.csv"), has("--dry-run"), has("--add"),
+                       has("--overwrite"));
+    });
+    std::cin.rdbuf(standardInput);
+    return status;
+  }
+  int Import(const CsvSheet& sheet, const std::string& options = "") {
+    return Import(WriteCsv(sheet), options);
+  }
+  CsvSheet Export(bool all = false) {
+    EXPECT_EQ(Tool([all] { return ::Export(all, /*workbook=*/""); }), 0) << err_;
+    return ReadCsv(out_);
+  }
+  int Amend(const std::string& number, const std::vector<std::string>& assignments) {
+    return Tool([&] { return ::Amend(number, assignments); });
+  }
+  // `sheet` without its version column.
+  static CsvSheet WithoutVersions(CsvSheet sheet) {
+    for (auto& row : sheet) row.pop_back();
+    return sheet;
+  }
+  bool Said(const std::string& text) const { return err_.find(text) != std::string::npos; }
+  std::string out_, err_;
+};
+
+// An export whose version column the owner deleted: the rows cannot tell the
+// owner's edit from a value the handheld changed since, so neither goes in
+// without --overwrite, and the sheet is told what it lacks.
+TEST_F(SheetCommands, ASheetWithoutItsVersionColumnUndoesNothingTheHandheldDid) {
+  WriteInventory(MakeItems({{2501, "TEA TOWEL", "S1", 400}, {1901, "MUG", "S2", 5}}));
+  const CsvSheet monday = WithoutVersions(Export());
+  ASSERT_EQ(Amend("2501", {"in_stock=436"}), 0) << err_;
+  ASSERT_EQ(Amend("1901", {"in_stock=277"}), 0) << err_;
+  const Bytes wednesday = ReadBytes("film.dat");
+  CsvSheet sheet = monday;
+  sheet[2][kPrice] = "2.99";  // the owner's one edit
+  EXPECT_EQ(Import(sheet), 1);
+  EXPECT_TRUE(Said("in.csv:2: item 2501: in_stock: the sheet says 400, film.dat says 436")) << err_;
+  EXPECT_TRUE(Said("in.csv:3: item 1901: in_stock: the sheet says 5, film.dat says 277")) << err_;
+  EXPECT_TRUE(Said("in.csv:3: item 1901: price: the sheet says 2.99, film.dat says 1.50")) << err_;
+  EXPECT_TRUE(Said("in.csv: the version column of this export is missing")) << err_;
+  EXPECT_TRUE(Said("--overwrite")) << err_;
+  EXPECT_EQ(ReadBytes("film.dat"), wednesday);
+  // An unchanged sheet without its marks changes nothing and is no conflict
+  // once film.dat holds what it says.
+  EXPECT_EQ(Import(WithoutVersions(Export())), 0) << err_;
+  EXPECT_EQ(ReadBytes("film.dat"), wednesday);
+  // With --overwrite the sheet's values are the owner's word.
+  ASSERT_EQ(Import(sheet, "--overwrite"), 0) << err_;
+  EXPECT_EQ(Listed(out_),
+            "2501 in_stock: 436 -> 400\n1901 in_stock: 277 -> 5\n1901 price: 1.50 -> 2.99\n");
+}
+
+// A new shop's first sheet goes in without a flag, and again after a power
+// cut; once the handheld has worked on the items, the same sheet is a
+// hand-made one like any other.
+TEST_F(SheetCommands, ANewShopsSheetGoesInOnceAndNeverUndoesTheHandheldAfter) {
+  const std::string first = "number,description,price,in_stock\n1,Kettle,19.99,3\n2,Mug,4.00,6\n";
+  ASSERT_EQ(Import(first, "--add"), 0) << err_;
+  EXPECT_EQ(Listed(out_),
+            "1 description: ITEM 1 -> KETTLE\n1 in_stock: 0 -> 3\n1 price: 0.00 -> 19.99\n"
+            "2 added\n2 description:  -> MUG\n2 in_stock: 0 -> 6\n2 price: 0.00 -> 4.00\n");
+  const Bytes made = ReadBytes("film.dat");
+  // Imported again (its first run cut off, say): nothing left to do.
+  ASSERT_EQ(Import(first, "--add"), 0) << err_;
+  EXPECT_EQ(ReadBytes("film.dat"), made);
+  // A power cut left the fresh inventory alone: the sheet goes in as at first.
+  InventoryRecord fresh;
+  MakeFreshRecord(fresh);
+  WriteInventory({fresh});
+  ASSERT_EQ(Import(first, "--add"), 0) << err_;
+  EXPECT_EQ(ReadBytes("film.dat"), made);
+
+  ASSERT_EQ(Amend("1", {"in_stock=2"}), 0) << err_;
+  const Bytes counted = ReadBytes("film.dat");
+  EXPECT_EQ(Import("number,description,price,in_stock\n1,Kettle,19.99,3\n2,Mug,4.50,6\n", "--add"),
+            1);
+  EXPECT_TRUE(Said("in.csv:2: item 1: in_stock: the sheet says 3, film.dat says 2")) << err_;
+  EXPECT_EQ(ReadBytes("film.dat"), counted);
+}
+
+// A marked row copied to make a new item: never lands on the original item,
+// whatever number the copy has; with its version cell cleared it is a new
+// item like any other.
+TEST_F(SheetCommands, ACopiedRowNeverBecomesTheItemItWasCopiedFrom) {
+  WriteInventory(MakeItems({{10, "SPOON SPOON COTTON"}, {11, "FORK"}}));
+  const Bytes before = ReadBytes("film.dat");
+  const CsvSheet sheet = Export();
+  CsvSheet copied = sheet;
+  copied.push_back(sheet[1]);
+  copied.back()[kDescription] = "NEW TEA TOWEL";
+  copied.back()[kPrice] = "3.50";
+  for (const std::string options : {"--add", "--add --overwrite", ""}) {
+    EXPECT_EQ(Import(copied, options), 1) << options;
+    EXPECT_TRUE(Said("in.csv:4: item 10 stands on line 2 already")) << err_;
+    EXPECT_EQ(ReadBytes("film.dat"), before);
+  }
+  // The copy given a number of its own keeps the mark of another row.
+  copied.back()[kNumber] = "12";
+  EXPECT_EQ(Import(copied, "--add"), 1);
+  EXPECT_TRUE(Said("in.csv:4: item 12: this row's version mark was made for another row")) << err_;
+  EXPECT_TRUE(Said("clear its version cell")) << err_;
+  EXPECT_EQ(ReadBytes("film.dat"), before);
+  copied.back()[kVersion] = "";
+  ASSERT_EQ(Import(copied, "--add"), 0) << err_;
+  EXPECT_EQ(Listed(out_).substr(0, 9), "12 added\n");
+  const Bytes after = ReadBytes("film.dat");
+  EXPECT_EQ(Bytes(after.begin(), after.begin() + 2 * kRecordSize), before);
+  // A number on two lines refuses the sheet, rows without marks alike.
+  EXPECT_EQ(Import("number,price\n11,2\n11,2\n", "--overwrite"), 1);
+  EXPECT_TRUE(Said("in.csv:3: item 11 stands on line 2 already")) << err_;
+}
+
+// A mark with a digit changed, or cut short, refuses its row as damaged,
+// with or without --overwrite: it could otherwise make the import see an
+// edit the owner never made.
+TEST_F(SheetCommands, ADamagedMarkRefusesItsRowWithOrWithoutOverwrite) {
+  WriteInventory(MakeItems({{10, "TEN", "S10", 4}, {11, "ELEVEN", "S11", 7}}));
+  const CsvSheet sheet = Export();
+  ASSERT_EQ(Amend("11", {"in_stock=3"}), 0) << err_;
+  const Bytes handheld = ReadBytes("film.dat");
+  const size_t size = sheet[2][kVersion].size();
+  for (size_t at : {size_t{2}, size_t{20}, size_t{60}, size - 1}) {
+    CsvSheet damaged = sheet;
+    damaged[2][kPrice] = "2.75";
+    char& digit = damaged[2][kVersion][at];
+    digit = digit == '0' ? '1' : '0';
+    for (const std::string options : {"", "--overwrite"}) {
+      EXPECT_EQ(Import(damaged, options), 1) << at << options;
+      EXPECT_TRUE(Said("in.csv:3: item 11: the version mark of this row is damaged: export again"))
+          << err_;
+      EXPECT_FALSE(Said("in_stock")) << err_;
+      EXPECT_EQ(ReadBytes("film.dat"), handheld);
+    }
+  }
+  CsvSheet cut = sheet;
+  cut[1][kVersion].pop_back();
+  EXPECT_EQ(Import(cut, "--overwrite"), 1);
+  EXPECT_TRUE(Said("in.csv:2: item 10: the version mark of this row is damaged")) << err_;
+  // The whole mark, the same edit: the price goes in beside the handheld's
+  // stock.
+  CsvSheet edited = sheet;
+  edited[2][kPrice] = "2.75";
+  ASSERT_EQ(Import(edited), 0) << err_;
+  EXPECT_EQ(Listed(out_), "11 price: 1.50 -> 2.75\n");
+}
+
+// export --all writes deleted slots too (number -1, or another number that
+// counts as deleted): brought back unchanged, it changes nothing.
+TEST_F(SheetCommands, EveryExportComesBackUnchanged) {
+  WriteInventory(MakeItems({{10, "TEN"},
+                            {-1, "GONE"},
+                            {0, "ZERO"},
+                            {-5, "MINUS"},
+                            {-1, "AGAIN"},
+                            {12, "TWELVE"},
+                            {12, "TWELVE TWICE"}}));
+  const Bytes before = ReadBytes("film.dat");
+  const CsvSheet all = Export(/*all=*/true);
+  ASSERT_EQ(all.size(), 8u);
+  ASSERT_EQ(Import(all), 0) << err_;
+  EXPECT_EQ(out_, "0 items changed\n");
+  EXPECT_EQ(ReadBytes("film.dat"), before);
+  // An edit of a deleted slot's row is refused; import leaves such slots alone.
+  CsvSheet edited = all;
+  edited[2][kPrice] = "9";
+  EXPECT_EQ(Import(edited, "--overwrite"), 1);
+  EXPECT_TRUE(
+      Said("in.csv:3: this row is of a deleted slot (number -1), which import leaves alone"))
+      << err_;
+  EXPECT_EQ(ReadBytes("film.dat"), before);
+}
+
+// A refused import --add in a folder without film.dat leaves it empty, from
+// a file or from standard input; the dry run lists what it would add.
+TEST_F(SheetCommands, ARefusedOrDryRunAddMakesNothingInANewShopsFolder) {
+  const auto files = [this] {
+    std::vector<std::string> names;
+    for (const auto& entry : std::filesystem::directory_iterator(folder_)) {
+      if (entry.path().filename() != "in.csv") names.push_back(entry.path().filename().string());
+    }
+    return names;
+  };
+  const std::string badPrice = "number,description,price\n1,Kettle,abc\n2,Mug,4\n";
+  const std::string broken = "number,description,price\n1,Kettle,2\n2,\"Mug,4\n";
+  for (bool standardInput : {false, true}) {
+    EXPECT_EQ(Import(badPrice, "--add", standardInput), 1);
+    EXPECT_TRUE(Said(":2: price: not a number: abc")) << err_;
+    EXPECT_EQ(Import(broken, "--add", standardInput), 1);
+    EXPECT_TRUE(Said("a quoted field has no closing quote")) << err_;
+    EXPECT_EQ(files(), std::vector<std::string>()) << (standardInput ? "from -" : "from a file");
+  }
+  ASSERT_EQ(Import("number,description,price\n1,Kettle,19.99\n2,Mug,4\n", "--add --dry-run"), 0)
+      << err_;
+  EXPECT_EQ(out_,
+            "film.dat would be made first, as tallo's first start makes it (item 1, \"ITEM 1\")\n"
+            "1 description: ITEM 1 -> KETTLE\n1 price: 0.00 -> 19.99\n2 added\n"
+            "2 description:  -> MUG\n2 price: 0.00 -> 4.00\n"
+            "dry run: 1 items would change, 1 would be added; nothing written\n"
+            "1 rows without a version mark were compared with film.dat as it is now\n");
+  EXPECT_EQ(files(), std::vector<std::string>());
+}
+
+// Each message of a sheet the owner can act on says what to do.
+TEST_F(SheetCommands, EveryRefusalOfASheetSaysWhatToDo) {
+  WriteInventory(MakeItems({{10, "TEN"}, {11, "ELEVEN"}}));
+  const CsvSheet sheet = Export();
+  CsvSheet gone = {sheet[0], sheet[1]};
+  gone[1][kPrice] = "3";
+  const std::string longText(39, 'A');
+  const struct {
+    std::string csv;
+    const char* options;
+    std::vector<std::string> said;
+  } cases[] = {
+      {"number,price\n5001,2\n", "", {"in.csv:2: no item 5001 in film.dat: import with --add"}},
+      {"number,description,tax,cost_price\n20,NEW,,\n", "--add --dry-run", {}},
+      {"number,description\n10," + longText + "\n",
+       "--overwrite",
+       {"in.csv:2: description: longer than the 38 characters a description holds: AAAA"}},
+      {"number,description,notes\n10,TEN,call the supplier\n",
+       "",
+       {"in.csv:1: no such column: notes; import reads the columns number, description, sku, "
+        "in_stock, tax, cost_price, trade_price, price, category and version"}},
+      {"number,price\n10,1.50\n,3.00\n",
+       "",
+       {"in.csv:3: a row without an item number, such as a "
+        "totals row: import takes rows of items only; "
+        "delete this row"}},
+      {"number,price\n10,1.50\nTotal,3.00\n",
+       "",
+       {"in.csv:3: a row without an item number (Total)"}},
+      {"number,price\n10,1.50\n,\n , \n,\n", "", {}},
+      {"number,description,,\n10,TEN,,\n11,EL,EVEN,\n",
+       "",
+       {"in.csv:3: a value in column 3, which has no name: EVEN: a spreadsheet splits a text at a "
+        "semicolon"}},
+      {"\xEF\xBB\xBF\xEF\xBB\xBFnumber,price\n10,1.50\n",
+       "",
+       {"no such column: \\uFEFFnumber (it holds an invisible character"}},
+      {"number,price\n10\xC2\xA0,1.50\n",
+       "",
+       {"in.csv:2: not an item number of 1 or more: 10\\u00A0"}},
+      {"number,description\n10,TEN\xE2\x80\x8B\n",
+       "",
+       {"in.csv:2: description: code page 1252 has no U+200B: TEN\\u200B"}},
+      {std::string("n\0u\0m\0b\0e\0r\0\r\0\n\0", 16),
+       "",
+       {"UTF-16 text without a byte order mark"}},
+      {"number,in_stock\n10,4294967295\n",
+       "--overwrite",
+       {"in_stock: beyond 2147483647: 4294967295"}},
+  };
+  for (const auto& c : cases) {
+    const bool goesIn = c.said.empty();
+    EXPECT_EQ(Import(c.csv, c.options), goesIn ? 0 : 1) << c.csv << err_;
+    for (const std::string& said : c.said) EXPECT_TRUE(Said(said)) << c.csv << " said " << err_;
+    EXPECT_FALSE(Said("cut to its first") || Said("stands twice")) << err_;
+  }
+  // The marked row of an item deleted since the export.
+  std::filesystem::remove(Path("film.dat"));
+  WriteInventory(MakeItems({{11, "ELEVEN"}}));
+  EXPECT_EQ(Import(gone), 1);
+  EXPECT_TRUE(Said("in.csv:2: item 10 is no longer in film.dat (deleted since the export)"))
+      << err_;
+  EXPECT_TRUE(Said("clear its version cell and import with --add")) << err_;
+  // A folder where the new film.dat is first written.
+  std::filesystem::remove(Path("film.dat"));
+  std::filesystem::create_directory(Path("film.tmp"));
+  EXPECT_EQ(Import("number,description\n1,Kettle\n", "--add"), 1);
+  EXPECT_TRUE(Said(Path("film.tmp") + " is not a regular file")) << err_;
+  EXPECT_FALSE(Said("film.dat is not a regular file")) << err_;
 }

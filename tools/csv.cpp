@@ -1,5 +1,6 @@
 #include "tools/csv.h"
 
+#include <algorithm>
 #include <cstring>
 
 #include "tools/utf8.h"
@@ -54,6 +55,15 @@ bool CsvReader::Next(CsvRow* row) {
         return Fail(1, "the file is UTF-16 text: save the sheet as \"CSV UTF-8\"");
       }
       if (head.substr(0, 3) == "\xEF\xBB\xBF") begin_ += 3;
+      // UTF-16 without its byte order mark: every other byte of its ASCII
+      // is NUL, which shows in the first line, before its line end (a
+      // carriage return followed by NUL) could be taken for an old Mac one.
+      const std::string_view first = head.substr(0, std::min(head.find('\n'), size_t{1024}));
+      if (first.find('\0') != std::string_view::npos) {
+        return Fail(1,
+                    "the file is UTF-16 text without a byte order mark, or no text: save the "
+                    "sheet as \"CSV UTF-8\"");
+      }
     }
     switch (ParseRecord(row)) {
       case Parse::kRecord:

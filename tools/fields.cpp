@@ -46,25 +46,37 @@ unsigned codePageInUse = 1252;
 std::string Named(const std::wstring& one, uint32_t code) {
   char hex[16];
   std::snprintf(hex, sizeof hex, "U+%04X", static_cast<unsigned>(code));
-  return IsControlCharacter(code) ? std::string(hex) : Utf8FromWide(one) + " (" + hex + ")";
+  // A character that shows nothing is named by its code alone.
+  return IsControlCharacter(code) || IsInvisibleCharacter(code)
+             ? std::string(hex)
+             : Utf8FromWide(one) + " (" + hex + ")";
 }
 
-// The first character of `text` that no description or SKU may hold (a
-// control character: a line break, a tab, an escape) or that the code page
-// cannot hold, with why; "" when there is none.
-std::string RefusedCharacter(const std::wstring& text) {
-  for (size_t i = 0; i < text.size();) {
+// True when the code page holds the character `one` and gives it back.
+bool InCodePage(const std::wstring& one) {
+  char narrow[8] = {};
+  wchar_t back[8] = {};
+  return platform::WideToNarrow(one.c_str(), narrow, sizeof narrow) > 0 &&
+         platform::NarrowToWide(narrow, -1, back, 8) > 0 && one == back;
+}
+
+// The first character of `typed` that no description or SKU may hold (a
+// control character: a line break, a tab, an escape), or that the code page
+// cannot hold as `raised` has it (`typed` with its letters raised, unit for
+// unit), with why; "" when there is none. The message names the character
+// the owner typed, never a capital made of it.
+std::string RefusedCharacter(const std::wstring& raised, const std::wstring& typed) {
+  for (size_t i = 0; i < typed.size();) {
     size_t length = 1;
-    const uint32_t code = CharacterAt(text, i, &length);
-    const std::wstring one = text.substr(i, length);
+    const uint32_t code = CharacterAt(typed, i, &length);
+    const std::wstring one = typed.substr(i, length);
     if (IsControlCharacter(code)) {
       return "a control character, " + Named(one, code) + ", is no part of a text";
     }
-    char narrow[8] = {};
-    wchar_t back[8] = {};
-    const bool kept = platform::WideToNarrow(one.c_str(), narrow, sizeof narrow) > 0 &&
-                      platform::NarrowToWide(narrow, -1, back, 8) > 0 && one == back;
-    if (!kept) return "code page " + std::to_string(codePageInUse) + " has no " + Named(one, code);
+    if (!InCodePage(raised.substr(i, length))) {
+      return "code page " + std::to_string(codePageInUse) + " has no " +
+             (InCodePage(one) ? "capital for " : "") + Named(one, code);
+    }
     i += length;
   }
   return "";
@@ -150,27 +162,34 @@ std::string StoreField(Field field, std::string_view value, InventoryRecord& r, 
   switch (field) {
     case Field::kDescription:
     case Field::kSku: {
-      platform::RaiseLetters(wide);  // the field is an upper-case edit
       const size_t kept = KeptOfField(wide, kAmendTextChars);
       if (kept < wide.size()) {
         wide.resize(kept);
         *note = "cut to its first " + std::to_string(kAmendTextChars) +
                 " characters, as the amend dialog cuts it";
       }
-      const std::string refused = RefusedCharacter(wide);
+      std::wstring raised = wide;
+      platform::RaiseLetters(raised);  // the field is an upper-case edit
+      const std::string refused = RefusedCharacter(raised, wide);
       if (!refused.empty()) return refused;
-      if (!(field == Field::kDescription ? StoreDescription : StoreSku1)(r, wide)) {
+      if (!(field == Field::kDescription ? StoreDescription : StoreSku1)(r, raised)) {
         return "takes more than two bytes a character in code page " +
                std::to_string(codePageInUse);
       }
       return "";
     }
     case Field::kInStock:
-      if (!TakeUnsigned(value, &number)) return "not a whole number of 0 or more";
-      return StoreInStock(r, number) ? "" : "beyond 2147483647";
-    case Field::kCategory:
-      if (!TakeUnsigned(value, &number)) return "not a whole number of 0 or more";
-      return StoreCategory(r, number) ? "" : "beyond " + std::to_string(kCategoryLimit - 1);
+    case Field::kCategory: {
+      // The dialog reads 4294967295 and beyond as 0: past the field's
+      // limit all the same.
+      const std::string beyond = field == Field::kInStock
+                                     ? "beyond 2147483647"
+                                     : "beyond " + std::to_string(kCategoryLimit - 1);
+      if (!TakeUnsigned(value, &number)) {
+        return IsWholeNumberText(value) ? beyond : "not a whole number of 0 or more";
+      }
+      return (field == Field::kInStock ? StoreInStock : StoreCategory)(r, number) ? "" : beyond;
+    }
     case Field::kTax: {
       const std::string positions = "not a list position 0 to " +
                                     std::to_string(kTaxChoiceCount - 1) + " nor an entry's text";
@@ -228,6 +247,12 @@ bool HoldsUndefinedBytes(const uint8_t* field, size_t size) {
   const int n =
       platform::NarrowToWide(text, static_cast<int>(length), wide, static_cast<int>(length));
   return std::find(wide, wide + std::max(n, 0), wchar_t{0xFFFD}) != wide + std::max(n, 0);
+}
+
+std::string TextTooLong(Field field, std::string_view value) {
+  if (!IsTextField(field) || KeptText(value).size() == value.size()) return "";
+  return "longer than the " + std::to_string(kAmendTextChars) + " characters " +
+         (field == Field::kDescription ? "a description" : "an SKU") + " holds";
 }
 
 std::string KeptText(std::string_view value) {

@@ -42,6 +42,9 @@ std::string StoreField(Field field, std::string_view value, InventoryRecord& rec
 // A text `value` as a description or SKU field keeps it: its first 38
 // characters, never half of one.
 std::string KeptText(std::string_view value);
+// "" when `value` fits `field` whole (a text of at most 38 characters, or a
+// field that is no text); otherwise what it is: longer than the field holds.
+std::string TextTooLong(Field field, std::string_view value);
 
 // What `value` prints as once stored: ExportedField of a record that
 // StoreField stored it into. False, with `*why` saying why, when StoreField

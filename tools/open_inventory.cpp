@@ -17,13 +17,31 @@ namespace {
 // it gives up, in milliseconds.
 constexpr uint32_t kWaitForAnotherProgram = 3000;
 
-InventoryOpened Open(Opening opening) {
+// `*missing`, when given, is set when there is no film.dat, which is then
+// not told.
+InventoryOpened Open(Opening opening, bool* missing = nullptr) {
   HeldFileWait = kWaitForAnotherProgram;
-  const InventoryOpened opened = LoadInventory(opening);
+  InventoryOpened opened = LoadInventory(opening);
+  if (missing != nullptr && opened.failure == OpenFailure::kMissing) {
+    *missing = true;
+    TellOpening(opened);
+    return opened;
+  }
+  // The making follows an opening that found film.dat missing and told what
+  // it found of the card.
+  if (opening == Opening::kMaking) opened.card = CardLookup::kFound;
   TellOpening(opened);  // the program's messages
-  // What stood in the way, where the program's message does not say it.
-  if ((opened.journalKept || !opened) && !ComplainOfCause(DataPath, opened.cause) &&
-      opened.failure == OpenFailure::kMissing) {
+  // What stood in the way, where the program's message does not say it. A
+  // fresh film.dat is written under a temporary name first.
+  const std::wstring& path =
+      opened.failure == OpenFailure::kCannotCreate ? std::wstring(kFreshTempPath) : DataPath;
+  if (opened.failure == OpenFailure::kCannotCreate &&
+      opened.cause == platform::FileError::kNotRegular) {
+    Complain(platform::ShownPath(path) +
+             " is not a regular file, and a new film.dat is written under that name first: move "
+             "what is there away");
+  } else if ((opened.journalKept || !opened) && !ComplainOfCause(path, opened.cause) &&
+             opened.failure == OpenFailure::kMissing) {
     Complain(platform::ShownPath(DataPath) + ": no such file");
   }
   return opened;
@@ -31,8 +49,8 @@ InventoryOpened Open(Opening opening) {
 
 }  // namespace
 
-bool OpenForReport() {
-  const InventoryOpened opened = Open(Opening::kReading);
+bool OpenForReport(bool* missing) {
+  const InventoryOpened opened = Open(Opening::kReading, missing);
   if (!opened) return false;
   if (opened.journal == JournalAtOpen::kUnreadable) {
     Complain(platform::ShownPath(JournalPath(DataPath)) +
@@ -47,8 +65,8 @@ bool OpenForReport() {
   return true;
 }
 
-bool OpenForChange(bool makeFresh) {
-  if (!Open(makeFresh ? Opening::kMaking : Opening::kChanging)) return false;
+bool OpenForChange(bool makeFresh, bool* missing) {
+  if (!Open(makeFresh ? Opening::kMaking : Opening::kChanging, missing)) return false;
   using platform::Access;
   using platform::Disposition;
   platform::FileError why = platform::FileError::kNone;

@@ -33,9 +33,12 @@ int Delete(const std::string& number);
 // written) and before a change (film.dat must open for writing and its
 // journal must be possible, and no journal may be kept for the next start).
 // Neither makes a film.dat unless a change is to `makeFresh` one, as the
-// program's first start does; each says what stands in the way.
-bool OpenForReport();
-bool OpenForChange(bool makeFresh = false);
+// program's first start does; each says what stands in the way. With
+// `missing` given, a folder without film.dat is no failure to tell: false,
+// and `*missing` set. A change that makes film.dat follows such an opening,
+// which told what it found of the storage card.
+bool OpenForReport(bool* missing = nullptr);
+bool OpenForChange(bool makeFresh = false, bool* missing = nullptr);
 
 // The tool's own message on standard error.
 void Complain(const std::string& text);

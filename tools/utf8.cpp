@@ -94,6 +94,22 @@ bool IsUtf8(std::string_view text) {
   return true;
 }
 
+bool IsInvisibleCharacter(uint32_t c) {
+  // Unicode's blanks beyond ASCII's space and its characters that show no
+  // mark of their own (byte order mark, zero-width space and joiners,
+  // direction marks, soft hyphen, fillers, tags).
+  static const uint32_t kRanges[][2] = {
+      {0x00A0, 0x00A0}, {0x00AD, 0x00AD},   {0x034F, 0x034F},   {0x061C, 0x061C},
+      {0x115F, 0x1160}, {0x1680, 0x1680},   {0x17B4, 0x17B5},   {0x180B, 0x180F},
+      {0x2000, 0x200F}, {0x2028, 0x202F},   {0x205F, 0x206F},   {0x3000, 0x3000},
+      {0x3164, 0x3164}, {0xFE00, 0xFE0F},   {0xFEFF, 0xFEFF},   {0xFFA0, 0xFFA0},
+      {0xFFF0, 0xFFFB}, {0x1BCA0, 0x1BCA3}, {0x1D173, 0x1D17A}, {0xE0000, 0xE0FFF}};
+  for (const auto& range : kRanges) {
+    if (c >= range[0] && c <= range[1]) return true;
+  }
+  return false;
+}
+
 std::string Printable(std::string_view text) {
   constexpr size_t kShown = 60;
   std::string out;
@@ -112,6 +128,12 @@ std::string Printable(std::string_view text) {
         out += hex;
       }
       i += bytes;
+    } else if (IsInvisibleCharacter(c)) {
+      char code[16];
+      std::snprintf(code, sizeof code, c > 0xFFFF ? "\\U%08X" : "\\u%04X",
+                    static_cast<unsigned>(c));
+      out += code;
+      i += length;
     } else {
       out.append(text.data() + i, length);
       i += length;

@@ -27,8 +27,14 @@ constexpr bool IsControlCharacter(uint32_t c) {
   return c < 0x20 || c == 0x7F || (c >= 0x80 && c < 0xA0);
 }
 
+// A character that shows nothing, or only a blank, where a shop owner would
+// look for it: a no-break or other wide space, a byte order mark, a
+// zero-width space or joiner, a direction mark.
+bool IsInvisibleCharacter(uint32_t c);
+
 // `text` as it can be shown on a terminal inside a message: control
 // characters and bytes that are no UTF-8 written as \xNN (so that no escape
-// sequence reaches the terminal), and a text longer than 60 characters cut
-// there with how much more there was.
+// sequence reaches the terminal), invisible characters as \uNNNN (or
+// \UNNNNNNNN), so that the owner sees them, and a text longer than 60
+// characters cut there with how much more there was.
 std::string Printable(std::string_view text);

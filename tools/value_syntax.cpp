@@ -108,6 +108,23 @@ bool TakeUnsigned(std::string_view text, uint32_t* value) {
   return true;
 }
 
+bool IsWholeNumberText(std::string_view text) {
+  std::string_view digits;
+  return text.size() <= kLongestNumberText && WholeDigits(Trimmed(text), &digits);
+}
+
+bool TakeStoredNumber(std::string_view text, int64_t* number) {
+  const bool negative = !text.empty() && text.front() == '-';
+  if (negative) text.remove_prefix(1);
+  if (text.empty() || text.size() > 19 || SkipDigits(text, 0) != text.size()) return false;
+  uint64_t magnitude = 0;
+  for (char c : text) magnitude = magnitude * 10 + static_cast<uint64_t>(c - '0');
+  const uint64_t limit = negative ? uint64_t{1} << 63 : (uint64_t{1} << 63) - 1;
+  if (magnitude > limit) return false;
+  *number = negative ? static_cast<int64_t>(0 - magnitude) : static_cast<int64_t>(magnitude);
+  return true;
+}
+
 std::string PriceSyntax(std::string_view text) {
   if (text.size() > kLongestNumberText) return "longer than any price";
   std::string_view t = Trimmed(text);

@@ -20,6 +20,13 @@ bool TakeItemNumber(std::string_view text, int64_t* number, std::string* why);
 // (blanks around it, one '+', leading zeros; 0 to 4294967294, since the
 // dialog reads 4294967295 and beyond as 0). False for anything else.
 bool TakeUnsigned(std::string_view text, uint32_t* value);
+// Whether `text` is a whole number of 0 or more as TakeUnsigned reads one,
+// of any size: what TakeUnsigned refuses of it is beyond what it takes.
+bool IsWholeNumberText(std::string_view text);
+
+// `text` as a whole signed 64-bit number, as export prints a slot's stored
+// number (-1 for a deleted slot): an optional '-' and digits, nothing else.
+bool TakeStoredNumber(std::string_view text, int64_t* number);
 
 // Whether `text` is a decimal number: a sign, digits with an optional
 // `point` and fraction (or a point and a fraction), with `exponent` an

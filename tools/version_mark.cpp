@@ -6,12 +6,28 @@
 
 namespace {
 
-constexpr char kPrefix[] = "v1";
-constexpr size_t kPrefixSize = sizeof kPrefix - 1;
-constexpr size_t kHexDigits = 16 + 8 + 8 * kFieldCount;
+constexpr size_t kPrefixSize = 2;
+// The digests, and after them in "v2" the check.
+constexpr size_t kDigestDigits = 16 + 8 + 8 * kFieldCount;
+constexpr size_t kCheckDigits = 8;
 
 constexpr uint8_t kNumberDomain = 0x40;
 constexpr uint8_t kRowDomain = 0x80;
+constexpr uint8_t kCheckDomain = 0xC0;
+
+// The check of a mark's digests: over their bytes, little-endian, so that it
+// comes out the same on every machine and in either case of the digits.
+uint32_t MarkCheck(const VersionMark& mark) {
+  uint8_t bytes[8 + 4 + 4 * kFieldCount];
+  size_t at = 0;
+  for (int i = 0; i < 8; ++i) bytes[at++] = static_cast<uint8_t>(mark.row >> (8 * i));
+  const auto put32 = [&](uint32_t value) {
+    for (int i = 0; i < 4; ++i) bytes[at++] = static_cast<uint8_t>(value >> (8 * i));
+  };
+  put32(mark.number);
+  for (uint32_t f : mark.fields) put32(f);
+  return static_cast<uint32_t>(Digest(kCheckDomain, bytes, sizeof bytes));
+}
 
 // Writes `value` as `digits` hex digits at `out`; returns the end.
 char* PutHex(uint64_t value, int digits, char* out) {
@@ -80,32 +96,33 @@ VersionMark MakeVersionMark(const PrintedRow& row) {
 }
 
 std::string EncodeVersionMark(const VersionMark& mark) {
-  char text[kPrefixSize + kHexDigits];
-  char* at = std::copy(kPrefix, kPrefix + kPrefixSize, text);
+  char text[kPrefixSize + kDigestDigits + kCheckDigits] = {'v', '2'};
+  char* at = text + kPrefixSize;
   at = PutHex(mark.row, 16, at);
   at = PutHex(mark.number, 8, at);
   for (uint32_t f : mark.fields) at = PutHex(f, 8, at);
+  PutHex(MarkCheck(mark), 8, at);
   return std::string(text, sizeof text);
 }
 
-bool DecodeVersionMark(std::string_view text, VersionMark* mark) {
-  if (text.size() != kPrefixSize + kHexDigits || (text[0] != 'v' && text[0] != 'V') ||
-      text[1] != '1') {
-    return false;
-  }
+MarkText DecodeVersionMark(std::string_view text, VersionMark* mark) {
+  const bool v1 = text.size() == kPrefixSize + kDigestDigits && text[1] == '1';
+  const bool v2 = text.size() == kPrefixSize + kDigestDigits + kCheckDigits && text[1] == '2';
+  if (!(v1 || v2) || (text[0] != 'v' && text[0] != 'V')) return MarkText::kDamaged;
   VersionMark read;
   uint64_t value = 0;
   size_t at = kPrefixSize;
-  if (!TakeHex(text, at, 16, &read.row)) return false;
+  if (!TakeHex(text, at, 16, &read.row)) return MarkText::kDamaged;
   at += 16;
-  if (!TakeHex(text, at, 8, &value)) return false;
+  if (!TakeHex(text, at, 8, &value)) return MarkText::kDamaged;
   read.number = static_cast<uint32_t>(value);
   at += 8;
   for (uint32_t& f : read.fields) {
-    if (!TakeHex(text, at, 8, &value)) return false;
+    if (!TakeHex(text, at, 8, &value)) return MarkText::kDamaged;
     f = static_cast<uint32_t>(value);
     at += 8;
   }
+  if (v2 && (!TakeHex(text, at, 8, &value) || value != MarkCheck(read))) return MarkText::kDamaged;
   *mark = read;
-  return true;
+  return v2 ? MarkText::kWhole : MarkText::kUnchecked;
 }

@@ -4,13 +4,18 @@
 // help. It is letters and digits and starts with a letter, so that no
 // spreadsheet reads it as a number or a date.
 //
-// The mark is "v1" and 88 hexadecimal digits: a 64-bit digest of the whole
+// The mark is "v2" and 96 hexadecimal digits: a 64-bit digest of the whole
 // row (the number and every field as export printed them), then 32 bits for
-// the number and 32 for each field on its own. The row's digest tells an
-// untouched row from an edited one; the field digests tell which fields the
-// owner edited and which film.dat changed since the export. Each is a
-// keyed digest (tools/digest.h), so no pattern of edits collides more often
-// than chance.
+// the number and 32 for each field on its own, then a 32-bit check of all of
+// those. The row's digest tells an untouched row from an edited one; the
+// field digests tell which fields the owner edited and which film.dat
+// changed since the export; the check tells a mark that was changed or cut
+// short from a whole one, and the number's digest a mark copied to another
+// row. Each is a keyed digest (tools/digest.h), so no pattern of edits
+// collides more often than chance.
+//
+// Exports of older builds wrote "v1" and the same 88 digits without the
+// check: such a mark is still read, but nothing shows whether it is whole.
 #pragma once
 
 #include <array>
@@ -43,7 +48,12 @@ uint64_t RowDigest(const PrintedRow& row);
 // The mark of a row that prints as `row`.
 VersionMark MakeVersionMark(const PrintedRow& row);
 
+// The mark as export writes it ("v2").
 std::string EncodeVersionMark(const VersionMark& mark);
-// False for text that is no mark of this form (either case of the hex
-// digits is taken).
-bool DecodeVersionMark(std::string_view text, VersionMark* mark);
+
+// What a mark's text is: whole ("v2" whose check holds), an older export's
+// ("v1", which has no check), or damaged (changed, cut short, or no mark of
+// either form). Either case of the hex digits is taken.
+enum class MarkText { kWhole, kUnchecked, kDamaged };
+// `*mark` is set unless the text is damaged.
+MarkText DecodeVersionMark(std::string_view text, VersionMark* mark);

@@ -4,7 +4,6 @@
 // what Windows defines beyond glibc's tables is listed below, so that the
 // host and Windows turn the same bytes into the same text and back.
 #include <iconv.h>
-#include <wctype.h>
 
 #include <array>
 #include <cstdint>
@@ -13,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/capitals.h"
 #include "platform/host/host_control.h"
 #include "platform/host/host_state.h"
 #include "platform/platform.h"
@@ -365,11 +365,10 @@ unsigned UseCodePage(unsigned codePage) {
 }
 
 void RaiseLetters(std::wstring& text) {
-  // The capitals of the whole of Unicode, whatever the process's locale.
-  static const locale_t unicode = newlocale(LC_CTYPE_MASK, "C.UTF-8", locale_t{});
+  // Windows' capitals, not the C library's: those raise µ, ı, ſ and ς to
+  // letters the code page may lack, and characters beyond the BMP.
   for (wchar_t& c : text) {
-    c = static_cast<wchar_t>(unicode != locale_t{} ? towupper_l(static_cast<wint_t>(c), unicode)
-                                                   : towupper(static_cast<wint_t>(c)));
+    if (static_cast<uint32_t>(c) <= 0xFFFF) c = CapitalOf(static_cast<uint16_t>(c));
   }
 }
 

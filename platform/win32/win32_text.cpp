@@ -79,6 +79,9 @@ unsigned UseCodePage(unsigned page) {
 }
 
 void RaiseLetters(std::wstring& text) {
+  // The system's own capitals, not the host's table of them: the amend
+  // dialog's fields raise typed text with these on this very system, and
+  // filmtool.exe must store what the dialog stores here.
   if (!text.empty()) ::CharUpperBuffW(text.data(), static_cast<DWORD>(text.size()));
 }
 

@@ -1,9 +1,12 @@
 // libFuzzer target: arbitrary bytes make a small film.dat and a sheet that
 // filmtool's import takes, as a dry run or not, with --add and --overwrite
-// as the input says. The sheet is film.dat's own export (its version marks
-// included) with fields of the input's choosing put in, film.dat changed
-// since as the input says, then the input's raw bytes. After each import:
-//   - a dry run, and an import that was refused, left film.dat byte for byte;
+// as the input says. The sheet is film.dat's own export (with --all, or its
+// marks turned into an older export's, as the input says) with fields of
+// the input's choosing put in, film.dat changed since as the input says,
+// then the input's raw bytes; or film.dat is taken away before the import,
+// as in a new shop's folder. After each import:
+//   - a dry run, and an import that was refused, left film.dat byte for byte
+//     (in a new shop's folder: made no film.dat and no journal);
 //   - an import that went through changed no slot's number, left every
 //     changed slot a description of two characters or more, and grew the
 //     file only with --add, by slots of live numbers that were not in it;
@@ -100,11 +103,11 @@ int Captured(const std::string& out, Command command) {
   return status;
 }
 
-std::vector<std::vector<std::string>> Exported(const std::string& path) {
+std::vector<std::vector<std::string>> Exported(const std::string& path, bool all = false) {
   platform::host::ResetHost();
   ResetProcessState();
   platform::host::SetWorkingFolder(folder);
-  Captured(path, [] { return ::Export(/*all=*/false, /*workbook=*/""); });
+  Captured(path, [all] { return ::Export(all, /*workbook=*/""); });
   return ReadCsv(ReadAll(path));
 }
 
@@ -154,7 +157,14 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
 
   // The sheet: the export, the input's fields put in, then raw bytes.
   std::vector<std::vector<std::string>> sheet;
-  if (options & 8) sheet = Exported(folder + "/export.csv");
+  if (options & 8) sheet = Exported(folder + "/export.csv", (options & 32) != 0);
+  if (options & 128) {
+    // An older export's marks: the same digests without their check.
+    for (auto& row : sheet) {
+      std::string& mark = row.back();
+      if (mark.size() == 98 && mark.compare(0, 2, "v2") == 0) mark = "v1" + mark.substr(2, 88);
+    }
+  }
   for (int edits = in.Byte() % 6; edits > 0 && !sheet.empty(); --edits) {
     auto& row = sheet[in.Byte() % sheet.size()];
     row[in.Byte() % row.size()] = in.Text(24);
@@ -170,8 +180,20 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const std::string sheetPath = folder + "/sheet.csv";
   WriteAll(sheetPath, WriteCsv(sheet) + in.Rest());
 
+  // A new shop's folder: the import is to make the fresh inventory (item 1,
+  // "ITEM 1") itself, and only when it goes through.
+  const bool newShop = (options & 64) != 0;
+  if (newShop) {
+    InventoryRecord fresh;
+    MakeFreshRecord(fresh);
+    WriteAll(film, std::string(reinterpret_cast<const char*>(fresh.bytes), kRecordSize));
+  }
   const std::string before = ReadAll(film);
   const auto shownBefore = Exported(folder + "/before.csv");
+  if (newShop) {
+    fs::remove(film);
+    fs::remove(folder + "/film.jnl", ignored);
+  }
   platform::host::ResetHost();
   ResetProcessState();
   platform::host::SetWorkingFolder(folder);
@@ -182,9 +204,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (OpenDescriptors() != descriptors) Fail("a file handle was left open");
 
   if (status != 0 || dryRun) {
-    if (after != before) Fail("a refused import or a dry run changed film.dat");
+    if (newShop && (fs::exists(film) || fs::exists(folder + "/film.jnl"))) {
+      Fail("a refused import or a dry run made a file in a new shop's folder");
+    }
+    if (!newShop && after != before) Fail("a refused import or a dry run changed film.dat");
     return 0;
   }
+  if (newShop && !add) Fail("an import without --add went through in a folder without film.dat");
   if (after.size() < before.size() || (after.size() - before.size()) % kRecordSize != 0 ||
       (!add && after.size() != before.size())) {
     Fail("film.dat changed size by other than added slots");

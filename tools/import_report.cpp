@@ -1,0 +1,184 @@
+#include "tools/import_report.h"
+
+#include <cstdio>
+
+#include "tools/tool.h"
+#include "tools/utf8.h"
+
+namespace {
+
+constexpr int kToldLines = 100;
+
+// The columns import reads, for a message about one it does not.
+std::string ColumnsRead() {
+  std::string names = "number";
+  for (Field f : kAllFields) names += std::string(", ") + FieldName(f);
+  return names + " and " + kVersionColumn + " (and export's slot, which it ignores)";
+}
+
+// Whether `text` holds a character that shows nothing where the owner looks.
+bool HoldsInvisible(std::string_view text) {
+  std::wstring wide;
+  if (!WideFromUtf8(std::string(text), &wide)) return false;
+  for (size_t i = 0; i < wide.size();) {
+    size_t length = 1;
+    if (IsInvisibleCharacter(CharacterAt(wide, i, &length))) return true;
+    i += length;
+  }
+  return false;
+}
+
+std::string Item(const Found& f) { return "item " + std::to_string(f.number); }
+
+}  // namespace
+
+std::string FindingText(const Found& f) {
+  const std::string field = FieldName(f.field);
+  const std::string value = Printable(f.text);
+  switch (f.what) {
+    case Finding::kSeparatedBy:
+      return std::string("the fields are separated by ") + (f.text == ";" ? "semicolons" : "tabs") +
+             ", not commas: save the sheet as CSV with the comma as field separator";
+    case Finding::kColumnTwice:
+      return "the column " + value + " stands twice: delete one of them";
+    case Finding::kNoSuchColumn:
+      return "no such column: " + value +
+             (HoldsInvisible(f.text) ? " (it holds an invisible character, shown as \\u...: type "
+                                       "the name again)"
+                                     : "") +
+             "; import reads the columns " + ColumnsRead() + ": delete or rename the others";
+    case Finding::kNoNumberColumn:
+      return "no number column: the first line names the columns, and one of them must be "
+             "number";
+    case Finding::kFieldCount:
+      return std::to_string(f.count) + " fields where the header has " + std::to_string(f.other) +
+             ": a row has one cell a column (a text with a comma in it must be in quotes)";
+    case Finding::kUnnamedValue:
+      return "a value in column " + std::to_string(f.other) + ", which has no name: " + value +
+             ": a spreadsheet splits a text at a semicolon or a tab when it opens the file with "
+             "those as separators; open it with the comma as the only separator, or delete the "
+             "column";
+    case Finding::kTotalsRow:
+      return "a row without an item number" +
+             std::string(f.text.empty() ? "" : " (" + value + ")") +
+             ", such as a totals row: import takes rows of items only; delete this row";
+    case Finding::kBadNumber:
+      return f.why + ": " + value;
+    case Finding::kDamagedMark:
+      return Item(f) +
+             ": the version mark of this row is damaged: export again and redo the row's edits "
+             "in the new sheet (leave the version column as export writes it)";
+    case Finding::kMarkOfOtherRow:
+      return Item(f) +
+             ": this row's version mark was made for another row: a row copied for a new item "
+             "(clear its version cell, then import with --add), a sort that left the version "
+             "column out (export again), or a number a spreadsheet changed (open the number "
+             "column as Text, see the guide)";
+    case Finding::kRowDisagrees:
+      return "the row does not agree with its version mark: export again";
+    case Finding::kItemDisagrees:
+      return Item(f) + " does not agree with this row's version mark: export again";
+    case Finding::kDeletedSince:
+      return Item(f) +
+             " is no longer in film.dat (deleted since the export), and a row with a version "
+             "mark never adds one: delete the row, or clear its version cell and import with "
+             "--add to add the item again";
+    case Finding::kDeletedSlotEdited:
+      return "this row is of a deleted slot (number " + std::to_string(f.number) +
+             "), which import leaves alone: undo the row's edits or delete the row";
+    case Finding::kNoSuchItem:
+      return "no item " + std::to_string(f.number) +
+             " in film.dat: import with --add to add it as a new item";
+    case Finding::kCannotAdd:
+      return "film.dat cannot be read whole (filmtool check tells why): no item can be added";
+    case Finding::kTooManySlots:
+      return "film.dat would pass " + std::to_string(kLargestSlotCount) +
+             " slots, the largest inventory";
+    case Finding::kTwice:
+      return Item(f) + " stands on line " + std::to_string(f.other) +
+             " already: a sheet holds each item on one line; delete one of them (a row copied "
+             "for a new item needs a number of its own and an empty version cell)";
+    case Finding::kSeveralSlots:
+      return Item(f) + " stands in " + std::to_string(f.count) +
+             " slots: change it in the program, where lookups find the first";
+    case Finding::kUnreadable:
+      return "slot " + std::to_string(f.count) + " of film.dat cannot be read";
+    case Finding::kChangedSinceRead:
+      return "film.dat was changed by another program since it was read: import again";
+    case Finding::kRefusedValue:
+    case Finding::kTooLong:
+      return field + ": " + f.why + ": " + value;
+    case Finding::kRespelled:
+      return Item(f) + ": " + field + ": the sheet says " + value + " where film.dat says " +
+             Printable(f.now) +
+             ": a spreadsheet read the text as a number or a date; open the file with the number, "
+             "description and sku columns as Text (see the guide)";
+    case Finding::kShortDescription:
+      return "the description must have at least two characters";
+    case Finding::kConflict:
+      return Item(f) + ": " + field + ": the sheet says " + value + ", film.dat now says " +
+             Printable(f.now) + " (changed since the export)";
+    case Finding::kUncheckedConflict:
+      return Item(f) + ": " + field + ": the sheet says " + value + ", film.dat now says " +
+             Printable(f.now) +
+             " (changed since the export, and the row's older version mark "
+             "cannot show it is undamaged)";
+    case Finding::kUnmarkedConflict:
+      return Item(f) + ": " + field + ": the sheet says " + value + ", film.dat says " +
+             Printable(f.now) + " (a row without a version mark)";
+  }
+  return "";
+}
+
+void ImportReport::Tell(const Found& found) {
+  if (++told_ <= kToldLines) {
+    Complain(file_ + ":" + std::to_string(found.line) + ": " + FindingText(found));
+  }
+}
+
+bool ImportReport::Finish(const ImportDecisions& d) {
+  if (told_ > kToldLines) {
+    Complain(file_ + ": " + std::to_string(told_ - kToldLines) + " more problems and conflicts");
+  }
+  if (const int n = d.conflicts(Finding::kConflict); n > 0) {
+    Complain(file_ + ": " + std::to_string(n) +
+             " fields were edited in the sheet and changed in film.dat since the export; export "
+             "again and redo those edits, or import with --overwrite to put the sheet's values "
+             "over film.dat's");
+  }
+  if (const int n = d.conflicts(Finding::kUncheckedConflict); n > 0) {
+    Complain(file_ + ": " + std::to_string(n) +
+             " fields were edited in the sheet and changed in film.dat since an export by an "
+             "older filmtool, whose version marks cannot show they are undamaged, so --overwrite "
+             "does not reach them: export again and redo those edits");
+  }
+  if (const int n = d.conflicts(Finding::kUnmarkedConflict); n > 0) {
+    const std::string overwrite =
+        "import with --overwrite to put the sheet's values over film.dat's";
+    if (d.versionMissing()) {
+      Complain(file_ +
+               ": the version column of this export is missing: without it the sheet "
+               "cannot tell its edits from what changed in film.dat since the export, "
+               "so each of the " +
+               std::to_string(n) +
+               " values that differ is a conflict; export again, keep the version column (hide "
+               "it if it is in the way) and redo the edits, or " +
+               overwrite);
+    } else {
+      Complain(file_ + ": " + std::to_string(n) +
+               " values of rows without a version mark differ from film.dat, and such a row "
+               "cannot tell an edit from an old value; " +
+               overwrite + ", or export again and make the edits in the export");
+    }
+  }
+  if (d.problems() == 0 && d.conflicts() == 0) return true;
+  Complain(file_ + ": nothing imported, film.dat is unchanged");
+  return false;
+}
+
+void TellUnmarkedRows(const ImportDecisions& decisions) {
+  if (decisions.unmarked() > 0) {
+    std::printf("%d rows without a version mark were compared with film.dat as it is now\n",
+                decisions.unmarked());
+  }
+}

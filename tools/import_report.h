@@ -1,0 +1,30 @@
+// The words of an import: each problem and conflict the decisions find, on
+// a line of its own with the sheet's line, and what to do about them.
+#pragma once
+
+#include <string>
+
+#include "tools/import_decisions.h"
+
+// What a finding says, without the file and line in front.
+std::string FindingText(const Found& found);
+
+// Tells each finding on standard error as "FILE:LINE: text", up to the first
+// hundred: a sheet that is wrong throughout need not flood the terminal.
+class ImportReport : public FindingSink {
+ public:
+  explicit ImportReport(std::string file) : file_(std::move(file)) {}
+  void Tell(const Found& found) override;
+  // After the last row: how many were not told, what to do about the
+  // conflicts, and, when anything stands in the way, that nothing was
+  // imported. False when the sheet is refused.
+  bool Finish(const ImportDecisions& decisions);
+
+ private:
+  std::string file_;
+  int told_ = 0;
+};
+
+// The summary of rows without a mark that named an item in film.dat, on
+// standard output; nothing when there were none.
+void TellUnmarkedRows(const ImportDecisions& decisions);

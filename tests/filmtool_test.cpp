@@ -420,7 +420,7 @@ TEST_F(Filmtool, ImportChangesOnlyWhatTheRowsChangeAndRefusesABadFileWhole) {
   }
 
   EXPECT_EQ(Run(Tool("import", folder_)), 1);
-  EXPECT_EQ(err_, "filmtool: " + folder_ + ": is a folder, not a CSV file\n");
+  EXPECT_EQ(err_, "filmtool: " + folder_ + ": is a folder, not a sheet\n");
 
   // A sheet without marks changes only with --overwrite.
   const std::string change =

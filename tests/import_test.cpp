@@ -278,7 +278,7 @@ class SheetCommands : public RecordsTest {
       std::ofstream(Path("in.csv"), std::ios::binary) << csv;
     }
     const int status = Tool([&] {
-      return ImportCsv(fromStandardInput ? "-" : Path("in.csv"), has("--dry-run"), has("--add"),
+      return ::Import(fromStandardInput ? "-" : Path("in.csv"), has("--dry-run"), has("--add"),
                        has("--overwrite"));
     });
     std::cin.rdbuf(standardInput);

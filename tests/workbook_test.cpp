@@ -69,7 +69,7 @@ TEST_F(Workbook, ExportsRowsComeBackAsTheyWerePrinted) {
   ASSERT_EQ(why, "");
   ASSERT_EQ(rows.size(), 3u);
   std::vector<std::string> header{"Stock!1"};
-  for (const std::string& name : ExportedColumnNames()) header.push_back(name);
+  for (const std::string& name : ExportedColumnNames(/*workbook=*/true)) header.push_back(name);
   EXPECT_EQ(rows[0], header);
   // Numbers as the workbook stores them: 56.80 is the number 56.8.
   EXPECT_EQ(rows[1], (std::vector<std::string>{"Stock!2", "3", "1234567890123456", "0012", "1E5",

@@ -25,7 +25,7 @@ class CsvWriter : public SheetWriter {
  public:
   CsvWriter() {
     std::string header;
-    for (const std::string& name : ExportedColumnNames()) header += (header.empty() ? "" : ",") + name;
+    for (const std::string& name : ExportedColumnNames(/*workbook=*/false)) header += (header.empty() ? "" : ",") + name;
     ok_ = PrintOut(header + "\r\n");
   }
   bool Row(const ExportedRow& row) override {

@@ -15,10 +15,10 @@
 #include "tools/tool.h"
 #include "tools/version_mark.h"
 
-std::array<std::string, kExportedColumns> ExportedColumnNames() {
+std::array<std::string, kExportedColumns> ExportedColumnNames(bool workbook) {
   std::array<std::string, kExportedColumns> names{"slot", "number"};
   for (Field field : kAllFields) names[2 + Index(field)] = FieldName(field);
-  names.back() = kVersionColumn;
+  names.back() = workbook ? kVersionHeading : kVersionColumn;
   return names;
 }
 

@@ -123,7 +123,7 @@ const Command kCommands[] = {
     {"delete", 1, 1, false, false, false,
      [](const auto& a, const Options&) { return Delete(a[0]); }},
     {"import", 1, 1, false, true, true,
-     [](const auto& a, const Options& o) { return ImportCsv(a[0], o.dryRun, o.add, o.overwrite); }},
+     [](const auto& a, const Options& o) { return Import(a[0], o.dryRun, o.add, o.overwrite); }},
 };
 
 const Command* FindCommand(const std::string& name) {

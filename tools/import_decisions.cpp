@@ -50,6 +50,26 @@ ItemEdits& ImportDecisions::changes() {
 }
 
 void ImportDecisions::Tell(Found found) {
+  // The cell a finding is about, where it is one cell's.
+  switch (found.what) {
+    case Finding::kRefusedValue:
+    case Finding::kTooLong:
+    case Finding::kRespelled:
+    case Finding::kConflict:
+    case Finding::kUncheckedConflict:
+    case Finding::kUnmarkedConflict:
+      found.column = columns_.field[Index(found.field)];
+      break;
+    case Finding::kBadNumber:
+      found.column = columns_.number;
+      break;
+    case Finding::kDamagedMark:
+    case Finding::kMarkOfOtherRow:
+      found.column = columns_.version;
+      break;
+    default:
+      break;
+  }
   if (IsConflict(found.what)) {
     ++conflicts_[ConflictIndex(found.what)];
   } else {
@@ -59,6 +79,7 @@ void ImportDecisions::Tell(Found found) {
 }
 
 bool ImportDecisions::TakeHeader(int line, const std::vector<std::string_view>& names) {
+  columns_ = Columns{};  // each sheet of a workbook has a header of its own
   columns_.width = names.size();
   if (names.size() == 1) {
     for (char separator : {';', '\t'}) {
@@ -85,7 +106,7 @@ bool ImportDecisions::TakeHeader(int line, const std::vector<std::string_view>& 
       Tell(found);
     } else if (name == "number") {
       columns_.number = i;
-    } else if (name == kVersionColumn) {
+    } else if (name == kVersionColumn || name == kVersionHeading) {
       columns_.version = i;
     } else if (FieldNamed(name, &field)) {
       columns_.field[Index(field)] = i;
@@ -100,7 +121,7 @@ bool ImportDecisions::TakeHeader(int line, const std::vector<std::string_view>& 
   if (columns_.number < 0) Tell(Found(Finding::kNoNumberColumn, line));
   bool everyField = true;
   for (int column : columns_.field) everyField = everyField && column >= 0;
-  versionMissing_ = columns_.version < 0 && (columns_.slot || everyField);
+  versionMissing_ = versionMissing_ || (columns_.version < 0 && (columns_.slot || everyField));
   return problems_ == 0;
 }
 

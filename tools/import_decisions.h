@@ -121,6 +121,7 @@ struct Found {
   std::string why;
   int64_t count = 0;
   int64_t other = 0;
+  int column = -1;  // the header's column of the cell it is about, or -1 for the row
 };
 
 class FindingSink {
@@ -133,7 +134,8 @@ class ImportDecisions {
  public:
   ImportDecisions(const ImportRules& rules, SheetItems& items, FindingSink& sink);
 
-  // The header's column names. False when the rows cannot be read by them
+  // The header's column names, of the sheet whose rows follow (a workbook
+  // has a header on each sheet). False when the rows cannot be read by them
   // (told).
   bool TakeHeader(int line, const std::vector<std::string_view>& names);
   // A row's texts, one for each column of the header.

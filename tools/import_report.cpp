@@ -32,7 +32,8 @@ std::string Item(const Found& f) { return "item " + std::to_string(f.number); }
 
 }  // namespace
 
-std::string FindingText(const Found& f) {
+std::string FindingText(const Found& f, const SheetReader& sheet) {
+  const bool workbook = sheet.IsWorkbook();
   const std::string field = FieldName(f.field);
   const std::string value = Printable(f.text);
   switch (f.what) {
@@ -48,9 +49,13 @@ std::string FindingText(const Found& f) {
                                      : "") +
              "; import reads the columns " + ColumnsRead() + ": delete or rename the others";
     case Finding::kNoNumberColumn:
-      return "no number column: the first line names the columns, and one of them must be "
-             "number";
+      return std::string("no number column: the first ") + (workbook ? "row" : "line") +
+             " names the columns, and one of them must be number";
     case Finding::kFieldCount:
+      if (workbook) {
+        return "a value right of the last named column: give that column a name import reads, "
+               "or empty its cells";
+      }
       return std::to_string(f.count) + " fields where the header has " + std::to_string(f.other) +
              ": a row has one cell a column (a text with a comma in it must be in quotes)";
     case Finding::kUnnamedValue:
@@ -95,7 +100,7 @@ std::string FindingText(const Found& f) {
       return "film.dat would pass " + std::to_string(kLargestSlotCount) +
              " slots, the largest inventory";
     case Finding::kTwice:
-      return Item(f) + " stands on line " + std::to_string(f.other) +
+      return Item(f) + " stands on " + sheet.RowName(static_cast<int>(f.other)) +
              " already: a sheet holds each item on one line; delete one of them (a row copied "
              "for a new item needs a number of its own and an empty version cell)";
     case Finding::kSeveralSlots:
@@ -111,8 +116,11 @@ std::string FindingText(const Found& f) {
     case Finding::kRespelled:
       return Item(f) + ": " + field + ": the sheet says " + value + " where film.dat says " +
              Printable(f.now) +
-             ": a spreadsheet read the text as a number or a date; open the file with the number, "
-             "description and sku columns as Text (see the guide)";
+             (workbook ? ": a spreadsheet made the text a number or a date; format the number, "
+                         "description and sku columns as Text (Format Cells, Text), type the "
+                         "value again, and save"
+                       : ": a spreadsheet read the text as a number or a date; open the file "
+                         "with the number, description and sku columns as Text (see the guide)");
     case Finding::kShortDescription:
       return "the description must have at least two characters";
     case Finding::kConflict:
@@ -132,7 +140,11 @@ std::string FindingText(const Found& f) {
 
 void ImportReport::Tell(const Found& found) {
   if (++told_ <= kToldLines) {
-    Complain(file_ + ":" + std::to_string(found.line) + ": " + FindingText(found));
+    const std::string where = found.column >= 0 && sheet_.IsWorkbook()
+                                  ? sheet_.CellName(found.line, static_cast<size_t>(found.column))
+                              : sheet_.IsWorkbook() ? sheet_.RowName(found.line)
+                                                    : std::to_string(found.line);
+    Complain(file_ + ":" + where + ": " + FindingText(found, sheet_));
   }
 }
 

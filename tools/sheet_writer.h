@@ -17,9 +17,10 @@ struct ExportedRow {
   std::string mark;
 };
 
-// The columns of every sheet export writes, in order.
+// The columns of every sheet export writes, in order, as a CSV's or a
+// workbook's header names them.
 constexpr size_t kExportedColumns = 3 + kFieldCount;
-std::array<std::string, kExportedColumns> ExportedColumnNames();
+std::array<std::string, kExportedColumns> ExportedColumnNames(bool workbook);
 
 class SheetWriter {
  public:

@@ -54,11 +54,12 @@ bool ComplainOfCause(const std::wstring& path, platform::FileError why);
 // The same for a write of film.dat that ended in `outcome` (kBusy,
 // kDiskFull).
 bool ComplainOfOutcome(WriteOutcome outcome);
-// import FILE.csv ("-": standard input): the rows of an export, edited,
-// back into the file, only the owner's edits (tools/import_csv.cpp); with
+// import FILE (a workbook, or CSV; "-": CSV on standard input): the rows of
+// an export, edited, back into the file, only the owner's edits
+// (tools/import.cpp); with
 // `add`, rows of numbers not in the file appended as new items (a missing
 // film.dat made fresh first); with `overwrite`, the sheet's values taken
 // where film.dat changed since the export too; with `dryRun` the writes
 // listed, none made. 0: every write made (or listed); 1: refused, film.dat
 // unchanged, or stopped by a failed write.
-int ImportCsv(const std::string& path, bool dryRun, bool add, bool overwrite);
+int Import(const std::string& path, bool dryRun, bool add, bool overwrite);

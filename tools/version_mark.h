@@ -25,8 +25,10 @@
 
 #include "tools/fields.h"
 
-// The column export writes the mark in.
+// The column export writes the mark in, and its heading in a workbook,
+// where the owner may see it, which says what it is; import takes either.
 constexpr char kVersionColumn[] = "version";
+constexpr char kVersionHeading[] = "version (filmtool's mark: leave it as it is)";
 
 struct VersionMark {
   uint64_t row = 0;

@@ -140,7 +140,7 @@ class WorkbookWriter : public SheetWriter {
       worksheet_set_column_opt(sheet_, c, c, kWidths[column], format, &hidden);
     }
     row_ = 0;
-    const auto names = ExportedColumnNames();
+    const auto names = ExportedColumnNames(/*workbook=*/true);
     for (size_t column = 0; column < kExportedColumns; ++column) {
       const lxw_error error = worksheet_write_string(
           sheet_, 0, static_cast<lxw_col_t>(column), names[column].c_str(), header_);

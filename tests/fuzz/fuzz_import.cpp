@@ -198,7 +198,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   ResetProcessState();
   platform::host::SetWorkingFolder(folder);
   const int status = Captured(folder + "/listed.txt",
-                              [&] { return ImportCsv(sheetPath, dryRun, add, overwrite); });
+                              [&] { return Import(sheetPath, dryRun, add, overwrite); });
   ResetProcessState();
   const std::string after = ReadAll(film);
   if (OpenDescriptors() != descriptors) Fail("a file handle was left open");

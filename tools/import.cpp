@@ -10,6 +10,7 @@
 // inventory that tallo's first start makes (item 1, "ITEM 1"), and makes
 // that film.dat only once the whole sheet has gone through: a refused sheet
 // and a dry run leave the folder as they found it.
+#include <algorithm>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
@@ -24,7 +25,7 @@
 #include "store/record_writes.h"
 #include "store/slot_io.h"
 #include "store/store_state.h"
-#include "tools/csv.h"
+#include "tools/sheet_reader.h"
 #include "tools/import_decisions.h"
 #include "tools/import_report.h"
 #include "tools/item_edits.h"
@@ -77,10 +78,17 @@ class FreshItems : public SheetItems {
 // on: one slot, item 1 in it. Its record is checked again by the write.
 bool IsTheFreshInventory() { return SlotCount == 1 && CountSlotsOfNumber(1) == 1; }
 
+// Where a row is, after the file's name: a CSV's line, a workbook's sheet
+// and row.
+std::string RowPlace(const SheetReader& sheet, int line) {
+  return sheet.IsWorkbook() ? sheet.RowName(line) : std::to_string(line);
+}
+
 // The failure of a write and its cause, then where the import stopped and
 // what of it is in the file.
-void TellStop(const std::string& path, WriteOutcome outcome, const ItemEdits::Item& stopped,
-              const std::string& what, size_t changed, size_t added) {
+void TellStop(const std::string& path, const SheetReader& sheet, WriteOutcome outcome,
+              const ItemEdits::Item& stopped, const std::string& what, size_t changed,
+              size_t added) {
   if (!ComplainOfOutcome(outcome)) {
     const std::string film = platform::ShownPath(DataPath);
     switch (outcome) {
@@ -96,14 +104,14 @@ void TellStop(const std::string& path, WriteOutcome outcome, const ItemEdits::It
         break;
     }
   }
-  Complain(path + ":" + std::to_string(stopped.line) + ": item " + std::to_string(stopped.number) +
+  Complain(path + ":" + RowPlace(sheet, stopped.line) + ": item " + std::to_string(stopped.number) +
            " not " + what + "; " + std::to_string(changed) + " items changed and " +
            std::to_string(added) +
            " added before it are in film.dat, and importing the file again finishes the job");
 }
 
-void TellChanged(const std::string& path, const ItemEdits::Item& c) {
-  Complain(path + ":" + std::to_string(c.line) + ": item " + std::to_string(c.number) +
+void TellChanged(const std::string& path, const SheetReader& sheet, const ItemEdits::Item& c) {
+  Complain(path + ":" + RowPlace(sheet, c.line) + ": item " + std::to_string(c.number) +
            ": film.dat was changed by another program since it was read; nothing imported");
 }
 
@@ -113,41 +121,42 @@ void ListAdditions(const EditAdditions& added, size_t count) {
   for (size_t i = 0; i < count; ++i) std::fputs(added.Listed(i).c_str(), stdout);
 }
 
-// Opens the sheet: a regular file, or standard input for "-".
-bool OpenSheet(const std::string& path, std::filebuf* file, std::streambuf** source) {
-  if (path == "-") {
-    *source = std::cin.rdbuf();
-    return true;
-  }
-  std::error_code error;
-  const std::filesystem::path where = std::filesystem::u8path(path);
-  const auto status = std::filesystem::status(where, error);
-  if (status.type() == std::filesystem::file_type::directory) {
-    Complain(path + ": is a folder, not a CSV file");
-    return false;
-  }
-  if (!error && status.type() != std::filesystem::file_type::regular) {
-    Complain(path + ": is not a regular file");
-    return false;
-  }
-  if (!file->open(where, std::ios::in | std::ios::binary)) {
-    Complain(path + ": cannot be read");
-    return false;
-  }
-  *source = file;
-  return true;
-}
-
 }  // namespace
 
-int ImportCsv(const std::string& path, bool dryRun, bool add, bool overwrite) {
-  std::filebuf file;
-  std::streambuf* source = nullptr;
-  if (!OpenSheet(path, &file, &source)) return 1;
-  CsvReader reader(source);
-  CsvRow row;
-  if (!reader.Next(&row)) {
-    Complain(path + ": " + (reader.error().empty() ? "line 1: no header line" : reader.error()));
+int Import(const std::string& path, bool dryRun, bool add, bool overwrite) {
+  std::string why;
+  const std::unique_ptr<SheetReader> sheet = OpenSheetReader(path, &why);
+  if (!sheet) {
+    Complain(path + ": " + why);
+    return 1;
+  }
+  // The first sheet whose first row names a number column; a workbook's
+  // other sheets (the owner's notes, a summary) are left alone.
+  std::string name;
+  SheetRow row;
+  bool anyHeader = false;
+  const auto header = [&] {
+    while (sheet->NextSheet(&name)) {
+      if (!sheet->NextRow(&row)) {
+        if (!sheet->error().empty()) return false;
+        if (sheet->IsWorkbook()) continue;  // an empty sheet
+        Complain(path + ": line 1: no header line");
+        return false;
+      }
+      if (!sheet->IsWorkbook() ||
+          std::find(row.cells.begin(), row.cells.end(), "number") != row.cells.end()) {
+        return anyHeader = true;
+      }
+      Complain(path + ": sheet " + name + " names no number column in its first row: left alone");
+    }
+    if (sheet->error().empty() && !anyHeader) {
+      Complain(path + ": no sheet of this workbook has export's columns in its first row "
+                      "(number, description, sku, ...): export again, and edit that sheet");
+    }
+    return false;
+  };
+  if (!header()) {
+    if (!sheet->error().empty()) Complain(path + ": " + sheet->error());
     return 1;
   }
   bool missing = false;
@@ -166,14 +175,19 @@ int ImportCsv(const std::string& path, bool dryRun, bool add, bool overwrite) {
     }
     items = std::make_unique<StoreItems>(inventory.get());
   }
-  ImportReport report(path);
+  ImportReport report(path, *sheet);
   ImportDecisions decisions(ImportRules{add, overwrite}, *items, report);
-  if (decisions.TakeHeader(row.line, row.fields)) {
-    while (reader.Next(&row)) decisions.TakeRow(row.line, row.fields);
-    if (!reader.error().empty()) {
-      Complain(path + ": " + reader.error());
-      return 1;
+  // Each sheet of export's own columns, its header then its rows.
+  for (bool more = true; more;) {
+    if (decisions.TakeHeader(row.line, row.cells)) {
+      while (sheet->NextRow(&row)) decisions.TakeRow(row.line, row.cells);
     }
+    if (!sheet->error().empty()) break;
+    more = header();
+  }
+  if (!sheet->error().empty()) {
+    Complain(path + ": " + sheet->error());
+    return 1;
   }
   if (!report.Finish(decisions)) return 1;
 
@@ -185,7 +199,7 @@ int ImportCsv(const std::string& path, bool dryRun, bool add, bool overwrite) {
     for (size_t i = 0; i < changes.Count(); ++i) {
       InventoryRecord now, next;
       if (!items->Read(changes.At(i).slot, &now) || !writes.Make(i, now, &next)) {
-        TellChanged(path, changes.At(i));
+        TellChanged(path, *sheet, changes.At(i));
         return 1;
       }
     }
@@ -217,14 +231,14 @@ int ImportCsv(const std::string& path, bool dryRun, bool add, bool overwrite) {
   const SlotsWritten changed = StoreAmendedRecords(writes);
   if (changed.outcome != WriteOutcome::kWritten) {
     std::fputs(writes.Listed(changed.written).c_str(), stdout);
-    TellStop(path, changed.outcome, changes.At(changed.stopped), "written", changed.written, 0);
+    TellStop(path, *sheet, changed.outcome, changes.At(changed.stopped), "written", changed.written, 0);
     return 1;
   }
   const SlotsWritten appended = StoreAppendedRecords(added);
   std::fputs(writes.Listed(changes.Count()).c_str(), stdout);
   ListAdditions(added, appended.written);
   if (appended.outcome != WriteOutcome::kWritten) {
-    TellStop(path, appended.outcome, decisions.additions().At(appended.stopped), "added",
+    TellStop(path, *sheet, appended.outcome, decisions.additions().At(appended.stopped), "added",
              changed.written, appended.written);
     return 1;
   }

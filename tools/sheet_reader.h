@@ -1,0 +1,40 @@
+// The sheets import reads, through one interface: a CSV (one sheet, its
+// lines) or a workbook (its sheets, their rows), a row at a time, each row
+// the texts of its cells. Rows are numbered for the import's messages, and
+// each reader names a row or cell by that number as its owner knows it: a
+// CSV's line, a workbook's sheet and cell ("Stock!D7").
+#pragma once
+
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+struct SheetRow {
+  int line = 0;  // above 0, and each row's own
+  // Valid until the next call of NextRow.
+  std::vector<std::string_view> cells;
+};
+
+class SheetReader {
+ public:
+  virtual ~SheetReader() = default;
+  // The next sheet: false when there is none left, or on a problem
+  // (error()). A CSV is one sheet without a name.
+  virtual bool NextSheet(std::string* name) = 0;
+  // The next row of the current sheet: false at its end, or on a problem.
+  virtual bool NextRow(SheetRow* row) = 0;
+  virtual const std::string& error() const = 0;
+  // Row `line` as messages name it ("12" for a CSV's line, "Stock row 7"),
+  // and its cell in column `column` (from 0; "12", "Stock!D7").
+  virtual std::string RowName(int line) const = 0;
+  virtual std::string CellName(int line, size_t column) const = 0;
+  // Whether this is a workbook, whose cells have types of their own, not
+  // text that the spreadsheet reads as it likes.
+  virtual bool IsWorkbook() const = 0;
+};
+
+// The sheet at `path` (UTF-8; "-" reads CSV from standard input): a
+// workbook when the file is a zip, whatever its name, CSV otherwise. Null,
+// with `*why` saying why, when it cannot be opened.
+std::unique_ptr<SheetReader> OpenSheetReader(const std::string& path, std::string* why);

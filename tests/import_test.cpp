@@ -10,9 +10,11 @@
 #include "store/journal.h"
 #include "tests/filmtool_fixture.h"
 #include "tests/kit/single_journal.h"
+#include "tests/kit/workbook_parts.h"
 #include "tools/fields.h"
 #include "tools/message_echo.h"
 #include "tools/tool.h"
+#include "tools/workbook_reader.h"
 
 namespace {
 
@@ -550,4 +552,68 @@ TEST_F(SheetCommands, EveryRefusalOfASheetSaysWhatToDo) {
   EXPECT_EQ(Import("number,description\n1,Kettle\n", "--add"), 1);
   EXPECT_TRUE(Said(Path("film.tmp") + " is not a regular file")) << err_;
   EXPECT_FALSE(Said("film.dat is not a regular file")) << err_;
+}
+
+// A workbook brought back, as a spreadsheet saves one (texts as shared
+// strings, numbers as numbers, a sheet of the owner's own beside it): its
+// edits go in as a CSV's do, and what is refused names its sheet and cell.
+TEST_F(SheetCommands, AWorkbookComesBackAsACsvDoesAndItsRefusalsNameTheCell) {
+  WriteInventory(MakeItems({{10, "TEN", "0012", 4, 2.5f}, {11, "ELEVEN", "S11", 7}}));
+  ASSERT_EQ(Tool([&] { return ::Export(false, Path("w.xlsx")); }), 0) << err_;
+  std::vector<std::vector<std::string>> rows;
+  std::string why;
+  const auto exported = WorkbookReader::Open(Path("w.xlsx"), &why);
+  ASSERT_TRUE(exported) << why;
+  std::string name;
+  WorkbookRow row;
+  ASSERT_TRUE(exported->NextSheet(&name));
+  while (exported->NextRow(&row)) rows.emplace_back(row.cells.begin(), row.cells.end());
+  ASSERT_EQ(rows.size(), 3u);
+  const auto save = [&](const std::vector<std::vector<std::string>>& stock) {
+    WorkbookShape shape = AsSaved({{"Notes", {{"remember the delivery"}}}, {"Stock", stock}});
+    EXPECT_TRUE(WriteZipFile(Path("saved.xlsx"), WorkbookParts(shape)));
+    return shape;
+  };
+  const auto import = [&](const std::string& options = "") {
+    return Tool([&] {
+      return ::Import(Path("saved.xlsx"), options == "--dry-run", false, options == "--overwrite");
+    });
+  };
+  const Bytes before = ReadBytes("film.dat");
+  // Opened and saved, nothing edited: nothing changes.
+  save(rows);
+  EXPECT_EQ(import(), 0) << err_;
+  EXPECT_EQ(ReadBytes("film.dat"), before);
+  EXPECT_TRUE(Said("saved.xlsx: sheet Notes names no number column in its first row: left alone"))
+      << err_;
+  // An edited price goes in; the SKU, text, stays 0012.
+  auto edited = rows;
+  edited[2][kPrice] = "3.25";
+  save(edited);
+  EXPECT_EQ(import(), 0) << err_;
+  EXPECT_EQ(Listed(out_), "11 price: 1.50 -> 3.25\n");
+  // A refused value, and a text the spreadsheet made a number, are told
+  // at their cells.
+  edited[2][kPrice] = "abc";
+  save(edited);
+  EXPECT_EQ(import(), 1);
+  EXPECT_TRUE(Said("saved.xlsx:Stock!I3: price: ")) << err_;
+  edited[2][kPrice] = "3.25";
+  WorkbookShape shape = save(edited);
+  std::string& stock = shape.sheets[1].second;
+  const size_t sku = stock.find("<c r=\"D2\"");
+  ASSERT_NE(sku, std::string::npos);
+  stock.replace(sku, stock.find("</c>", sku) + 4 - sku, "<c r=\"D2\"><v>12</v></c>");
+  ASSERT_TRUE(WriteZipFile(Path("saved.xlsx"), WorkbookParts(shape)));
+  EXPECT_EQ(import("--overwrite"), 1);
+  EXPECT_TRUE(Said("saved.xlsx:Stock!D2: item 10: sku: the sheet says 12 where film.dat says 0012: "
+                   "a spreadsheet made the text a number or a date; format the number, "
+                   "description and sku columns as Text")) << err_;
+  // One line an item across the sheets of a workbook too.
+  save(edited);
+  WorkbookShape two = AsSaved({{"Stock", rows}, {"More", {rows[0], rows[1]}}});
+  ASSERT_TRUE(WriteZipFile(Path("saved.xlsx"), WorkbookParts(two)));
+  EXPECT_EQ(import(), 1);
+  EXPECT_TRUE(Said("saved.xlsx:More row 2: item 10 stands on Stock row 2 already")) << err_;
+  EXPECT_EQ(ReadBytes("film.dat").size(), before.size());
 }

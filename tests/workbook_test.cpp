@@ -76,6 +76,17 @@ TEST_F(Workbook, ExportsRowsComeBackAsTheyWerePrinted) {
                                                 "7", "2", "0.75", "1.25", "56.8", "17", "v1abc"}));
   EXPECT_EQ(rows[2], (std::vector<std::string>{"Stock!3", "4", "-1", " A;B ", "X\x01Y_x0041_Z", "0",
                                                 "0", "nan", "0", "1", "0", "v1abc"}));
+
+  // Past a sheet's last row, the rows go on in another sheet, under a
+  // header of its own.
+  const auto split = WorkbookAt(Path("split.xlsx"), /*rowsPerSheet=*/2);
+  for (int i = 0; i < 3; ++i) ASSERT_TRUE(split->Row(row));
+  ASSERT_TRUE(split->Finish());
+  const Rows sheets = ReadAll(Path("split.xlsx"), &why);
+  ASSERT_EQ(sheets.size(), 5u) << why;
+  EXPECT_EQ(sheets[3][0], "Stock 2!1");
+  EXPECT_EQ(sheets[3][2], "number");
+  EXPECT_EQ(sheets[4][0], "Stock 2!2");
 }
 
 TEST_F(Workbook, CellsReadAsTheSpreadsheetStoredThem) {

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <array>
+#include <cstdint>
 #include <memory>
 #include <string>
 
@@ -33,7 +34,12 @@ class SheetWriter {
 
 // CSV (RFC 4180, UTF-8, a header line) on standard output.
 std::unique_ptr<SheetWriter> CsvOnStandardOutput();
+// The rows of one sheet of a workbook below its header: its last row is
+// the format's last, 1048576.
+constexpr uint32_t kWorkbookRowsPerSheet = 1048575;
 // An Office Open XML workbook at `path` (UTF-8), put in place by Finish
-// only: until then the file there, if any, stays as it was. Null, told,
-// when it cannot be started.
-std::unique_ptr<SheetWriter> WorkbookAt(const std::string& path);
+// only: until then the file there, if any, stays as it was. Past
+// `rowsPerSheet` rows, they go on in another sheet. Null, told, when it
+// cannot be started.
+std::unique_ptr<SheetWriter> WorkbookAt(const std::string& path,
+                                        uint32_t rowsPerSheet = kWorkbookRowsPerSheet);

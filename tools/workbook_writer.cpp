@@ -17,9 +17,6 @@
 
 namespace {
 
-// The rows of one sheet below its header: the format's last row is 1048576.
-constexpr lxw_row_t kRowsPerSheet = 1048575;
-
 // How each column is kept, by its place in ExportedColumnNames.
 enum class Kind { kWhole, kText, kPrice };
 Kind KindOf(size_t column) {
@@ -57,7 +54,8 @@ std::string CellText(const std::string& text) {
 
 class WorkbookWriter : public SheetWriter {
  public:
-  explicit WorkbookWriter(const std::string& path) : path_(path), part_(path + ".part") {}
+  WorkbookWriter(const std::string& path, uint32_t rowsPerSheet)
+      : path_(path), part_(path + ".part"), rowsPerSheet_(rowsPerSheet) {}
   ~WorkbookWriter() override {
     if (book_ != nullptr) {
       workbook_close(book_);
@@ -84,7 +82,7 @@ class WorkbookWriter : public SheetWriter {
 
   bool Row(const ExportedRow& row) override {
     if (book_ == nullptr) return false;
-    if (row_ == kRowsPerSheet && (!EndSheet() || !NewSheet())) return false;
+    if (row_ == rowsPerSheet_ && (!EndSheet() || !NewSheet())) return false;
     ++row_;
     lxw_error error = Cell(0, std::to_string(row.slot));
     if (!error) error = Cell(1, row.number);
@@ -157,6 +155,7 @@ class WorkbookWriter : public SheetWriter {
   }
 
   std::string path_, part_;
+  lxw_row_t rowsPerSheet_;
   lxw_workbook* book_ = nullptr;
   lxw_worksheet* sheet_ = nullptr;
   lxw_format* header_ = nullptr;
@@ -169,8 +168,8 @@ class WorkbookWriter : public SheetWriter {
 
 }  // namespace
 
-std::unique_ptr<SheetWriter> WorkbookAt(const std::string& path) {
-  auto writer = std::make_unique<WorkbookWriter>(path);
+std::unique_ptr<SheetWriter> WorkbookAt(const std::string& path, uint32_t rowsPerSheet) {
+  auto writer = std::make_unique<WorkbookWriter>(path, rowsPerSheet);
   if (!writer->Start()) return nullptr;
   return writer;
 }

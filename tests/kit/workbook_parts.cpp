@@ -2,6 +2,9 @@
 
 #include <minizip/zip.h>
 
+#include <cstdlib>
+#include <map>
+
 bool WriteZipFile(const std::string& path, const std::vector<WorkbookPart>& parts) {
   zipFile zip = zipOpen64(path.c_str(), APPEND_STATUS_CREATE);
   if (zip == nullptr) return false;
@@ -56,4 +59,73 @@ std::vector<WorkbookPart> WorkbookParts(const WorkbookShape& shape) {
     parts.emplace_back("xl/sharedStrings.xml", strings + "</sst>");
   }
   return parts;
+}
+
+namespace {
+
+// A text as XML holds it: markup escaped, control characters as _xHHHH_.
+std::string Xml(const std::string& text) {
+  std::string xml;
+  for (char c : text) {
+    switch (c) {
+      case '&': xml += "&amp;"; break;
+      case '<': xml += "&lt;"; break;
+      case '>': xml += "&gt;"; break;
+      default:
+        if (static_cast<unsigned char>(c) < 0x20 && c != '\n' && c != '\t') {
+          char escape[8];
+          std::snprintf(escape, sizeof escape, "_x%04X_", static_cast<unsigned>(c));
+          xml += escape;
+        } else {
+          xml += c;
+        }
+    }
+  }
+  return xml;
+}
+
+std::string Column(size_t column) {
+  std::string letters;
+  for (size_t c = column + 1; c > 0; c = (c - 1) / 26) {
+    letters.insert(letters.begin(), static_cast<char>('A' + (c - 1) % 26));
+  }
+  return letters;
+}
+
+}  // namespace
+
+WorkbookShape AsSaved(const std::vector<SheetOfRows>& sheets) {
+  static const char* const kNumberColumns[] = {"slot",       "in_stock",    "tax",  "category",
+                                               "cost_price", "trade_price", "price"};
+  WorkbookShape shape;
+  std::map<std::string, size_t> strings;
+  for (const auto& [name, rows] : sheets) {
+    std::string data;
+    std::vector<bool> numeric;
+    for (size_t r = 0; r < rows.size(); ++r) {
+      data += "<row r=\"" + std::to_string(r + 1) + "\">";
+      for (size_t c = 0; c < rows[r].size(); ++c) {
+        const std::string& text = rows[r][c];
+        if (r == 0) {
+          bool number = false;
+          for (const char* n : kNumberColumns) number = number || text == n;
+          numeric.push_back(number);
+        }
+        if (text.empty()) continue;
+        const std::string at = Column(c) + std::to_string(r + 1);
+        char* end = nullptr;
+        std::strtod(text.c_str(), &end);
+        if (r > 0 && c < numeric.size() && numeric[c] && *end == '\0') {
+          data += "<c r=\"" + at + "\"><v>" + text + "</v></c>";
+          continue;
+        }
+        const auto [found, added] = strings.emplace(text, strings.size());
+        if (added) shape.strings.push_back("<t xml:space=\"preserve\">" + Xml(text) + "</t>");
+        data += "<c r=\"" + at + "\" t=\"s\"><v>" + std::to_string(found->second) + "</v></c>";
+      }
+      data += "</row>";
+    }
+    shape.sheets.emplace_back(name, data);
+  }
+  return shape;
 }

@@ -25,3 +25,10 @@ struct WorkbookShape {
   bool from1904 = false;
 };
 std::vector<WorkbookPart> WorkbookParts(const WorkbookShape& shape);
+
+// Sheets of rows (each sheet's first row its header) as a spreadsheet saves
+// them: the texts as shared strings, and the values of the columns whose
+// header names a whole number or a price (in_stock, tax, category, the
+// prices, slot) as numbers when they are numbers.
+using SheetOfRows = std::pair<std::string, std::vector<std::vector<std::string>>>;
+WorkbookShape AsSaved(const std::vector<SheetOfRows>& sheets);

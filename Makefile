@@ -36,7 +36,7 @@ deps-arm:
 	scripts/install-deps.sh arm
 
 deps-all:
-	scripts/install-deps.sh windows windows-x86 arm
+	scripts/install-deps.sh windows windows-x86 arm spreadsheets
 
 host: deps
 	cmake -S . -B $(HOST_BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null

@@ -1,5 +1,6 @@
 # The release zip (make dist): tallo.exe and filmtool.exe stripped, the user
-# guide as one HTML file with its pictures inside, and the licence. A 32-bit build makes the
+# guide as one HTML file with its pictures inside, the licence, and the
+# licences of the libraries filmtool.exe holds. A 32-bit build makes the
 # x86 zip, a 64-bit one the x64 zip.
 file(GLOB guide_pictures ${PROJECT_SOURCE_DIR}/docs/*.png)
 add_custom_command(
@@ -16,6 +17,10 @@ add_custom_target(guide DEPENDS ${PROJECT_BINARY_DIR}/guide.html)
 install(TARGETS tallo filmtool RUNTIME DESTINATION .)
 install(FILES ${PROJECT_BINARY_DIR}/guide.html DESTINATION .)
 install(FILES ${PROJECT_SOURCE_DIR}/LICENSE DESTINATION . RENAME LICENSE.txt)
+# The licences of the libraries filmtool.exe holds (scripts/cross-libs.sh).
+if(TALLO_LIBRARY_LICENSES)
+  install(DIRECTORY ${TALLO_LIBRARY_LICENSES}/ DESTINATION licenses)
+endif()
 
 set(CPACK_GENERATOR ZIP)
 set(CPACK_PACKAGE_NAME tallo)

@@ -51,6 +51,8 @@ mkdir -p "$out/build" "$out/include" "$out/lib"
 cat >"$out/toolchain.cmake" <<TOOLCHAIN
 include("$toolchain")
 list(PREPEND CMAKE_FIND_ROOT_PATH "$out")
+# The libraries' licences, which a release carries beside its own.
+set(TALLO_LIBRARY_LICENSES "$out/licenses")
 TOOLCHAIN
 triple=$(sed -n 's/^set(TOOLCHAIN_PREFIX \(.*\))$/\1/p' "$toolchain")
 case "$triple" in
@@ -83,10 +85,31 @@ cmake_install minizip
 cmake_configure libxlsxwriter "$(source_of libxlsxwriter)" -DUSE_SYSTEM_MINIZIP=ON -DUSE_NO_MD5=ON \
   -DBUILD_TESTS=OFF -DBUILD_EXAMPLES=OFF
 cmake_install libxlsxwriter
-for license in expat:COPYING minizip:MiniZip64_info.txt libxlsxwriter:License.txt; do
-  mkdir -p "$out/licenses"
-  cp "$(source_of "${license%%:*}")/${license#*:}" "$out/licenses/${license%%:*}.txt" 2>/dev/null ||
-    cp "$(source_of "${license%%:*}")/expat/${license#*:}" "$out/licenses/${license%%:*}.txt"
-done
+# Each library's licence, and where its source is.
+mkdir -p "$out/licenses"
+cp "$(source_of expat)/expat/COPYING" "$out/licenses/expat.txt"
+cp "$(source_of minizip)/MiniZip64_info.txt" "$out/licenses/minizip.txt"
+cp "$(source_of libxlsxwriter)/License.txt" "$out/licenses/libxlsxwriter.txt"
+case "$triple" in
+  *-w64-mingw32) cp /usr/share/doc/libz-mingw-w64-dev/copyright "$out/licenses/zlib.txt" ;;
+  *) cp "$(source_of zlib)/LICENSE" "$out/licenses/zlib.txt" ;;
+esac
+case "$triple" in
+  *-w64-mingw32) zlib="zlib $(dpkg-query -W -f='${Version}' libz-mingw-w64-dev) (Debian's libz-mingw-w64-dev)" ;;
+  *)
+    source_of zlib >/dev/null
+    zlib=$(basename "$(ls "$sources"/zlib_*.dsc | head -n 1)" .dsc)
+    ;;
+esac
+{
+  echo "filmtool holds these libraries, each under the licence in the file of its name:"
+  for package in expat minizip libxlsxwriter; do
+    source_of "$package" >/dev/null
+    echo "  $(basename "$(ls "$sources/${package}"_*.dsc | head -n 1)" .dsc)"
+  done
+  echo "  $zlib"
+  echo "They were built from Debian's source packages of those names and versions"
+  echo "(apt-get source PACKAGE on Debian 12), which hold their whole source."
+} >"$out/licenses/README.txt"
 touch "$out/.ready"
 echo "cross-libs.sh: expat, minizip and libxlsxwriter built for $triple in $out"

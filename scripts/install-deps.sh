@@ -18,6 +18,8 @@
 #                  dialogs come from; adds the armhf architecture to dpkg, and
 #                  Debian's source packages as for "windows"
 #     dist         cmark-gfm, which turns the user guide into HTML
+#     spreadsheets LibreOffice Calc (headless, with Python's UNO bridge) and
+#                  Gnumeric, for the workbook trials
 # A mirror in mid-sync can serve some indexes that do not match their
 # release file: the update is tried again a few times (INSTALL_DEPS_PAUSE
 # seconds apart, 15 by default), and if some still fail, the packages come
@@ -51,6 +53,7 @@ for kind in "${@:-host}"; do
       sources=1
       ;;
     dist) packages+=(cmark-gfm) ;;
+    spreadsheets) packages+=(libreoffice-calc-nogui python3-uno gnumeric) ;;
     *)
       echo "install-deps.sh: unknown kind $kind" >&2
       exit 2

@@ -49,6 +49,8 @@ step "unit tests under AddressSanitizer and UndefinedBehaviorSanitizer" "$tests_
   ctest_in build/sanitize
 step "unit tests cross-built for 32-bit ARM, under qemu-arm" "$tests_passed" ctest_in build/arm/tallo
 step "the scripts' own tests" '^(ok|FAILED) ' scripts/script-test.sh
+step "workbooks through LibreOffice Calc and Gnumeric" '^spreadsheets:|^FAILED ' \
+  scripts/spreadsheet-test.sh build/host
 for bits in 64 32; do
   build=build/win
   [ "$bits" = 64 ] || build=build/win32

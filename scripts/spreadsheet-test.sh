@@ -1,0 +1,82 @@
+#!/usr/bin/env bash
+# Workbooks through the spreadsheets shops use, headless. filmtool's export
+# is opened in LibreOffice Calc as a double-click opens it, typed into as a
+# person types (scripts/calc_typing.py, over UNO), saved as .xlsx and
+# imported: exactly the typed fields are written, the SKU 0012 as text. The
+# same export opened and saved unedited, in Calc and in Gnumeric
+# (ssconvert), changes nothing, its 16-digit item number included.
+#   scripts/spreadsheet-test.sh HOST_BUILD
+source "$(dirname "$0")/common.sh"
+scripts=$(cd "$(dirname "$0")" && pwd)
+host=$(cd "$1" && pwd)
+filmtool="$host/tools/filmtool"
+for program in soffice ssconvert; do
+  command -v "$program" >/dev/null ||
+    fail "$program is missing: run scripts/install-deps.sh spreadsheets"
+done
+/usr/bin/python3 -c 'import uno' 2>/dev/null ||
+  fail "Python's uno module is missing: run scripts/install-deps.sh spreadsheets"
+
+work=$(mktemp -d)
+office=
+cleanup() {
+  [ -z "$office" ] || kill "$office" 2>/dev/null || true
+  [ -z "$office" ] || wait "$office" 2>/dev/null || true
+  rm -rf "$work"
+}
+trap cleanup EXIT
+failures=0
+check() {
+  if [ "$2" = "$3" ]; then
+    echo "ok $1"
+  else
+    echo "FAILED $1: got $(printf %q "$2"), wanted $(printf %q "$3")"
+    failures=$((failures + 1))
+  fi
+}
+
+# A shop's inventory, a 16-digit item number among its items.
+mkdir "$work/shop"
+"$host/bench/geninv" "$work/shop/film.dat" --slots 40 --deleted 3 --seed 3 >/dev/null
+printf 'number,description,price\n1234567890123456,LONG NUMBER,1.00\n' |
+  "$filmtool" import "$work/shop" - --add >/dev/null
+"$filmtool" export "$work/shop" "$work/stock.xlsx"
+"$filmtool" export "$work/shop" >"$work/stock.csv"
+cp "$work/shop/film.dat" "$work/before.dat"
+
+# One Calc for the whole run, in a profile of its own.
+pipe="tallo-$$"
+soffice --headless --invisible --norestore --nologo --nodefault \
+  -env:UserInstallation="file://$work/profile" --accept="pipe,name=$pipe;urp;" \
+  >"$work/soffice.log" 2>&1 &
+office=$!
+
+# imports NAME FILE: imports FILE and checks that nothing changed.
+unchanged() {
+  local said
+  said=$("$filmtool" import "$work/shop" "$2" 2>&1) || true
+  check "$1: import" "$said" "0 items changed"
+  cmp -s "$work/before.dat" "$work/shop/film.dat"
+  check "$1: film.dat byte for byte" "$?" 0
+}
+/usr/bin/python3 "$scripts/calc_typing.py" "$pipe" "$work/stock.xlsx" "$work/calc.xlsx" >/dev/null
+unchanged "opened and saved in Calc" "$work/calc.xlsx"
+ssconvert "$work/stock.xlsx" "$work/gnumeric.xlsx" >/dev/null 2>&1 ||
+  fail "ssconvert could not save $work/stock.xlsx as a workbook"
+unchanged "opened and saved in Gnumeric" "$work/gnumeric.xlsx"
+
+# Typed in Calc: the price of row 2's item, the stock of row 3's, the SKU
+# 0012 of row 4's (rows as the CSV's lines).
+number() { sed -n "$1p" "$work/stock.csv" | cut -d, -f2; }
+field() { "$filmtool" export "$work/shop" | awk -F, -v n="$1" -v c="$2" '$2 == n { print $c }'; }
+typed=$(/usr/bin/python3 "$scripts/calc_typing.py" "$pipe" "$work/stock.xlsx" "$work/typed.xlsx" \
+  I2=2.75 E3=12 D4=0012)
+check "Calc keeps the SKU typed in its Text column as text" "$(sed -n 3p <<<"$typed")" "D4: string 0012"
+"$filmtool" import "$work/shop" "$work/typed.xlsx" >"$work/typed.out" 2>&1 || true
+written=$(grep -c ' -> ' "$work/typed.out" || true)
+check "typed in Calc: the fields written" "$written" 3
+check "typed in Calc: the price" "$(grep "^$(number 2) price:" "$work/typed.out" | sed 's/.*-> //')" 2.75
+check "typed in Calc: the stock" "$(grep "^$(number 3) in_stock:" "$work/typed.out" | sed 's/.*-> //')" 12
+check "typed in Calc: the SKU, as text" "$(field "$(number 4)" 4)" 0012
+echo "spreadsheets: 3 fields typed in Calc, $written written; unedited saves of Calc and Gnumeric changed nothing"
+[ "$failures" = 0 ] || fail "$failures of the spreadsheet checks failed"

@@ -71,6 +71,12 @@ for shape in "600 random 25" "3000 desc 0" "1 asc 0"; do
   both "$slots $order: import" import @ @/list.csv --overwrite
   both "$slots $order: amend" amend @ 1 "description=new name" in_stock=12 tax=Non
   both "$slots $order: delete" delete @ 1
+  # Workbooks: each exports its own, and each brings back the other's,
+  # which changes nothing.
+  both "$slots $order: export a workbook" export @ @/stock.xlsx
+  cp "$work/w/stock.xlsx" "$work/h/theirs.xlsx"
+  cp "$work/h/stock.xlsx" "$work/w/theirs.xlsx"
+  both "$slots $order: the other's workbook brought back" import @ @/theirs.xlsx
   # Refused whole: a bad value on the last line, nothing written.
   { cat "$work/list.csv"; echo "2,abc,0,x"; } >"$work/h/bad.csv"
   cp "$work/h/bad.csv" "$work/w/bad.csv"

@@ -42,12 +42,17 @@ constexpr double kWidths[kExportedColumns] = {8, 21, 40, 18, 9, 5, 11, 11, 11, 9
 // so, so an underscore that would start such a sequence is written as one
 // too ("_x005F_"), and every reader gets back the very text.
 std::string CellText(const std::string& text) {
+  if (text.find('_') == std::string::npos) return text;
   std::string cell;
   for (size_t i = 0; i < text.size(); ++i) {
     const bool escape = text[i] == '_' && i + 6 < text.size() && text[i + 1] == 'x' &&
                         text[i + 6] == '_' &&
                         text.find_first_not_of("0123456789ABCDEFabcdef", i + 2) == i + 6;
-    cell += escape ? "_x005F_" : std::string(1, text[i]);
+    if (escape) {
+      cell += "_x005F_";
+    } else {
+      cell += text[i];
+    }
   }
   return cell;
 }

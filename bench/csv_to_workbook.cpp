@@ -1,0 +1,34 @@
+// csv_to_workbook: an export's CSV, edited by a script, as the workbook
+// export would have written the same rows, for the workbook's figures in
+// bench/README.md (a spreadsheet takes minutes over a million rows).
+//   csv_to_workbook IN.csv OUT.xlsx
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+
+#include "tools/csv.h"
+#include "tools/sheet_writer.h"
+
+int main(int argc, char** argv) {
+  if (argc != 3) {
+    std::fprintf(stderr, "usage: csv_to_workbook IN.csv OUT.xlsx\n");
+    return 2;
+  }
+  std::filebuf in;
+  if (!in.open(argv[1], std::ios::in | std::ios::binary)) return 1;
+  CsvReader reader(&in);
+  CsvRow row;
+  if (!reader.Next(&row)) return 1;  // the header
+  const auto sheet = WorkbookAt(argv[2]);
+  if (!sheet) return 1;
+  ExportedRow out;
+  while (reader.Next(&row)) {
+    if (row.fields.size() != kExportedColumns) return 1;
+    out.slot = std::strtoll(std::string(row.fields[0]).c_str(), nullptr, 10);
+    out.number = row.fields[1];
+    for (size_t i = 0; i < kFieldCount; ++i) out.fields[i] = row.fields[2 + i];
+    out.mark = row.fields.back();
+    if (!sheet->Row(out)) return 1;
+  }
+  return reader.error().empty() && sheet->Finish() ? 0 : 1;
+}

@@ -6,8 +6,8 @@
 #include <cstdlib>
 #include <fstream>
 
-#include "tools/csv.h"
-#include "tools/sheet_writer.h"
+#include "tools/sheets/csv.h"
+#include "tools/sheets/sheet_writer.h"
 
 int main(int argc, char** argv) {
   if (argc != 3) {

@@ -3,7 +3,7 @@
 // easiest to get wrong. Then the readers below them: the CSV's lines, the
 // spreadsheet's respellings, a price's syntax; and the writes' check that a
 // record is still the one decided on.
-#include "tools/import_decisions.h"
+#include "tools/import/import_decisions.h"
 
 #include <gtest/gtest.h>
 
@@ -13,9 +13,9 @@
 #include "platform/number_text.h"
 #include "store/record_writes.h"
 #include "tests/records_fixture.h"
-#include "tools/csv.h"
-#include "tools/item_edits.h"
-#include "tools/respelling.h"
+#include "tools/sheets/csv.h"
+#include "tools/import/item_edits.h"
+#include "tools/import/respelling.h"
 #include "tools/value_syntax.h"
 #include "tools/version_mark.h"
 

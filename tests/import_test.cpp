@@ -14,7 +14,7 @@
 #include "tools/fields.h"
 #include "tools/message_echo.h"
 #include "tools/tool.h"
-#include "tools/workbook_reader.h"
+#include "tools/sheets/workbook_reader.h"
 
 namespace {
 

@@ -1,10 +1,10 @@
 // Workbooks: export's, read back cell for cell, and the forms spreadsheets
 // save them in, read as the text an export of the same values prints.
-#include "tools/workbook_reader.h"
+#include "tools/sheets/workbook_reader.h"
 
 #include "tests/kit/workbook_parts.h"
 #include "tests/test_support.h"
-#include "tools/sheet_writer.h"
+#include "tools/sheets/sheet_writer.h"
 
 namespace {
 

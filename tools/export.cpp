@@ -11,7 +11,7 @@
 #include "store/slot_io.h"
 #include "store/store_state.h"
 #include "tools/fields.h"
-#include "tools/sheet_writer.h"
+#include "tools/sheets/sheet_writer.h"
 #include "tools/tool.h"
 #include "tools/version_mark.h"
 

@@ -1,5 +1,5 @@
 // filmtool import: the way back from export. The sheet is read once, a row
-// at a time, and every row is decided (tools/import_decisions.h) before
+// at a time, and every row is decided (tools/import/import_decisions.h) before
 // anything is written. Only what must be written is kept, a few values per
 // changed row; then the changed records go through the store's journalled
 // write in groups, in slot order, and with --add the rows of new numbers are
@@ -25,10 +25,10 @@
 #include "store/record_writes.h"
 #include "store/slot_io.h"
 #include "store/store_state.h"
-#include "tools/sheet_reader.h"
-#include "tools/import_decisions.h"
-#include "tools/import_report.h"
-#include "tools/item_edits.h"
+#include "tools/sheets/sheet_reader.h"
+#include "tools/import/import_decisions.h"
+#include "tools/import/import_report.h"
+#include "tools/import/item_edits.h"
 #include "tools/tool.h"
 
 namespace {

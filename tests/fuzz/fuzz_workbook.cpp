@@ -14,7 +14,7 @@
 
 #include "tests/fuzz/open_descriptors.h"
 #include "tests/kit/workbook_parts.h"
-#include "tools/workbook_reader.h"
+#include "tools/sheets/workbook_reader.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (size == 0) return 0;

@@ -1,11 +1,11 @@
-#include "tools/import_decisions.h"
+#include "tools/import/import_decisions.h"
 
 #include <cstring>
 #include <set>
 
 #include "platform/number_text.h"
 #include "store/field_rules.h"
-#include "tools/respelling.h"
+#include "tools/import/respelling.h"
 #include "tools/value_syntax.h"
 
 namespace {

@@ -12,7 +12,7 @@
 #include <system_error>
 
 #include "platform/number_text.h"
-#include "tools/sheet_writer.h"
+#include "tools/sheets/sheet_writer.h"
 #include "tools/tool.h"
 
 namespace {

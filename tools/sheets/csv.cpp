@@ -1,4 +1,4 @@
-#include "tools/csv.h"
+#include "tools/sheets/csv.h"
 
 #include <algorithm>
 #include <cstring>

@@ -1,4 +1,4 @@
-#include "tools/sheet_reader.h"
+#include "tools/sheets/sheet_reader.h"
 
 #include <filesystem>
 #include <fstream>
@@ -6,8 +6,8 @@
 #include <system_error>
 #include <utility>
 
-#include "tools/csv.h"
-#include "tools/workbook_reader.h"
+#include "tools/sheets/csv.h"
+#include "tools/sheets/workbook_reader.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "tools/workbook_reader.h"
+#include "tools/sheets/workbook_reader.h"
 
 #include <expat.h>
 #include <minizip/unzip.h>

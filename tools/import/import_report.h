@@ -5,8 +5,8 @@
 
 #include <string>
 
-#include "tools/import_decisions.h"
-#include "tools/sheet_reader.h"
+#include "tools/import/import_decisions.h"
+#include "tools/sheets/sheet_reader.h"
 
 // What a finding says of a row or cell of `sheet`, without the file and the
 // place in front.

@@ -2,7 +2,7 @@
 #include <string>
 
 #include "tools/output.h"
-#include "tools/sheet_writer.h"
+#include "tools/sheets/sheet_writer.h"
 
 namespace {
 

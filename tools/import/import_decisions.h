@@ -3,7 +3,7 @@
 // which fields they edited, which of those film.dat changed since too (a
 // conflict), which rows are new items, and which marks are damaged. A row
 // comes as the texts of its fields, whatever sheet it was read from; what is
-// to be written goes to lists of edits (tools/item_edits.h), and everything
+// to be written goes to lists of edits (tools/import/item_edits.h), and everything
 // that stands in the way to a FindingSink, with its cause.
 //
 // - A row with export's version mark (tools/version_mark.h) that still holds
@@ -29,7 +29,7 @@
 
 #include "store/inventory_record.h"
 #include "tools/fields.h"
-#include "tools/item_edits.h"
+#include "tools/import/item_edits.h"
 #include "tools/version_mark.h"
 
 struct ImportRules {

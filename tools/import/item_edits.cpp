@@ -1,4 +1,4 @@
-#include "tools/item_edits.h"
+#include "tools/import/item_edits.h"
 
 #include <algorithm>
 #include <array>

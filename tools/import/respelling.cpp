@@ -1,4 +1,4 @@
-#include "tools/respelling.h"
+#include "tools/import/respelling.h"
 
 #include <algorithm>
 #include <cctype>

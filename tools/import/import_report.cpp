@@ -1,4 +1,4 @@
-#include "tools/import_report.h"
+#include "tools/import/import_report.h"
 
 #include <cstdio>
 

@@ -19,10 +19,12 @@ class Env {
 
   // Opens `path` sharing read access only: other programs may read the file
   // meanwhile but not write it. A handle with write access holds the file
-  // against every other writer until it is closed (Windows: no write sharing;
-  // Linux: an exclusive open-file-description lock on the whole file, which
-  // other programs' fcntl locks meet), and a file held so fails with kBusy,
-  // at once; kCreateAlways empties a file only once it holds it. A bare name
+  // against every other writer until it is closed (Windows: no write sharing
+  // and an exclusive byte-range lock on the whole file, which Wine turns
+  // into a POSIX lock that Linux programs meet; Linux: an exclusive
+  // open-file-description lock on the whole file, which other programs'
+  // fcntl locks and Wine's meet), and a file held so fails with kBusy, at
+  // once; kCreateAlways empties a file only once it holds it. A bare name
   // lies in the program's own folder; a backslash separates folders. Only a
   // regular file opens: a symbolic link (or other reparse point) is never
   // followed, and a link, folder, device or pipe fails with kNotRegular

@@ -45,8 +45,10 @@ class Env {
   // files. False when it cannot be taken.
   virtual bool GetFileSize(FileRef file, uint64_t* size) = 0;
   // Returns once what was written through the handle has reached the medium,
-  // and with it the file's name when this handle created the file. False on
-  // failure.
+  // and with it the file's name whenever that name is not yet known to be
+  // there: the handle made the file, or another program or an earlier run
+  // of this one did and this process has pushed no folder since that
+  // holds the name. False on failure.
   virtual bool FlushFile(FileRef file) = 0;
   // Cuts the file to its first `size` bytes, no more than it has (shrinking
   // needs no room on the medium), and leaves the position anywhere. The new

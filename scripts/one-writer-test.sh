@@ -120,7 +120,8 @@ caught() {
       [ "$mark" = TLJ3 ] || held=
     fi
     [ -n "$held" ] || continue
-    kill -STOP "$pid"
+    # It may have ended since: then there is nothing to stop.
+    kill -STOP "$pid" 2>/dev/null || return 1
     stopped=$pid
     stopped_now "$pid" && grep -q " $data_key " /proc/locks && return 0
     let_go "$pid"
@@ -129,7 +130,7 @@ caught() {
 }
 
 let_go() {
-  kill -CONT "$1"
+  kill -CONT "$1" 2>/dev/null || true
   stopped=
 }
 

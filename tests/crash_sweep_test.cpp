@@ -126,7 +126,9 @@ const std::vector<CrashScenario>& Scenarios() {
       // and its name is on the medium before film.dat is written in place.
       {{"BackOfficeAmendMakingTheJournal",
         [](RecordsTest& t) { t.WriteInventory(MakeItems(Items())); },
-        [] { return BackOfficeAmend("105", {"price=12.34", "description=CRASH TEST"}); }}},
+        [] {
+          return BackOfficeAmend("105", {"price=12.34", "description=CRASH TEST"});
+        }}},
       // A journal beside film.dat whose name is not on the medium yet: the
       // amendment's flush of it must push its name there before the slot is
       // written.

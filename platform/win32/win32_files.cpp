@@ -76,7 +76,7 @@ FileError Hold(HANDLE h, bool* locked) {
   if (*locked) return FileError::kNone;
   const DWORD error = ::GetLastError();
   return error == ERROR_LOCK_VIOLATION || error == ERROR_SHARING_VIOLATION ? FileError::kBusy
-                                                                          : FileError::kNone;
+                                                                           : FileError::kNone;
 }
 
 // True while another program holds a lock on the file at `path`, as a

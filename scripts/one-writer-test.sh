@@ -332,5 +332,5 @@ answer
 
 summary="$all_rounds rounds: stopped while it held film.dat $all_holds times, $all_waits waits"
 summary+=" that ended in a write, $all_dones changes done, $all_refusals refused while held"
-[ "$failures" = 0 ] || { echo "one writer at a time: $summary; $failures failures"; exit 1; }
-echo "one writer at a time: $summary; every change reported done is in film.dat, every refused one is not"
+[ "$failures" = 0 ] || { echo "one writer at a time: $summary, and $failures failures"; exit 1; }
+echo "one writer at a time: $summary: every change reported done is in film.dat, every refused one is not"

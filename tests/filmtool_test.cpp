@@ -395,6 +395,7 @@ TEST_F(Filmtool, ImportChangesOnlyWhatTheRowsChangeAndRefusesABadFileWhole) {
       {"number,colour\n10,red\n", "in.csv:1: no such column: colour"},
       {"number,price\n10,2,3\n", "in.csv:2: 3 fields where the header has 2"},
       {"number,description\n10,\"OPEN\n", "line 2: a quoted field has no closing quote"},
+      {"number,description\n10,\"OPEN\"ED\n", "line 2: text after a closing quote"},
       {"number,description\n10,X\n", "in.csv:2: the description must have at least two",
        " --overwrite"},
       {"number,description\n20,NEW\n20,NEW\n", "in.csv:3: item 20 stands on line 2 already",

@@ -148,7 +148,9 @@ TEST_F(Workbook, WhatIsNoWorkbookIsToldWithoutReadingOn) {
   EXPECT_EQ(Problem(WorkbookParts(shape)), "S: row 2 out of its order");
   shape.sheets = {{"S", "<row r=\"2\"><c r=\"B2\"><v>1</v></c><c r=\"A2\"><v>1</v></c></row>"}};
   EXPECT_EQ(Problem(WorkbookParts(shape)), "S: a cell out of its order in row 2");
-  shape.sheets = {{"S", "<row r=\"2\"><c r=\"A2\" t=\"s\"><v>5</v></c></row>"}};
+  // One shared string: index 1 is the first past the table.
+  shape.strings = {"<t>a</t>"};
+  shape.sheets = {{"S", "<row r=\"2\"><c r=\"A2\" t=\"s\"><v>1</v></c></row>"}};
   EXPECT_EQ(Problem(WorkbookParts(shape)), "S: a cell of row 2 names no shared string");
   // Entities, what an XML bomb is made of, never expand: a part with a
   // document type is refused.

@@ -48,8 +48,9 @@ class MemoryItems : public SheetItems {
     return true;
   }
   bool Whole() const override { return true; }
-  Slot Slots() const override { return static_cast<Slot>(records_.size()); }
+  Slot Slots() const override { return slots >= 0 ? slots : static_cast<Slot>(records_.size()); }
   std::vector<InventoryRecord> records_;
+  Slot slots = -1;  // the file's slot count, when a test makes it larger than records_
 
  private:
   std::vector<std::pair<int64_t, Slot>> entries_;
@@ -77,7 +78,7 @@ class Findings : public FindingSink {
         {Finding::kTooLong, "too-long"},           {Finding::kTotalsRow, "totals"},
         {Finding::kUnnamedValue, "unnamed"},       {Finding::kShortDescription, "short"},
         {Finding::kRowDisagrees, "row-disagrees"}, {Finding::kSeveralSlots, "several"},
-        {Finding::kBadNumber, "bad-number"},
+        {Finding::kBadNumber, "bad-number"},       {Finding::kTooManySlots, "too-many"},
     };
     const auto found = kNames.find(what);
     return found == kNames.end() ? "finding" + std::to_string(static_cast<int>(what))
@@ -302,6 +303,12 @@ TEST(ImportDecisions, DeletedSlotsBlankCellsAndEmptyRows) {
       Decide(items, {{"11", "ELEVEN", ""}, {"11", "EL", "EVEN"}}, {}, {"number", "description", ""})
           .told,
       Told({"3 unnamed"}));
+  // A file one slot short of the largest takes one new item and no more.
+  items.slots = kLargestSlotCount - 1;
+  d = Decide(items, {{"20", "NEW", "", "", ""}, {"21", "NEWER", "", "", ""}},
+             ImportRules{true, false}, header);
+  EXPECT_EQ(d.written, "20 new description=NEW\n");
+  EXPECT_EQ(d.told, Told({"3 too-many 21"}));
 }
 
 // The CSV's lines: a quoted field's line breaks count, so that a problem

@@ -40,8 +40,18 @@ int Delete(const std::string& number);
 bool OpenForReport(bool* missing = nullptr);
 bool OpenForChange(bool makeFresh = false, bool* missing = nullptr);
 
-// The tool's own message on standard error.
+// The tool's own message: on standard error as "filmtool: text", or to the
+// listener that a program showing them otherwise (the back-office window)
+// has put in place.
 void Complain(const std::string& text);
+class ComplaintListener {
+ public:
+  virtual ~ComplaintListener() = default;
+  virtual void Complain(const std::string& text) = 0;
+};
+// `listener` hears every Complain from now on; nullptr puts standard error
+// back.
+void SetComplaintListener(ComplaintListener* listener);
 // What the tool says when another program holds film.dat, once it has
 // waited HeldFileWait for it.
 constexpr char kHeldByAnotherProgram[] = "another program is changing film.dat; try again";

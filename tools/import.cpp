@@ -1,12 +1,14 @@
 // filmtool import: the way back from export, as one ImportRun
 // (tools/import/import_run.h): every row decided before anything is
 // written, then the writes listed as they are made ("NUMBER FIELD: OLD ->
-// NEW" a line) or, in the dry run, as they would be.
+// NEW" a line) or, in the dry run, as its plan (tools/import/import_plan.h)
+// has them.
 #include <cstdio>
 #include <string>
 
 #include "platform/console.h"
 #include "store/store_state.h"
+#include "tools/import/import_plan.h"
 #include "tools/import/import_report.h"
 #include "tools/import/import_run.h"
 #include "tools/tool.h"
@@ -67,9 +69,10 @@ int Import(const std::string& path, bool dryRun, bool add, bool overwrite) {
 
   const ItemEdits& changes = run.changes();
   if (dryRun) {
-    const size_t made = run.MakeChanges(nullptr);
-    if (made < changes.Count()) {
-      TellChanged(path, run.sheet(), changes.At(made));
+    ImportPlan plan(run);
+    size_t changed = 0;
+    if (!plan.TakeChanges(run, nullptr, &changed)) {
+      TellChanged(path, run.sheet(), changes.At(changed));
       return 1;
     }
     if (run.missing()) {
@@ -77,7 +80,7 @@ int Import(const std::string& path, bool dryRun, bool add, bool overwrite) {
           "film.dat would be made first, as tallo's first start makes it (item 1, "
           "\"ITEM 1\")\n");
     }
-    std::fputs(run.ChangesListed(changes.Count()).c_str(), stdout);
+    std::fputs(plan.ChangeLines().c_str(), stdout);
     ListAdditions(run, run.additions().Count());
     std::printf("dry run: %zu items would change", changes.Count());
     if (add) std::printf(", %zu would be added", run.additions().Count());

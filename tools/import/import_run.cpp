@@ -196,9 +196,9 @@ size_t ImportRun::MakeChanges(const EachChange& each, Progress* progress, bool* 
       if (stopped != nullptr) *stopped = true;
       return i;
     }
-    InventoryRecord now, next;
-    if (!items_->Read(changes.At(i).slot, &now) || !writes_->Make(i, now, &next)) return i;
-    if (each) each(i, now, next);
+    InventoryRecord now;
+    if (!items_->Read(changes.At(i).slot, &now) || !writes_->Holds(i, now)) return i;
+    if (each) each(i, now, changes.Applied(i, now));
   }
   return changes.Count();
 }

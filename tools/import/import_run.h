@@ -94,8 +94,8 @@ class ImportRun {
   // or, after a failure, the changes before it whole.
   Applied Apply(Progress* progress = nullptr);
 
-  // The lines of the first `count` changes made ("number field: old ->
-  // new"), by MakeChanges or Apply, and those of new item `i`.
+  // The lines of the first `count` changes written ("number field: old ->
+  // new") by Apply, and those of new item `i`.
   std::string ChangesListed(size_t count) const;
   std::string AdditionListed(size_t i) const;
   // The edits of each change and new item, as decided.

@@ -165,7 +165,7 @@ DeskWork::Reviewed DeskWork::Review(const DeskSettings& shop, const std::string&
       reviewed = Reviewed::kStopped;
       break;
   }
-  if (run_) run_->CloseInventory();
+  if (run_) run_->LetFilesGo();
   if (reviewed == Reviewed::kStopped) Say("Cancelled: nothing was written.");
   if (reviewed == Reviewed::kFailed || reviewed == Reviewed::kStopped) Forget();
   return reviewed;

@@ -240,6 +240,12 @@ DESK_TEST(DeskShowsAConflictAndRefusesWhatChangedSinceTheReview) {
   Check(::IsDlgButtonChecked(desk.main(), IDC_OVERWRITE) == BST_UNCHECKED,
         "Overwrite is ticked unasked");
   Check(folder.Read(L"film.dat") == handheld, "the review wrote film.dat");
+  // The sheet is let go: a spreadsheet saves it again over a name of its own.
+  WriteCsvFile(folder, L"prices.tmp", sheet);
+  const BOOL saved = ::MoveFileExW(folder.Path(L"prices.tmp").c_str(),
+                                   folder.Path(L"prices.csv").c_str(), MOVEFILE_REPLACE_EXISTING);
+  const DWORD error = ::GetLastError();
+  Check(saved != FALSE, "the reviewed sheet cannot be saved again: error " + std::to_string(error));
 
   desk.Press(IDC_OVERWRITE);
   desk.WaitReview(L"Review of prices.csv: 2 items to change, 0 to add.");

@@ -203,7 +203,10 @@ size_t ImportRun::MakeChanges(const EachChange& each, Progress* progress, bool* 
   return changes.Count();
 }
 
-void ImportRun::CloseInventory() { inventory_.Close(); }
+void ImportRun::LetFilesGo() {
+  inventory_.Close();
+  if (sheet_) sheet_->Close();
+}
 
 ImportRun::Applied ImportRun::Apply(Progress* progress) {
   Applied applied;

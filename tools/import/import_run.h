@@ -68,9 +68,10 @@ class ImportRun {
   using EachChange =
       std::function<void(size_t i, const InventoryRecord& before, const InventoryRecord& after)>;
   size_t MakeChanges(const EachChange& each, Progress* progress = nullptr, bool* stopped = nullptr);
-  // Lets film.dat go: on Windows an open handle of a reader keeps every
-  // writer out, and a review may stay open for long.
-  void CloseInventory();
+  // Lets film.dat and the sheet go, once every row is decided: on Windows
+  // an open handle of film.dat keeps every writer out, and one of the sheet
+  // keeps a spreadsheet from saving it, and a review may stay open long.
+  void LetFilesGo();
 
   // Why the writes did not all go in.
   enum class Stop {

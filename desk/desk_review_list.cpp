@@ -179,7 +179,15 @@ bool ReviewListNotify(const NMHDR& header, LRESULT* result) {
         *result = CDRF_DODEFAULT;
         return true;
       }
-      // A part's line, across the whole row, in the dialog's colours.
+      // A part's line, across the whole row, in the dialog's colours and
+      // the list's font made bold.
+      static HFONT bold = [&header] {
+        LOGFONTW font = {};
+        ::GetObjectW(reinterpret_cast<HFONT>(::SendMessageW(header.hwndFrom, WM_GETFONT, 0, 0)),
+                     sizeof font, &font);
+        font.lfWeight = FW_BOLD;
+        return ::CreateFontIndirectW(&font);
+      }();
       RECT r;
       ListView_GetItemRect(header.hwndFrom, static_cast<int>(row), &r, LVIR_BOUNDS);
       ::FillRect(draw.nmcd.hdc, &r, ::GetSysColorBrush(COLOR_BTNFACE));
@@ -187,8 +195,10 @@ bool ReviewListNotify(const NMHDR& header, LRESULT* result) {
       ::SetBkMode(draw.nmcd.hdc, TRANSPARENT);
       r.left += 4;
       const std::wstring text = CellText(row, 0);
+      const HGDIOBJ was = ::SelectObject(draw.nmcd.hdc, bold);
       ::DrawTextW(draw.nmcd.hdc, text.c_str(), static_cast<int>(text.size()), &r,
                   DT_SINGLELINE | DT_VCENTER | DT_END_ELLIPSIS | DT_NOPREFIX);
+      ::SelectObject(draw.nmcd.hdc, was);
       *result = CDRF_SKIPDEFAULT;
       return true;
     }

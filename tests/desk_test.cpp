@@ -173,6 +173,7 @@ TEST_F(DeskReview, ConflictsAndRefusalsStandApartWithTheirPlaceAndWords) {
   ASSERT_EQ(conflicts.size(), 1u);
   EXPECT_EQ(conflicts[0].place, "3");
   EXPECT_EQ(conflicts[0].number, 11);
+  EXPECT_EQ(conflicts[0].description, "ELEVEN");
   EXPECT_TRUE(conflicts[0].hasField);
   EXPECT_EQ(conflicts[0].field, Field::kPrice);
   EXPECT_EQ(conflicts[0].was, "5.00");

@@ -362,6 +362,7 @@ void ImportDecisions::TakeMarked(int line, const std::vector<std::string_view>& 
     if (!edited[i] || stored[i] == printed[i]) continue;  // film.dat holds it already
     const std::string_view value = fields[static_cast<size_t>(columns_.field[i])];
     Found about(Finding::kConflict, line, number, f, value, printed[i]);
+    about.description = printed[Index(Field::kDescription)];
     const bool bothChanged = nowDigests[i] != mark.fields[i];
     if (bothChanged && !(rules_.overwrite && checked)) {
       // An older export's mark cannot show it is whole: --overwrite does
@@ -474,11 +475,14 @@ void ImportDecisions::TakeUnmarked(int line, const std::vector<std::string_view>
       Tell(Found(Finding::kTooLong, line, number, f, value, "", why));
       return;
     }
+    Found about(Finding::kUnmarkedConflict, line, number, f, value, printed);
+    about.description = ExportedField(Field::kDescription, now);
     if (!fresh && !rules_.overwrite) {
-      Tell(Found(Finding::kUnmarkedConflict, line, number, f, value, printed));
+      Tell(about);
       continue;
     }
-    if (!fresh) Tell(Found(Finding::kOverwritten, line, number, f, value, printed));
+    about.what = Finding::kOverwritten;
+    if (!fresh) Tell(about);
     edits.push_back(FieldEdit{f, value});
   }
   Keep(ItemEdits::Item{line, number, slot}, edits, now);

@@ -124,6 +124,7 @@ struct Found {
   std::string_view text;  // the sheet's text, valid during the call
   std::string now;        // what film.dat holds, as export prints it
   std::string why;
+  std::string description;  // of the item in film.dat, for a conflict's review
   int64_t count = 0;
   int64_t other = 0;
   int column = -1;  // the header's column of the cell it is about, or -1 for the row

@@ -62,7 +62,8 @@ void ImportPlan::Tell(const Found& found) {
                           found.what != Finding::kMarkOfOtherRow;
   Entry entry{found.number, found.line, static_cast<int16_t>(std::min(found.column, 0x7FFF)),
               aboutField ? static_cast<uint8_t>(Index(found.field)) : kNoField, 0};
-  Keep(part, entry, {"", found.now, found.text, FindingText(found, run_.sheet(), choices_)});
+  Keep(part, entry,
+       {found.description, found.now, found.text, FindingText(found, run_.sheet(), choices_)});
 }
 
 bool ImportPlan::TakeChanges(ImportRun& run, Progress* progress, size_t* changed, bool* stopped) {

@@ -57,7 +57,7 @@ intptr_t ConfigurationDialogProc(platform::WindowRef dialog, unsigned message, u
                                  intptr_t /*lparam*/) {
   switch (message) {
     case platform::kMsgInitDialog:
-      ShowCount(dialog, IDC_RECORDS, static_cast<int32_t>(SlotCount));  // at most 2291796
+      ShowCount(dialog, IDC_RECORDS, static_cast<int32_t>(SlotCount));  // at most kLargestSlotCount
       ShowCount(dialog, IDC_ACTIVE, ActiveCount);
       ShowCount(dialog, IDC_DELETED, DeletedCount);
       platform::SetCheck(

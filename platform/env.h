@@ -19,10 +19,12 @@ class Env {
 
   // Opens `path` sharing read access only: other programs may read the file
   // meanwhile but not write it. A handle with write access holds the file
-  // against every other writer until it is closed (Windows: no write sharing;
-  // Linux: an exclusive open-file-description lock on the whole file, which
-  // other programs' fcntl locks meet), and a file held so fails with kBusy,
-  // at once; kCreateAlways empties a file only once it holds it. A bare name
+  // against every other writer until it is closed (Windows: no write sharing
+  // and an exclusive byte-range lock on the whole file, which Wine turns
+  // into a POSIX lock that Linux programs meet; Linux: an exclusive
+  // open-file-description lock on the whole file, which other programs'
+  // fcntl locks and Wine's meet), and a file held so fails with kBusy, at
+  // once; kCreateAlways empties a file only once it holds it. A bare name
   // lies in the program's own folder; a backslash separates folders. Only a
   // regular file opens: a symbolic link (or other reparse point) is never
   // followed, and a link, folder, device or pipe fails with kNotRegular
@@ -43,8 +45,10 @@ class Env {
   // files. False when it cannot be taken.
   virtual bool GetFileSize(FileRef file, uint64_t* size) = 0;
   // Returns once what was written through the handle has reached the medium,
-  // and with it the file's name when this handle created the file. False on
-  // failure.
+  // and with it the file's name whenever that name is not yet known to be
+  // there: the handle made the file, or another program or an earlier run
+  // of this one did and this process has pushed no folder since that
+  // holds the name. False on failure.
   virtual bool FlushFile(FileRef file) = 0;
   // Cuts the file to its first `size` bytes, no more than it has (shrinking
   // needs no room on the medium), and leaves the position anywhere. The new

@@ -7,12 +7,12 @@
 # that only reads it. The programs take turns in every round, so that a
 # change of load on the machine falls on all of them. Prints a markdown
 # section for bench/README.md.
-#   scripts/bench-wine.sh [SIZES] [RUNS]   e.g. scripts/bench-wine.sh 1000000,2291796 7
+#   scripts/bench-wine.sh [SIZES] [RUNS]   e.g. scripts/bench-wine.sh 1000000,2291871 7
 source "$(dirname "$0")/common.sh"
 top=$(cd "$(dirname "$0")/.." && pwd)
 build="$top/build/win"
 data="$top/build/bench-data"
-sizes=${1:-1000000,2291796}
+sizes=${1:-1000000,2291871}
 runs=${2:-7}
 target=1.15
 source "$top/scripts/wine-common.sh"
@@ -90,11 +90,11 @@ echo "Where tallo.exe's time beyond the window floor goes (phases timed with"
 echo "QueryPerformanceCounter in a throwaway build, medians, load 0.3-0.6): the same ReadFile"
 echo "calls take the same time in both. At 1000000 slots, entering the runs into the index"
 echo "and prefix table takes 13-18 ms (7 ms of it the first touch of their fresh pages) and"
-echo "the sort 7-10 ms; at 2291796 slots 34-40 ms (19 ms first touch; up to 150 ms when"
-echo "the other core is busy) and 24 ms. From its launch to the return of CreateWindowEx"
-echo "tallo.exe takes what the floor takes (137 and 135 ms with one record, 15 runs), but the"
-echo "timer sees its window a median 38 ms after that return against 8 ms for the floor's"
-echo "(10 runs): the picture and buttons tallo.exe paints as it shows take the 2 cores the"
-echo "timer, Wine and the X server share. Larger reads would save Wine's cost per ReadFile call"
+echo "the sort 7-10 ms; at 2291796 slots (75 short of the largest) 34-40 ms (19 ms first touch;"
+echo "up to 150 ms when the other core is busy) and 24 ms. From its launch to the return of"
+echo "CreateWindowEx tallo.exe takes what the floor takes (137 and 135 ms with one record, 15"
+echo "runs), but the timer sees its window a median 38 ms after that return against 8 ms"
+echo "for the floor's (10 runs): the picture and buttons tallo.exe paints as it shows take"
+echo "the 2 cores the timer, Wine and the X server share. Larger reads would save Wine's cost per ReadFile call"
 echo "(runs of 1024 records read 1000000 slots in a median 113 ms, runs of 256 in 152 ms, 6"
 echo "runs each), but the window floor, which reads in the same runs, would gain as much."

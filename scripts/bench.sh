@@ -8,7 +8,7 @@ source "$(dirname "$0")/common.sh"
 top=$(cd "$(dirname "$0")/.." && pwd)
 build="$top/build/host"
 data="$top/build/bench-data"
-sizes=${1:-10000,100000,1000000,2291796}
+sizes=${1:-10000,100000,1000000,2291871}
 
 for n in ${sizes//,/ }; do
   for order in ascending random descending; do

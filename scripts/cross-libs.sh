@@ -17,16 +17,19 @@ out=$(cd "$2" && pwd)
 sources="$top/build/libs/sources"
 jobs=$(nproc)
 
-# source PACKAGE: the unpacked source folder of Debian's PACKAGE, fetched once.
+# source_of PACKAGE: the unpacked source folder of Debian's PACKAGE, fetched
+# once. Call it as an assignment of its own (dir=$(source_of x)), so that a
+# failure stops the script.
+unpacked() { find "$sources" -maxdepth 1 -type d -name "$1-[0-9]*" | sort | head -n 1; }
 source_of() {
-  local folder
-  # The folder first: find fails on a missing one, which ends the script.
   mkdir -p "$sources"
-  folder=$(find "$sources" -maxdepth 1 -type d -name "$1-[0-9]*" | head -n 1)
+  local folder
+  folder=$(unpacked "$1")
   if [ -z "$folder" ]; then
     (cd "$sources" && apt-get source -qq "$1" >"$sources/$1.log" 2>&1) ||
       fail "apt-get source $1 failed ($(grep -m1 '^E: ' "$sources/$1.log" || tail -n 1 "$sources/$1.log")); scripts/install-deps.sh windows adds Debian's deb-src entries"
-    folder=$(find "$sources" -maxdepth 1 -type d -name "$1-[0-9]*" | head -n 1)
+    folder=$(unpacked "$1")
+    [ -n "$folder" ] || fail "apt-get source $1 unpacked no folder $1-VERSION in $sources"
   fi
   echo "$folder"
 }
@@ -46,6 +49,9 @@ cmake_install() {
     fail "$1: the build failed: see $out/build/$1.log"
 }
 
+expat=$(source_of expat)
+minizip=$(source_of minizip)
+libxlsxwriter=$(source_of libxlsxwriter)
 mkdir -p "$out/build" "$out/include" "$out/lib"
 # The cross build's own toolchain, with OUT searched before the system's
 # root: there only static libraries lie, so nothing links a DLL.
@@ -73,42 +79,38 @@ case "$triple" in
       fail "zlib: the build failed: see $out/build/zlib.log"
     ;;
 esac
-cmake_configure expat "$(source_of expat)/expat" -DEXPAT_SHARED_LIBS=OFF -DEXPAT_BUILD_TOOLS=OFF \
+cmake_configure expat "$expat/expat" -DEXPAT_SHARED_LIBS=OFF -DEXPAT_BUILD_TOOLS=OFF \
   -DEXPAT_BUILD_EXAMPLES=OFF -DEXPAT_BUILD_TESTS=OFF -DEXPAT_BUILD_DOCS=OFF \
   -DEXPAT_BUILD_PKGCONFIG=OFF
 # Debian builds expat with its configure script, which defines XML_DTD as 1,
 # and Debian's patches test it as such; the CMake build defines it empty.
 sed -i 's/^#define XML_DTD$/#define XML_DTD 1/' "$out/build/expat/expat_config.h"
 cmake_install expat
-cmake_configure minizip "$top/cmake/minizip" -DMINIZIP_SOURCE="$(source_of minizip)"
+cmake_configure minizip "$top/cmake/minizip" -DMINIZIP_SOURCE="$minizip"
 cmake_install minizip
 # MD5 only tells images apart, and a sheet has none.
-cmake_configure libxlsxwriter "$(source_of libxlsxwriter)" -DUSE_SYSTEM_MINIZIP=ON -DUSE_NO_MD5=ON \
+cmake_configure libxlsxwriter "$libxlsxwriter" -DUSE_SYSTEM_MINIZIP=ON -DUSE_NO_MD5=ON \
   -DBUILD_TESTS=OFF -DBUILD_EXAMPLES=OFF
 cmake_install libxlsxwriter
 # Each library's licence, and where its source is.
 mkdir -p "$out/licenses"
-cp "$(source_of expat)/expat/COPYING" "$out/licenses/expat.txt"
-cp "$(source_of minizip)/MiniZip64_info.txt" "$out/licenses/minizip.txt"
-cp "$(source_of libxlsxwriter)/License.txt" "$out/licenses/libxlsxwriter.txt"
+cp "$expat/expat/COPYING" "$out/licenses/expat.txt"
+cp "$minizip/MiniZip64_info.txt" "$out/licenses/minizip.txt"
+cp "$libxlsxwriter/License.txt" "$out/licenses/libxlsxwriter.txt"
 case "$triple" in
   *-w64-mingw32) cp /usr/share/doc/libz-mingw-w64-dev/copyright "$out/licenses/zlib.txt" ;;
-  *) cp "$(source_of zlib)/LICENSE" "$out/licenses/zlib.txt" ;;
+  *) cp "$zlib/LICENSE" "$out/licenses/zlib.txt" ;;
 esac
 case "$triple" in
-  *-w64-mingw32) zlib="zlib $(dpkg-query -W -f='${Version}' libz-mingw-w64-dev) (Debian's libz-mingw-w64-dev)" ;;
-  *)
-    source_of zlib >/dev/null
-    zlib=$(basename "$(ls "$sources"/zlib_*.dsc | head -n 1)" .dsc)
-    ;;
+  *-w64-mingw32) zlibName="zlib $(dpkg-query -W -f='${Version}' libz-mingw-w64-dev) (Debian's libz-mingw-w64-dev)" ;;
+  *) zlibName=$(basename "$(ls "$sources"/zlib_*.dsc | head -n 1)" .dsc) ;;
 esac
 {
   echo "filmtool holds these libraries, each under the licence in the file of its name:"
   for package in expat minizip libxlsxwriter; do
-    source_of "$package" >/dev/null
     echo "  $(basename "$(ls "$sources/${package}"_*.dsc | head -n 1)" .dsc)"
   done
-  echo "  $zlib"
+  echo "  $zlibName"
   echo "They were built from Debian's source packages of those names and versions"
   echo "(apt-get source PACKAGE on Debian 12), which hold their whole source."
 } >"$out/licenses/README.txt"

@@ -78,5 +78,5 @@ check "typed in Calc: the fields written" "$written" 3
 check "typed in Calc: the price" "$(grep "^$(number 2) price:" "$work/typed.out" | sed 's/.*-> //')" 2.75
 check "typed in Calc: the stock" "$(grep "^$(number 3) in_stock:" "$work/typed.out" | sed 's/.*-> //')" 12
 check "typed in Calc: the SKU, as text" "$(field "$(number 4)" 4)" 0012
-echo "spreadsheets: 3 fields typed in Calc, $written written; unedited saves of Calc and Gnumeric changed nothing"
+echo "spreadsheets: 3 fields typed in Calc and $written written, unedited saves of Calc and Gnumeric changed nothing"
 [ "$failures" = 0 ] || fail "$failures of the spreadsheet checks failed"

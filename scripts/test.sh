@@ -62,6 +62,8 @@ for bits in 64 32; do
   step "filmtool.exe, $bits-bit, beside the host's filmtool" 'every check agreed|checks failed' \
     scripts/filmtool-wine-test.sh build/host "$build"
 done
+step "one writer at a time: the Linux filmtool beside filmtool.exe and tallo.exe, under 64-bit Wine" \
+  '^one writer at a time: ' scripts/one-writer-test.sh build/host build/win
 step "fuzzing, 60 s" '^== |^Done [0-9]+ runs|failed \(status' scripts/fuzz.sh 60
 
 echo

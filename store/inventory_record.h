@@ -10,14 +10,15 @@ constexpr uint32_t kRecordSize = 1874;
 constexpr uint64_t kLargestInventorySize = 0xFFFFFFFFull;
 
 // A slot: a record's place in film.dat, from 0. One type wherever the store
-// names a slot or counts them: at most 2291796 of them fit in a file whose
-// offsets keep to 32 bits, and the index keeps them in 64 bits.
+// names a slot or counts them: at most kLargestSlotCount of them fit in a
+// file whose offsets keep to 32 bits, and the index keeps them in 64 bits.
 using Slot = int64_t;
 
 // The whole slots of a file of `size` bytes.
 constexpr Slot SlotsOf(uint64_t size) { return static_cast<Slot>(size / kRecordSize); }
 
-// The most slots a file can hold.
+// The most slots a file can hold: 2,291,871, the last whole record ending
+// at byte 4,294,966,254, below 4 GiB.
 constexpr Slot kLargestSlotCount = SlotsOf(kLargestInventorySize);
 
 // Whether `slot` lies inside a file of `fileSize` bytes that an inventory

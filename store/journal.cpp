@@ -8,6 +8,7 @@
 #include "store/byte_order.h"
 #include "store/file_names.h"
 #include "store/sector_read.h"
+#include "store/slot_io.h"
 #include "store/store_state.h"
 
 namespace {
@@ -39,22 +40,27 @@ bool WriteWhole(platform::FileRef file, const uint8_t* bytes, uint32_t size) {
   return platform::WriteFile(file, bytes, size, &put) && put == size;
 }
 
+// Opens the journal beside DataPath for writing, making it when there is
+// none: only a missing journal is made, so that a link, pipe or device under
+// its name is never written through. Its first flush pushes its name to the
+// medium, whoever made it (platform::FlushFile). nullptr on failure, with
+// `*why` its cause.
+platform::FileRef OpenJournalForWriting(platform::FileError* why) {
+  const std::wstring path = JournalPath(DataPath);
+  platform::FileRef file = OpenWaiting(path, Access::kWrite, Disposition::kOpenExisting, why);
+  if (file == nullptr && *why == platform::FileError::kMissing) {
+    file = OpenWaiting(path, Access::kWrite, Disposition::kCreateNew, why);
+  }
+  return file;
+}
+
 // Writes `size` bytes as the journal beside DataPath (making it the first
 // time) and pushes them to the medium; see WriteGroupJournal.
 platform::FileRef PutJournal(const uint8_t* bytes, uint32_t size, platform::FileError* why) {
   platform::FileError ignored;
   if (why == nullptr) why = &ignored;
-  const std::wstring path = JournalPath(DataPath);
-  ScopedFile file(platform::OpenFile(path, Access::kWrite, Disposition::kOpenExisting));
-  // Only a missing journal is made: a link, pipe or device under its name
-  // is never written through.
-  if (!file && platform::LastFileError() == platform::FileError::kMissing) {
-    file = platform::OpenFile(path, Access::kWrite, Disposition::kCreateNew);
-  }
-  if (!file) {
-    *why = platform::LastFileError();
-    return nullptr;
-  }
+  ScopedFile file(OpenJournalForWriting(why));
+  if (!file) return nullptr;
   if (WriteWhole(file.get(), bytes, size) && platform::FlushFile(file.get())) {
     return file.Release();
   }
@@ -287,6 +293,14 @@ bool MarkJournalDone(platform::FileRef journal, bool flush) {
   static const uint8_t zeros[kSectorSize] = {};
   return platform::SetFilePosition(journal, 0) && WriteWhole(journal, zeros, kSectorSize) &&
          (!flush || platform::FlushFile(journal));
+}
+
+bool PrepareJournal(platform::FileError* why) {
+  ScopedFile journal(OpenJournalForWriting(why));
+  if (!journal) return false;
+  if (platform::FlushFile(journal.get())) return true;
+  *why = platform::LastFileError();
+  return false;
 }
 
 bool JournalLeft() {

@@ -19,7 +19,10 @@
 //
 // The file stays beside film.dat for the next write, which overwrites it in
 // place: once it exists, a write changes no folder. film.dat itself stays an
-// ordinary file for other programs.
+// ordinary file for other programs. Only the store makes it, and its name
+// reaches the medium before film.dat is touched: the first flush of a
+// journal whose name is not known to be there pushes its folder too, whoever
+// made it.
 #pragma once
 
 #include <cstddef>
@@ -71,6 +74,13 @@ std::wstring JournalPath(const std::wstring& dataPath);
 // Zeroes the first sector of an open journal, so that it is no whole
 // journal any more; with `flush`, returns once that is on the medium.
 bool MarkJournalDone(platform::FileRef journal, bool flush);
+
+// Makes the journal beside DataPath when there is none, and pushes it, and
+// with it its name, to the medium: so that a change to come can journal
+// itself, which a back-office change makes sure of before it reads what it
+// will change. False, with `*why` the cause, when the folder takes no
+// journal (or another program kept it for HeldFileWait).
+bool PrepareJournal(platform::FileError* why);
 
 // True when a journal file lies beside DataPath.
 bool JournalLeft();

@@ -171,7 +171,7 @@ TEST_F(HostFiles, ShortWritesLeaveHalfTheBytesAndAFullDiskFailsPartWay) {
 TEST_F(HostFiles, ReachTheLastSlotOfTheLargestInventory) {
   // A sparse file of the most slots that fit in 4 GiB: its last slot lies
   // past 2^31, where 32-bit file offsets would go wrong.
-  constexpr uint32_t kLastSlotOffset = (2291796u - 1) * kRecordSize;
+  constexpr uint32_t kLastSlotOffset = static_cast<uint32_t>(kLargestSlotCount - 1) * kRecordSize;
   WriteBytes("film.dat", {});
   std::filesystem::resize_file(Path("film.dat"), uint64_t{kLastSlotOffset} + kRecordSize);
   const uint8_t mark[4] = {0xDE, 0xAD, 0xBE, 0xEF};

@@ -9,6 +9,7 @@
 #include "platform/host/host_control.h"
 #include "platform/scoped_file.h"
 #include "records/records_state.h"
+#include "store/journalled_write.h"
 #include "store/number_index.h"
 #include "store/settings_image.h"
 #include "store/slot_io.h"
@@ -124,6 +125,27 @@ TEST_F(Opendata_, RefusesAFileBeyond32BitsAsCorrupt) {
   EXPECT_FALSE(Opendata());
   EXPECT_EQ(Ui(),
             (Lines{"beep 0", "box none|Fatal error|Data file film.dat corrupt in Opendata."}));
+}
+
+TEST_F(Opendata_, AnInventoryGrowsToTheLastWholeSlotBelow4GiBAndNoFurther) {
+  // 2,291,871 slots end at byte 4,294,966,254; one more would pass 2^32.
+  static_assert(kLargestSlotCount == 2291871, "the largest inventory the README names");
+  const uint64_t oneShort = uint64_t{kLargestSlotCount - 1} * kRecordSize;
+  const uint64_t largest = uint64_t{kLargestSlotCount} * kRecordSize;
+  WriteBytes("film.dat", {});
+  std::filesystem::resize_file(Path("film.dat"), oneShort);  // sparse: little disk
+  DataPath = kDeviceDataPath;
+  const std::vector<InventoryRecord> last = {MakeItem({4242, "LAST SLOT"}, 7)};
+  EXPECT_EQ(AppendSlotsJournalled(oneShort, RecordList(last)).outcome, WriteOutcome::kWritten);
+  ASSERT_EQ(std::filesystem::file_size(Path("film.dat")), largest);
+  {
+    platform::ScopedFile file(OpenInventoryForReading());
+    InventoryRecord read;
+    ASSERT_TRUE(ReadSlot(file.get(), kLargestSlotCount - 1, &read));
+    EXPECT_EQ(RecordBytes(read), RecordBytes(last[0]));
+  }
+  EXPECT_EQ(AppendSlotsJournalled(largest, RecordList(last)).outcome, WriteOutcome::kFailed);
+  EXPECT_EQ(std::filesystem::file_size(Path("film.dat")), largest);
 }
 
 TEST_F(Opendata_, TreatsAnUnknownSizeAsCorrupt) {

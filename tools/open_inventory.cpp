@@ -67,8 +67,6 @@ bool OpenForReport(bool* missing) {
 
 bool OpenForChange(bool makeFresh, bool* missing) {
   if (!Open(makeFresh ? Opening::kMaking : Opening::kChanging, missing)) return false;
-  using platform::Access;
-  using platform::Disposition;
   platform::FileError why = platform::FileError::kNone;
   platform::ScopedFile data(OpenInventoryForChange(&why));
   if (!data) {
@@ -78,16 +76,12 @@ bool OpenForChange(bool makeFresh, bool* missing) {
     }
     return false;
   }
-  // Every change goes through the journal beside film.dat, which stays there
-  // once made: the folder must take it. Only a missing one is made.
-  const std::wstring journal = JournalPath(DataPath);
-  platform::ScopedFile made(
-      platform::OpenFile(journal, Access::kReadWrite, Disposition::kOpenExisting));
-  if (!made && platform::LastFileError() == platform::FileError::kMissing) {
-    made = platform::OpenFile(journal, Access::kReadWrite, Disposition::kCreateNew);
-  }
-  if (!made) {
-    if (!ComplainOfCause(journal, platform::LastFileError())) {
+  // Every change goes through the journal beside film.dat, which the store
+  // makes once, name and all on the medium: the folder must take it.
+  why = platform::FileError::kNone;
+  if (!PrepareJournal(&why)) {
+    const std::wstring journal = JournalPath(DataPath);
+    if (!ComplainOfCause(journal, why)) {
       Complain(platform::ShownPath(journal) +
                ": cannot be made: changes need a folder that can be written, for this journal");
     }

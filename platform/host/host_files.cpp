@@ -5,9 +5,18 @@
 // an exclusive open-file-description lock (F_OFD_SETLK) on the whole file.
 // Such a lock belongs to the open file, not to the process, so closing
 // another descriptor of the same file keeps it; it meets the classic fcntl
-// locks (F_SETLK) of other programs. Links, devices and pipes are never
+// locks (F_SETLK) of other programs, among them the one that Wine's server
+// takes for a Windows program's LockFileEx, so that the Windows programs
+// under Wine and this one hold each other off. Links, devices and pipes are never
 // opened as files: O_NOFOLLOW, and O_NONBLOCK until fstat has shown a
 // regular file.
+//
+// A file's name reaches the medium with its folder. The Env keeps the names
+// it knows to be there (it pushed their folder since they named the file
+// they name now); the first flush of a file whose name it does not know
+// pushes the folder too, whoever made the file: another program, or an
+// earlier run of this one that a kill or a power cut stopped before its
+// flush.
 #include <fcntl.h>
 #include <sys/mman.h>
 #include <sys/stat.h>
@@ -26,8 +35,8 @@ namespace platform {
 
 struct File {
   int fd;
-  // The file's host path while the name this handle created has not been
-  // pushed to the medium; empty otherwise.
+  // The file's host path while its name is not known to be on the medium;
+  // empty once it is.
   std::string unsyncedName;
 };
 
@@ -152,6 +161,16 @@ bool Held(const std::string& path) {
   return held;
 }
 
+// Which file a name names: the device and the file's number on it.
+struct FileId {
+  dev_t device;
+  ino_t inode;
+  bool operator==(const FileId& other) const {
+    return device == other.device && inode == other.inode;
+  }
+};
+FileId IdOf(const struct stat& info) { return FileId{info.st_dev, info.st_ino}; }
+
 // Whether the folder that holds `path` is there.
 bool FolderOfExists(const std::string& path) {
   struct stat info;
@@ -202,8 +221,11 @@ class PosixEnv : public Env {
       return nullptr;
     }
     last_ = FileError::kNone;
-    // A created file's name is in the folder, which FlushFile pushes too.
-    return new File{fd, disposition == Disposition::kOpenExisting ? std::string() : hostPath};
+    // A name this process has not pushed to the medium may not be there
+    // (a created file's never is): FlushFile pushes its folder too.
+    const auto known = namesOnMedium_.find(hostPath);
+    const bool onMedium = known != namesOnMedium_.end() && known->second == IdOf(info);
+    return new File{fd, onMedium ? std::string() : hostPath};
   }
 
   bool ReadFile(FileRef file, void* buffer, uint32_t count, uint32_t* transferred) override {
@@ -236,7 +258,9 @@ class PosixEnv : public Env {
   bool FlushFile(FileRef file) override {
     if (!Noted(::fdatasync(file->fd) == 0)) return false;
     if (file->unsyncedName.empty()) return true;
-    if (!Noted(SyncFolderOf(file->unsyncedName))) return false;
+    struct stat info;
+    if (!Noted(SyncFolderOf(file->unsyncedName) && ::fstat(file->fd, &info) == 0)) return false;
+    namesOnMedium_[file->unsyncedName] = IdOf(info);
     file->unsyncedName.clear();
     return true;
   }
@@ -256,6 +280,7 @@ class PosixEnv : public Env {
   bool RemoveFile(const std::wstring& path) override {
     const std::string hostPath = host::HostPath(path);
     if (Held(hostPath)) return Fail(FileError::kBusy);
+    namesOnMedium_.erase(hostPath);
     return Noted(::unlink(hostPath.c_str()) == 0 || errno == ENOENT);
   }
 
@@ -270,7 +295,7 @@ class PosixEnv : public Env {
       ::unlink(source.c_str());
     }
     last_ = FileError::kNone;
-    return Synced(target);
+    return Moved(source, target);
   }
 
   Renamed PutFileInPlace(const std::wstring& from, const std::wstring& to) override {
@@ -278,7 +303,7 @@ class PosixEnv : public Env {
     if (Held(source)) return NotMoved(FileError::kBusy);
     if (::rename(source.c_str(), target.c_str()) != 0) return NotMoved(Cause(errno));
     last_ = FileError::kNone;
-    return Synced(target);
+    return Moved(source, target);
   }
 
   FileError LastFileError() override { return last_; }
@@ -330,9 +355,24 @@ class PosixEnv : public Env {
     last_ = why;
     return Renamed::kNot;
   }
+  // A name change that has been made: pushed to the medium with its folder,
+  // which makes the new name known there when that succeeds.
+  Renamed Moved(const std::string& source, const std::string& target) {
+    namesOnMedium_.erase(source);
+    namesOnMedium_.erase(target);
+    const Renamed moved = Synced(target);
+    struct stat info;
+    if (moved == Renamed::kOnMedium && ::stat(target.c_str(), &info) == 0) {
+      namesOnMedium_[target] = IdOf(info);
+    }
+    return moved;
+  }
 
   static constexpr size_t kHugePage = size_t{2} << 20;
   std::map<void*, size_t> mapped_;  // the blocks that were mapped, and their sizes
+  // The names known to be on the medium, by host path, and the files they
+  // named when their folder was pushed.
+  std::map<std::string, FileId> namesOnMedium_;
   FileError last_ = FileError::kNone;
 };
 

@@ -1,16 +1,37 @@
-// The Windows Env: the Windows file calls and the process heap. A handle is
-// the platform's FileRef; INVALID_HANDLE_VALUE becomes nullptr. A handle
-// with write access holds its file through the share mode (read sharing
-// only); links and other reparse points are opened as themselves, never
-// followed, and refused.
+// The Windows Env: the Windows file calls and the process heap. Links and
+// other reparse points are opened as themselves, never followed, and
+// refused.
+//
+// A handle with write access holds its file in two ways at once. The share
+// mode (read sharing only) keeps out every other Windows handle that would
+// write, but nothing outside Windows sees it: under Wine it lives in the
+// wineserver alone. So the handle also takes an exclusive byte-range lock
+// over the whole file (LockFileEx from offset 0 over 2^64 - 1 bytes), which
+// Wine's server turns into a POSIX write lock over the whole Unix file
+// (fcntl F_SETLK, l_len 0) and which a share's server enforces: a Linux
+// program's fcntl lock, open-file-description or classic, and this one
+// refuse each other. Wine's server takes that POSIX lock on its own
+// descriptor, so it lasts until the handle is closed, whatever the process
+// does meanwhile.
 #include <windows.h>
 
 #include "platform/env.h"
 
 namespace platform {
+
+struct File {
+  HANDLE handle;
+  bool locked;  // holds the whole-file lock, to be released before the handle closes
+};
+
 namespace {
 
-HANDLE Handle(FileRef file) { return reinterpret_cast<HANDLE>(file); }
+HANDLE Handle(FileRef file) { return file->handle; }
+
+// LockFileEx's range: from offset 0 over the largest count, so that the lock
+// covers every byte the file has or may ever have.
+constexpr DWORD kWholeFileLow = MAXDWORD;
+constexpr DWORD kWholeFileHigh = MAXDWORD;
 
 // The cause that a Windows error code stands for.
 FileError Cause(DWORD error) {
@@ -43,6 +64,45 @@ bool NotRegular(DWORD attributes) {
           (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT | FILE_ATTRIBUTE_DEVICE)) != 0;
 }
 
+// Takes the exclusive lock over the whole file for an open handle that
+// writes. kBusy while another program holds a lock on any of it (under
+// Wine, also a Linux program's fcntl lock); a file system that keeps no
+// byte-range locks is written as before, held by the share mode alone, and
+// `*locked` says which.
+FileError Hold(HANDLE h, bool* locked) {
+  OVERLAPPED from = {};  // offset 0
+  *locked = ::LockFileEx(h, LOCKFILE_EXCLUSIVE_LOCK | LOCKFILE_FAIL_IMMEDIATELY,
+                         /*dwReserved=*/0, kWholeFileLow, kWholeFileHigh, &from) != FALSE;
+  if (*locked) return FileError::kNone;
+  const DWORD error = ::GetLastError();
+  return error == ERROR_LOCK_VIOLATION || error == ERROR_SHARING_VIOLATION ? FileError::kBusy
+                                                                           : FileError::kNone;
+}
+
+// True while another program holds a lock on the file at `path`, as a
+// writer's hold is: the share mode already refuses a Windows writer's file
+// to a removal or a move, this tells a Linux program's hold under Wine
+// too. A shared lock is tried through a handle that shares everything, so
+// that readers are not held off meanwhile.
+bool HeldByAnother(const std::wstring& path) {
+  const HANDLE h = ::CreateFileW(path.c_str(), GENERIC_READ,
+                                 FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                 /*lpSecurityAttributes=*/nullptr, OPEN_EXISTING,
+                                 FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT,
+                                 /*hTemplateFile=*/nullptr);
+  if (h == INVALID_HANDLE_VALUE) return false;  // the removal or move tells why
+  OVERLAPPED from = {};
+  bool held = false;
+  if (::LockFileEx(h, LOCKFILE_FAIL_IMMEDIATELY, /*dwReserved=*/0, kWholeFileLow, kWholeFileHigh,
+                   &from)) {
+    ::UnlockFileEx(h, /*dwReserved=*/0, kWholeFileLow, kWholeFileHigh, &from);
+  } else {
+    held = ::GetLastError() == ERROR_LOCK_VIOLATION;
+  }
+  ::CloseHandle(h);
+  return held;
+}
+
 // A move that reports failure may still have taken place and failed only to
 // reach the disk: then `from` is gone.
 Renamed Moved(BOOL moved, const std::wstring& from, FileError* last) {
@@ -62,9 +122,11 @@ Renamed Moved(BOOL moved, const std::wstring& from, FileError* last) {
 class Win32Env : public Env {
  public:
   FileRef OpenFile(const std::wstring& path, Access access, Disposition disposition) override {
+    // An existing file is emptied below, once held: a file another program
+    // holds keeps its bytes.
     const DWORD creation = disposition == Disposition::kOpenExisting ? OPEN_EXISTING
                            : disposition == Disposition::kCreateNew  ? CREATE_NEW
-                                                                     : CREATE_ALWAYS;
+                                                                     : OPEN_ALWAYS;
     const DWORD rights = access == Access::kRead    ? GENERIC_READ
                          : access == Access::kWrite ? GENERIC_WRITE
                                                     : GENERIC_READ | GENERIC_WRITE;
@@ -90,8 +152,21 @@ class Win32Env : public Env {
       last_ = FileError::kNotRegular;
       return nullptr;
     }
+    bool locked = false;
+    if (access != Access::kRead) {
+      FileError why = Hold(h, &locked);
+      if (why == FileError::kNone && disposition == Disposition::kCreateAlways &&
+          !::SetEndOfFile(h)) {  // the position of a new handle is 0
+        why = Cause(::GetLastError());
+      }
+      if (why != FileError::kNone) {
+        Close(File{h, locked});
+        last_ = why;
+        return nullptr;
+      }
+    }
     last_ = FileError::kNone;
-    return reinterpret_cast<FileRef>(h);
+    return new File{h, locked};
   }
 
   bool ReadFile(FileRef file, void* buffer, uint32_t count, uint32_t* transferred) override {
@@ -131,7 +206,10 @@ class Win32Env : public Env {
   }
 
   // FlushFileBuffers writes the file's metadata with its data: on FAT and
-  // NTFS alike that includes the directory entry of a file just created.
+  // NTFS alike that includes the file's directory entry, whichever handle
+  // made it (NTFS forces its log, which holds the entry's making; FAT writes
+  // the entry itself). Under Wine it is an fsync of the Unix file, which
+  // leaves a new name to the Unix file system.
   bool FlushFile(FileRef file) override { return Noted(::FlushFileBuffers(Handle(file)) != FALSE); }
 
   // The end of the file is where its position is set; the position then
@@ -141,10 +219,16 @@ class Win32Env : public Env {
   }
 
   void CloseFile(FileRef file) override {
-    if (file != nullptr) ::CloseHandle(Handle(file));
+    if (file == nullptr) return;
+    Close(*file);
+    delete file;
   }
 
   bool RemoveFile(const std::wstring& path) override {
+    if (HeldByAnother(path)) {
+      last_ = FileError::kBusy;
+      return false;
+    }
     if (::DeleteFileW(path.c_str())) return Noted(true);
     const DWORD error = ::GetLastError();
     last_ = Cause(error);
@@ -156,10 +240,12 @@ class Win32Env : public Env {
   // A `from` that is open without delete sharing (every handle of
   // OpenFile) is not moved.
   Renamed RenameFile(const std::wstring& from, const std::wstring& to) override {
+    if (HeldByAnother(from)) return NotMoved();
     return Moved(::MoveFileExW(from.c_str(), to.c_str(), MOVEFILE_WRITE_THROUGH), from, &last_);
   }
 
   Renamed PutFileInPlace(const std::wstring& from, const std::wstring& to) override {
+    if (HeldByAnother(from)) return NotMoved();
     return Moved(
         ::MoveFileExW(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH),
         from, &last_);
@@ -190,6 +276,19 @@ class Win32Env : public Env {
   bool Noted(bool done) {
     last_ = done ? FileError::kNone : Cause(::GetLastError());
     return done;
+  }
+  Renamed NotMoved() {
+    last_ = FileError::kBusy;
+    return Renamed::kNot;
+  }
+  // Windows releases the locks of a closed handle only when it gets round
+  // to it: they go first, so that the next writer finds the file free.
+  static void Close(const File& file) {
+    if (file.locked) {
+      OVERLAPPED from = {};
+      ::UnlockFileEx(file.handle, /*dwReserved=*/0, kWholeFileLow, kWholeFileHigh, &from);
+    }
+    ::CloseHandle(file.handle);
   }
   static bool MovePosition(FileRef file, uint32_t offset) {
     // The high part keeps offsets of 2 GiB and more from reading as negative.

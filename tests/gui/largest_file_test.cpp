@@ -1,5 +1,5 @@
 // The largest inventory the format allows, under Wine: its last slot starts
-// at byte 4,294,923,830, where a file offset no longer fits a signed 32-bit
+// at byte 4,294,964,380, where a file offset no longer fits a signed 32-bit
 // value. The file is sparse: only the last slot holds bytes.
 #include "tests/gui/records_shared.h"
 

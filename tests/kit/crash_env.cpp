@@ -29,7 +29,9 @@ void Apply(Bytes& file, uint32_t offset, const uint8_t* data, size_t size) {
 
 }  // namespace
 
-void CrashEnv::Start(int cutAfter) {
+void CrashEnv::Start(int cutAfter, const std::vector<std::wstring>& namesNotOnMedium) {
+  notOnMedium_.clear();
+  for (const std::wstring& name : namesNotOnMedium) notOnMedium_.insert(Key(name));
   nodes_.clear();
   names_.clear();
   durable_.clear();
@@ -67,7 +69,8 @@ int CrashEnv::See(const std::string& path) {
     node = NewNode(std::move(*content));
     nodes_[node].unreadable = resumed_[path];
   }
-  names_[path] = durable_[path] = node;
+  names_[path] = node;
+  durable_[path] = notOnMedium_.count(path) != 0 ? kNoFile : node;
   return node;
 }
 
@@ -84,11 +87,11 @@ platform::FileRef CrashEnv::OpenFile(const std::wstring& path, platform::Access 
     node = names_[key] = durable_[key] = NewNode(ReadReal(key).value_or(Bytes{}));
   }
   Handle handle;
+  handle.name = key;
   if (disposition != platform::Disposition::kOpenExisting) {
     // A new file under the name; the medium's folder keeps the old one, or
     // none, until the name reaches it.
     node = names_[key] = NewNode(Bytes{});
-    handle.createdName = key;
   }
   handle.node = node;
   handles_[file] = handle;
@@ -167,10 +170,7 @@ bool CrashEnv::FlushFile(platform::FileRef file) {
   pending_.erase(std::remove_if(pending_.begin(), pending_.end(),
                                 [&](const PendingWrite& w) { return w.node == h.node; }),
                  pending_.end());
-  if (!h.createdName.empty() && names_[h.createdName] == h.node) {
-    durable_[h.createdName] = h.node;
-  }
-  h.createdName.clear();
+  if (names_[h.name] == h.node) durable_[h.name] = h.node;
   return true;
 }
 

@@ -3,8 +3,12 @@
 // has reached the medium apart from what has only been done, by the
 // platform's contract (platform/platform.h):
 //   - a write reaches the medium when its file is flushed;
-//   - the name a file was created under reaches it when the creating handle
-//     is flushed, and a rename when the call says it is on the medium;
+//   - a file's name reaches it when a handle that opened the file under that
+//     name is flushed (the platform pushes the folder whenever the name is
+//     not known to be there, whoever made the file), and a rename when the
+//     call says it is on the medium; until then a power cut loses the name
+//     and the file with it, as LevelDB's fault-injection env drops the files
+//     made since their folder was last synced;
 //   - a removal is never sure to have reached it.
 // After a chosen number of file calls the power fails: every later call fails
 // and changes nothing. The medium is then what had reached it, plus the
@@ -32,8 +36,11 @@ class CrashEnv : public platform::EnvWrapper {
   explicit CrashEnv(platform::Env& target = platform::DefaultEnv()) : EnvWrapper(target) {}
 
   // Starts a fresh model over the files as they are. The power fails right
-  // after `cutAfter` more file calls; 0: never.
-  void Start(int cutAfter = 0);
+  // after `cutAfter` more file calls; 0: never. The files that
+  // `namesNotOnMedium` names (as the program names them) are there, but
+  // their names have not reached the medium: another program made them and
+  // did not flush them, or a kill stopped it first.
+  void Start(int cutAfter = 0, const std::vector<std::wstring>& namesNotOnMedium = {});
   // File calls made since Start (closing a file is none: it changes nothing).
   int Calls() const { return calls_; }
   bool PowerCut() const { return cut_; }
@@ -115,7 +122,7 @@ class CrashEnv : public platform::EnvWrapper {
   struct Handle {
     int node = kNoFile;
     uint32_t position = 0;
-    std::string createdName;  // the name it made, until its first flush
+    std::string name;  // the path it was opened by
   };
   // False once the power has failed; counts the call otherwise.
   bool Powered();
@@ -133,6 +140,7 @@ class CrashEnv : public platform::EnvWrapper {
   std::vector<PendingWrite> pending_;
   std::map<platform::FileRef, Handle> handles_;
   std::map<std::string, std::set<uint32_t>> resumed_;  // unreadable sectors met at first sight
+  std::set<std::string> notOnMedium_;  // names met at first sight that the medium lacks
   int calls_ = 0;
   int cutAfter_ = 0;
   bool cut_ = false;

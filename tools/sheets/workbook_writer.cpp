@@ -35,7 +35,7 @@ Kind KindOf(size_t column) {
   }
 }
 
-constexpr double kWidths[kExportedColumns] = {8, 21, 40, 18, 9, 5, 11, 11, 11, 9, 30};
+constexpr double kWidths[kExportedColumns] = {8, 21, 40, 18, 10, 5, 12, 13, 11, 10, 30};
 
 // A text as a cell holds it: the workbook format writes "_xHHHH_" for a
 // character it cannot hold, and the library writes the control characters

@@ -205,7 +205,7 @@ void ShowState() {
   ::ShowWindow(::GetDlgItem(desk.dialog, IDC_PROGRESS), working ? SW_SHOW : SW_HIDE);
   ShowReview(List(), plan);
   if (plan == nullptr && !busy)
-    SetText(IDC_REVIEW_TITLE, L"Review: bring a sheet back to see what it changes");
+    SetText(IDC_REVIEW_TITLE, L"Re&view: bring a sheet back to see what it changes");
 }
 
 void ShowCounts() {
@@ -288,9 +288,17 @@ void BringBack(const std::wstring& path) {
   StartReview(path, ImportRules{});
 }
 
+// `text` shown as it is by a control that reads & as a mnemonic's mark.
+std::wstring Unmarked(const std::wstring& text) {
+  std::wstring shown;
+  for (const wchar_t c : text) shown += c == L'&' ? L"&&" : std::wstring(1, c);
+  return shown;
+}
+
+// The list's title, whose Alt+V goes to the list.
 void ReviewTitle() {
   const ImportPlan* plan = desk.work.plan();
-  std::wstring title = L"Review of " + NameOf(desk.reviewed) + L": ";
+  std::wstring title = L"Re&view of " + Unmarked(NameOf(desk.reviewed)) + L": ";
   const size_t conflicts =
       plan->Count(ImportPlan::Part::kConflict) + plan->Untold(ImportPlan::Part::kConflict);
   const size_t refused =

@@ -48,6 +48,16 @@ class Remote {
   uint8_t* at_;
 };
 
+// A label's text as it shows: its mnemonic's mark left out, "&&" one "&".
+std::wstring Shown(const std::wstring& label) {
+  std::wstring shown;
+  for (size_t i = 0; i < label.size(); ++i) {
+    if (label[i] == L'&' && ++i == label.size()) break;
+    shown += label[i];
+  }
+  return shown;
+}
+
 }  // namespace
 
 std::wstring BesideDriver(const wchar_t* name) {
@@ -119,6 +129,14 @@ std::wstring Desk::Counts() {
   }
 }
 
+void Desk::WaitFocus(int id, DWORD timeoutMs) {
+  HWND control = ::GetDlgItem(main_, id);
+  for (DWORD waited = 0; FocusOf(main_) != control; waited += kPollMs) {
+    Check(waited < timeoutMs, "control " + std::to_string(id) + " has not the focus");
+    Pause(kPollMs);
+  }
+}
+
 void Desk::WaitIdle(DWORD timeoutMs) {
   for (DWORD waited = 0;; waited += kPollMs) {
     const bool working = ::IsWindowVisible(::GetDlgItem(main_, IDC_PROGRESS)) != FALSE;
@@ -141,7 +159,7 @@ void Desk::WaitMessages(const std::wstring& text, DWORD timeoutMs) {
 
 void Desk::WaitReview(const std::wstring& start, DWORD timeoutMs) {
   for (DWORD waited = 0;; waited += kPollMs) {
-    const std::wstring title = Text(IDC_REVIEW_TITLE);
+    const std::wstring title = Shown(Text(IDC_REVIEW_TITLE));
     const bool working = ::IsWindowVisible(::GetDlgItem(main_, IDC_PROGRESS)) != FALSE;
     if (!working && title.rfind(start, 0) == 0) return;
     Check(waited < timeoutMs, "the review is not \"" + Narrow(start) + "...\": " + Narrow(title) +

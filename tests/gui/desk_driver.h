@@ -38,13 +38,16 @@ class Desk {
   void WaitIdle(DWORD timeoutMs = 60000);
   // Waits until the messages field holds `text`.
   void WaitMessages(const std::wstring& text, DWORD timeoutMs = 60000);
-  // Waits until the review's title starts with `start`, no step under way.
+  // Waits until the review's title, as it shows, starts with `start`, no
+  // step under way.
   void WaitReview(const std::wstring& start, DWORD timeoutMs = 60000);
   // The review list, row by row, cell by cell, read from the window.
   std::vector<std::vector<std::wstring>> Rows() const;
   // The row whose first cell is `item` (after the part's heading
   // `heading`), or an empty row.
   std::vector<std::wstring> Row(const std::wstring& heading, const std::wstring& item) const;
+  // Waits until control `id` has the keyboard focus.
+  void WaitFocus(int id, DWORD timeoutMs = 5000);
   // Presses a button, the way a click does.
   void Press(int id) const { Click(main_, id); }
   // The message box over the window, its text read and OK pressed.

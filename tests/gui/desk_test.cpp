@@ -153,7 +153,8 @@ std::string Shown(const std::vector<std::wstring>& row) {
 }  // namespace
 
 // Export through Save As, a workbook edited and brought back through Open,
-// its review against the edits, Apply, and film.dat field by field.
+// its review against the edits, Apply from the keyboard, and film.dat field
+// by field.
 DESK_TEST(DeskExportsAndBringsBackAnEditedWorkbook) {
   (void)exe;
   const Texts t = ShopTexts();
@@ -197,7 +198,11 @@ DESK_TEST(DeskExportsAndBringsBackAnEditedWorkbook) {
   Check(folder.Read(L"film.dat") == InventoryBytes(records), "the review wrote film.dat");
   Check(desk.Enabled(IDC_APPLY) && !desk.Enabled(IDC_OVERWRITE), "Apply or Overwrite");
 
-  desk.Press(IDC_APPLY);
+  // From the keyboard: Alt+V goes to the list, Alt+A applies.
+  Check(BringForward(desk.main()), "cannot bring the window forward");
+  KeyChord(VK_MENU, 'V');
+  desk.WaitFocus(IDC_REVIEW);
+  KeyChord(VK_MENU, 'A');
   const std::wstring said = desk.AnswerMessage();
   Check(said == L"2 items changed and 0 added in film.dat.", "after Apply: " + Narrow(said));
   SetRecordPrice(records[0], 2.49f);
@@ -264,7 +269,7 @@ DESK_TEST(DeskShowsAConflictAndRefusesWhatChangedSinceTheReview) {
   Close(program, desk);
 }
 
-// Cancel drops a review (a sheet dropped on the window) and writes
+// Cancel (Esc) drops a review (a sheet dropped on the window) and writes
 // nothing; a long export shows its progress, answers while it works, and
 // cancelled leaves no file.
 DESK_TEST(DeskCancelWritesNothing) {
@@ -289,7 +294,8 @@ DESK_TEST(DeskCancelWritesNothing) {
   desk.Press(IDC_OVERWRITE);
   desk.WaitReview(L"Review of prices.csv: 1 item to change");
   Check(desk.Enabled(IDC_APPLY), "Apply cannot be pressed");
-  desk.Press(IDCANCEL);
+  Check(BringForward(desk.main()), "cannot bring the window forward");
+  Key(VK_ESCAPE);
   desk.WaitMessages(L"The review is dropped: nothing was written.");
   Check(desk.Rows().empty() && !desk.Enabled(IDC_APPLY), "the review stayed after Cancel");
   Check(folder.Read(L"film.dat") == film, "Cancel wrote film.dat");

@@ -325,6 +325,16 @@ void KeyChord(WORD modifier, WORD key) {
   ::SendInput(4, input, sizeof(INPUT));
 }
 
+void Key(WORD key) {
+  INPUT input[2] = {};
+  for (int i = 0; i < 2; ++i) {
+    input[i].type = INPUT_KEYBOARD;
+    input[i].ki.wVk = key;
+    input[i].ki.dwFlags = i == 0 ? 0 : KEYEVENTF_KEYUP;
+  }
+  ::SendInput(2, input, sizeof(INPUT));
+}
+
 HWND FocusOf(HWND window) {
   GUITHREADINFO info = {};
   info.cbSize = sizeof info;

@@ -93,6 +93,7 @@ void Type(HWND dialog, int id, const std::wstring& text);
 // first click on, mouse input that this driver did not make is dropped.
 void MouseClick(int x, int y);
 void KeyChord(WORD modifier, WORD key);
+void Key(WORD key);
 // Makes `window` the foreground window; false when it would not come.
 bool BringForward(HWND window);
 // The window that has the keyboard focus in `window`'s thread.

@@ -30,6 +30,9 @@ bool HoldsInvisible(std::string_view text) {
 
 std::string Item(const Found& f) { return "item " + std::to_string(f.number); }
 
+// "1 field was", "2 fields were".
+std::string Fields(int n) { return std::to_string(n) + (n == 1 ? " field was" : " fields were"); }
+
 }  // namespace
 
 const ImportChoices& CommandLineChoices() {
@@ -157,14 +160,14 @@ std::string FindingPlace(const Found& found, const SheetReader& sheet) {
 std::vector<std::string> ConflictAdvice(const ImportDecisions& d, const ImportChoices& choices) {
   std::vector<std::string> advice;
   if (const int n = d.conflicts(Finding::kConflict); n > 0) {
-    advice.push_back(std::to_string(n) +
-                     " fields were edited in the sheet and changed in film.dat since the export; "
+    advice.push_back(Fields(n) +
+                     " edited in the sheet and changed in film.dat since the export; "
                      "export again and redo those edits, or " +
                      choices.overwrite + " to put the sheet's values over film.dat's");
   }
   if (const int n = d.conflicts(Finding::kUncheckedConflict); n > 0) {
-    advice.push_back(std::to_string(n) +
-                     " fields were edited in the sheet and changed in film.dat since an export by "
+    advice.push_back(Fields(n) +
+                     " edited in the sheet and changed in film.dat since an export by "
                      "an older filmtool, whose version marks cannot show they are undamaged, so " +
                      choices.overwriteName +
                      " does not reach them: export again and redo those edits");
@@ -175,14 +178,17 @@ std::vector<std::string> ConflictAdvice(const ImportDecisions& d, const ImportCh
       advice.push_back(
           "the version column of this export is missing: without it the sheet "
           "cannot tell its edits from what changed in film.dat since the export, "
-          "so each of the " +
-          std::to_string(n) +
-          " values that differ is a conflict; export again, keep the version column (hide "
+          "so " +
+          (n == 1 ? std::string("the value that differs")
+                  : "each of the " + std::to_string(n) + " values that differ") +
+          " is a conflict; export again, keep the version column (hide "
           "it if it is in the way) and redo the edits, or " +
           overwrite);
     } else {
       advice.push_back(std::to_string(n) +
-                       " values of rows without a version mark differ from film.dat, and such a "
+                       (n == 1 ? " value of a row without a version mark differs"
+                               : " values of rows without a version mark differ") +
+                       " from film.dat, and such a "
                        "row cannot tell an edit from an old value; " +
                        overwrite + ", or export again and make the edits in the export");
     }

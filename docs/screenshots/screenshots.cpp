@@ -144,6 +144,8 @@ void TakeDesk() {
   UseShopFolder(folder);
   Tallo program(BesideDriver(L"filmdesk.exe"), folder);
   Desk desk(program);
+  // As wide as the guide's pictures go, so that the review's messages show.
+  ::SetWindowPos(desk.main(), nullptr, 0, 0, 790, 540, SWP_NOZORDER | SWP_NOACTIVATE);
   desk.Counts();
   desk.Press(IDC_EXPORT);
   const std::wstring exported = folder.Path(L"stock.xlsx");

@@ -63,6 +63,7 @@ struct Desk {
   bool closing = false;
   std::wstring waiting;  // a sheet handed over at start, brought back once the counts are in
   WORD pending = 0;      // a button pressed while the counts were read, pressed again after
+  bool recount = false;  // the shop changed while its counts were read: read them again
   // The sheet under review, and its choices.
   std::wstring reviewed;
   ImportRules rules;
@@ -241,6 +242,12 @@ bool Start(Step step, const std::wstring& what, std::function<void()> work) {
 }
 
 void StartCounts() {
+  // The counts under way are of the shop as it was: they are read again
+  // once they end, and never shown under the shop as it is now.
+  if (desk.worker.Busy()) {
+    desk.recount = true;
+    return;
+  }
   const DeskSettings shop = desk.settings;
   Start(Step::kCounts, L"Reading film.dat...",
         [shop] { desk.counted = desk.work.ReadCounts(shop, &desk.counts); });
@@ -328,9 +335,15 @@ void StepDone() {
   const Step step = desk.step;
   desk.step = Step::kNone;
   const std::vector<std::string> said = desk.work.TakeMessages();
+  const bool recount = desk.recount;
+  desk.recount = false;
   switch (step) {
     case Step::kCounts:
-      ShowMessages(said);
+      if (recount) {
+        desk.counted = false;
+      } else {
+        ShowMessages(said);
+      }
       ShowCounts();
       break;
     case Step::kExport:
@@ -366,8 +379,11 @@ void StepDone() {
     ::DestroyWindow(desk.dialog);
     return;
   }
-  // After a change to film.dat, or to what is shown, the counts again.
-  if (step == Step::kApply) StartCounts();
+  // After a change to film.dat, or to the shop, the counts again.
+  if (step == Step::kApply || recount) {
+    StartCounts();
+    return;
+  }
   if (step == Step::kCounts && !desk.waiting.empty()) {
     const std::wstring sheet = desk.waiting;
     desk.waiting.clear();
@@ -417,8 +433,12 @@ void TakeShop() {
     desk.work.Forget();
     desk.reviewed.clear();
   }
-  desk.counted = false;
-  ShowCounts();
+  if (desk.worker.Busy()) {
+    SetText(IDC_COUNTS, L"");  // the counts under way are the old shop's
+  } else {
+    desk.counted = false;
+    ShowCounts();
+  }
   StartCounts();
 }
 
@@ -532,7 +552,11 @@ void Command(WORD id, WORD code) {
       }
       break;
     case IDC_APPLY:
-      if (desk.work.plan() != nullptr && desk.review == DeskWork::Reviewed::kReady) StartApply();
+      if (desk.worker.Busy()) {
+        ::MessageBeep(MB_ICONWARNING);
+      } else if (desk.work.plan() != nullptr && desk.review == DeskWork::Reviewed::kReady) {
+        StartApply();
+      }
       break;
     case IDCANCEL:
       // Esc: stops the step under way, or drops the review; never closes.

@@ -1,6 +1,7 @@
-# The release zip (make dist): tallo.exe and filmtool.exe stripped, the user
-# guide as one HTML file with its pictures inside, the licence, and the
-# licences of the libraries filmtool.exe holds. A 32-bit build makes the
+# The release zip (make dist): tallo.exe, filmtool.exe and filmdesk.exe (the
+# back office in a window) stripped, the user guide as one HTML file with its
+# pictures inside, the licence, and the licences of the libraries the back
+# office holds. A 32-bit build makes the
 # x86 zip, a 64-bit one the x64 zip.
 file(GLOB guide_pictures ${PROJECT_SOURCE_DIR}/docs/*.png)
 add_custom_command(
@@ -14,10 +15,11 @@ add_custom_command(
 add_custom_target(guide DEPENDS ${PROJECT_BINARY_DIR}/guide.html)
 
 # The zip's programs; scripts/dist.sh checks each of them.
-install(TARGETS tallo filmtool RUNTIME DESTINATION .)
+install(TARGETS tallo filmtool filmdesk RUNTIME DESTINATION .)
 install(FILES ${PROJECT_BINARY_DIR}/guide.html DESTINATION .)
 install(FILES ${PROJECT_SOURCE_DIR}/LICENSE DESTINATION . RENAME LICENSE.txt)
-# The licences of the libraries filmtool.exe holds (scripts/cross-libs.sh).
+# The licences of the libraries filmtool.exe and filmdesk.exe hold
+# (scripts/cross-libs.sh).
 if(TALLO_LIBRARY_LICENSES)
   install(DIRECTORY ${TALLO_LIBRARY_LICENSES}/ DESTINATION licenses)
 endif()

@@ -15,7 +15,8 @@ std::vector<std::string> StartConsole(int argc, char** argv);
 // Bare names (film.dat, tallo.cfg, ...) lie in `folder` from now on.
 void UseFolder(const std::string& folder);
 // `folder` stands for the storage card's folder from now on, in place of
-// the back end's own search for a card.
+// the back end's own search for a card; "" puts the search back (Windows:
+// the first removable drive; the host: no card).
 void UseCardFolder(const std::string& folder);
 // `path` as the user knows it: a bare name inside the folder of UseFolder.
 std::string ShownPath(const std::wstring& path);

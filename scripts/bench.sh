@@ -202,6 +202,11 @@ if [[ ",$sizes," == *,1000000,* ]]; then
   workbook_figure "$data/1000000-random" "$data" >>"$table"
 fi
 
+# The back-office window's export and review beside filmtool's.
+if [[ ",$sizes," == *,1000000,* ]]; then
+  "$top/scripts/bench-desk.sh" >>"$table"
+fi
+
 # Peak memory of import --add of many new items.
 "$top/scripts/bench-add.sh" >>"$table"
 

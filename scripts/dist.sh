@@ -7,7 +7,8 @@
 # the zip is started under Wine (64-bit or 32-bit, as the build is) in an
 # empty folder, must make a fresh one-item film.dat there, and end cleanly
 # through "Exit". A machine that cannot start the 32-bit Wine checks the x86
-# zip without starting it, and says so.
+# zip without starting it, and says so. filmtool.exe and filmdesk.exe are
+# started in an empty folder too.
 source "$(dirname "$0")/common.sh"
 top=$(cd "$(dirname "$0")/.." && pwd)
 build=$(cd "$1" && pwd)
@@ -17,7 +18,7 @@ wine_for_build "$build"
 name=$(sed -n 's/^set(CPACK_PACKAGE_FILE_NAME "\(.*\)")$/\1/p' "$build/CPackConfig.cmake")
 [ -n "$name" ] || fail "no package name in $build/CPackConfig.cmake"
 # The zip's programs (cmake/dist.cmake installs them).
-programs=(tallo.exe filmtool.exe)
+programs=(tallo.exe filmtool.exe filmdesk.exe)
 
 cmake --build "$build" --target guide >/dev/null
 (cd "$build" && cpack -G ZIP >/dev/null)
@@ -80,5 +81,25 @@ said=$(WINEPREFIX="$prefix" timeout 60 "$WINE" 'C:\filmtool.exe' stats 'C:\empty
   fail "filmtool.exe stats succeeded on an empty folder"
 [ "$said" = 'filmtool: C:\empty\film.dat: no such file' ] || fail "filmtool.exe said: $said"
 [ ! -e "$empty/film.dat" ] || fail "filmtool.exe made a film.dat"
+
+# filmdesk.exe from the zip, with no settings yet: it starts, makes its
+# settings folder in the user's profile, shows its window, and ends through
+# Alt+F4 with 0, having written no settings it was not given.
+cp "$unpacked/$name/filmdesk.exe" "$prefix/drive_c/filmdesk.exe"
+profile="$prefix/drive_c/users/$(id -un)/AppData/Roaming/tallo"
+(cd "$empty" && WINEPREFIX="$prefix" exec timeout 60 "$WINE" 'C:\filmdesk.exe') &
+running=$!
+for _ in $(seq 300); do
+  [ -d "$profile" ] && break
+  sleep 0.1
+done
+[ -d "$profile" ] || fail "filmdesk.exe made no settings folder in the profile"
+sleep 1
+xdotool key alt+F4
+status=0
+wait "$running" || status=$?
+[ "$status" = 0 ] || fail "filmdesk.exe ended with $status"
+[ ! -e "$profile/filmdesk.ini" ] || fail "filmdesk.exe wrote settings it was not given"
+[ ! -e "$empty/film.dat" ] || fail "filmdesk.exe made a film.dat"
 
 summary

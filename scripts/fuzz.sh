@@ -3,7 +3,8 @@
 # copy of its corpus: fuzz_commands (start-up and the record commands) on
 # tests/fuzz/corpus, fuzz_import (filmtool's import of a sheet) on
 # tests/fuzz/corpus-import, fuzz_workbook (the workbook reader) on
-# tests/fuzz/corpus-workbook.
+# tests/fuzz/corpus-workbook, fuzz_desk (the back-office window's settings
+# file) on tests/fuzz/corpus-desk.
 #
 #   scripts/fuzz.sh [SECONDS] [--merge] [-- LIBFUZZER-FLAGS...]
 #
@@ -30,7 +31,7 @@ done
 
 build=build/fuzz
 CC=clang CXX=clang++ cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTALLO_FUZZ=ON >/dev/null
-targets=(fuzz_commands fuzz_import fuzz_workbook)
+targets=(fuzz_commands fuzz_import fuzz_workbook fuzz_desk)
 cmake --build "$build" -j "$(nproc)" --target "${targets[@]}"
 
 failed=0
@@ -39,6 +40,7 @@ for target in "${targets[@]}"; do
     fuzz_commands) corpus=tests/fuzz/corpus ;;
     fuzz_import) corpus=tests/fuzz/corpus-import ;;
     fuzz_workbook) corpus=tests/fuzz/corpus-workbook ;;
+    fuzz_desk) corpus=tests/fuzz/corpus-desk ;;
   esac
   fuzzer="$build/tests/fuzz/$target"
   run="$build/run/$target"

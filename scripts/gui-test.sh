@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Runs the GUI test driver against tallo.exe under Wine, headless: 64-bit or
+# Runs the GUI test driver against tallo.exe and the back-office window
+# (filmdesk.exe) under Wine, headless: 64-bit or
 # 32-bit Wine, as the build is.
 #   scripts/gui-test.sh BUILD_DIR [NAME-PART]
 # A fresh copy of the template prefix per run, a private Xvfb, and a cleanup
@@ -21,7 +22,10 @@ xvfb_start
 work="$prefix/drive_c/tallo-test"
 mkdir -p "$work/card"
 ln -sfn "$work/card" "$prefix/dosdevices/e:"
-cp "$build/app/tallo.exe" "$build/tests/gui/gui_tests.exe" "$work/"
+# The back-office window beside it, and filmtool.exe as the handheld's
+# stand-in in its tests.
+cp "$build/app/tallo.exe" "$build/tests/gui/gui_tests.exe" "$build/desk/filmdesk.exe" \
+  "$build/tools/filmtool.exe" "$work/"
 cd "$work"
 # Each test runs under the code page it names: Western (1252) first, then
 # Japanese (932), a double-byte one. The server goes between the two, so that

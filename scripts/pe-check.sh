@@ -35,7 +35,8 @@ for path in "$@"; do
   dlls=$("$tools-objdump" -p "$path" | sed -n 's/^\s*DLL Name: //p' | sort -f | xargs)
   for dll in $dlls; do
     case "${dll,,}" in
-      kernel32.dll | user32.dll | gdi32.dll | msvcrt.dll | advapi32.dll | shell32.dll | comctl32.dll) ;;
+      kernel32.dll | user32.dll | gdi32.dll | msvcrt.dll | advapi32.dll | shell32.dll | comctl32.dll | \
+        comdlg32.dll | ole32.dll) ;;
       *) fail "$program imports $dll, which is no system DLL" ;;
     esac
   done

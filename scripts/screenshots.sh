@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Takes the user guide's pictures from the real program: the screenshot
-# driver (docs/screenshots/) walks tallo.exe through its windows under Wine
+# driver (docs/screenshots/) walks tallo.exe and the back-office window
+# filmdesk.exe through their windows under Wine
 # and a private Xvfb, over the sample inventory of `make run`, and each
 # window is photographed cropped to its frame.
 #   scripts/screenshots.sh [OUT_DIR]     default: docs/
@@ -19,7 +20,8 @@ xvfb_start
 
 work="$prefix/drive_c/tallo-shots"
 mkdir -p "$work"
-cp "$build/app/tallo.exe" "$build/docs/screenshots/screenshots.exe" "$work/"
+cp "$build/app/tallo.exe" "$build/docs/screenshots/screenshots.exe" "$build/desk/filmdesk.exe" \
+  "$build/tools/filmtool.exe" "$work/"
 "$top/build/host/bench/geninv" "$work/sample.dat" --slots 400 --order random --deleted 12 \
   --seed 42 >/dev/null
 cd "$work"

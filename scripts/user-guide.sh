@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Makes the user guide of the release zip: the README's "Using tallo" and
-# "The back office: filmtool" sections as one HTML file, its pictures
+# "The back office" sections as one HTML file, its pictures
 # (docs/*.png) inside it.
 #   scripts/user-guide.sh README.md OUT.html [VERSION]
 source "$(dirname "$0")/common.sh"
@@ -10,8 +10,8 @@ version="${3:-}"
 docs="$(cd "$(dirname "$readme")" && pwd)"
 
 # The sections, each from its heading to the next heading of the same level.
-section=$(awk '/^## /{inside = ($0 == "## Using tallo" || $0 == "## The back office: filmtool")} inside' "$readme")
-for heading in "## Using tallo" "## The back office: filmtool"; do
+section=$(awk '/^## /{inside = ($0 == "## Using tallo" || $0 == "## The back office")} inside' "$readme")
+for heading in "## Using tallo" "## The back office"; do
   grep -qxF "$heading" <<<"$section" || { echo "user-guide.sh: no \"$heading\" in $readme" >&2; exit 1; }
 done
 body=$(cmark-gfm --extension table <<<"$section")

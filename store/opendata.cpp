@@ -212,6 +212,10 @@ InventoryOpened LoadInventory(Opening opening) {
   SlotCount = SlotsOf(size);
   DeletedCount = 0;
   ActiveCount = 0;
+  // A program that opens the inventory again (the back-office window, at
+  // each of its steps) lets the last opening's arrays go first.
+  platform::Release(NumberIndex);
+  platform::Release(PrefixTable);
   if (!AllocateIndex(SlotCount, &NumberIndex, &PrefixTable)) {
     opened.failure = OpenFailure::kNoMemory;
     return opened;

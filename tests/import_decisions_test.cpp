@@ -63,7 +63,7 @@ class Findings : public FindingSink {
     if (f.number != 0) said += " " + std::to_string(f.number);
     if (f.what == Finding::kConflict || f.what == Finding::kUncheckedConflict ||
         f.what == Finding::kUnmarkedConflict || f.what == Finding::kRefusedValue ||
-        f.what == Finding::kTooLong) {
+        f.what == Finding::kTooLong || f.what == Finding::kOverwritten) {
       said += std::string(" ") + FieldName(f.field);
     }
     told.push_back(said);
@@ -79,6 +79,7 @@ class Findings : public FindingSink {
         {Finding::kUnnamedValue, "unnamed"},       {Finding::kShortDescription, "short"},
         {Finding::kRowDisagrees, "row-disagrees"}, {Finding::kSeveralSlots, "several"},
         {Finding::kBadNumber, "bad-number"},       {Finding::kTooManySlots, "too-many"},
+        {Finding::kOverwritten, "overwritten"},
     };
     const auto found = kNames.find(what);
     return found == kNames.end() ? "finding" + std::to_string(static_cast<int>(what))
@@ -171,9 +172,10 @@ TEST(ImportDecisions, AMarkedRowWritesTheOwnersEditsAndTellsWhereBothChanged) {
   sheet[kInStock] = "6";  // edited on both sides
   Decided d = Decide(items, {sheet});
   EXPECT_EQ(d.told, Told({"2 conflict 10 in_stock"}));
+  // --overwrite takes the sheet's value, and says so for the review.
   d = Decide(items, {sheet}, ImportRules{false, true});
   EXPECT_EQ(d.written, "10 description=ten again\n10 in_stock=6\n");
-  EXPECT_EQ(d.told, Told({}));
+  EXPECT_EQ(d.told, Told({"2 overwritten 10 in_stock"}));
 
   // An older export's mark (no check) is read, but --overwrite does not take
   // its word over film.dat's.
@@ -214,7 +216,7 @@ TEST(ImportDecisions, ARowWithoutAMarkWritesNothingThatDiffersUnlessTold) {
   EXPECT_FALSE(d.versionMissing);
   d = Decide(items, rows, ImportRules{false, true}, header);
   EXPECT_EQ(d.written, "1 description=Kettle\n1 price=19.99\n2 price=4.5\n");
-  EXPECT_EQ(d.told, Told({"4 no-item 3"}));
+  EXPECT_EQ(d.told, Told({"3 overwritten 2 price", "4 no-item 3"}));
   // Equal values, as the field stores them, are no conflict.
   EXPECT_EQ(Decide(items, {{"2", "mug", "4.00"}}, {}, header).told, Told({}));
   // A fresh record that is not quite fresh holds the shop's data.

@@ -5,7 +5,19 @@
 #include "store/store_state.h"
 #include "tools/tool.h"
 
-void Complain(const std::string& text) { std::fprintf(stderr, "filmtool: %s\n", text.c_str()); }
+namespace {
+ComplaintListener* listener = nullptr;
+}  // namespace
+
+void SetComplaintListener(ComplaintListener* l) { listener = l; }
+
+void Complain(const std::string& text) {
+  if (listener != nullptr) {
+    listener->Complain(text);
+  } else {
+    std::fprintf(stderr, "filmtool: %s\n", text.c_str());
+  }
+}
 
 bool ComplainOfCause(const std::wstring& path, platform::FileError why) {
   switch (why) {

@@ -11,6 +11,7 @@
 #include "store/slot_io.h"
 #include "store/store_state.h"
 #include "tools/fields.h"
+#include "tools/progress.h"
 #include "tools/sheets/sheet_writer.h"
 #include "tools/tool.h"
 #include "tools/version_mark.h"
@@ -22,29 +23,42 @@ std::array<std::string, kExportedColumns> ExportedColumnNames(bool workbook) {
   return names;
 }
 
-int Export(bool all, const std::string& workbook) {
-  const auto extension = std::filesystem::u8path(workbook).extension().u8string();
-  if (!workbook.empty() && extension != ".xlsx" && extension != ".XLSX") {
-    Complain(workbook + ": a workbook's name ends in .xlsx; without a file, export writes CSV "
-                        "to standard output");
-    return 2;
-  }
-  if (!OpenForReport()) return 1;
+namespace {
+
+bool EndsWith(const std::string& name, const char* end) {
+  const std::string extension = std::filesystem::u8path(name).extension().u8string();
+  std::string lower;
+  for (char c : extension) lower += static_cast<char>(c >= 'A' && c <= 'Z' ? c + 32 : c);
+  return lower == end;
+}
+
+}  // namespace
+
+bool NamesCsv(const std::string& path) { return EndsWith(path, ".csv"); }
+
+ExportEnd ExportSheet(const std::string& path, bool all, Progress* progress, size_t* rows) {
+  if (!OpenForReport()) return ExportEnd::kFailed;
   platform::ScopedFile file(OpenInventoryForReading());
   if (!file) {
     Complain(platform::ShownPath(DataPath) + ": cannot be opened");
-    return 1;
+    return ExportEnd::kFailed;
   }
-  const std::unique_ptr<SheetWriter> sheet =
-      workbook.empty() ? CsvOnStandardOutput() : WorkbookAt(workbook);
-  if (!sheet) return 1;
+  const std::unique_ptr<SheetWriter> sheet = path.empty()     ? CsvOnStandardOutput()
+                                             : NamesCsv(path) ? CsvAt(path)
+                                                              : WorkbookAt(path);
+  if (!sheet) return ExportEnd::kFailed;
   SlotReader slots(file.get(), SlotCount);
+  ProgressTicker ticker(progress);
   InventoryRecord r;
   ExportedRow row;
+  size_t written = 0;
   for (Slot slot = 0; slot < SlotCount; ++slot) {
+    if (!ticker.Tick(static_cast<uint64_t>(slot), static_cast<uint64_t>(SlotCount))) {
+      return ExportEnd::kStopped;  // the sheet, unfinished, is never put in place
+    }
     if (!slots.Read(slot, &r)) {
       Complain("slot " + std::to_string(slot) + " and after cannot be read");
-      return 1;
+      return ExportEnd::kFailed;
     }
     // Deleted: -1, and the numbers the load counts as deleted with it.
     if (!all && !IsLiveNumber(RecordNumber(r))) continue;
@@ -56,7 +70,23 @@ int Export(bool all, const std::string& workbook) {
       printed[1 + Index(field)] = row.fields[Index(field)];
     }
     row.mark = EncodeVersionMark(MakeVersionMark(printed));
-    if (!sheet->Row(row)) return 1;
+    if (!sheet->Row(row)) return ExportEnd::kFailed;
+    ++written;
   }
-  return sheet->Finish() ? 0 : 1;
+  // On Windows an open handle of a reader keeps every writer out: film.dat
+  // goes before the sheet is finished.
+  file.Close();
+  if (rows != nullptr) *rows = written;
+  return sheet->Finish() ? ExportEnd::kWritten : ExportEnd::kFailed;
+}
+
+int Export(bool all, const std::string& workbook) {
+  const auto extension = std::filesystem::u8path(workbook).extension().u8string();
+  if (!workbook.empty() && extension != ".xlsx" && extension != ".XLSX") {
+    Complain(workbook +
+             ": a workbook's name ends in .xlsx; without a file, export writes CSV "
+             "to standard output");
+    return 2;
+  }
+  return ExportSheet(workbook, all) == ExportEnd::kWritten ? 0 : 1;
 }

@@ -21,6 +21,21 @@ int Check();
 // export: the records as CSV on standard output, or as a workbook at
 // `workbook` when it is not empty; deleted slots only with `all`.
 int Export(bool all, const std::string& workbook);
+// What an export came to.
+enum class ExportEnd {
+  kWritten,
+  kFailed,   // told; a sheet file not put in place
+  kStopped,  // `progress` said stop: no sheet file put in place
+};
+class Progress;
+// The records (deleted slots only with `all`) as a sheet at `path`: CSV
+// when its name ends in .csv, a workbook otherwise, CSV on standard output
+// for "". The file is put in place only once whole, so that the one there
+// stays as it was until then. `*rows` gets how many rows were written.
+ExportEnd ExportSheet(const std::string& path, bool all, Progress* progress = nullptr,
+                      size_t* rows = nullptr);
+// Whether the sheet at `path` is to be CSV, by its name.
+bool NamesCsv(const std::string& path);
 // amend NUMBER FIELD=VALUE...: the record stored as the amend dialog stores
 // the same texts. 0: written; 1: refused or failed, the file unchanged.
 int Amend(const std::string& number, const std::vector<std::string>& assignments);
@@ -40,8 +55,18 @@ int Delete(const std::string& number);
 bool OpenForReport(bool* missing = nullptr);
 bool OpenForChange(bool makeFresh = false, bool* missing = nullptr);
 
-// The tool's own message on standard error.
+// The tool's own message: on standard error as "filmtool: text", or to the
+// listener that a program showing them otherwise (the back-office window)
+// has put in place.
 void Complain(const std::string& text);
+class ComplaintListener {
+ public:
+  virtual ~ComplaintListener() = default;
+  virtual void Complain(const std::string& text) = 0;
+};
+// `listener` hears every Complain from now on; nullptr puts standard error
+// back.
+void SetComplaintListener(ComplaintListener* listener);
 // What the tool says when another program holds film.dat, once it has
 // waited HeldFileWait for it.
 constexpr char kHeldByAnotherProgram[] = "another program is changing film.dat; try again";

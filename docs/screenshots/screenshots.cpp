@@ -1,4 +1,5 @@
-// Walks tallo.exe through every window the user guide shows and asks for a
+// Walks tallo.exe, then the back-office window filmdesk.exe (with
+// filmtool.exe beside it), through every window the user guide shows and asks for a
 // picture of each. For each picture it prints "shot NAME LEFT TOP RIGHT
 // BOTTOM" (the window's screen rectangle) and waits until the file
 // NAME.done appears in the current folder: scripts/screenshots.sh takes the
@@ -10,7 +11,9 @@
 #include <cstdio>
 #include <string>
 
+#include "tests/gui/desk_driver.h"
 #include "tests/gui/gui_driver.h"
+#include "tests/kit/csv_rows.h"
 
 using namespace gui;
 
@@ -19,6 +22,8 @@ namespace {
 constexpr int kFind = 110, kAmend = 112, kDelete = 113, kConfiguration = 114;
 constexpr int kAbout = 40002, kExit = 40000;
 constexpr int kNext = 110, kNumber = 1000, kAnswer = 1000;
+
+std::wstring Wide(const std::string& ascii) { return std::wstring(ascii.begin(), ascii.end()); }
 
 // Asks for a picture of `window` and waits until it is taken.
 void Shoot(const char* name, HWND window) {
@@ -130,6 +135,45 @@ void TakeAll(const std::wstring& exe) {
   Check(tallo.WaitExit() == 0, "tallo.exe did not end with 0");
 }
 
+// The back-office window over the same sample: after an export, and with a
+// sheet under review whose price the handheld changed since the export.
+void TakeDesk() {
+  Folder folder(L"shop");
+  folder.Write(L"film.dat", Folder::ReadAt(L"sample.dat"));
+  folder.Remove(L"stock.xlsx");
+  UseShopFolder(folder);
+  Tallo program(BesideDriver(L"filmdesk.exe"), folder);
+  Desk desk(program);
+  // As wide as the guide's pictures go, so that the review's messages show.
+  ::SetWindowPos(desk.main(), nullptr, 0, 0, 790, 540, SWP_NOZORDER | SWP_NOACTIVATE);
+  desk.Counts();
+  desk.Press(IDC_EXPORT);
+  const std::wstring exported = folder.Path(L"stock.xlsx");
+  AnswerFileDialog(program, L"Export to a workbook", exported);
+  desk.WaitMessages(L"Exported ");
+  desk.WaitIdle();
+  Shoot("desk-export", desk.main());
+
+  // The owner's edits in the export, and the handheld's since.
+  Check(RunFilmtool(L"export \"" + folder.Path() + L"\"", folder.Path(L"export.csv")) == 0,
+        "filmtool.exe export failed");
+  const Bytes csv = folder.Read(L"export.csv");
+  CsvSheet sheet = ReadCsv(std::string(csv.begin(), csv.end()));
+  sheet[1][8] = "4.99";
+  sheet[2][4] = "24";
+  sheet[3][8] = "12.50";
+  Check(RunFilmtool(L"amend \"" + folder.Path() + L"\" " + Wide(sheet[3][1]) + L" price=11.95") ==
+            0,
+        "filmtool.exe amend failed");
+  const std::string text = WriteCsv(sheet);
+  folder.Write(L"stock.csv", Bytes(text.begin(), text.end()));
+  DropFile(program, desk.main(), folder.Path(L"stock.csv"));
+  desk.WaitReview(L"Review of stock.csv: 1 conflict");
+  Shoot("desk-review", desk.main());
+  ::PostMessageW(desk.main(), WM_CLOSE, 0, 0);
+  Check(program.WaitExit() == 0, "filmdesk.exe did not end with 0");
+}
+
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
@@ -139,6 +183,7 @@ int wmain(int argc, wchar_t** argv) {
   }
   try {
     TakeAll(argv[1]);
+    TakeDesk();
   } catch (const Failure& failure) {
     std::printf("failed: %s\n", failure.message.c_str());
     return 1;

@@ -33,7 +33,8 @@ std::vector<std::string> StartConsole(int argc, char** argv) {
 void UseFolder(const std::string& folder) { host::SetWorkingFolder(folder); }
 
 void UseCardFolder(const std::string& folder) {
-  host::SetStorageCard(host::CardState::kPresent, host::Widen(folder));
+  host::SetStorageCard(folder.empty() ? host::CardState::kAbsent : host::CardState::kPresent,
+                       host::Widen(folder));
 }
 
 std::string ShownPath(const std::wstring& path) { return host::HostPath(path); }

@@ -110,10 +110,10 @@ void Folder::RemoveAt(const std::wstring& path) { ::DeleteFileW(path.c_str()); }
 
 // ---- Tallo ------------------------------------------------------------------
 
-Tallo::Tallo(const std::wstring& exe, const Folder& folder) {
+Tallo::Tallo(const std::wstring& exe, const Folder& folder, const std::wstring& arguments) {
   STARTUPINFOW startup = {};
   startup.cb = sizeof startup;
-  std::wstring commandLine = L"\"" + exe + L"\"";
+  std::wstring commandLine = L"\"" + exe + L"\"" + (arguments.empty() ? L"" : L" " + arguments);
   const BOOL started = ::CreateProcessW(exe.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0,
                                         nullptr, folder.Path().c_str(), &startup, &process_);
   Check(started != FALSE, "cannot start tallo.exe: error " + std::to_string(::GetLastError()));
@@ -323,6 +323,16 @@ void KeyChord(WORD modifier, WORD key) {
     input[i].ki.dwFlags = i < 2 ? 0 : KEYEVENTF_KEYUP;
   }
   ::SendInput(4, input, sizeof(INPUT));
+}
+
+void Key(WORD key) {
+  INPUT input[2] = {};
+  for (int i = 0; i < 2; ++i) {
+    input[i].type = INPUT_KEYBOARD;
+    input[i].ki.wVk = key;
+    input[i].ki.dwFlags = i == 0 ? 0 : KEYEVENTF_KEYUP;
+  }
+  ::SendInput(2, input, sizeof(INPUT));
 }
 
 HWND FocusOf(HWND window) {

@@ -41,16 +41,18 @@ class Folder {
   std::wstring path_;
 };
 
-// One run of tallo.exe; ended by force when the object goes unless it has
-// exited by then.
+// One run of tallo.exe (or of another of the family's programs, with
+// `arguments` after its name); ended by force when the object goes unless
+// it has exited by then.
 class Tallo {
  public:
-  Tallo(const std::wstring& exe, const Folder& folder);
+  Tallo(const std::wstring& exe, const Folder& folder, const std::wstring& arguments = L"");
   ~Tallo();
   Tallo(const Tallo&) = delete;
   Tallo& operator=(const Tallo&) = delete;
 
   DWORD pid() const { return process_.dwProcessId; }
+  HANDLE process() const { return process_.hProcess; }
   // The main window once it is visible.
   HWND MainWindow(DWORD timeoutMs = kWaitMs);
   // The exit code, or fails when the process does not end in time.
@@ -91,6 +93,7 @@ void Type(HWND dialog, int id, const std::wstring& text);
 // first click on, mouse input that this driver did not make is dropped.
 void MouseClick(int x, int y);
 void KeyChord(WORD modifier, WORD key);
+void Key(WORD key);
 // Makes `window` the foreground window; false when it would not come.
 bool BringForward(HWND window);
 // The window that has the keyboard focus in `window`'s thread.

@@ -58,6 +58,7 @@ void ImportDecisions::Tell(Found found) {
     case Finding::kConflict:
     case Finding::kUncheckedConflict:
     case Finding::kUnmarkedConflict:
+    case Finding::kOverwritten:
       found.column = columns_.field[Index(found.field)];
       break;
     case Finding::kBadNumber:
@@ -72,7 +73,7 @@ void ImportDecisions::Tell(Found found) {
   }
   if (IsConflict(found.what)) {
     ++conflicts_[ConflictIndex(found.what)];
-  } else {
+  } else if (!IsNotice(found.what)) {
     ++problems_;
   }
   sink_.Tell(found);
@@ -361,7 +362,9 @@ void ImportDecisions::TakeMarked(int line, const std::vector<std::string_view>& 
     if (!edited[i] || stored[i] == printed[i]) continue;  // film.dat holds it already
     const std::string_view value = fields[static_cast<size_t>(columns_.field[i])];
     Found about(Finding::kConflict, line, number, f, value, printed[i]);
-    if (nowDigests[i] != mark.fields[i] && !(rules_.overwrite && checked)) {
+    about.description = printed[Index(Field::kDescription)];
+    const bool bothChanged = nowDigests[i] != mark.fields[i];
+    if (bothChanged && !(rules_.overwrite && checked)) {
       // An older export's mark cannot show it is whole: --overwrite does
       // not take its word over film.dat's.
       if (rules_.overwrite) about.what = Finding::kUncheckedConflict;
@@ -374,6 +377,10 @@ void ImportDecisions::TakeMarked(int line, const std::vector<std::string_view>& 
       about.what = Finding::kTooLong;
       Tell(about);
       continue;
+    }
+    if (bothChanged) {
+      about.what = Finding::kOverwritten;
+      Tell(about);
     }
     edits.push_back(FieldEdit{f, value});
   }
@@ -468,10 +475,14 @@ void ImportDecisions::TakeUnmarked(int line, const std::vector<std::string_view>
       Tell(Found(Finding::kTooLong, line, number, f, value, "", why));
       return;
     }
+    Found about(Finding::kUnmarkedConflict, line, number, f, value, printed);
+    about.description = ExportedField(Field::kDescription, now);
     if (!fresh && !rules_.overwrite) {
-      Tell(Found(Finding::kUnmarkedConflict, line, number, f, value, printed));
+      Tell(about);
       continue;
     }
+    about.what = Finding::kOverwritten;
+    if (!fresh) Tell(about);
     edits.push_back(FieldEdit{f, value});
   }
   Keep(ItemEdits::Item{line, number, slot}, edits, now);

@@ -92,12 +92,17 @@ enum class Finding {
   kConflict,           // a marked row's edit of a field film.dat changed since the export
   kUncheckedConflict,  // the same under --overwrite, in a row with an older export's mark
   kUnmarkedConflict,   // a row without a mark differs from film.dat
+  // No refusal: a conflict that --overwrite settles, the sheet's `text` for
+  // `field` of `number` going over film.dat's `now`.
+  kOverwritten,
 };
 
 constexpr bool IsConflict(Finding what) {
   return what == Finding::kConflict || what == Finding::kUncheckedConflict ||
          what == Finding::kUnmarkedConflict;
 }
+// A finding that stands in nobody's way, told for a review of the writes.
+constexpr bool IsNotice(Finding what) { return what == Finding::kOverwritten; }
 
 struct Found {
   Found(Finding what_, int line_, int64_t number_ = 0)
@@ -119,6 +124,7 @@ struct Found {
   std::string_view text;  // the sheet's text, valid during the call
   std::string now;        // what film.dat holds, as export prints it
   std::string why;
+  std::string description;  // of the item in film.dat, for a conflict's review
   int64_t count = 0;
   int64_t other = 0;
   int column = -1;  // the header's column of the cell it is about, or -1 for the row

@@ -30,9 +30,17 @@ bool HoldsInvisible(std::string_view text) {
 
 std::string Item(const Found& f) { return "item " + std::to_string(f.number); }
 
+// "1 field was", "2 fields were".
+std::string Fields(int n) { return std::to_string(n) + (n == 1 ? " field was" : " fields were"); }
+
 }  // namespace
 
-std::string FindingText(const Found& f, const SheetReader& sheet) {
+const ImportChoices& CommandLineChoices() {
+  static const ImportChoices choices{"import with --add", "import with --overwrite", "--overwrite"};
+  return choices;
+}
+
+std::string FindingText(const Found& f, const SheetReader& sheet, const ImportChoices& choices) {
   const bool workbook = sheet.IsWorkbook();
   const std::string field = FieldName(f.field);
   const std::string value = Printable(f.text);
@@ -76,7 +84,9 @@ std::string FindingText(const Found& f, const SheetReader& sheet) {
     case Finding::kMarkOfOtherRow:
       return Item(f) +
              ": this row's version mark was made for another row: a row copied for a new item "
-             "(clear its version cell, then import with --add), a sort that left the version "
+             "(clear its version cell, then " +
+             choices.add +
+             "), a sort that left the version "
              "column out (export again), or a number a spreadsheet changed (open the number "
              "column as Text, see the guide)";
     case Finding::kRowDisagrees:
@@ -86,14 +96,14 @@ std::string FindingText(const Found& f, const SheetReader& sheet) {
     case Finding::kDeletedSince:
       return Item(f) +
              " is no longer in film.dat (deleted since the export), and a row with a version "
-             "mark never adds one: delete the row, or clear its version cell and import with "
-             "--add to add the item again";
+             "mark never adds one: delete the row, or clear its version cell and " +
+             choices.add + " to add the item again";
     case Finding::kDeletedSlotEdited:
       return "this row is of a deleted slot (number " + std::to_string(f.number) +
              "), which import leaves alone: undo the row's edits or delete the row";
     case Finding::kNoSuchItem:
-      return "no item " + std::to_string(f.number) +
-             " in film.dat: import with --add to add it as a new item";
+      return "no item " + std::to_string(f.number) + " in film.dat: " + choices.add +
+             " to add it as a new item";
     case Finding::kCannotAdd:
       return "film.dat cannot be read whole (filmtool check tells why): no item can be added";
     case Finding::kTooManySlots:
@@ -134,17 +144,62 @@ std::string FindingText(const Found& f, const SheetReader& sheet) {
     case Finding::kUnmarkedConflict:
       return Item(f) + ": " + field + ": the sheet says " + value + ", film.dat says " +
              Printable(f.now) + " (a row without a version mark)";
+    case Finding::kOverwritten:
+      return Item(f) + ": " + field + ": the sheet's " + value + " goes over film.dat's " +
+             Printable(f.now);
   }
   return "";
 }
 
+std::string FindingPlace(const Found& found, const SheetReader& sheet) {
+  if (!sheet.IsWorkbook()) return std::to_string(found.line);
+  return found.column >= 0 ? sheet.CellName(found.line, static_cast<size_t>(found.column))
+                           : sheet.RowName(found.line);
+}
+
+std::vector<std::string> ConflictAdvice(const ImportDecisions& d, const ImportChoices& choices) {
+  std::vector<std::string> advice;
+  if (const int n = d.conflicts(Finding::kConflict); n > 0) {
+    advice.push_back(Fields(n) +
+                     " edited in the sheet and changed in film.dat since the export; "
+                     "export again and redo those edits, or " +
+                     choices.overwrite + " to put the sheet's values over film.dat's");
+  }
+  if (const int n = d.conflicts(Finding::kUncheckedConflict); n > 0) {
+    advice.push_back(Fields(n) +
+                     " edited in the sheet and changed in film.dat since an export by "
+                     "an older filmtool, whose version marks cannot show they are undamaged, so " +
+                     choices.overwriteName +
+                     " does not reach them: export again and redo those edits");
+  }
+  if (const int n = d.conflicts(Finding::kUnmarkedConflict); n > 0) {
+    const std::string overwrite = choices.overwrite + " to put the sheet's values over film.dat's";
+    if (d.versionMissing()) {
+      advice.push_back(
+          "the version column of this export is missing: without it the sheet "
+          "cannot tell its edits from what changed in film.dat since the export, "
+          "so " +
+          (n == 1 ? std::string("the value that differs")
+                  : "each of the " + std::to_string(n) + " values that differ") +
+          " is a conflict; export again, keep the version column (hide "
+          "it if it is in the way) and redo the edits, or " +
+          overwrite);
+    } else {
+      advice.push_back(std::to_string(n) +
+                       (n == 1 ? " value of a row without a version mark differs"
+                               : " values of rows without a version mark differ") +
+                       " from film.dat, and such a "
+                       "row cannot tell an edit from an old value; " +
+                       overwrite + ", or export again and make the edits in the export");
+    }
+  }
+  return advice;
+}
+
 void ImportReport::Tell(const Found& found) {
+  if (IsNotice(found.what)) return;  // what the command line lists otherwise
   if (++told_ <= kToldLines) {
-    const std::string where = found.column >= 0 && sheet_.IsWorkbook()
-                                  ? sheet_.CellName(found.line, static_cast<size_t>(found.column))
-                              : sheet_.IsWorkbook() ? sheet_.RowName(found.line)
-                                                    : std::to_string(found.line);
-    Complain(file_ + ":" + where + ": " + FindingText(found, sheet_));
+    Complain(file_ + ":" + FindingPlace(found, sheet_) + ": " + FindingText(found, sheet_));
   }
 }
 
@@ -152,37 +207,7 @@ bool ImportReport::Finish(const ImportDecisions& d) {
   if (told_ > kToldLines) {
     Complain(file_ + ": " + std::to_string(told_ - kToldLines) + " more problems and conflicts");
   }
-  if (const int n = d.conflicts(Finding::kConflict); n > 0) {
-    Complain(file_ + ": " + std::to_string(n) +
-             " fields were edited in the sheet and changed in film.dat since the export; export "
-             "again and redo those edits, or import with --overwrite to put the sheet's values "
-             "over film.dat's");
-  }
-  if (const int n = d.conflicts(Finding::kUncheckedConflict); n > 0) {
-    Complain(file_ + ": " + std::to_string(n) +
-             " fields were edited in the sheet and changed in film.dat since an export by an "
-             "older filmtool, whose version marks cannot show they are undamaged, so --overwrite "
-             "does not reach them: export again and redo those edits");
-  }
-  if (const int n = d.conflicts(Finding::kUnmarkedConflict); n > 0) {
-    const std::string overwrite =
-        "import with --overwrite to put the sheet's values over film.dat's";
-    if (d.versionMissing()) {
-      Complain(file_ +
-               ": the version column of this export is missing: without it the sheet "
-               "cannot tell its edits from what changed in film.dat since the export, "
-               "so each of the " +
-               std::to_string(n) +
-               " values that differ is a conflict; export again, keep the version column (hide "
-               "it if it is in the way) and redo the edits, or " +
-               overwrite);
-    } else {
-      Complain(file_ + ": " + std::to_string(n) +
-               " values of rows without a version mark differ from film.dat, and such a row "
-               "cannot tell an edit from an old value; " +
-               overwrite + ", or export again and make the edits in the export");
-    }
-  }
+  for (const std::string& advice : ConflictAdvice(d)) Complain(file_ + ": " + advice);
   if (d.problems() == 0 && d.conflicts() == 0) return true;
   Complain(file_ + ": nothing imported, film.dat is unchanged");
   return false;

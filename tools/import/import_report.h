@@ -4,13 +4,31 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 #include "tools/import/import_decisions.h"
 #include "tools/sheets/sheet_reader.h"
 
+// How the owner says yes to what an import does not do unasked: the command
+// line's flags, or the back-office window's choices. Each is what a message
+// tells the owner to do.
+struct ImportChoices {
+  std::string add;            // "import with --add": rows of new numbers become items
+  std::string overwrite;      // "import with --overwrite": the sheet's values over film.dat's
+  std::string overwriteName;  // "--overwrite", where a message says what it does not reach
+};
+const ImportChoices& CommandLineChoices();
+
 // What a finding says of a row or cell of `sheet`, without the file and the
 // place in front.
-std::string FindingText(const Found& found, const SheetReader& sheet);
+std::string FindingText(const Found& found, const SheetReader& sheet,
+                        const ImportChoices& choices = CommandLineChoices());
+// Where a finding is: a CSV's line, a workbook's cell or row.
+std::string FindingPlace(const Found& found, const SheetReader& sheet);
+// After the last row: what to do about each kind of conflict there was, a
+// sentence each. None when there were none.
+std::vector<std::string> ConflictAdvice(const ImportDecisions& decisions,
+                                        const ImportChoices& choices = CommandLineChoices());
 
 // Tells each finding on standard error as "FILE:LINE: text" (a CSV) or
 // "FILE:Sheet!D7: text" (a workbook's cell), up to the first hundred: a

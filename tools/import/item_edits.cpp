@@ -89,19 +89,27 @@ InventoryRecord ItemEdits::Applied(size_t i, const InventoryRecord& before) cons
   return after;
 }
 
+std::vector<ItemEdits::FieldChange> ItemEdits::Changed(size_t i, const InventoryRecord& before,
+                                                       const InventoryRecord& after) const {
+  std::array<bool, kFieldCount> stored{};
+  for (const FieldEdit& e : Edits(i)) stored[Index(e.field)] = true;
+  std::vector<FieldChange> changed;
+  for (Field field : kAllFields) {
+    if (!stored[Index(field)]) continue;
+    FieldChange c{field, ExportedField(field, before), ExportedField(field, after)};
+    if (c.was != c.is) changed.push_back(std::move(c));
+  }
+  return changed;
+}
+
 std::string ItemEdits::Listed(size_t i, const InventoryRecord& before,
                               const InventoryRecord& after) const {
   const Item& item = At(i);
   const std::string number = platform::FormatItemNumber(item.number);
   std::string out;
   if (item.slot < 0) out += number + " added\n";
-  std::array<bool, kFieldCount> stored{};
-  for (const FieldEdit& e : Edits(i)) stored[Index(e.field)] = true;
-  for (Field field : kAllFields) {
-    if (!stored[Index(field)]) continue;
-    const std::string was = ExportedField(field, before);
-    const std::string is = ExportedField(field, after);
-    if (was != is) out += number + " " + FieldName(field) + ": " + was + " -> " + is + "\n";
+  for (const FieldChange& c : Changed(i, before, after)) {
+    out += number + " " + FieldName(c.field) + ": " + c.was + " -> " + c.is + "\n";
   }
   return out;
 }

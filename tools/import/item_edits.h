@@ -53,9 +53,16 @@ class ItemEdits {
   // stores it. The edits were checked when they were decided, so none is
   // refused.
   InventoryRecord Applied(size_t i, const InventoryRecord& before) const;
+  // Each stored field of entry `i` whose print the write changes, with
+  // what export printed before and prints after.
+  struct FieldChange {
+    Field field;
+    std::string was, is;
+  };
+  std::vector<FieldChange> Changed(size_t i, const InventoryRecord& before,
+                                   const InventoryRecord& after) const;
   // The lines a write of entry `i` lists: "number field: old -> new" for
-  // each stored field whose print it changes, a new item's "number added"
-  // first.
+  // each of Changed, a new item's "number added" first.
   std::string Listed(size_t i, const InventoryRecord& before, const InventoryRecord& after) const;
 
  private:

@@ -1,8 +1,13 @@
 // export's CSV: quoted where a spreadsheet needs it, rows ending in CR LF.
 #include <string>
+#include <string_view>
 
+#include "platform/platform.h"
+#include "platform/scoped_file.h"
 #include "tools/output.h"
 #include "tools/sheets/sheet_writer.h"
+#include "tools/tool.h"
+#include "tools/utf8.h"
 
 namespace {
 
@@ -21,26 +26,109 @@ std::string Csv(const std::string& field) {
   return quoted + "\"";
 }
 
+// The rows as CSV text, to wherever Put sends it.
 class CsvWriter : public SheetWriter {
  public:
-  CsvWriter() {
+  // The header line; false when it could not be written.
+  bool Start() {
     std::string header;
-    for (const std::string& name : ExportedColumnNames(/*workbook=*/false)) header += (header.empty() ? "" : ",") + name;
-    ok_ = PrintOut(header + "\r\n");
+    for (const std::string& name : ExportedColumnNames(/*workbook=*/false)) {
+      header += (header.empty() ? "" : ",") + name;
+    }
+    return ok_ = Put(header + "\r\n");
   }
   bool Row(const ExportedRow& row) override {
     if (!ok_) return false;
     std::string line = std::to_string(row.slot) + "," + row.number;
     for (const std::string& field : row.fields) line += "," + Csv(field);
     line += "," + row.mark + "\r\n";
-    return ok_ = PrintOut(line);
+    return ok_ = Put(line);
   }
-  bool Finish() override { return ok_; }
+  bool Finish() override { return ok_ && End(); }
+
+ protected:
+  virtual bool Put(std::string_view text) = 0;
+  virtual bool End() { return true; }
 
  private:
   bool ok_ = true;
 };
 
+class CsvOut : public CsvWriter {
+ protected:
+  bool Put(std::string_view text) override { return PrintOut(text); }
+};
+
+// A CSV file written under the name FILE.part, and put in place of FILE
+// once whole: until then the file there stays as it was.
+class CsvFile : public CsvWriter {
+ public:
+  CsvFile(const std::string& path, const std::wstring& wide)
+      : path_(path), wide_(wide), part_(wide + L".part") {}
+  ~CsvFile() override {
+    if (!placed_) {
+      file_.Close();
+      platform::RemoveFile(part_);
+    }
+  }
+  bool Open() {
+    file_ =
+        platform::OpenFile(part_, platform::Access::kWrite, platform::Disposition::kCreateAlways);
+    return file_ ? Start() : Failed();
+  }
+
+ protected:
+  bool Put(std::string_view text) override {
+    buffer_ += text;
+    return buffer_.size() < kBufferBytes || Flush();
+  }
+  bool End() override {
+    if (!Flush() || !platform::FlushFile(file_.get())) return Failed();
+    file_.Close();
+    if (platform::PutFileInPlace(part_, wide_) == platform::Renamed::kNot) return Failed();
+    placed_ = true;
+    return true;
+  }
+
+ private:
+  static constexpr size_t kBufferBytes = size_t{1} << 20;
+  bool Flush() {
+    uint32_t written = 0;
+    const auto size = static_cast<uint32_t>(buffer_.size());
+    const bool ok =
+        platform::WriteFile(file_.get(), buffer_.data(), size, &written) && written == size;
+    buffer_.clear();
+    return ok || Failed();
+  }
+  bool Failed() {
+    if (!ComplainOfCause(part_, platform::LastFileError())) {
+      Complain(path_ + ": the sheet cannot be written");
+    }
+    return false;
+  }
+
+  std::string path_;
+  std::wstring wide_, part_;
+  platform::ScopedFile file_;
+  std::string buffer_;
+  bool placed_ = false;
+};
+
 }  // namespace
 
-std::unique_ptr<SheetWriter> CsvOnStandardOutput() { return std::make_unique<CsvWriter>(); }
+std::unique_ptr<SheetWriter> CsvOnStandardOutput() {
+  auto writer = std::make_unique<CsvOut>();
+  writer->Start();  // a failure is told, and every row after it refused
+  return writer;
+}
+
+std::unique_ptr<SheetWriter> CsvAt(const std::string& path) {
+  std::wstring wide;
+  if (!WideFromUtf8(path, &wide)) {
+    Complain(path + ": no file name");
+    return nullptr;
+  }
+  auto writer = std::make_unique<CsvFile>(path, wide);
+  if (!writer->Open()) return nullptr;
+  return writer;
+}

@@ -30,6 +30,7 @@ class CsvSheet : public SheetReader {
   std::string RowName(int line) const override { return "line " + std::to_string(line); }
   std::string CellName(int line, size_t) const override { return std::to_string(line); }
   bool IsWorkbook() const override { return false; }
+  void Close() override { file.reset(); }
 
  private:
   CsvReader reader_;
@@ -81,6 +82,7 @@ class WorkbookSheet : public SheetReader {
                                     column);
   }
   bool IsWorkbook() const override { return true; }
+  void Close() override { reader_.reset(); }
 
  private:
   bool Failed() {

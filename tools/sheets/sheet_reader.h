@@ -32,6 +32,9 @@ class SheetReader {
   // Whether this is a workbook, whose cells have types of their own, not
   // text that the spreadsheet reads as it likes.
   virtual bool IsWorkbook() const = 0;
+  // Lets the file go once its rows are read (no row is read after): the
+  // rows' and cells' names still answer.
+  virtual void Close() = 0;
 };
 
 // The sheet at `path` (UTF-8; "-" reads CSV from standard input): a

@@ -34,6 +34,9 @@ class SheetWriter {
 
 // CSV (RFC 4180, UTF-8, a header line) on standard output.
 std::unique_ptr<SheetWriter> CsvOnStandardOutput();
+// The same CSV in a file at `path` (UTF-8), put in place by Finish only.
+// Null, told, when it cannot be started.
+std::unique_ptr<SheetWriter> CsvAt(const std::string& path);
 // The rows of one sheet of a workbook below its header: its last row is
 // the format's last, 1048576.
 constexpr uint32_t kWorkbookRowsPerSheet = 1048575;

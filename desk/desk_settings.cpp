@@ -1,0 +1,98 @@
+#include "desk/desk_settings.h"
+
+#include <cstdint>
+
+#include "platform/platform.h"
+#include "platform/scoped_file.h"
+#include "tools/fields.h"
+#include "tools/utf8.h"
+
+namespace {
+
+// Far more than a settings file holds, far less than memory.
+constexpr uint32_t kLargestFile = 64 * 1024;
+// The longest path Windows takes, in UTF-8 bytes at most three a unit.
+constexpr size_t kLongestValue = 3 * 32767;
+
+bool IsValue(const std::string& value) {
+  if (value.size() > kLongestValue || !IsUtf8(value)) return false;
+  std::wstring wide;
+  if (!WideFromUtf8(value, &wide)) return false;
+  for (size_t i = 0; i < wide.size();) {
+    size_t length = 1;
+    if (IsControlCharacter(CharacterAt(wide, i, &length))) return false;
+    i += length;
+  }
+  return true;
+}
+
+bool IsCodePage(const std::string& value) {
+  for (unsigned page : kCodePages) {
+    if (value == std::to_string(page)) return true;
+  }
+  return false;
+}
+
+}  // namespace
+
+void ParseDeskSettings(const std::string& text, DeskSettings* settings) {
+  size_t from = 0;
+  while (from < text.size()) {
+    size_t end = text.find('\n', from);
+    if (end == std::string::npos) end = text.size();
+    std::string line = text.substr(from, end - from);
+    from = end + 1;
+    if (!line.empty() && line.back() == '\r') line.pop_back();
+    const size_t equals = line.find('=');
+    if (line.empty() || line[0] == '#' || equals == std::string::npos) continue;
+    const std::string name = line.substr(0, equals);
+    const std::string value = line.substr(equals + 1);
+    if (!IsValue(value)) continue;
+    if (name == "folder") {
+      settings->folder = value;
+    } else if (name == "card") {
+      settings->card = value;
+    } else if (name == "codepage" && (value.empty() || IsCodePage(value))) {
+      settings->codePage = value;
+    } else if (name == "sheets") {
+      settings->sheets = value;
+    }
+  }
+}
+
+std::string FormatDeskSettings(const DeskSettings& s) {
+  return "# the tallo back office's settings\r\nfolder=" + s.folder + "\r\ncard=" + s.card +
+         "\r\ncodepage=" + s.codePage + "\r\nsheets=" + s.sheets + "\r\n";
+}
+
+void LoadDeskSettings(const std::wstring& path, DeskSettings* settings) {
+  platform::ScopedFile file(
+      platform::OpenFile(path, platform::Access::kRead, platform::Disposition::kOpenExisting));
+  uint64_t size = 0;
+  if (!file || !platform::GetFileSize(file.get(), &size) || size > kLargestFile) return;
+  std::string text(static_cast<size_t>(size), '\0');
+  uint32_t read = 0;
+  if (!platform::ReadFile(file.get(), text.data(), static_cast<uint32_t>(size), &read) ||
+      read != size) {
+    return;
+  }
+  ParseDeskSettings(text, settings);
+}
+
+bool SaveDeskSettings(const std::wstring& path, const DeskSettings& settings) {
+  const std::string text = FormatDeskSettings(settings);
+  const std::wstring temporary = path + L".tmp";
+  bool written = false;
+  {
+    platform::ScopedFile file(platform::OpenFile(temporary, platform::Access::kWrite,
+                                                 platform::Disposition::kCreateAlways));
+    uint32_t count = 0;
+    written =
+        file &&
+        platform::WriteFile(file.get(), text.data(), static_cast<uint32_t>(text.size()), &count) &&
+        count == text.size() && platform::FlushFile(file.get());
+  }
+  if (written && platform::PutFileInPlace(temporary, path) != platform::Renamed::kNot) return true;
+  platform::RemoveFile(temporary);
+  return false;
+}

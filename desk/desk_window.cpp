@@ -1,0 +1,672 @@
+// The main window: the shop's folder, its card folder and code page (kept
+// in the window's own settings file), the counts, Export, Bring a sheet back
+// (also a file dropped on the window or handed over by a second start), the
+// review list, its two choices, Apply and Cancel. Each step runs on the
+// worker thread; the window stays responsive, shows its progress and hears
+// Cancel. A flat procedure over the dialog's messages, as the family's
+// dialogs are.
+#include <windows.h>
+// After windows.h, which they need.
+#include <commctrl.h>
+#include <shellapi.h>
+#include <shlobj.h>
+
+#include <string>
+#include <vector>
+
+#include "desk/desk_ids.h"
+#include "desk/desk_window.h"
+#include "desk/desk_work.h"
+#include "tools/fields.h"
+#include "tools/utf8.h"
+
+namespace {
+
+constexpr UINT kStepDone = WM_APP + 1;
+constexpr UINT_PTR kProgressTimer = 1;
+constexpr UINT kProgressMs = 100;
+constexpr wchar_t kCaption[] = L"tallo back office";
+
+// What each code page is, for its entry in the list.
+struct Page {
+  unsigned number;
+  const wchar_t* name;
+};
+const Page kPageNames[] = {
+    {874, L"Thai"},
+    {932, L"Japanese"},
+    {936, L"Chinese (simplified)"},
+    {949, L"Korean"},
+    {950, L"Chinese (traditional)"},
+    {1250, L"Central European"},
+    {1251, L"Cyrillic"},
+    {1252, L"Western"},
+    {1253, L"Greek"},
+    {1254, L"Turkish"},
+    {1255, L"Hebrew"},
+    {1256, L"Arabic"},
+    {1257, L"Baltic"},
+    {1258, L"Vietnamese"},
+};
+
+enum class Step { kNone, kCounts, kExport, kReview, kApply };
+
+// The one window's state, touched by the window's thread only; the worker
+// thread writes a step's results, which the window reads once it has ended.
+struct Desk {
+  HWND dialog = nullptr;
+  std::wstring settingsPath;
+  DeskSettings settings;
+  DeskWork work;
+  Worker worker;
+  Step step = Step::kNone;
+  bool closing = false;
+  std::wstring waiting;  // a sheet handed over at start, brought back once the counts are in
+  WORD pending = 0;      // a button pressed while the counts were read, pressed again after
+  bool recount = false;  // the shop changed while its counts were read: read them again
+  // The sheet under review, and its choices.
+  std::wstring reviewed;
+  ImportRules rules;
+  // A step's results.
+  bool counted = false;
+  DeskWork::Counts counts;
+  ExportEnd exported = ExportEnd::kFailed;
+  size_t exportedRows = 0;
+  std::wstring exportPath;
+  DeskWork::Reviewed review = DeskWork::Reviewed::kFailed;
+  DeskWork::Applied applied;
+} desk;
+
+std::wstring Wide(const std::string& utf8) {
+  std::wstring wide;
+  return WideFromUtf8(utf8, &wide) ? wide : L"";
+}
+
+std::wstring ControlText(int id) {
+  HWND control = ::GetDlgItem(desk.dialog, id);
+  std::wstring text(static_cast<size_t>(::GetWindowTextLengthW(control)) + 1, L'\0');
+  text.resize(
+      static_cast<size_t>(::GetWindowTextW(control, text.data(), static_cast<int>(text.size()))));
+  return text;
+}
+
+void SetText(int id, const std::wstring& text) { ::SetDlgItemTextW(desk.dialog, id, text.c_str()); }
+
+void Enable(int id, bool enabled) { ::EnableWindow(::GetDlgItem(desk.dialog, id), enabled); }
+
+bool Checked(int id) { return ::IsDlgButtonChecked(desk.dialog, id) == BST_CHECKED; }
+
+void SetChecked(int id, bool checked) {
+  ::CheckDlgButton(desk.dialog, id, checked ? BST_CHECKED : BST_UNCHECKED);
+}
+
+// The lines a step had to say, in the messages field.
+void ShowMessages(const std::vector<std::string>& lines, const std::wstring& first = L"") {
+  std::wstring text = first;
+  for (const std::string& line : lines) text += (text.empty() ? L"" : L"\r\n") + Wide(line);
+  SetText(IDC_MESSAGES, text);
+}
+
+// What a step had to say, in a message box as well.
+void Tell(const std::vector<std::string>& lines, UINT icon) {
+  std::wstring text;
+  for (const std::string& line : lines) text += (text.empty() ? L"" : L"\n") + Wide(line);
+  ::MessageBoxW(desk.dialog, text.c_str(), kCaption, MB_OK | icon);
+}
+
+std::wstring FolderOf(const std::wstring& path) {
+  const size_t slash = path.find_last_of(L"\\/");
+  return slash == std::wstring::npos ? L"" : path.substr(0, slash);
+}
+
+std::wstring NameOf(const std::wstring& path) {
+  const size_t slash = path.find_last_of(L"\\/");
+  return slash == std::wstring::npos ? path : path.substr(slash + 1);
+}
+
+void SaveSettings() {
+  if (!desk.settingsPath.empty()) SaveDeskSettings(desk.settingsPath, desk.settings);
+}
+
+// ---- Layout ----
+
+int Units(int x, bool vertical = false) {
+  RECT r = {0, 0, vertical ? 0 : x, vertical ? x : 0};
+  ::MapDialogRect(desk.dialog, &r);
+  return vertical ? r.bottom : r.right;
+}
+
+void Place(int id, int x, int y, int width, int height) {
+  ::SetWindowPos(::GetDlgItem(desk.dialog, id), nullptr, x, y, width, height,
+                 SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+// Every control where it goes at this size: the fields and the list grow
+// with the window, the buttons keep to the right and the foot.
+void Layout() {
+  RECT client;
+  ::GetClientRect(desk.dialog, &client);
+  const int w = client.right, h = client.bottom;
+  const auto x = [](int du) { return Units(du); };
+  const auto y = [](int du) { return Units(du, true); };
+  const int margin = x(7), button = x(53), gap = x(6), field = x(94);
+  const int right = w - margin - button;
+  const int fieldWidth = std::max(x(40), right - gap - field);
+  Place(IDC_FOLDER_LABEL, margin, y(9), field - margin - x(3), y(8));
+  Place(IDC_FOLDER, field, y(7), fieldWidth, y(14));
+  Place(IDC_FOLDER_BROWSE, right, y(7), button, y(14));
+  Place(IDC_CARD_LABEL, margin, y(26), field - margin - x(3), y(8));
+  Place(IDC_CARD, field, y(24), fieldWidth, y(14));
+  Place(IDC_CARD_BROWSE, right, y(24), button, y(14));
+  Place(IDC_CODE_PAGE_LABEL, margin, y(43), field - margin - x(3), y(8));
+  Place(IDC_CODE_PAGE, field, y(41), x(140), y(200));
+  Place(IDC_COUNTS, field + x(146), y(43), std::max(x(20), right - gap - field - x(146)), y(8));
+  Place(IDC_REFRESH, right, y(41), button, y(14));
+  Place(IDC_EXPORT, margin, y(62), x(110), y(14));
+  Place(IDC_BRING_BACK, margin + x(114), y(62), x(110), y(14));
+  Place(IDC_REVIEW_TITLE, margin, y(84), w - 2 * margin, y(8));
+  const int foot = h - margin - y(14);
+  const int messages = foot - y(4) - y(40);
+  const int choices = messages - y(3) - y(10);
+  Place(IDC_REVIEW, margin, y(95), w - 2 * margin, std::max(y(20), choices - y(3) - y(95)));
+  Place(IDC_ADD, margin, choices, x(120), y(10));
+  Place(IDC_OVERWRITE, margin + x(124), choices, x(170), y(10));
+  Place(IDC_MESSAGES, margin, messages, w - 2 * margin, y(40));
+  Place(IDC_PROGRESS, margin, foot, std::max(x(20), right - gap - button - gap - margin), y(14));
+  Place(IDC_APPLY, right - gap - button, foot, button, y(14));
+  Place(IDCANCEL, right, foot, button, y(14));
+  ::InvalidateRect(desk.dialog, nullptr, TRUE);
+}
+
+// ---- The controls' state ----
+
+HWND List() { return ::GetDlgItem(desk.dialog, IDC_REVIEW); }
+
+bool Overwritable(const ImportPlan& plan) {
+  const ImportDecisions& d = desk.work.run()->decisions();
+  return d.conflicts(Finding::kConflict) + d.conflicts(Finding::kUnmarkedConflict) > 0 ||
+         plan.Count(ImportPlan::Part::kOverwritten) > 0;
+}
+
+// What can be pressed now: while a step runs only Cancel; Apply only over a
+// review that nothing stands in the way of.
+void ShowState() {
+  const bool busy = desk.worker.Busy();
+  const ImportPlan* plan = busy ? nullptr : desk.work.plan();
+  // The counts take a moment: a button pressed meanwhile waits for them.
+  const bool working = busy && desk.step != Step::kCounts;
+  for (int id : {IDC_FOLDER, IDC_FOLDER_BROWSE, IDC_CARD, IDC_CARD_BROWSE, IDC_CODE_PAGE,
+                 IDC_REFRESH, IDC_EXPORT, IDC_BRING_BACK}) {
+    Enable(id, !working);
+  }
+  Enable(IDC_ADD, plan != nullptr);
+  Enable(IDC_OVERWRITE, plan != nullptr && Overwritable(*plan));
+  Enable(IDC_APPLY, plan != nullptr && desk.review == DeskWork::Reviewed::kReady);
+  Enable(IDCANCEL, busy || plan != nullptr);
+  ::ShowWindow(::GetDlgItem(desk.dialog, IDC_PROGRESS), working ? SW_SHOW : SW_HIDE);
+  ShowReview(List(), plan);
+  if (plan == nullptr && !busy)
+    SetText(IDC_REVIEW_TITLE, L"Re&view: bring a sheet back to see what it changes");
+}
+
+void ShowCounts() {
+  if (desk.counted) {
+    SetText(IDC_COUNTS, L"Slots " + std::to_wstring(desk.counts.slots) + L"    Active " +
+                            std::to_wstring(desk.counts.active) + L"    Deleted " +
+                            std::to_wstring(desk.counts.deleted));
+  } else {
+    SetText(IDC_COUNTS, desk.settings.folder.empty() ? L"No folder chosen" : L"Not open");
+  }
+}
+
+// ---- The steps ----
+
+void Started(Step step, const std::wstring& what) {
+  desk.step = step;
+  ShowState();
+  ::SendDlgItemMessageW(desk.dialog, IDC_PROGRESS, PBM_SETPOS, 0, 0);
+  SetText(IDC_MESSAGES, what);
+  ::SetTimer(desk.dialog, kProgressTimer, kProgressMs, nullptr);
+  if (step != Step::kCounts) ::SetFocus(::GetDlgItem(desk.dialog, IDCANCEL));
+}
+
+bool Start(Step step, const std::wstring& what, std::function<void()> work) {
+  if (desk.worker.Busy()) {
+    ::MessageBeep(MB_ICONWARNING);
+    return false;
+  }
+  ShowReview(List(), nullptr);  // the list reads the plan, which the step may change
+  if (!desk.worker.Start(desk.dialog, kStepDone, std::move(work))) return false;
+  Started(step, what);
+  return true;
+}
+
+void StartCounts() {
+  // The counts under way are of the shop as it was: they are read again
+  // once they end, and never shown under the shop as it is now.
+  if (desk.worker.Busy()) {
+    desk.recount = true;
+    return;
+  }
+  const DeskSettings shop = desk.settings;
+  Start(Step::kCounts, L"Reading film.dat...",
+        [shop] { desk.counted = desk.work.ReadCounts(shop, &desk.counts); });
+}
+
+void StartExport(const std::wstring& path) {
+  const DeskSettings shop = desk.settings;
+  const std::string target = Utf8FromWide(path);
+  desk.exportPath = path;
+  Progress* progress = &desk.worker;
+  Start(Step::kExport, L"Exporting to " + path + L"...", [shop, target, progress] {
+    desk.exportedRows = 0;
+    desk.exported = desk.work.Export(shop, target, progress, &desk.exportedRows);
+  });
+}
+
+void StartReview(const std::wstring& path, const ImportRules& rules) {
+  const DeskSettings shop = desk.settings;
+  const std::string sheet = Utf8FromWide(path);
+  desk.reviewed = path;
+  desk.rules = rules;
+  Progress* progress = &desk.worker;
+  Start(Step::kReview, L"Reading " + path + L"...", [shop, sheet, rules, progress] {
+    desk.review = desk.work.Review(shop, sheet, rules, progress);
+  });
+}
+
+void StartApply() {
+  Progress* progress = &desk.worker;
+  Start(Step::kApply, L"Writing film.dat...",
+        [progress] { desk.applied = desk.work.Apply(progress); });
+}
+
+// A sheet to review: from the Open dialog, a drop or a second start. Its
+// choices start unticked: --overwrite is never a default.
+void BringBack(const std::wstring& path) {
+  if (desk.worker.Busy()) {
+    ::MessageBeep(MB_ICONWARNING);
+    SetText(IDC_MESSAGES, L"Wait until the work under way ends (or cancel it), then bring " +
+                              NameOf(path) + L" back again.");
+    return;
+  }
+  SetChecked(IDC_ADD, false);
+  SetChecked(IDC_OVERWRITE, false);
+  StartReview(path, ImportRules{});
+}
+
+// `text` shown as it is by a control that reads & as a mnemonic's mark.
+std::wstring Unmarked(const std::wstring& text) {
+  std::wstring shown;
+  for (const wchar_t c : text) shown += c == L'&' ? L"&&" : std::wstring(1, c);
+  return shown;
+}
+
+// The list's title, whose Alt+V goes to the list.
+void ReviewTitle() {
+  const ImportPlan* plan = desk.work.plan();
+  std::wstring title = L"Re&view of " + Unmarked(NameOf(desk.reviewed)) + L": ";
+  const size_t conflicts =
+      plan->Count(ImportPlan::Part::kConflict) + plan->Untold(ImportPlan::Part::kConflict);
+  const size_t refused =
+      plan->Count(ImportPlan::Part::kRefused) + plan->Untold(ImportPlan::Part::kRefused);
+  switch (desk.review) {
+    case DeskWork::Reviewed::kRefused:
+      title += std::to_wstring(conflicts) + (conflicts == 1 ? L" conflict, " : L" conflicts, ") +
+               std::to_wstring(refused) + (refused == 1 ? L" row refused" : L" rows refused") +
+               L": nothing can be written";
+      break;
+    case DeskWork::Reviewed::kNothing:
+      title += L"nothing to change; film.dat holds every value of it";
+      break;
+    default:
+      title += std::to_wstring(plan->ChangedItems()) +
+               (plan->ChangedItems() == 1 ? L" item to change, " : L" items to change, ") +
+               std::to_wstring(plan->AddedItems()) + L" to add. Apply writes them.";
+      break;
+  }
+  SetText(IDC_REVIEW_TITLE, title);
+}
+
+// A step has ended: its results shown, and what follows it started.
+void StepDone() {
+  desk.worker.Finished();
+  ::KillTimer(desk.dialog, kProgressTimer);
+  const Step step = desk.step;
+  desk.step = Step::kNone;
+  const std::vector<std::string> said = desk.work.TakeMessages();
+  const bool recount = desk.recount;
+  desk.recount = false;
+  switch (step) {
+    case Step::kCounts:
+      if (recount) {
+        desk.counted = false;
+      } else {
+        ShowMessages(said);
+      }
+      ShowCounts();
+      break;
+    case Step::kExport:
+      if (desk.exported == ExportEnd::kWritten) {
+        desk.settings.sheets = Utf8FromWide(FolderOf(desk.exportPath));
+        SaveSettings();
+        ShowMessages(said, L"Exported " + std::to_wstring(desk.exportedRows) + L" items to " +
+                               desk.exportPath + L".");
+      } else {
+        ShowMessages(said);
+        if (desk.exported == ExportEnd::kFailed) Tell(said, MB_ICONWARNING);
+      }
+      break;
+    case Step::kReview:
+      ShowMessages(said);
+      if (desk.work.plan() != nullptr) {
+        ReviewTitle();
+      } else {
+        desk.reviewed.clear();
+        if (desk.review == DeskWork::Reviewed::kFailed) Tell(said, MB_ICONWARNING);
+      }
+      break;
+    case Step::kApply:
+      desk.reviewed.clear();
+      ShowMessages(said);
+      Tell(said, desk.applied.written ? MB_ICONINFORMATION : MB_ICONWARNING);
+      break;
+    case Step::kNone:
+      break;
+  }
+  ShowState();
+  if (desk.closing) {
+    ::DestroyWindow(desk.dialog);
+    return;
+  }
+  // After a change to film.dat, or to the shop, the counts again.
+  if (step == Step::kApply || recount) {
+    StartCounts();
+    return;
+  }
+  if (step == Step::kCounts && !desk.waiting.empty()) {
+    const std::wstring sheet = desk.waiting;
+    desk.waiting.clear();
+    BringBack(sheet);
+  } else if (step == Step::kCounts && desk.pending != 0) {
+    const WORD id = desk.pending;
+    desk.pending = 0;
+    ::PostMessageW(desk.dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), 0);
+  }
+}
+
+// ---- The shop's folder, card and code page ----
+
+std::string CodePageOfEntry(int entry) {
+  return entry <= 0 ? "" : std::to_string(kPageNames[entry - 1].number);
+}
+
+void FillCodePages() {
+  const std::wstring system = L"The system's (" + std::to_wstring(::GetACP()) + L")";
+  ::SendDlgItemMessageW(desk.dialog, IDC_CODE_PAGE, CB_ADDSTRING, 0,
+                        reinterpret_cast<LPARAM>(system.c_str()));
+  int chosen = 0;
+  for (size_t i = 0; i < std::size(kPageNames); ++i) {
+    const std::wstring entry = std::to_wstring(kPageNames[i].number) + L" " + kPageNames[i].name;
+    ::SendDlgItemMessageW(desk.dialog, IDC_CODE_PAGE, CB_ADDSTRING, 0,
+                          reinterpret_cast<LPARAM>(entry.c_str()));
+    if (desk.settings.codePage == std::to_string(kPageNames[i].number))
+      chosen = static_cast<int>(i) + 1;
+  }
+  ::SendDlgItemMessageW(desk.dialog, IDC_CODE_PAGE, CB_SETCURSEL, static_cast<WPARAM>(chosen), 0);
+}
+
+// The fields as the owner left them: a change of shop drops the review
+// (it was made of another film.dat), is kept, and the counts are read again.
+void TakeShop() {
+  DeskSettings now = desk.settings;
+  now.folder = Utf8FromWide(ControlText(IDC_FOLDER));
+  now.card = Utf8FromWide(ControlText(IDC_CARD));
+  now.codePage = CodePageOfEntry(
+      static_cast<int>(::SendDlgItemMessageW(desk.dialog, IDC_CODE_PAGE, CB_GETCURSEL, 0, 0)));
+  const bool changed = now.folder != desk.settings.folder || now.card != desk.settings.card ||
+                       now.codePage != desk.settings.codePage;
+  desk.settings = now;
+  if (!changed) return;
+  SaveSettings();
+  if (desk.work.plan() != nullptr) {
+    desk.work.Forget();
+    desk.reviewed.clear();
+  }
+  if (desk.worker.Busy()) {
+    SetText(IDC_COUNTS, L"");  // the counts under way are the old shop's
+  } else {
+    desk.counted = false;
+    ShowCounts();
+  }
+  StartCounts();
+}
+
+std::wstring SuggestedName() {
+  SYSTEMTIME now;
+  ::GetLocalTime(&now);
+  wchar_t name[64];
+  swprintf(name, 64, L"stock %04u-%02u-%02u.xlsx", now.wYear, now.wMonth, now.wDay);
+  return name;
+}
+
+std::wstring SheetsFolder() {
+  return desk.settings.sheets.empty() ? Wide(desk.settings.folder) : Wide(desk.settings.sheets);
+}
+
+// ---- Messages ----
+
+void Initialise(HWND dialog) {
+  desk.dialog = dialog;
+  HICON icon = ::LoadIconW(::GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDI_DESK));
+  ::SendMessageW(dialog, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(icon));
+  ::SendMessageW(dialog, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(icon));
+  SetText(IDC_FOLDER, Wide(desk.settings.folder));
+  SetText(IDC_CARD, Wide(desk.settings.card));
+  ::SendDlgItemMessageW(dialog, IDC_FOLDER, EM_SETCUEBANNER, TRUE,
+                        reinterpret_cast<LPARAM>(L"the folder that holds film.dat"));
+  ::SendDlgItemMessageW(dialog, IDC_CARD, EM_SETCUEBANNER, TRUE,
+                        reinterpret_cast<LPARAM>(L"the first removable drive"));
+  FillCodePages();
+  SetUpReviewList(dialog, List());
+  ::SendDlgItemMessageW(dialog, IDC_PROGRESS, PBM_SETRANGE32, 0, 1000);
+  ::DragAcceptFiles(dialog, TRUE);
+  Layout();
+  ShowCounts();
+  ShowState();
+  if (desk.settings.folder.empty()) {
+    SetText(IDC_MESSAGES,
+            L"Choose the folder that holds film.dat (Browse...), or type it and "
+            L"press Enter.");
+  } else {
+    StartCounts();
+  }
+}
+
+// The buttons that start a step of their own, once no step is under way.
+void Press(WORD id) {
+  switch (id) {
+    case IDC_FOLDER_BROWSE:
+    case IDC_CARD_BROWSE: {
+      const int field = id == IDC_FOLDER_BROWSE ? IDC_FOLDER : IDC_CARD;
+      std::wstring folder = ControlText(field);
+      if (AskFolder(desk.dialog,
+                    field == IDC_FOLDER ? L"The folder that holds film.dat"
+                                        : L"The folder that stands for the storage card",
+                    &folder)) {
+        SetText(field, folder);
+        TakeShop();
+      }
+      break;
+    }
+    case IDC_REFRESH:
+      StartCounts();
+      break;
+    case IDC_EXPORT: {
+      std::wstring path;
+      if (AskExportPath(desk.dialog, SheetsFolder(), SuggestedName(), &path)) StartExport(path);
+      break;
+    }
+    case IDC_BRING_BACK: {
+      std::wstring path;
+      if (AskSheetPath(desk.dialog, SheetsFolder(), &path)) {
+        desk.settings.sheets = Utf8FromWide(FolderOf(path));
+        SaveSettings();
+        BringBack(path);
+      }
+      break;
+    }
+  }
+}
+
+void Command(WORD id, WORD code) {
+  switch (id) {
+    case IDC_FOLDER:
+    case IDC_CARD:
+      if (code == EN_KILLFOCUS && !desk.worker.Busy()) TakeShop();
+      break;
+    case IDC_CODE_PAGE:
+      if (code == CBN_SELCHANGE) TakeShop();
+      break;
+    case IDC_FOLDER_BROWSE:
+    case IDC_CARD_BROWSE:
+    case IDC_REFRESH:
+    case IDC_EXPORT:
+    case IDC_BRING_BACK: {
+      const bool counting = desk.worker.Busy();
+      if (id != IDC_FOLDER_BROWSE && id != IDC_CARD_BROWSE) TakeShop();
+      // The counts TakeShop started are the refresh.
+      if (id == IDC_REFRESH && !counting && desk.worker.Busy()) break;
+      if (desk.worker.Busy()) {
+        desk.pending = id;  // after the counts under way
+        break;
+      }
+      Press(id);
+      break;
+    }
+    case IDC_ADD:
+    case IDC_OVERWRITE:
+      // The same sheet reviewed again with the choices as they are now.
+      if (code == BN_CLICKED && !desk.reviewed.empty() && !desk.worker.Busy()) {
+        StartReview(desk.reviewed, ImportRules{Checked(IDC_ADD), Checked(IDC_OVERWRITE)});
+      }
+      break;
+    case IDC_APPLY:
+      if (desk.worker.Busy()) {
+        ::MessageBeep(MB_ICONWARNING);
+      } else if (desk.work.plan() != nullptr && desk.review == DeskWork::Reviewed::kReady) {
+        StartApply();
+      }
+      break;
+    case IDCANCEL:
+      // Esc: stops the step under way, or drops the review; never closes.
+      if (desk.worker.Busy()) {
+        desk.worker.Cancel();
+        SetText(IDC_MESSAGES, L"Cancelling...");
+      } else if (desk.work.plan() != nullptr) {
+        desk.work.Forget();
+        desk.reviewed.clear();
+        SetText(IDC_MESSAGES, L"The review is dropped: nothing was written.");
+        ShowState();
+      }
+      break;
+  }
+}
+
+INT_PTR CALLBACK DeskProc(HWND dialog, UINT message, WPARAM wparam, LPARAM lparam) {
+  switch (message) {
+    case WM_INITDIALOG:
+      Initialise(dialog);
+      return TRUE;
+    case WM_SIZE:
+      Layout();
+      return TRUE;
+    case WM_GETMINMAXINFO: {
+      auto* info = reinterpret_cast<MINMAXINFO*>(lparam);
+      info->ptMinTrackSize = {Units(360), Units(240, true)};
+      return TRUE;
+    }
+    case WM_DPICHANGED: {
+      const auto* suggested = reinterpret_cast<const RECT*>(lparam);
+      ::SetWindowPos(dialog, nullptr, suggested->left, suggested->top,
+                     suggested->right - suggested->left, suggested->bottom - suggested->top,
+                     SWP_NOZORDER | SWP_NOACTIVATE);
+      return TRUE;
+    }
+    case WM_COMMAND:
+      Command(LOWORD(wparam), HIWORD(wparam));
+      return TRUE;
+    case WM_NOTIFY: {
+      LRESULT result = 0;
+      if (!ReviewListNotify(*reinterpret_cast<const NMHDR*>(lparam), &result)) return FALSE;
+      ::SetWindowLongPtrW(dialog, DWLP_MSGRESULT, result);
+      return TRUE;
+    }
+    case WM_TIMER:
+      if (wparam == kProgressTimer) {
+        ::SendDlgItemMessageW(dialog, IDC_PROGRESS, PBM_SETPOS,
+                              static_cast<WPARAM>(desk.worker.Permille()), 0);
+      }
+      return TRUE;
+    case kStepDone:
+      StepDone();
+      return TRUE;
+    case WM_DROPFILES: {
+      auto drop = reinterpret_cast<HDROP>(wparam);
+      const UINT length = ::DragQueryFileW(drop, 0, nullptr, 0);
+      std::wstring path(length + 1, L'\0');
+      ::DragQueryFileW(drop, 0, path.data(), length + 1);
+      path.resize(length);
+      ::DragFinish(drop);
+      if (!path.empty()) BringBack(path);
+      return TRUE;
+    }
+    case WM_COPYDATA: {
+      const auto* data = reinterpret_cast<const COPYDATASTRUCT*>(lparam);
+      if (data->dwData != kSheetToBringBack) return FALSE;
+      const std::wstring path(static_cast<const wchar_t*>(data->lpData),
+                              data->cbData / sizeof(wchar_t));
+      BringBack(path.c_str());
+      ::SetWindowLongPtrW(dialog, DWLP_MSGRESULT, TRUE);
+      return TRUE;
+    }
+    case WM_CLOSE:
+      // A step under way is stopped first (a write runs to its end).
+      if (desk.worker.Busy()) {
+        desk.closing = true;
+        desk.worker.Cancel();
+      } else {
+        ::DestroyWindow(dialog);
+      }
+      return TRUE;
+    case WM_DESTROY:
+      ::PostQuitMessage(0);
+      return TRUE;
+    default:
+      return FALSE;
+  }
+}
+
+}  // namespace
+
+HWND CreateDeskWindow(HINSTANCE instance, const std::wstring& sheet, int showState) {
+  // The settings file lives in the user's profile, in a folder of its own.
+  wchar_t profile[MAX_PATH] = {};
+  if (SUCCEEDED(::SHGetFolderPathW(nullptr, CSIDL_APPDATA, nullptr, SHGFP_TYPE_CURRENT, profile))) {
+    const std::wstring folder = std::wstring(profile) + L"\\tallo";
+    ::CreateDirectoryW(folder.c_str(), nullptr);
+    desk.settingsPath = folder + L"\\filmdesk.ini";
+    LoadDeskSettings(desk.settingsPath, &desk.settings);
+  }
+  desk.waiting = sheet;
+  HWND dialog = ::CreateDialogParamW(instance, MAKEINTRESOURCEW(IDD_DESK), nullptr, DeskProc, 0);
+  if (dialog == nullptr) return nullptr;
+  // A sheet handed over with no folder to bring it into waits for none.
+  if (!desk.waiting.empty() && !desk.worker.Busy()) {
+    const std::wstring waiting = desk.waiting;
+    desk.waiting.clear();
+    BringBack(waiting);
+  }
+  ::ShowWindow(dialog, showState);
+  return dialog;
+}

@@ -1,0 +1,247 @@
+#include "desk/desk_work.h"
+
+#include <filesystem>
+#include <system_error>
+
+#include "platform/console.h"
+#include "platform/number_text.h"
+#include "platform/ui.h"
+#include "store/store_state.h"
+#include "tools/fields.h"
+#include "tools/utf8.h"
+
+const char kAddChoice[] = "Add new items";
+const char kOverwriteChoice[] = "Overwrite film.dat's changes";
+
+const ImportChoices& WindowChoices() {
+  static const ImportChoices choices{
+      std::string("tick \"") + kAddChoice + "\" and bring the sheet back",
+      std::string("tick \"") + kOverwriteChoice + "\"",
+      std::string("\"") + kOverwriteChoice + "\""};
+  return choices;
+}
+
+// Hears the tool's messages and the program's message boxes of a step: a
+// worker thread shows no window of its own.
+class DeskWork::Listener : public ComplaintListener, public platform::UiWrapper {
+ public:
+  explicit Listener(std::vector<std::string>& said)
+      : UiWrapper(platform::DefaultUi()), said_(said) {}
+  void Complain(const std::string& text) override { said_.push_back(text); }
+  int ShowMessageBox(platform::WindowRef, const std::wstring& text, const std::wstring&,
+                     unsigned) override {
+    said_.push_back(Utf8FromWide(text));
+    return platform::kIdOk;
+  }
+  void Beep(unsigned) override {}
+  intptr_t RunDialog(int, platform::WindowRef, platform::DialogProc) override { return -1; }
+
+ private:
+  std::vector<std::string>& said_;
+};
+
+namespace {
+
+// The listener in place for one step, the caller's put back after it.
+class Listening {
+ public:
+  Listening(ComplaintListener* messages, platform::Ui* boxes) : before_(&platform::CurrentUi()) {
+    SetComplaintListener(messages);
+    platform::SetUi(boxes);
+  }
+  ~Listening() {
+    SetComplaintListener(nullptr);
+    platform::SetUi(before_ == &platform::DefaultUi() ? nullptr : before_);
+  }
+
+ private:
+  platform::Ui* before_;
+};
+
+bool IsFolder(const std::string& path) {
+  std::error_code error;
+  return std::filesystem::is_directory(std::filesystem::u8path(path), error);
+}
+
+std::string Absolute(const std::string& path) {
+  std::error_code error;
+  const std::filesystem::path whole =
+      std::filesystem::absolute(std::filesystem::u8path(path), error);
+  return error ? path : whole.u8string();
+}
+
+std::string Items(size_t n) { return std::to_string(n) + (n == 1 ? " item" : " items"); }
+
+}  // namespace
+
+DeskWork::DeskWork() : listener_(std::make_unique<Listener>(said_)) {}
+DeskWork::~DeskWork() = default;
+
+std::vector<std::string> DeskWork::TakeMessages() {
+  std::vector<std::string> said;
+  said.swap(said_);
+  return said;
+}
+
+bool DeskWork::UseShop(const DeskSettings& shop) {
+  if (shop.folder.empty()) {
+    Say("Choose the shop's folder first: the folder that holds film.dat and tallo.cfg.");
+    return false;
+  }
+  // A folder that is not there would leave bare names in the last one.
+  if (!IsFolder(shop.folder)) {
+    Say(shop.folder + ": no such folder. Choose the shop's folder again.");
+    return false;
+  }
+  if (!shop.card.empty() && !IsFolder(shop.card)) {
+    Say(shop.card + ": no such folder. Choose the card's folder again, or leave it empty.");
+    return false;
+  }
+  const std::string refused = ChooseCodePage(shop.codePage);
+  if (!refused.empty()) {
+    Say("code page " + shop.codePage + ": " + refused);
+    return false;
+  }
+  platform::UseFolder(Absolute(shop.folder));
+  platform::UseCardFolder(shop.card.empty() ? "" : Absolute(shop.card));
+  return true;
+}
+
+bool DeskWork::ReadCounts(const DeskSettings& shop, Counts* counts) {
+  Listening listening(listener_.get(), listener_.get());
+  if (!UseShop(shop) || !OpenForReport()) return false;
+  *counts = Counts{SlotCount, ActiveCount, DeletedCount};
+  return true;
+}
+
+ExportEnd DeskWork::Export(const DeskSettings& shop, const std::string& path, Progress* progress,
+                           size_t* rows) {
+  Listening listening(listener_.get(), listener_.get());
+  if (!UseShop(shop)) return ExportEnd::kFailed;
+  const ExportEnd end = ExportSheet(path, /*all=*/false, progress, rows);
+  if (end == ExportEnd::kStopped) Say("Export cancelled: no sheet was written.");
+  return end;
+}
+
+DeskWork::Reviewed DeskWork::Review(const DeskSettings& shop, const std::string& path,
+                                    const ImportRules& rules, Progress* progress) {
+  Forget();
+  Listening listening(listener_.get(), listener_.get());
+  if (!UseShop(shop)) return Reviewed::kFailed;
+  run_ = std::make_unique<ImportRun>(path, rules);
+  if (!run_->OpenSheet()) {
+    run_.reset();
+    return Reviewed::kFailed;
+  }
+  plan_ = std::make_unique<ImportPlan>(*run_, WindowChoices());
+  sheetName_ = std::filesystem::u8path(path).filename().u8string();
+  Reviewed reviewed = Reviewed::kReady;
+  switch (run_->Decide(/*forChange=*/false, *plan_, progress)) {
+    case ImportRun::Read::kWhole: {
+      bool stopped = false;
+      size_t changed = 0;
+      if (!plan_->TakeChanges(*run_, progress, &changed, &stopped)) {
+        if (!stopped) {
+          Say("film.dat was changed by another program while the sheet was read (item " +
+              platform::FormatItemNumber(run_->changes().At(changed).number) +
+              "): bring the sheet back again.");
+        }
+        reviewed = stopped ? Reviewed::kStopped : Reviewed::kFailed;
+      } else if (run_->Refused()) {
+        for (const std::string& advice : ConflictAdvice(run_->decisions(), WindowChoices())) {
+          Say(advice + ".");
+        }
+        Say("Nothing can be written until every row marked above is settled.");
+        reviewed = Reviewed::kRefused;
+      } else if (plan_->ChangedItems() == 0 && plan_->AddedItems() == 0 && !run_->missing()) {
+        reviewed = Reviewed::kNothing;
+      }
+      break;
+    }
+    case ImportRun::Read::kFailed:
+      reviewed = Reviewed::kFailed;
+      break;
+    case ImportRun::Read::kStopped:
+      reviewed = Reviewed::kStopped;
+      break;
+  }
+  if (run_) run_->LetFilesGo();
+  if (reviewed == Reviewed::kStopped) Say("Cancelled: nothing was written.");
+  if (reviewed == Reviewed::kFailed || reviewed == Reviewed::kStopped) Forget();
+  return reviewed;
+}
+
+DeskWork::Applied DeskWork::Apply(Progress* progress) {
+  Applied result;
+  if (!run_ || run_->Refused()) return result;
+  Listening listening(listener_.get(), listener_.get());
+  const ImportRun::Applied applied = run_->Apply(progress);
+  const auto nothing = [this](const std::string& why) { Say(why + ": nothing was written."); };
+  const std::string again = "Bring " + sheetName_ + " back again to review it as film.dat is now.";
+  const auto failedWrite = [&](const SlotsWritten& w, const ItemEdits& edits, size_t changed,
+                               size_t added) {
+    const std::string item = "item " + platform::FormatItemNumber(edits.At(w.stopped).number);
+    switch (w.outcome) {
+      case WriteOutcome::kChanged:
+        Say(item +
+            " was changed in film.dat since the review (by the handheld or another "
+            "program), and is never written over.");
+        break;
+      case WriteOutcome::kBusy:
+        Say("Another program is changing film.dat. Try again in a moment.");
+        break;
+      case WriteOutcome::kDiskFull:
+        Say("The disk or card of film.dat is full. Make room there and try again.");
+        break;
+      default:
+        Say("film.dat could not be written at " + item + ".");
+        break;
+    }
+    if (changed + added == 0) {
+      Say("Nothing was written. " + again);
+    } else {
+      Say(Items(changed) + " changed and " + std::to_string(added) +
+          " added are in film.dat; bring " + sheetName_ +
+          " back again and apply it to finish the job.");
+    }
+  };
+  switch (applied.stop) {
+    case ImportRun::Stop::kNone:
+      result.written = true;
+      result.changed = applied.changes.written;
+      result.added = applied.additions.written;
+      Say(Items(result.changed) + " changed and " + std::to_string(result.added) +
+          " added in film.dat.");
+      break;
+    case ImportRun::Stop::kStopped:
+      nothing("Cancelled");
+      break;
+    case ImportRun::Stop::kNotOpened:
+      Say("Nothing was written.");
+      break;
+    case ImportRun::Stop::kMadeByOther:
+      nothing("film.dat was made by another program since the review");
+      Say(again);
+      break;
+    case ImportRun::Stop::kChangedSince:
+      nothing(
+          "film.dat was changed by another program since the review, so that an item to "
+          "be added is in it now");
+      Say(again);
+      break;
+    case ImportRun::Stop::kChanges:
+      failedWrite(applied.changes, run_->changes(), applied.changes.written, 0);
+      break;
+    case ImportRun::Stop::kAdditions:
+      failedWrite(applied.additions, run_->additions(), applied.changes.written,
+                  applied.additions.written);
+      break;
+  }
+  Forget();
+  return result;
+}
+
+void DeskWork::Forget() {
+  plan_.reset();
+  run_.reset();
+}

@@ -1,0 +1,232 @@
+// The back-office window's work in this process, without the window: its
+// review is filmtool's own dry run, its Apply writes what the review showed
+// and nothing the handheld changed since, and Cancel writes nothing.
+#include <gtest/gtest.h>
+
+#include "desk/desk_settings.h"
+#include "desk/desk_work.h"
+#include "tests/sheet_commands.h"
+
+namespace {
+
+// Says stop at its `stopAt`-th step.
+class StopAt : public Progress {
+ public:
+  explicit StopAt(int stopAt) : stopAt_(stopAt) {}
+  bool Step(uint64_t, uint64_t) override { return ++steps_ < stopAt_; }
+  int steps_ = 0;
+
+ private:
+  int stopAt_;
+};
+
+bool Says(const std::vector<std::string>& said, const std::string& text) {
+  for (const std::string& line : said) {
+    if (line.find(text) != std::string::npos) return true;
+  }
+  return false;
+}
+
+std::string Joined(const std::vector<std::string>& said) {
+  std::string all;
+  for (const std::string& line : said) all += line + "\n";
+  return all;
+}
+
+}  // namespace
+
+class DeskReview : public SheetCommands {
+ protected:
+  DeskSettings Shop() const { return DeskSettings{folder_, "", "", ""}; }
+  // The sheet written to in.csv, reviewed as the window reviews it.
+  DeskWork::Reviewed Review(const CsvSheet& sheet, ImportRules rules = {},
+                            Progress* progress = nullptr) {
+    std::ofstream(Path("in.csv"), std::ios::binary) << WriteCsv(sheet);
+    return work_.Review(Shop(), Path("in.csv"), rules, progress);
+  }
+  std::vector<ImportPlan::Row> Rows(ImportPlan::Part part) const {
+    std::vector<ImportPlan::Row> rows;
+    for (size_t i = 0; i < work_.plan()->Count(part); ++i)
+      rows.push_back(work_.plan()->At(part, i));
+    return rows;
+  }
+  DeskWork work_;
+};
+
+// The window's export is filmtool's, to a file; its review lists what
+// filmtool's dry run lists, and Apply leaves film.dat as filmtool's import
+// leaves it.
+TEST_F(DeskReview, TheReviewIsTheDryRunAndApplyWritesWhatItShows) {
+  WriteInventory(MakeItems({{10, "TEN", "S10", 4, 2.5f}, {11, "ELEVEN"}, {12, "TWELVE"}}));
+  size_t rows = 0;
+  ASSERT_EQ(work_.Export(Shop(), Path("stock.csv"), nullptr, &rows), ExportEnd::kWritten)
+      << Joined(work_.TakeMessages());
+  EXPECT_EQ(rows, 3u);
+  const Bytes file = ReadBytes("stock.csv");
+  const std::string exported(file.begin(), file.end());
+  EXPECT_EQ(ReadCsv(exported), Export());
+  EXPECT_EQ(exported, out_);
+  EXPECT_FALSE(Exists("stock.csv.part"));
+
+  CsvSheet sheet = ReadCsv(exported);
+  sheet[1][kPrice] = "2.49";
+  sheet[2][kDescription] = "eleven and a bit";
+  ASSERT_EQ(Amend("12", {"in_stock=9"}), 0) << err_;  // the handheld, meanwhile
+  const Bytes before = ReadBytes("film.dat");
+
+  ASSERT_EQ(Review(sheet), DeskWork::Reviewed::kReady) << Joined(work_.TakeMessages());
+  const std::vector<ImportPlan::Row> changes = Rows(ImportPlan::Part::kChange);
+  ASSERT_EQ(changes.size(), 2u);
+  EXPECT_EQ(changes[0].place, "2");
+  EXPECT_EQ(changes[0].number, 10);
+  EXPECT_EQ(changes[0].description, "TEN");
+  EXPECT_EQ(changes[0].field, Field::kPrice);
+  EXPECT_EQ(changes[0].was, "2.50");
+  EXPECT_EQ(changes[0].is, "2.49");
+  EXPECT_EQ(changes[1].description, "ELEVEN AND A BIT");
+  EXPECT_EQ(changes[1].was, "ELEVEN");
+  EXPECT_EQ(work_.plan()->ChangedItems(), 2u);
+  const std::string reviewed = work_.plan()->ChangeLines();
+  EXPECT_EQ(ReadBytes("film.dat"), before);
+  ASSERT_EQ(Import(sheet, "--dry-run"), 0) << err_;
+  EXPECT_EQ(reviewed, Listed(out_));
+
+  const DeskWork::Applied applied = work_.Apply(nullptr);
+  EXPECT_TRUE(applied.written) << Joined(work_.TakeMessages());
+  EXPECT_EQ(applied.changed, 2u);
+  EXPECT_EQ(work_.plan(), nullptr);
+  const Bytes windowed = ReadBytes("film.dat");
+  WriteBytes("film.dat", before);
+  ASSERT_EQ(Import(sheet), 0) << err_;
+  EXPECT_EQ(ReadBytes("film.dat"), windowed);
+  EXPECT_EQ(Listed(out_), reviewed);
+}
+
+// Between the review and Apply the owner looks, and the handheld goes on:
+// an item it changed since is refused, never written over, and so is the
+// sheet when a number it would add has come into film.dat. Cancel, before
+// or during the work, writes nothing.
+TEST_F(DeskReview, WhatChangedSinceTheReviewIsRefusedAndCancelWritesNothing) {
+  std::vector<Item> items;
+  for (int64_t n = 1; n <= 1100; ++n) items.push_back({n, "ITEM " + std::to_string(n)});
+  WriteInventory(MakeItems(items));
+  CsvSheet sheet = Export();
+  sheet[1][kPrice] = "2.49";
+  sheet[5][kPrice] = "3.49";
+  ASSERT_EQ(Review(sheet), DeskWork::Reviewed::kReady) << Joined(work_.TakeMessages());
+  ASSERT_EQ(Amend("5", {"in_stock=1"}), 0) << err_;
+  const Bytes handheld = ReadBytes("film.dat");
+  EXPECT_FALSE(work_.Apply(nullptr).written);
+  const std::vector<std::string> said = work_.TakeMessages();
+  EXPECT_TRUE(Says(said, "item 5 was changed in film.dat since the review")) << Joined(said);
+  EXPECT_TRUE(Says(said, "Nothing was written. Bring in.csv back again")) << Joined(said);
+  EXPECT_EQ(ReadBytes("film.dat"), handheld);
+
+  // A new item whose number another program added meanwhile.
+  CsvSheet added = {sheet[0], {"", "2000", "KETTLE", "", "", "", "", "", "4", "", ""}};
+  ASSERT_EQ(Review(added, ImportRules{true, false}), DeskWork::Reviewed::kReady)
+      << Joined(work_.TakeMessages());
+  ASSERT_EQ(work_.plan()->Count(ImportPlan::Part::kAddition), 1u);
+  EXPECT_EQ(work_.plan()->At(ImportPlan::Part::kAddition, 0).description, "KETTLE");
+  EXPECT_EQ(work_.plan()->At(ImportPlan::Part::kAddition, 0).is, "price 4.00");
+  ASSERT_EQ(Import("number,description\n2000,Mug\n", "--add"), 0) << err_;
+  const Bytes grown = ReadBytes("film.dat");
+  EXPECT_FALSE(work_.Apply(nullptr).written);
+  EXPECT_TRUE(Says(work_.TakeMessages(), "an item to be added is in it now"));
+  EXPECT_EQ(ReadBytes("film.dat"), grown);
+
+  // Cancel: the review dropped; while the sheet is read; before the writes.
+  ASSERT_EQ(Review(Export()), DeskWork::Reviewed::kNothing);
+  sheet = Export();
+  sheet[3][kPrice] = "7";
+  ASSERT_EQ(Review(sheet), DeskWork::Reviewed::kReady);
+  work_.Forget();
+  EXPECT_FALSE(work_.Apply(nullptr).written);
+  StopAt stop(1);
+  EXPECT_EQ(Review(sheet, {}, &stop), DeskWork::Reviewed::kStopped);
+  EXPECT_EQ(work_.plan(), nullptr);
+  ASSERT_EQ(Review(sheet), DeskWork::Reviewed::kReady);
+  StopAt stopFirst(1);
+  EXPECT_FALSE(work_.Apply(&stopFirst).written);
+  EXPECT_TRUE(Says(work_.TakeMessages(), "Cancelled: nothing was written"));
+  EXPECT_EQ(ReadBytes("film.dat"), grown);
+  // An export cancelled leaves the sheet that was there.
+  WriteBytes("stock.csv", {'o', 'l', 'd'});
+  StopAt stopExport(1);
+  EXPECT_EQ(work_.Export(Shop(), Path("stock.csv"), &stopExport, nullptr), ExportEnd::kStopped);
+  EXPECT_EQ(ReadBytes("stock.csv"), Bytes({'o', 'l', 'd'}));
+  EXPECT_FALSE(Exists("stock.csv.part"));
+}
+
+// Conflicts and refused rows stand apart from the writes, each with its
+// place and its message in the window's words; --overwrite is the owner's
+// choice, and then the review says what goes over film.dat's own changes.
+TEST_F(DeskReview, ConflictsAndRefusalsStandApartWithTheirPlaceAndWords) {
+  WriteInventory(MakeItems({{10, "TEN"}, {11, "ELEVEN"}}));
+  CsvSheet sheet = Export();
+  ASSERT_EQ(Amend("11", {"price=5"}), 0) << err_;
+  const Bytes handheld = ReadBytes("film.dat");
+  sheet[1][kDescription] = "TEN AND A BIT";
+  sheet[2][kPrice] = "6";
+  ASSERT_EQ(Review(sheet), DeskWork::Reviewed::kRefused);
+  const std::vector<ImportPlan::Row> conflicts = Rows(ImportPlan::Part::kConflict);
+  ASSERT_EQ(conflicts.size(), 1u);
+  EXPECT_EQ(conflicts[0].place, "3");
+  EXPECT_EQ(conflicts[0].number, 11);
+  EXPECT_EQ(conflicts[0].description, "ELEVEN");
+  EXPECT_TRUE(conflicts[0].hasField);
+  EXPECT_EQ(conflicts[0].field, Field::kPrice);
+  EXPECT_EQ(conflicts[0].was, "5.00");
+  EXPECT_EQ(conflicts[0].is, "6");
+  EXPECT_EQ(conflicts[0].note,
+            "item 11: price: the sheet says 6, film.dat now says 5.00 (changed since the export)");
+  EXPECT_TRUE(Says(work_.TakeMessages(),
+                   "or tick \"Overwrite film.dat's changes\" to put the sheet's values over"));
+  EXPECT_EQ(Rows(ImportPlan::Part::kChange).size(), 1u);  // shown, not to be written
+  EXPECT_FALSE(work_.Apply(nullptr).written);
+  EXPECT_EQ(ReadBytes("film.dat"), handheld);
+
+  ASSERT_EQ(Review(sheet, ImportRules{false, true}), DeskWork::Reviewed::kReady);
+  EXPECT_EQ(work_.plan()->Count(ImportPlan::Part::kConflict), 0u);
+  const std::vector<ImportPlan::Row> over = Rows(ImportPlan::Part::kOverwritten);
+  ASSERT_EQ(over.size(), 1u);
+  EXPECT_EQ(over[0].note, "item 11: price: the sheet's 6 goes over film.dat's 5.00");
+  EXPECT_TRUE(work_.Apply(nullptr).written);
+  InventoryRecord eleven;
+  std::copy_n(ReadBytes("film.dat").begin() + kRecordSize, kRecordSize, eleven.bytes);
+  EXPECT_EQ(RecordPrice(eleven), 6.0f);
+
+  // A number not in film.dat: refused unless the owner adds it.
+  ASSERT_EQ(Review({{"number", "description"}, {"20", "KETTLE"}}), DeskWork::Reviewed::kRefused);
+  const std::vector<ImportPlan::Row> refused = Rows(ImportPlan::Part::kRefused);
+  ASSERT_EQ(refused.size(), 1u);
+  EXPECT_EQ(refused[0].note,
+            "no item 20 in film.dat: tick \"Add new items\" and bring the sheet back to add it "
+            "as a new item");
+  // A shop's folder that is not there is said, and nothing is opened.
+  DeskSettings gone = Shop();
+  gone.folder += "/gone";
+  DeskWork::Counts counts;
+  EXPECT_FALSE(work_.ReadCounts(gone, &counts));
+  EXPECT_TRUE(Says(work_.TakeMessages(), "gone: no such folder"));
+  ASSERT_TRUE(work_.ReadCounts(Shop(), &counts));
+  EXPECT_EQ(counts.slots, 2);
+  EXPECT_EQ(counts.active, 2);
+}
+
+// The settings file: what it says is kept, and what cannot be a setting
+// (no UTF-8, a control character, a code page the back office does not
+// take) is left out; saved and read back it is the same.
+TEST_F(DeskReview, TheSettingsFileKeepsWhatItCanAndLeavesOutTheRest) {
+  DeskSettings settings{"C:\\Shop", "E:\\", "932", "C:\\Sheets"};
+  ASSERT_TRUE(SaveDeskSettings(L"desk.ini", settings));
+  DeskSettings read;
+  LoadDeskSettings(L"desk.ini", &read);
+  EXPECT_EQ(FormatDeskSettings(read), FormatDeskSettings(settings));
+  EXPECT_FALSE(Exists("desk.ini.tmp"));
+  ParseDeskSettings("codepage=65001\nfolder=C:\\Other\x01\ncard=\xff\nsheets=D:\\\nnoise\n", &read);
+  EXPECT_EQ(read.codePage, "932");
+  EXPECT_EQ(read.folder, "C:\\Shop");
+  EXPECT_EQ(read.card, "E:\\");
+  EXPECT_EQ(read.sheets, "D:\\");
+}

@@ -1,0 +1,345 @@
+// The back-office window (filmdesk.exe) under Wine, as the shop owner works
+// it: export through the Save As dialog, an edited workbook brought back and
+// its review read against the edits, Apply and film.dat field by field, a
+// conflict shown and refused, what the handheld changed after the review
+// refused, Cancel, a long export cancelled while the window answers, a sheet
+// dropped on the window and one handed over by a second start. Each test
+// runs under the Western code page and again under the Japanese one, with
+// texts of its own.
+#include <algorithm>
+#include <cstring>
+
+#include "tests/gui/desk_driver.h"
+#include "tests/gui/records_shared.h"
+#include "tests/kit/csv_rows.h"
+#include "tools/sheets/sheet_reader.h"
+#include "tools/sheets/sheet_writer.h"
+
+using namespace gui;
+
+#define DESK_TEST(name)                                                \
+  static void name(const std::wstring& exe);                           \
+  static gui::Register name##_western(#name, name, 1252);              \
+  static gui::Register name##_japanese(#name "InJapanese", name, 932); \
+  static void name(const std::wstring& exe)
+
+namespace {
+
+// The texts of this code page's shop.
+struct Texts {
+  std::wstring ten, eleven, twelve, edited;
+};
+Texts ShopTexts() {
+  if (::GetACP() == 932) return {L"お茶", L"寿司セット", L"弁当", L"大きい寿司セット"};
+  return {L"TEA TOWEL", L"CAFÉ", L"KETTLE", L"CAFÉ AU LAIT"};
+}
+
+std::string InSystemCodePage(const std::wstring& text) {
+  const int n = ::WideCharToMultiByte(CP_ACP, 0, text.c_str(), -1, nullptr, 0, nullptr, nullptr);
+  std::string bytes(static_cast<size_t>(n), '\0');
+  ::WideCharToMultiByte(CP_ACP, 0, text.c_str(), -1, bytes.data(), n, nullptr, nullptr);
+  bytes.pop_back();
+  return bytes;
+}
+
+std::string Utf8(const std::wstring& text) {
+  const int n = ::WideCharToMultiByte(CP_UTF8, 0, text.c_str(), -1, nullptr, 0, nullptr, nullptr);
+  std::string bytes(static_cast<size_t>(n), '\0');
+  ::WideCharToMultiByte(CP_UTF8, 0, text.c_str(), -1, bytes.data(), n, nullptr, nullptr);
+  bytes.pop_back();
+  return bytes;
+}
+
+std::vector<InventoryRecord> ShopRecords(const Texts& t) {
+  return MakeItems({{10, InSystemCodePage(t.ten), "S10", 4, 2.5f},
+                    {11, InSystemCodePage(t.eleven), "S11"},
+                    {12, InSystemCodePage(t.twelve), "S12"}});
+}
+
+// The rows of a sheet (a workbook or CSV), header first, as import reads them.
+CsvSheet ReadSheet(const std::wstring& path) {
+  std::string why;
+  const auto sheet = OpenSheetReader(Utf8(path), &why);
+  Check(sheet != nullptr, "cannot read " + Narrow(path) + ": " + why);
+  CsvSheet rows;
+  std::string name;
+  SheetRow row;
+  while (sheet->NextSheet(&name)) {
+    while (sheet->NextRow(&row)) rows.emplace_back(row.cells.begin(), row.cells.end());
+  }
+  return rows;
+}
+
+// `rows` (an export's, edited) as a workbook, marks and all.
+void WriteWorkbook(const std::wstring& path, const CsvSheet& rows) {
+  auto book = WorkbookAt(Utf8(path));
+  Check(book != nullptr, "cannot start " + Narrow(path));
+  for (size_t r = 1; r < rows.size(); ++r) {
+    ExportedRow row;
+    row.slot = std::stoll(rows[r][0]);
+    row.number = rows[r][1];
+    for (size_t f = 0; f < row.fields.size(); ++f) row.fields[f] = rows[r][2 + f];
+    row.mark = rows[r][10];
+    Check(book->Row(row), "cannot write " + Narrow(path));
+  }
+  Check(book->Finish(), "cannot finish " + Narrow(path));
+}
+
+// filmtool.exe's export of `folder` as CSV rows.
+CsvSheet ExportedByFilmtool(const Folder& folder) {
+  Check(RunFilmtool(L"export \"" + folder.Path() + L"\"", folder.Path(L"export.csv")) == 0,
+        "filmtool.exe export failed");
+  const Bytes csv = folder.Read(L"export.csv");
+  return ReadCsv(std::string(csv.begin(), csv.end()));
+}
+
+void WriteCsvFile(const Folder& folder, const std::wstring& name, const CsvSheet& sheet) {
+  const std::string text = WriteCsv(sheet);
+  folder.Write(name, Bytes(text.begin(), text.end()));
+}
+
+void Amend(const Folder& folder, const std::wstring& assignment) {
+  Check(RunFilmtool(L"amend \"" + folder.Path() + L"\" " + assignment) == 0,
+        "filmtool.exe amend " + Narrow(assignment) + " failed");
+}
+
+const char* FieldAt(size_t offset) {
+  if (offset < kDescriptionOffset) return "number";
+  if (offset < kSku1Offset) return "description";
+  if (offset < kInStockOffset) return "sku";
+  if (offset < kTaxOffset) return "in stock";
+  if (offset < kCostPriceOffset) return "tax";
+  if (offset == kCostPriceOffset) return "cost price";
+  if (offset >= kTradePriceOffset && offset < kPriceOffset) return "trade price";
+  if (offset >= kPriceOffset && offset < kPriceOffset + 4) return "price";
+  if (offset >= kCategoryOffset && offset < kCategoryOffset + 4) return "category";
+  return "a byte carried through";
+}
+
+// film.dat against `expected`, slot by slot and field by field.
+void CheckFilm(const Folder& folder, const std::vector<InventoryRecord>& expected) {
+  const Bytes file = folder.Read(L"film.dat");
+  Check(file.size() == expected.size() * kRecordSize,
+        "film.dat has " + std::to_string(file.size()) + " bytes");
+  for (size_t slot = 0; slot < expected.size(); ++slot) {
+    for (size_t at = 0; at < kRecordSize; ++at) {
+      Check(file[slot * kRecordSize + at] == expected[slot].bytes[at],
+            "slot " + std::to_string(slot) + ": its " + FieldAt(at) + " (byte " +
+                std::to_string(at) + ") is not what was expected");
+    }
+  }
+}
+
+void SetDescription(InventoryRecord& r, const std::string& bytes) {
+  std::memcpy(r.bytes + kDescriptionOffset, bytes.data(), bytes.size());
+  r.bytes[kDescriptionOffset + bytes.size()] = 0;
+}
+
+void Close(Tallo& program, const Desk& desk) {
+  ::PostMessageW(desk.main(), WM_CLOSE, 0, 0);
+  Check(program.WaitExit() == 0, "filmdesk.exe did not end with 0");
+}
+
+bool Contains(const std::wstring& text, const std::wstring& part) {
+  return text.find(part) != std::wstring::npos;
+}
+
+std::string Shown(const std::vector<std::wstring>& row) {
+  std::wstring all;
+  for (const std::wstring& cell : row) all += L"|" + cell;
+  return Narrow(all);
+}
+
+}  // namespace
+
+// Export through Save As, a workbook edited and brought back through Open,
+// its review against the edits, Apply from the keyboard, and film.dat field
+// by field.
+DESK_TEST(DeskExportsAndBringsBackAnEditedWorkbook) {
+  (void)exe;
+  const Texts t = ShopTexts();
+  Folder folder(L"desk-export");
+  std::vector<InventoryRecord> records = ShopRecords(t);
+  folder.Write(L"film.dat", InventoryBytes(records));
+  UseShopFolder(folder);
+  Tallo program(BesideDriver(L"filmdesk.exe"), folder);
+  Desk desk(program);
+  Check(desk.Counts() == L"Slots 3    Active 3    Deleted 0", Narrow(desk.Counts()));
+
+  desk.Press(IDC_EXPORT);
+  const std::wstring exported = folder.Path(L"stock.xlsx");
+  const std::wstring suggested = AnswerFileDialog(program, L"Export to a workbook", exported);
+  Check(suggested.rfind(L"stock ", 0) == 0 && suggested.size() == 21 &&
+            suggested.substr(16) == L".xlsx",
+        "the suggested name: " + Narrow(suggested));
+  desk.WaitMessages(L"Exported 3 items to " + exported + L".");
+  CsvSheet rows = ReadSheet(exported);
+  Check(rows.size() == 4 && rows[0][1] == "number",
+        "the workbook has " + std::to_string(rows.size()) + " rows");
+  Check(rows[1][2] == Utf8(t.ten) && rows[2][2] == Utf8(t.eleven) && rows[3][2] == Utf8(t.twelve),
+        "the workbook's descriptions are not film.dat's");
+
+  rows[1][8] = "2.49";
+  rows[2][2] = Utf8(t.edited);
+  const std::wstring edited = folder.Path(L"edited.xlsx");
+  WriteWorkbook(edited, rows);
+  desk.Press(IDC_BRING_BACK);
+  AnswerFileDialog(program, L"Bring a sheet back", edited);
+  desk.WaitReview(L"Review of edited.xlsx: 2 items to change, 0 to add.");
+  const std::vector<std::wstring> price = desk.Row(L"Changes to film.dat", L"10");
+  Check(price.size() == 7 && price[1] == t.ten && price[2] == L"price" && price[3] == L"2.50" &&
+            price[4] == L"2.49" && price[5] == L"Stock row 2",
+        "the price's row: " + Shown(price));
+  const std::vector<std::wstring> text = desk.Row(L"Changes to film.dat", L"11");
+  Check(text.size() == 7 && text[1] == t.edited && text[2] == L"description" &&
+            text[3] == t.eleven && text[4] == t.edited,
+        "the description's row: " + Shown(text));
+  Check(desk.Rows().size() == 3, "the review has " + std::to_string(desk.Rows().size()) + " rows");
+  Check(folder.Read(L"film.dat") == InventoryBytes(records), "the review wrote film.dat");
+  Check(desk.Enabled(IDC_APPLY) && !desk.Enabled(IDC_OVERWRITE), "Apply or Overwrite");
+
+  // From the keyboard: Alt+V goes to the list, Alt+A applies.
+  Check(BringForward(desk.main()), "cannot bring the window forward");
+  KeyChord(VK_MENU, 'V');
+  desk.WaitFocus(IDC_REVIEW);
+  KeyChord(VK_MENU, 'A');
+  const std::wstring said = desk.AnswerMessage();
+  Check(said == L"2 items changed and 0 added in film.dat.", "after Apply: " + Narrow(said));
+  SetRecordPrice(records[0], 2.49f);
+  SetDescription(records[1], InSystemCodePage(t.edited));
+  CheckFilm(folder, records);
+  desk.WaitIdle();
+  Check(desk.Rows().empty() && !desk.Enabled(IDC_APPLY), "the review stayed after Apply");
+  Close(program, desk);
+}
+
+// A sheet handed over on the command line with a conflict: shown apart
+// with its message, refused; Overwrite is the owner's choice; and an item
+// the handheld changed after the review is refused, never written over.
+DESK_TEST(DeskShowsAConflictAndRefusesWhatChangedSinceTheReview) {
+  (void)exe;
+  const Texts t = ShopTexts();
+  Folder folder(L"desk-conflict");
+  folder.Write(L"film.dat", InventoryBytes(ShopRecords(t)));
+  CsvSheet sheet = ExportedByFilmtool(folder);
+  Amend(folder, L"11 price=5");  // the handheld, since the export
+  const Bytes handheld = folder.Read(L"film.dat");
+  sheet[1][2] = Utf8(t.edited);
+  sheet[2][8] = "6";
+  WriteCsvFile(folder, L"prices.csv", sheet);
+  UseShopFolder(folder);
+  Tallo program(BesideDriver(L"filmdesk.exe"), folder, L"\"" + folder.Path(L"prices.csv") + L"\"");
+  Desk desk(program);
+  desk.WaitReview(L"Review of prices.csv: 1 conflict, 0 rows refused: nothing can be written");
+  const std::vector<std::wstring> conflict = desk.Row(L"Conflicts", L"11");
+  Check(conflict.size() == 7 && conflict[2] == L"price" && conflict[3] == L"5.00" &&
+            conflict[4] == L"6" && conflict[5] == L"3" &&
+            conflict[6] ==
+                L"item 11: price: the sheet says 6, film.dat now says 5.00 (changed "
+                L"since the export)",
+        "the conflict's row: " + Shown(conflict));
+  Check(Contains(desk.Text(IDC_MESSAGES), L"tick \"Overwrite film.dat's changes\""),
+        "the messages: " + Narrow(desk.Text(IDC_MESSAGES)));
+  Check(desk.Text(IDC_OVERWRITE) == L"&Overwrite film.dat's changes", "the choice's name");
+  Check(!desk.Enabled(IDC_APPLY), "Apply can be pressed over a conflict");
+  Check(::IsDlgButtonChecked(desk.main(), IDC_OVERWRITE) == BST_UNCHECKED,
+        "Overwrite is ticked unasked");
+  Check(folder.Read(L"film.dat") == handheld, "the review wrote film.dat");
+  // The sheet is let go: a spreadsheet saves it again over a name of its own.
+  WriteCsvFile(folder, L"prices.tmp", sheet);
+  const BOOL saved = ::MoveFileExW(folder.Path(L"prices.tmp").c_str(),
+                                   folder.Path(L"prices.csv").c_str(), MOVEFILE_REPLACE_EXISTING);
+  const DWORD error = ::GetLastError();
+  Check(saved != FALSE, "the reviewed sheet cannot be saved again: error " + std::to_string(error));
+
+  desk.Press(IDC_OVERWRITE);
+  desk.WaitReview(L"Review of prices.csv: 2 items to change, 0 to add.");
+  const std::vector<std::wstring> over = desk.Row(L"film.dat's changes", L"11");
+  Check(over.size() == 7 && over[6] == L"item 11: price: the sheet's 6 goes over film.dat's 5.00",
+        "the overwritten row: " + Shown(over));
+  // The handheld counts item 10 while the owner looks at the review.
+  Amend(folder, L"10 in_stock=1");
+  const Bytes counted = folder.Read(L"film.dat");
+  desk.Press(IDC_APPLY);
+  const std::wstring said = desk.AnswerMessage();
+  Check(Contains(said, L"item 10 was changed in film.dat since the review") &&
+            Contains(said, L"Nothing was written."),
+        "after Apply: " + Narrow(said));
+  Check(folder.Read(L"film.dat") == counted, "Apply wrote over the handheld's change");
+  Close(program, desk);
+}
+
+// Cancel (Esc) drops a review (a sheet dropped on the window) and writes
+// nothing; a long export shows its progress, answers while it works, and
+// cancelled leaves no file.
+DESK_TEST(DeskCancelWritesNothing) {
+  (void)exe;
+  const Texts t = ShopTexts();
+  Folder folder(L"desk-cancel");
+  std::vector<Item> items;
+  for (int64_t n = 1; n <= 40000; ++n) items.push_back({n, "ITEM " + std::to_string(n)});
+  items[0].description = InSystemCodePage(t.ten);
+  const Bytes film = InventoryBytes(MakeItems(items));
+  folder.Write(L"film.dat", film);
+  CsvSheet sheet = {{"number", "price"}, {"1", "9.99"}};
+  WriteCsvFile(folder, L"prices.csv", sheet);
+  UseShopFolder(folder);
+  Tallo program(BesideDriver(L"filmdesk.exe"), folder);
+  Desk desk(program);
+  Check(desk.Counts() == L"Slots 40000    Active 40000    Deleted 0", Narrow(desk.Counts()));
+
+  DropFile(program, desk.main(), folder.Path(L"prices.csv"));
+  desk.WaitReview(L"Review of prices.csv: 1 conflict");
+  Check(desk.Row(L"Conflicts", L"1").size() == 7, "the dropped sheet's conflict is not shown");
+  desk.Press(IDC_OVERWRITE);
+  desk.WaitReview(L"Review of prices.csv: 1 item to change");
+  Check(desk.Enabled(IDC_APPLY), "Apply cannot be pressed");
+  Check(BringForward(desk.main()), "cannot bring the window forward");
+  Key(VK_ESCAPE);
+  desk.WaitMessages(L"The review is dropped: nothing was written.");
+  Check(desk.Rows().empty() && !desk.Enabled(IDC_APPLY), "the review stayed after Cancel");
+  Check(folder.Read(L"film.dat") == film, "Cancel wrote film.dat");
+
+  desk.Press(IDC_EXPORT);
+  AnswerFileDialog(program, L"Export to a workbook", folder.Path(L"all.xlsx"));
+  // While it works, the window answers and shows how far it has come.
+  for (int i = 0; i < 200 && !::IsWindowVisible(::GetDlgItem(desk.main(), IDC_PROGRESS)); ++i) {
+    Pause(10);
+  }
+  DWORD_PTR answered = 0;
+  Check(::SendMessageTimeoutW(desk.main(), WM_NULL, 0, 0, SMTO_ABORTIFHUNG, 1000, &answered) != 0,
+        "the window does not answer while it exports");
+  Check(Contains(desk.Text(IDC_MESSAGES), L"Exporting to"), Narrow(desk.Text(IDC_MESSAGES)));
+  desk.Press(IDCANCEL);
+  desk.WaitMessages(L"Export cancelled: no sheet was written.");
+  desk.WaitIdle();
+  Check(!folder.Exists(L"all.xlsx") && !folder.Exists(L"all.xlsx.part"),
+        "a cancelled export left a file");
+  Check(folder.Read(L"film.dat") == film, "the export wrote film.dat");
+  Close(program, desk);
+  folder.Remove(L"film.dat");
+}
+
+// One window at a time: a second start hands its sheet to the first and
+// ends; the first reviews it.
+DESK_TEST(DeskTakesASheetFromASecondStart) {
+  (void)exe;
+  const Texts t = ShopTexts();
+  Folder folder(L"desk-second");
+  folder.Write(L"film.dat", InventoryBytes(ShopRecords(t)));
+  CsvSheet sheet = ExportedByFilmtool(folder);
+  sheet[3][4] = "17";
+  WriteCsvFile(folder, L"stock.csv", sheet);
+  UseShopFolder(folder);
+  Tallo first(BesideDriver(L"filmdesk.exe"), folder);
+  Desk desk(first);
+  desk.Counts();
+  Tallo second(BesideDriver(L"filmdesk.exe"), folder, L"\"" + folder.Path(L"stock.csv") + L"\"");
+  Check(second.WaitExit() == 0, "the second start did not end with 0");
+  desk.WaitReview(L"Review of stock.csv: 1 item to change, 0 to add.");
+  const std::vector<std::wstring> stock = desk.Row(L"Changes to film.dat", L"12");
+  Check(stock.size() == 7 && stock[1] == t.twelve && stock[2] == L"in_stock" && stock[3] == L"5" &&
+            stock[4] == L"17" && stock[5] == L"4",
+        "the stock's row: " + Shown(stock));
+  Close(first, desk);
+}

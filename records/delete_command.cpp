@@ -35,7 +35,7 @@ void DeleteCommand() {
 bool DeleteRecordInHand(int64_t number) {
   const InventoryRecord asRead = CurrentRecord;
   MarkDeleted(CurrentRecord);
-  if (!TellWriteOutcome(StoreDeletedRecord(CurrentSlot, number, CurrentRecord, asRead),
+  if (!TellWriteOutcome(WriteDeletedRecord(CurrentSlot, number, CurrentRecord, asRead),
                         Message::kDeleteMissing, Message::kDeleteFailed)) {
     return false;
   }

@@ -45,6 +45,6 @@ bool WriteBackRecord(const InventoryRecord& asRead) {
   // The record goes back to the slot it came from, also when its number
   // stands in another slot as well; the store refreshes that slot's prefix
   // once the record is in the file.
-  return TellWriteOutcome(StoreAmendedRecord(CurrentSlot, CurrentRecord, asRead),
+  return TellWriteOutcome(WriteAmendedRecord(CurrentSlot, CurrentRecord, asRead),
                           Message::kWriteBackMissing, Message::kWriteBackFailed);
 }

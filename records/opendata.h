@@ -2,7 +2,7 @@
 // messages the program shows for what an opening found.
 #pragma once
 
-#include "store/opendata.h"
+#include "store/load_inventory.h"
 
 // True when the inventory is open, sized and indexed (LoadInventory); false
 // after a fatal failure that has already been shown to the user.

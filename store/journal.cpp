@@ -303,7 +303,7 @@ bool PrepareJournal(platform::FileError* why) {
   return false;
 }
 
-bool JournalLeft() {
+bool JournalFileExists() {
   return ScopedFile(
              platform::OpenFile(JournalPath(DataPath), Access::kRead, Disposition::kOpenExisting))
              .get() != nullptr;

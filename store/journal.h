@@ -83,7 +83,7 @@ bool MarkJournalDone(platform::FileRef journal, bool flush);
 bool PrepareJournal(platform::FileError* why);
 
 // True when a journal file lies beside DataPath.
-bool JournalLeft();
+bool JournalFileExists();
 
 // What reading the journal beside DataPath back finds.
 enum class JournalRead {

@@ -372,7 +372,7 @@ Settling SettleJournal(FileError* why) {
   return finding == JournalFinding::kForeign ? Settling::kDropped : Settling::kFinished;
 }
 
-uint64_t SizeBeforeAppend(uint64_t size) {
+uint64_t SizeBeforeJournalledAppend(uint64_t size) {
   JournalGroup group;
   if (ExamineJournal(&group) != JournalFinding::kUnfinished || group.newSize <= group.fileSize ||
       size <= group.fileSize || size >= group.newSize) {

@@ -172,4 +172,4 @@ Settling SettleJournal(platform::FileError* why = nullptr);
 // when that append belongs to the file and is unfinished, and `size` lies
 // between its old and new sizes: the inventory a reader takes while the
 // append is under way or kept for the next start. `size` otherwise.
-uint64_t SizeBeforeAppend(uint64_t size);
+uint64_t SizeBeforeJournalledAppend(uint64_t size);

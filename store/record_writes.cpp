@@ -55,7 +55,7 @@ void EnterAppended(const RecordSource& records, size_t count, Arrays grown) {
 
 }  // namespace
 
-WriteOutcome StoreAmendedRecord(int64_t slot, const InventoryRecord& record,
+WriteOutcome WriteAmendedRecord(int64_t slot, const InventoryRecord& record,
                                 const InventoryRecord& asRead) {
   const WriteOutcome outcome = WriteSlotJournalled(slot, record, asRead);
   if (outcome == WriteOutcome::kWritten) RefreshPrefix(slot, record);
@@ -85,14 +85,14 @@ class PrefixTaking : public SlotChanges {
 
 }  // namespace
 
-SlotsWritten StoreAmendedRecords(SlotChanges& changes) {
+SlotsWritten WriteAmendedRecords(SlotChanges& changes) {
   PrefixTaking taking(changes);
   const SlotsWritten done = WriteSlotsJournalled(taking);
   for (size_t i = 0; i < done.written; ++i) PrefixTable[changes.Slot(i)] = taking.prefix(i);
   return done;
 }
 
-SlotsWritten StoreAppendedRecords(const RecordSource& records) {
+SlotsWritten WriteAppendedRecords(const RecordSource& records) {
   if (records.Count() == 0) return {WriteOutcome::kWritten, 0};
   Arrays grown;
   const auto count = static_cast<Slot>(records.Count());
@@ -110,7 +110,7 @@ SlotsWritten StoreAppendedRecords(const RecordSource& records) {
   return done;
 }
 
-WriteOutcome StoreDeletedRecord(int64_t slot, int64_t number, const InventoryRecord& deleted,
+WriteOutcome WriteDeletedRecord(int64_t slot, int64_t number, const InventoryRecord& deleted,
                                 const InventoryRecord& asRead) {
   const WriteOutcome outcome = WriteSlotJournalled(slot, deleted, asRead);
   if (outcome != WriteOutcome::kWritten) return outcome;

@@ -369,7 +369,7 @@ TEST_F(ImportWrites, AChangeIsWrittenOnlyOverTheRecordItWasDecidedOn) {
   InventoryRecord next;
   EXPECT_TRUE(writes.Make(0, records[0], &next));
   EXPECT_FALSE(writes.Make(1, theirs, &next));
-  const SlotsWritten written = StoreAmendedRecords(writes);
+  const SlotsWritten written = WriteAmendedRecords(writes);
   EXPECT_EQ(written.outcome, WriteOutcome::kChanged);
   EXPECT_EQ(written.stopped, 1u);
   EXPECT_EQ(ReadBytes("film.dat"), before);

@@ -123,7 +123,7 @@ inline bool AmendSlots(const std::vector<Item>& items, const std::vector<int64_t
     changes.push_back(c);
   }
   SlotChangeList list(changes);
-  TellWriteOutcome(StoreAmendedRecords(list).outcome, Message::kWriteBackMissing,
+  TellWriteOutcome(WriteAmendedRecords(list).outcome, Message::kWriteBackMissing,
                    Message::kWriteBackFailed);
   return true;
 }
@@ -134,7 +134,7 @@ inline bool AppendItems(int64_t first, int count) {
   for (int i = 0; i < count; ++i) {
     added.push_back(MakeItem({first + i, "ADDED " + std::to_string(i)}, 900 + i));
   }
-  TellWriteOutcome(StoreAppendedRecords(added).outcome, Message::kWriteBackMissing,
+  TellWriteOutcome(WriteAppendedRecords(added).outcome, Message::kWriteBackMissing,
                    Message::kWriteBackFailed);
   return true;
 }

@@ -9,7 +9,7 @@
 #include "records/commands.h"
 #include "records/prompt.h"
 #include "records/records_state.h"
-#include "store/opendata.h"
+#include "store/load_inventory.h"
 #include "store/store_state.h"
 #include "tools/fields.h"
 #include "tools/tool.h"

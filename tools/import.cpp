@@ -228,13 +228,13 @@ int Import(const std::string& path, bool dryRun, bool add, bool overwrite) {
       return 1;
     }
   }
-  const SlotsWritten changed = StoreAmendedRecords(writes);
+  const SlotsWritten changed = WriteAmendedRecords(writes);
   if (changed.outcome != WriteOutcome::kWritten) {
     std::fputs(writes.Listed(changed.written).c_str(), stdout);
     TellStop(path, *sheet, changed.outcome, changes.At(changed.stopped), "written", changed.written, 0);
     return 1;
   }
-  const SlotsWritten appended = StoreAppendedRecords(added);
+  const SlotsWritten appended = WriteAppendedRecords(added);
   std::fputs(writes.Listed(changes.Count()).c_str(), stdout);
   ListAdditions(added, appended.written);
   if (appended.outcome != WriteOutcome::kWritten) {

@@ -1,4 +1,4 @@
-#include "store/opendata.h"
+#include "store/load_inventory.h"
 
 #include "platform/platform.h"
 #include "platform/scoped_file.h"
@@ -85,7 +85,7 @@ bool OpenInventory(Opening opening, ScopedFile* file, InventoryOpened* opened) {
                   why);
     }
   }
-  if (!JournalLeft()) return true;
+  if (!JournalFileExists()) return true;
   file->Close();  // the settling may write the slot
   if (opening == Opening::kReading) {
     JournalGroup group;
@@ -156,7 +156,7 @@ Slot ReadAllSlots(platform::FileRef file) {
 }  // namespace
 
 JournalAtOpen SettleForReading(JournalGroup* group) {
-  if (!JournalLeft()) return JournalAtOpen::kNone;
+  if (!JournalFileExists()) return JournalAtOpen::kNone;
   const JournalFinding finding = ExamineJournal(group);
   if (finding == JournalFinding::kNone) return JournalAtOpen::kNone;
   switch (SettleJournal()) {
@@ -178,7 +178,7 @@ JournalAtOpen SettleForReading(JournalGroup* group) {
 }
 
 InventorySize JudgeInventorySize(uint64_t* size) {
-  if (*size % kRecordSize != 0) *size = SizeBeforeAppend(*size);
+  if (*size % kRecordSize != 0) *size = SizeBeforeJournalledAppend(*size);
   if (*size == 0) return InventorySize::kEmpty;
   if (*size > kLargestInventorySize) return InventorySize::kTooLarge;
   return *size % kRecordSize == 0 ? InventorySize::kWhole : InventorySize::kNotWhole;

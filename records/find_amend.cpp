@@ -24,7 +24,7 @@ void AmendCommand() {
   StoreAmendment(number, asRead);
 }
 
-bool StoreAmendment(int64_t number, const InventoryRecord& asRead) {
+bool StoreAmendment(int64_t number, const InventoryRecord& asRead, FileStatus* status) {
   if (RecordNumber(CurrentRecord) != number) {
     Tell(Message::kNumberChanged);
     return false;
@@ -33,10 +33,10 @@ bool StoreAmendment(int64_t number, const InventoryRecord& asRead) {
     Tell(Message::kDescriptionTooShort);
     return false;
   }
-  return WriteBackRecord(asRead);
+  return WriteBackRecord(asRead, status);
 }
 
-bool WriteBackRecord(const InventoryRecord& asRead) {
+bool WriteBackRecord(const InventoryRecord& asRead, FileStatus* status) {
   const int64_t number = RecordNumber(CurrentRecord);
   if (!IsLiveNumber(number) || FindSlotByNumber(number) < 0) {
     Tell(Message::kInvalidNumber);
@@ -45,6 +45,7 @@ bool WriteBackRecord(const InventoryRecord& asRead) {
   // The record goes back to the slot it came from, also when its number
   // stands in another slot as well; the store refreshes that slot's prefix
   // once the record is in the file.
-  return TellWriteOutcome(WriteAmendedRecord(CurrentSlot, CurrentRecord, asRead),
-                          Message::kWriteBackMissing, Message::kWriteBackFailed);
+  const WriteResult written = WriteAmendedRecord(CurrentSlot, CurrentRecord, asRead);
+  if (status != nullptr) *status = written.status;
+  return TellWriteOutcome(written, Message::kWriteBackMissing, Message::kWriteBackFailed);
 }

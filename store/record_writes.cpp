@@ -55,11 +55,11 @@ void EnterAppended(const RecordSource& records, size_t count, Arrays grown) {
 
 }  // namespace
 
-WriteOutcome WriteAmendedRecord(int64_t slot, const InventoryRecord& record,
-                                const InventoryRecord& asRead) {
-  const WriteOutcome outcome = WriteSlotJournalled(slot, record, asRead);
-  if (outcome == WriteOutcome::kWritten) RefreshPrefix(slot, record);
-  return outcome;
+WriteResult WriteAmendedRecord(int64_t slot, const InventoryRecord& record,
+                               const InventoryRecord& asRead) {
+  const WriteResult written = WriteSlotJournalled(slot, record, asRead);
+  if (written) RefreshPrefix(slot, record);
+  return written;
 }
 
 namespace {
@@ -71,10 +71,9 @@ class PrefixTaking : public SlotChanges {
   size_t Count() const override { return changes_.Count(); }
   int64_t Slot(size_t i) const override { return changes_.Slot(i); }
   bool Holds(size_t i, const InventoryRecord& now) override { return changes_.Holds(i, now); }
-  bool Make(size_t i, const InventoryRecord& now, InventoryRecord* next) override {
-    if (!changes_.Make(i, now, next)) return false;
+  void Make(size_t i, const InventoryRecord& now, InventoryRecord* next) override {
+    changes_.Make(i, now, next);
     prefixes_[i] = PrefixOf(*next);
-    return true;
   }
   PrefixEntry prefix(size_t i) const { return prefixes_[i]; }
 
@@ -110,15 +109,15 @@ SlotsWritten WriteAppendedRecords(const RecordSource& records) {
   return done;
 }
 
-WriteOutcome WriteDeletedRecord(int64_t slot, int64_t number, const InventoryRecord& deleted,
-                                const InventoryRecord& asRead) {
-  const WriteOutcome outcome = WriteSlotJournalled(slot, deleted, asRead);
-  if (outcome != WriteOutcome::kWritten) return outcome;
+WriteResult WriteDeletedRecord(int64_t slot, int64_t number, const InventoryRecord& deleted,
+                               const InventoryRecord& asRead) {
+  const WriteResult written = WriteSlotJournalled(slot, deleted, asRead);
+  if (!written) return written;
   RefreshPrefix(slot, deleted);
   if (MoveToDeletedRun(number, slot)) {
     ++DeletedCount;
     --ActiveCount;
   }
   NumberIndex[SlotCount] = IndexEntry{0, 0};
-  return outcome;
+  return written;
 }

@@ -123,7 +123,8 @@ inline bool AmendSlots(const std::vector<Item>& items, const std::vector<int64_t
     changes.push_back(c);
   }
   SlotChangeList list(changes);
-  TellWriteOutcome(WriteAmendedRecords(list).outcome, Message::kWriteBackMissing,
+  const SlotsWritten written = WriteAmendedRecords(list);
+  TellWriteOutcome({written.outcome, written.status}, Message::kWriteBackMissing,
                    Message::kWriteBackFailed);
   return true;
 }
@@ -134,7 +135,8 @@ inline bool AppendItems(int64_t first, int count) {
   for (int i = 0; i < count; ++i) {
     added.push_back(MakeItem({first + i, "ADDED " + std::to_string(i)}, 900 + i));
   }
-  TellWriteOutcome(WriteAppendedRecords(added).outcome, Message::kWriteBackMissing,
+  const SlotsWritten written = WriteAppendedRecords(added);
+  TellWriteOutcome({written.outcome, written.status}, Message::kWriteBackMissing,
                    Message::kWriteBackFailed);
   return true;
 }

@@ -54,15 +54,17 @@ int Amend(const std::string& numberText, const std::vector<std::string>& assignm
       return 1;
     }
   }
-  if (StoreAmendment(number, asRead)) return 0;
-  ComplainOfOutcome(LastWriteOutcome);
+  FileStatus status;
+  if (StoreAmendment(number, asRead, &status)) return 0;
+  ComplainOfStatus(status);
   return 1;
 }
 
 int Delete(const std::string& numberText) {
   int64_t number = 0;
   if (!TakeArgumentNumber(numberText, &number) || !LookUp(number)) return 1;
-  if (DeleteRecordInHand(CurrentNumber)) return 0;
-  ComplainOfOutcome(LastWriteOutcome);
+  FileStatus status;
+  if (DeleteRecordInHand(CurrentNumber, &status)) return 0;
+  ComplainOfStatus(status);
   return 1;
 }

@@ -9,7 +9,7 @@
 #include "records/commands.h"
 #include "records/records_state.h"
 #include "resources/resource_ids.h"
-#include "dialogs/messages.h"
+#include "messages/messages.h"
 #include "records/opendata.h"
 
 HWND MenuBar = nullptr;

@@ -3,7 +3,7 @@
 #include <string>
 
 #include "dialogs/dialog_support.h"
-#include "dialogs/messages.h"
+#include "messages/messages.h"
 #include "platform/number_text.h"
 #include "records/commands.h"
 #include "records/prompt.h"

@@ -1,5 +1,5 @@
 // Find and Amend: ask, look up, and for Amend edit and write back.
-#include "dialogs/messages.h"
+#include "messages/messages.h"
 #include "records/commands.h"
 #include "records/prompt.h"
 #include "records/record_dialogs.h"

@@ -1,6 +1,6 @@
 #include <string>
 
-#include "dialogs/messages.h"
+#include "messages/messages.h"
 #include "platform/number_text.h"
 #include "platform/platform.h"
 #include "platform/scoped_file.h"

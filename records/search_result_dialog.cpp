@@ -1,6 +1,6 @@
 // The search-result dialog: one match at a time, "Next" goes on scanning
 // from the slot shown.
-#include "dialogs/messages.h"
+#include "messages/messages.h"
 #include "platform/number_text.h"
 #include "platform/platform.h"
 #include "platform/scoped_file.h"

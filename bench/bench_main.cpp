@@ -18,7 +18,7 @@
 
 #include "platform/host/host_control.h"
 #include "platform/scoped_file.h"
-#include "records/lookup.h"
+#include "records/description_scan.h"
 #include "records/records_state.h"
 #include "store/journalled_write.h"
 #include "store/number_index.h"

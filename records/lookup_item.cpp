@@ -1,10 +1,12 @@
+#include "records/lookup_item.h"
+
 #include <string>
 
 #include "messages/messages.h"
 #include "platform/number_text.h"
 #include "platform/platform.h"
 #include "platform/scoped_file.h"
-#include "records/lookup.h"
+#include "records/description_scan.h"
 #include "records/record_dialogs.h"
 #include "records/records_state.h"
 #include "store/number_index.h"

@@ -3,7 +3,7 @@
 #include <cstring>
 
 #include "platform/number_text.h"
-#include "records/lookup.h"
+#include "records/lookup_item.h"
 #include "records/record_dialogs.h"
 #include "records/records_state.h"
 #include "store/inventory_record.h"

@@ -4,7 +4,7 @@
 #include "platform/number_text.h"
 #include "platform/platform.h"
 #include "platform/scoped_file.h"
-#include "records/lookup.h"
+#include "records/description_scan.h"
 #include "records/record_dialogs.h"
 #include "records/records_state.h"
 #include "resources/resource_ids.h"

@@ -5,7 +5,8 @@
 
 #include "bench/inventory_generator.h"
 #include "records/commands.h"
-#include "records/lookup.h"
+#include "records/description_scan.h"
+#include "records/lookup_item.h"
 #include "store/slot_io.h"
 #include "tests/records_fixture.h"
 

@@ -3,7 +3,6 @@
 #include <filesystem>
 
 #include "records/commands.h"
-#include "records/lookup.h"
 #include "store/number_index.h"
 #include "store/settings_image.h"
 #include "tests/records_fixture.h"

@@ -6,7 +6,7 @@
 
 #include "platform/scoped_file.h"
 #include "records/commands.h"
-#include "records/lookup.h"
+#include "records/lookup_item.h"
 #include "store/field_rules.h"
 #include "tests/records_fixture.h"
 

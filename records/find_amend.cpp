@@ -2,7 +2,7 @@
 #include "messages/messages.h"
 #include "records/commands.h"
 #include "records/prompt.h"
-#include "records/record_dialogs.h"
+#include "records/item_dialogs.h"
 #include "records/records_state.h"
 #include "records/write_outcome.h"
 #include "store/field_rules.h"

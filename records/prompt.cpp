@@ -4,7 +4,7 @@
 
 #include "platform/number_text.h"
 #include "records/lookup_item.h"
-#include "records/record_dialogs.h"
+#include "records/prompt_dialog.h"
 #include "records/records_state.h"
 #include "store/inventory_record.h"
 

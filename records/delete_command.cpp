@@ -5,7 +5,7 @@
 #include "dialogs/dialog_support.h"
 #include "messages/messages.h"
 #include "platform/number_text.h"
-#include "records/commands.h"
+#include "records/delete_command.h"
 #include "records/prompt.h"
 #include "records/records_state.h"
 #include "records/write_outcome.h"

@@ -1,6 +1,6 @@
 // Find and Amend: ask, look up, and for Amend edit and write back.
 #include "messages/messages.h"
-#include "records/commands.h"
+#include "records/find_amend.h"
 #include "records/prompt.h"
 #include "records/item_dialogs.h"
 #include "records/records_state.h"

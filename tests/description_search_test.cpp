@@ -4,7 +4,7 @@
 #include <filesystem>
 
 #include "bench/inventory_generator.h"
-#include "records/commands.h"
+#include "records/find_amend.h"
 #include "records/description_scan.h"
 #include "records/lookup_item.h"
 #include "store/slot_io.h"

@@ -1,4 +1,4 @@
-// The commands of the "Find", "Amend" and "Delete" buttons.
+// The commands of the "Find" and "Amend" buttons.
 #pragma once
 
 #include <cstdint>
@@ -7,7 +7,6 @@
 
 void FindCommand();
 void AmendCommand();
-void DeleteCommand();
 
 // What Amend does once the amend dialog has changed CurrentRecord, the
 // record of live item `number` read as `asRead`: refuses a changed number or a
@@ -19,7 +18,3 @@ bool StoreAmendment(int64_t number, const InventoryRecord& asRead);
 // `asRead` (no other program changed it meanwhile); reports its own
 // failures. True when the record is in the file.
 bool WriteBackRecord(const InventoryRecord& asRead);
-// What Delete does once the user has confirmed: the deleted form of the
-// record in hand, item `number`, written to CurrentSlot, with the index,
-// prefixes and counts in step. Reports the outcome; true when written.
-bool DeleteRecordInHand(int64_t number);

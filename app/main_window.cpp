@@ -11,7 +11,7 @@
 #include "records/records_state.h"
 #include "resources/resource_ids.h"
 #include "messages/messages.h"
-#include "records/opendata.h"
+#include "messages/opening_messages.h"
 
 HWND MenuBar = nullptr;
 HDC BitmapSurface = nullptr;

@@ -42,7 +42,7 @@
 #include "platform/platform.h"
 #include "records/delete_command.h"
 #include "records/find_amend.h"
-#include "records/opendata.h"
+#include "messages/opening_messages.h"
 #include "records/records_state.h"
 #include "resources/resource_ids.h"
 #include "store/byte_order.h"

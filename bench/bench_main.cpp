@@ -18,11 +18,11 @@
 
 #include "platform/host/host_control.h"
 #include "platform/scoped_file.h"
-#include "records/lookup.h"
+#include "records/description_scan.h"
 #include "records/records_state.h"
 #include "store/journalled_write.h"
 #include "store/number_index.h"
-#include "records/opendata.h"
+#include "messages/opening_messages.h"
 #include "store/slot_io.h"
 #include "store/store_state.h"
 #include "tests/kit/process_state.h"

@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "dialogs/messages.h"
+#include "messages/messages.h"
 #include "platform/number_text.h"
 #include "platform/platform.h"
 #include "resources/resource_ids.h"

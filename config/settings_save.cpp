@@ -1,6 +1,6 @@
 #include "config/settings_save.h"
 
-#include "dialogs/messages.h"
+#include "messages/messages.h"
 #include "store/settings_file.h"
 
 void SaveSettings() {

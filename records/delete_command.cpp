@@ -3,9 +3,9 @@
 #include <string>
 
 #include "dialogs/dialog_support.h"
-#include "dialogs/messages.h"
+#include "messages/messages.h"
 #include "platform/number_text.h"
-#include "records/commands.h"
+#include "records/delete_command.h"
 #include "records/prompt.h"
 #include "records/records_state.h"
 #include "records/write_outcome.h"

@@ -1,8 +1,8 @@
 // Find and Amend: ask, look up, and for Amend edit and write back.
-#include "dialogs/messages.h"
-#include "records/commands.h"
+#include "messages/messages.h"
+#include "records/find_amend.h"
 #include "records/prompt.h"
-#include "records/record_dialogs.h"
+#include "records/item_dialogs.h"
 #include "records/records_state.h"
 #include "records/write_outcome.h"
 #include "store/field_rules.h"

@@ -1,11 +1,14 @@
+#include "records/lookup_item.h"
+
 #include <string>
 
-#include "dialogs/messages.h"
+#include "messages/messages.h"
 #include "platform/number_text.h"
 #include "platform/platform.h"
 #include "platform/scoped_file.h"
-#include "records/lookup.h"
-#include "records/record_dialogs.h"
+#include "records/description_scan.h"
+#include "records/item_dialogs.h"
+#include "records/search_result_dialog.h"
 #include "records/records_state.h"
 #include "store/number_index.h"
 #include "store/slot_io.h"

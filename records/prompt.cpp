@@ -3,8 +3,8 @@
 #include <cstring>
 
 #include "platform/number_text.h"
-#include "records/lookup.h"
-#include "records/record_dialogs.h"
+#include "records/lookup_item.h"
+#include "records/prompt_dialog.h"
 #include "records/records_state.h"
 #include "store/inventory_record.h"
 

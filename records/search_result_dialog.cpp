@@ -1,11 +1,12 @@
 // The search-result dialog: one match at a time, "Next" goes on scanning
 // from the slot shown.
-#include "dialogs/messages.h"
+#include "records/search_result_dialog.h"
+
+#include "messages/messages.h"
 #include "platform/number_text.h"
 #include "platform/platform.h"
 #include "platform/scoped_file.h"
-#include "records/lookup.h"
-#include "records/record_dialogs.h"
+#include "records/description_scan.h"
 #include "records/records_state.h"
 #include "resources/resource_ids.h"
 #include "store/inventory_record.h"

@@ -1,7 +1,7 @@
 // How Amend and Delete tell the user the outcome of a record write.
 #pragma once
 
-#include "dialogs/messages.h"
+#include "messages/messages.h"
 #include "store/record_writes.h"
 
 // Nothing for a record in the file; else the failure's message: `missing`

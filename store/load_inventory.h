@@ -1,7 +1,7 @@
 // Opening the inventory at start: settings, location, creation of a fresh
 // file, size checks, and the build of NumberIndex and PrefixTable. Nothing
 // here talks to the user: the outcome says what happened and why, and the
-// program (records/opendata.h) or the back office chooses the words.
+// program or the back office chooses the words (messages/opening_messages.h).
 #pragma once
 
 #include <cstdint>

@@ -4,8 +4,9 @@
 #include <filesystem>
 
 #include "bench/inventory_generator.h"
-#include "records/commands.h"
-#include "records/lookup.h"
+#include "records/find_amend.h"
+#include "records/description_scan.h"
+#include "records/lookup_item.h"
 #include "store/slot_io.h"
 #include "tests/records_fixture.h"
 

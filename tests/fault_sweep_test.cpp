@@ -7,7 +7,7 @@
 #include <algorithm>
 #include <set>
 
-#include "records/commands.h"
+#include "records/find_amend.h"
 #include "tests/kit/store_invariants.h"
 #include "tests/sweep_fixture.h"
 

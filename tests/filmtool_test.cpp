@@ -12,7 +12,7 @@
 #include <sstream>
 #include <thread>
 
-#include "records/record_dialogs.h"
+#include "records/item_dialogs.h"
 #include "store/field_rules.h"
 #include "store/journal.h"
 #include "store/settings_image.h"

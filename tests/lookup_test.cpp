@@ -1,5 +1,5 @@
 // LookupItem by number.
-#include "records/lookup.h"
+#include "records/lookup_item.h"
 
 #include <filesystem>
 

@@ -1,4 +1,4 @@
-#include "records/opendata.h"
+#include "messages/opening_messages.h"
 
 #include <gtest/gtest.h>
 

@@ -5,8 +5,9 @@
 #include <thread>
 
 #include "platform/scoped_file.h"
-#include "records/commands.h"
-#include "records/lookup.h"
+#include "records/delete_command.h"
+#include "records/find_amend.h"
+#include "records/lookup_item.h"
 #include "store/field_rules.h"
 #include "tests/records_fixture.h"
 

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "records/opendata.h"
+#include "messages/opening_messages.h"
 #include "records/records_state.h"
 #include "resources/resource_ids.h"
 #include "tests/test_support.h"

@@ -11,7 +11,8 @@
 
 #include "config/configuration.h"
 #include "config/settings_save.h"
-#include "records/commands.h"
+#include "records/delete_command.h"
+#include "records/find_amend.h"
 #include "records/write_outcome.h"
 #include "store/record_writes.h"
 #include "tests/records_fixture.h"

@@ -10,7 +10,7 @@
 
 #include "platform/console.h"
 #include "platform/scoped_file.h"
-#include "records/opendata.h"
+#include "messages/opening_messages.h"
 #include "store/file_names.h"
 #include "store/inventory_location.h"
 #include "store/journal_file.h"

@@ -6,7 +6,8 @@
 #include <vector>
 
 #include "platform/number_text.h"
-#include "records/commands.h"
+#include "records/delete_command.h"
+#include "records/find_amend.h"
 #include "records/prompt.h"
 #include "records/records_state.h"
 #include "store/load_inventory.h"

@@ -3,7 +3,7 @@
 // in the way.
 #include "platform/console.h"
 #include "platform/scoped_file.h"
-#include "records/opendata.h"
+#include "messages/opening_messages.h"
 #include "store/file_names.h"
 #include "store/journal_file.h"
 #include "store/journal_overlay.h"

@@ -1,4 +1,4 @@
-// The commands of the "Find", "Amend" and "Delete" buttons.
+// The commands of the "Find" and "Amend" buttons.
 #pragma once
 
 #include <cstdint>
@@ -8,7 +8,6 @@
 
 void FindCommand();
 void AmendCommand();
-void DeleteCommand();
 
 // What Amend does once the amend dialog has changed CurrentRecord, the
 // record of live item `number` read as `asRead`: refuses a changed number or a
@@ -21,8 +20,3 @@ bool StoreAmendment(int64_t number, const InventoryRecord& asRead, FileStatus* s
 // `asRead` (no other program changed it meanwhile); reports its own
 // failures. True when the record is in the file; `*status` as above.
 bool WriteBackRecord(const InventoryRecord& asRead, FileStatus* status = nullptr);
-// What Delete does once the user has confirmed: the deleted form of the
-// record in hand, item `number`, written to CurrentSlot, with the index,
-// prefixes and counts in step. Reports the outcome; true when written;
-// `*status` as above.
-bool DeleteRecordInHand(int64_t number, FileStatus* status = nullptr);

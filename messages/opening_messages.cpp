@@ -1,6 +1,6 @@
-#include "records/opendata.h"
+#include "messages/opening_messages.h"
 
-#include "dialogs/messages.h"
+#include "messages/messages.h"
 
 bool Opendata(Opening opening) {
   const InventoryOpened opened = LoadInventory(opening);

@@ -1,5 +1,6 @@
 // Opendata: the program's opening of the inventory at start, and the
-// messages the program shows for what an opening found.
+// messages that the program and the back office show for what an opening
+// found.
 #pragma once
 
 #include "store/load_inventory.h"

@@ -101,7 +101,7 @@ void Walk(benchmark::State& state, const std::string& dir, const std::string& wh
     }
   }
   for (auto _ : state) {
-    benchmark::DoNotOptimize(reference ? ReferenceWalk(target) : WalkNumberIndex(target));
+    benchmark::DoNotOptimize(reference ? ReferenceWalk(target) : FirstEntryAtOrAbove(target));
   }
 }
 

@@ -13,10 +13,6 @@ void RefreshPrefix(int64_t slot, const InventoryRecord& record) {
   PrefixTable[slot] = PrefixOf(record);
 }
 
-bool Before(const IndexEntry& a, const IndexEntry& b) {
-  return a.number != b.number ? a.number < b.number : a.slot < b.slot;
-}
-
 // The store's arrays, grown for an append (AllocateIndex).
 struct Arrays {
   IndexEntry* numbers = nullptr;
@@ -39,9 +35,9 @@ void EnterAppended(const RecordSource& records, size_t count, Arrays grown) {
     added.push_back(IndexEntry{number, slot});
     grown.prefixes[slot] = PrefixOf(record);
   }
-  std::sort(added.begin(), added.end(), Before);
+  std::sort(added.begin(), added.end(), InIndexOrder);
   std::merge(NumberIndex, NumberIndex + IndexedSlots, added.begin(), added.end(), grown.numbers,
-             Before);
+             InIndexOrder);
   std::memcpy(grown.prefixes, PrefixTable, static_cast<size_t>(SlotCount) * sizeof(PrefixEntry));
   platform::Release(NumberIndex);
   platform::Release(PrefixTable);

@@ -40,7 +40,7 @@ class StoreItems : public SheetItems {
   explicit StoreItems(platform::FileRef file) : slots_(file, SlotCount) {}
   size_t Entries() const override { return static_cast<size_t>(IndexedSlots); }
   int64_t Find(int64_t number, size_t* entry) const override {
-    *entry = static_cast<size_t>(WalkNumberIndex(number));
+    *entry = static_cast<size_t>(FirstEntryAtOrAbove(number));
     return CountSlotsOfNumber(number);
   }
   Slot SlotAt(size_t entry) const override { return NumberIndex[entry].slot; }

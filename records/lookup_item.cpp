@@ -8,8 +8,8 @@
 #include "platform/scoped_file.h"
 #include "records/description_scan.h"
 #include "records/item_dialogs.h"
-#include "records/search_result_dialog.h"
 #include "records/records_state.h"
+#include "records/search_result_dialog.h"
 #include "store/number_index.h"
 #include "store/slot_io.h"
 #include "store/store_state.h"
@@ -22,6 +22,13 @@ void NothingInHand(Message why, const std::wstring& detail = L"") {
   CurrentNumber = 0;
 }
 
+// What a film.dat that could not be opened to be read is told as: `missing`
+// when it is not there, else `unreadable`, as a file that is there and
+// cannot be read now (platform::LastFileError, taken at once).
+Message CannotOpen(Message missing, Message unreadable) {
+  return platform::LastFileError() == platform::FileError::kMissing ? missing : unreadable;
+}
+
 void LookUpNumber() {
   const int64_t slot = FindSlotByNumber(CurrentNumber);
   if (slot < 0) {
@@ -31,7 +38,7 @@ void LookUpNumber() {
   }
   platform::ScopedFile file(OpenInventoryForReading());
   if (!file) {
-    NothingInHand(Message::kInventoryMissing);
+    NothingInHand(CannotOpen(Message::kInventoryMissing, Message::kUnableToReadRecord));
     return;
   }
   const bool read = ReadSlot(file.get(), slot, &CurrentRecord);
@@ -63,7 +70,7 @@ void SearchDescriptions() {
   }
   platform::ScopedFile file(OpenInventoryForReading());
   if (!file) {
-    NothingInHand(Message::kInventoryMissing);
+    NothingInHand(CannotOpen(Message::kInventoryMissing, Message::kSearchReadFailed));
     return;
   }
   CurrentSlot = 0;

@@ -36,7 +36,11 @@ void GiveUp(platform::WindowRef dialog, Message why) {
 void Next(platform::WindowRef dialog) {
   platform::ScopedFile file(OpenInventoryForReading());
   if (!file) {
-    GiveUp(dialog, Message::kNextInventoryMissing);
+    // A file that is there and cannot be opened now is told as one that
+    // cannot be read.
+    GiveUp(dialog, platform::LastFileError() == platform::FileError::kMissing
+                       ? Message::kNextInventoryMissing
+                       : Message::kNextReadFailed);
     return;
   }
   ++CurrentSlot;

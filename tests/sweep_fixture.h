@@ -13,7 +13,7 @@
 #include "config/settings_save.h"
 #include "records/delete_command.h"
 #include "records/find_amend.h"
-#include "records/write_outcome.h"
+#include "commands/write_outcome.h"
 #include "store/record_writes.h"
 #include "tests/records_fixture.h"
 

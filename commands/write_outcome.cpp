@@ -1,6 +1,6 @@
-#include "records/write_outcome.h"
+#include "commands/write_outcome.h"
 
-#include "records/records_state.h"
+#include "commands/records_state.h"
 
 bool TellWriteOutcome(WriteOutcome outcome, Message missing, Message failed) {
   LastWriteOutcome = outcome;

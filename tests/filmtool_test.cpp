@@ -133,8 +133,10 @@ TEST_F(Filmtool, CheckSettlesAJournalThenReportsEveryProblemOnALine) {
   InventoryRecord unterminated = MakeRecord(4, "");
   std::fill_n(unterminated.bytes + kDescriptionOffset, kDescriptionSize, 'D');
   std::fill_n(unterminated.bytes + kSku1Offset, kSku1Size, 'S');
+  // In code page 1252 0x9D is a C1 control character, 0x80 the euro sign.
   std::vector<InventoryRecord> records =
-      MakeItems({{7, "SEVEN"}, {0, "ZERO"}, {7, "AGAIN", "TAB\tBED"}, {-5, ""}, {4, ""}, {-1, ""}});
+      MakeItems({{7, "SEVEN \x80", "C1\x9D"}, {0, "ZERO"}, {7, "AGAIN", "TAB\tBED"}, {-5, ""},
+                 {4, ""}, {-1, ""}});
   records[4] = unterminated;
   WriteInventory(records);
   // A whole journal of a write of slot 5 that never began.
@@ -145,7 +147,8 @@ TEST_F(Filmtool, CheckSettlesAJournalThenReportsEveryProblemOnALine) {
   EXPECT_EQ(Run(Tool("check")), 2);
   const std::string f = Path("film.dat") + ": ";
   const std::string problems =
-      f + "slot 1: number 0 counts as deleted, yet a description search still finds it\n" + f +
+      f + "slot 0: SKU1 holds a control character, 0x9D\n" + f +
+      "slot 1: number 0 counts as deleted, yet a description search still finds it\n" + f +
       "slot 2: SKU1 holds a control character, 0x09\n" + f +
       "slot 3: number -5 counts as deleted\n" + f +
       "slot 4: the Description has no terminator in its 82 bytes\n" + f +
@@ -155,7 +158,7 @@ TEST_F(Filmtool, CheckSettlesAJournalThenReportsEveryProblemOnALine) {
   EXPECT_EQ(out_, f + Path("film.jnl") + " held an unfinished write of slot 5: finished now\n" + f +
                       Path("tallo.tmp") +
                       " is a temporary file a power cut left (the next start removes it)\n" +
-                      problems + f + "6 slots, 4 active, 2 deleted, 7 problems\n");
+                      problems + f + "6 slots, 4 active, 2 deleted, 8 problems\n");
   EXPECT_FALSE(WholeJournal());
   EXPECT_EQ(SlotBytes(5), RecordBytes(nine));
 

@@ -1,5 +1,7 @@
 // filmtool as the back office and the tests use it: real files in a temp
-// folder, the tool run as its own process.
+// folder, its commands run in this process, and the tool run as its own
+// process where the story is the program's (its arguments, exit status,
+// output streams, code page variable).
 #include <sys/stat.h>
 
 #include <cstdlib>
@@ -36,11 +38,11 @@ TEST_F(Filmtool, StatsOfAGeneratedInventory) {
   EXPECT_EQ(err_, "");
 }
 
-TEST_F(Filmtool, IndexAndPrefixOfASmallInventory) {
+TEST_F(FilmtoolCommands, IndexAndPrefixOfASmallInventory) {
   WriteInventory({MakeRecord(5, "FIVE"), MakeRecord(0, "ZERO"), MakeRecord(3, "\xE9X")});
-  ASSERT_EQ(Run(Tool("index")), 0);
+  ASSERT_EQ(Tool([] { return ::Index(); }), 0);
   EXPECT_EQ(out_, "-1 1\n3 2\n5 0\n");
-  ASSERT_EQ(Run(Tool("prefix")), 0);
+  ASSERT_EQ(Tool([] { return ::Prefix(); }), 0);
   EXPECT_EQ(out_, "4649\n5a45\ne958\n");
 }
 
@@ -129,7 +131,7 @@ TEST_F(Filmtool, ReportsNeverMakeAnInventoryAndEveryRefusalNamesItsCause) {
   }
 }
 
-TEST_F(Filmtool, CheckSettlesAJournalThenReportsEveryProblemOnALine) {
+TEST_F(FilmtoolCommands, CheckSettlesAJournalThenReportsEveryProblemOnALine) {
   InventoryRecord unterminated = MakeRecord(4, "");
   std::fill_n(unterminated.bytes + kDescriptionOffset, kDescriptionSize, 'D');
   std::fill_n(unterminated.bytes + kSku1Offset, kSku1Size, 'S');
@@ -144,7 +146,7 @@ TEST_F(Filmtool, CheckSettlesAJournalThenReportsEveryProblemOnALine) {
   const InventoryRecord nine = MakeItem({9, "NINE"});
   WriteBytes("film.jnl", SingleFormJournal(film, 5, nine));
   WriteBytes("tallo.tmp", Bytes(10, 2));
-  EXPECT_EQ(Run(Tool("check")), 2);
+  EXPECT_EQ(Tool([] { return ::Check(); }), 2);
   const std::string f = Path("film.dat") + ": ";
   const std::string problems =
       f + "slot 0: SKU1 holds a control character, 0x9D\n" + f +
@@ -165,10 +167,10 @@ TEST_F(Filmtool, CheckSettlesAJournalThenReportsEveryProblemOnALine) {
   std::filesystem::remove(Path("film.jnl"));
   std::filesystem::remove(Path("tallo.tmp"));
   WriteInventory(MakeItems({{1, "ONE"}, {-1, ""}}));
-  EXPECT_EQ(Run(Tool("check")), 0);
+  EXPECT_EQ(Tool([] { return ::Check(); }), 0);
   EXPECT_EQ(out_, f + "2 slots, 1 active, 1 deleted, 0 problems\n");
   WriteBytes("film.dat", Bytes(kRecordSize + 1, 0));
-  EXPECT_EQ(Run(Tool("check")), 1);
+  EXPECT_EQ(Tool([] { return ::Check(); }), 1);
   EXPECT_EQ(out_, f + "1875 bytes are no whole number of 1874-byte records\n" + f +
                       "not an inventory, 1 problems\n");
 }
@@ -200,7 +202,7 @@ TEST_F(Filmtool, ExportReadsBackWithACsvReader) {
   EXPECT_EQ(all[4][2], "ZERO");
 }
 
-TEST_F(Filmtool, AmendStoresWhatTheAmendDialogStoresForTheSameText) {
+TEST_F(FilmtoolCommands, AmendStoresWhatTheAmendDialogStoresForTheSameText) {
   const std::vector<InventoryRecord> records =
       MakeItems({{10, "TEN", "S10"}, {11, "ELEVEN", "S11", 4, 2.5f, 0.5f, 1.0f, 2, 1}});
   Open(records);
@@ -232,7 +234,7 @@ TEST_F(Filmtool, AmendStoresWhatTheAmendDialogStoresForTheSameText) {
     host::QueueDialog(amend.Click(IDOK));
     ASSERT_EQ(RunAmendDialog(), DialogResult::kOk);
     WriteInventory(records);
-    EXPECT_EQ(Run(Tool("amend", std::string("11 '") + c.field + "=" + c.text + "'")), 0)
+    EXPECT_EQ(Amend("11", {std::string(c.field) + "=" + c.text}), 0)
         << c.field << "=" << c.text << ": " << err_;
     EXPECT_EQ(SlotBytes(1), RecordBytes(CurrentRecord)) << c.field << "=" << c.text;
     EXPECT_EQ(SlotBytes(0), RecordBytes(records[0]));
@@ -352,18 +354,18 @@ TEST_F(Filmtool, TextsConvertWithTheCodePageOfTheOptionOrTheVariable) {
   EXPECT_EQ(err_, "filmtool: FILMTOOL_CODEPAGE=x: not a code page number\n");
 }
 
-TEST_F(Filmtool, DeleteKeepsStatsAndIndexInStep) {
+TEST_F(FilmtoolCommands, DeleteKeepsStatsAndIndexInStep) {
   const std::vector<InventoryRecord> records =
       MakeItems({{30, "THIRTY"}, {10, "TEN"}, {20, "TWENTY"}});
   WriteInventory(records);
-  ASSERT_EQ(Run(Tool("delete", "20")), 0) << err_;
+  ASSERT_EQ(Delete("20"), 0) << err_;
   EXPECT_EQ(err_, "Delete: Complete\n");
   InventoryRecord deleted = records[2];
   MarkDeleted(deleted);
   EXPECT_EQ(SlotBytes(2), RecordBytes(deleted));
-  ASSERT_EQ(Run(Tool("stats")), 0);
+  ASSERT_EQ(Tool([] { return ::Stats(); }), 0);
   EXPECT_EQ(out_, "slots 3\nactive 2\ndeleted 1\n");
-  ASSERT_EQ(Run(Tool("index")), 0);
+  ASSERT_EQ(Tool([] { return ::Index(); }), 0);
   EXPECT_EQ(out_, "-1 2\n10 1\n30 0\n");
 }
 

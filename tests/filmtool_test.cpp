@@ -103,6 +103,12 @@ TEST_F(Filmtool, ReportsNeverMakeAnInventoryAndEveryRefusalNamesItsCause) {
 
   EXPECT_EQ(Run(std::string(FILMTOOL_PATH) + " stats " + Path("nowhere")), 1);
   EXPECT_EQ(err_, "filmtool: " + Path("nowhere") + ": no such folder\n");
+  // A folder named by nothing is no folder: not even the one the tool runs in.
+  WriteInventory(MakeItems({{11, "ELEVEN"}}));
+  const Bytes eleven = ReadBytes("film.dat");
+  EXPECT_EQ(Run(std::string("cd ") + folder_ + " && " + FILMTOOL_PATH + " delete '' 11"), 2);
+  EXPECT_NE(err_.find("the folder is empty"), std::string::npos) << err_;
+  EXPECT_EQ(ReadBytes("film.dat"), eleven);
   EXPECT_EQ(Run(Tool("stock")), 2);
   EXPECT_EQ(err_.substr(0, err_.find('\n')), "filmtool: unknown command: stock");
   WriteInventory(MakeItems({{10, "TEN"}}));
@@ -242,67 +248,64 @@ TEST_F(FilmtoolCommands, AmendStoresWhatTheAmendDialogStoresForTheSameText) {
   }
 }
 
-TEST_F(Filmtool, RefusalsLeaveTheFileByteForByteUnchanged) {
+TEST_F(FilmtoolCommands, RefusalsLeaveTheFileByteForByteUnchanged) {
   WriteInventory(MakeItems({{10, "TEN"}, {11, "ELEVEN"}}));
   const Bytes before = ReadBytes("film.dat");
   const struct {
-    const char* arguments;
+    const char* number;
+    std::vector<std::string> assignments;
     const char* said;
   } cases[] = {
-      {"11 price=abc", "filmtool: price: not a number: abc\n"},
-      {"11 price=1e39", "filmtool: price: too large for a price: 1e39\n"},
-      {"11 price=1e309", "filmtool: price: too large for a price: 1e309\n"},
-      {"11 cost_price=-inf", "filmtool: cost_price: an infinity is no price: -inf\n"},
-      {"11 trade_price=NaN", "filmtool: trade_price: NaN (not a number) is no price: NaN\n"},
-      {"11 price=2,49", "filmtool: price: a decimal comma: write the price with a point: 2,49\n"},
-      {"11 'description=TWO\nLINES'",
+      {"11", {"price=abc"}, "filmtool: price: not a number: abc\n"},
+      {"11", {"price=1e39"}, "filmtool: price: too large for a price: 1e39\n"},
+      {"11", {"price=1e309"}, "filmtool: price: too large for a price: 1e309\n"},
+      {"11", {"cost_price=-inf"}, "filmtool: cost_price: an infinity is no price: -inf\n"},
+      {"11", {"trade_price=NaN"}, "filmtool: trade_price: NaN (not a number) is no price: NaN\n"},
+      {"11", {"price=2,49"}, "filmtool: price: a decimal comma: write the price with a point: 2,49\n"},
+      {"11", {"description=TWO\nLINES"},
        "filmtool: description: a control character, U+000A, is no part of a text: TWO\\x0ALINES\n"},
-      {"11 'sku=\x1b[31mRED'",
+      {"11", {"sku=\x1b[31mRED"},
        "filmtool: sku: a control character, U+001B, is no part of a text: \\x1B[31mRED\n"},
-      {"11 in_stock=2147483648", "filmtool: in_stock: beyond 2147483647: 2147483648\n"},
-      {"11 in_stock=-1", "filmtool: in_stock: not a whole number of 0 or more: -1\n"},
-      {"11 in_stock=12abc", "filmtool: in_stock: not a whole number of 0 or more: 12abc\n"},
-      {"11 category=18", "filmtool: category: beyond 17: 18\n"},
-      {"11 tax=4", "filmtool: tax: not a list position 0 to 3 nor an entry's text: 4\n"},
-      {"11 description=\xC4\x80X",
+      {"11", {"in_stock=2147483648"}, "filmtool: in_stock: beyond 2147483647: 2147483648\n"},
+      {"11", {"in_stock=-1"}, "filmtool: in_stock: not a whole number of 0 or more: -1\n"},
+      {"11", {"in_stock=12abc"}, "filmtool: in_stock: not a whole number of 0 or more: 12abc\n"},
+      {"11", {"category=18"}, "filmtool: category: beyond 17: 18\n"},
+      {"11", {"tax=4"}, "filmtool: tax: not a list position 0 to 3 nor an entry's text: 4\n"},
+      {"11", {"description=\xC4\x80X"},
        "filmtool: description: code page 1252 has no \xC4\x80 (U+0100): \xC4\x80X\n"},
       // Named as typed, never as the capital the field would make of it.
-      {"11 description=\xC4\x81X",
+      {"11", {"description=\xC4\x81X"},
        "filmtool: description: code page 1252 has no \xC4\x81 (U+0101): \xC4\x81X\n"},
-      {"11 sku=\xC6\x92X",
+      {"11", {"sku=\xC6\x92X"},
        "filmtool: sku: code page 1252 has no capital for \xC6\x92 (U+0192): \xC6\x92X\n"},
-      {"11 description=X", "The description must have at least two characters.\n"},
-      {"11 price=2 colour=red",
+      {"11", {"description=X"}, "The description must have at least two characters.\n"},
+      {"11", {"price=2", "colour=red"},
        "filmtool: not FIELD=VALUE with a field of the amend dialog: "
        "colour=red\n"},
-      {"12 price=2", "Problem: No such item: 12\n"},
-      {"0 price=2", "filmtool: not an item number of 1 or more: 0\n"},
+      {"12", {"price=2"}, "Problem: No such item: 12\n"},
+      {"0", {"price=2"}, "filmtool: not an item number of 1 or more: 0\n"},
   };
   for (const auto& c : cases) {
-    EXPECT_EQ(Run(Tool("amend", c.arguments)), 1) << c.arguments;
-    EXPECT_NE(err_.find(c.said), std::string::npos) << c.arguments << " said " << err_;
-    EXPECT_EQ(ReadBytes("film.dat"), before) << c.arguments;
+    EXPECT_EQ(Amend(c.number, c.assignments), 1) << c.said;
+    EXPECT_NE(err_.find(c.said), std::string::npos) << c.said << " said " << err_;
+    EXPECT_EQ(ReadBytes("film.dat"), before) << c.said;
   }
   // Values of any length are read in bounded time and stack.
   const std::string digits(30000, '7');
-  EXPECT_EQ(Run(Tool("amend", "11 in_stock=" + digits)), 1);
+  EXPECT_EQ(Amend("11", {"in_stock=" + digits}), 1);
   EXPECT_NE(err_.find("filmtool: in_stock: longer than any value of the column (64 characters): "
                       "777777"),
             std::string::npos)
       << err_;
   EXPECT_LT(err_.size(), 300u);
-  EXPECT_EQ(Run(Tool("amend", digits + " price=2")), 1);
+  EXPECT_EQ(Amend(digits, {"price=2"}), 1);
   EXPECT_NE(err_.find("filmtool: longer than any item number: 7777"), std::string::npos) << err_;
-  EXPECT_EQ(Run(Tool("delete", "12")), 1);
+  EXPECT_EQ(Delete("12"), 1);
   EXPECT_EQ(err_, "Problem: No such item: 12\n");
   EXPECT_EQ(ReadBytes("film.dat"), before);
-  // A folder named by nothing is no folder: not even the one the tool runs in.
-  EXPECT_EQ(Run(std::string("cd ") + folder_ + " && " + FILMTOOL_PATH + " delete '' 11"), 2);
-  EXPECT_NE(err_.find("the folder is empty"), std::string::npos) << err_;
-  EXPECT_EQ(ReadBytes("film.dat"), before);
   // A price of -0 is stored as 0, never shown as -0.00.
-  ASSERT_EQ(Run(Tool("amend", "11 price=-0 cost_price=-0.0001")), 0) << err_;
-  ASSERT_EQ(Run(Tool("export")), 0);
+  ASSERT_EQ(Amend("11", {"price=-0", "cost_price=-0.0001"}), 0) << err_;
+  ASSERT_EQ(Tool([] { return ::Export(/*all=*/false, /*workbook=*/""); }), 0);
   // The cost price is kept as typed, the price is rounded to 0.00, not -0.00.
   EXPECT_NE(out_.find("11,ELEVEN,SKU,5,1,-0.00,1.25,0.00,3,"), std::string::npos) << out_;
 }

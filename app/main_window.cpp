@@ -8,7 +8,7 @@
 #include "platform/platform.h"
 #include "records/delete_command.h"
 #include "records/find_amend.h"
-#include "records/records_state.h"
+#include "commands/records_state.h"
 #include "resources/resource_ids.h"
 #include "messages/messages.h"
 #include "messages/opening_messages.h"

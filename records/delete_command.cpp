@@ -6,10 +6,9 @@
 #include "messages/messages.h"
 #include "platform/number_text.h"
 #include "records/delete_command.h"
+#include "commands/delete_record.h"
 #include "records/prompt.h"
-#include "records/records_state.h"
-#include "records/write_outcome.h"
-#include "store/record_writes.h"
+#include "commands/records_state.h"
 #include "store/store_state.h"
 
 namespace {
@@ -30,14 +29,4 @@ void DeleteCommand() {
   // Only OK deletes: a box that could not be shown (0) confirms nothing.
   if (Tell(Message::kConfirmDelete, nullptr, ConfirmationCaption()) != platform::kIdOk) return;
   DeleteRecordInHand(number);
-}
-
-bool DeleteRecordInHand(int64_t number, FileStatus* status) {
-  const InventoryRecord asRead = CurrentRecord;
-  MarkDeleted(CurrentRecord);
-  const WriteResult written = WriteDeletedRecord(CurrentSlot, number, CurrentRecord, asRead);
-  if (status != nullptr) *status = written.status;
-  if (!TellWriteOutcome(written, Message::kDeleteMissing, Message::kDeleteFailed)) return false;
-  Tell(Message::kDeleteComplete);
-  return true;
 }

@@ -8,7 +8,7 @@
 #include <algorithm>
 #include <cstring>
 
-#include "records/records_state.h"
+#include "commands/records_state.h"
 #include "store/slot_io.h"
 #include "store/store_state.h"
 

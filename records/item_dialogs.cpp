@@ -3,7 +3,7 @@
 
 #include "platform/number_text.h"
 #include "platform/platform.h"
-#include "records/records_state.h"
+#include "commands/records_state.h"
 #include "resources/resource_ids.h"
 #include "store/field_rules.h"
 #include "store/inventory_record.h"

@@ -7,7 +7,7 @@
 #include "platform/platform.h"
 #include "platform/scoped_file.h"
 #include "records/description_scan.h"
-#include "records/records_state.h"
+#include "commands/records_state.h"
 #include "resources/resource_ids.h"
 #include "store/inventory_record.h"
 #include "store/slot_io.h"

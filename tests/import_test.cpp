@@ -34,7 +34,9 @@ std::string Listed(const std::string& out) {
 
 }  // namespace
 
-using SheetImport = Filmtool;
+using SheetCommands = FilmtoolCommands;
+using SheetImport = SheetCommands;
+using Sheet = CsvSheet;
 
 TEST_F(SheetImport, TakesTheOwnersEditsAndLeavesWhatChangedSinceTheExport) {
   std::vector<InventoryRecord> records = MakeItems({{10, "TEN", "S10", 4, 2.5f, 56.796f},
@@ -45,9 +47,9 @@ TEST_F(SheetImport, TakesTheOwnersEditsAndLeavesWhatChangedSinceTheExport) {
   Sheet sheet = Export();
   // Since the export, the handheld counted item 11, repriced 12 and
   // deleted 13.
-  ASSERT_EQ(Run(Tool("amend", "11 in_stock=5")), 0) << err_;
-  ASSERT_EQ(Run(Tool("amend", "12 price=9.99")), 0) << err_;
-  ASSERT_EQ(Run(Tool("delete", "13")), 0) << err_;
+  ASSERT_EQ(Amend("11", {"in_stock=5"}), 0) << err_;
+  ASSERT_EQ(Amend("12", {"price=9.99"}), 0) << err_;
+  ASSERT_EQ(Delete("13"), 0) << err_;
   const Bytes handheld = ReadBytes("film.dat");
 
   // An unchanged sheet changes nothing, though film.dat changed since.
@@ -89,8 +91,8 @@ TEST_F(SheetImport, TakesTheOwnersEditsAndLeavesWhatChangedSinceTheExport) {
 TEST_F(SheetImport, ConflictsRefuseTheSheetUnlessTheOwnerOverwrites) {
   WriteInventory(MakeItems({{10, "TEN"}, {11, "ELEVEN"}, {12, "TWELVE"}}));
   Sheet sheet = Export();
-  ASSERT_EQ(Run(Tool("amend", "11 price=5 in_stock=9")), 0) << err_;
-  ASSERT_EQ(Run(Tool("delete", "12")), 0) << err_;
+  ASSERT_EQ(Amend("11", {"price=5", "in_stock=9"}), 0) << err_;
+  ASSERT_EQ(Delete("12"), 0) << err_;
   const Bytes handheld = ReadBytes("film.dat");
 
   // 11's price was edited on both sides: a conflict, told with both values.
@@ -120,7 +122,7 @@ TEST_F(SheetImport, ConflictsRefuseTheSheetUnlessTheOwnerOverwrites) {
         << err_;
   }
   Sheet gone = {sheet[0], sheet[1]};
-  ASSERT_EQ(Run(Tool("delete", "10")), 0);
+  ASSERT_EQ(Delete("10"), 0);
   gone[1][kPrice] = "8";
   for (const std::string options : {"", " --overwrite", " --add"}) {
     EXPECT_EQ(Import(gone, options), 1);
@@ -159,14 +161,14 @@ TEST_F(SheetImport, TextsASpreadsheetReadAsNumbersOrDatesAreRefusedWithTheFix) {
     EXPECT_EQ(ReadBytes("film.dat"), before);
   }
   // Nor does --overwrite let one in over a text the handheld changed since.
-  ASSERT_EQ(Run(Tool("amend", "10 sku=0013")), 0) << err_;
+  ASSERT_EQ(Amend("10", {"sku=0013"}), 0) << err_;
   Sheet respelled = sheet;
   respelled[1][kSku] = "13";
   EXPECT_EQ(Import(respelled, " --overwrite"), 1);
   EXPECT_NE(err_.find("item 10: sku: the sheet says 13 where film.dat says 0013"),
             std::string::npos)
       << err_;
-  ASSERT_EQ(Run(Tool("amend", "10 sku=0012")), 0) << err_;
+  ASSERT_EQ(Amend("10", {"sku=0012"}), 0) << err_;
   // A real edit of such a text goes in.
   Sheet s = sheet;
   s[1][kSku] = "0013";
@@ -195,8 +197,8 @@ TEST_F(SheetImport, TheDryRunListsTheRealRunsWrites) {
     Sheet sheet = Export();
     for (int k = 0; k < 6; ++k) {
       ASSERT_EQ(
-          Run(Tool("amend", std::to_string(100 + pick(40)) + " price=" + std::to_string(pick(90)) +
-                                " in_stock=" + std::to_string(pick(9)))),
+          Amend(std::to_string(100 + pick(40)),
+                {"price=" + std::to_string(pick(90)), "in_stock=" + std::to_string(pick(9))}),
           0);
     }
     for (size_t r = 1; r < sheet.size(); ++r) {
@@ -244,66 +246,6 @@ TEST_F(SheetImport, TheDryRunListsTheRealRunsWrites) {
     EXPECT_EQ(changed, dry) << "round " << round;
   }
 }
-
-// filmtool's commands run in this process, as its main runs them once the
-// options are read: each a fresh start of the tool, its message boxes
-// written to standard error as the tool writes them.
-class SheetCommands : public RecordsTest {
- protected:
-  template <typename Command>
-  int Tool(Command command) {
-    Restart();
-    EXPECT_EQ(ChooseCodePage(""), "");
-    platform::SetUi(&MessageEcho());
-    testing::internal::CaptureStdout();
-    testing::internal::CaptureStderr();
-    const int status = command();
-    std::fflush(stdout);
-    std::fflush(stderr);
-    out_ = testing::internal::GetCapturedStdout();
-    err_ = testing::internal::GetCapturedStderr();
-    platform::SetUi(&testkit::ScriptedUser());
-    return status;
-  }
-  // Imports `csv` from in.csv (or, with `fromStandardInput`, from "-") with
-  // the options named in `options`.
-  int Import(const std::string& csv, const std::string& options = "",
-             bool fromStandardInput = false) {
-    const auto has = [&options](const char* option) {
-      return options.find(option) != std::string::npos;
-    };
-    std::istringstream input(csv);
-    std::streambuf* const standardInput = std::cin.rdbuf();
-    if (fromStandardInput) {
-      std::cin.rdbuf(input.rdbuf());
-    } else {
-      std::ofstream(Path("in.csv"), std::ios::binary) << csv;
-    }
-    const int status = Tool([&] {
-      return ::Import(fromStandardInput ? "-" : Path("in.csv"), has("--dry-run"), has("--add"),
-                       has("--overwrite"));
-    });
-    std::cin.rdbuf(standardInput);
-    return status;
-  }
-  int Import(const CsvSheet& sheet, const std::string& options = "") {
-    return Import(WriteCsv(sheet), options);
-  }
-  CsvSheet Export(bool all = false) {
-    EXPECT_EQ(Tool([all] { return ::Export(all, /*workbook=*/""); }), 0) << err_;
-    return ReadCsv(out_);
-  }
-  int Amend(const std::string& number, const std::vector<std::string>& assignments) {
-    return Tool([&] { return ::Amend(number, assignments); });
-  }
-  // `sheet` without its version column.
-  static CsvSheet WithoutVersions(CsvSheet sheet) {
-    for (auto& row : sheet) row.pop_back();
-    return sheet;
-  }
-  bool Said(const std::string& text) const { return err_.find(text) != std::string::npos; }
-  std::string out_, err_;
-};
 
 // An export whose version column the owner deleted: the rows cannot tell the
 // owner's edit from a value the handheld changed since, so neither goes in

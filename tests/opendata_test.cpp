@@ -8,7 +8,7 @@
 
 #include "platform/host/host_control.h"
 #include "platform/scoped_file.h"
-#include "records/records_state.h"
+#include "commands/records_state.h"
 #include "store/journalled_write.h"
 #include "store/number_index.h"
 #include "store/settings_image.h"

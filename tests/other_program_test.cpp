@@ -4,10 +4,11 @@
 #include <algorithm>
 #include <thread>
 
+#include "commands/amend_record.h"
+#include "commands/delete_record.h"
+#include "commands/lookup_number.h"
 #include "platform/scoped_file.h"
-#include "records/delete_command.h"
 #include "records/find_amend.h"
-#include "records/lookup_item.h"
 #include "store/field_rules.h"
 #include "tests/records_fixture.h"
 
@@ -20,11 +21,7 @@ class AnotherProgram : public RecordsTest {
   }
   // Brings item `number` into hand as Amend and Delete look it up.
   InventoryRecord LookUp(int64_t number) {
-    SearchMode = 0;
-    ShowAfterLookup = 0;
-    CurrentNumber = number;
-    LookupItem();
-    EXPECT_EQ(CurrentNumber, number);
+    EXPECT_TRUE(LookUpItemNumber(number));
     return CurrentRecord;
   }
   // What the other program leaves: slot `slot` with its stock changed.

@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "messages/opening_messages.h"
-#include "records/records_state.h"
+#include "commands/records_state.h"
 #include "resources/resource_ids.h"
 #include "tests/test_support.h"
 

@@ -13,7 +13,7 @@
 #include "config/settings_save.h"
 #include "records/delete_command.h"
 #include "records/find_amend.h"
-#include "records/write_outcome.h"
+#include "commands/write_outcome.h"
 #include "store/record_writes.h"
 #include "tests/records_fixture.h"
 
@@ -26,12 +26,7 @@ struct SweepScenario {
   std::function<bool()> action;
 };
 
-// A scenario prints as its name, so that ctest's test names stay the same
-// from build to build; each sweep's own scenario type says so too
-// (SWEEP_PRINTS_ITS_NAME), since a printer of the base is never chosen for it.
 inline void PrintTo(const SweepScenario& s, std::ostream* out) { *out << s.name; }
-#define SWEEP_PRINTS_ITS_NAME(Type) \
-  inline void PrintTo(const Type& s, std::ostream* out) { *out << s.name; }
 
 // The parameterised test's name for a scenario.
 template <typename Scenario>

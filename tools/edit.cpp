@@ -5,11 +5,11 @@
 #include <utility>
 #include <vector>
 
+#include "commands/amend_record.h"
+#include "commands/delete_record.h"
+#include "commands/lookup_number.h"
+#include "commands/records_state.h"
 #include "platform/number_text.h"
-#include "records/delete_command.h"
-#include "records/find_amend.h"
-#include "records/prompt.h"
-#include "records/records_state.h"
 #include "store/load_inventory.h"
 #include "store/store_state.h"
 #include "tools/fields.h"

@@ -43,7 +43,7 @@
 #include "records/delete_command.h"
 #include "records/find_amend.h"
 #include "messages/opening_messages.h"
-#include "records/records_state.h"
+#include "commands/records_state.h"
 #include "resources/resource_ids.h"
 #include "store/byte_order.h"
 #include "store/inventory_record.h"

@@ -1,4 +1,4 @@
-#include "records/write_outcome.h"
+#include "commands/write_outcome.h"
 
 bool TellWriteOutcome(const WriteResult& written, Message missing, Message failed) {
   switch (written.outcome) {

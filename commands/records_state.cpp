@@ -1,4 +1,4 @@
-#include "records/records_state.h"
+#include "commands/records_state.h"
 
 #include <cstring>
 

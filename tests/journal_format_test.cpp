@@ -154,3 +154,32 @@ TEST_F(JournalBytes, TwoRunsLeaveTwoUntouchedSlotsBetweenThem) {
   Reseal(&tooClose);
   EXPECT_FALSE(DecodeAnyJournal(tooClose.data(), tooClose.size(), &group));
 }
+
+// A run's before and after bytes must be its span's size: the hand-written
+// journal with one byte less of slot 1's old span, sums and sizes made
+// right, is no journal.
+TEST_F(JournalBytes, ARunWhoseBytesAreNotItsSpansIsRefused) {
+  const Bytes golden = Golden("journal_group.hex");
+  Bytes cut(golden.begin(), golden.begin() + 512 + 24 + 2559);
+  cut.insert(cut.end(), golden.begin() + 512 + 24 + 2560, golden.end());
+  cut.push_back(0);  // the last sector whole again
+  StoreU32(cut.data() + 512 + 12, 2559);
+  StoreU32(cut.data() + 24, 10287);
+  Reseal(&cut);
+  JournalGroup group;
+  EXPECT_FALSE(DecodeAnyJournal(cut.data(), cut.size(), &group));
+}
+
+// The slots of a write come in ascending order, each once; any other order
+// writes nothing, not even a journal.
+TEST_F(JournalBytes, AWriteOfSlotsOutOfOrderOrTwiceWritesNothing) {
+  for (const std::vector<SlotChange>& changes :
+       {std::vector<SlotChange>{{4, Filled(0xA4), Filled(0x14)}, {1, Filled(0xA1), Filled(0x11)}},
+        std::vector<SlotChange>{{1, Filled(0xA1), Filled(0x11)},
+                                {1, Filled(0xA1), Filled(0x11)}}}) {
+    SlotChangeList list(changes);
+    EXPECT_EQ(WriteSlotsJournalled(list).outcome, WriteOutcome::kChanged);
+    EXPECT_EQ(ReadBytes("film.dat"), Inventory());
+    EXPECT_FALSE(Exists("film.jnl"));
+  }
+}

@@ -101,7 +101,7 @@ void Walk(benchmark::State& state, const std::string& dir, const std::string& wh
     }
   }
   for (auto _ : state) {
-    benchmark::DoNotOptimize(reference ? ReferenceWalk(target) : WalkNumberIndex(target));
+    benchmark::DoNotOptimize(reference ? ReferenceWalk(target) : FirstEntryAtOrAbove(target));
   }
 }
 
@@ -134,7 +134,7 @@ void Write(benchmark::State& state, const std::string& dir, bool journalled) {
     if (!ReadSlot(file.get(), slot, &record)) state.SkipWithError("cannot read");
   }
   for (auto _ : state) {
-    const bool written = journalled ? WriteSlotJournalled(slot, record, record) == WriteOutcome::kWritten
+    const bool written = journalled ? WriteSlotJournalled(slot, record, record).outcome == WriteOutcome::kWritten
                                     : PlainWriteSlot(slot, record);
     if (!written) state.SkipWithError("cannot write");
   }

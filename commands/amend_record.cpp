@@ -8,7 +8,7 @@
 #include "store/record_writes.h"
 #include "store/store_state.h"
 
-bool StoreAmendment(int64_t number, const InventoryRecord& asRead) {
+bool StoreAmendment(int64_t number, const InventoryRecord& asRead, FileStatus* status) {
   if (RecordNumber(CurrentRecord) != number) {
     Tell(Message::kNumberChanged);
     return false;
@@ -17,10 +17,10 @@ bool StoreAmendment(int64_t number, const InventoryRecord& asRead) {
     Tell(Message::kDescriptionTooShort);
     return false;
   }
-  return WriteBackRecord(asRead);
+  return WriteBackRecord(asRead, status);
 }
 
-bool WriteBackRecord(const InventoryRecord& asRead) {
+bool WriteBackRecord(const InventoryRecord& asRead, FileStatus* status) {
   const int64_t number = RecordNumber(CurrentRecord);
   if (!IsLiveNumber(number) || FindSlotByNumber(number) < 0) {
     Tell(Message::kInvalidNumber);
@@ -29,6 +29,7 @@ bool WriteBackRecord(const InventoryRecord& asRead) {
   // The record goes back to the slot it came from, also when its number
   // stands in another slot as well; the store refreshes that slot's prefix
   // once the record is in the file.
-  return TellWriteOutcome(StoreAmendedRecord(CurrentSlot, CurrentRecord, asRead),
-                          Message::kWriteBackMissing, Message::kWriteBackFailed);
+  const WriteResult written = WriteAmendedRecord(CurrentSlot, CurrentRecord, asRead);
+  if (status != nullptr) *status = written.status;
+  return TellWriteOutcome(written, Message::kWriteBackMissing, Message::kWriteBackFailed);
 }

@@ -6,13 +6,12 @@
 #include "store/record_writes.h"
 #include "store/store_state.h"
 
-bool DeleteRecordInHand(int64_t number) {
+bool DeleteRecordInHand(int64_t number, FileStatus* status) {
   const InventoryRecord asRead = CurrentRecord;
   MarkDeleted(CurrentRecord);
-  if (!TellWriteOutcome(StoreDeletedRecord(CurrentSlot, number, CurrentRecord, asRead),
-                        Message::kDeleteMissing, Message::kDeleteFailed)) {
-    return false;
-  }
+  const WriteResult written = WriteDeletedRecord(CurrentSlot, number, CurrentRecord, asRead);
+  if (status != nullptr) *status = written.status;
+  if (!TellWriteOutcome(written, Message::kDeleteMissing, Message::kDeleteFailed)) return false;
   Tell(Message::kDeleteComplete);
   return true;
 }

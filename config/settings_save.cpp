@@ -4,5 +4,5 @@
 #include "store/settings_file.h"
 
 void SaveSettings() {
-  if (!WriteSettingsFile()) Tell(Message::kUnableToSaveSettings);
+  if (!WriteSettingsFile().ok()) Tell(Message::kUnableToSaveSettings);
 }

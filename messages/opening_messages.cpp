@@ -36,6 +36,9 @@ void TellOpening(const InventoryOpened& opened) {
     case OpenFailure::kNoMemory:
       Tell(Message::kNoMemoryForIndex);
       break;
+    // A size that cannot be taken is no sign of a damaged file: film.dat
+    // cannot be worked with now, as when it cannot be opened to be read.
+    case OpenFailure::kCannotSize:
     case OpenFailure::kCannotOpenForLoading:
       Tell(Message::kUnableToOpenForLoading);
       break;

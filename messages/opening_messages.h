@@ -3,7 +3,7 @@
 // found.
 #pragma once
 
-#include "store/opendata.h"
+#include "store/load_inventory.h"
 
 // True when the inventory is open, sized and indexed (LoadInventory); false
 // after a fatal failure that has already been shown to the user.

@@ -20,9 +20,11 @@ jobs=$(nproc)
 # source PACKAGE: the unpacked source folder of Debian's PACKAGE, fetched once.
 source_of() {
   local folder
-  folder=$(find "$sources" -maxdepth 1 -type d -name "$1-[0-9]*" 2>/dev/null | head -n 1)
+  # The folder is made first: find fails on a missing one, which under
+  # pipefail would end the script on a fresh build.
+  mkdir -p "$sources"
+  folder=$(find "$sources" -maxdepth 1 -type d -name "$1-[0-9]*" | head -n 1)
   if [ -z "$folder" ]; then
-    mkdir -p "$sources"
     (cd "$sources" && apt-get source -qq "$1" >"$sources/$1.log" 2>&1) ||
       fail "apt-get source $1 failed ($(grep -m1 '^E: ' "$sources/$1.log" || tail -n 1 "$sources/$1.log")); scripts/install-deps.sh windows adds Debian's deb-src entries"
     folder=$(find "$sources" -maxdepth 1 -type d -name "$1-[0-9]*" | head -n 1)

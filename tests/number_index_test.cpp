@@ -60,7 +60,7 @@ TEST(SortNumberIndex, NumbersOfAnyWidthSortTheSameWay) {
   }
 }
 
-TEST(WalkNumberIndex, StopsWhereTheLinearWalkStops) {
+TEST(FirstEntryAtOrAbove, StopsWhereTheLinearWalkStops) {
   std::mt19937_64 random(11);
   for (size_t n : {1, 2, 9, 1000}) {
     std::vector<IndexEntry> entries = SlotOrderEntries(n, random);
@@ -70,9 +70,10 @@ TEST(WalkNumberIndex, StopsWhereTheLinearWalkStops) {
     NumberIndex = index.data();
     IndexedSlots = static_cast<int64_t>(n);
     for (int64_t target = -3; target <= static_cast<int64_t>(n) + 3; ++target) {
-      ASSERT_EQ(WalkNumberIndex(target), ReferenceWalk(target)) << "n=" << n << " target=" << target;
+      ASSERT_EQ(FirstEntryAtOrAbove(target), ReferenceWalk(target))
+          << "n=" << n << " target=" << target;
     }
-    EXPECT_EQ(WalkNumberIndex(INT64_MAX), static_cast<int64_t>(n));
+    EXPECT_EQ(FirstEntryAtOrAbove(INT64_MAX), static_cast<int64_t>(n));
     EXPECT_EQ(FindSlotByNumber(0), -1);
     NumberIndex = nullptr;
     IndexedSlots = 0;

@@ -95,8 +95,10 @@ TEST_F(AnotherProgram, AChangeWhileAnotherProgramHoldsFilmDatIsRefusedOrWaitsFor
   const InventoryRecord shown = LookUp(11);
   StoreDescription(CurrentRecord, L"NEW NAME");
   FreshHost();
-  EXPECT_FALSE(StoreAmendment(11, shown));
-  EXPECT_EQ(LastWriteOutcome, WriteOutcome::kBusy);
+  FileStatus status;
+  EXPECT_FALSE(StoreAmendment(11, shown, &status));
+  EXPECT_EQ(status.step, FileStep::kOpen);
+  EXPECT_EQ(status.error, platform::FileError::kBusy);
   EXPECT_EQ(Ui(), (Lines{"box main|Problem|Data file: film.dat, not present."}))
       << "the program tells it as it always did";
   EXPECT_EQ(ReadBytes("film.dat"), before);

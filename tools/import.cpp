@@ -40,7 +40,7 @@ class StoreItems : public SheetItems {
   explicit StoreItems(platform::FileRef file) : slots_(file, SlotCount) {}
   size_t Entries() const override { return static_cast<size_t>(IndexedSlots); }
   int64_t Find(int64_t number, size_t* entry) const override {
-    *entry = static_cast<size_t>(WalkNumberIndex(number));
+    *entry = static_cast<size_t>(FirstEntryAtOrAbove(number));
     return CountSlotsOfNumber(number);
   }
   Slot SlotAt(size_t entry) const override { return NumberIndex[entry].slot; }
@@ -86,12 +86,12 @@ std::string RowPlace(const SheetReader& sheet, int line) {
 
 // The failure of a write and its cause, then where the import stopped and
 // what of it is in the file.
-void TellStop(const std::string& path, const SheetReader& sheet, WriteOutcome outcome,
+void TellStop(const std::string& path, const SheetReader& sheet, const SlotsWritten& written,
               const ItemEdits::Item& stopped, const std::string& what, size_t changed,
               size_t added) {
-  if (!ComplainOfOutcome(outcome)) {
+  if (!ComplainOfStatus(written.status)) {
     const std::string film = platform::ShownPath(DataPath);
-    switch (outcome) {
+    switch (written.outcome) {
       case WriteOutcome::kNotOpened:
         Complain(film + " cannot be opened for writing");
         break;
@@ -100,7 +100,8 @@ void TellStop(const std::string& path, const SheetReader& sheet, WriteOutcome ou
                  " was changed by another program since the sheet was checked: import it again");
         break;
       default:
-        Complain(film + ": a write failed");
+        Complain((written.status.ok() ? film : platform::ShownPath(written.status.path)) +
+                 (written.status.step == FileStep::kRead ? ": a read failed" : ": a write failed"));
         break;
     }
   }
@@ -198,10 +199,11 @@ int Import(const std::string& path, bool dryRun, bool add, bool overwrite) {
   if (dryRun) {
     for (size_t i = 0; i < changes.Count(); ++i) {
       InventoryRecord now, next;
-      if (!items->Read(changes.At(i).slot, &now) || !writes.Make(i, now, &next)) {
+      if (!items->Read(changes.At(i).slot, &now) || !writes.Holds(i, now)) {
         TellChanged(path, *sheet, changes.At(i));
         return 1;
       }
+      writes.Make(i, now, &next);
     }
     if (missing) {
       std::printf(
@@ -228,17 +230,17 @@ int Import(const std::string& path, bool dryRun, bool add, bool overwrite) {
       return 1;
     }
   }
-  const SlotsWritten changed = StoreAmendedRecords(writes);
+  const SlotsWritten changed = WriteAmendedRecords(writes);
   if (changed.outcome != WriteOutcome::kWritten) {
     std::fputs(writes.Listed(changed.written).c_str(), stdout);
-    TellStop(path, *sheet, changed.outcome, changes.At(changed.stopped), "written", changed.written, 0);
+    TellStop(path, *sheet, changed, changes.At(changed.stopped), "written", changed.written, 0);
     return 1;
   }
-  const SlotsWritten appended = StoreAppendedRecords(added);
+  const SlotsWritten appended = WriteAppendedRecords(added);
   std::fputs(writes.Listed(changes.Count()).c_str(), stdout);
   ListAdditions(added, appended.written);
   if (appended.outcome != WriteOutcome::kWritten) {
-    TellStop(path, *sheet, appended.outcome, decisions.additions().At(appended.stopped), "added",
+    TellStop(path, *sheet, appended, decisions.additions().At(appended.stopped), "added",
              changed.written, appended.written);
     return 1;
   }

@@ -3,7 +3,6 @@
 #include <string>
 
 #include "commands/records_state.h"
-#include "messages/messages.h"
 #include "platform/number_text.h"
 #include "platform/scoped_file.h"
 #include "store/number_index.h"
@@ -21,6 +20,10 @@ bool NothingInHand(Message why, const std::wstring& detail = L"") {
 
 }  // namespace
 
+Message CannotOpenToRead(Message missing, Message unreadable) {
+  return platform::LastFileError() == platform::FileError::kMissing ? missing : unreadable;
+}
+
 bool LookUpItemNumber(int64_t number) {
   CurrentNumber = number;
   const int64_t slot = FindSlotByNumber(number);
@@ -29,12 +32,8 @@ bool LookUpItemNumber(int64_t number) {
     return NothingInHand(Message::kNoSuchItem, std::wstring(target.begin(), target.end()));
   }
   platform::ScopedFile file(OpenInventoryForReading());
-  // A file that is there and cannot be opened now is told as one that
-  // cannot be read; "not present" is for one that is gone.
   if (!file) {
-    return NothingInHand(platform::LastFileError() == platform::FileError::kMissing
-                             ? Message::kInventoryMissing
-                             : Message::kUnableToReadRecord);
+    return NothingInHand(CannotOpenToRead(Message::kInventoryMissing, Message::kUnableToReadRecord));
   }
   const bool read = ReadSlot(file.get(), slot, &CurrentRecord);
   file.Close();

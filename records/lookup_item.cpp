@@ -1,13 +1,13 @@
 #include "records/lookup_item.h"
 
 #include "commands/lookup_number.h"
+#include "commands/records_state.h"
 #include "messages/messages.h"
 #include "platform/platform.h"
 #include "platform/scoped_file.h"
 #include "records/description_scan.h"
 #include "records/item_dialogs.h"
 #include "records/search_result_dialog.h"
-#include "commands/records_state.h"
 #include "store/slot_io.h"
 #include "store/store_state.h"
 
@@ -31,10 +31,7 @@ void SearchDescriptions() {
   }
   platform::ScopedFile file(OpenInventoryForReading());
   if (!file) {
-    // As the lookup by number: not present only when it is gone.
-    NothingInHand(platform::LastFileError() == platform::FileError::kMissing
-                      ? Message::kInventoryMissing
-                      : Message::kSearchReadFailed);
+    NothingInHand(CannotOpenToRead(Message::kInventoryMissing, Message::kSearchReadFailed));
     return;
   }
   CurrentSlot = 0;

@@ -2,12 +2,13 @@
 // from the slot shown.
 #include "records/search_result_dialog.h"
 
+#include "commands/lookup_number.h"
+#include "commands/records_state.h"
 #include "messages/messages.h"
 #include "platform/number_text.h"
 #include "platform/platform.h"
 #include "platform/scoped_file.h"
 #include "records/description_scan.h"
-#include "commands/records_state.h"
 #include "resources/resource_ids.h"
 #include "store/inventory_record.h"
 #include "store/slot_io.h"
@@ -36,11 +37,7 @@ void GiveUp(platform::WindowRef dialog, Message why) {
 void Next(platform::WindowRef dialog) {
   platform::ScopedFile file(OpenInventoryForReading());
   if (!file) {
-    // A file that is there and cannot be opened now is told as one that
-    // cannot be read.
-    GiveUp(dialog, platform::LastFileError() == platform::FileError::kMissing
-                       ? Message::kNextInventoryMissing
-                       : Message::kNextReadFailed);
+    GiveUp(dialog, CannotOpenToRead(Message::kNextInventoryMissing, Message::kNextReadFailed));
     return;
   }
   ++CurrentSlot;

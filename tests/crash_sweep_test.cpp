@@ -38,12 +38,6 @@ struct CrashScenario : SweepScenario {
   std::vector<std::wstring> namesNotOnMedium = {};
 };
 
-// Its name, where ctest lists the test: never its bytes, which change from
-// build to build.
-void PrintTo(const CrashScenario& s, std::ostream* out) {
-  PrintTo(static_cast<const SweepScenario&>(s), out);
-}
-
 // The back office's amend, as filmtool runs it; what it says on standard
 // error is its own business here.
 bool BackOfficeAmend(const std::string& number, const std::vector<std::string>& assignments) {

@@ -27,12 +27,6 @@ struct Scenario : SweepScenario {
   std::set<std::string> failures;
 };
 
-// Its name, where ctest lists the test: never its bytes, which change from
-// build to build.
-void PrintTo(const Scenario& s, std::ostream* out) {
-  PrintTo(static_cast<const SweepScenario&>(s), out);
-}
-
 // More slots than one read block, every tenth a "RED" item.
 std::vector<Item> ManyItems() {
   std::vector<Item> items;

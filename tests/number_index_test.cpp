@@ -70,7 +70,8 @@ TEST(FirstEntryAtOrAbove, StopsWhereTheLinearWalkStops) {
     NumberIndex = index.data();
     IndexedSlots = static_cast<int64_t>(n);
     for (int64_t target = -3; target <= static_cast<int64_t>(n) + 3; ++target) {
-      ASSERT_EQ(FirstEntryAtOrAbove(target), ReferenceWalk(target)) << "n=" << n << " target=" << target;
+      ASSERT_EQ(FirstEntryAtOrAbove(target), ReferenceWalk(target))
+          << "n=" << n << " target=" << target;
     }
     EXPECT_EQ(FirstEntryAtOrAbove(INT64_MAX), static_cast<int64_t>(n));
     EXPECT_EQ(FindSlotByNumber(0), -1);

@@ -26,6 +26,7 @@ struct Scenario : SweepScenario {
   std::string file;
   std::set<std::string> failures;
 };
+SWEEP_PRINTS_ITS_NAME(Scenario)
 
 // More slots than one read block, every tenth a "RED" item.
 std::vector<Item> ManyItems() {

@@ -26,7 +26,12 @@ struct SweepScenario {
   std::function<bool()> action;
 };
 
+// A scenario prints as its name, so that ctest's test names stay the same
+// from build to build. GoogleTest never picks a printer of the base for a
+// sweep's own scenario type, so each type says so too (SWEEP_PRINTS_ITS_NAME).
 inline void PrintTo(const SweepScenario& s, std::ostream* out) { *out << s.name; }
+#define SWEEP_PRINTS_ITS_NAME(Type) \
+  inline void PrintTo(const Type& s, std::ostream* out) { *out << s.name; }
 
 // The parameterised test's name for a scenario.
 template <typename Scenario>

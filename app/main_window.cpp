@@ -6,11 +6,12 @@
 #include "config/configuration.h"
 #include "platform/app_handles.h"
 #include "platform/platform.h"
-#include "records/commands.h"
-#include "records/records_state.h"
+#include "records/delete_command.h"
+#include "records/find_amend.h"
+#include "commands/records_state.h"
 #include "resources/resource_ids.h"
-#include "dialogs/messages.h"
-#include "records/opendata.h"
+#include "messages/messages.h"
+#include "messages/opening_messages.h"
 
 HWND MenuBar = nullptr;
 HDC BitmapSurface = nullptr;

@@ -18,11 +18,11 @@
 
 #include "platform/host/host_control.h"
 #include "platform/scoped_file.h"
-#include "records/lookup.h"
-#include "records/records_state.h"
+#include "records/description_scan.h"
+#include "commands/records_state.h"
 #include "store/journalled_write.h"
 #include "store/number_index.h"
-#include "records/opendata.h"
+#include "messages/opening_messages.h"
 #include "store/slot_io.h"
 #include "store/store_state.h"
 #include "tests/kit/process_state.h"
@@ -101,7 +101,7 @@ void Walk(benchmark::State& state, const std::string& dir, const std::string& wh
     }
   }
   for (auto _ : state) {
-    benchmark::DoNotOptimize(reference ? ReferenceWalk(target) : WalkNumberIndex(target));
+    benchmark::DoNotOptimize(reference ? ReferenceWalk(target) : FirstEntryAtOrAbove(target));
   }
 }
 
@@ -134,7 +134,7 @@ void Write(benchmark::State& state, const std::string& dir, bool journalled) {
     if (!ReadSlot(file.get(), slot, &record)) state.SkipWithError("cannot read");
   }
   for (auto _ : state) {
-    const bool written = journalled ? WriteSlotJournalled(slot, record, record) == WriteOutcome::kWritten
+    const bool written = journalled ? WriteSlotJournalled(slot, record, record).outcome == WriteOutcome::kWritten
                                     : PlainWriteSlot(slot, record);
     if (!written) state.SkipWithError("cannot write");
   }

@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "dialogs/messages.h"
+#include "messages/messages.h"
 #include "platform/number_text.h"
 #include "platform/platform.h"
 #include "resources/resource_ids.h"
@@ -24,6 +24,10 @@ void ShowCount(platform::WindowRef dialog, int id, int32_t count) {
 // settings written at exit carry the choice to the next start.
 void SwitchStorage(platform::WindowRef dialog) {
   std::wstring using_;
+  // Only the value the program writes for the card counts as the card here;
+  // the opening takes anything but the device's value for the card. A
+  // settings file from elsewhere (1.0) thus makes the opening look for the
+  // card and this button look for one too: with a card, both end on it.
   if (StorageOption() == kOptionOn) {
     UseDeviceStorage();
     using_ = std::wstring(L"My device\\") + kDataFileName;

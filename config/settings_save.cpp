@@ -1,8 +1,8 @@
 #include "config/settings_save.h"
 
-#include "dialogs/messages.h"
+#include "messages/messages.h"
 #include "store/settings_file.h"
 
 void SaveSettings() {
-  if (!WriteSettingsFile()) Tell(Message::kUnableToSaveSettings);
+  if (!WriteSettingsFile().ok()) Tell(Message::kUnableToSaveSettings);
 }

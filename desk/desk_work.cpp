@@ -181,21 +181,22 @@ DeskWork::Applied DeskWork::Apply(Progress* progress) {
   const auto failedWrite = [&](const SlotsWritten& w, const ItemEdits& edits, size_t changed,
                                size_t added) {
     const std::string item = "item " + platform::FormatItemNumber(edits.At(w.stopped).number);
-    switch (w.outcome) {
-      case WriteOutcome::kChanged:
-        Say(item +
-            " was changed in film.dat since the review (by the handheld or another "
-            "program), and is never written over.");
-        break;
-      case WriteOutcome::kBusy:
-        Say("Another program is changing film.dat. Try again in a moment.");
-        break;
-      case WriteOutcome::kDiskFull:
-        Say("The disk or card of film.dat is full. Make room there and try again.");
-        break;
-      default:
-        Say("film.dat could not be written at " + item + ".");
-        break;
+    if (w.outcome == WriteOutcome::kChanged) {
+      Say(item +
+          " was changed in film.dat since the review (by the handheld or another "
+          "program), and is never written over.");
+    } else if (w.status.error == platform::FileError::kBusy) {
+      Say("Another program is changing film.dat. Try again in a moment.");
+    } else if (w.status.error == platform::FileError::kDiskFull) {
+      Say("The disk or card of film.dat is full. Make room there and try again.");
+    } else if (w.status.error == platform::FileError::kReadOnly) {
+      Say("The disk or card of film.dat is read-only. Make it writable and try again.");
+    } else if (w.status.error == platform::FileError::kDenied) {
+      Say("film.dat may not be written by this user (permission denied).");
+    } else {
+      Say("film.dat could not be " +
+          std::string(w.status.step == FileStep::kRead ? "read" : "written") + " at " + item +
+          ".");
     }
     if (changed + added == 0) {
       Say("Nothing was written. " + again);

@@ -3,13 +3,12 @@
 #include <string>
 
 #include "dialogs/dialog_support.h"
-#include "dialogs/messages.h"
+#include "messages/messages.h"
 #include "platform/number_text.h"
-#include "records/commands.h"
+#include "records/delete_command.h"
+#include "commands/delete_record.h"
 #include "records/prompt.h"
-#include "records/records_state.h"
-#include "records/write_outcome.h"
-#include "store/record_writes.h"
+#include "commands/records_state.h"
 #include "store/store_state.h"
 
 namespace {
@@ -30,15 +29,4 @@ void DeleteCommand() {
   // Only OK deletes: a box that could not be shown (0) confirms nothing.
   if (Tell(Message::kConfirmDelete, nullptr, ConfirmationCaption()) != platform::kIdOk) return;
   DeleteRecordInHand(number);
-}
-
-bool DeleteRecordInHand(int64_t number) {
-  const InventoryRecord asRead = CurrentRecord;
-  MarkDeleted(CurrentRecord);
-  if (!TellWriteOutcome(StoreDeletedRecord(CurrentSlot, number, CurrentRecord, asRead),
-                        Message::kDeleteMissing, Message::kDeleteFailed)) {
-    return false;
-  }
-  Tell(Message::kDeleteComplete);
-  return true;
 }

@@ -3,11 +3,12 @@
 // records are read in blocks that reach up to the last candidate of the next
 // stretch of slots, so a dense scan reads the file sequentially and a sparse
 // one reads single records; either way each record is taken whole.
+#include "records/description_scan.h"
+
 #include <algorithm>
 #include <cstring>
 
-#include "records/lookup.h"
-#include "records/records_state.h"
+#include "commands/records_state.h"
 #include "store/slot_io.h"
 #include "store/store_state.h"
 

@@ -1,13 +1,10 @@
 // Find and Amend: ask, look up, and for Amend edit and write back.
-#include "dialogs/messages.h"
-#include "records/commands.h"
+#include "records/find_amend.h"
+
+#include "commands/amend_record.h"
 #include "records/prompt.h"
-#include "records/record_dialogs.h"
-#include "records/records_state.h"
-#include "records/write_outcome.h"
-#include "store/field_rules.h"
-#include "store/number_index.h"
-#include "store/record_writes.h"
+#include "records/item_dialogs.h"
+#include "commands/records_state.h"
 #include "store/store_state.h"
 
 namespace {
@@ -22,29 +19,4 @@ void AmendCommand() {
   const InventoryRecord asRead = CurrentRecord;
   if (RunAmendDialog() != DialogResult::kOk) return;
   StoreAmendment(number, asRead);
-}
-
-bool StoreAmendment(int64_t number, const InventoryRecord& asRead) {
-  if (RecordNumber(CurrentRecord) != number) {
-    Tell(Message::kNumberChanged);
-    return false;
-  }
-  if (!DescriptionLongEnough(CurrentRecord)) {
-    Tell(Message::kDescriptionTooShort);
-    return false;
-  }
-  return WriteBackRecord(asRead);
-}
-
-bool WriteBackRecord(const InventoryRecord& asRead) {
-  const int64_t number = RecordNumber(CurrentRecord);
-  if (!IsLiveNumber(number) || FindSlotByNumber(number) < 0) {
-    Tell(Message::kInvalidNumber);
-    return false;
-  }
-  // The record goes back to the slot it came from, also when its number
-  // stands in another slot as well; the store refreshes that slot's prefix
-  // once the record is in the file.
-  return TellWriteOutcome(StoreAmendedRecord(CurrentSlot, CurrentRecord, asRead),
-                          Message::kWriteBackMissing, Message::kWriteBackFailed);
 }

@@ -1,51 +1,22 @@
-#include <string>
+#include "records/lookup_item.h"
 
-#include "dialogs/messages.h"
-#include "platform/number_text.h"
+#include "commands/lookup_number.h"
+#include "commands/records_state.h"
+#include "messages/messages.h"
 #include "platform/platform.h"
 #include "platform/scoped_file.h"
-#include "records/lookup.h"
-#include "records/record_dialogs.h"
-#include "records/records_state.h"
-#include "store/number_index.h"
+#include "records/description_scan.h"
+#include "records/item_dialogs.h"
+#include "records/search_result_dialog.h"
 #include "store/slot_io.h"
 #include "store/store_state.h"
 
 namespace {
 
 // Ends the lookup with nothing in hand after telling the user why.
-void NothingInHand(Message why, const std::wstring& detail = L"") {
-  Tell(why, nullptr, detail);
+void NothingInHand(Message why) {
+  Tell(why);
   CurrentNumber = 0;
-}
-
-void LookUpNumber() {
-  const int64_t slot = FindSlotByNumber(CurrentNumber);
-  if (slot < 0) {
-    const std::string target = platform::FormatItemNumber(CurrentNumber);
-    NothingInHand(Message::kNoSuchItem, std::wstring(target.begin(), target.end()));
-    return;
-  }
-  platform::ScopedFile file(OpenInventoryForReading());
-  if (!file) {
-    NothingInHand(Message::kInventoryMissing);
-    return;
-  }
-  const bool read = ReadSlot(file.get(), slot, &CurrentRecord);
-  file.Close();
-  if (!read) {
-    NothingInHand(Message::kUnableToReadRecord);
-    return;
-  }
-  // Another program moved the slots since start-up: the index would show
-  // another item under this number.
-  if (RecordNumber(CurrentRecord) != CurrentNumber) {
-    NothingInHand(Message::kSlotMoved);
-    return;
-  }
-  CurrentSlot = slot;
-  if (ShowAfterLookup != 0) ShowItemView();
-  CurrentNumber = RecordNumber(CurrentRecord);
 }
 
 void SearchDescriptions() {
@@ -60,7 +31,7 @@ void SearchDescriptions() {
   }
   platform::ScopedFile file(OpenInventoryForReading());
   if (!file) {
-    NothingInHand(Message::kInventoryMissing);
+    NothingInHand(CannotOpenToRead(Message::kInventoryMissing, Message::kSearchReadFailed));
     return;
   }
   CurrentSlot = 0;
@@ -86,7 +57,7 @@ void LookupItem() {
   if (SearchMode == kDescriptionSearch) {
     SearchMode = 0;
     SearchDescriptions();
-  } else {
-    LookUpNumber();
+  } else if (LookUpItemNumber(CurrentNumber) && ShowAfterLookup != 0) {
+    ShowItemView();
   }
 }

@@ -3,9 +3,9 @@
 #include <cstring>
 
 #include "platform/number_text.h"
-#include "records/lookup.h"
-#include "records/record_dialogs.h"
-#include "records/records_state.h"
+#include "records/lookup_item.h"
+#include "records/prompt_dialog.h"
+#include "commands/records_state.h"
 #include "store/inventory_record.h"
 
 bool AskForItem(const char* question) {
@@ -21,14 +21,6 @@ bool AskAndLookUp(const char* question, int64_t largest, int show) {
     return false;
   }
   TakeAnswer(largest);
-  LookupItem();
-  return CurrentNumber != 0;
-}
-
-bool LookUpItemNumber(int64_t number) {
-  ShowAfterLookup = kShowNothing;
-  SearchMode = 0;
-  CurrentNumber = number;
   LookupItem();
   return CurrentNumber != 0;
 }

@@ -19,6 +19,3 @@ void TakeAnswer(int64_t largest);
 // (kShowItemView or kShowNothing) for ShowAfterLookup. True with an item in
 // hand (CurrentNumber, CurrentRecord, CurrentSlot); after Cancel nothing is.
 bool AskAndLookUp(const char* question, int64_t largest, int show);
-// The same lookup for a number known already, unseen, as Amend and Delete
-// look up a typed number. True with the item in hand.
-bool LookUpItemNumber(int64_t number);

@@ -1,6 +1,7 @@
 // The prompt dialog: one line of text whose title is the question.
-#include "records/record_dialogs.h"
-#include "records/records_state.h"
+#include "records/prompt_dialog.h"
+
+#include "commands/records_state.h"
 #include "resources/resource_ids.h"
 
 namespace {

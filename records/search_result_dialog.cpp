@@ -1,12 +1,14 @@
 // The search-result dialog: one match at a time, "Next" goes on scanning
 // from the slot shown.
-#include "dialogs/messages.h"
+#include "records/search_result_dialog.h"
+
+#include "commands/lookup_number.h"
+#include "commands/records_state.h"
+#include "messages/messages.h"
 #include "platform/number_text.h"
 #include "platform/platform.h"
 #include "platform/scoped_file.h"
-#include "records/lookup.h"
-#include "records/record_dialogs.h"
-#include "records/records_state.h"
+#include "records/description_scan.h"
 #include "resources/resource_ids.h"
 #include "store/inventory_record.h"
 #include "store/slot_io.h"
@@ -35,7 +37,7 @@ void GiveUp(platform::WindowRef dialog, Message why) {
 void Next(platform::WindowRef dialog) {
   platform::ScopedFile file(OpenInventoryForReading());
   if (!file) {
-    GiveUp(dialog, Message::kNextInventoryMissing);
+    GiveUp(dialog, CannotOpenToRead(Message::kNextInventoryMissing, Message::kNextReadFailed));
     return;
   }
   ++CurrentSlot;

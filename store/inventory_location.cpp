@@ -1,20 +1,37 @@
 #include "store/inventory_location.h"
 
+#include <algorithm>
+#include <vector>
+
 #include "platform/scoped_file.h"
 #include "store/file_names.h"
 #include "store/settings_image.h"
 #include "store/slot_io.h"
 #include "store/storage_card.h"
 #include "store/store_state.h"
+#include "store/whole_io.h"
 
 namespace {
 
-void LoadSettings() {
+// Reads the first kSettingsSize bytes of tallo.cfg, or all of a shorter
+// one, into SettingsImage. A settings file that cannot be read whole leaves
+// the image as it was (zero at start) rather than a part of the file over
+// it: nothing is taken from it.
+FileStatus LoadSettings() {
   platform::ScopedFile file(platform::OpenFile(kSettingsPath, platform::Access::kRead,
                                                platform::Disposition::kOpenExisting));
-  if (!file) return;
-  uint32_t read;
-  platform::ReadFile(file.get(), SettingsImage.bytes, sizeof SettingsImage.bytes, &read);
+  if (!file) {
+    return platform::LastFileError() == platform::FileError::kMissing
+               ? FileStatus{}
+               : Failed(FileStep::kOpen, kSettingsPath);
+  }
+  uint64_t size = 0;
+  if (!platform::GetFileSize(file.get(), &size)) return Failed(FileStep::kSize, kSettingsPath);
+  const auto want = static_cast<uint32_t>(std::min<uint64_t>(size, kSettingsSize));
+  std::vector<uint8_t> read(want);
+  if (!ReadWhole(file.get(), read.data(), want)) return Failed(FileStep::kRead, kSettingsPath);
+  std::copy(read.begin(), read.end(), SettingsImage.bytes);
+  return {};
 }
 
 // The card was chosen: point DataPath at its film.dat, or stay on the
@@ -32,8 +49,9 @@ CardLookup ChooseStorageCard() {
 
 }  // namespace
 
-CardLookup LocateInventory() {
-  LoadSettings();
+CardLookup LocateInventory(FileStatus* settings) {
+  const FileStatus loaded = LoadSettings();
+  if (settings != nullptr) *settings = loaded;
   DataPath = kDeviceDataPath;
   return StorageOption() == kOptionOff ? CardLookup::kFound : ChooseStorageCard();
 }

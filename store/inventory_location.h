@@ -5,6 +5,7 @@
 #include <string>
 
 #include "platform/platform.h"
+#include "store/file_status.h"
 #include "store/storage_card.h"
 
 // The first steps of start-up: reads tallo.cfg into SettingsImage and sets
@@ -12,8 +13,10 @@
 // storage card's. A chosen card that cannot be used resets the choice and
 // is returned as kNoCard or kNoDetail, for the caller to tell; otherwise
 // kFound (also when the device was chosen) or kNoRecord (nothing to tell).
-// No file is written.
-CardLookup LocateInventory();
+// No file is written. `*settings`, when given, gets what failed of reading
+// tallo.cfg (a missing one is no failure): the program goes on silently with
+// the image it had, and the back office may say so.
+CardLookup LocateInventory(FileStatus* settings = nullptr);
 // Opens the located inventory for reading as start-up does: when the card's
 // film.dat cannot be opened, the device's own stands in for it for this run
 // (the storage choice stays), and DataPath says so. nullptr when the one at

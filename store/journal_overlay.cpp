@@ -6,11 +6,10 @@
 #include <memory>
 
 #include "platform/env.h"
-#include "store/store_state.h"
 
 namespace {
 
-// An Env layer over the one in use: handles of DataPath opened for reading
+// An Env layer over the one in use: handles of the inventory opened for reading
 // keep their own position, and what they read is patched with the
 // journal's new spans, past the file's end too for an append.
 class JournalOverlay : public platform::EnvWrapper {
@@ -98,9 +97,9 @@ std::unique_ptr<JournalOverlay> overlay;
 
 }  // namespace
 
-void ReadThroughJournal(const JournalGroup& group) {
+void ReadThroughJournal(const JournalGroup& group, const std::wstring& dataPath) {
   StopReadingThroughJournal();
-  overlay = std::make_unique<JournalOverlay>(platform::CurrentEnv(), group, DataPath);
+  overlay = std::make_unique<JournalOverlay>(platform::CurrentEnv(), group, dataPath);
   platform::SetEnv(overlay.get());
 }
 

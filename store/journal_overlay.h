@@ -6,11 +6,14 @@
 // size is the size the journal gives it. Nothing is written.
 #pragma once
 
+#include <string>
+
 #include "store/journal.h"
 
-// Reads DataPath through `group` from now on, over the Env in use then.
-void ReadThroughJournal(const JournalGroup& group);
+// Reads the inventory at `dataPath` through `group` from now on, over the
+// Env in use then.
+void ReadThroughJournal(const JournalGroup& group, const std::wstring& dataPath);
 // True while reads go through a journal.
 bool ReadingThroughJournal();
-// Reads DataPath as it is again, and puts back the Env that was in use.
+// Reads the inventory as it is again, and puts back the Env that was in use.
 void StopReadingThroughJournal();

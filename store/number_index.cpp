@@ -95,15 +95,12 @@ bool RadixSort(IndexEntry* entries, int64_t count) {
 
 void SortNumberIndex(IndexEntry* entries, int64_t count) {
   if (count < 2) return;
-  const auto before = [](const IndexEntry& a, const IndexEntry& b) {
-    return a.number != b.number ? a.number < b.number : a.slot < b.slot;
-  };
   IndexEntry* end = entries + count;
-  if (std::is_sorted(entries, end, before)) return;  // files kept in number order
-  if (!RadixSort(entries, count)) std::sort(entries, end, before);
+  if (std::is_sorted(entries, end, InIndexOrder)) return;  // files kept in number order
+  if (!RadixSort(entries, count)) std::sort(entries, end, InIndexOrder);
 }
 
-int64_t WalkNumberIndex(int64_t target) {
+int64_t FirstEntryAtOrAbove(int64_t target) {
   IndexEntry* end = NumberIndex + IndexedSlots;
   IndexEntry* stop = std::lower_bound(NumberIndex, end, target,
                                       [](const IndexEntry& e, int64_t t) { return e.number < t; });
@@ -111,12 +108,12 @@ int64_t WalkNumberIndex(int64_t target) {
 }
 
 int64_t FindSlotByNumber(int64_t target) {
-  const int64_t at = WalkNumberIndex(target);
+  const int64_t at = FirstEntryAtOrAbove(target);
   return at < IndexedSlots && NumberIndex[at].number == target ? NumberIndex[at].slot : -1;
 }
 
 int64_t CountSlotsOfNumber(int64_t target) {
-  int64_t at = WalkNumberIndex(target);
+  int64_t at = FirstEntryAtOrAbove(target);
   const int64_t first = at;
   while (at < IndexedSlots && NumberIndex[at].number == target) ++at;
   return at - first;
@@ -126,13 +123,9 @@ bool MoveToDeletedRun(int64_t number, int64_t slot) {
   if (!IsLiveNumber(number)) return false;
   IndexEntry* end = NumberIndex + IndexedSlots;
   // The deleted run: every -1 entry stands before the first live one.
-  IndexEntry* live = std::lower_bound(NumberIndex, end, int64_t{0},
-                                      [](const IndexEntry& e, int64_t t) { return e.number < t; });
+  IndexEntry* live = NumberIndex + FirstEntryAtOrAbove(0);
   // Live entries keep the (number, slot) order they were loaded in.
-  IndexEntry* entry = std::lower_bound(
-      live, end, IndexEntry{number, slot}, [](const IndexEntry& e, const IndexEntry& t) {
-        return e.number != t.number ? e.number < t.number : e.slot < t.slot;
-      });
+  IndexEntry* entry = std::lower_bound(live, end, IndexEntry{number, slot}, InIndexOrder);
   if (entry == end || entry->number != number || entry->slot != slot) return false;
   std::memmove(live + 1, live, static_cast<size_t>(entry - live) * sizeof(IndexEntry));
   *live = IndexEntry{kDeletedNumber, slot};

@@ -13,11 +13,17 @@
 // array, as a merge sort would.
 void SortNumberIndex(IndexEntry* entries, int64_t count);
 
+// The order of NumberIndex's used entries, the one place it is spelled: by
+// number, and by slot among equal numbers.
+inline bool InIndexOrder(const IndexEntry& a, const IndexEntry& b) {
+  return a.number != b.number ? a.number < b.number : a.slot < b.slot;
+}
+
 // Where the walk by number stops: the first used entry whose number is
 // greater than or equal to `target`, or the first zero entry after the used
 // ones. The target is found when the entry there holds it. The used entries
-// are sorted, so bisection gives the linear walk's answer.
-int64_t WalkNumberIndex(int64_t target);
+// are sorted, so a bisection finds it, the linear walk's answer.
+int64_t FirstEntryAtOrAbove(int64_t target);
 
 // The slot that holds `target`, or -1 when the walk does not find it.
 int64_t FindSlotByNumber(int64_t target);

@@ -13,10 +13,6 @@ void RefreshPrefix(int64_t slot, const InventoryRecord& record) {
   PrefixTable[slot] = PrefixOf(record);
 }
 
-bool Before(const IndexEntry& a, const IndexEntry& b) {
-  return a.number != b.number ? a.number < b.number : a.slot < b.slot;
-}
-
 // The store's arrays, grown for an append (AllocateIndex).
 struct Arrays {
   IndexEntry* numbers = nullptr;
@@ -39,9 +35,9 @@ void EnterAppended(const RecordSource& records, size_t count, Arrays grown) {
     added.push_back(IndexEntry{number, slot});
     grown.prefixes[slot] = PrefixOf(record);
   }
-  std::sort(added.begin(), added.end(), Before);
+  std::sort(added.begin(), added.end(), InIndexOrder);
   std::merge(NumberIndex, NumberIndex + IndexedSlots, added.begin(), added.end(), grown.numbers,
-             Before);
+             InIndexOrder);
   std::memcpy(grown.prefixes, PrefixTable, static_cast<size_t>(SlotCount) * sizeof(PrefixEntry));
   platform::Release(NumberIndex);
   platform::Release(PrefixTable);
@@ -55,11 +51,11 @@ void EnterAppended(const RecordSource& records, size_t count, Arrays grown) {
 
 }  // namespace
 
-WriteOutcome StoreAmendedRecord(int64_t slot, const InventoryRecord& record,
-                                const InventoryRecord& asRead) {
-  const WriteOutcome outcome = WriteSlotJournalled(slot, record, asRead);
-  if (outcome == WriteOutcome::kWritten) RefreshPrefix(slot, record);
-  return outcome;
+WriteResult WriteAmendedRecord(int64_t slot, const InventoryRecord& record,
+                               const InventoryRecord& asRead) {
+  const WriteResult written = WriteSlotJournalled(slot, record, asRead);
+  if (written) RefreshPrefix(slot, record);
+  return written;
 }
 
 namespace {
@@ -71,10 +67,9 @@ class PrefixTaking : public SlotChanges {
   size_t Count() const override { return changes_.Count(); }
   int64_t Slot(size_t i) const override { return changes_.Slot(i); }
   bool Holds(size_t i, const InventoryRecord& now) override { return changes_.Holds(i, now); }
-  bool Make(size_t i, const InventoryRecord& now, InventoryRecord* next) override {
-    if (!changes_.Make(i, now, next)) return false;
+  void Make(size_t i, const InventoryRecord& now, InventoryRecord* next) override {
+    changes_.Make(i, now, next);
     prefixes_[i] = PrefixOf(*next);
-    return true;
   }
   PrefixEntry prefix(size_t i) const { return prefixes_[i]; }
 
@@ -85,14 +80,14 @@ class PrefixTaking : public SlotChanges {
 
 }  // namespace
 
-SlotsWritten StoreAmendedRecords(SlotChanges& changes) {
+SlotsWritten WriteAmendedRecords(SlotChanges& changes) {
   PrefixTaking taking(changes);
   const SlotsWritten done = WriteSlotsJournalled(taking);
   for (size_t i = 0; i < done.written; ++i) PrefixTable[changes.Slot(i)] = taking.prefix(i);
   return done;
 }
 
-SlotsWritten StoreAppendedRecords(const RecordSource& records) {
+SlotsWritten WriteAppendedRecords(const RecordSource& records) {
   if (records.Count() == 0) return {WriteOutcome::kWritten, 0};
   Arrays grown;
   const auto count = static_cast<Slot>(records.Count());
@@ -110,15 +105,15 @@ SlotsWritten StoreAppendedRecords(const RecordSource& records) {
   return done;
 }
 
-WriteOutcome StoreDeletedRecord(int64_t slot, int64_t number, const InventoryRecord& deleted,
-                                const InventoryRecord& asRead) {
-  const WriteOutcome outcome = WriteSlotJournalled(slot, deleted, asRead);
-  if (outcome != WriteOutcome::kWritten) return outcome;
+WriteResult WriteDeletedRecord(int64_t slot, int64_t number, const InventoryRecord& deleted,
+                               const InventoryRecord& asRead) {
+  const WriteResult written = WriteSlotJournalled(slot, deleted, asRead);
+  if (!written) return written;
   RefreshPrefix(slot, deleted);
   if (MoveToDeletedRun(number, slot)) {
     ++DeletedCount;
     --ActiveCount;
   }
   NumberIndex[SlotCount] = IndexEntry{0, 0};
-  return outcome;
+  return written;
 }

@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "store/store_state.h"
+#include "store/whole_io.h"
 
 platform::FileRef OpenWaiting(const std::wstring& path, platform::Access access,
                               platform::Disposition disposition, platform::FileError* why) {
@@ -30,11 +31,7 @@ platform::FileRef OpenInventoryForChange(platform::FileError* why) {
 
 bool ReadSlot(platform::FileRef file, Slot slot, InventoryRecord* record) {
   InventoryRecord read;
-  uint32_t got = 0;
-  if (!platform::SetFilePosition(file, SlotOffset(slot)) ||
-      !platform::ReadFile(file, read.bytes, kRecordSize, &got) || got != kRecordSize) {
-    return false;
-  }
+  if (!ReadWholeAt(file, SlotOffset(slot), read.bytes, kRecordSize)) return false;
   std::memcpy(record->bytes, read.bytes, kRecordSize);
   return true;
 }
@@ -59,9 +56,7 @@ bool SlotRun::ReadFollowing(platform::FileRef file, Slot count) {
 
 bool SlotRun::Fill(platform::FileRef file, Slot first, Slot count) {
   if (bytes_ == nullptr || count < 0 || count > capacity_) return false;
-  const auto want = static_cast<uint32_t>(count * kRecordSize);
-  uint32_t got = 0;
-  if (!platform::ReadFile(file, bytes_, want, &got) || got != want) return false;
+  if (!ReadWhole(file, bytes_, static_cast<uint32_t>(count * kRecordSize))) return false;
   first_ = first;
   count_ = count;
   return true;
@@ -114,9 +109,19 @@ Slot ReadEachSlot(platform::FileRef file, Slot slots,
   });
 }
 
-bool WriteBytesUnflushed(platform::FileRef file, uint32_t offset, const uint8_t* bytes,
-                         uint32_t size) {
-  uint32_t put = 0;
-  return platform::SetFilePosition(file, offset) && platform::WriteFile(file, bytes, size, &put) &&
-         put == size;
+FileStatus WriteSpans(platform::FileRef file, const JournalGroup& group, bool after) {
+  for (const GroupEntry& e : group.entries) {
+    const std::vector<uint8_t>& bytes = after ? e.after : e.before;
+    const uint32_t at = RunSpan(e.first, e.count, group.newSize).start;
+    if (!WriteWholeAt(file, at, bytes.data(), static_cast<uint32_t>(bytes.size()))) {
+      return Failed(FileStep::kWrite, DataPath);
+    }
+  }
+  return platform::FlushFile(file) ? FileStatus{} : Failed(FileStep::kFlush, DataPath);
+}
+
+FileStatus CutToSize(platform::FileRef file, uint64_t size) {
+  if (!platform::CutFile(file, static_cast<uint32_t>(size)))
+    return Failed(FileStep::kCut, DataPath);
+  return platform::FlushFile(file) ? FileStatus{} : Failed(FileStep::kFlush, DataPath);
 }

@@ -1,7 +1,8 @@
 // The one place that reads and writes the slots of film.dat: whole records
 // at byte offset slot * 1874, one at a time or in runs of consecutive slots.
-// These are the bare reads and writes; a write that must survive a power cut
-// goes through store/journalled_write.h.
+// These are the bare reads and writes, each of all it is asked for or a
+// failure (store/whole_io.h); a write that must survive a power cut goes
+// through store/journalled_write.h.
 #pragma once
 
 #include <cstdint>
@@ -9,7 +10,9 @@
 #include <string>
 
 #include "platform/platform.h"
+#include "store/file_status.h"
 #include "store/inventory_record.h"
+#include "store/journal.h"
 
 // Opens `path` as platform::OpenFile does, but while another program holds
 // it (platform::FileError::kBusy) tries again for up to HeldFileWait
@@ -101,7 +104,10 @@ Slot ReadSlotRuns(platform::FileRef file, Slot slots, InventoryRecord* last,
 Slot ReadEachSlot(platform::FileRef file, Slot slots,
                   const std::function<void(Slot slot, const InventoryRecord&)>& visit);
 
-// Writes `size` bytes whole at `offset` of a file open for writing, without
-// waiting for the medium; false when any step fails.
-bool WriteBytesUnflushed(platform::FileRef file, uint32_t offset, const uint8_t* bytes,
-                         uint32_t size);
+// Writes each run's `after` bytes (or `before`) of a group's journal at its
+// span of a file open for writing, then pushes them all to the medium. On a
+// failure, the step that failed.
+FileStatus WriteSpans(platform::FileRef file, const JournalGroup& group, bool after);
+// Cuts a file open for writing back to `size` bytes (shrinking needs no
+// room on the medium) and pushes the new end there.
+FileStatus CutToSize(platform::FileRef file, uint64_t size);

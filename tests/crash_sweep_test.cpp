@@ -37,6 +37,7 @@ struct CrashScenario : SweepScenario {
   // or by an older filmtool that made the journal without one.
   std::vector<std::wstring> namesNotOnMedium = {};
 };
+SWEEP_PRINTS_ITS_NAME(CrashScenario)
 
 // The back office's amend, as filmtool runs it; what it says on standard
 // error is its own business here.

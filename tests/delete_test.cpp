@@ -1,7 +1,8 @@
 // The Delete command: confirmation, the deleted form in the file, and the
 // index, prefixes and counts kept in step without a reload.
 #include "config/configuration.h"
-#include "records/commands.h"
+#include "records/delete_command.h"
+#include "records/find_amend.h"
 #include "store/number_index.h"
 #include "tests/records_fixture.h"
 

@@ -4,8 +4,9 @@
 #include <filesystem>
 
 #include "bench/inventory_generator.h"
-#include "records/commands.h"
-#include "records/lookup.h"
+#include "records/description_scan.h"
+#include "records/find_amend.h"
+#include "records/lookup_item.h"
 #include "store/slot_io.h"
 #include "tests/records_fixture.h"
 
@@ -145,19 +146,31 @@ TEST_F(DescriptionSearch, AStoredZeroNumberIsShownButNeverInHand) {
   EXPECT_EQ(CurrentNumber, 0);
 }
 
+// A film.dat that is gone is told as not present; one that is there and
+// cannot be opened now, as one that cannot be read.
 TEST_F(DescriptionSearch, ReportsAMissingFileBeforeAndDuringTheSearch) {
-  faults_.Inject(FileOp::kOpen, 1);
+  faults_.Inject(FileOp::kOpen, 1, Fault::kMissing);
   Search("AB");
   EXPECT_EQ(Ui(), (Lines{"box none|Fatal error|Data file: film.dat, not present."}));
+  FreshHost();
+  faults_.Inject(FileOp::kOpen, 1);
+  Search("AB");
+  EXPECT_EQ(Ui(), (Lines{"box main|Problem|Film.dat"}));
 
   FreshHost();
   host::QueueDialog(Script(IDD_RESULT).Click(IDC_NEXT));
   faults_.Inject(FileOp::kOpen, 2);
   Search("AB");
   EXPECT_EQ(CurrentNumber, 0);
+  EXPECT_EQ(Runs()[0].result, 0);
+  const std::vector<std::string> unreadable = Ui();
+  FreshHost();
+  host::QueueDialog(Script(IDD_RESULT).Click(IDC_NEXT));
+  faults_.Inject(FileOp::kOpen, 2, Fault::kMissing);
+  Search("AB");
   EXPECT_EQ(Ui(), (Lines{"dialog 132 main",
                          "box dialog 132|Fatal error|Data file: film.dat, not present."}));
-  EXPECT_EQ(Runs()[0].result, 0);
+  EXPECT_EQ(unreadable, (Lines{"dialog 132 main", "box dialog 132|Problem|Film.dat"}));
 }
 
 TEST_F(DescriptionSearch, AFailedOrShortReadEndsTheSearch) {

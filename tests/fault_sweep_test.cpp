@@ -7,7 +7,7 @@
 #include <algorithm>
 #include <set>
 
-#include "records/commands.h"
+#include "records/find_amend.h"
 #include "tests/kit/store_invariants.h"
 #include "tests/sweep_fixture.h"
 
@@ -26,6 +26,7 @@ struct Scenario : SweepScenario {
   std::string file;
   std::set<std::string> failures;
 };
+SWEEP_PRINTS_ITS_NAME(Scenario)
 
 // More slots than one read block, every tenth a "RED" item.
 std::vector<Item> ManyItems() {
@@ -220,7 +221,11 @@ TEST_F(RecordsTest, AnAppendThatDoesNotFitLeavesTheFileAtItsOldSize) {
   std::vector<InventoryRecord> added;
   for (int i = 0; i < 3; ++i) added.push_back(MakeItem({400 + i, "ADDED"}, 900 + i));
   faults_.Inject(FileOp::kWrite, 2, Fault::kDiskFull, /*persistent=*/true);  // after the journal
-  EXPECT_EQ(StoreAppendedRecords(added).outcome, WriteOutcome::kDiskFull);
+  const SlotsWritten written = WriteAppendedRecords(added);
+  EXPECT_EQ(written.outcome, WriteOutcome::kFailed);
+  EXPECT_EQ(written.status.step, FileStep::kWrite);
+  EXPECT_EQ(written.status.path, L"film.dat");
+  EXPECT_EQ(written.status.error, platform::FileError::kDiskFull);
   EXPECT_EQ(ReadBytes("film.dat"), before);
   EXPECT_EQ(SlotCount, 300);
   EXPECT_EQ(CheckStoreAgreesWith(before), "");

@@ -1,17 +1,23 @@
 // filmtool as the back office and the tests use it: real files in a temp
-// folder, the tool run as its own process.
+// folder, the tool run as its own process (Filmtool) or its commands run in
+// the test's process (FilmtoolCommands).
 #pragma once
 
 #include <sys/wait.h>
 
+#include <cstdio>
 #include <cstdlib>
 #include <fstream>
+#include <iostream>
 #include <sstream>
 #include <string>
 #include <vector>
 
 #include "tests/kit/csv_rows.h"
 #include "tests/records_fixture.h"
+#include "tools/fields.h"
+#include "tools/message_echo.h"
+#include "tools/tool.h"
 
 class Filmtool : public RecordsTest {
  protected:
@@ -47,6 +53,69 @@ class Filmtool : public RecordsTest {
     std::ofstream(Path("in.csv"), std::ios::binary) << csv;
     return Run(Tool("import", Path("in.csv") + options));
   }
+  std::string out_, err_;
+};
+
+// filmtool's commands run in this process, as its main runs them once the
+// options are read: each a fresh start of the tool, its message boxes
+// written to standard error as the tool writes them.
+class FilmtoolCommands : public RecordsTest {
+ protected:
+  template <typename Command>
+  int Tool(Command command) {
+    Restart();
+    EXPECT_EQ(ChooseCodePage(""), "");
+    platform::SetUi(&MessageEcho());
+    testing::internal::CaptureStdout();
+    testing::internal::CaptureStderr();
+    const int status = command();
+    std::fflush(stdout);
+    std::fflush(stderr);
+    out_ = testing::internal::GetCapturedStdout();
+    err_ = testing::internal::GetCapturedStderr();
+    platform::SetUi(&testkit::ScriptedUser());
+    return status;
+  }
+  // Imports `csv` from in.csv (or, with `fromStandardInput`, from "-") with
+  // the options named in `options`.
+  int Import(const std::string& csv, const std::string& options = "",
+             bool fromStandardInput = false) {
+    const auto has = [&options](const char* option) {
+      return options.find(option) != std::string::npos;
+    };
+    std::istringstream input(csv);
+    std::streambuf* const standardInput = std::cin.rdbuf();
+    if (fromStandardInput) {
+      std::cin.rdbuf(input.rdbuf());
+    } else {
+      std::ofstream(Path("in.csv"), std::ios::binary) << csv;
+    }
+    const int status = Tool([&] {
+      return ::Import(fromStandardInput ? "-" : Path("in.csv"), has("--dry-run"), has("--add"),
+                       has("--overwrite"));
+    });
+    std::cin.rdbuf(standardInput);
+    return status;
+  }
+  int Import(const CsvSheet& sheet, const std::string& options = "") {
+    return Import(WriteCsv(sheet), options);
+  }
+  CsvSheet Export(bool all = false) {
+    EXPECT_EQ(Tool([all] { return ::Export(all, /*workbook=*/""); }), 0) << err_;
+    return ReadCsv(out_);
+  }
+  int Amend(const std::string& number, const std::vector<std::string>& assignments) {
+    return Tool([&] { return ::Amend(number, assignments); });
+  }
+  int Delete(const std::string& number) {
+    return Tool([&] { return ::Delete(number); });
+  }
+  // `sheet` without its version column.
+  static CsvSheet WithoutVersions(CsvSheet sheet) {
+    for (auto& row : sheet) row.pop_back();
+    return sheet;
+  }
+  bool Said(const std::string& text) const { return err_.find(text) != std::string::npos; }
   std::string out_, err_;
 };
 

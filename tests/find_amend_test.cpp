@@ -2,8 +2,8 @@
 #include <cstring>
 #include <filesystem>
 
-#include "records/commands.h"
-#include "records/lookup.h"
+#include "records/delete_command.h"
+#include "records/find_amend.h"
 #include "store/number_index.h"
 #include "store/settings_image.h"
 #include "tests/records_fixture.h"

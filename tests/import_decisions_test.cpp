@@ -375,10 +375,9 @@ TEST_F(ImportWrites, AChangeIsWrittenOnlyOverTheRecordItWasDecidedOn) {
   WriteInventory({records[0], theirs});
   const Bytes before = ReadBytes("film.dat");
   EditWrites writes(changes);
-  InventoryRecord next;
-  EXPECT_TRUE(writes.Make(0, records[0], &next));
-  EXPECT_FALSE(writes.Make(1, theirs, &next));
-  const SlotsWritten written = StoreAmendedRecords(writes);
+  EXPECT_TRUE(writes.Holds(0, records[0]));
+  EXPECT_FALSE(writes.Holds(1, theirs));
+  const SlotsWritten written = WriteAmendedRecords(writes);
   EXPECT_EQ(written.outcome, WriteOutcome::kChanged);
   EXPECT_EQ(written.stopped, 1u);
   EXPECT_EQ(ReadBytes("film.dat"), before);

@@ -16,8 +16,8 @@
 #include "tools/tool.h"
 #include "tools/sheets/workbook_reader.h"
 
-
-using SheetImport = Filmtool;
+using SheetImport = SheetCommands;
+using Sheet = CsvSheet;
 
 TEST_F(SheetImport, TakesTheOwnersEditsAndLeavesWhatChangedSinceTheExport) {
   std::vector<InventoryRecord> records = MakeItems({{10, "TEN", "S10", 4, 2.5f, 56.796f},
@@ -28,9 +28,9 @@ TEST_F(SheetImport, TakesTheOwnersEditsAndLeavesWhatChangedSinceTheExport) {
   Sheet sheet = Export();
   // Since the export, the handheld counted item 11, repriced 12 and
   // deleted 13.
-  ASSERT_EQ(Run(Tool("amend", "11 in_stock=5")), 0) << err_;
-  ASSERT_EQ(Run(Tool("amend", "12 price=9.99")), 0) << err_;
-  ASSERT_EQ(Run(Tool("delete", "13")), 0) << err_;
+  ASSERT_EQ(Amend("11", {"in_stock=5"}), 0) << err_;
+  ASSERT_EQ(Amend("12", {"price=9.99"}), 0) << err_;
+  ASSERT_EQ(Delete("13"), 0) << err_;
   const Bytes handheld = ReadBytes("film.dat");
 
   // An unchanged sheet changes nothing, though film.dat changed since.
@@ -72,8 +72,8 @@ TEST_F(SheetImport, TakesTheOwnersEditsAndLeavesWhatChangedSinceTheExport) {
 TEST_F(SheetImport, ConflictsRefuseTheSheetUnlessTheOwnerOverwrites) {
   WriteInventory(MakeItems({{10, "TEN"}, {11, "ELEVEN"}, {12, "TWELVE"}}));
   Sheet sheet = Export();
-  ASSERT_EQ(Run(Tool("amend", "11 price=5 in_stock=9")), 0) << err_;
-  ASSERT_EQ(Run(Tool("delete", "12")), 0) << err_;
+  ASSERT_EQ(Amend("11", {"price=5", "in_stock=9"}), 0) << err_;
+  ASSERT_EQ(Delete("12"), 0) << err_;
   const Bytes handheld = ReadBytes("film.dat");
 
   // 11's price was edited on both sides: a conflict, told with both values.
@@ -103,7 +103,7 @@ TEST_F(SheetImport, ConflictsRefuseTheSheetUnlessTheOwnerOverwrites) {
         << err_;
   }
   Sheet gone = {sheet[0], sheet[1]};
-  ASSERT_EQ(Run(Tool("delete", "10")), 0);
+  ASSERT_EQ(Delete("10"), 0);
   gone[1][kPrice] = "8";
   for (const std::string options : {"", " --overwrite", " --add"}) {
     EXPECT_EQ(Import(gone, options), 1);
@@ -142,14 +142,14 @@ TEST_F(SheetImport, TextsASpreadsheetReadAsNumbersOrDatesAreRefusedWithTheFix) {
     EXPECT_EQ(ReadBytes("film.dat"), before);
   }
   // Nor does --overwrite let one in over a text the handheld changed since.
-  ASSERT_EQ(Run(Tool("amend", "10 sku=0013")), 0) << err_;
+  ASSERT_EQ(Amend("10", {"sku=0013"}), 0) << err_;
   Sheet respelled = sheet;
   respelled[1][kSku] = "13";
   EXPECT_EQ(Import(respelled, " --overwrite"), 1);
   EXPECT_NE(err_.find("item 10: sku: the sheet says 13 where film.dat says 0013"),
             std::string::npos)
       << err_;
-  ASSERT_EQ(Run(Tool("amend", "10 sku=0012")), 0) << err_;
+  ASSERT_EQ(Amend("10", {"sku=0012"}), 0) << err_;
   // A real edit of such a text goes in.
   Sheet s = sheet;
   s[1][kSku] = "0013";
@@ -178,8 +178,8 @@ TEST_F(SheetImport, TheDryRunListsTheRealRunsWrites) {
     Sheet sheet = Export();
     for (int k = 0; k < 6; ++k) {
       ASSERT_EQ(
-          Run(Tool("amend", std::to_string(100 + pick(40)) + " price=" + std::to_string(pick(90)) +
-                                " in_stock=" + std::to_string(pick(9)))),
+          Amend(std::to_string(100 + pick(40)),
+                {"price=" + std::to_string(pick(90)), "in_stock=" + std::to_string(pick(9))}),
           0);
     }
     for (size_t r = 1; r < sheet.size(); ++r) {

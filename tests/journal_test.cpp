@@ -183,7 +183,7 @@ TEST_F(JournalAtStart, AnAppendThatCannotBeFinishedLeavesTheOldInventoryWhole) {
   TellOpening(opened);
   EXPECT_EQ(Ui(), kept);
   EXPECT_TRUE(opened.journalKept);
-  EXPECT_EQ(opened.cause, platform::FileError::kDiskFull);
+  EXPECT_EQ(opened.cause.error, platform::FileError::kDiskFull);
   EXPECT_EQ(ReadBytes("film.dat"), old_);
   EXPECT_EQ(SlotCount, 4);
   EXPECT_EQ(IndexedSlots, 4);
@@ -210,7 +210,7 @@ TEST_F(JournalAtStart, AnAppendThatCannotBeFinishedLeavesTheOldInventoryWhole) {
   const Bytes longer = ReadBytes("film.dat");  // the full disk took a little more
   EXPECT_TRUE(std::equal(old_.begin(), old_.end(), longer.begin()));
   faults_.Reset();
-  EXPECT_EQ(WriteSlotJournalled(1, MakeItem({2, "TWO AGAIN"}, 1), records_[1]),
+  EXPECT_EQ(WriteSlotJournalled(1, MakeItem({2, "TWO AGAIN"}, 1), records_[1]).outcome,
             WriteOutcome::kChanged);
   EXPECT_EQ(ReadBytes("film.dat"), longer);
   EXPECT_TRUE(WholeJournal());

@@ -1,8 +1,7 @@
 // LookupItem by number.
-#include "records/lookup.h"
-
 #include <filesystem>
 
+#include "records/lookup_item.h"
 #include "tests/records_fixture.h"
 
 class LookupByNumber : public RecordsTest {
@@ -52,7 +51,14 @@ TEST_F(LookupByNumber, ReportsNumbersThatAreNotThere) {
   }
 }
 
-TEST_F(LookupByNumber, ReportsAMissingFile) {
+// A film.dat that is gone is not present; one that is there and cannot be
+// opened now cannot be read.
+TEST_F(LookupByNumber, ReportsAMissingFileAndOneThatCannotBeOpened) {
+  faults_.Inject(FileOp::kOpen, 1);
+  Look(10);
+  EXPECT_EQ(CurrentNumber, 0);
+  EXPECT_EQ(Ui(), (Lines{"box main|Problem|Not able to read film.dat"}));
+  FreshHost();
   std::filesystem::remove(Path("film.dat"));
   Look(10);
   EXPECT_EQ(CurrentNumber, 0);

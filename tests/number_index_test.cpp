@@ -1,5 +1,5 @@
-// The index's sort and walk must give exactly what the straight insertion
-// sort and the linear walk from entry 0 give.
+// The index's sort and walk must give exactly what the test kit's straight
+// insertion sort and linear walk from entry 0 give.
 #include "store/number_index.h"
 
 #include <gtest/gtest.h>
@@ -9,27 +9,10 @@
 
 #include "platform/platform.h"
 #include "store/store_state.h"
+#include "tests/kit/reference.h"
 #include "tests/test_support.h"
 
 namespace {
-
-void InsertionSort(std::vector<IndexEntry>& e) {
-  for (size_t k = 1; k < e.size(); ++k) {
-    const IndexEntry held = e[k];
-    size_t j = k;
-    while (j > 0 && e[j - 1].number > held.number) {
-      e[j] = e[j - 1];
-      --j;
-    }
-    e[j] = held;
-  }
-}
-
-int64_t LinearWalk(int64_t target) {
-  int64_t i = 0;
-  while (NumberIndex[i].number < target && NumberIndex[i].number != 0) ++i;
-  return i;
-}
 
 // Entries in slot order with numbers drawn from a small range, so that many
 // repeat, and -1 for deleted slots.
@@ -51,7 +34,7 @@ TEST(SortNumberIndex, GivesTheInsertionSortsStableOrder) {
     std::vector<IndexEntry> ours = SlotOrderEntries(n, random);
     std::vector<IndexEntry> reference = ours;
     SortNumberIndex(ours.data(), static_cast<int64_t>(ours.size()));
-    InsertionSort(reference);
+    InsertionSort(reference.data(), static_cast<int64_t>(reference.size()));
     for (size_t i = 0; i < n; ++i) {
       ASSERT_EQ(ours[i].number, reference[i].number) << "n=" << n << " i=" << i;
       ASSERT_EQ(ours[i].slot, reference[i].slot) << "n=" << n << " i=" << i;
@@ -72,12 +55,12 @@ TEST(SortNumberIndex, NumbersOfAnyWidthSortTheSameWay) {
     ours.push_back({INT64_MAX, 3000});
     std::vector<IndexEntry> reference = ours;
     SortNumberIndex(ours.data(), static_cast<int64_t>(ours.size()));
-    InsertionSort(reference);
+    InsertionSort(reference.data(), static_cast<int64_t>(reference.size()));
     ASSERT_TRUE(ours == reference) << span;
   }
 }
 
-TEST(WalkNumberIndex, StopsWhereTheLinearWalkStops) {
+TEST(FirstEntryAtOrAbove, StopsWhereTheLinearWalkStops) {
   std::mt19937_64 random(11);
   for (size_t n : {1, 2, 9, 1000}) {
     std::vector<IndexEntry> entries = SlotOrderEntries(n, random);
@@ -87,9 +70,10 @@ TEST(WalkNumberIndex, StopsWhereTheLinearWalkStops) {
     NumberIndex = index.data();
     IndexedSlots = static_cast<int64_t>(n);
     for (int64_t target = -3; target <= static_cast<int64_t>(n) + 3; ++target) {
-      ASSERT_EQ(WalkNumberIndex(target), LinearWalk(target)) << "n=" << n << " target=" << target;
+      ASSERT_EQ(FirstEntryAtOrAbove(target), ReferenceWalk(target))
+          << "n=" << n << " target=" << target;
     }
-    EXPECT_EQ(WalkNumberIndex(INT64_MAX), static_cast<int64_t>(n));
+    EXPECT_EQ(FirstEntryAtOrAbove(INT64_MAX), static_cast<int64_t>(n));
     EXPECT_EQ(FindSlotByNumber(0), -1);
     NumberIndex = nullptr;
     IndexedSlots = 0;

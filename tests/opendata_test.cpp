@@ -1,4 +1,4 @@
-#include "records/opendata.h"
+#include "messages/opening_messages.h"
 
 #include <gtest/gtest.h>
 
@@ -8,7 +8,7 @@
 
 #include "platform/host/host_control.h"
 #include "platform/scoped_file.h"
-#include "records/records_state.h"
+#include "commands/records_state.h"
 #include "store/journalled_write.h"
 #include "store/number_index.h"
 #include "store/settings_image.h"
@@ -148,12 +148,16 @@ TEST_F(Opendata_, AnInventoryGrowsToTheLastWholeSlotBelow4GiBAndNoFurther) {
   EXPECT_EQ(std::filesystem::file_size(Path("film.dat")), largest);
 }
 
-TEST_F(Opendata_, TreatsAnUnknownSizeAsCorrupt) {
+// A size that cannot be taken says nothing of the file's records: it is told
+// as a file that cannot be opened now, never as a damaged one.
+TEST_F(Opendata_, TellsASizeThatCannotBeTakenAsAFileThatCannotBeOpened) {
   WriteInventory({MakeRecord(1, "AB")});
   faults_.Inject(FileOp::kSize, 1);
-  EXPECT_FALSE(Opendata());
-  EXPECT_EQ(Ui(),
-            (Lines{"beep 0", "box none|Fatal error|Data file film.dat corrupt in Opendata."}));
+  const InventoryOpened opened = LoadInventory(Opening::kProgram);
+  EXPECT_EQ(opened.failure, OpenFailure::kCannotSize);
+  EXPECT_EQ(opened.cause.step, FileStep::kSize);
+  TellOpening(opened);
+  EXPECT_EQ(Ui(), (Lines{"beep 0", "box none|Fatal error|Unable to open film.dat in Opendata"}));
 }
 
 // ---- Settings -------------------------------------------------------------------
@@ -178,6 +182,23 @@ TEST_F(Opendata_, LoadsTheSettingsFileUpTo42550Bytes) {
   ASSERT_TRUE(Opendata());
   EXPECT_EQ(SettingsImage.bytes[0], 7);
   EXPECT_EQ(SettingsImage.bytes[kSettingsSize - 1], 8);
+}
+
+// A tallo.cfg that comes up short is not taken in part: the image stays as
+// it was (the device's film.dat, no card), and the opening says which step
+// failed for a caller that tells it.
+TEST_F(Opendata_, TakesNothingFromASettingsFileThatCannotBeReadWhole) {
+  WriteSettings(2.0f);
+  WriteInventory({MakeRecord(7, "DEVICE")});
+  faults_.Inject(FileOp::kRead, 1, Fault::kShort);
+  const InventoryOpened opened = LoadInventory(Opening::kProgram);
+  ASSERT_TRUE(opened);
+  EXPECT_EQ(opened.settings.step, FileStep::kRead);
+  EXPECT_EQ(opened.settings.path, L"tallo.cfg");
+  EXPECT_EQ(Bytes(SettingsImage.bytes, SettingsImage.bytes + kSettingsSize),
+            Bytes(kSettingsSize, 0));
+  EXPECT_EQ(DataPath, L"film.dat");
+  EXPECT_EQ(FindSlotByNumber(7), 0);
 }
 
 // ---- The storage card -----------------------------------------------------------

@@ -4,9 +4,11 @@
 #include <algorithm>
 #include <thread>
 
+#include "commands/amend_record.h"
+#include "commands/delete_record.h"
+#include "commands/lookup_number.h"
 #include "platform/scoped_file.h"
-#include "records/commands.h"
-#include "records/lookup.h"
+#include "records/find_amend.h"
 #include "store/field_rules.h"
 #include "tests/records_fixture.h"
 
@@ -19,11 +21,7 @@ class AnotherProgram : public RecordsTest {
   }
   // Brings item `number` into hand as Amend and Delete look it up.
   InventoryRecord LookUp(int64_t number) {
-    SearchMode = 0;
-    ShowAfterLookup = 0;
-    CurrentNumber = number;
-    LookupItem();
-    EXPECT_EQ(CurrentNumber, number);
+    EXPECT_TRUE(LookUpItemNumber(number));
     return CurrentRecord;
   }
   // What the other program leaves: slot `slot` with its stock changed.
@@ -97,8 +95,10 @@ TEST_F(AnotherProgram, AChangeWhileAnotherProgramHoldsFilmDatIsRefusedOrWaitsFor
   const InventoryRecord shown = LookUp(11);
   StoreDescription(CurrentRecord, L"NEW NAME");
   FreshHost();
-  EXPECT_FALSE(StoreAmendment(11, shown));
-  EXPECT_EQ(LastWriteOutcome, WriteOutcome::kBusy);
+  FileStatus status;
+  EXPECT_FALSE(StoreAmendment(11, shown, &status));
+  EXPECT_EQ(status.step, FileStep::kOpen);
+  EXPECT_EQ(status.error, platform::FileError::kBusy);
   EXPECT_EQ(Ui(), (Lines{"box main|Problem|Data file: film.dat, not present."}))
       << "the program tells it as it always did";
   EXPECT_EQ(ReadBytes("film.dat"), before);

@@ -1,5 +1,6 @@
 // The prompt, view and amend dialogs over the scripted user.
-#include "records/record_dialogs.h"
+#include "records/item_dialogs.h"
+#include "records/prompt_dialog.h"
 
 #include <cmath>
 #include <cstring>

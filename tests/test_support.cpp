@@ -6,7 +6,7 @@
 #include <random>
 
 #include "platform/app_handles.h"
-#include "records/records_state.h"
+#include "commands/records_state.h"
 #include "store/journal.h"
 #include "tests/kit/process_state.h"
 

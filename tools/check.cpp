@@ -3,22 +3,23 @@
 #include <algorithm>
 #include <cinttypes>
 #include <cstdio>
-#include <cstring>
 #include <string>
 #include <tuple>
 #include <vector>
 
 #include "platform/console.h"
 #include "platform/scoped_file.h"
-#include "records/opendata.h"
+#include "messages/opening_messages.h"
 #include "store/file_names.h"
 #include "store/inventory_location.h"
-#include "store/journal.h"
+#include "store/journal_file.h"
+#include "store/journal_recovery.h"
 #include "store/journalled_write.h"
 #include "store/slot_io.h"
 #include "store/store_state.h"
 #include "tools/fields.h"
 #include "tools/tool.h"
+#include "tools/utf8.h"
 
 namespace {
 
@@ -40,18 +41,15 @@ class Report {
 
 std::string SlotName(Slot slot) { return "slot " + std::to_string(slot); }
 
-bool Terminated(const uint8_t* field, size_t size) {
-  return std::memchr(field, 0, size) != nullptr;
-}
+bool Terminated(const uint8_t* field, size_t size) { return FieldTextLength(field, size) < size; }
 
-// The first control character (a line break, a tab, an escape) of a text up
-// to its terminator, as "0x1B"; "" when there is none. No code page has such
-// a byte inside a character.
-std::string ControlCharacter(const uint8_t* field, size_t size) {
-  for (size_t i = 0; i < size && field[i] != 0; ++i) {
-    if (field[i] < 0x20 || field[i] == 0x7F) {
+// The first control character (a line break, a tab, an escape, a C1 control)
+// of a text, as "0x1B"; "" when there is none.
+std::string ControlCharacter(const std::wstring& text) {
+  for (const wchar_t c : text) {
+    if (IsControlCharacter(static_cast<uint32_t>(c))) {
       char hex[8];
-      std::snprintf(hex, sizeof hex, "0x%02X", field[i]);
+      std::snprintf(hex, sizeof hex, "0x%02X", static_cast<unsigned>(c));
       return hex;
     }
   }
@@ -139,7 +137,8 @@ int Check() {
     report.Problem(judged == InventorySize::kEmpty ? "is empty"
                    : judged == InventorySize::kTooLarge
                        ? "is 4 GiB or larger, beyond 32-bit offsets"
-                       : std::to_string(size) + " bytes are no whole number of 1874-byte records");
+                       : std::to_string(size) + " bytes are no whole number of " +
+                             std::to_string(kRecordSize) + "-byte records");
     std::printf("%s: not an inventory, %d problems\n", name.c_str(), report.problems());
     return 1;
   }
@@ -149,6 +148,7 @@ int Check() {
   Slot deleted = 0;
   const std::string undefined = " holds bytes that code page " + std::to_string(TextCodePage()) +
                                 " leaves undefined (export shows U+FFFD)";
+  std::wstring text;  // a field's, converted
   const Slot readTo = ReadEachSlot(file.get(), slots, [&](Slot slot, const InventoryRecord& r) {
     const int64_t number = RecordNumber(r);
     if (IsLiveNumber(number)) {
@@ -162,20 +162,23 @@ int Check() {
           (r.bytes[kDescriptionOffset] != 0 ? ", yet a description search still finds it" : ""));
     }
     if (!Terminated(r.bytes + kDescriptionOffset, kDescriptionSize)) {
-      report.Problem(SlotName(slot) + ": the Description has no terminator in its 82 bytes");
+      report.Problem(SlotName(slot) + ": the Description has no terminator in its " +
+                     std::to_string(kDescriptionSize) + " bytes");
     }
     if (!Terminated(r.bytes + kSku1Offset, kSku1Size)) {
-      report.Problem(SlotName(slot) + ": SKU1 has no terminator in its 580 bytes");
+      report.Problem(SlotName(slot) + ": SKU1 has no terminator in its " +
+                     std::to_string(kSku1Size) + " bytes");
     }
     for (const auto& [name, offset, size] :
          {std::tuple<const char*, size_t, size_t>{"the Description", kDescriptionOffset,
                                                   kDescriptionSize},
           {"SKU1", kSku1Offset, kSku1Size}}) {
-      const std::string control = ControlCharacter(r.bytes + offset, size);
+      ConvertFieldText(r.bytes + offset, size, &text);
+      const std::string control = ControlCharacter(text);
       if (!control.empty() && IsLiveNumber(number)) {
         report.Problem(SlotName(slot) + ": " + name + " holds a control character, " + control);
       }
-      if (HoldsUndefinedBytes(r.bytes + offset, size)) {
+      if (HoldsUndefinedBytes(text)) {
         report.Problem(SlotName(slot) + ": " + name + undefined);
       }
     }

@@ -2,7 +2,6 @@
 #include <string>
 
 #include "platform/console.h"
-#include "store/store_state.h"
 #include "tools/tool.h"
 
 namespace {
@@ -44,13 +43,6 @@ bool ComplainOfCause(const std::wstring& path, platform::FileError why) {
   }
 }
 
-bool ComplainOfOutcome(WriteOutcome outcome) {
-  switch (outcome) {
-    case WriteOutcome::kBusy:
-      return ComplainOfCause(DataPath, platform::FileError::kBusy);
-    case WriteOutcome::kDiskFull:
-      return ComplainOfCause(DataPath, platform::FileError::kDiskFull);
-    default:
-      return false;
-  }
+bool ComplainOfStatus(const FileStatus& status) {
+  return !status.ok() && ComplainOfCause(status.path, status.error);
 }

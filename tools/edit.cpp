@@ -5,11 +5,12 @@
 #include <utility>
 #include <vector>
 
+#include "commands/amend_record.h"
+#include "commands/delete_record.h"
+#include "commands/lookup_number.h"
+#include "commands/records_state.h"
 #include "platform/number_text.h"
-#include "records/commands.h"
-#include "records/prompt.h"
-#include "records/records_state.h"
-#include "store/opendata.h"
+#include "store/load_inventory.h"
 #include "store/store_state.h"
 #include "tools/fields.h"
 #include "tools/tool.h"
@@ -54,15 +55,17 @@ int Amend(const std::string& numberText, const std::vector<std::string>& assignm
       return 1;
     }
   }
-  if (StoreAmendment(number, asRead)) return 0;
-  ComplainOfOutcome(LastWriteOutcome);
+  FileStatus status;
+  if (StoreAmendment(number, asRead, &status)) return 0;
+  ComplainOfStatus(status);
   return 1;
 }
 
 int Delete(const std::string& numberText) {
   int64_t number = 0;
   if (!TakeArgumentNumber(numberText, &number) || !LookUp(number)) return 1;
-  if (DeleteRecordInHand(CurrentNumber)) return 0;
-  ComplainOfOutcome(LastWriteOutcome);
+  FileStatus status;
+  if (DeleteRecordInHand(CurrentNumber, &status)) return 0;
+  ComplainOfStatus(status);
   return 1;
 }

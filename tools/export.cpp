@@ -7,7 +7,7 @@
 #include "platform/console.h"
 #include "platform/number_text.h"
 #include "platform/scoped_file.h"
-#include "store/opendata.h"
+#include "store/load_inventory.h"
 #include "store/slot_io.h"
 #include "store/store_state.h"
 #include "tools/fields.h"

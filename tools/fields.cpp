@@ -1,6 +1,7 @@
 #include "tools/fields.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <cstring>
 #include <cwctype>
 #include <iterator>
@@ -24,11 +25,9 @@ constexpr size_t kLongestText = 1000;
 
 // A tax given as the text of its list entry, in any case, blanks around it
 // ignored.
-bool TakeTaxLabel(const std::wstring& text, uint32_t* position) {
-  const auto first = text.find_first_not_of(L" \t");
-  const auto last = text.find_last_not_of(L" \t");
-  if (first == std::wstring::npos) return false;
-  std::wstring given = text.substr(first, last - first + 1);
+bool TakeTaxLabel(std::string_view text, uint32_t* position) {
+  std::wstring given;
+  if (!WideFromUtf8(std::string(Trimmed(text)), &given) || given.empty()) return false;
   for (uint32_t i = 0; i < kTaxChoiceCount; ++i) {
     std::wstring label = kTaxChoices[i];
     if (label.size() == given.size() &&
@@ -42,6 +41,26 @@ bool TakeTaxLabel(const std::wstring& text, uint32_t* position) {
 }
 
 unsigned codePageInUse = 1252;
+
+// kCodePages as "874, 932, 1250 to 1258": a run of three or more
+// consecutive numbers as its ends.
+std::string CodePageList() {
+  std::string list;
+  const size_t count = std::size(kCodePages);
+  for (size_t i = 0; i < count;) {
+    size_t j = i;
+    while (j + 1 < count && kCodePages[j + 1] == kCodePages[j] + 1) ++j;
+    if (!list.empty()) list += ", ";
+    list += std::to_string(kCodePages[i]);
+    if (j >= i + 2) {
+      list += " to " + std::to_string(kCodePages[j]);
+      i = j + 1;
+    } else {
+      ++i;
+    }
+  }
+  return list;
+}
 
 std::string Named(const std::wstring& one, uint32_t code) {
   char hex[16];
@@ -182,9 +201,9 @@ std::string StoreField(Field field, std::string_view value, InventoryRecord& r, 
     case Field::kCategory: {
       // The dialog reads 4294967295 and beyond as 0: past the field's
       // limit all the same.
-      const std::string beyond = field == Field::kInStock
-                                     ? "beyond 2147483647"
-                                     : "beyond " + std::to_string(kCategoryLimit - 1);
+      const std::string beyond =
+          "beyond " + std::to_string(field == Field::kInStock ? uint32_t{INT32_MAX}
+                                                              : kCategoryLimit - 1);
       if (!TakeUnsigned(value, &number)) {
         return IsWholeNumberText(value) ? beyond : "not a whole number of 0 or more";
       }
@@ -193,7 +212,7 @@ std::string StoreField(Field field, std::string_view value, InventoryRecord& r, 
     case Field::kTax: {
       const std::string positions = "not a list position 0 to " +
                                     std::to_string(kTaxChoiceCount - 1) + " nor an entry's text";
-      if (!TakeUnsigned(value, &number) && !TakeTaxLabel(wide, &number)) return positions;
+      if (!TakeUnsigned(value, &number) && !TakeTaxLabel(value, &number)) return positions;
       return StoreTax(r, number) ? "" : positions;
     }
     case Field::kPrice:
@@ -224,7 +243,7 @@ std::string ChooseCodePage(const std::string& given) {
     }
     number = static_cast<unsigned>(std::stoul(given));
     if (std::find(std::begin(kCodePages), std::end(kCodePages), number) == std::end(kCodePages)) {
-      return "not a code page of the handheld (874, 932, 936, 949, 950, 1250 to 1258)";
+      return "not a code page of the handheld (" + CodePageList() + ")";
     }
   }
   const unsigned chosen = platform::UseCodePage(number);
@@ -235,18 +254,24 @@ std::string ChooseCodePage(const std::string& given) {
 
 unsigned TextCodePage() { return codePageInUse; }
 
-bool HoldsUndefinedBytes(const uint8_t* field, size_t size) {
-  const auto* text = reinterpret_cast<const char*>(field);
-  const void* end = std::memchr(text, 0, size);
-  const size_t length = end == nullptr ? size : static_cast<const char*>(end) - text;
-  if (length == 0) return false;
-  // No byte makes more than one wide character; a field's text fits here.
-  wchar_t shortText[1024];
-  std::wstring longText(length > 1024 ? length : 0, L'\0');
-  wchar_t* wide = length > 1024 ? longText.data() : shortText;
-  const int n =
-      platform::NarrowToWide(text, static_cast<int>(length), wide, static_cast<int>(length));
-  return std::find(wide, wide + std::max(n, 0), wchar_t{0xFFFD}) != wide + std::max(n, 0);
+size_t FieldTextLength(const uint8_t* field, size_t size) {
+  const void* end = std::memchr(field, 0, size);
+  return end == nullptr ? size : static_cast<size_t>(static_cast<const uint8_t*>(end) - field);
+}
+
+void ConvertFieldText(const uint8_t* field, size_t size, std::wstring* wide) {
+  const size_t length = FieldTextLength(field, size);
+  // No byte makes more than one wide character.
+  wide->resize(length);
+  if (length == 0) return;
+  const int n = platform::NarrowToWide(reinterpret_cast<const char*>(field),
+                                       static_cast<int>(length), wide->data(),
+                                       static_cast<int>(length));
+  wide->resize(static_cast<size_t>(std::max(n, 0)));
+}
+
+bool HoldsUndefinedBytes(const std::wstring& text) {
+  return text.find(wchar_t{0xFFFD}) != std::wstring::npos;
 }
 
 std::string TextTooLong(Field field, std::string_view value) {

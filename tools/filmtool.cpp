@@ -12,7 +12,7 @@
 
 #include "platform/console.h"
 #include "store/field_rules.h"
-#include "store/opendata.h"
+#include "store/load_inventory.h"
 #include "store/slot_io.h"
 #include "store/store_state.h"
 #include "tools/fields.h"

@@ -23,12 +23,12 @@ std::string RowPlace(const SheetReader& sheet, int line) {
 
 // The failure of a write and its cause, then where the import stopped and
 // what of it is in the file.
-void TellStop(const std::string& path, const SheetReader& sheet, WriteOutcome outcome,
+void TellStop(const std::string& path, const SheetReader& sheet, const SlotsWritten& written,
               const ItemEdits::Item& stopped, const std::string& what, size_t changed,
               size_t added) {
-  if (!ComplainOfOutcome(outcome)) {
+  if (!ComplainOfStatus(written.status)) {
     const std::string film = platform::ShownPath(DataPath);
-    switch (outcome) {
+    switch (written.outcome) {
       case WriteOutcome::kNotOpened:
         Complain(film + " cannot be opened for writing");
         break;
@@ -37,7 +37,8 @@ void TellStop(const std::string& path, const SheetReader& sheet, WriteOutcome ou
                  " was changed by another program since the sheet was checked: import it again");
         break;
       default:
-        Complain(film + ": a write failed");
+        Complain((written.status.ok() ? film : platform::ShownPath(written.status.path)) +
+                 (written.status.step == FileStep::kRead ? ": a read failed" : ": a write failed"));
         break;
     }
   }
@@ -98,13 +99,13 @@ int Import(const std::string& path, bool dryRun, bool add, bool overwrite) {
       return 1;
     case ImportRun::Stop::kChanges:
       std::fputs(run.ChangesListed(applied.changes.written).c_str(), stdout);
-      TellStop(path, run.sheet(), applied.changes.outcome, changes.At(applied.changes.stopped),
+      TellStop(path, run.sheet(), applied.changes, changes.At(applied.changes.stopped),
                "written", applied.changes.written, 0);
       return 1;
     case ImportRun::Stop::kAdditions:
       std::fputs(run.ChangesListed(changes.Count()).c_str(), stdout);
       ListAdditions(run, applied.additions.written);
-      TellStop(path, run.sheet(), applied.additions.outcome,
+      TellStop(path, run.sheet(), applied.additions,
                run.additions().At(applied.additions.stopped), "added", applied.changes.written,
                applied.additions.written);
       return 1;

@@ -2,7 +2,7 @@
 #include <cinttypes>
 #include <cstdio>
 
-#include "store/opendata.h"
+#include "store/load_inventory.h"
 #include "store/store_state.h"
 #include "tools/tool.h"
 

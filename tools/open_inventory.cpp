@@ -3,9 +3,9 @@
 // in the way.
 #include "platform/console.h"
 #include "platform/scoped_file.h"
-#include "records/opendata.h"
+#include "messages/opening_messages.h"
 #include "store/file_names.h"
-#include "store/journal.h"
+#include "store/journal_file.h"
 #include "store/journal_overlay.h"
 #include "store/slot_io.h"
 #include "store/store_state.h"
@@ -36,11 +36,11 @@ InventoryOpened Open(Opening opening, bool* missing = nullptr) {
   const std::wstring& path =
       opened.failure == OpenFailure::kCannotCreate ? std::wstring(kFreshTempPath) : DataPath;
   if (opened.failure == OpenFailure::kCannotCreate &&
-      opened.cause == platform::FileError::kNotRegular) {
+      opened.cause.error == platform::FileError::kNotRegular) {
     Complain(platform::ShownPath(path) +
              " is not a regular file, and a new film.dat is written under that name first: move "
              "what is there away");
-  } else if ((opened.journalKept || !opened) && !ComplainOfCause(path, opened.cause) &&
+  } else if ((opened.journalKept || !opened) && !ComplainOfCause(path, opened.cause.error) &&
              opened.failure == OpenFailure::kMissing) {
     Complain(platform::ShownPath(DataPath) + ": no such file");
   }
@@ -78,10 +78,10 @@ bool OpenForChange(bool makeFresh, bool* missing) {
   }
   // Every change goes through the journal beside film.dat, which the store
   // makes once, name and all on the medium: the folder must take it.
-  why = platform::FileError::kNone;
-  if (!PrepareJournal(&why)) {
+  const FileStatus journalMade = PrepareJournal();
+  if (!journalMade.ok()) {
     const std::wstring journal = JournalPath(DataPath);
-    if (!ComplainOfCause(journal, why)) {
+    if (!ComplainOfCause(journal, journalMade.error)) {
       Complain(platform::ShownPath(journal) +
                ": cannot be made: changes need a folder that can be written, for this journal");
     }

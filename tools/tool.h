@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "platform/platform.h"
+#include "store/file_status.h"
 #include "store/inventory_record.h"
 #include "store/journalled_write.h"
 
@@ -76,9 +77,8 @@ constexpr char kHeldByAnotherProgram[] = "another program is changing film.dat; 
 // permission, a read-only or full disk or card. False, and nothing said,
 // for any other cause.
 bool ComplainOfCause(const std::wstring& path, platform::FileError why);
-// The same for a write of film.dat that ended in `outcome` (kBusy,
-// kDiskFull).
-bool ComplainOfOutcome(WriteOutcome outcome);
+// The same for the file step that failed (none: false, nothing said).
+bool ComplainOfStatus(const FileStatus& status);
 // import FILE (a workbook, or CSV; "-": CSV on standard input): the rows of
 // an export, edited, back into the file, only the owner's edits
 // (tools/import.cpp); with

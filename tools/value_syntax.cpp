@@ -2,14 +2,7 @@
 
 namespace {
 
-bool IsBlank(char c) { return c == ' ' || c == '\t'; }
 bool IsDigit(char c) { return c >= '0' && c <= '9'; }
-
-std::string_view Trimmed(std::string_view text) {
-  while (!text.empty() && IsBlank(text.front())) text.remove_prefix(1);
-  while (!text.empty() && IsBlank(text.back())) text.remove_suffix(1);
-  return text;
-}
 
 // Digits from `at` on; returns where they end.
 size_t SkipDigits(std::string_view text, size_t at) {
@@ -141,4 +134,10 @@ std::string PriceSyntax(std::string_view text) {
     return "a decimal comma: write the price with a point";
   }
   return "not a number";
+}
+
+std::string_view Trimmed(std::string_view text, std::string_view blanks) {
+  const size_t first = text.find_first_not_of(blanks);
+  if (first == std::string_view::npos) return {};
+  return text.substr(first, text.find_last_not_of(blanks) - first + 1);
 }

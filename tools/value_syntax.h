@@ -9,6 +9,11 @@
 #include <string>
 #include <string_view>
 
+// The blanks a value may have around it: spaces and tabs.
+constexpr std::string_view kBlanks = " \t";
+// `text` without the `blanks` at its ends.
+std::string_view Trimmed(std::string_view text, std::string_view blanks = kBlanks);
+
 // The longest number text taken: no item number, count or price needs more.
 constexpr size_t kLongestNumberText = 64;
 

@@ -31,7 +31,9 @@ bool FaultInjectionEnv::Misbehaves(FileOp op, Fault* fault) {
 
 bool FaultInjectionEnv::Fails(Fault fault) {
   failedHere_ = true;
-  cause_ = fault == Fault::kDiskFull ? FileError::kDiskFull : FileError::kOther;
+  cause_ = fault == Fault::kDiskFull  ? FileError::kDiskFull
+           : fault == Fault::kMissing ? FileError::kMissing
+                                      : FileError::kOther;
   return false;
 }
 

@@ -18,6 +18,9 @@ enum class Fault {
   // The disk is full: a write moves half the bytes and then fails, any other
   // call fails, each with platform::FileError::kDiskFull.
   kDiskFull,
+  // The file is not there: the call fails with platform::FileError::kMissing
+  // (another program removed it meanwhile).
+  kMissing,
 };
 
 class FaultInjectionEnv : public platform::EnvWrapper {

@@ -2,7 +2,7 @@
 
 #include "dialogs/dialog_support.h"
 #include "platform/app_handles.h"
-#include "records/records_state.h"
+#include "commands/records_state.h"
 #include "store/store_state.h"
 
 void ResetProcessState() {

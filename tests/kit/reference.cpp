@@ -1,9 +1,10 @@
 #include "tests/kit/reference.h"
 
 #include "platform/scoped_file.h"
-#include "records/records_state.h"
+#include "commands/records_state.h"
 #include "store/byte_order.h"
 #include "store/slot_io.h"
+#include "store/whole_io.h"
 
 void InsertionSort(IndexEntry* entries, int64_t count) {
   for (int64_t k = 1; k < count; ++k) {
@@ -68,7 +69,7 @@ bool MatchesPattern(const char* p, const uint8_t* record) {
 bool PlainWriteSlot(int64_t slot, const InventoryRecord& record) {
   platform::ScopedFile file(
       platform::OpenFile(DataPath, platform::Access::kWrite, platform::Disposition::kOpenExisting));
-  return file && WriteBytesUnflushed(file.get(), SlotOffset(slot), record.bytes, kRecordSize) &&
+  return file && WriteWholeAt(file.get(), SlotOffset(slot), record.bytes, kRecordSize) &&
          platform::FlushFile(file.get());
 }
 

@@ -7,7 +7,7 @@
 #include <cstdint>
 
 #include "platform/platform.h"
-#include "records/lookup.h"
+#include "records/description_scan.h"
 #include "store/store_state.h"
 
 // Sorts the first `count` entries by straight insertion: ascending by number,

@@ -11,7 +11,7 @@
 namespace {
 
 bool IsBlank(std::string_view text) {
-  return text.find_first_not_of(" \t") == std::string_view::npos;
+  return Trimmed(text).empty();
 }
 
 // Whether `text` holds "total" in any case: a row a spreadsheet's owner

@@ -18,7 +18,7 @@ class StoreItems : public SheetItems {
   explicit StoreItems(platform::FileRef file) : slots_(file, SlotCount) {}
   size_t Entries() const override { return static_cast<size_t>(IndexedSlots); }
   int64_t Find(int64_t number, size_t* entry) const override {
-    *entry = static_cast<size_t>(WalkNumberIndex(number));
+    *entry = static_cast<size_t>(FirstEntryAtOrAbove(number));
     return CountSlotsOfNumber(number);
   }
   Slot SlotAt(size_t entry) const override { return NumberIndex[entry].slot; }
@@ -70,9 +70,9 @@ class WatchedWrites : public SlotChanges {
     }
     return writes_.Holds(i, now);
   }
-  bool Make(size_t i, const InventoryRecord& now, InventoryRecord* next) override {
+  void Make(size_t i, const InventoryRecord& now, InventoryRecord* next) override {
     progress_.Step(Count() + i, 2 * Count());
-    return writes_.Make(i, now, next);
+    writes_.Make(i, now, next);
   }
   bool stopped() const { return stopped_; }
 
@@ -249,22 +249,22 @@ ImportRun::Applied ImportRun::Apply(Progress* progress) {
   }
   if (progress != nullptr) {
     WatchedWrites watched(*writes_, *progress);
-    applied.changes = StoreAmendedRecords(watched);
+    applied.changes = WriteAmendedRecords(watched);
     if (watched.stopped()) {
       applied.stop = Stop::kStopped;
       return applied;
     }
   } else {
-    applied.changes = StoreAmendedRecords(*writes_);
+    applied.changes = WriteAmendedRecords(*writes_);
   }
   if (applied.changes.outcome != WriteOutcome::kWritten) {
     applied.stop = Stop::kChanges;
     return applied;
   }
   if (progress != nullptr) {
-    applied.additions = StoreAppendedRecords(WatchedAdditions(*added_, *progress));
+    applied.additions = WriteAppendedRecords(WatchedAdditions(*added_, *progress));
   } else {
-    applied.additions = StoreAppendedRecords(*added_);
+    applied.additions = WriteAppendedRecords(*added_);
   }
   if (applied.additions.outcome != WriteOutcome::kWritten) applied.stop = Stop::kAdditions;
   return applied;

@@ -118,8 +118,7 @@ bool EditWrites::Holds(size_t i, const InventoryRecord& now) {
   return RecordDigest(now) == changes_.At(i).decidedOn;
 }
 
-bool EditWrites::Make(size_t i, const InventoryRecord& now, InventoryRecord* next) {
-  if (!Holds(i, now)) return false;
+void EditWrites::Make(size_t i, const InventoryRecord& now, InventoryRecord* next) {
   *next = changes_.Applied(i, now);
   // A change made again (a group written again) is listed once, as last made.
   if (ends_.size() > i) {
@@ -129,7 +128,6 @@ bool EditWrites::Make(size_t i, const InventoryRecord& now, InventoryRecord* nex
   while (ends_.size() < i) ends_.push_back(listed_.size());
   listed_ += changes_.Listed(i, now, *next);
   ends_.push_back(listed_.size());
-  return true;
 }
 
 std::string EditWrites::Listed(size_t count) const {

@@ -87,7 +87,7 @@ class EditWrites : public SlotChanges {
   size_t Count() const override { return changes_.Count(); }
   int64_t Slot(size_t i) const override { return changes_.At(i).slot; }
   bool Holds(size_t i, const InventoryRecord& now) override;
-  bool Make(size_t i, const InventoryRecord& now, InventoryRecord* next) override;
+  void Make(size_t i, const InventoryRecord& now, InventoryRecord* next) override;
   // The lines of the first `count` changes made.
   std::string Listed(size_t count) const;
 

@@ -14,16 +14,11 @@ namespace {
 bool IsDigit(char c) { return c >= '0' && c <= '9'; }
 char Lower(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c + 32) : c; }
 
-std::string_view Trimmed(std::string_view text) {
-  while (!text.empty() && text.front() == ' ') text.remove_prefix(1);
-  while (!text.empty() && text.back() == ' ') text.remove_suffix(1);
-  return text;
-}
-
 // A decimal number as a spreadsheet reads one: a sign, digits with a point,
 // an exponent. Its value goes to `*value`.
 bool ReadsAsNumber(std::string_view text, double* value) {
-  text = Trimmed(text);
+  // Spaces only: a tab around a number keeps it a text.
+  text = Trimmed(text, " ");
   if (!IsDecimalText(text)) return false;
   *value = platform::ParseDouble(std::string(text).c_str());
   return std::isfinite(*value);

@@ -1,4 +1,4 @@
-#include "store/opendata.h"
+#include "store/load_inventory.h"
 
 #include "platform/platform.h"
 #include "platform/scoped_file.h"
@@ -6,12 +6,13 @@
 #include "store/file_names.h"
 #include "store/inventory_location.h"
 #include "store/inventory_record.h"
-#include "store/journal.h"
+#include "store/journal_file.h"
 #include "store/journal_overlay.h"
-#include "store/journalled_write.h"
+#include "store/journal_recovery.h"
 #include "store/number_index.h"
 #include "store/slot_io.h"
 #include "store/store_state.h"
+#include "store/whole_io.h"
 
 namespace {
 
@@ -27,24 +28,13 @@ enum class Fresh {
 
 // Writes the fresh inventory under a temporary name, pushes it to the
 // medium and only then gives it the name DataPath, which must still be
-// free: a power cut never leaves an empty or partial film.dat, and an
-// existing one is never replaced. The temporary file is held against other
-// writers while it is written, and is not moved while another holds it.
-// `*why` receives the cause of a failure.
-Fresh CreateFreshInventory(platform::FileError* why) {
+// free (PutNewFile): a power cut never leaves an empty or partial film.dat,
+// and an existing one is never replaced. `*status` receives the step that
+// failed.
+Fresh CreateFreshInventory(FileStatus* status) {
   MakeFreshRecord(CurrentRecord);
-  ScopedFile created(
-      platform::OpenFile(kFreshTempPath, Access::kWrite, Disposition::kCreateAlways));
-  uint32_t written = 0;
-  const bool whole =
-      created && platform::WriteFile(created.get(), CurrentRecord.bytes, kRecordSize, &written) &&
-      written == kRecordSize && platform::FlushFile(created.get());
-  *why = platform::LastFileError();
-  created.Close();
-  const platform::Renamed renamed =
-      whole ? platform::RenameFile(kFreshTempPath, DataPath) : platform::Renamed::kNot;
-  if (whole) *why = platform::LastFileError();
-  switch (renamed) {
+  switch (PutNewFile(kFreshTempPath, DataPath, CurrentRecord.bytes, kRecordSize,
+                     /*replace=*/false, status)) {
     case platform::Renamed::kOnMedium:
       return Fresh::kMade;
     case platform::Renamed::kNotOnMedium:
@@ -52,7 +42,6 @@ Fresh CreateFreshInventory(platform::FileError* why) {
     case platform::Renamed::kNot:
       break;
   }
-  platform::RemoveFile(kFreshTempPath);
   return Fresh::kNotMade;
 }
 
@@ -64,7 +53,7 @@ Fresh CreateFreshInventory(platform::FileError* why) {
 // the program makes a fresh film.dat. False, with `opened` saying why, when
 // the file is not open.
 bool OpenInventory(Opening opening, ScopedFile* file, InventoryOpened* opened) {
-  const auto fail = [opened](OpenFailure failure, platform::FileError cause) {
+  const auto fail = [opened](OpenFailure failure, const FileStatus& cause) {
     opened->failure = failure;
     opened->cause = cause;
     return false;
@@ -72,20 +61,20 @@ bool OpenInventory(Opening opening, ScopedFile* file, InventoryOpened* opened) {
   *file = OpenLocatedInventory();
   const bool makes = opening == Opening::kProgram || opening == Opening::kMaking;
   if (!*file && !makes) {
-    return fail(OpenFailure::kMissing, platform::LastFileError());
+    return fail(OpenFailure::kMissing, Failed(FileStep::kOpen, DataPath));
   }
   if (!*file) {
     // A film.dat whose name may vanish at the next power cut, and every
     // change made to it with it, is not worked on.
-    platform::FileError why = platform::FileError::kNone;
-    const Fresh fresh = CreateFreshInventory(&why);
+    FileStatus made;
+    const Fresh fresh = CreateFreshInventory(&made);
     if (fresh != Fresh::kNotOnMedium) *file = OpenInventoryForReading();
-    if (!*file) {
-      return fail(fresh == Fresh::kMade ? OpenFailure::kCannotOpenNew : OpenFailure::kCannotCreate,
-                  why);
+    if (!*file && fresh == Fresh::kMade) {
+      return fail(OpenFailure::kCannotOpenNew, Failed(FileStep::kOpen, DataPath));
     }
+    if (!*file) return fail(OpenFailure::kCannotCreate, made);
   }
-  if (!JournalLeft()) return true;
+  if (!JournalFileExists()) return true;
   file->Close();  // the settling may write the slot
   if (opening == Opening::kReading) {
     JournalGroup group;
@@ -93,7 +82,7 @@ bool OpenInventory(Opening opening, ScopedFile* file, InventoryOpened* opened) {
   } else {
     // A journal that another program is writing now is its own: nothing to
     // say of it.
-    platform::FileError why = platform::FileError::kNone;
+    FileStatus why;
     if (SettleJournal(&why) == Settling::kKept) {
       opened->journalKept = true;
       opened->cause = why;
@@ -103,7 +92,7 @@ bool OpenInventory(Opening opening, ScopedFile* file, InventoryOpened* opened) {
     }
   }
   *file = OpenInventoryForReading();
-  if (!*file) return fail(OpenFailure::kCannotOpenForLoading, platform::LastFileError());
+  if (!*file) return fail(OpenFailure::kCannotOpenForLoading, Failed(FileStep::kOpen, DataPath));
   return true;
 }
 
@@ -155,30 +144,8 @@ Slot ReadAllSlots(platform::FileRef file) {
 
 }  // namespace
 
-JournalAtOpen SettleForReading(JournalGroup* group) {
-  if (!JournalLeft()) return JournalAtOpen::kNone;
-  const JournalFinding finding = ExamineJournal(group);
-  if (finding == JournalFinding::kNone) return JournalAtOpen::kNone;
-  switch (SettleJournal()) {
-    case Settling::kNoJournal:
-      return JournalAtOpen::kNone;
-    case Settling::kFinished:
-      return finding == JournalFinding::kUnfinished ? JournalAtOpen::kSettled
-                                                    : JournalAtOpen::kNone;
-    case Settling::kDropped:
-      return JournalAtOpen::kDropped;
-    case Settling::kBusy:
-      return JournalAtOpen::kNone;  // another program's, being written now
-    case Settling::kKept:
-      break;
-  }
-  if (finding != JournalFinding::kUnfinished) return JournalAtOpen::kUnreadable;
-  ReadThroughJournal(*group);
-  return JournalAtOpen::kReadThrough;
-}
-
 InventorySize JudgeInventorySize(uint64_t* size) {
-  if (*size % kRecordSize != 0) *size = SizeBeforeAppend(*size);
+  if (*size % kRecordSize != 0) *size = SizeBeforeJournalledAppend(*size);
   if (*size == 0) return InventorySize::kEmpty;
   if (*size > kLargestInventorySize) return InventorySize::kTooLarge;
   return *size % kRecordSize == 0 ? InventorySize::kWhole : InventorySize::kNotWhole;
@@ -194,16 +161,21 @@ InventoryOpened LoadInventory(Opening opening) {
     platform::RemoveFile(kSettingsTempPath);
     platform::RemoveFile(kFreshTempPath);
   }
-  opened.card = LocateInventory();
+  opened.card = LocateInventory(&opened.settings);
 
   ScopedFile file;
   if (!OpenInventory(opening, &file, &opened)) return opened;
 
-  // A size that cannot be taken, or that does not fit in 32 bits, is refused
-  // like any other size that is no whole number of records.
+  // A size that does not fit in 32 bits is refused like any other size that
+  // is no whole number of records; one that cannot be taken is no sign of
+  // either.
   uint64_t size = 0;
-  const bool sized = platform::GetFileSize(file.get(), &size);
-  const InventorySize judged = sized ? JudgeInventorySize(&size) : InventorySize::kTooLarge;
+  if (!platform::GetFileSize(file.get(), &size)) {
+    opened.failure = OpenFailure::kCannotSize;
+    opened.cause = Failed(FileStep::kSize, DataPath);
+    return opened;
+  }
+  const InventorySize judged = JudgeInventorySize(&size);
   file.Close();
   if (judged != InventorySize::kWhole) {
     opened.failure = judged == InventorySize::kEmpty ? OpenFailure::kEmpty : OpenFailure::kNotWhole;
@@ -224,7 +196,7 @@ InventoryOpened LoadInventory(Opening opening) {
   file = OpenInventoryForReading();
   if (!file) {
     opened.failure = OpenFailure::kCannotOpenForLoading;
-    opened.cause = platform::LastFileError();
+    opened.cause = Failed(FileStep::kOpen, DataPath);
     return opened;
   }
   IndexedSlots = ReadAllSlots(file.get());

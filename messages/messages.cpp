@@ -1,4 +1,4 @@
-#include "dialogs/messages.h"
+#include "messages/messages.h"
 
 #include "platform/app_handles.h"
 

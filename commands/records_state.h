@@ -3,8 +3,6 @@
 
 #include <cstdint>
 
-#include "store/journalled_write.h"
-
 constexpr int kInputTextSize = 200;
 
 // Narrow text: the question before the prompt dialog, the answer after it,
@@ -24,10 +22,6 @@ constexpr int kDescriptionSearch = 2;
 // and Delete go on with it unseen.
 constexpr int kShowItemView = 2;
 constexpr int kShowNothing = 0;
-
-// The outcome of the last record write that Amend or Delete told, for a
-// caller that says more than the program's messages; kWritten before any.
-extern WriteOutcome LastWriteOutcome;
 
 // Puts the record commands' state back to its start.
 void ResetRecordsState();

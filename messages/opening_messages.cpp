@@ -1,6 +1,6 @@
-#include "records/opendata.h"
+#include "messages/opening_messages.h"
 
-#include "dialogs/messages.h"
+#include "messages/messages.h"
 
 bool Opendata(Opening opening) {
   const InventoryOpened opened = LoadInventory(opening);
@@ -36,6 +36,9 @@ void TellOpening(const InventoryOpened& opened) {
     case OpenFailure::kNoMemory:
       Tell(Message::kNoMemoryForIndex);
       break;
+    // A size that cannot be taken is no sign of a damaged file: film.dat
+    // cannot be worked with now, as when it cannot be opened to be read.
+    case OpenFailure::kCannotSize:
     case OpenFailure::kCannotOpenForLoading:
       Tell(Message::kUnableToOpenForLoading);
       break;

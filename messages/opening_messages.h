@@ -1,8 +1,9 @@
 // Opendata: the program's opening of the inventory at start, and the
-// messages the program shows for what an opening found.
+// messages that the program and the back office show for what an opening
+// found.
 #pragma once
 
-#include "store/opendata.h"
+#include "store/load_inventory.h"
 
 // True when the inventory is open, sized and indexed (LoadInventory); false
 // after a fatal failure that has already been shown to the user.

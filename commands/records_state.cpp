@@ -1,4 +1,4 @@
-#include "records/records_state.h"
+#include "commands/records_state.h"
 
 #include <cstring>
 
@@ -7,11 +7,9 @@ int64_t CurrentNumber = 0;
 int64_t CurrentSlot = 0;
 int SearchMode = 0;
 int ShowAfterLookup = 0;
-WriteOutcome LastWriteOutcome = WriteOutcome::kWritten;
 
 void ResetRecordsState() {
   std::memset(InputText, 0, sizeof InputText);
   CurrentNumber = CurrentSlot = 0;
   SearchMode = ShowAfterLookup = 0;
-  LastWriteOutcome = WriteOutcome::kWritten;
 }

@@ -1,13 +1,14 @@
 // Opening the inventory at start: settings, location, creation of a fresh
 // file, size checks, and the build of NumberIndex and PrefixTable. Nothing
 // here talks to the user: the outcome says what happened and why, and the
-// program (records/opendata.h) or the back office chooses the words.
+// program or the back office chooses the words (messages/opening_messages.h).
 #pragma once
 
 #include <cstdint>
 
 #include "platform/platform.h"
-#include "store/journal.h"
+#include "store/file_status.h"
+#include "store/journal_recovery.h"
 #include "store/storage_card.h"
 
 enum class Opening {
@@ -20,16 +21,6 @@ enum class Opening {
               // journal that cannot be settled is read through (SettleForReading)
 };
 
-// What a reader did with a whole journal a power cut left beside film.dat.
-enum class JournalAtOpen {
-  kNone,         // none was left (or its change was in the file already)
-  kSettled,      // its change is finished now
-  kDropped,      // film.dat had changed since: left alone, the journal done
-  kReadThrough,  // it could not be settled (film.dat cannot be written): the
-                 // file is read as the journal leaves it (store/journal_overlay.h)
-  kUnreadable,   // the journal or the slots it covers cannot be read now
-};
-
 // Why the inventory could not be opened.
 enum class OpenFailure {
   kNone,                  // it is open, sized and indexed
@@ -37,8 +28,9 @@ enum class OpenFailure {
   kCannotCreate,          // no film.dat, and a fresh one could not be made
   kCannotOpenNew,         // a fresh one was made but cannot be opened
   kEmpty,                 // film.dat holds no record
-  kNotWhole,              // its size is no whole number of records, passes 32-bit
-                          // offsets, or cannot be taken
+  kNotWhole,              // its size is no whole number of records, or passes
+                          // 32-bit offsets
+  kCannotSize,            // its size cannot be taken
   kJournalKept,           // a change's opening: a journal a power cut left could
                           // not be settled, and a change would put its own in its place
   kNoMemory,              // no room for the index
@@ -56,8 +48,11 @@ struct InventoryOpened {
   // What a reading did with a journal a power cut left.
   JournalAtOpen journal = JournalAtOpen::kNone;
   OpenFailure failure = OpenFailure::kNone;
-  // The cause of the file step that failed, or that kept the journal.
-  platform::FileError cause = platform::FileError::kNone;
+  // The file step that failed, or that kept the journal.
+  FileStatus cause;
+  // What failed of reading tallo.cfg (LocateInventory): the opening goes on
+  // with the settings it had.
+  FileStatus settings;
   explicit operator bool() const { return failure == OpenFailure::kNone; }
 };
 
@@ -66,11 +61,6 @@ struct InventoryOpened {
 // settled (or read through), the size checked, NumberIndex, PrefixTable and
 // the counts built.
 InventoryOpened LoadInventory(Opening opening);
-
-// Settles the journal beside DataPath as start-up does where film.dat can be
-// written, and reads film.dat through it where it cannot, so that a reader
-// sees what was committed. `*group` gets the journal that was found.
-JournalAtOpen SettleForReading(JournalGroup* group);
 
 // Whether film.dat, now `*size` bytes, holds an inventory that can be
 // loaded: a whole number of records, at least one, and no offset of it past

@@ -1,0 +1,46 @@
+#include "commands/lookup_number.h"
+
+#include <string>
+
+#include "commands/records_state.h"
+#include "platform/number_text.h"
+#include "platform/scoped_file.h"
+#include "store/number_index.h"
+#include "store/slot_io.h"
+#include "store/store_state.h"
+
+namespace {
+
+// Ends the lookup with nothing in hand after telling the user why.
+bool NothingInHand(Message why, const std::wstring& detail = L"") {
+  Tell(why, nullptr, detail);
+  CurrentNumber = 0;
+  return false;
+}
+
+}  // namespace
+
+Message CannotOpenToRead(Message missing, Message unreadable) {
+  return platform::LastFileError() == platform::FileError::kMissing ? missing : unreadable;
+}
+
+bool LookUpItemNumber(int64_t number) {
+  CurrentNumber = number;
+  const int64_t slot = FindSlotByNumber(number);
+  if (slot < 0) {
+    const std::string target = platform::FormatItemNumber(number);
+    return NothingInHand(Message::kNoSuchItem, std::wstring(target.begin(), target.end()));
+  }
+  platform::ScopedFile file(OpenInventoryForReading());
+  if (!file) {
+    return NothingInHand(CannotOpenToRead(Message::kInventoryMissing, Message::kUnableToReadRecord));
+  }
+  const bool read = ReadSlot(file.get(), slot, &CurrentRecord);
+  file.Close();
+  if (!read) return NothingInHand(Message::kUnableToReadRecord);
+  // Another program moved the slots since start-up: the index would show
+  // another item under this number.
+  if (RecordNumber(CurrentRecord) != number) return NothingInHand(Message::kSlotMoved);
+  CurrentSlot = slot;
+  return true;
+}

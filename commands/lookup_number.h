@@ -1,0 +1,17 @@
+// Bringing an item into hand by its number, through NumberIndex and the
+// file: the lookup of Find, Amend, Delete and the back office.
+#pragma once
+
+#include <cstdint>
+
+#include "messages/messages.h"
+
+// Sets CurrentNumber to `number` and reads its record. True with the item
+// in hand (CurrentRecord, CurrentSlot); otherwise the user has been told
+// why and CurrentNumber is 0.
+bool LookUpItemNumber(int64_t number);
+
+// What a film.dat that could not be opened to be read is told as: `missing`
+// when it is not there, else `unreadable`, as a file that is there and
+// cannot be read now (platform::LastFileError, taken at once).
+Message CannotOpenToRead(Message missing, Message unreadable);

@@ -1,0 +1,4 @@
+// The command of the "Delete" button.
+#pragma once
+
+void DeleteCommand();

@@ -1,0 +1,5 @@
+// The commands of the "Find" and "Amend" buttons.
+#pragma once
+
+void FindCommand();
+void AmendCommand();

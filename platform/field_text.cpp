@@ -12,10 +12,14 @@ namespace {
 constexpr size_t kShownChars = 200;
 }  // namespace
 
+size_t FieldTextLength(const uint8_t* field, size_t size) {
+  const void* end = std::memchr(field, 0, size);
+  return end == nullptr ? size : static_cast<size_t>(static_cast<const uint8_t*>(end) - field);
+}
+
 std::wstring WideFromField(const uint8_t* field, size_t fieldSize) {
   const auto* text = reinterpret_cast<const char*>(field);
-  const void* end = std::memchr(text, 0, fieldSize);
-  const size_t length = end == nullptr ? fieldSize : static_cast<const char*>(end) - text;
+  const size_t length = FieldTextLength(field, fieldSize);
   if (length == 0) return {};
   // No byte makes more than one wide character. The whole text is converted
   // and then cut between characters, never between the two bytes of one.

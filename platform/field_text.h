@@ -10,6 +10,10 @@
 
 namespace platform {
 
+// The length of the text of a record's field: up to its terminator, or the
+// whole field when it has none.
+size_t FieldTextLength(const uint8_t* field, size_t size);
+
 // Narrow text up to its terminator (a field without one up to its end) as
 // wide text, shown through a working buffer of 200 wide characters: a text
 // of 199 characters or fewer whole, a longer one cut after its 199th

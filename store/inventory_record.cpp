@@ -2,6 +2,7 @@
 
 #include <cstring>
 
+#include "platform/field_text.h"
 #include "store/byte_order.h"
 
 int64_t RecordNumber(const InventoryRecord& r) { return LoadI64(r.bytes + kNumberOffset); }
@@ -20,9 +21,7 @@ float RecordPrice(const InventoryRecord& r) { return LoadF32(r.bytes + kPriceOff
 void SetRecordPrice(InventoryRecord& r, float v) { StoreF32(r.bytes + kPriceOffset, v); }
 
 size_t DescriptionLength(const InventoryRecord& r) {
-  const uint8_t* text = r.bytes + kDescriptionOffset;
-  const void* end = std::memchr(text, 0, kDescriptionSize);
-  return end == nullptr ? kDescriptionSize : static_cast<const uint8_t*>(end) - text;
+  return platform::FieldTextLength(r.bytes + kDescriptionOffset, kDescriptionSize);
 }
 
 void MakeFreshRecord(InventoryRecord& r) {

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "platform/console.h"
+#include "platform/field_text.h"
 #include "platform/scoped_file.h"
 #include "messages/opening_messages.h"
 #include "store/file_names.h"
@@ -41,7 +42,9 @@ class Report {
 
 std::string SlotName(Slot slot) { return "slot " + std::to_string(slot); }
 
-bool Terminated(const uint8_t* field, size_t size) { return FieldTextLength(field, size) < size; }
+bool Terminated(const uint8_t* field, size_t size) {
+  return platform::FieldTextLength(field, size) < size;
+}
 
 // The first control character (a line break, a tab, an escape, a C1 control)
 // of a text, as "0x1B"; "" when there is none.

@@ -254,13 +254,8 @@ std::string ChooseCodePage(const std::string& given) {
 
 unsigned TextCodePage() { return codePageInUse; }
 
-size_t FieldTextLength(const uint8_t* field, size_t size) {
-  const void* end = std::memchr(field, 0, size);
-  return end == nullptr ? size : static_cast<size_t>(static_cast<const uint8_t*>(end) - field);
-}
-
 void ConvertFieldText(const uint8_t* field, size_t size, std::wstring* wide) {
-  const size_t length = FieldTextLength(field, size);
+  const size_t length = platform::FieldTextLength(field, size);
   // No byte makes more than one wide character.
   wide->resize(length);
   if (length == 0) return;

@@ -61,9 +61,6 @@ constexpr unsigned kCodePages[] = {874,  932,  936,  949,  950,  1250, 1251,
 std::string ChooseCodePage(const std::string& given);
 // The code page in use, for messages.
 unsigned TextCodePage();
-// The length of the text of a record's field: up to its terminator, or the
-// whole field when it has none.
-size_t FieldTextLength(const uint8_t* field, size_t size);
 // The text of `field` (up to its terminator, or its end) converted whole
 // with the code page in use into `*wide`, whose room is kept for the next.
 void ConvertFieldText(const uint8_t* field, size_t size, std::wstring* wide);

@@ -77,8 +77,7 @@ bool OpenInventory(Opening opening, ScopedFile* file, InventoryOpened* opened) {
   if (!JournalFileExists()) return true;
   file->Close();  // the settling may write the slot
   if (opening == Opening::kReading) {
-    JournalGroup group;
-    opened->journal = SettleForReading(&group);
+    opened->journal = SettleForReading(&opened->readJournal);
   } else {
     // A journal that another program is writing now is its own: nothing to
     // say of it.
@@ -151,7 +150,7 @@ InventorySize JudgeInventorySize(uint64_t* size) {
   return *size % kRecordSize == 0 ? InventorySize::kWhole : InventorySize::kNotWhole;
 }
 
-InventoryOpened LoadInventory(Opening opening) {
+InventoryOpened OpenSizedInventory(Opening opening, ScopedFile* file) {
   InventoryOpened opened;
   StopReadingThroughJournal();
   // What a power cut left of a settings save (tallo.cfg itself is whole)
@@ -162,26 +161,30 @@ InventoryOpened LoadInventory(Opening opening) {
     platform::RemoveFile(kFreshTempPath);
   }
   opened.card = LocateInventory(&opened.settings);
-
-  ScopedFile file;
-  if (!OpenInventory(opening, &file, &opened)) return opened;
+  if (!OpenInventory(opening, file, &opened)) return opened;
 
   // A size that does not fit in 32 bits is refused like any other size that
   // is no whole number of records; one that cannot be taken is no sign of
   // either.
-  uint64_t size = 0;
-  if (!platform::GetFileSize(file.get(), &size)) {
+  if (!platform::GetFileSize(file->get(), &opened.bytes)) {
     opened.failure = OpenFailure::kCannotSize;
     opened.cause = Failed(FileStep::kSize, DataPath);
     return opened;
   }
-  const InventorySize judged = JudgeInventorySize(&size);
-  file.Close();
-  if (judged != InventorySize::kWhole) {
-    opened.failure = judged == InventorySize::kEmpty ? OpenFailure::kEmpty : OpenFailure::kNotWhole;
-    return opened;
+  opened.size = JudgeInventorySize(&opened.bytes);
+  if (opened.size != InventorySize::kWhole) {
+    opened.failure =
+        opened.size == InventorySize::kEmpty ? OpenFailure::kEmpty : OpenFailure::kNotWhole;
   }
-  SlotCount = SlotsOf(size);
+  return opened;
+}
+
+InventoryOpened LoadInventory(Opening opening) {
+  ScopedFile file;
+  InventoryOpened opened = OpenSizedInventory(opening, &file);
+  file.Close();
+  if (!opened) return opened;
+  SlotCount = SlotsOf(opened.bytes);
   DeletedCount = 0;
   ActiveCount = 0;
   // A program that opens the inventory again (the back-office window, at

@@ -7,6 +7,7 @@
 #include <cstdint>
 
 #include "platform/platform.h"
+#include "platform/scoped_file.h"
 #include "store/file_status.h"
 #include "store/journal_recovery.h"
 #include "store/storage_card.h"
@@ -37,6 +38,14 @@ enum class OpenFailure {
   kCannotOpenForLoading,  // film.dat cannot be opened again to read its slots
 };
 
+// Whether film.dat, now `*size` bytes, holds an inventory that can be
+// loaded: a whole number of records, at least one, and no offset of it past
+// 32 bits. The unfinished tail of an append that is under way, or kept for
+// the next start, is no part of the inventory yet: `*size` becomes the size
+// before the append.
+enum class InventorySize { kWhole, kEmpty, kNotWhole, kTooLarge };
+InventorySize JudgeInventorySize(uint64_t* size);
+
 // What an opening of the inventory found, in the order it found it.
 struct InventoryOpened {
   // The storage card, when it was chosen and cannot be used (kNoCard,
@@ -45,14 +54,19 @@ struct InventoryOpened {
   // A journal a power cut left could not be settled: it stays for the next
   // start (an append it could not finish is cut back to its old size).
   bool journalKept = false;
-  // What a reading did with a journal a power cut left.
+  // What a reading did with a journal a power cut left, and what that
+  // journal would change.
   JournalAtOpen journal = JournalAtOpen::kNone;
+  JournalGroup readJournal;
   OpenFailure failure = OpenFailure::kNone;
   // The file step that failed, or that kept the journal.
   FileStatus cause;
   // What failed of reading tallo.cfg (LocateInventory): the opening goes on
   // with the settings it had.
   FileStatus settings;
+  // film.dat's size, once taken, as an inventory (JudgeInventorySize).
+  InventorySize size = InventorySize::kWhole;
+  uint64_t bytes = 0;
   explicit operator bool() const { return failure == OpenFailure::kNone; }
 };
 
@@ -62,10 +76,7 @@ struct InventoryOpened {
 // the counts built.
 InventoryOpened LoadInventory(Opening opening);
 
-// Whether film.dat, now `*size` bytes, holds an inventory that can be
-// loaded: a whole number of records, at least one, and no offset of it past
-// 32 bits. The unfinished tail of an append that is under way, or kept for
-// the next start, is no part of the inventory yet: `*size` becomes the size
-// before the append.
-enum class InventorySize { kWhole, kEmpty, kNotWhole, kTooLarge };
-InventorySize JudgeInventorySize(uint64_t* size);
+// LoadInventory's opening without the load: all of it up to the size taken
+// and judged, nothing indexed or counted; `*file` is then film.dat open for
+// reading (for a check that reads every slot itself).
+InventoryOpened OpenSizedInventory(Opening opening, platform::ScopedFile* file);

@@ -179,6 +179,12 @@ TEST_F(FilmtoolCommands, CheckSettlesAJournalThenReportsEveryProblemOnALine) {
   EXPECT_EQ(Tool([] { return ::Check(); }), 1);
   EXPECT_EQ(out_, f + "1875 bytes are no whole number of 1874-byte records\n" + f +
                       "not an inventory, 1 problems\n");
+  WriteBytes("film.dat", Bytes{});
+  EXPECT_EQ(Tool([] { return ::Check(); }), 1);
+  EXPECT_EQ(out_, f + "is empty\n" + f + "not an inventory, 1 problems\n");
+  std::filesystem::remove(Path("film.dat"));
+  EXPECT_EQ(Tool([] { return ::Check(); }), 1);
+  EXPECT_EQ(out_, f + "cannot be opened\n" + f + "not an inventory, 1 problems\n");
 }
 
 TEST_F(Filmtool, ExportReadsBackWithACsvReader) {

@@ -16,6 +16,7 @@
 #include "store/journal_file.h"
 #include "store/journal_recovery.h"
 #include "store/journalled_write.h"
+#include "store/load_inventory.h"
 #include "store/slot_io.h"
 #include "store/store_state.h"
 #include "tools/fields.h"
@@ -77,10 +78,10 @@ std::string Change(const JournalGroup& group) {
 // What a power cut left beside the inventory: a whole journal is settled
 // first, as every reader settles one, or read through where film.dat cannot
 // be written; either way the slots are then checked as committed.
-void CheckJournal(Report& report) {
+void TellJournal(Report& report, const InventoryOpened& opened) {
   const std::string journal = platform::ShownPath(JournalPath(DataPath));
-  JournalGroup group;
-  switch (SettleForReading(&group)) {
+  const JournalGroup& group = opened.readJournal;
+  switch (opened.journal) {
     case JournalAtOpen::kNone:
       break;
     case JournalAtOpen::kSettled:
@@ -116,37 +117,33 @@ void CheckTemporaries(Report& report) {
 }  // namespace
 
 int Check() {
-  TellCardLookup(LocateInventory());
-  platform::ScopedFile file(OpenLocatedInventory());
+  // The opening every reader makes, without the index: the journal settled
+  // or read through, the size judged (the tail of an unfinished append,
+  // which the journal's line reports, set aside).
+  platform::ScopedFile file;
+  const InventoryOpened opened = OpenSizedInventory(Opening::kReading, &file);
+  TellCardLookup(opened.card);
   const std::string name = platform::ShownPath(DataPath);
   Report report(name);
-  if (file) {
-    file.Close();  // the settling may write film.dat
-    CheckJournal(report);
-    file = OpenInventoryForReading();
-  }
+  TellJournal(report, opened);
   CheckTemporaries(report);
 
-  uint64_t size = 0;
-  if (!file || !platform::GetFileSize(file.get(), &size)) {
-    report.Problem("cannot be opened");
-    std::printf("%s: not an inventory, %d problems\n", name.c_str(), report.problems());
-    return 1;
-  }
-  // The tail of an unfinished append, which its journal line reports, is no
-  // part of the inventory yet.
-  const InventorySize judged = JudgeInventorySize(&size);
-  if (judged != InventorySize::kWhole) {
-    report.Problem(judged == InventorySize::kEmpty ? "is empty"
-                   : judged == InventorySize::kTooLarge
+  if (opened.size != InventorySize::kWhole) {
+    report.Problem(opened.size == InventorySize::kEmpty ? "is empty"
+                   : opened.size == InventorySize::kTooLarge
                        ? "is 4 GiB or larger, beyond 32-bit offsets"
-                       : std::to_string(size) + " bytes are no whole number of " +
+                       : std::to_string(opened.bytes) + " bytes are no whole number of " +
                              std::to_string(kRecordSize) + "-byte records");
     std::printf("%s: not an inventory, %d problems\n", name.c_str(), report.problems());
     return 1;
   }
+  if (!opened) {
+    report.Problem("cannot be opened");
+    std::printf("%s: not an inventory, %d problems\n", name.c_str(), report.problems());
+    return 1;
+  }
 
-  const Slot slots = SlotsOf(size);
+  const Slot slots = SlotsOf(opened.bytes);
   std::vector<std::pair<int64_t, Slot>> live;  // number and slot
   Slot deleted = 0;
   const std::string undefined = " holds bytes that code page " + std::to_string(TextCodePage()) +

@@ -8,6 +8,7 @@
 #include "platform/ui.h"
 #include "store/store_state.h"
 #include "tools/fields.h"
+#include "tools/folders.h"
 #include "tools/utf8.h"
 
 const char kAddChoice[] = "Add new items";
@@ -57,18 +58,6 @@ class Listening {
  private:
   platform::Ui* before_;
 };
-
-bool IsFolder(const std::string& path) {
-  std::error_code error;
-  return std::filesystem::is_directory(std::filesystem::u8path(path), error);
-}
-
-std::string Absolute(const std::string& path) {
-  std::error_code error;
-  const std::filesystem::path whole =
-      std::filesystem::absolute(std::filesystem::u8path(path), error);
-  return error ? path : whole.u8string();
-}
 
 std::string Items(size_t n) { return std::to_string(n) + (n == 1 ? " item" : " items"); }
 

@@ -4,10 +4,8 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
-#include <filesystem>
 #include <new>
 #include <string>
-#include <system_error>
 #include <vector>
 
 #include "platform/console.h"
@@ -16,6 +14,7 @@
 #include "store/slot_io.h"
 #include "store/store_state.h"
 #include "tools/fields.h"
+#include "tools/folders.h"
 #include "tools/message_echo.h"
 #include "tools/output.h"
 #include "tools/tool.h"
@@ -131,18 +130,6 @@ const Command* FindCommand(const std::string& name) {
     if (name == c.name) return &c;
   }
   return nullptr;
-}
-
-bool IsFolder(const std::string& path) {
-  std::error_code error;
-  return std::filesystem::is_directory(std::filesystem::u8path(path), error);
-}
-
-std::string Absolute(const std::string& path) {
-  std::error_code error;
-  const std::filesystem::path whole =
-      std::filesystem::absolute(std::filesystem::u8path(path), error);
-  return error ? path : whole.u8string();
 }
 
 }  // namespace

@@ -15,15 +15,9 @@ constexpr uint32_t kLargestFile = 64 * 1024;
 constexpr size_t kLongestValue = 3 * 32767;
 
 bool IsValue(const std::string& value) {
-  if (value.size() > kLongestValue || !IsUtf8(value)) return false;
   std::wstring wide;
-  if (!WideFromUtf8(value, &wide)) return false;
-  for (size_t i = 0; i < wide.size();) {
-    size_t length = 1;
-    if (IsControlCharacter(CharacterAt(wide, i, &length))) return false;
-    i += length;
-  }
-  return true;
+  return value.size() <= kLongestValue && WideFromUtf8(value, &wide) &&
+         !HoldsCharacter(wide, IsControlCharacter);
 }
 
 bool IsCodePage(const std::string& value) {

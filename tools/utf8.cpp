@@ -156,6 +156,15 @@ uint32_t CharacterAt(const std::wstring& wide, size_t i, size_t* length) {
   return c;
 }
 
+bool HoldsCharacter(const std::wstring& wide, bool (*is)(uint32_t)) {
+  for (size_t i = 0; i < wide.size();) {
+    size_t length = 1;
+    if (is(CharacterAt(wide, i, &length))) return true;
+    i += length;
+  }
+  return false;
+}
+
 std::string Utf8FromWide(const std::wstring& wide) {
   std::string out;
   for (size_t i = 0; i < wide.size();) {

@@ -20,6 +20,9 @@ std::string Utf8FromWide(const std::wstring& wide);
 // (a lone surrogate stands for itself), and in `*length` how many elements
 // of `wide` it takes.
 uint32_t CharacterAt(const std::wstring& wide, size_t i, size_t* length);
+// Whether `wide` holds a character that `is` picks (IsControlCharacter,
+// IsInvisibleCharacter), read as CharacterAt reads them.
+bool HoldsCharacter(const std::wstring& wide, bool (*is)(uint32_t));
 
 // A control character (C0, DEL or C1): never shown raw, never stored in a
 // text.

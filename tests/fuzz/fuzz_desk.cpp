@@ -20,13 +20,7 @@ namespace {
 
 bool IsClean(const std::string& value) {
   std::wstring wide;
-  if (!WideFromUtf8(value, &wide)) return false;
-  for (size_t i = 0; i < wide.size();) {
-    size_t length = 1;
-    if (IsControlCharacter(CharacterAt(wide, i, &length))) return false;
-    i += length;
-  }
-  return true;
+  return WideFromUtf8(value, &wide) && !HoldsCharacter(wide, IsControlCharacter);
 }
 
 bool IsTaken(const std::string& page) {

@@ -19,13 +19,7 @@ std::string ColumnsRead() {
 // Whether `text` holds a character that shows nothing where the owner looks.
 bool HoldsInvisible(std::string_view text) {
   std::wstring wide;
-  if (!WideFromUtf8(std::string(text), &wide)) return false;
-  for (size_t i = 0; i < wide.size();) {
-    size_t length = 1;
-    if (IsInvisibleCharacter(CharacterAt(wide, i, &length))) return true;
-    i += length;
-  }
-  return false;
+  return WideFromUtf8(std::string(text), &wide) && HoldsCharacter(wide, IsInvisibleCharacter);
 }
 
 std::string Item(const Found& f) { return "item " + std::to_string(f.number); }

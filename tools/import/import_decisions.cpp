@@ -229,12 +229,7 @@ bool ImportDecisions::ReadItem(int line, int64_t number, size_t entry, Slot* slo
 bool ImportDecisions::Respelled(int line, int64_t number, Field field, std::string_view value,
                                 const std::string& printed) {
   if (!IsTextField(field) || !IsSpreadsheetRespelling(printed, value)) return false;
-  Found found(Finding::kRespelled, line);
-  found.number = number;
-  found.field = field;
-  found.text = value;
-  found.now = printed;
-  Tell(found);
+  Tell(Found(Finding::kRespelled, line, number, field, value, printed));
   return true;
 }
 
@@ -246,12 +241,7 @@ bool ImportDecisions::Keep(const ItemEdits::Item& item, const std::vector<FieldE
     std::string note;
     const std::string why = StoreField(e.field, e.text, after, &note);
     if (!why.empty()) {
-      Found found(Finding::kRefusedValue, item.line);
-      found.number = item.number;
-      found.field = e.field;
-      found.text = e.text;
-      found.why = why;
-      Tell(found);
+      Tell(Found(Finding::kRefusedValue, item.line, item.number, e.field, e.text, "", why));
       return false;
     }
   }
@@ -303,12 +293,7 @@ void ImportDecisions::TakeMarked(int line, const std::vector<std::string_view>& 
     if (FieldDigest(f, value) == mark.fields[Index(f)]) continue;
     std::string why;
     if (!StoredPrint(f, value, &stored[Index(f)], &why)) {
-      Found found(Finding::kRefusedValue, line);
-      found.number = number;
-      found.field = f;
-      found.text = value;
-      found.why = why;
-      Tell(found);
+      Tell(Found(Finding::kRefusedValue, line, number, f, value, "", why));
       return;
     }
     matched[1 + Index(f)] = stored[Index(f)];

@@ -6,113 +6,137 @@
 # file that finds them there first. zlib is Debian's libz-mingw-w64-dev for
 # Windows; for ARM it is built from Debian's zlib source too, since its
 # armhf -dev package must match the amd64 one version for version, which a
-# mirror in mid-sync does not always allow. Made once: OUT/.ready.
+# mirror in mid-sync does not always allow.
+# Each source is fetched once (scripts/debian-source.sh, which falls back to
+# an older version when the mirror lacks the newest) and each library built
+# once for the version it was built from (OUT/build/NAME.version); another
+# version, or a build cut short, builds that library again. OUT/versions.txt,
+# and the release's licences/README.txt, name every library's version.
 #   scripts/cross-libs.sh TOOLCHAIN_FILE OUT
 source "$(dirname "$0")/common.sh"
+source "$(dirname "$0")/debian-source.sh"
 top=$(cd "$(dirname "$0")/.." && pwd)
 toolchain=$(cd "$(dirname "$1")" && pwd)/$(basename "$1")
 mkdir -p "$2"
 out=$(cd "$2" && pwd)
-[ -f "$out/.ready" ] && exit 0
 sources="$top/build/libs/sources"
 jobs=$(nproc)
+triple=$(sed -n 's/^set(TOOLCHAIN_PREFIX \(.*\))$/\1/p' "$toolchain")
+mkdir -p "$out/build" "$out/include" "$out/lib" "$out/licenses"
 
-# source_of PACKAGE: the unpacked source folder of Debian's PACKAGE, fetched
-# once. Call it as an assignment of its own (dir=$(source_of x)), so that a
-# failure stops the script.
-unpacked() { find "$sources" -maxdepth 1 -type d -name "$1-[0-9]*" | sort | head -n 1; }
-source_of() {
-  mkdir -p "$sources"
-  local folder
-  folder=$(unpacked "$1")
-  if [ -z "$folder" ]; then
-    (cd "$sources" && apt-get source -qq "$1" >"$sources/$1.log" 2>&1) ||
-      fail "apt-get source $1 failed ($(grep -m1 '^E: ' "$sources/$1.log" || tail -n 1 "$sources/$1.log")); scripts/install-deps.sh windows adds Debian's deb-src entries"
-    folder=$(unpacked "$1")
-    [ -n "$folder" ] || fail "apt-get source $1 unpacked no folder $1-VERSION in $sources"
-  fi
-  echo "$folder"
+# write_if_changed FILE: standard input into FILE, unless FILE holds it
+# already (so that a build that finds nothing to do touches nothing).
+write_if_changed() {
+  local new
+  new=$(cat)
+  [ -f "$1" ] && [ "$(cat "$1")" = "$new" ] && return 0
+  printf '%s\n' "$new" >"$1"
 }
 
-# cmake_configure NAME SOURCE_DIR CMAKE-OPTIONS..., then cmake_install NAME:
-# builds a library and installs it into OUT.
-cmake_configure() {
-  local name=$1 dir=$2
-  shift 2
-  cmake -S "$dir" -B "$out/build/$name" -DCMAKE_TOOLCHAIN_FILE="$out/toolchain.cmake" \
-    -DCMAKE_BUILD_TYPE=Release -DCMAKE_INSTALL_PREFIX="$out" -DBUILD_SHARED_LIBS=OFF \
-    -DCMAKE_POSITION_INDEPENDENT_CODE=ON "$@" >"$out/build/$name.log" 2>&1 ||
-    fail "$name: cmake failed: $(tail -n 3 "$out/build/$name.log" | tr '\n' ' ')"
-}
-cmake_install() {
-  cmake --build "$out/build/$1" -j "$jobs" --target install >>"$out/build/$1.log" 2>&1 ||
-    fail "$1: the build failed: see $out/build/$1.log"
-}
-
-expat=$(source_of expat)
-minizip=$(source_of minizip)
-libxlsxwriter=$(source_of libxlsxwriter)
-mkdir -p "$out/build" "$out/include" "$out/lib"
 # The cross build's own toolchain, with OUT searched before the system's
 # root: there only static libraries lie, so nothing links a DLL.
-cat >"$out/toolchain.cmake" <<TOOLCHAIN
+write_if_changed "$out/toolchain.cmake" <<TOOLCHAIN
 include("$toolchain")
 list(PREPEND CMAKE_FIND_ROOT_PATH "$out")
 # The libraries' licences, which a release carries beside its own.
 set(TALLO_LIBRARY_LICENSES "$out/licenses")
 TOOLCHAIN
-triple=$(sed -n 's/^set(TOOLCHAIN_PREFIX \(.*\))$/\1/p' "$toolchain")
+
+# built NAME VERSION: whether NAME was built, whole, from VERSION.
+built() { [ "$(cat "$out/build/$1.version" 2>/dev/null)" = "$2" ]; }
+# mark_built NAME VERSION: NAME is built from VERSION, and is in versions.txt.
+mark_built() {
+  echo "$2" >"$out/build/$1.version"
+  echo "cross-libs.sh: built $1 $2 for $triple"
+}
+
+# cmake_build NAME SOURCE_DIR CMAKE-OPTIONS...: builds a library and installs
+# it into OUT.
+cmake_build() {
+  local name=$1 dir=$2
+  shift 2
+  rm -rf "$out/build/$name"
+  cmake -S "$dir" -B "$out/build/$name" -DCMAKE_TOOLCHAIN_FILE="$out/toolchain.cmake" \
+    -DCMAKE_BUILD_TYPE=Release -DCMAKE_INSTALL_PREFIX="$out" -DBUILD_SHARED_LIBS=OFF \
+    -DCMAKE_POSITION_INDEPENDENT_CODE=ON "$@" >"$out/build/$name.log" 2>&1 ||
+    fail "$name: cmake failed: $(tail -n 3 "$out/build/$name.log" | tr '\n' ' ')"
+  [ "$name" != expat ] ||
+    # Debian builds expat with its configure script, which defines XML_DTD
+    # as 1, and Debian's patches test it as such; the CMake build defines it
+    # empty.
+    sed -i 's/^#define XML_DTD$/#define XML_DTD 1/' "$out/build/expat/expat_config.h"
+  cmake --build "$out/build/$name" -j "$jobs" --target install >>"$out/build/$name.log" 2>&1 ||
+    fail "$name: the build failed: see $out/build/$name.log"
+}
+
+versions=()
 case "$triple" in
   *-w64-mingw32)
-    for file in include/zlib.h include/zconf.h lib/libz.a; do
-      [ -f "/usr/$triple/$file" ] || fail "/usr/$triple/$file is missing: install libz-mingw-w64-dev"
-      cp "/usr/$triple/$file" "$out/$file"
-    done
+    version=$(dpkg-query -W -f='${Version}' libz-mingw-w64-dev 2>/dev/null) ||
+      fail "libz-mingw-w64-dev is not installed: scripts/install-deps.sh windows installs it"
+    if ! built zlib "$version"; then
+      for file in include/zlib.h include/zconf.h lib/libz.a; do
+        [ -f "/usr/$triple/$file" ] || fail "/usr/$triple/$file is missing: install libz-mingw-w64-dev"
+        cp "/usr/$triple/$file" "$out/$file"
+      done
+      cp /usr/share/doc/libz-mingw-w64-dev/copyright "$out/licenses/zlib.txt"
+      mark_built zlib "$version"
+    fi
+    versions+=("zlib $version (Debian's libz-mingw-w64-dev)")
     ;;
   *)
-    # With zlib's own configure script, as Debian builds it (its CMake build
-    # wants a file that Debian's source leaves out).
-    zlib=$(source_of zlib)
-    mkdir -p "$out/build/zlib"
-    (cd "$out/build/zlib" && CC="$triple-gcc" CFLAGS="-O2 -fPIC" "$zlib/configure" --static \
-      --prefix="$out" && make -j "$jobs" install) >"$out/build/zlib.log" 2>&1 ||
-      fail "zlib: the build failed: see $out/build/zlib.log"
+    zlib=$(debian_source zlib "$sources")
+    version=$(debian_source_version "$zlib")
+    if ! built zlib "$version"; then
+      # With zlib's own configure script, as Debian builds it (its CMake
+      # build wants a file that Debian's source leaves out).
+      rm -rf "$out/build/zlib"
+      mkdir -p "$out/build/zlib"
+      (cd "$out/build/zlib" && CC="$triple-gcc" CFLAGS="-O2 -fPIC" "$zlib/configure" --static \
+        --prefix="$out" && make -j "$jobs" install) >"$out/build/zlib.log" 2>&1 ||
+        fail "zlib: the build failed: see $out/build/zlib.log"
+      cp "$zlib/LICENSE" "$out/licenses/zlib.txt"
+      mark_built zlib "$version"
+    fi
+    versions+=("zlib $version")
     ;;
 esac
-cmake_configure expat "$expat/expat" -DEXPAT_SHARED_LIBS=OFF -DEXPAT_BUILD_TOOLS=OFF \
-  -DEXPAT_BUILD_EXAMPLES=OFF -DEXPAT_BUILD_TESTS=OFF -DEXPAT_BUILD_DOCS=OFF \
-  -DEXPAT_BUILD_PKGCONFIG=OFF
-# Debian builds expat with its configure script, which defines XML_DTD as 1,
-# and Debian's patches test it as such; the CMake build defines it empty.
-sed -i 's/^#define XML_DTD$/#define XML_DTD 1/' "$out/build/expat/expat_config.h"
-cmake_install expat
-cmake_configure minizip "$top/cmake/minizip" -DMINIZIP_SOURCE="$minizip"
-cmake_install minizip
-# MD5 only tells images apart, and a sheet has none.
-cmake_configure libxlsxwriter "$libxlsxwriter" -DUSE_SYSTEM_MINIZIP=ON -DUSE_NO_MD5=ON \
-  -DBUILD_TESTS=OFF -DBUILD_EXAMPLES=OFF
-cmake_install libxlsxwriter
-# Each library's licence, and where its source is.
-mkdir -p "$out/licenses"
-cp "$expat/expat/COPYING" "$out/licenses/expat.txt"
-cp "$minizip/MiniZip64_info.txt" "$out/licenses/minizip.txt"
-cp "$libxlsxwriter/License.txt" "$out/licenses/libxlsxwriter.txt"
-case "$triple" in
-  *-w64-mingw32) cp /usr/share/doc/libz-mingw-w64-dev/copyright "$out/licenses/zlib.txt" ;;
-  *) cp "$zlib/LICENSE" "$out/licenses/zlib.txt" ;;
-esac
-case "$triple" in
-  *-w64-mingw32) zlibName="zlib $(dpkg-query -W -f='${Version}' libz-mingw-w64-dev) (Debian's libz-mingw-w64-dev)" ;;
-  *) zlibName=$(basename "$(ls "$sources"/zlib_*.dsc | head -n 1)" .dsc) ;;
-esac
+
+expat=$(debian_source expat "$sources")
+version=$(debian_source_version "$expat")
+if ! built expat "$version"; then
+  cmake_build expat "$expat/expat" -DEXPAT_SHARED_LIBS=OFF -DEXPAT_BUILD_TOOLS=OFF \
+    -DEXPAT_BUILD_EXAMPLES=OFF -DEXPAT_BUILD_TESTS=OFF -DEXPAT_BUILD_DOCS=OFF \
+    -DEXPAT_BUILD_PKGCONFIG=OFF
+  cp "$expat/expat/COPYING" "$out/licenses/expat.txt"
+  mark_built expat "$version"
+fi
+versions+=("expat $version")
+
+minizip=$(debian_source minizip "$sources")
+version=$(debian_source_version "$minizip")
+if ! built minizip "$version"; then
+  cmake_build minizip "$top/cmake/minizip" -DMINIZIP_SOURCE="$minizip"
+  cp "$minizip/MiniZip64_info.txt" "$out/licenses/minizip.txt"
+  mark_built minizip "$version"
+fi
+versions+=("minizip $version")
+
+libxlsxwriter=$(debian_source libxlsxwriter "$sources")
+version=$(debian_source_version "$libxlsxwriter")
+if ! built libxlsxwriter "$version"; then
+  # MD5 only tells images apart, and a sheet has none.
+  cmake_build libxlsxwriter "$libxlsxwriter" -DUSE_SYSTEM_MINIZIP=ON -DUSE_NO_MD5=ON \
+    -DBUILD_TESTS=OFF -DBUILD_EXAMPLES=OFF
+  cp "$libxlsxwriter/License.txt" "$out/licenses/libxlsxwriter.txt"
+  mark_built libxlsxwriter "$version"
+fi
+versions+=("libxlsxwriter $version")
+
+printf '%s\n' "${versions[@]}" | write_if_changed "$out/versions.txt"
 {
-  echo "filmtool holds these libraries, each under the licence in the file of its name:"
-  for package in expat minizip libxlsxwriter; do
-    echo "  $(basename "$(ls "$sources/${package}"_*.dsc | head -n 1)" .dsc)"
-  done
-  echo "  $zlibName"
-  echo "They were built from Debian's source packages of those names and versions"
-  echo "(apt-get source PACKAGE on Debian 12), which hold their whole source."
-} >"$out/licenses/README.txt"
-touch "$out/.ready"
-echo "cross-libs.sh: expat, minizip and libxlsxwriter built for $triple in $out"
+  echo "filmtool holds these libraries, each under the licence in the file of its name,"
+  echo "built from Debian's source packages of those names and versions (apt-get"
+  echo "source PACKAGE=VERSION on Debian 12), which hold their whole source:"
+  printf '  %s\n' "${versions[@]}"
+} | write_if_changed "$out/licenses/README.txt"

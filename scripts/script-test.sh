@@ -6,6 +6,9 @@
 # - the package step, over a stand-in apt-get that fails like a mirror in
 #   mid-sync, installs from the release's own pocket, names a package it
 #   cannot install, and adds Debian's source packages for the cross builds;
+# - the cross builds' source step, over a stand-in apt-get whose newest
+#   source is missing from the mirror, builds an older one and says so, and
+#   stops naming the package when no version can be fetched;
 # - the capitals table is what its script makes from the Unicode data.
 #   scripts/script-test.sh
 source "$(dirname "$0")/common.sh"
@@ -52,6 +55,60 @@ unset TALLO_NO_X86_32
 # Unicode data (Debian's unicode-data): no hand edit, nothing left behind.
 expect "the capitals table is what scripts/capitals-table.py makes" 0 "" \
   "$scripts/capitals-table.py" --check
+
+# The source step of the cross builds, over a stand-in apt-get whose source
+# fails as a mirror does that lacks the security pocket's sources: expat's
+# newest version (2.5.0-1+deb12u5) is missing, the release's own is there;
+# no version of zlib can be fetched at all.
+srcbin=$scratch/srcbin
+sources=$scratch/sources
+mkdir -p "$srcbin" "$sources"
+codename=$(. /etc/os-release && echo "$VERSION_CODENAME")
+cat >"$srcbin/apt-get" <<STANDIN
+#!/bin/bash
+# apt-get source -qq SPEC, in the sources folder
+echo "\$*" >>"$scratch/source-calls"
+notfound() {
+  echo "E: Failed to fetch http://deb.example/debian-security/pool/updates/main/\${1:0:1}/\$1/\$1_\$2.dsc  404  Not Found [IP: 203.0.113.80 80]" >&2
+  exit 100
+}
+case "\$3" in
+  expat/$codename | expat=2.5.0-1+deb12u2)
+    mkdir -p expat-2.5.0/debian
+    echo "expat (2.5.0-1+deb12u2) $codename; urgency=medium" >expat-2.5.0/debian/changelog ;;
+  expat | expat=*) notfound expat 2.5.0-1%2bdeb12u5 ;;
+  zlib*) notfound zlib 1.2.13.dfsg-1%2bdeb12u1 ;;
+esac
+STANDIN
+cat >"$srcbin/apt-cache" <<'STANDIN'
+#!/bin/sh
+case "$2" in
+  expat) printf 'Package: expat\nVersion: 2.5.0-1+deb12u2\n\nPackage: expat\nVersion: 2.5.0-1+deb12u5\n' ;;
+  zlib) printf 'Package: zlib\nVersion: 1:1.2.13.dfsg-1\n\nPackage: zlib\nVersion: 1:1.2.13.dfsg-1+deb12u1\n' ;;
+esac
+STANDIN
+chmod +x "$srcbin"/*
+# fetch PACKAGE: what the source step says, then the folder it gives and
+# that folder's version, on one line.
+fetch() {
+  PATH="$srcbin:$PATH" bash -c 'source "$1/common.sh"; source "$1/debian-source.sh"
+    folder=$(debian_source "$2" "$3" 2>"$3/said") || { cat "$3/said"; exit 1; }
+    echo "$(cat "$3/said") | ${folder#"$3"/} $(debian_source_version "$folder")"' \
+    cross-libs.sh "$scripts" "$1" "$sources"
+}
+expect "a source missing from the mirror: the release's own version is built" 0 \
+  "expat: the security pocket's 2.5.0-1+deb12u5 is not on the mirror (Failed to fetch http://deb.example/debian-security/pool/updates/main/e/expat/expat_2.5.0-1%2bdeb12u5.dsc  404  Not Found); building 2.5.0-1+deb12u2 from $codename | expat-2.5.0 2.5.0-1+deb12u2" \
+  fetch expat
+: >"$scratch/source-calls"
+expect "a source fetched once is taken again without apt" 0 " | expat-2.5.0 2.5.0-1+deb12u2" fetch expat
+[ ! -s "$scratch/source-calls" ] && echo "ok no apt-get source for a source fetched once" ||
+  { echo "FAILED apt-get was called again: $(paste -sd';' "$scratch/source-calls")"; failures=$((failures + 1)); }
+expect "no version of a source on the mirror: the step stops, naming the package" 1 \
+  "cross-libs.sh: no source of zlib can be fetched: E: Failed to fetch http://deb.example/debian-security/pool/updates/main/z/zlib/zlib_1.2.13.dfsg-1%2bdeb12u1.dsc  404  Not Found (tried apt-get source zlib, zlib/$codename and every version apt-cache showsrc zlib lists); scripts/install-deps.sh windows adds Debian's deb-src entries" \
+  fetch zlib
+grep -qx 'source -qq zlib=1:1.2.13.dfsg-1' "$scratch/source-calls" &&
+  echo "ok every version the source indexes list is tried" ||
+  { echo "FAILED the older versions were not tried: $(paste -sd';' "$scratch/source-calls")"; failures=$((failures + 1)); }
 
 # The package step. The stand-ins keep what is installed in a list.
 bin=$scratch/bin

@@ -5,6 +5,9 @@
 
 #include "desk/desk_settings.h"
 #include "desk/desk_work.h"
+#include "platform/platform.h"
+#include "platform/scoped_file.h"
+#include "tests/kit/open_descriptors.h"
 #include "tests/sheet_commands.h"
 
 namespace {
@@ -74,7 +77,13 @@ TEST_F(DeskReview, TheReviewIsTheDryRunAndApplyWritesWhatItShows) {
   ASSERT_EQ(Amend("12", {"in_stock=9"}), 0) << err_;  // the handheld, meanwhile
   const Bytes before = ReadBytes("film.dat");
 
+  // While the owner looks at the review, neither film.dat nor the sheet is
+  // held: the handheld's sync and the spreadsheet's save go on.
+  const int descriptors = OpenDescriptors();
   ASSERT_EQ(Review(sheet), DeskWork::Reviewed::kReady) << Joined(work_.TakeMessages());
+  EXPECT_EQ(OpenDescriptors(), descriptors);
+  EXPECT_TRUE(platform::ScopedFile(platform::OpenFile(L"film.dat", platform::Access::kReadWrite,
+                                                      platform::Disposition::kOpenExisting)));
   const std::vector<ImportPlan::Row> changes = Rows(ImportPlan::Part::kChange);
   ASSERT_EQ(changes.size(), 2u);
   EXPECT_EQ(changes[0].place, "2");
@@ -95,6 +104,7 @@ TEST_F(DeskReview, TheReviewIsTheDryRunAndApplyWritesWhatItShows) {
   EXPECT_TRUE(applied.written) << Joined(work_.TakeMessages());
   EXPECT_EQ(applied.changed, 2u);
   EXPECT_EQ(work_.plan(), nullptr);
+  EXPECT_EQ(OpenDescriptors(), descriptors);
   const Bytes windowed = ReadBytes("film.dat");
   WriteBytes("film.dat", before);
   ASSERT_EQ(Import(sheet), 0) << err_;

@@ -316,6 +316,28 @@ TEST_F(FilmtoolCommands, RefusalsLeaveTheFileByteForByteUnchanged) {
   EXPECT_NE(out_.find("11,ELEVEN,SKU,5,1,-0.00,1.25,0.00,3,"), std::string::npos) << out_;
 }
 
+// The journal is made, name and all on the medium, before anything else is
+// written: a folder that cannot take it refuses the change at once, with
+// no byte written to film.dat or to the journal.
+TEST_F(FilmtoolCommands, AFolderThatCannotTakeTheJournalRefusesBeforeAnyWrite) {
+  WriteInventory(MakeItems({{10, "TEN"}, {11, "ELEVEN"}}));
+  const Bytes before = ReadBytes("film.dat");
+  ASSERT_FALSE(Exists("film.jnl"));
+  EXPECT_EQ(Tool([this] {
+              faults_.Inject(testkit::FileOp::kFlush, 1, testkit::Fault::kFail,
+                             /*persistent=*/true);
+              return ::Amend("11", {"price=2"});
+            }),
+            1);
+  EXPECT_TRUE(Said("film.jnl")) << err_;
+  EXPECT_EQ(faults_.Count(testkit::FileOp::kWrite), 0) << err_;
+  EXPECT_EQ(faults_.Count(testkit::FileOp::kFlush), 1) << err_;
+  faults_.Reset();
+  EXPECT_EQ(ReadBytes("film.dat"), before);
+  ASSERT_EQ(Amend("11", {"price=2"}), 0) << err_;
+  EXPECT_NE(ReadBytes("film.dat"), before);
+}
+
 TEST_F(Filmtool, TextsConvertWithTheCodePageOfTheOptionOrTheVariable) {
   // In code page 932 "寿司", two bytes a character, and an SKU1 with lead
   // bytes that no trail byte completes: one before a blank, one before the

@@ -69,14 +69,36 @@ TEST_F(HostFiles, AWriteHandleHoldsTheFileAgainstEveryOtherWriter) {
   EXPECT_TRUE(busy());
   EXPECT_TRUE(Exists("a.dat"));
 
-  // Another program's classic fcntl lock and the hold keep each other off.
+  // Another program's classic fcntl lock and the hold keep each other off,
+  // whatever part of the file the other locks: the hold covers every byte,
+  // past the end too, where a growing file's next records go.
   const int other = ::open(Path("a.dat").c_str(), O_RDWR | O_CLOEXEC);
   ASSERT_GE(other, 0);
   struct flock lock {};
   lock.l_type = F_WRLCK;
   lock.l_whence = SEEK_SET;
   EXPECT_NE(::fcntl(other, F_SETLK, &lock), 0);
+  lock.l_start = 1 << 30;
+  lock.l_len = 1;
+  EXPECT_NE(::fcntl(other, F_SETLK, &lock), 0) << "a byte far past the end is held too";
   writer.Close();
+  // A lock on the last byte alone keeps writers off, and is seen by the
+  // move and the removal that would take the file away. (An open file's
+  // own lock: a classic one would go with the first descriptor of the file
+  // this process closes.)
+  lock.l_start = 3;
+  EXPECT_EQ(::fcntl(other, F_OFD_SETLK, &lock), 0);
+  EXPECT_FALSE(platform::OpenFile(L"a.dat", Access::kReadWrite, Disposition::kOpenExisting));
+  EXPECT_TRUE(busy());
+  EXPECT_EQ(platform::PutFileInPlace(L"a.dat", L"d.dat"), platform::Renamed::kNot);
+  EXPECT_TRUE(busy());
+  EXPECT_FALSE(platform::RemoveFile(L"a.dat"));
+  EXPECT_TRUE(busy());
+  lock.l_type = F_UNLCK;
+  EXPECT_EQ(::fcntl(other, F_OFD_SETLK, &lock), 0);
+  lock.l_type = F_WRLCK;
+  lock.l_start = 0;
+  lock.l_len = 0;
   EXPECT_EQ(::fcntl(other, F_SETLK, &lock), 0);
   EXPECT_FALSE(platform::OpenFile(L"a.dat", Access::kReadWrite, Disposition::kOpenExisting));
   EXPECT_TRUE(busy());

@@ -313,6 +313,63 @@ TEST(ImportDecisions, DeletedSlotsBlankCellsAndEmptyRows) {
   EXPECT_EQ(d.told, Told({"3 too-many 21"}));
 }
 
+// A mark comes back as a spreadsheet may have respelled it (upper-cased by
+// a column's format, or lower-cased) and still tells its row; one changed,
+// cut or foreign character makes it damaged, and an older export's mark is
+// read without its check.
+TEST(VersionMarks, ReadInEitherCaseDamagedByAnyChange) {
+  const std::string description(1500, 'D');  // a row longer than the digest's own buffer
+  const PrintedRow row{"42", description, "SKU-1", "3", "0", "1", "2.50", "2.25", "0"};
+  const VersionMark made = MakeVersionMark(row);
+  const std::string text = EncodeVersionMark(made);
+  ASSERT_EQ(text.size(), 98u);
+  ASSERT_EQ(text.substr(0, 2), "v2");
+  const auto read = [](const std::string& t, VersionMark* mark) {
+    return DecodeVersionMark(t, mark);
+  };
+  std::string upper = text, lower = text;
+  for (char& c : upper) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+  for (char& c : lower) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  for (const std::string& spelled : {text, upper, lower}) {
+    VersionMark mark;
+    ASSERT_EQ(read(spelled, &mark), MarkText::kWhole) << spelled;
+    EXPECT_EQ(mark.row, made.row);
+    EXPECT_EQ(mark.number, made.number);
+    EXPECT_EQ(mark.fields, made.fields);
+  }
+  EXPECT_EQ(made.number, NumberDigest("42"));
+  EXPECT_EQ(made.fields[Index(Field::kDescription)], FieldDigest(Field::kDescription, description));
+  std::string longer = description;
+  longer.back() = 'E';
+  PrintedRow other = row;
+  other[1] = longer;
+  EXPECT_NE(RowDigest(other), made.row) << "the last byte of a long row counts";
+
+  // The older form: the same digits without the check, in either case.
+  VersionMark mark;
+  std::string v1 = "v1" + text.substr(2, 88);
+  EXPECT_EQ(read(v1, &mark), MarkText::kUnchecked);
+  EXPECT_EQ(mark.fields, made.fields);
+  v1 = "V1" + upper.substr(2, 88);
+  EXPECT_EQ(read(v1, &mark), MarkText::kUnchecked);
+
+  std::vector<std::string> damaged{text.substr(0, 97), text + "0", "x" + text.substr(1),
+                                   "v3" + text.substr(2), "v1" + text.substr(2)};
+  for (size_t at : {2u, 17u, 25u, 60u, 89u, 97u}) {
+    std::string changed = text;
+    changed[at] = changed[at] == '0' ? '1' : '0';
+    damaged.push_back(changed);
+    changed[at] = 'g';
+    damaged.push_back(changed);
+  }
+  for (const std::string& t : damaged) {
+    VersionMark untouched;
+    untouched.number = 7;
+    EXPECT_EQ(read(t, &untouched), MarkText::kDamaged) << t;
+    EXPECT_EQ(untouched.number, 7u) << "a damaged mark leaves the mark as it was";
+  }
+}
+
 // The CSV's lines: a quoted field's line breaks count, so that a problem
 // is told on the line it stands on.
 TEST(SheetReaders, ACsvRowStartsOnTheLineItStandsOn) {

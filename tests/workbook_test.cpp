@@ -106,7 +106,7 @@ TEST_F(Workbook, CellsReadAsTheSpreadsheetStoredThem) {
        "<c r=\"C3\"><f>1+1.5</f><v>2.5</v></c><c r=\"D3\" s=\"1\"><v>46086</v></c>"
        "<c r=\"E3\" s=\"2\"><v>1.5</v></c><c r=\"F3\" s=\"3\"><v>12</v></c></row>"
        // Cells without references, then a row of empty cells, which is no row.
-       "<row><c t=\"b\"><v>1</v></c><c t=\"e\"><v>#N/A</v></c><c t=\"str\"><f>A1</f><v>X</v>"
+       "<row><c t=\"b\"><v>1</v></c><c t=\"e\"><v>#N/A</v></c><c t=\"str\"><f>A1</f><v> X_x0041_</v>"
        "</c></row><row r=\"9\"><c r=\"A9\" s=\"1\"/><c r=\"B9\" t=\"inlineStr\"><is><t></t>"
        "</is></c></row>"},
       {"My list", "<row r=\"2\"><c r=\"AB2\" t=\"inlineStr\"><is><t>far</t></is></c></row>"}};
@@ -115,12 +115,19 @@ TEST_F(Workbook, CellsReadAsTheSpreadsheetStoredThem) {
   EXPECT_EQ(rows[0], (std::vector<std::string>{"Stock!1", "number", "", "price"}));
   EXPECT_EQ(rows[1], (std::vector<std::string>{"Stock!3", "RED HAT", " A\rB_x0041_ ", "2.5",
                                                 "2026-03-05", "1900-01-01", "12"}));
-  EXPECT_EQ(rows[2], (std::vector<std::string>{"Stock!4", "TRUE", "#N/A", "X"}));
+  // A formula's text result keeps its blanks and escapes, as any text does.
+  EXPECT_EQ(rows[2], (std::vector<std::string>{"Stock!4", "TRUE", "#N/A", " XA"}));
   ASSERT_EQ(rows[3].size(), 29u);
   EXPECT_EQ(rows[3][0], "My list!2");
   EXPECT_EQ(rows[3][28], "far");
   EXPECT_EQ(WorkbookReader::CellName("My list", 2, 27), "'My list'!AB2");
   EXPECT_EQ(WorkbookReader::CellName("Stock", 7, 3), "Stock!D7");
+  // Columns are named as the spreadsheet names them, past Z and ZZ too.
+  const std::vector<std::pair<size_t, std::string>> columns{
+      {0, "A"}, {25, "Z"}, {26, "AA"}, {51, "AZ"}, {52, "BA"}, {701, "ZZ"}, {702, "AAA"}};
+  for (const auto& [column, letters] : columns) {
+    EXPECT_EQ(WorkbookReader::CellName("S", 12, column), "S!" + letters + "12");
+  }
 
   // Dates counted from 1904, and the 29 February 1900 of the 1900 count.
   shape.from1904 = true;

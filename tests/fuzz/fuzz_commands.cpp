@@ -51,7 +51,7 @@
 #include "store/settings_image.h"
 #include "store/slot_io.h"
 #include "store/store_state.h"
-#include "tests/fuzz/open_descriptors.h"
+#include "tests/kit/open_descriptors.h"
 #include "tests/kit/fault_env.h"
 #include "tests/kit/process_state.h"
 #include "tests/kit/record_builder.h"

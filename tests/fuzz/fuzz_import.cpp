@@ -31,7 +31,7 @@
 
 #include "platform/host/host_control.h"
 #include "store/inventory_record.h"
-#include "tests/fuzz/open_descriptors.h"
+#include "tests/kit/open_descriptors.h"
 #include "tests/kit/csv_rows.h"
 #include "tests/kit/process_state.h"
 #include "tests/kit/record_builder.h"

@@ -12,7 +12,7 @@
 #include <string>
 #include <vector>
 
-#include "tests/fuzz/open_descriptors.h"
+#include "tests/kit/open_descriptors.h"
 #include "tests/kit/workbook_parts.h"
 #include "tools/sheets/workbook_reader.h"
 

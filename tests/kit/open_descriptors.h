@@ -1,4 +1,5 @@
-// What both fuzz targets check after each input: no file handle left open.
+// No file handle left open: what the fuzz targets check after each input,
+// and the back office's steps after each step.
 #pragma once
 
 #include <dirent.h>

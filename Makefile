@@ -9,8 +9,12 @@
 # make dist: the release zips in dist/ (64-bit and 32-bit Windows), each
 #            checked and started once under Wine.
 # make windows-x86: tallo.exe and the GUI test driver for 32-bit Windows.
-.PHONY: all test run bench fuzz deps deps-x86 deps-arm deps-all host sanitize windows \
-  windows-x86 arm test-arm screenshots dist clean
+# make mutants: the mutation trial (scripts/mutation-trial.sh) over a scratch
+#            worktree of HEAD in build/mutants/tree, removed afterwards; the
+#            verdicts in build/mutants/verdicts.tsv, then a summary line.
+#            MUTANTS="M25 M26" runs those alone. Not part of make test.
+.PHONY: all test run bench fuzz deps deps-host deps-x86 deps-arm deps-all host sanitize windows \
+  windows-x86 arm test-arm screenshots dist mutants clean
 
 HOST_BUILD := build/host
 SANITIZE_BUILD := build/sanitize
@@ -28,6 +32,9 @@ all: host windows
 
 deps:
 	scripts/install-deps.sh windows
+
+deps-host:
+	scripts/install-deps.sh host
 
 deps-x86:
 	scripts/install-deps.sh windows-x86
@@ -93,6 +100,10 @@ bench: host windows
 FUZZ_SECONDS ?= 600
 fuzz: deps
 	scripts/fuzz.sh $(FUZZ_SECONDS)
+
+MUTANTS ?=
+mutants: deps-host
+	scripts/mutation-trial.sh scratch build/mutants $(MUTANTS)
 
 clean:
 	rm -rf build dist

@@ -4,6 +4,7 @@
 // output streams, code page variable).
 #include <sys/stat.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <cstring>
 #include <cwchar>
@@ -20,6 +21,7 @@
 #include "store/settings_image.h"
 #include "tests/filmtool_fixture.h"
 #include "tests/kit/single_journal.h"
+#include "tools/sheets/sheet_writer.h"
 
 TEST_F(Filmtool, StatsOfAGeneratedInventory) {
   std::filesystem::create_directory(Path("shop"));
@@ -336,6 +338,53 @@ TEST_F(FilmtoolCommands, AFolderThatCannotTakeTheJournalRefusesBeforeAnyWrite) {
   EXPECT_EQ(ReadBytes("film.dat"), before);
   ASSERT_EQ(Amend("11", {"price=2"}), 0) << err_;
   EXPECT_NE(ReadBytes("film.dat"), before);
+}
+
+// A CSV file is quoted where a spreadsheet would split or trim a field,
+// and takes the place of the file there only once it is on the medium: a
+// flush that fails leaves the old file, and no part file, behind.
+TEST_F(FilmtoolCommands, ACsvFileIsQuotedForSpreadsheetsAndPutInPlaceOnlyOnceFlushed) {
+  ExportedRow row;
+  row.slot = 3;
+  row.number = "7";
+  row.fields = {" LEAD", "TRAIL ", "A;B", "C\tD", "plain", "say \"hi\"", "1,5", ""};
+  row.mark = "v2m";
+  const auto write = [&] {
+    const auto sheet = CsvAt(Path("out.csv"));
+    return sheet && sheet->Row(row) && sheet->Finish() ? 0 : 1;
+  };
+  WriteBytes("out.csv", Bytes{'o', 'l', 'd'});
+  ASSERT_EQ(Tool(write), 0) << err_;
+  const Bytes bytes = ReadBytes("out.csv");
+  const std::string written(bytes.begin(), bytes.end());
+  const std::string line =
+      ",\" LEAD\",\"TRAIL \",\"A;B\",\"C\tD\",plain,\"say \"\"hi\"\"\",\"1,5\",,v2m\r\n";
+  EXPECT_EQ(written.substr(written.find("\r\n") + 2), "3,7" + line);
+
+  // A sheet larger than the writer's buffer is written once, in order.
+  const auto many = [&] {
+    const auto sheet = CsvAt(Path("many.csv"));
+    for (int i = 0; i < 30000 && sheet; ++i) {
+      row.number = std::to_string(i);
+      if (!sheet->Row(row)) return 1;
+    }
+    return sheet && sheet->Finish() ? 0 : 1;
+  };
+  ASSERT_EQ(Tool(many), 0) << err_;
+  const Bytes big = ReadBytes("many.csv");
+  const std::string all(big.begin(), big.end());
+  EXPECT_EQ(std::count(all.begin(), all.end(), '\n'), 30001);
+  EXPECT_EQ(all.substr(all.size() - line.size() - 8), "\n3,29999" + line) << "the last row is last";
+
+  WriteBytes("out.csv", Bytes{'o', 'l', 'd'});
+  EXPECT_EQ(Tool([&] {
+              faults_.Inject(testkit::FileOp::kFlush, 1);
+              return write();
+            }),
+            1);
+  EXPECT_TRUE(Said("out.csv")) << err_;
+  EXPECT_EQ(ReadBytes("out.csv"), (Bytes{'o', 'l', 'd'}));
+  EXPECT_FALSE(Exists("out.csv.part"));
 }
 
 TEST_F(Filmtool, TextsConvertWithTheCodePageOfTheOptionOrTheVariable) {

@@ -532,6 +532,16 @@ TEST_F(SheetCommands, AWorkbookComesBackAsACsvDoesAndItsRefusalsNameTheCell) {
   EXPECT_TRUE(Said("saved.xlsx:Stock!D2: item 10: sku: the sheet says 12 where film.dat says 0012: "
                    "a spreadsheet made the text a number or a date; format the number, "
                    "description and sku columns as Text")) << err_;
+  // A row typed below the export holds no cells past its last value, as a
+  // spreadsheet saves it: the rest are empty values, not a short row.
+  edited[2][kPrice] = "1.50";
+  auto typed = edited;
+  typed.push_back({"", "12", "TWELVE"});
+  save(typed);
+  EXPECT_EQ(Tool([&] { return ::Import(Path("saved.xlsx"), false, /*add=*/true, false); }), 0)
+      << err_;
+  EXPECT_EQ(Listed(out_), "12 added\n12 description:  -> TWELVE\n");
+  WriteBytes("film.dat", before);
   // One line an item across the sheets of a workbook too.
   save(edited);
   WorkbookShape two = AsSaved({{"Stock", rows}, {"More", {rows[0], rows[1]}}});

@@ -3,6 +3,8 @@
 // and nothing the handheld changed since, and Cancel writes nothing.
 #include <gtest/gtest.h>
 
+#include <map>
+
 #include "desk/desk_settings.h"
 #include "desk/desk_work.h"
 #include "platform/platform.h"
@@ -35,6 +37,30 @@ std::string Joined(const std::vector<std::string>& said) {
   for (const std::string& line : said) all += line + "\n";
   return all;
 }
+
+// The names of the files open when a file is put in place.
+class OpenAtPlacing : public platform::EnvWrapper {
+ public:
+  OpenAtPlacing() : EnvWrapper(platform::CurrentEnv()) {}
+  platform::FileRef OpenFile(const std::wstring& path, platform::Access access,
+                             platform::Disposition disposition) override {
+    platform::FileRef file = target().OpenFile(path, access, disposition);
+    if (file != nullptr) open_[file] = path;
+    return file;
+  }
+  void CloseFile(platform::FileRef file) override {
+    open_.erase(file);
+    target().CloseFile(file);
+  }
+  platform::Renamed PutFileInPlace(const std::wstring& from, const std::wstring& to) override {
+    for (const auto& entry : open_) seen += entry.second + L";";
+    return target().PutFileInPlace(from, to);
+  }
+  std::wstring seen;
+
+ private:
+  std::map<platform::FileRef, std::wstring> open_;
+};
 
 }  // namespace
 
@@ -70,6 +96,16 @@ TEST_F(DeskReview, TheReviewIsTheDryRunAndApplyWritesWhatItShows) {
   EXPECT_EQ(ReadCsv(exported), Export());
   EXPECT_EQ(exported, out_);
   EXPECT_FALSE(Exists("stock.csv.part"));
+  // A name in capitals is the same kind of sheet, and film.dat is let go
+  // before the sheet takes its place (a Windows reader's handle keeps the
+  // handheld's sync out).
+  OpenAtPlacing placing;
+  platform::SetEnv(&placing);
+  const ExportEnd capitals = work_.Export(Shop(), Path("STOCK.CSV"), nullptr, &rows);
+  platform::SetEnv(&placing.target());
+  ASSERT_EQ(capitals, ExportEnd::kWritten) << Joined(work_.TakeMessages());
+  EXPECT_EQ(ReadBytes("STOCK.CSV"), file);
+  EXPECT_EQ(placing.seen, L"");
 
   CsvSheet sheet = ReadCsv(exported);
   sheet[1][kPrice] = "2.49";

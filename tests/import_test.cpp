@@ -284,6 +284,24 @@ TEST_F(SheetCommands, ANewShopsSheetGoesInOnceAndNeverUndoesTheHandheldAfter) {
   EXPECT_EQ(ReadBytes("film.dat"), counted);
 }
 
+// A whole shop typed in at once: more new items than one journal group
+// holds go in, each group appended where the one before it ended.
+TEST_F(SheetCommands, AShopOfNewItemsGoesInAcrossJournalGroups) {
+  std::string sheet = "number,description,price\n";
+  const int count = 5000;
+  for (int i = 2; i < 2 + count; ++i) {
+    sheet += std::to_string(i) + ",ITEM NUMBER " + std::to_string(i) + ",1.25\n";
+  }
+  ASSERT_EQ(Import(sheet, "--add"), 0) << err_;
+  const CsvSheet exported = Export();
+  ASSERT_EQ(exported.size(), static_cast<size_t>(count) + 2);
+  for (size_t row = 2; row < exported.size(); ++row) {
+    ASSERT_EQ(exported[row][kNumber], std::to_string(row)) << row;
+    ASSERT_EQ(exported[row][kDescription], "ITEM NUMBER " + std::to_string(row)) << row;
+  }
+  EXPECT_EQ(ReadBytes("film.dat").size(), (static_cast<size_t>(count) + 1) * kRecordSize);
+}
+
 // A marked row copied to make a new item: never lands on the original item,
 // whatever number the copy has; with its version cell cleared it is a new
 // item like any other.

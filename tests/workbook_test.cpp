@@ -129,6 +129,20 @@ TEST_F(Workbook, CellsReadAsTheSpreadsheetStoredThem) {
     EXPECT_EQ(WorkbookReader::CellName("S", 12, column), "S!" + letters + "12");
   }
 
+  // The workbook named by an absolute name in the package, as some
+  // programs write it.
+  shape.sheets = {{"S", "<row r=\"1\"><c r=\"A1\"><v>7</v></c></row>"}};
+  std::vector<WorkbookPart> parts = WorkbookParts(shape);
+  for (WorkbookPart& part : parts) {
+    const size_t target = part.second.find("Target=\"xl/workbook");
+    if (part.first == "_rels/.rels" && target != std::string::npos) {
+      part.second.insert(target + 8, "/");
+    }
+  }
+  ASSERT_TRUE(WriteZipFile(Path("w.xlsx"), parts));
+  std::string why;
+  EXPECT_EQ(ReadAll(Path("w.xlsx"), &why), (Rows{{"S!1", "7"}})) << why;
+
   // Dates counted from 1904, and the 29 February 1900 of the 1900 count.
   shape.from1904 = true;
   shape.sheets = {{"S", "<row r=\"1\"><c r=\"A1\" s=\"1\"><v>0</v></c></row>"}};

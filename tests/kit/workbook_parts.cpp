@@ -50,7 +50,9 @@ std::vector<WorkbookPart> WorkbookParts(const WorkbookShape& shape) {
   parts.emplace_back("xl/_rels/workbook.xml.rels", bookRelations + "</Relationships>");
   std::string styles = "<?xml version=\"1.0\"?><styleSheet xmlns=\"" + main + "\">";
   if (!shape.formats.empty()) styles += "<numFmts>" + shape.formats + "</numFmts>";
-  styles += "<cellXfs>";
+  // The named styles come first, as spreadsheets save them: a date among
+  // them is no cell's style.
+  styles += "<cellStyleXfs><xf numFmtId=\"0\"/><xf numFmtId=\"14\"/></cellStyleXfs><cellXfs>";
   for (unsigned id : shape.styles) styles += "<xf numFmtId=\"" + std::to_string(id) + "\"/>";
   parts.emplace_back("xl/styles.xml", styles + "</cellXfs></styleSheet>");
   if (!shape.strings.empty()) {

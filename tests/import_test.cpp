@@ -377,7 +377,8 @@ TEST_F(SheetCommands, EveryExportComesBackUnchanged) {
 }
 
 // A refused import --add in a folder without film.dat leaves it empty, from
-// a file or from standard input; the dry run lists what it would add.
+// a file or from standard input; the dry run lists what it would add; a
+// folder under the name film.dat is told, in the dry run as in the real one.
 TEST_F(SheetCommands, ARefusedOrDryRunAddMakesNothingInANewShopsFolder) {
   const auto files = [this] {
     std::vector<std::string> names;
@@ -404,6 +405,15 @@ TEST_F(SheetCommands, ARefusedOrDryRunAddMakesNothingInANewShopsFolder) {
             "dry run: 1 items would change, 1 would be added; nothing written\n"
             "1 rows without a version mark were compared with film.dat as it is now\n");
   EXPECT_EQ(files(), std::vector<std::string>());
+
+  // A folder under film.dat's name is no missing film.dat: told, not made.
+  std::filesystem::create_directory(Path("film.dat"));
+  for (const char* options : {"--add --dry-run", "--add"}) {
+    EXPECT_EQ(Import("number,description\n2,Mug\n", options), 1) << options;
+    EXPECT_TRUE(Said("film.dat is not a regular file")) << options << ": " << err_;
+    EXPECT_EQ(out_, "") << options;
+    EXPECT_EQ(files(), std::vector<std::string>{"film.dat"}) << options;
+  }
 }
 
 // Each message of a sheet the owner can act on says what to do.

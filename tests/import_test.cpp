@@ -228,6 +228,22 @@ TEST_F(SheetImport, TheDryRunListsTheRealRunsWrites) {
   }
 }
 
+// An edit that only adds a character the owner cannot see is listed with
+// its code, in the dry run and the real one alike, never as "A -> A".
+TEST_F(SheetImport, AnInvisibleCharacterIsListedByItsCode) {
+  WriteInventory(MakeItems({{10, "BOWL PLATE", "S10"}}));
+  Sheet sheet = Export();
+  sheet[1][kDescription] = "BOWL\u00A0PLATE";
+  sheet[1][kSku] = "S\u00AD10";
+  const std::string listed =
+      "10 description: BOWL PLATE -> BOWL\\u00A0PLATE\n10 sku: S10 -> S\\u00AD10\n";
+  ASSERT_EQ(Import(sheet, " --dry-run"), 0) << err_;
+  EXPECT_EQ(Listed(out_), listed);
+  ASSERT_EQ(Import(sheet), 0) << err_;
+  EXPECT_EQ(Listed(out_), listed);
+  EXPECT_EQ(Export()[1][kDescription], "BOWL\u00A0PLATE");
+}
+
 // An export whose version column the owner deleted: the rows cannot tell the
 // owner's edit from a value the handheld changed since, so neither goes in
 // without --overwrite, and the sheet is told what it lacks.

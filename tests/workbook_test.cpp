@@ -2,6 +2,8 @@
 // save them in, read as the text an export of the same values prints.
 #include "tools/sheets/workbook_reader.h"
 
+#include <filesystem>
+
 #include "tests/kit/workbook_parts.h"
 #include "tests/test_support.h"
 #include "tools/sheets/sheet_writer.h"
@@ -87,6 +89,27 @@ TEST_F(Workbook, ExportsRowsComeBackAsTheyWerePrinted) {
   EXPECT_EQ(sheets[3][0], "Stock 2!1");
   EXPECT_EQ(sheets[3][2], "number");
   EXPECT_EQ(sheets[4][0], "Stock 2!2");
+}
+
+// A workbook the disk cannot take: told, and nothing of it left behind,
+// neither its part nor the file it was to replace changed.
+TEST_F(Workbook, AnExportTheDiskCannotTakeLeavesNoPart) {
+  WriteBytes("out.xlsx", Bytes{'o', 'l', 'd'});
+  const auto sheet = WorkbookAt(Path("out.xlsx"));
+  ASSERT_TRUE(sheet);
+  ExportedRow row;
+  row.number = "1";
+  ASSERT_TRUE(sheet->Row(row));
+  // The library makes the file only when the workbook is closed; a full
+  // disk stands in the part's place by then.
+  std::filesystem::create_symlink("/dev/full", Path("out.xlsx.part"));
+  testing::internal::CaptureStderr();
+  EXPECT_FALSE(sheet->Finish());
+  const std::string said = testing::internal::GetCapturedStderr();
+  EXPECT_NE(said.find("filmtool: " + Path("out.xlsx") + ": the workbook "), std::string::npos)
+      << said;
+  EXPECT_FALSE(std::filesystem::is_symlink(Path("out.xlsx.part")));
+  EXPECT_EQ(ReadBytes("out.xlsx"), (Bytes{'o', 'l', 'd'}));
 }
 
 TEST_F(Workbook, CellsReadAsTheSpreadsheetStoredThem) {

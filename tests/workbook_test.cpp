@@ -169,6 +169,8 @@ TEST_F(Workbook, WhatIsNoWorkbookIsToldWithoutReadingOn) {
   WorkbookShape shape;
   shape.sheets = {{"S", "<row r=\"2\"><c r=\"A2\"><v>1</v></c></row><row r=\"2\"/>"}};
   EXPECT_EQ(Problem(WorkbookParts(shape)), "S: row 2 out of its order");
+  shape.sheets = {{"S", "<row r=\"1048576\"><c><v>1</v></c></row><row><c><v>2</v></c></row>"}};
+  EXPECT_EQ(Problem(WorkbookParts(shape)), "S: row 1048577 is past a sheet's last row, 1048576");
   shape.sheets = {{"S", "<row r=\"2\"><c r=\"B2\"><v>1</v></c><c r=\"A2\"><v>1</v></c></row>"}};
   EXPECT_EQ(Problem(WorkbookParts(shape)), "S: a cell out of its order in row 2");
   // One shared string: index 1 is the first past the table.

@@ -435,7 +435,11 @@ struct WorkbookReader::Parts {
       if (local == "row") {
         const XML_Char* r = Attribute(attributes, "r");
         const long number = r != nullptr ? std::strtol(r, nullptr, 10) : p.building.number + 1;
-        if (number <= static_cast<long>(p.building.number) || number > kLastRow) {
+        if (number > kLastRow) {
+          return p.Stop("row " + std::to_string(number) + " is past a sheet's last row, " +
+                        std::to_string(kLastRow));
+        }
+        if (number <= static_cast<long>(p.building.number)) {
           return p.Stop("row " + std::to_string(number) + " out of its order");
         }
         p.inRow = true;

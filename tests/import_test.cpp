@@ -558,6 +558,19 @@ TEST_F(SheetCommands, AWorkbookComesBackAsACsvDoesAndItsRefusalsNameTheCell) {
   EXPECT_TRUE(Said("saved.xlsx:Stock!D2: item 10: sku: the sheet says 12 where film.dat says 0012: "
                    "a spreadsheet made the text a number or a date; format the number, "
                    "description and sku columns as Text")) << err_;
+  // The sheets a spreadsheet hides, or hides past its menus, are not read,
+  // and told: the owner cannot see their edits.
+  auto secret = rows;
+  secret[1][kPrice] = "9.99";
+  WorkbookShape hidden = AsSaved({{"Stock", rows}, {"Old", secret}, {"Sums", secret}});
+  hidden.states = {"", "hidden", "veryHidden"};
+  ASSERT_TRUE(WriteZipFile(Path("saved.xlsx"), WorkbookParts(hidden)));
+  EXPECT_EQ(import(), 0) << err_;
+  EXPECT_EQ(out_, "0 items changed\n");
+  EXPECT_TRUE(Said("saved.xlsx: the workbook has a hidden sheet 'Old': its rows are not read"))
+      << err_;
+  EXPECT_TRUE(Said("saved.xlsx: the workbook has a hidden sheet 'Sums': its rows are not read"))
+      << err_;
   // One line an item across the sheets of a workbook too.
   save(edited);
   WorkbookShape two = AsSaved({{"Stock", rows}, {"More", {rows[0], rows[1]}}});

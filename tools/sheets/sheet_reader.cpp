@@ -29,6 +29,7 @@ class CsvSheet : public SheetReader {
   const std::string& error() const override { return reader_.error(); }
   std::string RowName(int line) const override { return "line " + std::to_string(line); }
   std::string CellName(int line, size_t) const override { return std::to_string(line); }
+  bool Hidden() const override { return false; }
   bool IsWorkbook() const override { return false; }
   void Close() override { file.reset(); }
 
@@ -81,6 +82,7 @@ class WorkbookSheet : public SheetReader {
     return WorkbookReader::CellName(Sheet(line), static_cast<uint32_t>(line % kLinesPerSheet),
                                     column);
   }
+  bool Hidden() const override { return reader_ && reader_->SheetHidden(); }
   bool IsWorkbook() const override { return true; }
   void Close() override { reader_.reset(); }
 

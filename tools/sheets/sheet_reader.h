@@ -29,6 +29,9 @@ class SheetReader {
   // and its cell in column `column` (from 0; "12", "Stock!D7").
   virtual std::string RowName(int line) const = 0;
   virtual std::string CellName(int line, size_t column) const = 0;
+  // Whether the current sheet is one the spreadsheet hides from its owner (a
+  // workbook's hidden or very hidden sheet): never a CSV.
+  virtual bool Hidden() const = 0;
   // Whether this is a workbook, whose cells have types of their own, not
   // text that the spreadsheet reads as it likes.
   virtual bool IsWorkbook() const = 0;

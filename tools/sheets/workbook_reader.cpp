@@ -192,6 +192,7 @@ struct WorkbookReader::Parts {
   unzFile zip = nullptr;
   struct Sheet {
     std::string name, part;
+    bool hidden = false;
   };
   std::vector<Sheet> sheets;
   size_t next = 0;
@@ -352,7 +353,11 @@ struct WorkbookReader::Parts {
     static void End(void*, const XML_Char*) {}
     static void Text(void*, const XML_Char*, int) {}
   };
-  std::vector<std::pair<std::string, std::string>> sheetIds;  // name, relationship id
+  struct SheetId {
+    std::string name, relationship;
+    bool hidden;
+  };
+  std::vector<SheetId> sheetIds;
   struct Book {
     static void Start(void* data, const XML_Char* name, const XML_Char** attributes) {
       const std::string_view local = Local(name);
@@ -364,7 +369,12 @@ struct WorkbookReader::Parts {
         for (const XML_Char** a = attributes; *a != nullptr; a += 2) {
           if (Local(a[0]) == "id" && std::strchr(a[0], '|') != nullptr) id = a[1];
         }
-        if (sheetName != nullptr && id != nullptr) Of(data).sheetIds.emplace_back(sheetName, id);
+        const XML_Char* state = Attribute(attributes, "state");
+        const bool hidden = state != nullptr && (std::strcmp(state, "hidden") == 0 ||
+                                                 std::strcmp(state, "veryHidden") == 0);
+        if (sheetName != nullptr && id != nullptr) {
+          Of(data).sheetIds.push_back({sheetName, id, hidden});
+        }
       } else if (local == "workbookPr") {
         const XML_Char* date1904 = Attribute(attributes, "date1904");
         Of(data).from1904 = date1904 != nullptr && (std::strcmp(date1904, "1") == 0 ||
@@ -578,12 +588,12 @@ std::unique_ptr<WorkbookReader> WorkbookReader::Open(const std::string& path, st
     *why = missing ? "is no workbook (" + p.problem + ")" : "is damaged: " + p.problem;
     return nullptr;
   }
-  for (const auto& [name, id] : p.sheetIds) {
-    const auto target = p.targets.byId.find(id);
+  for (const Parts::SheetId& sheet : p.sheetIds) {
+    const auto target = p.targets.byId.find(sheet.relationship);
     if (target == p.targets.byId.end()) continue;
     std::string part = target->second;
     part = part[0] == '/' ? part.substr(1) : folder + part;
-    p.sheets.push_back({name, part});
+    p.sheets.push_back({sheet.name, part, sheet.hidden});
   }
   // Styles and shared strings, when the workbook has them.
   if (p.ReadWhole(folder + "styles.xml", &text, &missing)) {
@@ -629,6 +639,11 @@ bool WorkbookReader::NextSheet(std::string* name) {
   p.sheet = sheet.name;
   *name = sheet.name;
   return true;
+}
+
+bool WorkbookReader::SheetHidden() const {
+  const Parts& p = *parts_;
+  return p.next > 0 && p.sheets[p.next - 1].hidden;
 }
 
 bool WorkbookReader::NextRow(WorkbookRow* row) {

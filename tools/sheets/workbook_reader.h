@@ -35,6 +35,9 @@ class WorkbookReader {
   // The next sheet, by the workbook's order: false when there is none
   // left, or on a problem (error()).
   bool NextSheet(std::string* name);
+  // Whether the current sheet is one the spreadsheet hides from its owner
+  // (its state hidden, or very hidden: left out of every list of sheets).
+  bool SheetHidden() const;
   // The next row of the current sheet that has a cell: false at the
   // sheet's end, or on a problem (error()).
   bool NextRow(WorkbookRow* row);

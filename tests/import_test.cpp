@@ -558,6 +558,33 @@ TEST_F(SheetCommands, AWorkbookComesBackAsACsvDoesAndItsRefusalsNameTheCell) {
   EXPECT_TRUE(Said("saved.xlsx:Stock!D2: item 10: sku: the sheet says 12 where film.dat says 0012: "
                    "a spreadsheet made the text a number or a date; format the number, "
                    "description and sku columns as Text")) << err_;
+  // Cells that hold no value are no texts: an error, a formula whose value
+  // the program that wrote the workbook never worked out, two values at
+  // once. Each refuses its row at its cell; nothing is written.
+  shape = save(edited);
+  const auto put = [&shape](const std::string& at, const std::string& cell) {
+    std::string& sheet = shape.sheets[1].second;
+    const size_t from = sheet.find("<c r=\"" + at + "\"");
+    ASSERT_NE(from, std::string::npos) << at;
+    sheet.replace(from, sheet.find("</c>", from) + 4 - from, cell);
+  };
+  put("C2", "<c r=\"C2\" t=\"e\"><f>#REF!</f><v>#REF!</v></c>");
+  put("D3", "<c r=\"D3\" t=\"str\"><f>A1</f></c>");
+  put("I3", "<c r=\"I3\" t=\"inlineStr\"><v>5</v><is><t>6</t></is></c>");
+  ASSERT_TRUE(WriteZipFile(Path("saved.xlsx"), WorkbookParts(shape)));
+  const Bytes edits = ReadBytes("film.dat");
+  EXPECT_EQ(import(), 1);
+  EXPECT_TRUE(Said("saved.xlsx:Stock!C2: the cell holds a formula error (#REF!), no value: put a "
+                   "value there")) << err_;
+  EXPECT_TRUE(Said("saved.xlsx:Stock!D3: the cell holds a formula whose value the program that "
+                   "wrote the workbook did not work out")) << err_;
+  EXPECT_TRUE(Said("saved.xlsx:Stock!I3: the cell holds two values at once")) << err_;
+  EXPECT_EQ(ReadBytes("film.dat"), edits);
+  // In a CSV a cell is text, whatever it says: #REF! may be an SKU.
+  CsvSheet csv = Export();
+  csv[1][kSku] = "#REF!";
+  EXPECT_EQ(Import(csv), 0) << err_;
+  EXPECT_EQ(Listed(out_), "10 sku: 0012 -> #REF!\n");
   // The sheets a spreadsheet hides, or hides past its menus, are not read,
   // and told: the owner cannot see their edits.
   auto secret = rows;

@@ -169,7 +169,7 @@ ImportRun::Read ImportRun::Decide(bool forChange, FindingSink& findings, Progres
   for (bool more = true; more;) {
     if (decisions_->TakeHeader(row_.line, row_.cells)) {
       while (sheet_->NextRow(&row_)) {
-        decisions_->TakeRow(row_.line, row_.cells);
+        decisions_->TakeRow(row_.line, row_.cells, row_.withoutValue);
         ++rows;
         if (!ticker.Tick(rows, std::max(rows, expected))) return Read::kStopped;
       }

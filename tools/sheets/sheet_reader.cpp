@@ -24,6 +24,7 @@ class CsvSheet : public SheetReader {
     if (!reader_.Next(&row_)) return false;
     row->line = row_.line;
     row->cells = row_.fields;
+    row->withoutValue.clear();
     return true;
   }
   const std::string& error() const override { return reader_.error(); }
@@ -62,6 +63,7 @@ class WorkbookSheet : public SheetReader {
     if (!reader_->NextRow(&row_)) return Failed();
     row->line = static_cast<int>(names_.size() - 1) * kLinesPerSheet + static_cast<int>(row_.row);
     row->cells = row_.cells;
+    row->withoutValue = row_.withoutValue;
     // A sheet's rows are as wide as its first: cells a spreadsheet keeps
     // empty past its last column are no values.
     while (row->cells.size() > width_ && width_ > 0 && row->cells.back().empty()) {

@@ -213,6 +213,7 @@ struct WorkbookReader::Parts {
     uint32_t number = 0;
     std::string text;
     std::vector<std::pair<size_t, size_t>> cells;  // by column: where in text
+    std::vector<CellWithoutValue> withoutValue;
   };
   std::deque<Row> ready;
   Row building;
@@ -221,6 +222,8 @@ struct WorkbookReader::Parts {
   long column = -1;
   std::string type, value;
   size_t style = 0;
+  bool formula = false;  // the cell has a formula
+  int values = 0;        // its values: <v> elements and inline strings
   Row current;  // what NextRow handed out
 
   ~Parts() {
@@ -456,6 +459,7 @@ struct WorkbookReader::Parts {
         p.building.number = static_cast<uint32_t>(number);
         p.building.text.clear();
         p.building.cells.clear();
+        p.building.withoutValue.clear();
         p.column = -1;
       } else if (local == "c" && p.inRow) {
         const XML_Char* r = Attribute(attributes, "r");
@@ -467,8 +471,15 @@ struct WorkbookReader::Parts {
         const XML_Char* style = Attribute(attributes, "s");
         p.style = style == nullptr ? 0 : std::strtoul(style, nullptr, 10);
         p.value.clear();
+        p.formula = false;
+        p.values = 0;
         p.inCell = true;
-      } else if (p.inCell && (local == "v" || (local == "t" && p.phonetic == 0))) {
+      } else if (p.inCell && local == "f") {
+        p.formula = true;
+      } else if (p.inCell && (local == "v" || local == "is")) {
+        ++p.values;
+        p.inValue = local == "v";
+      } else if (p.inCell && local == "t" && p.phonetic == 0) {
         p.inValue = true;
       } else if (p.inCell && local == "rPh") {
         ++p.phonetic;
@@ -488,7 +499,7 @@ struct WorkbookReader::Parts {
         p.inRow = false;
         bool any = false;
         for (const auto& cell : p.building.cells) any = any || cell.second > 0;
-        if (any) p.ready.push_back(p.building);
+        if (any || !p.building.withoutValue.empty()) p.ready.push_back(p.building);
       }
     }
     static void Text(void* data, const XML_Char* text, int size) {
@@ -501,10 +512,29 @@ struct WorkbookReader::Parts {
 
   std::string RowText() const { return std::to_string(building.number); }
 
+  // Whether the cell just read holds no value, and then why, in `*cell`.
+  bool WithoutValue(CellWithoutValue* cell) const {
+    using Kind = CellWithoutValue::Kind;
+    cell->column = static_cast<size_t>(column);
+    if (type == "e") {
+      cell->kind = Kind::kError;
+      cell->code = value.substr(0, 16);  // an error's code is short (#DIV/0!, #N/A)
+    } else if (values > 1) {
+      cell->kind = Kind::kTwoValues;
+    } else if (formula && values == 0) {
+      cell->kind = Kind::kNoValueYet;
+    } else {
+      return false;
+    }
+    return true;
+  }
+
   // The text of the cell just read, by its type.
   void EndCell() {
     std::string text;
-    if (type == "s") {
+    if (CellWithoutValue cell; WithoutValue(&cell)) {
+      building.withoutValue.push_back(std::move(cell));
+    } else if (type == "s") {
       char* end = nullptr;
       const unsigned long index = std::strtoul(value.c_str(), &end, 10);
       if (value.empty() || *end != '\0' || index >= stringEnds.size()) {
@@ -655,6 +685,7 @@ bool WorkbookReader::NextRow(WorkbookRow* row) {
   p.current = std::move(p.ready.front());
   p.ready.pop_front();
   row->row = p.current.number;
+  row->withoutValue = p.current.withoutValue;
   row->cells.clear();
   for (const auto& [at, size] : p.current.cells) {
     row->cells.emplace_back(p.current.text.data() + at, size);

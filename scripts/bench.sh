@@ -210,6 +210,9 @@ fi
 # Peak memory of import --add of many new items.
 "$top/scripts/bench-add.sh" >>"$table"
 
+# Every price of a shop raised in one import.
+"$top/scripts/bench-raise.sh" >>"$table"
+
 # Peak memory of a whole start-up at the largest size.
 largest=${sizes##*,}
 peak=$(/usr/bin/time -f %M "$build/tools/filmtool" stats "$data/$largest-random" 2>&1 >/dev/null | tail -1)

@@ -74,10 +74,34 @@ InventoryRecord RecordIn(const std::vector<uint8_t>& window, Slot first, Slot sl
   return record;
 }
 
-uint32_t WindowsSum(const GroupWindows& windows) {
+// Whether the first window of a group takes in the last slot that the group
+// before it writes: a run the group's room cut short goes on in the next
+// group, whose window then reaches back over that slot.
+bool MeetsGroupBefore(SlotChanges& changes, const PlannedGroup& runs) {
+  const size_t from = runs[0].from;
+  return from > 0 && changes.Slot(from - 1) + 1 == changes.Slot(from);
+}
+
+// The checksum of a group's windows, but for the first record of the first
+// when `skipFirst`: a slot the write itself changes before the group's turn.
+uint32_t WindowsSum(const GroupWindows& windows, bool skipFirst) {
   uint32_t sum = 0;
-  for (const std::vector<uint8_t>& w : windows) sum = JournalChecksum(w.data(), w.size(), sum);
+  for (size_t k = 0; k < windows.size(); ++k) {
+    const size_t skip = k == 0 && skipFirst ? kRecordSize : 0;
+    sum = JournalChecksum(windows[k].data() + skip, windows[k].size() - skip, sum);
+  }
   return sum;
+}
+
+// The record that `group` writes at its last slot.
+InventoryRecord LastWritten(const JournalGroup& group) {
+  const GroupEntry& last = group.entries.back();
+  const FileRange span = RunSpan(last.first, last.count, group.newSize);
+  InventoryRecord record;
+  std::memcpy(record.bytes,
+              last.after.data() + (SlotOffset(last.first + last.count - 1) - span.start),
+              kRecordSize);
+  return record;
 }
 
 // The journal of a group of a file of `size` bytes, made from its windows:
@@ -151,9 +175,12 @@ SlotsWritten WriteSlotsJournalled(SlotChanges& changes) {
 
   // Every change is checked against its slot before any is written, each
   // once. The first group's windows are kept for its write; a later group's
-  // checksum is, for when its turn comes.
+  // checksum is, for when its turn comes. Where a later group's window takes
+  // in the last slot of the group before, that slot is left out of the sum:
+  // at the group's turn it must hold what the group before wrote there.
   GroupWindows first;
   std::vector<uint32_t> sums(plan.size());
+  std::vector<bool> meets(plan.size());
   for (size_t g = 0; g < plan.size(); ++g) {
     GroupWindows windows;
     if (!ReadWindows(file.get(), size, changes, plan[g], &windows)) {
@@ -170,23 +197,28 @@ SlotsWritten WriteSlotsJournalled(SlotChanges& changes) {
     if (g == 0) {
       first = std::move(windows);
     } else {
-      sums[g] = WindowsSum(windows);
+      meets[g] = MeetsGroupBefore(changes, plan[g]);
+      sums[g] = WindowsSum(windows, meets[g]);
     }
   }
 
   size_t done = 0;
+  InventoryRecord lastWritten;  // what the group before wrote at its last slot
   for (size_t g = 0; g < plan.size(); ++g) {
     GroupWindows windows;
     if (g == 0) {
       windows = std::move(first);
     } else if (!ReadWindows(file.get(), size, changes, plan[g], &windows)) {
       return Stopped(WriteOutcome::kFailed, done, done, Failed(FileStep::kRead, DataPath));
-    } else if (WindowsSum(windows) != sums[g]) {
+    } else if (WindowsSum(windows, meets[g]) != sums[g] ||
+               (meets[g] && std::memcmp(windows[0].data(), lastWritten.bytes, kRecordSize) != 0)) {
       return Stopped(WriteOutcome::kChanged, done, done);
     }
-    const FileStatus status = WriteGroup(file.get(), MakeGroup(size, changes, plan[g], windows));
+    const JournalGroup group = MakeGroup(size, changes, plan[g], windows);
+    const FileStatus status = WriteGroup(file.get(), group);
     if (!status.ok()) return Stopped(WriteOutcome::kFailed, done, done, status);
     done = plan[g].back().to;
+    lastWritten = LastWritten(group);
   }
   return Stopped(WriteOutcome::kWritten, n, 0);
 }

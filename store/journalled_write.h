@@ -120,8 +120,11 @@ struct SlotsWritten {
 // check to the last group's flush, and every byte a group writes back (the
 // neighbours' in its sectors too) was read under that hold: a group's
 // windows are read once when the write has one group, and a later group's
-// are read again at its turn, and must still be the bytes checked. A group
-// that fails is put back as it was; the groups before it stay written.
+// are read again at its turn, and must still be the bytes checked, but for
+// a slot the group before it wrote, which must hold what that group wrote
+// (a run cut by a group's room goes on in the next group, whose window
+// takes in the slot before). A group that fails is put back as it was; the
+// groups before it stay written.
 SlotsWritten WriteSlotsJournalled(SlotChanges& changes);
 
 // Appends `records` as new slots at the end of DataPath, but only while the

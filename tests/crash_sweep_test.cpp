@@ -36,6 +36,10 @@ struct CrashScenario : SweepScenario {
   // action starts: made by a program that a kill stopped before its flush,
   // or by an older filmtool that made the journal without one.
   std::vector<std::wstring> namesNotOnMedium = {};
+  // Only the patterns where no pending write lands, where all do, and the
+  // random samples: a write of many groups pends journals of megabytes,
+  // with thousands of sector boundaries each.
+  bool sampled = false;
 };
 SWEEP_PRINTS_ITS_NAME(CrashScenario)
 
@@ -56,6 +60,18 @@ std::vector<Item> Items() {
 }
 
 void OpenItems(RecordsTest& t) { t.Open(Items()); }
+
+// More adjacent items than one journal group holds when every one changes.
+std::vector<Item> ManyItems() {
+  std::vector<Item> items;
+  for (int i = 0; i < 1130; ++i) items.push_back({100 + i, "ITEM " + std::to_string(i)});
+  return items;
+}
+std::vector<int64_t> EverySlot(size_t count) {
+  std::vector<int64_t> slots(count);
+  for (size_t s = 0; s < count; ++s) slots[s] = static_cast<int64_t>(s);
+  return slots;
+}
 
 const std::vector<CrashScenario>& Scenarios() {
   static const std::vector<CrashScenario> scenarios = {
@@ -98,6 +114,20 @@ const std::vector<CrashScenario>& Scenarios() {
        [] {
          return AmendSlots(Items(), {1, 2, 5, 7, 11});
        }},
+      // Every slot in two groups, the second group's window taking in the
+      // last slot the first wrote.
+      {{"AmendSlotsInTwoGroups",
+        [](RecordsTest& t) {
+          t.Open(ManyItems());
+          ASSERT_EQ(PlanGroups(
+                        ManyItems().size(), [](size_t i) { return static_cast<Slot>(i); },
+                        uint64_t{kRecordSize} * ManyItems().size())
+                        .size(),
+                    2u);
+        },
+        [] { return AmendSlots(ManyItems(), EverySlot(ManyItems().size())); }},
+       {},
+       /*sampled=*/true},
       {"AppendSlotsJournalled", OpenItems, [] { return AppendItems(300, 3); }},
       // The disk fills during the append's write: the file is cut back to
       // its old size, its old bytes put back, and the journal marked done.
@@ -328,7 +358,10 @@ TEST_P(CrashSweep, EveryCrashPointLeavesOldOrNewRecordsOnly) {
     Prepare();
     Run(cut);
     ++points;
-    const std::vector<CrashEnv::Pattern> tries = crash_.Patterns(8, 1000 + cut);
+    std::vector<CrashEnv::Pattern> tries = crash_.Patterns(8, 1000 + cut);
+    if (GetParam().sampled && tries.size() > 10) {
+      tries.erase(tries.begin() + 2, tries.end() - 8);
+    }
     for (size_t p = 0; p < tries.size(); ++p) {
       const CrashEnv::Medium medium = crash_.MediumAfter(tries[p]);
       testkit::PutMedium(medium);

@@ -7,6 +7,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstdint>
 #include <map>
 #include <sstream>
 
@@ -382,6 +384,39 @@ TEST(SheetReaders, ACsvRowStartsOnTheLineItStandsOn) {
   while (reader.Next(&row)) lines.push_back(row.line);
   EXPECT_EQ(reader.error(), "");
   EXPECT_EQ(lines, (std::vector<int>{1, 2, 4, 8}));
+}
+
+// Gigabytes of empty lines before a record: the count goes past what names
+// a row, and the text is refused there, never told with a line below 1.
+TEST(SheetReaders, ACsvOfMoreLinesThanARowIsNamedByIsRefused) {
+  class EmptyLines : public std::streambuf {
+   public:
+    explicit EmptyLines(uint64_t lines) : left_(lines) {}
+
+   protected:
+    std::streamsize xsgetn(char* to, std::streamsize count) override {
+      const auto n = static_cast<std::streamsize>(std::min<uint64_t>(left_, count));
+      std::fill_n(to, n, '\n');
+      left_ -= static_cast<uint64_t>(n);
+      if (n == 0 && !recordGiven_) {
+        recordGiven_ = true;
+        const char record[] = "10,X\n";
+        std::copy_n(record, sizeof record - 1, to);
+        return sizeof record - 1;
+      }
+      return n;
+    }
+
+   private:
+    uint64_t left_;
+    bool recordGiven_ = false;
+  };
+  EmptyLines past(uint64_t{kLastCsvLine});
+  CsvReader reader(&past);
+  CsvRow row;
+  EXPECT_FALSE(reader.Next(&row));
+  EXPECT_EQ(reader.error(),
+            "line 2147483648: more than 2147483647 lines: no sheet of an inventory is that long");
 }
 
 // A spreadsheet's date holds every part of the text it was made from, and

@@ -228,6 +228,22 @@ TEST_F(SheetImport, TheDryRunListsTheRealRunsWrites) {
   }
 }
 
+// An edit that only adds a character the owner cannot see is listed with
+// its code, in the dry run and the real one alike, never as "A -> A".
+TEST_F(SheetImport, AnInvisibleCharacterIsListedByItsCode) {
+  WriteInventory(MakeItems({{10, "BOWL PLATE", "S10"}}));
+  Sheet sheet = Export();
+  sheet[1][kDescription] = "BOWL\u00A0PLATE";
+  sheet[1][kSku] = "S\u00AD10";
+  const std::string listed =
+      "10 description: BOWL PLATE -> BOWL\\u00A0PLATE\n10 sku: S10 -> S\\u00AD10\n";
+  ASSERT_EQ(Import(sheet, " --dry-run"), 0) << err_;
+  EXPECT_EQ(Listed(out_), listed);
+  ASSERT_EQ(Import(sheet), 0) << err_;
+  EXPECT_EQ(Listed(out_), listed);
+  EXPECT_EQ(Export()[1][kDescription], "BOWL\u00A0PLATE");
+}
+
 // An export whose version column the owner deleted: the rows cannot tell the
 // owner's edit from a value the handheld changed since, so neither goes in
 // without --overwrite, and the sheet is told what it lacks.
@@ -395,7 +411,8 @@ TEST_F(SheetCommands, EveryExportComesBackUnchanged) {
 }
 
 // A refused import --add in a folder without film.dat leaves it empty, from
-// a file or from standard input; the dry run lists what it would add.
+// a file or from standard input; the dry run lists what it would add; a
+// folder under the name film.dat is told, in the dry run as in the real one.
 TEST_F(SheetCommands, ARefusedOrDryRunAddMakesNothingInANewShopsFolder) {
   const auto files = [this] {
     std::vector<std::string> names;
@@ -422,6 +439,15 @@ TEST_F(SheetCommands, ARefusedOrDryRunAddMakesNothingInANewShopsFolder) {
             "dry run: 1 items would change, 1 would be added; nothing written\n"
             "1 rows without a version mark were compared with film.dat as it is now\n");
   EXPECT_EQ(files(), std::vector<std::string>());
+
+  // A folder under film.dat's name is no missing film.dat: told, not made.
+  std::filesystem::create_directory(Path("film.dat"));
+  for (const char* options : {"--add --dry-run", "--add"}) {
+    EXPECT_EQ(Import("number,description\n2,Mug\n", options), 1) << options;
+    EXPECT_TRUE(Said("film.dat is not a regular file")) << options << ": " << err_;
+    EXPECT_EQ(out_, "") << options;
+    EXPECT_EQ(files(), std::vector<std::string>{"film.dat"}) << options;
+  }
 }
 
 // Each message of a sheet the owner can act on says what to do.
@@ -560,6 +586,46 @@ TEST_F(SheetCommands, AWorkbookComesBackAsACsvDoesAndItsRefusalsNameTheCell) {
       << err_;
   EXPECT_EQ(Listed(out_), "12 added\n12 description:  -> TWELVE\n");
   WriteBytes("film.dat", before);
+  // Cells that hold no value are no texts: an error, a formula whose value
+  // the program that wrote the workbook never worked out, two values at
+  // once. Each refuses its row at its cell; nothing is written.
+  shape = save(edited);
+  const auto put = [&shape](const std::string& at, const std::string& cell) {
+    std::string& sheet = shape.sheets[1].second;
+    const size_t from = sheet.find("<c r=\"" + at + "\"");
+    ASSERT_NE(from, std::string::npos) << at;
+    sheet.replace(from, sheet.find("</c>", from) + 4 - from, cell);
+  };
+  put("C2", "<c r=\"C2\" t=\"e\"><f>#REF!</f><v>#REF!</v></c>");
+  put("D3", "<c r=\"D3\" t=\"str\"><f>A1</f></c>");
+  put("I3", "<c r=\"I3\" t=\"inlineStr\"><v>5</v><is><t>6</t></is></c>");
+  ASSERT_TRUE(WriteZipFile(Path("saved.xlsx"), WorkbookParts(shape)));
+  const Bytes edits = ReadBytes("film.dat");
+  EXPECT_EQ(import(), 1);
+  EXPECT_TRUE(Said("saved.xlsx:Stock!C2: the cell holds a formula error (#REF!), no value: put a "
+                   "value there")) << err_;
+  EXPECT_TRUE(Said("saved.xlsx:Stock!D3: the cell holds a formula whose value the program that "
+                   "wrote the workbook did not work out")) << err_;
+  EXPECT_TRUE(Said("saved.xlsx:Stock!I3: the cell holds two values at once")) << err_;
+  EXPECT_EQ(ReadBytes("film.dat"), edits);
+  // In a CSV a cell is text, whatever it says: #REF! may be an SKU.
+  CsvSheet csv = Export();
+  csv[1][kSku] = "#REF!";
+  EXPECT_EQ(Import(csv), 0) << err_;
+  EXPECT_EQ(Listed(out_), "10 sku: 0012 -> #REF!\n");
+  // The sheets a spreadsheet hides, or hides past its menus, are not read,
+  // and told: the owner cannot see their edits.
+  auto secret = rows;
+  secret[1][kPrice] = "9.99";
+  WorkbookShape hidden = AsSaved({{"Stock", rows}, {"Old", secret}, {"Sums", secret}});
+  hidden.states = {"", "hidden", "veryHidden"};
+  ASSERT_TRUE(WriteZipFile(Path("saved.xlsx"), WorkbookParts(hidden)));
+  EXPECT_EQ(import(), 0) << err_;
+  EXPECT_EQ(out_, "0 items changed\n");
+  EXPECT_TRUE(Said("saved.xlsx: the workbook has a hidden sheet 'Old': its rows are not read"))
+      << err_;
+  EXPECT_TRUE(Said("saved.xlsx: the workbook has a hidden sheet 'Sums': its rows are not read"))
+      << err_;
   // One line an item across the sheets of a workbook too.
   save(edited);
   WorkbookShape two = AsSaved({{"Stock", rows}, {"More", {rows[0], rows[1]}}});

@@ -2,6 +2,8 @@
 // save them in, read as the text an export of the same values prints.
 #include "tools/sheets/workbook_reader.h"
 
+#include <filesystem>
+
 #include "tests/kit/workbook_parts.h"
 #include "tests/test_support.h"
 #include "tools/sheets/sheet_writer.h"
@@ -10,7 +12,22 @@ namespace {
 
 using Rows = std::vector<std::vector<std::string>>;
 
-// Every sheet's rows, each prefixed with "sheet!row" and its cells.
+// What a cell without a value reads as here: "<error CODE>", "<no value
+// yet>" or "<two values>".
+std::string Shown(const CellWithoutValue& cell) {
+  switch (cell.kind) {
+    case CellWithoutValue::Kind::kError:
+      return "<error " + cell.code + ">";
+    case CellWithoutValue::Kind::kNoValueYet:
+      return "<no value yet>";
+    case CellWithoutValue::Kind::kTwoValues:
+      return "<two values>";
+  }
+  return "";
+}
+
+// Every sheet's rows, each prefixed with "sheet!row" and its cells, a cell
+// without a value as Shown shows it (its text must be "").
 Rows ReadAll(const std::string& path, std::string* why) {
   Rows rows;
   const auto reader = WorkbookReader::Open(path, why);
@@ -21,6 +38,10 @@ Rows ReadAll(const std::string& path, std::string* why) {
     while (reader->NextRow(&row)) {
       rows.push_back({sheet + "!" + std::to_string(row.row)});
       for (std::string_view cell : row.cells) rows.back().emplace_back(cell);
+      for (const CellWithoutValue& cell : row.withoutValue) {
+        std::string& text = rows.back().at(1 + cell.column);
+        text = text.empty() ? Shown(cell) : "a text: " + text;
+      }
     }
     if (!reader->error().empty()) break;
   }
@@ -89,6 +110,27 @@ TEST_F(Workbook, ExportsRowsComeBackAsTheyWerePrinted) {
   EXPECT_EQ(sheets[4][0], "Stock 2!2");
 }
 
+// A workbook the disk cannot take: told, and nothing of it left behind,
+// neither its part nor the file it was to replace changed.
+TEST_F(Workbook, AnExportTheDiskCannotTakeLeavesNoPart) {
+  WriteBytes("out.xlsx", Bytes{'o', 'l', 'd'});
+  const auto sheet = WorkbookAt(Path("out.xlsx"));
+  ASSERT_TRUE(sheet);
+  ExportedRow row;
+  row.number = "1";
+  ASSERT_TRUE(sheet->Row(row));
+  // The library makes the file only when the workbook is closed; a full
+  // disk stands in the part's place by then.
+  std::filesystem::create_symlink("/dev/full", Path("out.xlsx.part"));
+  testing::internal::CaptureStderr();
+  EXPECT_FALSE(sheet->Finish());
+  const std::string said = testing::internal::GetCapturedStderr();
+  EXPECT_NE(said.find("filmtool: " + Path("out.xlsx") + ": the workbook "), std::string::npos)
+      << said;
+  EXPECT_FALSE(std::filesystem::is_symlink(Path("out.xlsx.part")));
+  EXPECT_EQ(ReadBytes("out.xlsx"), (Bytes{'o', 'l', 'd'}));
+}
+
 TEST_F(Workbook, CellsReadAsTheSpreadsheetStoredThem) {
   WorkbookShape shape;
   // Styles: 0 plain, 1 a built-in date, 2 a date format of its own, 3 text
@@ -105,21 +147,29 @@ TEST_F(Workbook, CellsReadAsTheSpreadsheetStoredThem) {
        "<row r=\"3\"><c r=\"A3\" t=\"s\"><v>1</v></c><c r=\"B3\" t=\"s\"><v>2</v></c>"
        "<c r=\"C3\"><f>1+1.5</f><v>2.5</v></c><c r=\"D3\" s=\"1\"><v>46086</v></c>"
        "<c r=\"E3\" s=\"2\"><v>1.5</v></c><c r=\"F3\" s=\"3\"><v>12</v></c></row>"
-       // Cells without references, then a row of empty cells, which is no row.
+       // Cells without references; cells that hold no value: errors, a
+       // formula whose value was never worked out, two values; a row of
+       // such a cell alone; then a row of empty cells, which is no row.
        "<row><c t=\"b\"><v>1</v></c><c t=\"e\"><v>#N/A</v></c><c t=\"str\"><f>A1</f><v> X_x0041_</v>"
-       "</c></row><row r=\"9\"><c r=\"A9\" s=\"1\"/><c r=\"B9\" t=\"inlineStr\"><is><t></t>"
+       "</c><c t=\"e\"><f>1/0</f><v>#DIV/0!</v></c><c><f>A1*2</f></c><c t=\"inlineStr\"><v>5</v>"
+       "<is><t>6</t></is></c><c t=\"str\"><f>A1</f><v></v></c></row>"
+       "<row r=\"7\"><c r=\"B7\"><f>B6</f></c></row>"
+       "<row r=\"9\"><c r=\"A9\" s=\"1\"/><c r=\"B9\" t=\"inlineStr\"><is><t></t>"
        "</is></c></row>"},
       {"My list", "<row r=\"2\"><c r=\"AB2\" t=\"inlineStr\"><is><t>far</t></is></c></row>"}};
   const Rows rows = Read(shape);
-  ASSERT_EQ(rows.size(), 4u);
+  ASSERT_EQ(rows.size(), 5u);
   EXPECT_EQ(rows[0], (std::vector<std::string>{"Stock!1", "number", "", "price"}));
   EXPECT_EQ(rows[1], (std::vector<std::string>{"Stock!3", "RED HAT", " A\rB_x0041_ ", "2.5",
                                                 "2026-03-05", "1900-01-01", "12"}));
   // A formula's text result keeps its blanks and escapes, as any text does.
-  EXPECT_EQ(rows[2], (std::vector<std::string>{"Stock!4", "TRUE", "#N/A", " XA"}));
-  ASSERT_EQ(rows[3].size(), 29u);
-  EXPECT_EQ(rows[3][0], "My list!2");
-  EXPECT_EQ(rows[3][28], "far");
+  EXPECT_EQ(rows[2], (std::vector<std::string>{"Stock!4", "TRUE", "<error #N/A>", " XA",
+                                                "<error #DIV/0!>", "<no value yet>",
+                                                "<two values>", ""}));
+  EXPECT_EQ(rows[3], (std::vector<std::string>{"Stock!7", "", "<no value yet>"}));
+  ASSERT_EQ(rows[4].size(), 29u);
+  EXPECT_EQ(rows[4][0], "My list!2");
+  EXPECT_EQ(rows[4][28], "far");
   EXPECT_EQ(WorkbookReader::CellName("My list", 2, 27), "'My list'!AB2");
   EXPECT_EQ(WorkbookReader::CellName("Stock", 7, 3), "Stock!D7");
   // Columns are named as the spreadsheet names them, past Z and ZZ too.
@@ -167,6 +217,8 @@ TEST_F(Workbook, WhatIsNoWorkbookIsToldWithoutReadingOn) {
   WorkbookShape shape;
   shape.sheets = {{"S", "<row r=\"2\"><c r=\"A2\"><v>1</v></c></row><row r=\"2\"/>"}};
   EXPECT_EQ(Problem(WorkbookParts(shape)), "S: row 2 out of its order");
+  shape.sheets = {{"S", "<row r=\"1048576\"><c><v>1</v></c></row><row><c><v>2</v></c></row>"}};
+  EXPECT_EQ(Problem(WorkbookParts(shape)), "S: row 1048577 is past a sheet's last row, 1048576");
   shape.sheets = {{"S", "<row r=\"2\"><c r=\"B2\"><v>1</v></c><c r=\"A2\"><v>1</v></c></row>"}};
   EXPECT_EQ(Problem(WorkbookParts(shape)), "S: a cell out of its order in row 2");
   // One shared string: index 1 is the first past the table.

@@ -18,11 +18,14 @@ namespace {
 constexpr uint32_t kWaitForAnotherProgram = 3000;
 
 // `*missing`, when given, is set when there is no film.dat, which is then
-// not told.
+// not told. A film.dat that is there but does not open (a folder, a file
+// held or refused to this user) is not missing: it is told.
 InventoryOpened Open(Opening opening, bool* missing = nullptr) {
   HeldFileWait = kWaitForAnotherProgram;
   InventoryOpened opened = LoadInventory(opening);
-  if (missing != nullptr && opened.failure == OpenFailure::kMissing) {
+  const platform::FileError why = opened.cause.error;
+  if (missing != nullptr && opened.failure == OpenFailure::kMissing &&
+      (why == platform::FileError::kMissing || why == platform::FileError::kNoFolder)) {
     *missing = true;
     TellOpening(opened);
     return opened;

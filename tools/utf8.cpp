@@ -110,12 +110,14 @@ bool IsInvisibleCharacter(uint32_t c) {
   return false;
 }
 
-std::string Printable(std::string_view text) {
-  constexpr size_t kShown = 60;
+namespace {
+
+// `text` escaped as Printable says, its first `most` characters.
+std::string Escaped(std::string_view text, size_t most) {
   std::string out;
   size_t shown = 0;
   size_t i = 0;
-  while (i < text.size() && shown < kShown) {
+  while (i < text.size() && shown < most) {
     uint32_t c = 0;
     const size_t length = SequenceLength(text, i, &c);
     if (length == 0 || IsControlCharacter(c)) {
@@ -143,6 +145,12 @@ std::string Printable(std::string_view text) {
   if (i < text.size()) out += "... (" + std::to_string(text.size() - i) + " more bytes)";
   return out;
 }
+
+}  // namespace
+
+std::string Printable(std::string_view text) { return Escaped(text, 60); }
+
+std::string PrintableWhole(std::string_view text) { return Escaped(text, text.size()); }
 
 uint32_t CharacterAt(const std::wstring& wide, size_t i, size_t* length) {
   auto c = static_cast<uint32_t>(wide[i]);

@@ -41,3 +41,5 @@ bool IsInvisibleCharacter(uint32_t c);
 // \UNNNNNNNN), so that the owner sees them, and a text longer than 60
 // characters cut there with how much more there was.
 std::string Printable(std::string_view text);
+// As Printable, but never cut: a listing of what a change makes of a field.
+std::string PrintableWhole(std::string_view text);

@@ -4,7 +4,8 @@
 // whose sheets, shared strings, styles, or any one part whole, are the
 // input's text. Every sheet and row is read to the end; the reader must
 // tell a problem rather than crash, hand out cells of no more than its
-// bound, and leave no file handle open.
+// bound, list a cell without a value only as an empty cell of its row, and
+// leave no file handle open.
 #include <unistd.h>
 
 #include <cstdint>
@@ -55,6 +56,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
       while (reader->NextSheet(&sheet)) {
         while (reader->NextRow(&row)) {
           if (row.row == 0 || row.row > 1048576 || row.cells.size() > 16384) __builtin_trap();
+          // A cell without a value is among the row's cells, and empty.
+          for (const CellWithoutValue& cell : row.withoutValue) {
+            if (cell.column >= row.cells.size() || !row.cells[cell.column].empty()) {
+              __builtin_trap();
+            }
+          }
         }
       }
     }

@@ -2,10 +2,10 @@
 // it: export through the Save As dialog, an edited workbook brought back and
 // its review read against the edits, Apply and film.dat field by field, a
 // conflict shown and refused, what the handheld changed after the review
-// refused, Cancel, a long export cancelled while the window answers, a sheet
-// dropped on the window and one handed over by a second start. Each test
-// runs under the Western code page and again under the Japanese one, with
-// texts of its own.
+// refused, every price of a shop raised and applied, Cancel, a long export
+// cancelled while the window answers, a sheet dropped on the window and one
+// handed over by a second start. Each test runs under the Western code page
+// and again under the Japanese one, with texts of its own.
 #include <algorithm>
 #include <cstring>
 
@@ -211,6 +211,31 @@ DESK_TEST(DeskExportsAndBringsBackAnEditedWorkbook) {
   desk.WaitIdle();
   Check(desk.Rows().empty() && !desk.Enabled(IDC_APPLY), "the review stayed after Apply");
   Close(program, desk);
+}
+
+// Every price of the shop raised in one sheet: Apply writes them all, in
+// journal groups of adjacent slots that meet slot by slot.
+DESK_TEST(DeskAppliesEveryPriceRaised) {
+  (void)exe;
+  Folder folder(L"desk-raise");
+  std::vector<Item> items;
+  for (int64_t n = 1; n <= 2500; ++n) items.push_back({n, "ITEM " + std::to_string(n)});
+  std::vector<InventoryRecord> records = MakeItems(items);
+  folder.Write(L"film.dat", InventoryBytes(records));
+  CsvSheet sheet = ExportedByFilmtool(folder);
+  for (size_t r = 1; r < sheet.size(); ++r) sheet[r][8] = "2.50";
+  WriteCsvFile(folder, L"raised.csv", sheet);
+  UseShopFolder(folder);
+  Tallo program(BesideDriver(L"filmdesk.exe"), folder, L"\"" + folder.Path(L"raised.csv") + L"\"");
+  Desk desk(program);
+  desk.WaitReview(L"Review of raised.csv: 2500 items to change, 0 to add.");
+  desk.Press(IDC_APPLY);
+  const std::wstring said = desk.AnswerMessage();
+  Check(said == L"2500 items changed and 0 added in film.dat.", "after Apply: " + Narrow(said));
+  for (InventoryRecord& r : records) SetRecordPrice(r, 2.5f);
+  CheckFilm(folder, records);
+  Close(program, desk);
+  folder.Remove(L"film.dat");
 }
 
 // A sheet handed over on the command line with a conflict: shown apart

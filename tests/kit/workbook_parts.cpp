@@ -38,8 +38,9 @@ std::vector<WorkbookPart> WorkbookParts(const WorkbookShape& shape) {
       "<?xml version=\"1.0\"?><Relationships xmlns=\"" + package + "\">";
   for (size_t i = 0; i < shape.sheets.size(); ++i) {
     const std::string n = std::to_string(i + 1);
+    const bool stated = i < shape.states.size() && !shape.states[i].empty();
     book += "<sheet name=\"" + shape.sheets[i].first + "\" sheetId=\"" + n + "\" r:id=\"rId" + n +
-            "\"/>";
+            "\"" + (stated ? " state=\"" + shape.states[i] + "\"" : "") + "/>";
     bookRelations += "<Relationship Id=\"rId" + n + "\" Type=\"" + relations +
                      "/worksheet\" Target=\"worksheets/sheet" + n + ".xml\"/>";
     parts.emplace_back("xl/worksheets/sheet" + n + ".xml",

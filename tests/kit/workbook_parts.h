@@ -19,6 +19,7 @@ bool WriteZipFile(const std::string& path, const std::vector<WorkbookPart>& part
 // custom formats `formats` as numFmt elements), dates from 1904 if asked.
 struct WorkbookShape {
   std::vector<std::pair<std::string, std::string>> sheets;  // name, sheetData content
+  std::vector<std::string> states;  // by sheet, the state attribute when there is one
   std::vector<std::string> strings;
   std::vector<unsigned> styles{0};
   std::string formats;

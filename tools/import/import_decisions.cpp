@@ -126,7 +126,22 @@ bool ImportDecisions::TakeHeader(int line, const std::vector<std::string_view>& 
   return problems_ == 0;
 }
 
-void ImportDecisions::TakeRow(int line, const std::vector<std::string_view>& fields) {
+void ImportDecisions::TakeRow(int line, const std::vector<std::string_view>& fields,
+                              const std::vector<CellWithoutValue>& withoutValue) {
+  // A cell without a value is no text, not even an empty one: never taken
+  // for a value that clears a field. Right of the sheet's columns it is as
+  // an empty cell there.
+  bool valueless = false;
+  for (const CellWithoutValue& cell : withoutValue) {
+    if (cell.column >= columns_.width) continue;
+    Found found(Finding::kNoValue, line);
+    found.column = static_cast<int>(cell.column);
+    found.count = static_cast<int64_t>(cell.kind);
+    found.text = cell.code;
+    Tell(found);
+    valueless = true;
+  }
+  if (valueless) return;
   bool empty = true;
   for (std::string_view f : fields) empty = empty && IsBlank(f);
   if (empty) return;  // a row of empty cells, as spreadsheets leave at the end

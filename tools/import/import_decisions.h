@@ -30,6 +30,7 @@
 #include "store/inventory_record.h"
 #include "tools/fields.h"
 #include "tools/import/item_edits.h"
+#include "tools/sheets/sheet_reader.h"
 #include "tools/version_mark.h"
 
 struct ImportRules {
@@ -67,6 +68,7 @@ enum class Finding {
   kUnnamedValue,  // a value in the column without a name at `other` (from 1)
   kTotalsRow,     // no item number, yet other cells hold values
   kBadNumber,     // `text` is no item number: `why`
+  kNoValue,       // a workbook's cell at `column` holds no value: `count` its Kind, `text` its code
   // A row: its mark.
   kDamagedMark,        // changed or cut short: no mark of its form
   kMarkOfOtherRow,     // whole, but made for another number than `number`
@@ -144,8 +146,10 @@ class ImportDecisions {
   // has a header on each sheet). False when the rows cannot be read by them
   // (told).
   bool TakeHeader(int line, const std::vector<std::string_view>& names);
-  // A row's texts, one for each column of the header.
-  void TakeRow(int line, const std::vector<std::string_view>& fields);
+  // A row's texts, one for each column of the header, and a workbook row's
+  // cells that hold no value, which refuse the row.
+  void TakeRow(int line, const std::vector<std::string_view>& fields,
+               const std::vector<CellWithoutValue>& withoutValue = {});
 
   int problems() const { return problems_; }
   // Conflicts of each kind.

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "platform/number_text.h"
+#include "tools/utf8.h"
 
 namespace {
 
@@ -143,7 +144,7 @@ std::string ImportPlan::ChangeLines() const {
     const std::vector<std::string_view> texts = Texts(entry.at, 3);
     if (texts[1] == texts[2]) continue;  // stored otherwise, printed the same
     lines += platform::FormatItemNumber(entry.number) + " " + FieldName(kAllFields[entry.field]) +
-             ": " + std::string(texts[1]) + " -> " + std::string(texts[2]) + "\n";
+             ": " + PrintableWhole(texts[1]) + " -> " + PrintableWhole(texts[2]) + "\n";
   }
   return lines;
 }

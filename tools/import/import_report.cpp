@@ -71,6 +71,21 @@ std::string FindingText(const Found& f, const SheetReader& sheet, const ImportCh
              ", such as a totals row: import takes rows of items only; delete this row";
     case Finding::kBadNumber:
       return f.why + ": " + value;
+    case Finding::kNoValue:
+      switch (static_cast<CellWithoutValue::Kind>(f.count)) {
+        case CellWithoutValue::Kind::kError:
+          return "the cell holds " +
+                 (f.text.empty() ? std::string("an error") : "a formula error (" + value + ")") +
+                 ", no value: put a value there";
+        case CellWithoutValue::Kind::kNoValueYet:
+          return "the cell holds a formula whose value the program that wrote the workbook did "
+                 "not work out: put a value there, or open and save the workbook in a "
+                 "spreadsheet first";
+        case CellWithoutValue::Kind::kTwoValues:
+          return "the cell holds two values at once, which no spreadsheet writes: put one value "
+                 "there";
+      }
+      return "";
     case Finding::kDamagedMark:
       return Item(f) +
              ": the version mark of this row is damaged: export again and redo the row's edits "

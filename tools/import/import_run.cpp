@@ -113,9 +113,14 @@ bool ImportRun::OpenSheet() {
 }
 
 // The next sheet whose first row names a number column; a workbook's other
-// sheets (the owner's notes, a summary) are left alone.
+// sheets (the owner's notes, a summary) are left alone, and so are the
+// sheets it hides: what the owner does not see is no edit of the owner's.
 bool ImportRun::Header(std::string* name) {
   while (sheet_->NextSheet(name)) {
+    if (sheet_->Hidden()) {
+      Complain(path_ + ": the workbook has a hidden sheet '" + *name + "': its rows are not read");
+      continue;
+    }
     if (!sheet_->NextRow(&row_)) {
       if (!sheet_->error().empty()) return false;
       if (sheet_->IsWorkbook()) continue;  // an empty sheet
@@ -164,7 +169,7 @@ ImportRun::Read ImportRun::Decide(bool forChange, FindingSink& findings, Progres
   for (bool more = true; more;) {
     if (decisions_->TakeHeader(row_.line, row_.cells)) {
       while (sheet_->NextRow(&row_)) {
-        decisions_->TakeRow(row_.line, row_.cells);
+        decisions_->TakeRow(row_.line, row_.cells, row_.withoutValue);
         ++rows;
         if (!ticker.Tick(rows, std::max(rows, expected))) return Read::kStopped;
       }

@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "platform/number_text.h"
+#include "tools/utf8.h"
 
 uint64_t RecordDigest(const InventoryRecord& record) {
   // Any well-mixed 64 bits will do, and these take a few instructions a
@@ -109,7 +110,8 @@ std::string ItemEdits::Listed(size_t i, const InventoryRecord& before,
   std::string out;
   if (item.slot < 0) out += number + " added\n";
   for (const FieldChange& c : Changed(i, before, after)) {
-    out += number + " " + FieldName(c.field) + ": " + c.was + " -> " + c.is + "\n";
+    out += number + " " + FieldName(c.field) + ": " + PrintableWhole(c.was) + " -> " +
+           PrintableWhole(c.is) + "\n";
   }
   return out;
 }

@@ -17,7 +17,7 @@ const char kCarriageReturnAlone[] =
 
 CsvReader::CsvReader(std::streambuf* source) : source_(source), buffer_(kChunk) {}
 
-bool CsvReader::Fail(int line, const std::string& why) {
+bool CsvReader::Fail(int64_t line, const std::string& why) {
   error_ = "line " + std::to_string(line) + ": " + why;
   return false;
 }
@@ -85,7 +85,7 @@ bool CsvReader::Next(CsvRow* row) {
 CsvReader::Parse CsvReader::ParseRecord(CsvRow* row) {
   const char* const b = buffer_.data();
   size_t i = begin_;
-  int line = line_;
+  int64_t line = line_;
   // Empty lines are no records.
   while (i < end_ && (b[i] == '\n' || b[i] == '\r')) {
     if (b[i] == '\r') {
@@ -105,10 +105,15 @@ CsvReader::Parse CsvReader::ParseRecord(CsvRow* row) {
   }
   begin_ = i;
   line_ = line;
+  if (line > kLastCsvLine) {
+    Fail(line, "more than " + std::to_string(kLastCsvLine) +
+                   " lines: no sheet of an inventory is that long");
+    return Parse::kProblem;
+  }
   if (i >= end_) return sourceDone_ ? Parse::kEnd : Parse::kMore;
 
   const size_t start = i;
-  const int startLine = line;
+  const int64_t startLine = line;
   std::vector<Span>& spans = spans_;
   spans.clear();
   unquoted_.clear();
@@ -182,7 +187,7 @@ CsvReader::Parse CsvReader::ParseRecord(CsvRow* row) {
          "DOS code page, Latin-1): save it as \"CSV UTF-8\"");
     return Parse::kProblem;
   }
-  row->line = startLine;
+  row->line = static_cast<int>(startLine);
   row->fields.clear();
   for (const Span& s : spans) {
     row->fields.emplace_back(s.unquoted ? unquoted_.data() + s.at : b + s.at, s.size);

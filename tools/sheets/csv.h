@@ -6,6 +6,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <memory>
 #include <streambuf>
 #include <string>
@@ -20,6 +21,9 @@ struct CsvRow {
 
 // No record of a sheet comes near this; a longer one is refused.
 constexpr size_t kLongestCsvRecord = size_t{1} << 20;
+// Lines are counted in 64 bits, but a row is named by an int: a text of
+// more lines (gigabytes of empty lines) is refused at the first line past.
+constexpr int64_t kLastCsvLine = 2147483647;
 
 class CsvReader {
  public:
@@ -30,7 +34,8 @@ class CsvReader {
   // problem, which error() then tells with its line: a quote inside an
   // unquoted field, text after a closing quote, a quoted field without its
   // end, a line ended by a carriage return alone, a record longer than
-  // kLongestCsvRecord, text that is no UTF-8 (UTF-16 among it), a NUL byte.
+  // kLongestCsvRecord, text that is no UTF-8 (UTF-16 among it), a NUL byte,
+  // a record past kLastCsvLine.
   bool Next(CsvRow* row);
   const std::string& error() const { return error_; }
 
@@ -38,7 +43,7 @@ class CsvReader {
   enum class Parse { kRecord, kEnd, kMore, kProblem };
   Parse ParseRecord(CsvRow* row);
   bool Refill();
-  bool Fail(int line, const std::string& why);
+  bool Fail(int64_t line, const std::string& why);
 
   std::streambuf* source_;
   std::vector<char> buffer_;
@@ -46,7 +51,7 @@ class CsvReader {
   size_t end_ = 0;    // the end of the bytes read
   bool sourceDone_ = false;
   bool started_ = false;
-  int line_ = 1;
+  int64_t line_ = 1;
   std::string unquoted_;  // the quoted fields of the record, their quotes undone
   struct Span {           // where a field of the record lies
     bool unquoted;        // in unquoted_, not in the buffer

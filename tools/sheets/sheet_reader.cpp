@@ -24,11 +24,13 @@ class CsvSheet : public SheetReader {
     if (!reader_.Next(&row_)) return false;
     row->line = row_.line;
     row->cells = row_.fields;
+    row->withoutValue.clear();
     return true;
   }
   const std::string& error() const override { return reader_.error(); }
   std::string RowName(int line) const override { return "line " + std::to_string(line); }
   std::string CellName(int line, size_t) const override { return std::to_string(line); }
+  bool Hidden() const override { return false; }
   bool IsWorkbook() const override { return false; }
   void Close() override { file.reset(); }
 
@@ -61,6 +63,7 @@ class WorkbookSheet : public SheetReader {
     if (!reader_->NextRow(&row_)) return Failed();
     row->line = static_cast<int>(names_.size() - 1) * kLinesPerSheet + static_cast<int>(row_.row);
     row->cells = row_.cells;
+    row->withoutValue = row_.withoutValue;
     // A sheet's rows are as wide as its first: cells a spreadsheet keeps
     // empty past its last column are no values.
     while (row->cells.size() > width_ && width_ > 0 && row->cells.back().empty()) {
@@ -81,6 +84,7 @@ class WorkbookSheet : public SheetReader {
     return WorkbookReader::CellName(Sheet(line), static_cast<uint32_t>(line % kLinesPerSheet),
                                     column);
   }
+  bool Hidden() const override { return reader_ && reader_->SheetHidden(); }
   bool IsWorkbook() const override { return true; }
   void Close() override { reader_.reset(); }
 

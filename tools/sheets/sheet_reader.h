@@ -10,10 +10,25 @@
 #include <string_view>
 #include <vector>
 
+// A workbook's cell that holds no value to take (its text is ""), and why.
+struct CellWithoutValue {
+  enum class Kind {
+    kError,        // an error, a formula's or typed: `code` (#REF!, #N/A)
+    kNoValueYet,   // a formula whose value the program that wrote it did not work out
+    kTwoValues,    // two values at once (a number and an inline string)
+  };
+  size_t column = 0;  // from 0
+  Kind kind = Kind::kError;
+  std::string code;
+};
+
 struct SheetRow {
   int line = 0;  // above 0, and each row's own
   // Valid until the next call of NextRow.
   std::vector<std::string_view> cells;
+  // Of a workbook's row: its cells without a value, by column. A CSV's
+  // cells are text, whatever they hold ("#REF!" may be an SKU).
+  std::vector<CellWithoutValue> withoutValue;
 };
 
 class SheetReader {
@@ -29,6 +44,9 @@ class SheetReader {
   // and its cell in column `column` (from 0; "12", "Stock!D7").
   virtual std::string RowName(int line) const = 0;
   virtual std::string CellName(int line, size_t column) const = 0;
+  // Whether the current sheet is one the spreadsheet hides from its owner (a
+  // workbook's hidden or very hidden sheet): never a CSV.
+  virtual bool Hidden() const = 0;
   // Whether this is a workbook, whose cells have types of their own, not
   // text that the spreadsheet reads as it likes.
   virtual bool IsWorkbook() const = 0;

@@ -192,6 +192,7 @@ struct WorkbookReader::Parts {
   unzFile zip = nullptr;
   struct Sheet {
     std::string name, part;
+    bool hidden = false;
   };
   std::vector<Sheet> sheets;
   size_t next = 0;
@@ -212,6 +213,7 @@ struct WorkbookReader::Parts {
     uint32_t number = 0;
     std::string text;
     std::vector<std::pair<size_t, size_t>> cells;  // by column: where in text
+    std::vector<CellWithoutValue> withoutValue;
   };
   std::deque<Row> ready;
   Row building;
@@ -220,6 +222,8 @@ struct WorkbookReader::Parts {
   long column = -1;
   std::string type, value;
   size_t style = 0;
+  bool formula = false;  // the cell has a formula
+  int values = 0;        // its values: <v> elements and inline strings
   Row current;  // what NextRow handed out
 
   ~Parts() {
@@ -352,7 +356,11 @@ struct WorkbookReader::Parts {
     static void End(void*, const XML_Char*) {}
     static void Text(void*, const XML_Char*, int) {}
   };
-  std::vector<std::pair<std::string, std::string>> sheetIds;  // name, relationship id
+  struct SheetId {
+    std::string name, relationship;
+    bool hidden;
+  };
+  std::vector<SheetId> sheetIds;
   struct Book {
     static void Start(void* data, const XML_Char* name, const XML_Char** attributes) {
       const std::string_view local = Local(name);
@@ -364,7 +372,12 @@ struct WorkbookReader::Parts {
         for (const XML_Char** a = attributes; *a != nullptr; a += 2) {
           if (Local(a[0]) == "id" && std::strchr(a[0], '|') != nullptr) id = a[1];
         }
-        if (sheetName != nullptr && id != nullptr) Of(data).sheetIds.emplace_back(sheetName, id);
+        const XML_Char* state = Attribute(attributes, "state");
+        const bool hidden = state != nullptr && (std::strcmp(state, "hidden") == 0 ||
+                                                 std::strcmp(state, "veryHidden") == 0);
+        if (sheetName != nullptr && id != nullptr) {
+          Of(data).sheetIds.push_back({sheetName, id, hidden});
+        }
       } else if (local == "workbookPr") {
         const XML_Char* date1904 = Attribute(attributes, "date1904");
         Of(data).from1904 = date1904 != nullptr && (std::strcmp(date1904, "1") == 0 ||
@@ -435,13 +448,18 @@ struct WorkbookReader::Parts {
       if (local == "row") {
         const XML_Char* r = Attribute(attributes, "r");
         const long number = r != nullptr ? std::strtol(r, nullptr, 10) : p.building.number + 1;
-        if (number <= static_cast<long>(p.building.number) || number > kLastRow) {
+        if (number > kLastRow) {
+          return p.Stop("row " + std::to_string(number) + " is past a sheet's last row, " +
+                        std::to_string(kLastRow));
+        }
+        if (number <= static_cast<long>(p.building.number)) {
           return p.Stop("row " + std::to_string(number) + " out of its order");
         }
         p.inRow = true;
         p.building.number = static_cast<uint32_t>(number);
         p.building.text.clear();
         p.building.cells.clear();
+        p.building.withoutValue.clear();
         p.column = -1;
       } else if (local == "c" && p.inRow) {
         const XML_Char* r = Attribute(attributes, "r");
@@ -453,8 +471,15 @@ struct WorkbookReader::Parts {
         const XML_Char* style = Attribute(attributes, "s");
         p.style = style == nullptr ? 0 : std::strtoul(style, nullptr, 10);
         p.value.clear();
+        p.formula = false;
+        p.values = 0;
         p.inCell = true;
-      } else if (p.inCell && (local == "v" || (local == "t" && p.phonetic == 0))) {
+      } else if (p.inCell && local == "f") {
+        p.formula = true;
+      } else if (p.inCell && (local == "v" || local == "is")) {
+        ++p.values;
+        p.inValue = local == "v";
+      } else if (p.inCell && local == "t" && p.phonetic == 0) {
         p.inValue = true;
       } else if (p.inCell && local == "rPh") {
         ++p.phonetic;
@@ -474,7 +499,7 @@ struct WorkbookReader::Parts {
         p.inRow = false;
         bool any = false;
         for (const auto& cell : p.building.cells) any = any || cell.second > 0;
-        if (any) p.ready.push_back(p.building);
+        if (any || !p.building.withoutValue.empty()) p.ready.push_back(p.building);
       }
     }
     static void Text(void* data, const XML_Char* text, int size) {
@@ -487,10 +512,29 @@ struct WorkbookReader::Parts {
 
   std::string RowText() const { return std::to_string(building.number); }
 
+  // Whether the cell just read holds no value, and then why, in `*cell`.
+  bool WithoutValue(CellWithoutValue* cell) const {
+    using Kind = CellWithoutValue::Kind;
+    cell->column = static_cast<size_t>(column);
+    if (type == "e") {
+      cell->kind = Kind::kError;
+      cell->code = value.substr(0, 16);  // an error's code is short (#DIV/0!, #N/A)
+    } else if (values > 1) {
+      cell->kind = Kind::kTwoValues;
+    } else if (formula && values == 0) {
+      cell->kind = Kind::kNoValueYet;
+    } else {
+      return false;
+    }
+    return true;
+  }
+
   // The text of the cell just read, by its type.
   void EndCell() {
     std::string text;
-    if (type == "s") {
+    if (CellWithoutValue cell; WithoutValue(&cell)) {
+      building.withoutValue.push_back(std::move(cell));
+    } else if (type == "s") {
       char* end = nullptr;
       const unsigned long index = std::strtoul(value.c_str(), &end, 10);
       if (value.empty() || *end != '\0' || index >= stringEnds.size()) {
@@ -574,12 +618,12 @@ std::unique_ptr<WorkbookReader> WorkbookReader::Open(const std::string& path, st
     *why = missing ? "is no workbook (" + p.problem + ")" : "is damaged: " + p.problem;
     return nullptr;
   }
-  for (const auto& [name, id] : p.sheetIds) {
-    const auto target = p.targets.byId.find(id);
+  for (const Parts::SheetId& sheet : p.sheetIds) {
+    const auto target = p.targets.byId.find(sheet.relationship);
     if (target == p.targets.byId.end()) continue;
     std::string part = target->second;
     part = part[0] == '/' ? part.substr(1) : folder + part;
-    p.sheets.push_back({name, part});
+    p.sheets.push_back({sheet.name, part, sheet.hidden});
   }
   // Styles and shared strings, when the workbook has them.
   if (p.ReadWhole(folder + "styles.xml", &text, &missing)) {
@@ -627,6 +671,11 @@ bool WorkbookReader::NextSheet(std::string* name) {
   return true;
 }
 
+bool WorkbookReader::SheetHidden() const {
+  const Parts& p = *parts_;
+  return p.next > 0 && p.sheets[p.next - 1].hidden;
+}
+
 bool WorkbookReader::NextRow(WorkbookRow* row) {
   Parts& p = *parts_;
   while (p.ready.empty() && p.parser != nullptr && p.Feed(p.sheets[p.next - 1].part)) {
@@ -636,6 +685,7 @@ bool WorkbookReader::NextRow(WorkbookRow* row) {
   p.current = std::move(p.ready.front());
   p.ready.pop_front();
   row->row = p.current.number;
+  row->withoutValue = p.current.withoutValue;
   row->cells.clear();
   for (const auto& [at, size] : p.current.cells) {
     row->cells.emplace_back(p.current.text.data() + at, size);

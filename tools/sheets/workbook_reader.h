@@ -3,7 +3,8 @@
 // text an export of the same values would print. Strings (shared, inline,
 // a formula's) as they are; numbers and a formula's cached number as the
 // spreadsheet stored them (2.5, 1E-3); a number shown as a date as
-// YYYY-MM-DD; TRUE and FALSE; an error as its code (#N/A). The zip is read
+// YYYY-MM-DD; TRUE and FALSE. A cell that holds no value (an error, a
+// formula without its cached value, two values) is "" and listed apart. The zip is read
 // with minizip and the XML with expat; a sheet streams through a buffer of
 // its own, the shared strings are held in one block.
 #pragma once
@@ -14,11 +15,15 @@
 #include <string_view>
 #include <vector>
 
+#include "tools/sheets/sheet_reader.h"
+
 struct WorkbookRow {
   uint32_t row = 0;  // the sheet's row number, from 1
   // By column (A first); a column without a cell is "". Valid until the
   // next call of WorkbookReader::NextRow.
   std::vector<std::string_view> cells;
+  // The cells whose type says they hold no value, each "" among `cells`.
+  std::vector<CellWithoutValue> withoutValue;
 };
 
 // The most text the shared strings may hold: a sheet of the largest
@@ -35,6 +40,9 @@ class WorkbookReader {
   // The next sheet, by the workbook's order: false when there is none
   // left, or on a problem (error()).
   bool NextSheet(std::string* name);
+  // Whether the current sheet is one the spreadsheet hides from its owner
+  // (its state hidden, or very hidden: left out of every list of sheets).
+  bool SheetHidden() const;
   // The next row of the current sheet that has a cell: false at the
   // sheet's end, or on a problem (error()).
   bool NextRow(WorkbookRow* row);

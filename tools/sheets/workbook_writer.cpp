@@ -64,12 +64,14 @@ class WorkbookWriter : public SheetWriter {
   ~WorkbookWriter() override {
     if (book_ != nullptr) {
       workbook_close(book_);
-      std::error_code ignored;
-      std::filesystem::remove(std::filesystem::u8path(part_), ignored);
+      RemovePart();
     }
   }
 
   bool Start() {
+    // A part an earlier run left, or a link in its place, goes first: the
+    // library would write through a link.
+    RemovePart();
     lxw_workbook_options options{};
     options.constant_memory = LXW_TRUE;
     book_ = workbook_new_opt(part_.c_str(), &options);
@@ -100,16 +102,24 @@ class WorkbookWriter : public SheetWriter {
     if (book_ == nullptr || !EndSheet()) return false;
     const lxw_error error = workbook_close(book_);
     book_ = nullptr;
-    if (error) return Failed(lxw_strerror(error));
+    if (error) {
+      RemovePart();  // what a full disk took of it
+      return Failed(lxw_strerror(error));
+    }
     std::error_code failed;
     std::filesystem::rename(std::filesystem::u8path(part_), std::filesystem::u8path(path_), failed);
     if (!failed) return true;
-    std::filesystem::remove(std::filesystem::u8path(part_), failed);
+    RemovePart();
     Complain(path_ + ": cannot be put in place of the file there");
     return false;
   }
 
  private:
+  void RemovePart() const {
+    std::error_code ignored;
+    std::filesystem::remove(std::filesystem::u8path(part_), ignored);
+  }
+
   bool Failed(const std::string& why) {
     Complain(path_ + ": the workbook " + why);
     return false;

@@ -232,8 +232,8 @@ M66 store/journal_recovery.cpp
 - if (!data && why == FileError::kBusy) return Settling::kBusy;
 + if (!data) return Settling::kBusy;
 M67 store/journal_recovery.cpp
-- size <= group.fileSize || size >= group.newSize) {
-+ size <= group.fileSize || size > group.newSize) {
+- return finding == JournalFinding::kUnfinished ? JournalAtOpen::kSettled
++ return finding != JournalFinding::kUnfinished ? JournalAtOpen::kSettled
 M68 store/journal_plan.cpp
 - std::min<uint64_t>((to + kSectorSize - 1) / kSectorSize * kSectorSize, newSize);
 + std::min<uint64_t>(to / kSectorSize * kSectorSize, newSize);
@@ -283,8 +283,8 @@ M83 tools/import/import_plan.cpp
 - if (c.field == Field::kDescription) continue;
 +
 M84 tools/import/import_plan.cpp
-- if (texts[1] == texts[2]) continue;  // stored otherwise, printed the same
-+
+- const bool aboutField = found.column >= 0 && found.what != Finding::kBadNumber &&
++ const bool aboutField = found.what != Finding::kBadNumber &&
 M85 tools/import/item_edits.cpp
 - if (c.was != c.is) changed.push_back(std::move(c));
 + changed.push_back(std::move(c));

@@ -64,6 +64,7 @@ struct Desk {
   std::wstring waiting;  // a sheet handed over at start, brought back once the counts are in
   WORD pending = 0;      // a button pressed while the counts were read, pressed again after
   bool recount = false;  // the shop changed while its counts were read: read them again
+  bool unsaved = false;  // the settings changed while a step ran: saved once it ends
   // The sheet under review, and its choices.
   std::wstring reviewed;
   ImportRules rules;
@@ -124,8 +125,16 @@ std::wstring NameOf(const std::wstring& path) {
   return slash == std::wstring::npos ? path : path.substr(slash + 1);
 }
 
+// The settings file is written by the window's thread only while no step
+// runs, so that the file layer is never the window's and the worker's at
+// once: a change meanwhile is saved when the step ends.
 void SaveSettings() {
-  if (!desk.settingsPath.empty()) SaveDeskSettings(desk.settingsPath, desk.settings);
+  if (desk.worker.Busy()) {
+    desk.unsaved = true;
+  } else if (!desk.settingsPath.empty()) {
+    desk.unsaved = false;
+    SaveDeskSettings(desk.settingsPath, desk.settings);
+  }
 }
 
 // ---- Layout ----
@@ -332,6 +341,7 @@ void ReviewTitle() {
 void StepDone() {
   desk.worker.Finished();
   ::KillTimer(desk.dialog, kProgressTimer);
+  if (desk.unsaved) SaveSettings();
   const Step step = desk.step;
   desk.step = Step::kNone;
   const std::vector<std::string> said = desk.work.TakeMessages();

@@ -3,8 +3,12 @@
 // and nothing the handheld changed since, and Cancel writes nothing.
 #include <gtest/gtest.h>
 
+#include <filesystem>
+#include <thread>
+
 #include "desk/desk_settings.h"
 #include "desk/desk_work.h"
+#include "platform/env.h"
 #include "tests/sheet_commands.h"
 
 namespace {
@@ -229,4 +233,45 @@ TEST_F(DeskReview, TheSettingsFileKeepsWhatItCanAndLeavesOutTheRest) {
   EXPECT_EQ(read.folder, "C:\\Shop");
   EXPECT_EQ(read.card, "E:\\");
   EXPECT_EQ(read.sheets, "D:\\");
+}
+
+namespace {
+
+// Saves the window's settings on a thread of its own between the worker's
+// failed open of film.dat and its look at the cause, as the window's thread
+// may while a step runs.
+class SaveWhileOpening : public platform::EnvWrapper {
+ public:
+  SaveWhileOpening() : EnvWrapper(platform::DefaultEnv()) {}
+  platform::FileRef OpenFile(const std::wstring& path, platform::Access access,
+                             platform::Disposition disposition) override {
+    platform::FileRef file = EnvWrapper::OpenFile(path, access, disposition);
+    if (file == nullptr && path.find(L"film.dat") != std::wstring::npos) {
+      ++saves;
+      std::thread window([this] { written = SaveDeskSettings(L"desk.ini", DeskSettings{}); });
+      window.join();
+    }
+    return file;
+  }
+  int saves = 0;
+  bool written = false;
+};
+
+}  // namespace
+
+// The cause of a failed file call is the caller's thread's own: a save of
+// the settings on another thread meanwhile does not turn a film.dat that
+// is a folder into one that is not there.
+TEST_F(DeskReview, AFileCallOnAnotherThreadLeavesTheWorkersCause) {
+  std::filesystem::create_directory(Path("film.dat"));
+  DeskWork::Counts counts;
+  EXPECT_FALSE(work_.ReadCounts(Shop(), &counts));
+  const std::vector<std::string> alone = work_.TakeMessages();
+  SaveWhileOpening env;
+  platform::SetEnv(&env);
+  EXPECT_FALSE(work_.ReadCounts(Shop(), &counts));
+  platform::SetEnv(nullptr);
+  ASSERT_TRUE(env.saves > 0 && env.written);
+  EXPECT_EQ(Joined(work_.TakeMessages()), Joined(alone));
+  EXPECT_TRUE(Says(alone, "film.dat is not a regular file")) << Joined(alone);
 }

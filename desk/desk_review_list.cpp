@@ -1,8 +1,10 @@
 // The review list: a virtual list view whose rows are made when shown, so
 // that a review of a whole inventory needs no copy of its rows. The plan's
 // parts follow one another, each under a line that names it, drawn across
-// the list: conflicts and refused rows first, then what goes over film.dat's
-// own changes, the changes and the new items.
+// the list: conflicts, rows without the version mark and refused rows
+// first, then the columns left alone, what goes over film.dat's own
+// changes, the changes and the new items. The selected row's whole finding
+// is told in words apart (RowDetails).
 #include <windows.h>
 // After windows.h, which it needs.
 #include <commctrl.h>
@@ -24,9 +26,9 @@ struct Column {
   const wchar_t* heading;
   int width;  // dialog units
 };
-const Column kColumns[] = {{L"Item", 44},         {L"Description", 100}, {L"Field", 46},
-                           {L"In film.dat", 52},  {L"In the sheet", 52}, {L"Sheet row", 44},
-                           {L"What happens", 200}};
+const Column kColumns[] = {{L"Item", 44},        {L"Description", 96}, {L"Field", 46},
+                           {L"In film.dat", 52}, {L"In the sheet", 52}, {L"Row", 34},
+                           {L"Cell", 30},        {L"What happens", 200}};
 
 struct Section {
   Part part;
@@ -34,7 +36,10 @@ struct Section {
 };
 const Section kSections[] = {
     {Part::kConflict, L"Conflicts: edited in the sheet and changed in film.dat since the export"},
+    {Part::kUnmarked,
+     L"Rows without the version mark: film.dat cannot tell whether it changed since the export"},
     {Part::kRefused, L"Refused rows"},
+    {Part::kNotice, L"Columns that are not ours, left alone"},
     {Part::kOverwritten, L"film.dat's changes the sheet's values go over"},
     {Part::kChange, L"Changes to film.dat"},
     {Part::kAddition, L"New items"},
@@ -81,6 +86,10 @@ std::wstring Heading(size_t section) {
     case Part::kAddition:
       heading += L" (" + Count(plan.AddedItems(), L"item", L"items") + L")";
       break;
+    case Part::kUnmarked:
+    case Part::kRefused:
+      heading += L" (" + Count(plan.Rows(part), L"row", L"rows") + L")";
+      break;
     default:
       heading += L" (" + std::to_wstring(plan.Count(part) + plan.Untold(part)) + L")";
       break;
@@ -110,9 +119,12 @@ std::wstring CellText(size_t row, int column) {
     case 4:
       return Wide(r.is);
     case 5:
-      return Wide(r.place);
+      return (r.sheet.empty() ? L"" : Wide(r.sheet) + L" ") + std::to_wstring(r.row);
+    case 6:
+      return Wide(r.cell);
     default:
       if (part == Part::kChange) return r.was == r.is ? L"stored as the sheet says it" : L"";
+      if (part == Part::kAddition) return r.note.empty() ? L"added" : L"added with " + Wide(r.note);
       return Wide(r.note);
   }
 }

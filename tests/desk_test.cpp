@@ -81,14 +81,16 @@ TEST_F(DeskReview, TheReviewIsTheDryRunAndApplyWritesWhatItShows) {
   ASSERT_EQ(Review(sheet), DeskWork::Reviewed::kReady) << Joined(work_.TakeMessages());
   const std::vector<ImportPlan::Row> changes = Rows(ImportPlan::Part::kChange);
   ASSERT_EQ(changes.size(), 2u);
-  EXPECT_EQ(changes[0].place, "2");
+  EXPECT_EQ(changes[0].row, 2);
+  EXPECT_EQ(changes[0].cell, "");
   EXPECT_EQ(changes[0].number, 10);
   EXPECT_EQ(changes[0].description, "TEN");
   EXPECT_EQ(changes[0].field, Field::kPrice);
   EXPECT_EQ(changes[0].was, "2.50");
   EXPECT_EQ(changes[0].is, "2.49");
-  EXPECT_EQ(changes[1].description, "ELEVEN AND A BIT");
+  EXPECT_EQ(changes[1].description, "ELEVEN");  // film.dat's, beside the sheet's new one
   EXPECT_EQ(changes[1].was, "ELEVEN");
+  EXPECT_EQ(changes[1].is, "ELEVEN AND A BIT");
   EXPECT_EQ(work_.plan()->ChangedItems(), 2u);
   const std::string reviewed = work_.plan()->ChangeLines();
   EXPECT_EQ(ReadBytes("film.dat"), before);
@@ -132,7 +134,7 @@ TEST_F(DeskReview, WhatChangedSinceTheReviewIsRefusedAndCancelWritesNothing) {
       << Joined(work_.TakeMessages());
   ASSERT_EQ(work_.plan()->Count(ImportPlan::Part::kAddition), 1u);
   EXPECT_EQ(work_.plan()->At(ImportPlan::Part::kAddition, 0).description, "KETTLE");
-  EXPECT_EQ(work_.plan()->At(ImportPlan::Part::kAddition, 0).is, "price 4.00");
+  EXPECT_EQ(work_.plan()->At(ImportPlan::Part::kAddition, 0).note, "price 4.00");
   ASSERT_EQ(Import("number,description\n2000,Mug\n", "--add"), 0) << err_;
   const Bytes grown = ReadBytes("film.dat");
   EXPECT_FALSE(work_.Apply(nullptr).written);
@@ -175,15 +177,17 @@ TEST_F(DeskReview, ConflictsAndRefusalsStandApartWithTheirPlaceAndWords) {
   ASSERT_EQ(Review(sheet), DeskWork::Reviewed::kRefused);
   const std::vector<ImportPlan::Row> conflicts = Rows(ImportPlan::Part::kConflict);
   ASSERT_EQ(conflicts.size(), 1u);
-  EXPECT_EQ(conflicts[0].place, "3");
+  EXPECT_EQ(conflicts[0].row, 3);
+  EXPECT_EQ(conflicts[0].cell, "I3");
   EXPECT_EQ(conflicts[0].number, 11);
   EXPECT_EQ(conflicts[0].description, "ELEVEN");
   EXPECT_TRUE(conflicts[0].hasField);
   EXPECT_EQ(conflicts[0].field, Field::kPrice);
   EXPECT_EQ(conflicts[0].was, "5.00");
-  EXPECT_EQ(conflicts[0].is, "6");
+  EXPECT_EQ(conflicts[0].is, "6.00");  // as the change would print it
   EXPECT_EQ(conflicts[0].note,
-            "item 11: price: the sheet says 6, film.dat now says 5.00 (changed since the export)");
+            "item 11: price: the sheet says 6.00, film.dat now says 5.00 (changed since the "
+            "export)");
   EXPECT_TRUE(Says(work_.TakeMessages(),
                    "or tick \"Overwrite film.dat's changes\" to put the sheet's values over"));
   EXPECT_EQ(Rows(ImportPlan::Part::kChange).size(), 1u);  // shown, not to be written
@@ -194,7 +198,7 @@ TEST_F(DeskReview, ConflictsAndRefusalsStandApartWithTheirPlaceAndWords) {
   EXPECT_EQ(work_.plan()->Count(ImportPlan::Part::kConflict), 0u);
   const std::vector<ImportPlan::Row> over = Rows(ImportPlan::Part::kOverwritten);
   ASSERT_EQ(over.size(), 1u);
-  EXPECT_EQ(over[0].note, "item 11: price: the sheet's 6 goes over film.dat's 5.00");
+  EXPECT_EQ(over[0].note, "item 11: price: the sheet's 6.00 goes over film.dat's 5.00");
   EXPECT_TRUE(work_.Apply(nullptr).written);
   InventoryRecord eleven;
   std::copy_n(ReadBytes("film.dat").begin() + kRecordSize, kRecordSize, eleven.bytes);
@@ -216,6 +220,55 @@ TEST_F(DeskReview, ConflictsAndRefusalsStandApartWithTheirPlaceAndWords) {
   ASSERT_TRUE(work_.ReadCounts(Shop(), &counts));
   EXPECT_EQ(counts.slots, 2);
   EXPECT_EQ(counts.active, 2);
+}
+
+// What the owner did to the sheet is told apart from what film.dat did: a
+// column of the owner's own is a notice, once, and the row's real edit is
+// listed and written beside it; a deleted version column puts its rows under
+// a heading of their own, never among the conflicts, and says so under
+// Overwrite too; the findings of one row count as one refused row.
+TEST_F(DeskReview, TheOwnersColumnsAndADeletedVersionColumnAreToldApart) {
+  WriteInventory(MakeItems({{10, "TEN"}, {11, "ELEVEN"}}));
+  CsvSheet sheet = Export();
+  for (size_t i = 0; i < sheet.size(); ++i) sheet[i].push_back(i == 0 ? "notes" : "ask");
+  sheet[2][kPrice] = "6";
+  ASSERT_EQ(Review(sheet), DeskWork::Reviewed::kReady) << Joined(work_.TakeMessages());
+  const std::vector<ImportPlan::Row> notices = Rows(ImportPlan::Part::kNotice);
+  ASSERT_EQ(notices.size(), 1u);
+  EXPECT_EQ(notices[0].note, "column 'notes' is not ours: ignored");
+  EXPECT_EQ(notices[0].cell, "L1");
+  EXPECT_TRUE(Says(work_.TakeMessages(), "Column 'notes' is not ours: ignored."));
+  const std::vector<ImportPlan::Row> changes = Rows(ImportPlan::Part::kChange);
+  ASSERT_EQ(changes.size(), 1u);
+  EXPECT_EQ(changes[0].number, 11);
+  EXPECT_EQ(changes[0].is, "6.00");
+  EXPECT_TRUE(work_.Apply(nullptr).written) << Joined(work_.TakeMessages());
+  InventoryRecord eleven;
+  std::copy_n(ReadBytes("film.dat").begin() + kRecordSize, kRecordSize, eleven.bytes);
+  EXPECT_EQ(RecordPrice(eleven), 6.0f);
+
+  CsvSheet unmarked = Export();
+  for (std::vector<std::string>& row : unmarked) row.pop_back();  // the version column
+  unmarked[1][kPrice] = "7";
+  ASSERT_EQ(Review(unmarked), DeskWork::Reviewed::kRefused);
+  EXPECT_EQ(work_.plan()->Count(ImportPlan::Part::kConflict), 0u);
+  std::vector<ImportPlan::Row> rows = Rows(ImportPlan::Part::kUnmarked);
+  ASSERT_EQ(rows.size(), 1u);
+  EXPECT_EQ(rows[0].note,
+            "item 10: price: the sheet says 7.00, film.dat says 1.50 (a row without a version "
+            "mark)");
+  EXPECT_TRUE(Says(work_.TakeMessages(), "The version column of this export is missing"));
+  ASSERT_EQ(Review(unmarked, ImportRules{false, true}), DeskWork::Reviewed::kReady);
+  EXPECT_EQ(work_.plan()->Count(ImportPlan::Part::kOverwritten), 0u);
+  rows = Rows(ImportPlan::Part::kUnmarked);
+  ASSERT_EQ(rows.size(), 1u);
+  EXPECT_EQ(rows[0].note, "item 10: price: the sheet's 7.00 goes over film.dat's 1.50");
+  EXPECT_TRUE(Says(work_.TakeMessages(),
+                   "The version column of this export is missing: the sheet cannot tell"));
+
+  ASSERT_EQ(Review({{"number", "number", "Price"}}), DeskWork::Reviewed::kRefused);
+  EXPECT_EQ(work_.plan()->Count(ImportPlan::Part::kRefused), 2u);
+  EXPECT_EQ(work_.plan()->Rows(ImportPlan::Part::kRefused), 1u);
 }
 
 // The settings file: what it says is kept, and what cannot be a setting

@@ -9,6 +9,7 @@
 // After windows.h, which it needs.
 #include <commctrl.h>
 
+#include <cwctype>
 #include <string>
 #include <vector>
 
@@ -134,7 +135,78 @@ bool IsHeading(size_t row) {
   return Locate(row, &section, &at) && at == 0;
 }
 
+// `text` with its first letter a capital, for the start of a sentence.
+std::wstring Sentence(std::wstring text) {
+  if (!text.empty()) text[0] = static_cast<wchar_t>(::towupper(text[0]));
+  return text;
+}
+
+// What a part's rows come to, and what the owner can do about them.
+const wchar_t* WhatToDo(Part part, const ImportPlan::Row& r) {
+  switch (part) {
+    case Part::kConflict:
+      return L"What to do: export again and make this edit in the new sheet, or tick "
+             L"\"Overwrite film.dat's changes\" to put the sheet's value over film.dat's.";
+    case Part::kUnmarked:
+      return r.note.find(" goes over ") != std::string::npos
+                 ? L"This row has no version mark (its column was deleted, or its cell "
+                   L"cleared): Apply puts the sheet's value over film.dat's, changed since the "
+                   L"export or not."
+                 : L"This row has no version mark (its column was deleted, or its cell "
+                   L"cleared), so the sheet cannot tell an edit from an old value. What to do: "
+                   L"export again, keep the version column and make the edit there, or tick "
+                   L"\"Overwrite film.dat's changes\" if the sheet's value is the one to keep.";
+    case Part::kRefused:
+      return L"Nothing is written until this row is settled: do what the reason says, save the "
+             L"sheet and bring it back again.";
+    case Part::kNotice:
+      return L"Its cells stay in the sheet, and the rest of every row is read as usual: "
+             L"nothing to do.";
+    case Part::kOverwritten:
+      return L"film.dat changed this value since the export: Apply puts the sheet's value "
+             L"over it, as \"Overwrite film.dat's changes\" is ticked.";
+    case Part::kChange:
+      return L"Apply writes the sheet's value into film.dat.";
+    case Part::kAddition:
+      return L"Apply adds this item to film.dat.";
+  }
+  return L"";
+}
+
 }  // namespace
+
+std::wstring RowDetails(size_t row) {
+  size_t section = 0, at = 0;
+  if (shown.plan == nullptr || !Locate(row, &section, &at)) return L"";
+  if (at == 0) return Heading(section) + L".";
+  const Part part = kSections[section].part;
+  const ImportPlan::Row r = shown.plan->At(part, at - 1);
+  // Where, then what, each on a line of its own.
+  std::wstring where = L"Row " + std::to_wstring(r.row);
+  if (!r.sheet.empty()) where += L" of the sheet " + Wide(r.sheet);
+  if (!r.cell.empty()) where += L", cell " + Wide(r.cell);
+  if (r.number != 0) {
+    where += L": item " + Wide(platform::FormatItemNumber(r.number));
+    if (!r.description.empty()) where += L", " + Wide(r.description);
+  }
+  if (r.hasField) where += L", " + Wide(FieldName(r.field));
+  std::wstring text = where + L".";
+  const auto line = [&text](const std::wstring& more) { text += L"\r\n" + more; };
+  if (part == Part::kAddition) {
+    line(L"A new item" + (r.note.empty() ? L"" : L" with " + Wide(r.note)) + L".");
+  } else if (part == Part::kNotice) {
+    line(L"The sheet's column: " + Wide(r.is) + L".");
+  } else if (r.hasField) {
+    line(L"The sheet says: " + (r.is.empty() ? L"(empty)" : Wide(r.is)));
+    if (part != Part::kRefused || !r.was.empty())
+      line(L"film.dat says: " + (r.was.empty() ? L"(empty)" : Wide(r.was)));
+  }
+  if (!r.note.empty() && part != Part::kAddition) line(L"Why: " + Sentence(Wide(r.note)) + L".");
+  line(WhatToDo(part, r));
+  return text;
+}
+
+
 
 void SetUpReviewList(HWND dialog, HWND list) {
   ListView_SetExtendedListViewStyle(
@@ -153,6 +225,11 @@ void SetUpReviewList(HWND dialog, HWND list) {
 }
 
 void ShowReview(HWND list, const ImportPlan* plan) {
+  // The review shown already keeps the owner's selection.
+  if (plan != nullptr && plan == shown.plan) {
+    ::InvalidateRect(list, nullptr, TRUE);
+    return;
+  }
   shown.plan = plan;
   shown.firsts.assign(std::size(kSections), SIZE_MAX);
   shown.rows = 0;
@@ -166,6 +243,15 @@ void ShowReview(HWND list, const ImportPlan* plan) {
   }
   ListView_SetItemCountEx(list, static_cast<int>(shown.rows), 0);
   ::InvalidateRect(list, nullptr, TRUE);
+  // The first finding selected, so that the pane under the list tells it
+  // whole; nothing to tell without a review.
+  ::SetDlgItemTextW(::GetParent(list), IDC_DETAILS, L"");
+  if (shown.rows > 0) {
+    const int first = static_cast<int>(shown.rows > 1 ? 1 : 0);
+    ListView_SetItemState(list, first, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
+    ListView_EnsureVisible(list, first, FALSE);
+    ::SetDlgItemTextW(::GetParent(list), IDC_DETAILS, RowDetails(static_cast<size_t>(first)).c_str());
+  }
 }
 
 bool ReviewListNotify(const NMHDR& header, LRESULT* result) {
@@ -176,6 +262,16 @@ bool ReviewListNotify(const NMHDR& header, LRESULT* result) {
       if ((info.item.mask & LVIF_TEXT) != 0 && info.item.cchTextMax > 0) {
         shown.text = CellText(static_cast<size_t>(info.item.iItem), info.item.iSubItem);
         lstrcpynW(info.item.pszText, shown.text.c_str(), info.item.cchTextMax);
+      }
+      *result = 0;
+      return true;
+    }
+    case LVN_ITEMCHANGED: {
+      // The selected row's whole finding, in the pane under the list.
+      const auto& change = *reinterpret_cast<const NMLISTVIEW*>(&header);
+      if ((change.uNewState & LVIS_SELECTED) != 0) {
+        ::SetDlgItemTextW(::GetParent(header.hwndFrom), IDC_DETAILS,
+                          RowDetails(static_cast<size_t>(change.iItem)).c_str());
       }
       *result = 0;
       return true;

@@ -41,7 +41,7 @@ std::string Joined(const std::vector<std::string>& said) {
 
 class DeskReview : public SheetCommands {
  protected:
-  DeskSettings Shop() const { return DeskSettings{folder_, "", "", ""}; }
+  DeskSettings Shop() const { return DeskSettings{folder_, "", "", "", {}}; }
   // The sheet written to in.csv, reviewed as the window reviews it.
   DeskWork::Reviewed Review(const CsvSheet& sheet, ImportRules rules = {},
                             Progress* progress = nullptr) {
@@ -275,7 +275,7 @@ TEST_F(DeskReview, TheOwnersColumnsAndADeletedVersionColumnAreToldApart) {
 // (no UTF-8, a control character, a code page the back office does not
 // take) is left out; saved and read back it is the same.
 TEST_F(DeskReview, TheSettingsFileKeepsWhatItCanAndLeavesOutTheRest) {
-  DeskSettings settings{"C:\\Shop", "E:\\", "932", "C:\\Sheets"};
+  DeskSettings settings{"C:\\Shop", "E:\\", "932", "C:\\Sheets", {}};
   ASSERT_TRUE(SaveDeskSettings(L"desk.ini", settings));
   DeskSettings read;
   LoadDeskSettings(L"desk.ini", &read);
@@ -286,6 +286,20 @@ TEST_F(DeskReview, TheSettingsFileKeepsWhatItCanAndLeavesOutTheRest) {
   EXPECT_EQ(read.folder, "C:\\Shop");
   EXPECT_EQ(read.card, "E:\\");
   EXPECT_EQ(read.sheets, "D:\\");
+
+  // Each shop keeps the folder of its own sheets, across starts too.
+  ChangeShop("C:\\Other", &read);
+  EXPECT_EQ(read.sheets, "");
+  read.sheets = "C:\\Other\\Sheets";
+  ASSERT_TRUE(SaveDeskSettings(L"desk.ini", read));
+  DeskSettings again;
+  LoadDeskSettings(L"desk.ini", &again);
+  ChangeShop("C:\\Shop", &again);
+  EXPECT_EQ(again.sheets, "D:\\");
+  ChangeShop("C:\\Other", &again);
+  EXPECT_EQ(again.sheets, "C:\\Other\\Sheets");
+  ParseDeskSettings("shopsheets=|D:\\\nshopsheets=C:\\Third\n", &again);
+  EXPECT_EQ(again.otherShops.size(), 1u);
 }
 
 namespace {

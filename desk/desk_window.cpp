@@ -242,16 +242,17 @@ void Layout() {
   Place(IDC_COUNTS, counts, y(65), std::max(m.counts, w - margin - counts), y(8));
   Place(IDC_REVIEW_TITLE, margin, y(84), w - 2 * margin, y(8));
   const int foot = h - margin - y(14);
-  const int messages = foot - y(4) - y(40);
+  // The details pane shows a finding's five lines, the messages three.
+  const int messages = foot - y(4) - y(34);
   const int choices = messages - y(3) - y(10);
-  const int details = choices - y(4) - y(34);
+  const int details = choices - y(4) - y(46);
   const int detailsLabel = details - y(10);
   Place(IDC_REVIEW, margin, y(95), w - 2 * margin, std::max(y(20), detailsLabel - y(3) - y(95)));
   Place(IDC_DETAILS_LABEL, margin, detailsLabel, w - 2 * margin, y(8));
-  Place(IDC_DETAILS, margin, details, w - 2 * margin, y(34));
+  Place(IDC_DETAILS, margin, details, w - 2 * margin, y(46));
   Place(IDC_ADD, margin, choices, m.add, y(10));
   Place(IDC_OVERWRITE, margin + m.add + gap, choices, m.overwrite, y(10));
-  Place(IDC_MESSAGES, margin, messages, w - 2 * margin, y(40));
+  Place(IDC_MESSAGES, margin, messages, w - 2 * margin, y(34));
   Place(IDC_PROGRESS, margin, foot, std::max(x(20), right - gap - button - gap - margin), y(14));
   Place(IDC_APPLY, right - gap - button, foot, button, y(14));
   Place(IDCANCEL, right, foot, button, y(14));

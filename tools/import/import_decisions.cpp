@@ -122,7 +122,8 @@ bool ImportDecisions::TakeHeader(int line, const std::vector<std::string_view>& 
       Tell(found);
     } else if (name == "number") {
       columns_.number = i;
-    } else if (name == kVersionColumn || name == kVersionHeading) {
+    } else if (name == kVersionColumn || name == kVersionHeading ||
+               name == kFormerVersionHeading) {
       columns_.version = i;
     } else if (FieldNamed(name, &field)) {
       columns_.field[Index(field)] = i;

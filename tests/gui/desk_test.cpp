@@ -3,9 +3,10 @@
 // its review read against the edits, Apply and film.dat field by field, a
 // conflict shown and refused, what the handheld changed after the review
 // refused, Cancel, a long export cancelled while the window answers, a sheet
-// dropped on the window and one handed over by a second start. Each test
-// runs under the Western code page and again under the Japanese one, with
-// texts of its own.
+// dropped on the window and one handed over by a second start, each
+// finding told whole in the details pane, and the counts of the largest
+// film.dat. Each test but the last runs under the Western code page and
+// again under the Japanese one, with texts of its own.
 #include <algorithm>
 #include <cstring>
 

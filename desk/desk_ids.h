@@ -28,6 +28,8 @@
 #define IDC_MESSAGES 1016
 #define IDC_PROGRESS 1017
 #define IDC_APPLY 1018
+#define IDC_DETAILS_LABEL 1019
+#define IDC_DETAILS 1020
 /* Cancel is IDCANCEL (2): Esc stops the work or drops the review. */
 
 #endif

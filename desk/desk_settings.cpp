@@ -50,13 +50,36 @@ void ParseDeskSettings(const std::string& text, DeskSettings* settings) {
       settings->codePage = value;
     } else if (name == "sheets") {
       settings->sheets = value;
+    } else if (name == "shopsheets") {
+      const size_t bar = value.find('|');
+      if (bar == std::string::npos || bar == 0 || bar + 1 == value.size()) continue;
+      if (settings->otherShops.size() < kKeptShops)
+        settings->otherShops[value.substr(0, bar)] = value.substr(bar + 1);
     }
   }
 }
 
 std::string FormatDeskSettings(const DeskSettings& s) {
-  return "# the tallo back office's settings\r\nfolder=" + s.folder + "\r\ncard=" + s.card +
-         "\r\ncodepage=" + s.codePage + "\r\nsheets=" + s.sheets + "\r\n";
+  std::string text = "# the tallo back office's settings\r\nfolder=" + s.folder +
+                     "\r\ncard=" + s.card + "\r\ncodepage=" + s.codePage +
+                     "\r\nsheets=" + s.sheets + "\r\n";
+  for (const auto& [shop, sheets] : s.otherShops) text += "shopsheets=" + shop + "|" + sheets + "\r\n";
+  return text;
+}
+
+void ChangeShop(const std::string& folder, DeskSettings* settings) {
+  if (folder == settings->folder) return;
+  if (!settings->folder.empty() && !settings->sheets.empty() &&
+      settings->folder.find('|') == std::string::npos &&
+      settings->sheets.find('|') == std::string::npos) {
+    settings->otherShops[settings->folder] = settings->sheets;
+  }
+  const auto kept = settings->otherShops.find(folder);
+  settings->sheets = kept == settings->otherShops.end() ? "" : kept->second;
+  if (kept != settings->otherShops.end()) settings->otherShops.erase(kept);
+  // The file stays small: past the most kept, one of the others goes.
+  while (settings->otherShops.size() > kKeptShops) settings->otherShops.erase(settings->otherShops.begin());
+  settings->folder = folder;
 }
 
 void LoadDeskSettings(const std::wstring& path, DeskSettings* settings) {

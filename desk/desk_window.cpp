@@ -11,6 +11,7 @@
 #include <shellapi.h>
 #include <shlobj.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -64,6 +65,8 @@ struct Desk {
   std::wstring waiting;  // a sheet handed over at start, brought back once the counts are in
   WORD pending = 0;      // a button pressed while the counts were read, pressed again after
   bool recount = false;  // the shop changed while its counts were read: read them again
+  bool unsaved = false;  // the settings changed while a step ran: saved once it ends
+  bool keepMessages = false;  // Apply's result stays while the counts are read after it
   // The sheet under review, and its choices.
   std::wstring reviewed;
   ImportRules rules;
@@ -124,11 +127,44 @@ std::wstring NameOf(const std::wstring& path) {
   return slash == std::wstring::npos ? path : path.substr(slash + 1);
 }
 
+// The settings file is written by the window's thread only while no step
+// runs, so that the file layer is never the window's and the worker's at
+// once: a change meanwhile is saved when the step ends.
 void SaveSettings() {
-  if (!desk.settingsPath.empty()) SaveDeskSettings(desk.settingsPath, desk.settings);
+  if (desk.worker.Busy()) {
+    desk.unsaved = true;
+  } else if (!desk.settingsPath.empty()) {
+    desk.unsaved = false;
+    SaveDeskSettings(desk.settingsPath, desk.settings);
+  }
 }
 
 // ---- Layout ----
+
+// The width `text` takes in control `id`'s font, in pixels; & marks a
+// mnemonic's letter unless `plain`.
+int TextWidth(int id, const std::wstring& text, bool plain = false) {
+  HWND control = ::GetDlgItem(desk.dialog, id);
+  HDC dc = ::GetDC(control);
+  const HGDIOBJ was =
+      ::SelectObject(dc, reinterpret_cast<HFONT>(::SendMessageW(control, WM_GETFONT, 0, 0)));
+  RECT r = {0, 0, 0, 0};
+  ::DrawTextW(dc, text.c_str(), static_cast<int>(text.size()), &r,
+              DT_CALCRECT | DT_SINGLELINE | (plain ? DT_NOPREFIX : 0));
+  ::SelectObject(dc, was);
+  ::ReleaseDC(control, dc);
+  return r.right;
+}
+
+// The width of control `id`'s own text.
+int OwnTextWidth(int id) {
+  wchar_t text[128] = {};
+  ::GetDlgItemTextW(desk.dialog, id, text, static_cast<int>(std::size(text)));
+  return TextWidth(id, text);
+}
+
+std::wstring Grouped(int64_t n);
+std::wstring CountsText(int64_t slots, int64_t active, int64_t deleted);
 
 int Units(int x, bool vertical = false) {
   RECT r = {0, 0, vertical ? 0 : x, vertical ? x : 0};
@@ -141,6 +177,43 @@ void Place(int id, int x, int y, int width, int height) {
                  SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
+// The widths the texts need in this font at this DPI, measured, so that
+// the longest text each control can show fits whole.
+struct Widths {
+  int label;    // the fields' labels
+  int button;   // Browse, Refresh, Apply, Cancel
+  int export_;  // Export and Bring back
+  int add, overwrite;
+  int counts;   // the counts of the largest inventory the format allows
+};
+
+Widths Measure() {
+  const int pad = Units(12);
+  Widths m{};
+  for (int id : {IDC_FOLDER_LABEL, IDC_CARD_LABEL, IDC_CODE_PAGE_LABEL})
+    m.label = std::max(m.label, OwnTextWidth(id));
+  m.button = Units(53);
+  for (int id : {IDC_FOLDER_BROWSE, IDC_CARD_BROWSE, IDC_REFRESH, IDC_APPLY, IDCANCEL})
+    m.button = std::max(m.button, OwnTextWidth(id) + pad);
+  m.export_ = Units(110);
+  for (int id : {IDC_EXPORT, IDC_BRING_BACK}) m.export_ = std::max(m.export_, OwnTextWidth(id) + pad);
+  const int box = ::GetSystemMetrics(SM_CXMENUCHECK) + Units(6);
+  m.add = OwnTextWidth(IDC_ADD) + box;
+  m.overwrite = OwnTextWidth(IDC_OVERWRITE) + box;
+  constexpr int64_t kMostSlots = 2291871;
+  m.counts = TextWidth(IDC_COUNTS, CountsText(kMostSlots, kMostSlots, kMostSlots), true) + Units(2);
+  return m;
+}
+
+// The narrowest client area that shows every text whole.
+int NarrowestClient(const Widths& m) {
+  const int margin = Units(7), gap = Units(6);
+  const int countsLine = margin + 2 * m.export_ + 2 * gap + m.counts + margin;
+  const int fields = margin + m.label + Units(4) + Units(140) + gap + m.button + margin;
+  const int choices = margin + m.add + gap + m.overwrite + margin;
+  return std::max({Units(360), countsLine, fields, choices});
+}
+
 // Every control where it goes at this size: the fields and the list grow
 // with the window, the buttons keep to the right and the foot.
 void Layout() {
@@ -149,29 +222,37 @@ void Layout() {
   const int w = client.right, h = client.bottom;
   const auto x = [](int du) { return Units(du); };
   const auto y = [](int du) { return Units(du, true); };
-  const int margin = x(7), button = x(53), gap = x(6), field = x(94);
+  const Widths m = Measure();
+  const int margin = x(7), button = m.button, gap = x(6);
+  const int field = margin + m.label + x(4);
   const int right = w - margin - button;
   const int fieldWidth = std::max(x(40), right - gap - field);
-  Place(IDC_FOLDER_LABEL, margin, y(9), field - margin - x(3), y(8));
+  Place(IDC_FOLDER_LABEL, margin, y(9), m.label, y(8));
   Place(IDC_FOLDER, field, y(7), fieldWidth, y(14));
   Place(IDC_FOLDER_BROWSE, right, y(7), button, y(14));
-  Place(IDC_CARD_LABEL, margin, y(26), field - margin - x(3), y(8));
+  Place(IDC_CARD_LABEL, margin, y(26), m.label, y(8));
   Place(IDC_CARD, field, y(24), fieldWidth, y(14));
   Place(IDC_CARD_BROWSE, right, y(24), button, y(14));
-  Place(IDC_CODE_PAGE_LABEL, margin, y(43), field - margin - x(3), y(8));
-  Place(IDC_CODE_PAGE, field, y(41), x(140), y(200));
-  Place(IDC_COUNTS, field + x(146), y(43), std::max(x(20), right - gap - field - x(146)), y(8));
+  Place(IDC_CODE_PAGE_LABEL, margin, y(43), m.label, y(8));
+  Place(IDC_CODE_PAGE, field, y(41), std::min(x(140), fieldWidth), y(200));
   Place(IDC_REFRESH, right, y(41), button, y(14));
-  Place(IDC_EXPORT, margin, y(62), x(110), y(14));
-  Place(IDC_BRING_BACK, margin + x(114), y(62), x(110), y(14));
+  Place(IDC_EXPORT, margin, y(62), m.export_, y(14));
+  Place(IDC_BRING_BACK, margin + m.export_ + gap, y(62), m.export_, y(14));
+  const int counts = margin + 2 * (m.export_ + gap);
+  Place(IDC_COUNTS, counts, y(65), std::max(m.counts, w - margin - counts), y(8));
   Place(IDC_REVIEW_TITLE, margin, y(84), w - 2 * margin, y(8));
   const int foot = h - margin - y(14);
-  const int messages = foot - y(4) - y(40);
+  // The details pane shows a finding's five lines, the messages three.
+  const int messages = foot - y(4) - y(34);
   const int choices = messages - y(3) - y(10);
-  Place(IDC_REVIEW, margin, y(95), w - 2 * margin, std::max(y(20), choices - y(3) - y(95)));
-  Place(IDC_ADD, margin, choices, x(120), y(10));
-  Place(IDC_OVERWRITE, margin + x(124), choices, x(170), y(10));
-  Place(IDC_MESSAGES, margin, messages, w - 2 * margin, y(40));
+  const int details = choices - y(4) - y(46);
+  const int detailsLabel = details - y(10);
+  Place(IDC_REVIEW, margin, y(95), w - 2 * margin, std::max(y(20), detailsLabel - y(3) - y(95)));
+  Place(IDC_DETAILS_LABEL, margin, detailsLabel, w - 2 * margin, y(8));
+  Place(IDC_DETAILS, margin, details, w - 2 * margin, y(46));
+  Place(IDC_ADD, margin, choices, m.add, y(10));
+  Place(IDC_OVERWRITE, margin + m.add + gap, choices, m.overwrite, y(10));
+  Place(IDC_MESSAGES, margin, messages, w - 2 * margin, y(34));
   Place(IDC_PROGRESS, margin, foot, std::max(x(20), right - gap - button - gap - margin), y(14));
   Place(IDC_APPLY, right - gap - button, foot, button, y(14));
   Place(IDCANCEL, right, foot, button, y(14));
@@ -209,11 +290,30 @@ void ShowState() {
     SetText(IDC_REVIEW_TITLE, L"Re&view: bring a sheet back to see what it changes");
 }
 
+// `n` with the user's thousands separator: 2,291,871.
+std::wstring Grouped(int64_t n) {
+  wchar_t separator[8] = L",";
+  if (::GetLocaleInfoW(LOCALE_USER_DEFAULT, LOCALE_STHOUSAND, separator,
+                       static_cast<int>(std::size(separator))) == 0) {
+    separator[0] = L'\0';
+  }
+  const std::wstring digits = std::to_wstring(n);
+  std::wstring grouped;
+  for (size_t i = 0; i < digits.size(); ++i) {
+    if (i > 0 && digits[i - 1] != L'-' && (digits.size() - i) % 3 == 0) grouped += separator;
+    grouped += digits[i];
+  }
+  return grouped;
+}
+
+std::wstring CountsText(int64_t slots, int64_t active, int64_t deleted) {
+  return L"Slots " + Grouped(slots) + L"    Active " + Grouped(active) + L"    Deleted " +
+         Grouped(deleted);
+}
+
 void ShowCounts() {
   if (desk.counted) {
-    SetText(IDC_COUNTS, L"Slots " + std::to_wstring(desk.counts.slots) + L"    Active " +
-                            std::to_wstring(desk.counts.active) + L"    Deleted " +
-                            std::to_wstring(desk.counts.deleted));
+    SetText(IDC_COUNTS, CountsText(desk.counts.slots, desk.counts.active, desk.counts.deleted));
   } else {
     SetText(IDC_COUNTS, desk.settings.folder.empty() ? L"No folder chosen" : L"Not open");
   }
@@ -225,7 +325,9 @@ void Started(Step step, const std::wstring& what) {
   desk.step = step;
   ShowState();
   ::SendDlgItemMessageW(desk.dialog, IDC_PROGRESS, PBM_SETPOS, 0, 0);
-  SetText(IDC_MESSAGES, what);
+  // Apply's result stays in view while the counts after it are read.
+  if (step != Step::kCounts) desk.keepMessages = false;
+  if (!desk.keepMessages) SetText(IDC_MESSAGES, what);
   ::SetTimer(desk.dialog, kProgressTimer, kProgressMs, nullptr);
   if (step != Step::kCounts) ::SetFocus(::GetDlgItem(desk.dialog, IDCANCEL));
 }
@@ -306,23 +408,31 @@ std::wstring Unmarked(const std::wstring& text) {
 void ReviewTitle() {
   const ImportPlan* plan = desk.work.plan();
   std::wstring title = L"Re&view of " + Unmarked(NameOf(desk.reviewed)) + L": ";
-  const size_t conflicts =
-      plan->Count(ImportPlan::Part::kConflict) + plan->Untold(ImportPlan::Part::kConflict);
-  const size_t refused =
-      plan->Count(ImportPlan::Part::kRefused) + plan->Untold(ImportPlan::Part::kRefused);
+  // Rows of the sheet, however many values or reasons each has.
+  const auto rows = [plan](ImportPlan::Part part, const wchar_t* one, const wchar_t* many) {
+    const size_t n = plan->Rows(part);
+    return n == 0 ? std::wstring() : Grouped(static_cast<int64_t>(n)) + (n == 1 ? one : many);
+  };
   switch (desk.review) {
-    case DeskWork::Reviewed::kRefused:
-      title += std::to_wstring(conflicts) + (conflicts == 1 ? L" conflict, " : L" conflicts, ") +
-               std::to_wstring(refused) + (refused == 1 ? L" row refused" : L" rows refused") +
-               L": nothing can be written";
+    case DeskWork::Reviewed::kRefused: {
+      std::wstring counted;
+      for (const std::wstring& part :
+           {rows(ImportPlan::Part::kConflict, L" row in conflict", L" rows in conflict"),
+            rows(ImportPlan::Part::kUnmarked, L" row without the version mark",
+                 L" rows without the version mark"),
+            rows(ImportPlan::Part::kRefused, L" row refused", L" rows refused")}) {
+        if (!part.empty()) counted += (counted.empty() ? L"" : L", ") + part;
+      }
+      title += counted + L": nothing can be written";
       break;
+    }
     case DeskWork::Reviewed::kNothing:
       title += L"nothing to change; film.dat holds every value of it";
       break;
     default:
-      title += std::to_wstring(plan->ChangedItems()) +
+      title += Grouped(static_cast<int64_t>(plan->ChangedItems())) +
                (plan->ChangedItems() == 1 ? L" item to change, " : L" items to change, ") +
-               std::to_wstring(plan->AddedItems()) + L" to add. Apply writes them.";
+               Grouped(static_cast<int64_t>(plan->AddedItems())) + L" to add. Apply writes them.";
       break;
   }
   SetText(IDC_REVIEW_TITLE, title);
@@ -332,6 +442,7 @@ void ReviewTitle() {
 void StepDone() {
   desk.worker.Finished();
   ::KillTimer(desk.dialog, kProgressTimer);
+  if (desk.unsaved) SaveSettings();
   const Step step = desk.step;
   desk.step = Step::kNone;
   const std::vector<std::string> said = desk.work.TakeMessages();
@@ -341,17 +452,20 @@ void StepDone() {
     case Step::kCounts:
       if (recount) {
         desk.counted = false;
-      } else {
+      } else if (!desk.keepMessages) {
         ShowMessages(said);
+      } else if (!said.empty()) {
+        ShowMessages(said, ControlText(IDC_MESSAGES));  // after Apply's result
       }
+      desk.keepMessages = false;
       ShowCounts();
       break;
     case Step::kExport:
       if (desk.exported == ExportEnd::kWritten) {
         desk.settings.sheets = Utf8FromWide(FolderOf(desk.exportPath));
         SaveSettings();
-        ShowMessages(said, L"Exported " + std::to_wstring(desk.exportedRows) + L" items to " +
-                               desk.exportPath + L".");
+        ShowMessages(said, L"Exported " + Grouped(static_cast<int64_t>(desk.exportedRows)) +
+                               L" items to " + desk.exportPath + L".");
       } else {
         ShowMessages(said);
         if (desk.exported == ExportEnd::kFailed) Tell(said, MB_ICONWARNING);
@@ -369,6 +483,7 @@ void StepDone() {
     case Step::kApply:
       desk.reviewed.clear();
       ShowMessages(said);
+      desk.keepMessages = true;
       Tell(said, desk.applied.written ? MB_ICONINFORMATION : MB_ICONWARNING);
       break;
     case Step::kNone:
@@ -420,7 +535,7 @@ void FillCodePages() {
 // (it was made of another film.dat), is kept, and the counts are read again.
 void TakeShop() {
   DeskSettings now = desk.settings;
-  now.folder = Utf8FromWide(ControlText(IDC_FOLDER));
+  ChangeShop(Utf8FromWide(ControlText(IDC_FOLDER)), &now);
   now.card = Utf8FromWide(ControlText(IDC_CARD));
   now.codePage = CodePageOfEntry(
       static_cast<int>(::SendDlgItemMessageW(desk.dialog, IDC_CODE_PAGE, CB_GETCURSEL, 0, 0)));
@@ -450,6 +565,7 @@ std::wstring SuggestedName() {
   return name;
 }
 
+// Where Open starts: the folder of this shop's last sheet, or the shop's.
 std::wstring SheetsFolder() {
   return desk.settings.sheets.empty() ? Wide(desk.settings.folder) : Wide(desk.settings.sheets);
 }
@@ -471,6 +587,16 @@ void Initialise(HWND dialog) {
   SetUpReviewList(dialog, List());
   ::SendDlgItemMessageW(dialog, IDC_PROGRESS, PBM_SETRANGE32, 0, 1000);
   ::DragAcceptFiles(dialog, TRUE);
+  // Wide enough from the start for every text in this font at this DPI.
+  RECT client;
+  ::GetClientRect(dialog, &client);
+  const int narrowest = NarrowestClient(Measure());
+  if (client.right < narrowest) {
+    RECT frame;
+    ::GetWindowRect(dialog, &frame);
+    ::SetWindowPos(dialog, nullptr, 0, 0, frame.right - frame.left + narrowest - client.right,
+                   frame.bottom - frame.top, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+  }
   Layout();
   ShowCounts();
   ShowState();
@@ -504,7 +630,9 @@ void Press(WORD id) {
       break;
     case IDC_EXPORT: {
       std::wstring path;
-      if (AskExportPath(desk.dialog, SheetsFolder(), SuggestedName(), &path)) StartExport(path);
+      // Save As starts in the shop's own folder, whichever shop was before.
+      if (AskExportPath(desk.dialog, Wide(desk.settings.folder), SuggestedName(), &path))
+        StartExport(path);
       break;
     }
     case IDC_BRING_BACK: {
@@ -582,8 +710,13 @@ INT_PTR CALLBACK DeskProc(HWND dialog, UINT message, WPARAM wparam, LPARAM lpara
       Layout();
       return TRUE;
     case WM_GETMINMAXINFO: {
+      if (desk.dialog == nullptr) return FALSE;
+      // No narrower than every text needs, frame and all.
+      RECT r = {0, 0, NarrowestClient(Measure()), Units(280, true)};
+      ::AdjustWindowRectEx(&r, static_cast<DWORD>(::GetWindowLongPtrW(dialog, GWL_STYLE)), FALSE,
+                           static_cast<DWORD>(::GetWindowLongPtrW(dialog, GWL_EXSTYLE)));
       auto* info = reinterpret_cast<MINMAXINFO*>(lparam);
-      info->ptMinTrackSize = {Units(360), Units(240, true)};
+      info->ptMinTrackSize = {r.right - r.left, r.bottom - r.top};
       return TRUE;
     }
     case WM_DPICHANGED: {
@@ -635,6 +768,10 @@ INT_PTR CALLBACK DeskProc(HWND dialog, UINT message, WPARAM wparam, LPARAM lpara
       if (desk.worker.Busy()) {
         desk.closing = true;
         desk.worker.Cancel();
+        SetText(IDC_MESSAGES, desk.step == Step::kApply
+                                  ? L"The window closes when the write to film.dat ends: a "
+                                    L"write is never stopped halfway."
+                                  : L"Cancelling: the window closes once the work has stopped.");
       } else {
         ::DestroyWindow(dialog);
       }

@@ -38,8 +38,12 @@ bool AskFolder(HWND owner, const wchar_t* title, std::wstring* folder);
 // Sets up the list's columns, in widths of the dialog's font.
 void SetUpReviewList(HWND dialog, HWND list);
 // Shows `plan` (null: nothing) in the list, its parts one after another,
-// each under a line that names it.
+// each under a line that names it, with its first finding selected and told
+// whole in the details pane.
 void ShowReview(HWND list, const ImportPlan* plan);
+// The whole finding of the list's row `row`, in the window's words: where
+// it is, what the sheet and film.dat say, why, and what to do.
+std::wstring RowDetails(size_t row);
 // The list's notifications (the rows' texts, the parts' lines drawn across
 // the list); true when handled, with `*result` the answer.
 bool ReviewListNotify(const NMHDR& header, LRESULT* result);

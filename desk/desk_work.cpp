@@ -1,5 +1,6 @@
 #include "desk/desk_work.h"
 
+#include <cctype>
 #include <filesystem>
 #include <system_error>
 
@@ -136,10 +137,21 @@ DeskWork::Reviewed DeskWork::Review(const DeskSettings& shop, const std::string&
               "): bring the sheet back again.");
         }
         reviewed = stopped ? Reviewed::kStopped : Reviewed::kFailed;
-      } else if (run_->Refused()) {
-        for (const std::string& advice : ConflictAdvice(run_->decisions(), WindowChoices())) {
-          Say(advice + ".");
-        }
+        break;
+      }
+      // The columns left alone, and what the conflicts and the rows without
+      // the version mark come to, a sentence each, whether they stand in
+      // the way or go over film.dat.
+      std::vector<std::string> sentences;
+      for (size_t i = 0; i < plan_->Count(ImportPlan::Part::kNotice); ++i)
+        sentences.push_back(plan_->At(ImportPlan::Part::kNotice, i).note);
+      for (const std::string& advice : ConflictAdvice(run_->decisions(), WindowChoices()))
+        sentences.push_back(advice);
+      for (std::string& sentence : sentences) {
+        sentence[0] = static_cast<char>(std::toupper(static_cast<unsigned char>(sentence[0])));
+        Say(sentence + ".");
+      }
+      if (run_->Refused()) {
         Say("Nothing can be written until every row marked above is settled.");
         reviewed = Reviewed::kRefused;
       } else if (plan_->ChangedItems() == 0 && plan_->AddedItems() == 0 && !run_->missing()) {

@@ -70,8 +70,9 @@ class Env {
   // once the change has reached the medium; not while another handle holds
   // `from` for writing (kBusy).
   virtual Renamed PutFileInPlace(const std::wstring& from, const std::wstring& to) = 0;
-  // The cause of the last file call's failure, kNone when it succeeded. Every
-  // file call of this section but CloseFile sets it.
+  // The cause of the last file call's failure on the calling thread, kNone
+  // when it succeeded. Every file call of this section but CloseFile sets
+  // it; a call on another thread meanwhile leaves it.
   virtual FileError LastFileError() = 0;
 
   // A zero-filled block of count * size bytes; nullptr on failure (overflow

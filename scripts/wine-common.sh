@@ -113,11 +113,12 @@ wine_locale() {
   echo "$folder"
 }
 
-# xvfb_start: starts a private Xvfb on a free display; sets XVFB_PID, DISPLAY.
+# xvfb_start [WIDTHxHEIGHT]: starts a private Xvfb on a free display (a
+# 1024x768 screen unless told); sets XVFB_PID, DISPLAY.
 xvfb_start() {
   local displayfile
   displayfile=$(mktemp)
-  Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$displayfile" 2>/dev/null &
+  Xvfb -displayfd 3 -screen 0 "${1:-1024x768}x24" -nolisten tcp 3>"$displayfile" 2>/dev/null &
   XVFB_PID=$!
   for _ in $(seq 100); do
     [ -s "$displayfile" ] && break

@@ -3,10 +3,13 @@
 // and nothing the handheld changed since, and Cancel writes nothing.
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <map>
+#include <thread>
 
 #include "desk/desk_settings.h"
 #include "desk/desk_work.h"
+#include "platform/env.h"
 #include "platform/platform.h"
 #include "platform/scoped_file.h"
 #include "tests/kit/open_descriptors.h"
@@ -66,7 +69,7 @@ class OpenAtPlacing : public platform::EnvWrapper {
 
 class DeskReview : public SheetCommands {
  protected:
-  DeskSettings Shop() const { return DeskSettings{folder_, "", "", ""}; }
+  DeskSettings Shop() const { return DeskSettings{folder_, "", "", "", {}}; }
   // The sheet written to in.csv, reviewed as the window reviews it.
   DeskWork::Reviewed Review(const CsvSheet& sheet, ImportRules rules = {},
                             Progress* progress = nullptr) {
@@ -122,14 +125,16 @@ TEST_F(DeskReview, TheReviewIsTheDryRunAndApplyWritesWhatItShows) {
                                                       platform::Disposition::kOpenExisting)));
   const std::vector<ImportPlan::Row> changes = Rows(ImportPlan::Part::kChange);
   ASSERT_EQ(changes.size(), 2u);
-  EXPECT_EQ(changes[0].place, "2");
+  EXPECT_EQ(changes[0].row, 2);
+  EXPECT_EQ(changes[0].cell, "");
   EXPECT_EQ(changes[0].number, 10);
   EXPECT_EQ(changes[0].description, "TEN");
   EXPECT_EQ(changes[0].field, Field::kPrice);
   EXPECT_EQ(changes[0].was, "2.50");
   EXPECT_EQ(changes[0].is, "2.49");
-  EXPECT_EQ(changes[1].description, "ELEVEN AND A BIT");
+  EXPECT_EQ(changes[1].description, "ELEVEN");  // film.dat's, beside the sheet's new one
   EXPECT_EQ(changes[1].was, "ELEVEN");
+  EXPECT_EQ(changes[1].is, "ELEVEN AND A BIT");
   EXPECT_EQ(work_.plan()->ChangedItems(), 2u);
   const std::string reviewed = work_.plan()->ChangeLines();
   EXPECT_EQ(ReadBytes("film.dat"), before);
@@ -174,7 +179,7 @@ TEST_F(DeskReview, WhatChangedSinceTheReviewIsRefusedAndCancelWritesNothing) {
       << Joined(work_.TakeMessages());
   ASSERT_EQ(work_.plan()->Count(ImportPlan::Part::kAddition), 1u);
   EXPECT_EQ(work_.plan()->At(ImportPlan::Part::kAddition, 0).description, "KETTLE");
-  EXPECT_EQ(work_.plan()->At(ImportPlan::Part::kAddition, 0).is, "price 4.00");
+  EXPECT_EQ(work_.plan()->At(ImportPlan::Part::kAddition, 0).note, "price 4.00");
   ASSERT_EQ(Import("number,description\n2000,Mug\n", "--add"), 0) << err_;
   const Bytes grown = ReadBytes("film.dat");
   EXPECT_FALSE(work_.Apply(nullptr).written);
@@ -217,15 +222,17 @@ TEST_F(DeskReview, ConflictsAndRefusalsStandApartWithTheirPlaceAndWords) {
   ASSERT_EQ(Review(sheet), DeskWork::Reviewed::kRefused);
   const std::vector<ImportPlan::Row> conflicts = Rows(ImportPlan::Part::kConflict);
   ASSERT_EQ(conflicts.size(), 1u);
-  EXPECT_EQ(conflicts[0].place, "3");
+  EXPECT_EQ(conflicts[0].row, 3);
+  EXPECT_EQ(conflicts[0].cell, "I3");
   EXPECT_EQ(conflicts[0].number, 11);
   EXPECT_EQ(conflicts[0].description, "ELEVEN");
   EXPECT_TRUE(conflicts[0].hasField);
   EXPECT_EQ(conflicts[0].field, Field::kPrice);
   EXPECT_EQ(conflicts[0].was, "5.00");
-  EXPECT_EQ(conflicts[0].is, "6");
+  EXPECT_EQ(conflicts[0].is, "6.00");  // as the change would print it
   EXPECT_EQ(conflicts[0].note,
-            "item 11: price: the sheet says 6, film.dat now says 5.00 (changed since the export)");
+            "item 11: price: the sheet says 6.00, film.dat now says 5.00 (changed since the "
+            "export)");
   EXPECT_TRUE(Says(work_.TakeMessages(),
                    "or tick \"Overwrite film.dat's changes\" to put the sheet's values over"));
   EXPECT_EQ(Rows(ImportPlan::Part::kChange).size(), 1u);  // shown, not to be written
@@ -236,7 +243,7 @@ TEST_F(DeskReview, ConflictsAndRefusalsStandApartWithTheirPlaceAndWords) {
   EXPECT_EQ(work_.plan()->Count(ImportPlan::Part::kConflict), 0u);
   const std::vector<ImportPlan::Row> over = Rows(ImportPlan::Part::kOverwritten);
   ASSERT_EQ(over.size(), 1u);
-  EXPECT_EQ(over[0].note, "item 11: price: the sheet's 6 goes over film.dat's 5.00");
+  EXPECT_EQ(over[0].note, "item 11: price: the sheet's 6.00 goes over film.dat's 5.00");
   EXPECT_TRUE(work_.Apply(nullptr).written);
   InventoryRecord eleven;
   std::copy_n(ReadBytes("film.dat").begin() + kRecordSize, kRecordSize, eleven.bytes);
@@ -260,11 +267,60 @@ TEST_F(DeskReview, ConflictsAndRefusalsStandApartWithTheirPlaceAndWords) {
   EXPECT_EQ(counts.active, 2);
 }
 
+// What the owner did to the sheet is told apart from what film.dat did: a
+// column of the owner's own is a notice, once, and the row's real edit is
+// listed and written beside it; a deleted version column puts its rows under
+// a heading of their own, never among the conflicts, and says so under
+// Overwrite too; the findings of one row count as one refused row.
+TEST_F(DeskReview, TheOwnersColumnsAndADeletedVersionColumnAreToldApart) {
+  WriteInventory(MakeItems({{10, "TEN"}, {11, "ELEVEN"}}));
+  CsvSheet sheet = Export();
+  for (size_t i = 0; i < sheet.size(); ++i) sheet[i].push_back(i == 0 ? "notes" : "ask");
+  sheet[2][kPrice] = "6";
+  ASSERT_EQ(Review(sheet), DeskWork::Reviewed::kReady) << Joined(work_.TakeMessages());
+  const std::vector<ImportPlan::Row> notices = Rows(ImportPlan::Part::kNotice);
+  ASSERT_EQ(notices.size(), 1u);
+  EXPECT_EQ(notices[0].note, "column 'notes' is not ours: ignored");
+  EXPECT_EQ(notices[0].cell, "L1");
+  EXPECT_TRUE(Says(work_.TakeMessages(), "Column 'notes' is not ours: ignored."));
+  const std::vector<ImportPlan::Row> changes = Rows(ImportPlan::Part::kChange);
+  ASSERT_EQ(changes.size(), 1u);
+  EXPECT_EQ(changes[0].number, 11);
+  EXPECT_EQ(changes[0].is, "6.00");
+  EXPECT_TRUE(work_.Apply(nullptr).written) << Joined(work_.TakeMessages());
+  InventoryRecord eleven;
+  std::copy_n(ReadBytes("film.dat").begin() + kRecordSize, kRecordSize, eleven.bytes);
+  EXPECT_EQ(RecordPrice(eleven), 6.0f);
+
+  CsvSheet unmarked = Export();
+  for (std::vector<std::string>& row : unmarked) row.pop_back();  // the version column
+  unmarked[1][kPrice] = "7";
+  ASSERT_EQ(Review(unmarked), DeskWork::Reviewed::kRefused);
+  EXPECT_EQ(work_.plan()->Count(ImportPlan::Part::kConflict), 0u);
+  std::vector<ImportPlan::Row> rows = Rows(ImportPlan::Part::kUnmarked);
+  ASSERT_EQ(rows.size(), 1u);
+  EXPECT_EQ(rows[0].note,
+            "item 10: price: the sheet says 7.00, film.dat says 1.50 (a row without a version "
+            "mark)");
+  EXPECT_TRUE(Says(work_.TakeMessages(), "The version column of this export is missing"));
+  ASSERT_EQ(Review(unmarked, ImportRules{false, true}), DeskWork::Reviewed::kReady);
+  EXPECT_EQ(work_.plan()->Count(ImportPlan::Part::kOverwritten), 0u);
+  rows = Rows(ImportPlan::Part::kUnmarked);
+  ASSERT_EQ(rows.size(), 1u);
+  EXPECT_EQ(rows[0].note, "item 10: price: the sheet's 7.00 goes over film.dat's 1.50");
+  EXPECT_TRUE(Says(work_.TakeMessages(),
+                   "The version column of this export is missing: the sheet cannot tell"));
+
+  ASSERT_EQ(Review({{"number", "number", "Price"}}), DeskWork::Reviewed::kRefused);
+  EXPECT_EQ(work_.plan()->Count(ImportPlan::Part::kRefused), 2u);
+  EXPECT_EQ(work_.plan()->Rows(ImportPlan::Part::kRefused), 1u);
+}
+
 // The settings file: what it says is kept, and what cannot be a setting
 // (no UTF-8, a control character, a code page the back office does not
 // take) is left out; saved and read back it is the same.
 TEST_F(DeskReview, TheSettingsFileKeepsWhatItCanAndLeavesOutTheRest) {
-  DeskSettings settings{"C:\\Shop", "E:\\", "932", "C:\\Sheets"};
+  DeskSettings settings{"C:\\Shop", "E:\\", "932", "C:\\Sheets", {}};
   ASSERT_TRUE(SaveDeskSettings(L"desk.ini", settings));
   DeskSettings read;
   LoadDeskSettings(L"desk.ini", &read);
@@ -275,4 +331,59 @@ TEST_F(DeskReview, TheSettingsFileKeepsWhatItCanAndLeavesOutTheRest) {
   EXPECT_EQ(read.folder, "C:\\Shop");
   EXPECT_EQ(read.card, "E:\\");
   EXPECT_EQ(read.sheets, "D:\\");
+
+  // Each shop keeps the folder of its own sheets, across starts too.
+  ChangeShop("C:\\Other", &read);
+  EXPECT_EQ(read.sheets, "");
+  read.sheets = "C:\\Other\\Sheets";
+  ASSERT_TRUE(SaveDeskSettings(L"desk.ini", read));
+  DeskSettings again;
+  LoadDeskSettings(L"desk.ini", &again);
+  ChangeShop("C:\\Shop", &again);
+  EXPECT_EQ(again.sheets, "D:\\");
+  ChangeShop("C:\\Other", &again);
+  EXPECT_EQ(again.sheets, "C:\\Other\\Sheets");
+  ParseDeskSettings("shopsheets=|D:\\\nshopsheets=C:\\Third\n", &again);
+  EXPECT_EQ(again.otherShops.size(), 1u);
+}
+
+namespace {
+
+// Saves the window's settings on a thread of its own between the worker's
+// failed open of film.dat and its look at the cause, as the window's thread
+// may while a step runs.
+class SaveWhileOpening : public platform::EnvWrapper {
+ public:
+  SaveWhileOpening() : EnvWrapper(platform::DefaultEnv()) {}
+  platform::FileRef OpenFile(const std::wstring& path, platform::Access access,
+                             platform::Disposition disposition) override {
+    platform::FileRef file = EnvWrapper::OpenFile(path, access, disposition);
+    if (file == nullptr && path.find(L"film.dat") != std::wstring::npos) {
+      ++saves;
+      std::thread window([this] { written = SaveDeskSettings(L"desk.ini", DeskSettings{}); });
+      window.join();
+    }
+    return file;
+  }
+  int saves = 0;
+  bool written = false;
+};
+
+}  // namespace
+
+// The cause of a failed file call is the caller's thread's own: a save of
+// the settings on another thread meanwhile does not turn a film.dat that
+// is a folder into one that is not there.
+TEST_F(DeskReview, AFileCallOnAnotherThreadLeavesTheWorkersCause) {
+  std::filesystem::create_directory(Path("film.dat"));
+  DeskWork::Counts counts;
+  EXPECT_FALSE(work_.ReadCounts(Shop(), &counts));
+  const std::vector<std::string> alone = work_.TakeMessages();
+  SaveWhileOpening env;
+  platform::SetEnv(&env);
+  EXPECT_FALSE(work_.ReadCounts(Shop(), &counts));
+  platform::SetEnv(nullptr);
+  ASSERT_TRUE(env.saves > 0 && env.written);
+  EXPECT_EQ(Joined(work_.TakeMessages()), Joined(alone));
+  EXPECT_TRUE(Says(alone, "film.dat is not a regular file")) << Joined(alone);
 }

@@ -492,7 +492,7 @@ TEST_F(FilmtoolCommands, ImportChangesOnlyWhatTheRowsChangeAndRefusesABadFileWho
       {"number,price\n13,2\n", "in.csv:2: no item 13 in film.dat"},
       {"number,price\n-1,2\n", "in.csv:2: not an item number of 1 or more: -1"},
       {"number,price\n12,2\n", "in.csv:2: item 12 stands in 2 slots"},
-      {"number,colour\n10,red\n", "in.csv:1: no such column: colour"},
+      {"number,PRICE\n10,2\n", "in.csv:1: no such column: PRICE"},
       {"number,price\n10,2,3\n", "in.csv:2: 3 fields where the header has 2"},
       {"number,description\n10,\"OPEN\n", "line 2: a quoted field has no closing quote"},
       {"number,description\n10,\"OPEN\"ED\n", "line 2: text after a closing quote"},

@@ -231,6 +231,12 @@ TEST(ImportDecisions, ARowWithoutAMarkWritesNothingThatDiffersUnlessTold) {
   exportHeader.pop_back();
   EXPECT_TRUE(Decide(items, {}, {}, exportHeader).versionMissing);
   EXPECT_TRUE(Decide(items, {}, {}, {"slot", "number", "price"}).versionMissing);
+  // A workbook's heading of the column, today's and an earlier export's.
+  for (const char* heading : {kVersionHeading, kFormerVersionHeading}) {
+    exportHeader.push_back(heading);
+    EXPECT_FALSE(Decide(items, {}, {}, exportHeader).versionMissing) << heading;
+    exportHeader.pop_back();
+  }
 }
 
 // One line an item, marked or not, in film.dat or new; a mark guards itself

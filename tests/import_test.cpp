@@ -80,7 +80,7 @@ TEST_F(SheetImport, ConflictsRefuseTheSheetUnlessTheOwnerOverwrites) {
   sheet[1][kDescription] = "TEN AND A BIT";
   sheet[2][kPrice] = "6";
   EXPECT_EQ(Import(sheet), 1);
-  EXPECT_NE(err_.find("in.csv:3: item 11: price: the sheet says 6, film.dat now says 5.00 "
+  EXPECT_NE(err_.find("in.csv:3: item 11: price: the sheet says 6.00, film.dat now says 5.00 "
                       "(changed since the export)"),
             std::string::npos)
       << err_;
@@ -467,9 +467,9 @@ TEST_F(SheetCommands, EveryRefusalOfASheetSaysWhatToDo) {
       {"number,description\n10," + longText + "\n",
        "--overwrite",
        {"in.csv:2: description: longer than the 38 characters a description holds: AAAA"}},
-      {"number,description,notes\n10,TEN,call the supplier\n",
+      {"number,description,Price \n10,TEN,2\n",
        "",
-       {"in.csv:1: no such column: notes; import reads the columns number, description, sku, "
+       {"in.csv:1: no such column: Price ; import reads the columns number, description, sku, "
         "in_stock, tax, cost_price, trade_price, price, category and version"}},
       {"number,price\n10,1.50\n,3.00\n",
        "",

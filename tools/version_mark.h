@@ -26,9 +26,11 @@
 #include "tools/fields.h"
 
 // The column export writes the mark in, and its heading in a workbook,
-// where the owner may see it, which says what it is; import takes either.
+// where the owner may see it, which tells them to leave it; import takes
+// either, and the heading of earlier exports too.
 constexpr char kVersionColumn[] = "version";
-constexpr char kVersionHeading[] = "version (filmtool's mark: leave it as it is)";
+constexpr char kVersionHeading[] = "version \xE2\x80\x94 keep this column as it is";
+constexpr char kFormerVersionHeading[] = "version (filmtool's mark: leave it as it is)";
 
 struct VersionMark {
   uint64_t row = 0;

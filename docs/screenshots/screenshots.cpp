@@ -3,7 +3,9 @@
 // picture of each. For each picture it prints "shot NAME LEFT TOP RIGHT
 // BOTTOM" (the window's screen rectangle) and waits until the file
 // NAME.done appears in the current folder: scripts/screenshots.sh takes the
-// picture and makes that file. Usage: screenshots TALLO.EXE
+// picture and makes that file. Usage: screenshots TALLO.EXE [SUFFIX]: with
+// a suffix, only the back-office window's pictures, each name ending in it
+// (the same window at another DPI).
 //
 // The inventory is sample.dat from the current folder (the sample `make run`
 // seeds); the item shown is the first description match of "R?D", so no
@@ -26,7 +28,8 @@ constexpr int kNext = 110, kNumber = 1000, kAnswer = 1000;
 std::wstring Wide(const std::string& ascii) { return std::wstring(ascii.begin(), ascii.end()); }
 
 // Asks for a picture of `window` and waits until it is taken.
-void Shoot(const char* name, HWND window) {
+void Shoot(const std::string& named, HWND window) {
+  const char* name = named.c_str();
   if (!BringForward(window)) std::printf("note: %s not in the foreground\n", name);
   // Let the window finish painting before it is photographed.
   ::RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_FRAME | RDW_ALLCHILDREN | RDW_UPDATENOW);
@@ -136,8 +139,11 @@ void TakeAll(const std::wstring& exe) {
 }
 
 // The back-office window over the same sample: after an export, and with a
-// sheet under review whose price the handheld changed since the export.
-void TakeDesk() {
+// sheet under review whose price the handheld changed since the export and
+// a row the import refuses, whose reason the details pane tells whole. The
+// window as large as the guide's pictures go at 96 DPI, and as much larger
+// as the screen's DPI is.
+void TakeDesk(const std::string& suffix) {
   Folder folder(L"shop");
   folder.Write(L"film.dat", Folder::ReadAt(L"sample.dat"));
   folder.Remove(L"stock.xlsx");
@@ -145,14 +151,18 @@ void TakeDesk() {
   Tallo program(BesideDriver(L"filmdesk.exe"), folder);
   Desk desk(program);
   // As wide as the guide's pictures go, so that the review's messages show.
-  ::SetWindowPos(desk.main(), nullptr, 0, 0, 790, 540, SWP_NOZORDER | SWP_NOACTIVATE);
+  HDC screen = ::GetDC(nullptr);
+  const int dpi = ::GetDeviceCaps(screen, LOGPIXELSX);
+  ::ReleaseDC(nullptr, screen);
+  ::SetWindowPos(desk.main(), nullptr, 0, 0, ::MulDiv(790, dpi, 96), ::MulDiv(600, dpi, 96),
+                 SWP_NOZORDER | SWP_NOACTIVATE);
   desk.Counts();
   desk.Press(IDC_EXPORT);
   const std::wstring exported = folder.Path(L"stock.xlsx");
   AnswerFileDialog(program, L"Export to a workbook", exported);
   desk.WaitMessages(L"Exported ");
   desk.WaitIdle();
-  Shoot("desk-export", desk.main());
+  Shoot("desk-export" + suffix, desk.main());
 
   // The owner's edits in the export, and the handheld's since.
   Check(RunFilmtool(L"export \"" + folder.Path() + L"\"", folder.Path(L"export.csv")) == 0,
@@ -162,14 +172,27 @@ void TakeDesk() {
   sheet[1][8] = "4.99";
   sheet[2][4] = "24";
   sheet[3][8] = "12.50";
+  sheet[4][8] = "3,49";  // a decimal comma: refused, with its reason
   Check(RunFilmtool(L"amend \"" + folder.Path() + L"\" " + Wide(sheet[3][1]) + L" price=11.95") ==
             0,
         "filmtool.exe amend failed");
   const std::string text = WriteCsv(sheet);
   folder.Write(L"stock.csv", Bytes(text.begin(), text.end()));
   DropFile(program, desk.main(), folder.Path(L"stock.csv"));
-  desk.WaitReview(L"Review of stock.csv: 1 conflict");
-  Shoot("desk-review", desk.main());
+  desk.WaitReview(L"Review of stock.csv: 1 row in conflict, 1 row refused");
+  // The refused row selected from the keyboard: the list, then two rows down
+  // past the refused rows' heading.
+  Check(BringForward(desk.main()), "cannot bring the window forward");
+  KeyChord(VK_MENU, 'V');
+  desk.WaitFocus(IDC_REVIEW);
+  Key(VK_DOWN);
+  Key(VK_DOWN);
+  for (int waited = 0; desk.Text(IDC_DETAILS).find(L"Why: Price") == std::wstring::npos; ++waited) {
+    Check(waited < 100, "the refused row's reason is not in the details pane: " +
+                            Narrow(desk.Text(IDC_DETAILS)));
+    Pause(50);
+  }
+  Shoot("desk-review" + suffix, desk.main());
   ::PostMessageW(desk.main(), WM_CLOSE, 0, 0);
   Check(program.WaitExit() == 0, "filmdesk.exe did not end with 0");
 }
@@ -182,8 +205,13 @@ int wmain(int argc, wchar_t** argv) {
     return 2;
   }
   try {
-    TakeAll(argv[1]);
-    TakeDesk();
+    if (argc > 2) {
+      const std::wstring suffix = argv[2];
+      TakeDesk(std::string(suffix.begin(), suffix.end()));
+    } else {
+      TakeAll(argv[1]);
+      TakeDesk("");
+    }
   } catch (const Failure& failure) {
     std::printf("failed: %s\n", failure.message.c_str());
     return 1;

@@ -27,6 +27,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <map>
+#include <mutex>
 
 #include "platform/env.h"
 #include "platform/host/host_state.h"
@@ -223,6 +224,7 @@ class PosixEnv : public Env {
     last_ = FileError::kNone;
     // A name this process has not pushed to the medium may not be there
     // (a created file's never is): FlushFile pushes its folder too.
+    std::lock_guard<std::mutex> guard(names_);
     const auto known = namesOnMedium_.find(hostPath);
     const bool onMedium = known != namesOnMedium_.end() && known->second == IdOf(info);
     return new File{fd, onMedium ? std::string() : hostPath};
@@ -260,6 +262,7 @@ class PosixEnv : public Env {
     if (file->unsyncedName.empty()) return true;
     struct stat info;
     if (!Noted(SyncFolderOf(file->unsyncedName) && ::fstat(file->fd, &info) == 0)) return false;
+    std::lock_guard<std::mutex> guard(names_);
     namesOnMedium_[file->unsyncedName] = IdOf(info);
     file->unsyncedName.clear();
     return true;
@@ -280,7 +283,10 @@ class PosixEnv : public Env {
   bool RemoveFile(const std::wstring& path) override {
     const std::string hostPath = host::HostPath(path);
     if (Held(hostPath)) return Fail(FileError::kBusy);
-    namesOnMedium_.erase(hostPath);
+    {
+      std::lock_guard<std::mutex> guard(names_);
+      namesOnMedium_.erase(hostPath);
+    }
     return Noted(::unlink(hostPath.c_str()) == 0 || errno == ENOENT);
   }
 
@@ -319,18 +325,26 @@ class PosixEnv : public Env {
                          MAP_PRIVATE | MAP_ANONYMOUS, /*fd=*/-1, /*offset=*/0);
     if (block == MAP_FAILED) return nullptr;
     ::madvise(block, bytes, MADV_HUGEPAGE);
+    std::lock_guard<std::mutex> guard(blocks_);
     mapped_[block] = bytes;
     return block;
   }
 
   void Release(void* block) override {
-    const auto found = mapped_.find(block);
-    if (found == mapped_.end()) {
-      std::free(block);
-      return;
+    size_t bytes = 0;
+    {
+      std::lock_guard<std::mutex> guard(blocks_);
+      const auto found = mapped_.find(block);
+      if (found != mapped_.end()) {
+        bytes = found->second;
+        mapped_.erase(found);
+      }
     }
-    ::munmap(block, found->second);
-    mapped_.erase(found);
+    if (bytes == 0) {
+      std::free(block);
+    } else {
+      ::munmap(block, bytes);
+    }
   }
 
   void* AllocatePages(size_t bytes) override {
@@ -358,23 +372,34 @@ class PosixEnv : public Env {
   // A name change that has been made: pushed to the medium with its folder,
   // which makes the new name known there when that succeeds.
   Renamed Moved(const std::string& source, const std::string& target) {
-    namesOnMedium_.erase(source);
-    namesOnMedium_.erase(target);
+    {
+      std::lock_guard<std::mutex> guard(names_);
+      namesOnMedium_.erase(source);
+      namesOnMedium_.erase(target);
+    }
     const Renamed moved = Synced(target);
     struct stat info;
     if (moved == Renamed::kOnMedium && ::stat(target.c_str(), &info) == 0) {
+      std::lock_guard<std::mutex> guard(names_);
       namesOnMedium_[target] = IdOf(info);
     }
     return moved;
   }
 
+  // The back office's window calls the Env from its own thread and its
+  // worker's at once: the maps are guarded, and each thread has its own
+  // last cause.
   static constexpr size_t kHugePage = size_t{2} << 20;
+  std::mutex blocks_;
   std::map<void*, size_t> mapped_;  // the blocks that were mapped, and their sizes
+  std::mutex names_;
   // The names known to be on the medium, by host path, and the files they
   // named when their folder was pushed.
   std::map<std::string, FileId> namesOnMedium_;
-  FileError last_ = FileError::kNone;
+  static thread_local FileError last_;
 };
+
+thread_local FileError PosixEnv::last_ = FileError::kNone;
 
 }  // namespace
 

@@ -298,8 +298,12 @@ class Win32Env : public Env {
     return !(low == INVALID_SET_FILE_POINTER && ::GetLastError() != NO_ERROR);
   }
 
-  FileError last_ = FileError::kNone;
+  // The back office's window calls the Env from its own thread and its
+  // worker's at once: each thread has its own last cause.
+  static thread_local FileError last_;
 };
+
+thread_local FileError Win32Env::last_ = FileError::kNone;
 
 }  // namespace
 

@@ -4,8 +4,10 @@
 // conflict shown and refused, what the handheld changed after the review
 // refused, every price of a shop raised and applied, Cancel, a long export
 // cancelled while the window answers, a sheet dropped on the window and one
-// handed over by a second start. Each test runs under the Western code page
-// and again under the Japanese one, with texts of its own.
+// handed over by a second start, each finding told whole in the details
+// pane, and the counts of the largest film.dat. Each test but the last runs
+// under the Western code page and again under the Japanese one, with texts
+// of its own.
 #include <algorithm>
 #include <cstring>
 
@@ -165,6 +167,8 @@ DESK_TEST(DeskExportsAndBringsBackAnEditedWorkbook) {
   Tallo program(BesideDriver(L"filmdesk.exe"), folder);
   Desk desk(program);
   Check(desk.Counts() == L"Slots 3    Active 3    Deleted 0", Narrow(desk.Counts()));
+  Check(desk.Text(IDC_REFRESH) == L"&Refresh" && desk.Text(IDC_CARD_BROWSE) == L"Bro&wse...",
+        "the buttons' letters");
 
   desk.Press(IDC_EXPORT);
   const std::wstring exported = folder.Path(L"stock.xlsx");
@@ -187,13 +191,16 @@ DESK_TEST(DeskExportsAndBringsBackAnEditedWorkbook) {
   AnswerFileDialog(program, L"Bring a sheet back", edited);
   desk.WaitReview(L"Review of edited.xlsx: 2 items to change, 0 to add.");
   const std::vector<std::wstring> price = desk.Row(L"Changes to film.dat", L"10");
-  Check(price.size() == 7 && price[1] == t.ten && price[2] == L"price" && price[3] == L"2.50" &&
-            price[4] == L"2.49" && price[5] == L"Stock row 2",
+  Check(price.size() == 8 && price[1] == t.ten && price[2] == L"price" && price[3] == L"2.50" &&
+            price[4] == L"2.49" && price[5] == L"2",
         "the price's row: " + Shown(price));
+  // film.dat's description beside the field's change.
   const std::vector<std::wstring> text = desk.Row(L"Changes to film.dat", L"11");
-  Check(text.size() == 7 && text[1] == t.edited && text[2] == L"description" &&
+  Check(text.size() == 8 && text[1] == t.eleven && text[2] == L"description" &&
             text[3] == t.eleven && text[4] == t.edited,
         "the description's row: " + Shown(text));
+  Check(Contains(desk.Text(IDC_DETAILS), L"Row 2: item 10, " + t.ten + L", price."),
+        "the details of the first change: " + Narrow(desk.Text(IDC_DETAILS)));
   Check(desk.Rows().size() == 3, "the review has " + std::to_string(desk.Rows().size()) + " rows");
   Check(folder.Read(L"film.dat") == InventoryBytes(records), "the review wrote film.dat");
   Check(desk.Enabled(IDC_APPLY) && !desk.Enabled(IDC_OVERWRITE), "Apply or Overwrite");
@@ -210,6 +217,8 @@ DESK_TEST(DeskExportsAndBringsBackAnEditedWorkbook) {
   CheckFilm(folder, records);
   desk.WaitIdle();
   Check(desk.Rows().empty() && !desk.Enabled(IDC_APPLY), "the review stayed after Apply");
+  Check(Contains(desk.Text(IDC_MESSAGES), L"2 items changed and 0 added in film.dat."),
+        "the result is gone from the messages: " + Narrow(desk.Text(IDC_MESSAGES)));
   Close(program, desk);
 }
 
@@ -255,12 +264,12 @@ DESK_TEST(DeskShowsAConflictAndRefusesWhatChangedSinceTheReview) {
   UseShopFolder(folder);
   Tallo program(BesideDriver(L"filmdesk.exe"), folder, L"\"" + folder.Path(L"prices.csv") + L"\"");
   Desk desk(program);
-  desk.WaitReview(L"Review of prices.csv: 1 conflict, 0 rows refused: nothing can be written");
+  desk.WaitReview(L"Review of prices.csv: 1 row in conflict: nothing can be written");
   const std::vector<std::wstring> conflict = desk.Row(L"Conflicts", L"11");
-  Check(conflict.size() == 7 && conflict[2] == L"price" && conflict[3] == L"5.00" &&
-            conflict[4] == L"6" && conflict[5] == L"3" &&
-            conflict[6] ==
-                L"item 11: price: the sheet says 6, film.dat now says 5.00 (changed "
+  Check(conflict.size() == 8 && conflict[2] == L"price" && conflict[3] == L"5.00" &&
+            conflict[4] == L"6.00" && conflict[5] == L"3" && conflict[6] == L"I3" &&
+            conflict[7] ==
+                L"item 11: price: the sheet says 6.00, film.dat now says 5.00 (changed "
                 L"since the export)",
         "the conflict's row: " + Shown(conflict));
   Check(Contains(desk.Text(IDC_MESSAGES), L"tick \"Overwrite film.dat's changes\""),
@@ -280,7 +289,8 @@ DESK_TEST(DeskShowsAConflictAndRefusesWhatChangedSinceTheReview) {
   desk.Press(IDC_OVERWRITE);
   desk.WaitReview(L"Review of prices.csv: 2 items to change, 0 to add.");
   const std::vector<std::wstring> over = desk.Row(L"film.dat's changes", L"11");
-  Check(over.size() == 7 && over[6] == L"item 11: price: the sheet's 6 goes over film.dat's 5.00",
+  Check(over.size() == 8 &&
+            over[7] == L"item 11: price: the sheet's 6.00 goes over film.dat's 5.00",
         "the overwritten row: " + Shown(over));
   // The handheld counts item 10 while the owner looks at the review.
   Amend(folder, L"10 in_stock=1");
@@ -311,11 +321,12 @@ DESK_TEST(DeskCancelWritesNothing) {
   UseShopFolder(folder);
   Tallo program(BesideDriver(L"filmdesk.exe"), folder);
   Desk desk(program);
-  Check(desk.Counts() == L"Slots 40000    Active 40000    Deleted 0", Narrow(desk.Counts()));
+  Check(desk.Counts() == L"Slots 40,000    Active 40,000    Deleted 0", Narrow(desk.Counts()));
 
   DropFile(program, desk.main(), folder.Path(L"prices.csv"));
-  desk.WaitReview(L"Review of prices.csv: 1 conflict");
-  Check(desk.Row(L"Conflicts", L"1").size() == 7, "the dropped sheet's conflict is not shown");
+  desk.WaitReview(L"Review of prices.csv: 1 row without the version mark");
+  Check(desk.Row(L"Rows without the version mark", L"1").size() == 8,
+        "the dropped sheet's row is not shown");
   desk.Press(IDC_OVERWRITE);
   desk.WaitReview(L"Review of prices.csv: 1 item to change");
   Check(desk.Enabled(IDC_APPLY), "Apply cannot be pressed");
@@ -363,8 +374,121 @@ DESK_TEST(DeskTakesASheetFromASecondStart) {
   Check(second.WaitExit() == 0, "the second start did not end with 0");
   desk.WaitReview(L"Review of stock.csv: 1 item to change, 0 to add.");
   const std::vector<std::wstring> stock = desk.Row(L"Changes to film.dat", L"12");
-  Check(stock.size() == 7 && stock[1] == t.twelve && stock[2] == L"in_stock" && stock[3] == L"5" &&
+  Check(stock.size() == 8 && stock[1] == t.twelve && stock[2] == L"in_stock" && stock[3] == L"5" &&
             stock[4] == L"17" && stock[5] == L"4",
         "the stock's row: " + Shown(stock));
   Close(first, desk);
 }
+
+// Each finding whole in the details pane, reached from the keyboard: a
+// refused row's reason and what to do; a deleted version column's rows under
+// a heading of their own, never among the conflicts; a column of the owner's
+// own told once as a notice, and the real edit beside it applied.
+DESK_TEST(DeskTellsEachFindingWhole) {
+  (void)exe;
+  const Texts t = ShopTexts();
+  Folder folder(L"desk-details");
+  std::vector<InventoryRecord> records = ShopRecords(t);
+  folder.Write(L"film.dat", InventoryBytes(records));
+  const CsvSheet exported = ExportedByFilmtool(folder);
+  UseShopFolder(folder);
+  Tallo program(BesideDriver(L"filmdesk.exe"), folder);
+  Desk desk(program);
+  desk.Counts();
+
+  WriteCsvFile(folder, L"new.csv", {{"number", "description"}, {"20", "KETTLE"}});
+  DropFile(program, desk.main(), folder.Path(L"new.csv"));
+  desk.WaitReview(L"Review of new.csv: 1 row refused: nothing can be written");
+  const std::wstring details = desk.Text(IDC_DETAILS);
+  Check(Contains(details, L"Row 2: item 20.\r\n") &&
+            Contains(details,
+                     L"Why: No item 20 in film.dat: tick \"Add new items\" and bring the sheet "
+                     L"back to add it as a new item."),
+        "the refused row's details: " + Narrow(details));
+  Check(BringForward(desk.main()), "cannot bring the window forward");
+  KeyChord(VK_MENU, 'T');
+  desk.WaitFocus(IDC_DETAILS);
+
+  CsvSheet unmarked = exported;
+  for (std::vector<std::string>& row : unmarked) row.pop_back();  // the version column
+  unmarked[2][8] = "6";
+  WriteCsvFile(folder, L"unmarked.csv", unmarked);
+  DropFile(program, desk.main(), folder.Path(L"unmarked.csv"));
+  desk.WaitReview(
+      L"Review of unmarked.csv: 1 row without the version mark: nothing can be written");
+  Check(desk.Row(L"Conflicts", L"11").empty(), "a row without the mark among the conflicts");
+  const std::vector<std::wstring> row = desk.Row(
+      L"Rows without the version mark: film.dat cannot tell whether it changed since the export",
+      L"11");
+  Check(row.size() == 8 && row[3] == L"1.50" && row[4] == L"6.00" && row[6] == L"I3",
+        "the row without the mark: " + Shown(row));
+  Check(Contains(desk.Text(IDC_MESSAGES), L"The version column of this export is missing"),
+        "the messages: " + Narrow(desk.Text(IDC_MESSAGES)));
+
+  CsvSheet notes = exported;
+  for (size_t i = 0; i < notes.size(); ++i) notes[i].push_back(i == 0 ? "notes" : "ask them");
+  notes[3][8] = "4.75";
+  WriteCsvFile(folder, L"notes.csv", notes);
+  DropFile(program, desk.main(), folder.Path(L"notes.csv"));
+  desk.WaitReview(L"Review of notes.csv: 1 item to change, 0 to add.");
+  const std::vector<std::wstring> notice = desk.Row(L"Columns that are not ours", L"");
+  Check(notice.size() == 8 && notice[6] == L"L1" &&
+            notice[7] == L"column 'notes' is not ours: ignored",
+        "the notice: " + Shown(notice));
+  const std::vector<std::wstring> price = desk.Row(L"Changes to film.dat", L"12");
+  Check(price.size() == 8 && price[4] == L"4.75", "the real edit: " + Shown(price));
+  desk.Press(IDC_APPLY);
+  const std::wstring said = desk.AnswerMessage();
+  Check(said == L"1 item changed and 0 added in film.dat.", "after Apply: " + Narrow(said));
+  SetRecordPrice(records[2], 4.75f);
+  CheckFilm(folder, records);
+  Close(program, desk);
+}
+
+namespace {
+
+// The width `text` takes in the window's font (the shell's dialog font, 8
+// points) at the screen's DPI, in pixels.
+int DialogFontWidth(const std::wstring& text) {
+  HDC screen = ::GetDC(nullptr);
+  HFONT font = ::CreateFontW(-::MulDiv(8, ::GetDeviceCaps(screen, LOGPIXELSY), 72), 0, 0, 0,
+                             FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS,
+                             CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH,
+                             L"MS Shell Dlg 2");
+  const HGDIOBJ was = ::SelectObject(screen, font);
+  RECT r = {0, 0, 0, 0};
+  ::DrawTextW(screen, text.c_str(), static_cast<int>(text.size()), &r,
+              DT_CALCRECT | DT_SINGLELINE | DT_NOPREFIX);
+  ::SelectObject(screen, was);
+  ::DeleteObject(font);
+  ::ReleaseDC(nullptr, screen);
+  return r.right;
+}
+
+}  // namespace
+
+// The counts of the largest inventory the format allows, whole, in a
+// field wide enough for them.
+static void DeskCountsTheLargestInventory(const std::wstring&) {
+  Folder folder(L"desk-largest");
+  WriteLargestInventory(folder.Path(L"film.dat"), MakeItem({4242, "LAST SLOT"}, 1));
+  UseShopFolder(folder);
+  Tallo program(BesideDriver(L"filmdesk.exe"), folder);
+  Desk desk(program);
+  std::wstring counts;
+  for (DWORD waited = 0; counts.rfind(L"Slots", 0) != 0; waited += 100) {
+    Check(waited < 180000, "no counts: " + Narrow(desk.Text(IDC_MESSAGES)));
+    Pause(100);
+    counts = desk.Text(IDC_COUNTS);
+  }
+  Check(counts == L"Slots 2,291,871    Active 1    Deleted 2,291,870", Narrow(counts));
+  RECT field;
+  ::GetClientRect(::GetDlgItem(desk.main(), IDC_COUNTS), &field);
+  const int needs = DialogFontWidth(counts);
+  Check(field.right >= needs, "the counts need " + std::to_string(needs) + " pixels, their field " +
+                                  std::to_string(field.right) + " has");
+  Close(program, desk);
+  folder.Remove(L"film.dat");
+}
+static gui::Register deskLargest("DeskCountsTheLargestInventory", DeskCountsTheLargestInventory,
+                                 1252);

@@ -10,21 +10,6 @@ namespace {
 constexpr uint32_t kLargestSlots = static_cast<uint32_t>(kLargestInventorySize / kRecordSize);
 constexpr uint64_t kLastSlotOffset = uint64_t{kLargestSlots - 1} * kRecordSize;
 
-// A film.dat of kLargestSlots slots whose last one is `last`, all others
-// zeros (deleted).
-void WriteLargestInventory(const std::wstring& path, const InventoryRecord& last) {
-  HANDLE file = ::CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                              FILE_ATTRIBUTE_NORMAL, nullptr);
-  Check(file != INVALID_HANDLE_VALUE, "cannot create " + Narrow(path));
-  LARGE_INTEGER at;
-  at.QuadPart = static_cast<LONGLONG>(kLastSlotOffset);
-  DWORD written = 0;
-  const BOOL ok = ::SetFilePointerEx(file, at, nullptr, FILE_BEGIN) &&
-                  ::WriteFile(file, last.bytes, kRecordSize, &written, nullptr);
-  ::CloseHandle(file);
-  Check(ok && written == kRecordSize, "cannot write " + Narrow(path));
-}
-
 // The file's size and the bytes of its last slot.
 Bytes LastSlot(const std::wstring& path, uint64_t* size) {
   HANDLE file = ::CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,

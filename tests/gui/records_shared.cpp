@@ -31,4 +31,17 @@ void Exit(Tallo& tallo, HWND main) {
   Check(tallo.WaitExit() == 0, "exit code is not 0");
 }
 
+void WriteLargestInventory(const std::wstring& path, const InventoryRecord& last) {
+  HANDLE file = ::CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                              FILE_ATTRIBUTE_NORMAL, nullptr);
+  Check(file != INVALID_HANDLE_VALUE, "cannot create " + Narrow(path));
+  LARGE_INTEGER at;
+  at.QuadPart = static_cast<LONGLONG>(uint64_t(kLargestSlotCount - 1) * kRecordSize);
+  DWORD written = 0;
+  const BOOL ok = ::SetFilePointerEx(file, at, nullptr, FILE_BEGIN) &&
+                  ::WriteFile(file, last.bytes, kRecordSize, &written, nullptr);
+  ::CloseHandle(file);
+  Check(ok && written == kRecordSize, "cannot write " + Narrow(path));
+}
+
 }  // namespace gui

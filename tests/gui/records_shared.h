@@ -20,4 +20,9 @@ HWND InventoryDialog(Tallo& tallo, bool searchResult);
 // Ends the program with "Exit" and checks the exit code.
 void Exit(Tallo& tallo, HWND main);
 
+// A film.dat of the most slots the format allows, at `path`, whose last one
+// is `last`, all others zeros (deleted): a sparse file, only the last slot
+// holds bytes.
+void WriteLargestInventory(const std::wstring& path, const InventoryRecord& last);
+
 }  // namespace gui

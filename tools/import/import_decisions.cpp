@@ -32,6 +32,21 @@ bool IsFreshRecord(const InventoryRecord& record) {
   return std::memcmp(fresh.bytes, record.bytes, kRecordSize) == 0;
 }
 
+// Whether `name` is one of import's columns but for its case, blanks
+// around it or a character that shows nothing: a column of export's
+// misspelled, whose values would otherwise be left out unseen.
+bool LooksLikeOurs(std::string_view name) {
+  std::string plain;
+  for (size_t i = 0; i < name.size(); ++i) {
+    const auto c = static_cast<unsigned char>(name[i]);
+    if (c >= 0x80 || c <= ' ') continue;  // blanks, and every byte of a character beyond ASCII
+    plain += static_cast<char>(c >= 'A' && c <= 'Z' ? c + ('a' - 'A') : c);
+  }
+  Field field;
+  return plain == "number" || plain == "slot" || plain == kVersionColumn ||
+         FieldNamed(plain, &field);
+}
+
 size_t ConflictIndex(Finding kind) {
   return kind == Finding::kConflict ? 0 : kind == Finding::kUncheckedConflict ? 1 : 2;
 }
@@ -107,15 +122,19 @@ bool ImportDecisions::TakeHeader(int line, const std::vector<std::string_view>& 
       Tell(found);
     } else if (name == "number") {
       columns_.number = i;
-    } else if (name == kVersionColumn || name == kVersionHeading) {
+    } else if (name == kVersionColumn || name == kVersionHeading ||
+               name == kFormerVersionHeading) {
       columns_.version = i;
     } else if (FieldNamed(name, &field)) {
       columns_.field[Index(field)] = i;
     } else if (name == "slot") {
       columns_.slot = true;
     } else {
-      Found found(Finding::kNoSuchColumn, line);
+      // The owner's own column (notes, a sum) is left alone, its rows
+      // decided without it.
+      Found found(LooksLikeOurs(name) ? Finding::kNoSuchColumn : Finding::kColumnNotOurs, line);
       found.text = name;
+      found.column = i;
       Tell(found);
     }
   }
@@ -362,6 +381,7 @@ void ImportDecisions::TakeMarked(int line, const std::vector<std::string_view>& 
     if (!edited[i] || stored[i] == printed[i]) continue;  // film.dat holds it already
     const std::string_view value = fields[static_cast<size_t>(columns_.field[i])];
     Found about(Finding::kConflict, line, number, f, value, printed[i]);
+    about.is = stored[i];
     about.description = printed[Index(Field::kDescription)];
     const bool bothChanged = nowDigests[i] != mark.fields[i];
     if (bothChanged && !(rules_.overwrite && checked)) {
@@ -375,6 +395,7 @@ void ImportDecisions::TakeMarked(int line, const std::vector<std::string_view>& 
     about.why = TextTooLong(f, value);
     if (!about.why.empty()) {
       about.what = Finding::kTooLong;
+      about.is.clear();  // the sheet's text as it is: it cannot be stored
       Tell(about);
       continue;
     }
@@ -476,13 +497,18 @@ void ImportDecisions::TakeUnmarked(int line, const std::vector<std::string_view>
       return;
     }
     Found about(Finding::kUnmarkedConflict, line, number, f, value, printed);
+    about.is = stored;
+    about.unmarked = true;
     about.description = ExportedField(Field::kDescription, now);
     if (!fresh && !rules_.overwrite) {
       Tell(about);
       continue;
     }
     about.what = Finding::kOverwritten;
-    if (!fresh) Tell(about);
+    if (!fresh) {
+      ++unmarkedOverwritten_;
+      Tell(about);
+    }
     edits.push_back(FieldEdit{f, value});
   }
   Keep(ItemEdits::Item{line, number, slot}, edits, now);

@@ -61,8 +61,10 @@ enum class Finding {
   // The header.
   kSeparatedBy,   // the one column's name holds a semicolon or tab (`text`)
   kColumnTwice,   // `text` names two columns
-  kNoSuchColumn,  // `text` names no column import reads
+  kNoSuchColumn,  // `text` is one of import's columns misspelled (its case, blanks, an
+                  // invisible character)
   kNoNumberColumn,
+  kColumnNotOurs,  // no refusal: `text` names a column of the owner's own (notes), left alone
   // A row: its shape.
   kFieldCount,    // `count` fields where the header has `other`
   kUnnamedValue,  // a value in the column without a name at `other` (from 1)
@@ -104,7 +106,9 @@ constexpr bool IsConflict(Finding what) {
          what == Finding::kUnmarkedConflict;
 }
 // A finding that stands in nobody's way, told for a review of the writes.
-constexpr bool IsNotice(Finding what) { return what == Finding::kOverwritten; }
+constexpr bool IsNotice(Finding what) {
+  return what == Finding::kOverwritten || what == Finding::kColumnNotOurs;
+}
 
 struct Found {
   Found(Finding what_, int line_, int64_t number_ = 0)
@@ -125,11 +129,13 @@ struct Found {
   Field field = Field::kDescription;
   std::string_view text;  // the sheet's text, valid during the call
   std::string now;        // what film.dat holds, as export prints it
+  std::string is;         // the sheet's value as film.dat prints it once stored, where known
   std::string why;
   std::string description;  // of the item in film.dat, for a conflict's review
   int64_t count = 0;
   int64_t other = 0;
   int column = -1;  // the header's column of the cell it is about, or -1 for the row
+  bool unmarked = false;  // a conflict or overwrite of a row without a version mark
 };
 
 class FindingSink {
@@ -157,6 +163,8 @@ class ImportDecisions {
   int conflicts() const { return conflicts_[0] + conflicts_[1] + conflicts_[2]; }
   // Rows without a mark that named an item in film.dat.
   int unmarked() const { return unmarked_; }
+  // Values of such rows that --overwrite puts over film.dat's.
+  int unmarkedOverwritten() const { return unmarkedOverwritten_; }
   // The header holds the columns of an export (its slot column, or every
   // field's), but not the version column.
   bool versionMissing() const { return versionMissing_; }
@@ -204,4 +212,5 @@ class ImportDecisions {
   int problems_ = 0;
   int conflicts_[3] = {};
   int unmarked_ = 0;
+  int unmarkedOverwritten_ = 0;
 };

@@ -50,9 +50,16 @@ std::vector<std::string_view> ImportPlan::Texts(uint64_t at, size_t count) const
 }
 
 void ImportPlan::Tell(const Found& found) {
-  const Part part = IsConflict(found.what) ? Part::kConflict
-                    : IsNotice(found.what) ? Part::kOverwritten
-                                           : Part::kRefused;
+  const Part part = found.unmarked                           ? Part::kUnmarked
+                    : IsConflict(found.what)                 ? Part::kConflict
+                    : found.what == Finding::kOverwritten    ? Part::kOverwritten
+                    : found.what == Finding::kColumnNotOurs  ? Part::kNotice
+                                                             : Part::kRefused;
+  // The findings of a row come one after another.
+  if (rows_[PartIndex(part)] == 0 || lastLine_[PartIndex(part)] != found.line) {
+    ++rows_[PartIndex(part)];
+    lastLine_[PartIndex(part)] = found.line;
+  }
   if (entries_[PartIndex(part)].size() >= kKeptFindings) {
     ++untold_[PartIndex(part)];
     return;
@@ -60,11 +67,12 @@ void ImportPlan::Tell(const Found& found) {
   // A finding about a field's value names the field; the others name none.
   const bool aboutField = found.column >= 0 && found.what != Finding::kBadNumber &&
                           found.what != Finding::kDamagedMark &&
-                          found.what != Finding::kMarkOfOtherRow;
+                          found.what != Finding::kMarkOfOtherRow &&
+                          found.what != Finding::kColumnNotOurs;
   Entry entry{found.number, found.line, static_cast<int16_t>(std::min(found.column, 0x7FFF)),
               aboutField ? static_cast<uint8_t>(Index(found.field)) : kNoField, 0};
-  Keep(part, entry,
-       {found.description, found.now, found.text, FindingText(found, run_.sheet(), choices_)});
+  const std::string is = found.is.empty() ? std::string(found.text) : found.is;
+  Keep(part, entry, {found.description, found.now, is, FindingText(found, run_.sheet(), choices_)});
 }
 
 bool ImportPlan::TakeChanges(ImportRun& run, Progress* progress, size_t* changed, bool* stopped) {
@@ -72,7 +80,7 @@ bool ImportPlan::TakeChanges(ImportRun& run, Progress* progress, size_t* changed
   const size_t made = run.MakeChanges(
       [&](size_t i, const InventoryRecord& before, const InventoryRecord& after) {
         const ItemEdits::Item& item = changes.At(i);
-        const std::string description = ExportedField(Field::kDescription, after);
+        const std::string description = ExportedField(Field::kDescription, before);
         Entry entry{item.number, item.line, -1, kNoField, 0};
         std::vector<ItemEdits::FieldChange> fields = changes.Changed(i, before, after);
         if (fields.empty()) {
@@ -101,6 +109,13 @@ size_t ImportPlan::Count(Part part) const {
 
 size_t ImportPlan::AddedItems() const { return run_.additions().Count(); }
 
+void ImportPlan::Place(int line, int column, Row* row) const {
+  const SheetReader& sheet = run_.sheet();
+  row->row = sheet.ShownRow(line);
+  row->sheet = sheet.LaterSheet(line);
+  if (column >= 0) row->cell = ColumnLetters(static_cast<size_t>(column)) + std::to_string(row->row);
+}
+
 ImportPlan::Row ImportPlan::At(Part part, size_t i) const {
   Row row;
   if (part == Part::kAddition) {
@@ -109,25 +124,18 @@ ImportPlan::Row ImportPlan::At(Part part, size_t i) const {
     const ItemEdits::Item& item = added.At(i);
     const InventoryRecord zero = ZeroRecord(item.number);
     const InventoryRecord record = added.Applied(i, zero);
-    row.place =
-        run_.sheet().IsWorkbook() ? run_.sheet().RowName(item.line) : std::to_string(item.line);
+    Place(item.line, -1, &row);
     row.number = item.number;
     row.description = ExportedField(Field::kDescription, record);
     for (const ItemEdits::FieldChange& c : added.Changed(i, zero, record)) {
       if (c.field == Field::kDescription) continue;
-      row.is += (row.is.empty() ? "" : ", ") + std::string(FieldName(c.field)) + " " + c.is;
+      row.note += (row.note.empty() ? "" : ", ") + std::string(FieldName(c.field)) + " " + c.is;
     }
     return row;
   }
   const Entry& entry = entries_[PartIndex(part)][i];
   const std::vector<std::string_view> texts = Texts(entry.at, 4);
-  const SheetReader& sheet = run_.sheet();
-  if (!sheet.IsWorkbook()) {
-    row.place = std::to_string(entry.line);
-  } else {
-    row.place = entry.column >= 0 ? sheet.CellName(entry.line, static_cast<size_t>(entry.column))
-                                  : sheet.RowName(entry.line);
-  }
+  Place(entry.line, entry.column, &row);
   row.number = entry.number;
   row.hasField = entry.field != kNoField;
   if (row.hasField) row.field = kAllFields[entry.field];

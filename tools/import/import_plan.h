@@ -1,8 +1,8 @@
 // What an import will do, as its dry run finds it: each write (item,
 // description, field, film.dat's value and the new one), each new item, and
-// apart from them the conflicts, the rows refused and what --overwrite puts
-// over film.dat's own changes, each with its place in the sheet and its
-// message. filmtool import --dry-run lists it; the back-office window shows
+// apart from them the conflicts, the rows without the version mark, the rows
+// refused, what --overwrite puts over film.dat's own changes and the columns
+// left alone, each with its place in the sheet and its message. filmtool import --dry-run lists it; the back-office window shows
 // it for the owner to review before anything is written, and its Apply is
 // the same run's writes (ImportRun::Apply).
 //
@@ -30,21 +30,29 @@ class ImportPlan : public FindingSink {
     kOverwritten,  // the same, put over film.dat's value (--overwrite)
     kRefused,      // a row or the sheet refused, with the message saying why
     kChange,       // a field of an item that will change
-    kAddition,     // a field of a new item
+    kAddition,     // a new item
+    kUnmarked,     // a value of a row without the version mark that differs from
+                   // film.dat's: refused, or put over it (--overwrite)
+    kNotice,       // a column of the owner's own, left alone
   };
-  static constexpr size_t kParts = 5;
+  static constexpr size_t kParts = 7;
   // The most rows a part of findings keeps; the others are counted.
   static constexpr size_t kKeptFindings = 10000;
 
   struct Row {
-    std::string place;  // the sheet's line, row or cell
+    // Where it is, as a spreadsheet shows it: the row's number, the sheet's
+    // name where it is not the first, and the cell ("I1289") where the
+    // finding is about one.
+    int row = 0;
+    std::string sheet;
+    std::string cell;
     int64_t number = 0;
     std::string description;  // film.dat's, or the new item's
     bool hasField = false;
     Field field = Field::kDescription;
     std::string was;   // film.dat's value, as export prints it
-    std::string is;    // the sheet's value, or what the write stores
-    std::string note;  // the finding's message
+    std::string is;    // the sheet's value as film.dat prints it once stored
+    std::string note;  // the finding's message; a new item's fields
   };
 
   // The plan of `run`, whose sheet is open; messages in the words of
@@ -65,6 +73,8 @@ class ImportPlan : public FindingSink {
   Row At(Part part, size_t i) const;
   // The findings of a part that were not kept.
   size_t Untold(Part part) const { return untold_[static_cast<size_t>(part)]; }
+  // The sheet's rows that a part's findings are about, kept or not.
+  size_t Rows(Part part) const { return rows_[static_cast<size_t>(part)]; }
   // The items that will change, and those that will be added.
   size_t ChangedItems() const { return changedItems_; }
   size_t AddedItems() const;
@@ -82,11 +92,15 @@ class ImportPlan : public FindingSink {
   };
   void Keep(Part part, const Entry& entry, std::initializer_list<std::string_view> texts);
   std::vector<std::string_view> Texts(uint64_t at, size_t count) const;
+  // Where `line` (and its cell in `column`, where 0 or more) is.
+  void Place(int line, int column, Row* row) const;
 
   const ImportRun& run_;
   ImportChoices choices_;
   std::deque<Entry> entries_[kParts];
   size_t untold_[kParts] = {};
+  size_t rows_[kParts] = {};
+  int lastLine_[kParts] = {};
   size_t changedItems_ = 0;
   // Each row's texts (description, was, is, note), each a length (four
   // bytes) and its bytes; one row's within a block.

@@ -38,6 +38,8 @@ std::string FindingText(const Found& f, const SheetReader& sheet, const ImportCh
   const bool workbook = sheet.IsWorkbook();
   const std::string field = FieldName(f.field);
   const std::string value = Printable(f.text);
+  // A value compared with film.dat's is said as film.dat would print it.
+  const std::string is = f.is.empty() ? value : Printable(f.is);
   switch (f.what) {
     case Finding::kSeparatedBy:
       return std::string("the fields are separated by ") + (f.text == ";" ? "semicolons" : "tabs") +
@@ -50,6 +52,8 @@ std::string FindingText(const Found& f, const SheetReader& sheet, const ImportCh
                                        "the name again)"
                                      : "") +
              "; import reads the columns " + ColumnsRead() + ": delete or rename the others";
+    case Finding::kColumnNotOurs:
+      return "column '" + value + "' is not ours: ignored";
     case Finding::kNoNumberColumn:
       return std::string("no number column: the first ") + (workbook ? "row" : "line") +
              " names the columns, and one of them must be number";
@@ -143,18 +147,18 @@ std::string FindingText(const Found& f, const SheetReader& sheet, const ImportCh
     case Finding::kShortDescription:
       return "the description must have at least two characters";
     case Finding::kConflict:
-      return Item(f) + ": " + field + ": the sheet says " + value + ", film.dat now says " +
+      return Item(f) + ": " + field + ": the sheet says " + is + ", film.dat now says " +
              Printable(f.now) + " (changed since the export)";
     case Finding::kUncheckedConflict:
-      return Item(f) + ": " + field + ": the sheet says " + value + ", film.dat now says " +
+      return Item(f) + ": " + field + ": the sheet says " + is + ", film.dat now says " +
              Printable(f.now) +
              " (changed since the export, and the row's older version mark "
              "cannot show it is undamaged)";
     case Finding::kUnmarkedConflict:
-      return Item(f) + ": " + field + ": the sheet says " + value + ", film.dat says " +
+      return Item(f) + ": " + field + ": the sheet says " + is + ", film.dat says " +
              Printable(f.now) + " (a row without a version mark)";
     case Finding::kOverwritten:
-      return Item(f) + ": " + field + ": the sheet's " + value + " goes over film.dat's " +
+      return Item(f) + ": " + field + ": the sheet's " + is + " goes over film.dat's " +
              Printable(f.now);
   }
   return "";
@@ -202,11 +206,20 @@ std::vector<std::string> ConflictAdvice(const ImportDecisions& d, const ImportCh
                        overwrite + ", or export again and make the edits in the export");
     }
   }
+  if (const int n = d.unmarkedOverwritten(); n > 0 && d.versionMissing()) {
+    advice.push_back(
+        "the version column of this export is missing: the sheet cannot tell its edits from "
+        "what changed in film.dat since the export, so " +
+        (n == 1 ? std::string("the value that differs from film.dat goes")
+                : "each of the " + std::to_string(n) + " values that differ from film.dat go") +
+        " over film.dat's, changed since the export or not");
+  }
   return advice;
 }
 
 void ImportReport::Tell(const Found& found) {
-  if (IsNotice(found.what)) return;  // what the command line lists otherwise
+  // The changes are listed otherwise; a column left alone is said here.
+  if (found.what == Finding::kOverwritten) return;
   if (++told_ <= kToldLines) {
     Complain(file_ + ":" + FindingPlace(found, sheet_) + ": " + FindingText(found, sheet_));
   }

@@ -85,6 +85,10 @@ class WorkbookSheet : public SheetReader {
                                     column);
   }
   bool Hidden() const override { return reader_ && reader_->SheetHidden(); }
+  int ShownRow(int line) const override { return line % kLinesPerSheet; }
+  std::string LaterSheet(int line) const override {
+    return line < kLinesPerSheet ? "" : Sheet(line);
+  }
   bool IsWorkbook() const override { return true; }
   void Close() override { reader_.reset(); }
 
@@ -106,6 +110,14 @@ class WorkbookSheet : public SheetReader {
 };
 
 }  // namespace
+
+std::string ColumnLetters(size_t column) {
+  std::string letters;
+  for (size_t c = column + 1; c > 0; c = (c - 1) / 26) {
+    letters.insert(letters.begin(), static_cast<char>('A' + (c - 1) % 26));
+  }
+  return letters;
+}
 
 std::unique_ptr<SheetReader> OpenSheetReader(const std::string& path, std::string* why) {
   if (path == "-") return std::make_unique<CsvSheet>(std::cin.rdbuf());

@@ -47,6 +47,11 @@ class SheetReader {
   // Whether the current sheet is one the spreadsheet hides from its owner (a
   // workbook's hidden or very hidden sheet): never a CSV.
   virtual bool Hidden() const = 0;
+  // Row `line` as a spreadsheet shows it: its number on its sheet, and the
+  // name of that sheet where it is not the first, on which a spreadsheet
+  // opens the file ("" for a CSV's one sheet).
+  virtual int ShownRow(int line) const { return line; }
+  virtual std::string LaterSheet(int) const { return ""; }
   // Whether this is a workbook, whose cells have types of their own, not
   // text that the spreadsheet reads as it likes.
   virtual bool IsWorkbook() const = 0;
@@ -54,6 +59,10 @@ class SheetReader {
   // rows' and cells' names still answer.
   virtual void Close() = 0;
 };
+
+// A column's letters as a spreadsheet heads it: A for the first (0), then
+// B ... Z, AA, AB ...
+std::string ColumnLetters(size_t column);
 
 // The sheet at `path` (UTF-8; "-" reads CSV from standard input): a
 // workbook when the file is a zip, whatever its name, CSV otherwise. Null,

@@ -1,5 +1,7 @@
 #include "tools/sheets/workbook_reader.h"
 
+#include "tools/sheets/sheet_reader.h"
+
 #include <expat.h>
 #include <minizip/unzip.h>
 
@@ -573,10 +575,7 @@ WorkbookReader::~WorkbookReader() = default;
 bool LooksLikeZip(std::string_view head) { return head.substr(0, 4) == std::string_view("PK\3\4", 4); }
 
 std::string WorkbookReader::CellName(const std::string& sheet, uint32_t row, size_t column) {
-  std::string letters;
-  for (size_t c = column + 1; c > 0; c = (c - 1) / 26) {
-    letters.insert(letters.begin(), static_cast<char>('A' + (c - 1) % 26));
-  }
+  const std::string letters = ColumnLetters(column);
   // A sheet's name is quoted where it holds more than letters and digits.
   bool plain = !sheet.empty();
   for (char c : sheet) plain = plain && (std::isalnum(static_cast<unsigned char>(c)) || c == '_');

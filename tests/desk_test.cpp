@@ -256,6 +256,14 @@ TEST_F(DeskReview, ConflictsAndRefusalsStandApartWithTheirPlaceAndWords) {
   EXPECT_EQ(refused[0].note,
             "no item 20 in film.dat: tick \"Add new items\" and bring the sheet back to add it "
             "as a new item");
+  EXPECT_FALSE(refused[0].hasField) << "a finding about the row names no field";
+  // A number twice: the second row is refused as a whole, not a field of it.
+  ASSERT_EQ(Review({{"number", "description"}, {"10", "TEN"}, {"10", "TENNER"}}),
+            DeskWork::Reviewed::kRefused);
+  const std::vector<ImportPlan::Row> twice = Rows(ImportPlan::Part::kRefused);
+  ASSERT_EQ(twice.size(), 1u);
+  EXPECT_EQ(twice[0].row, 3);
+  EXPECT_FALSE(twice[0].hasField);
   // A shop's folder that is not there is said, and nothing is opened.
   DeskSettings gone = Shop();
   gone.folder += "/gone";
@@ -345,6 +353,12 @@ TEST_F(DeskReview, TheSettingsFileKeepsWhatItCanAndLeavesOutTheRest) {
   EXPECT_EQ(again.sheets, "C:\\Other\\Sheets");
   ParseDeskSettings("shopsheets=|D:\\\nshopsheets=C:\\Third\n", &again);
   EXPECT_EQ(again.otherShops.size(), 1u);
+  // A save that does not reach the medium is no save: the file there stays.
+  const Bytes saved = ReadBytes("desk.ini");
+  faults_.Inject(testkit::FileOp::kFlush, 1);
+  EXPECT_FALSE(SaveDeskSettings(L"desk.ini", settings));
+  EXPECT_EQ(ReadBytes("desk.ini"), saved);
+  EXPECT_FALSE(Exists("desk.ini.tmp"));
 }
 
 namespace {

@@ -303,12 +303,14 @@ TEST_F(SheetCommands, ANewShopsSheetGoesInOnceAndNeverUndoesTheHandheldAfter) {
 // A whole shop typed in at once: more new items than one journal group
 // holds go in, each group appended where the one before it ended.
 TEST_F(SheetCommands, AShopOfNewItemsGoesInAcrossJournalGroups) {
-  std::string sheet = "number,description,price\n";
+  std::string sheet = "number,description,price,in_stock\n";
   const int count = 5000;
   for (int i = 2; i < 2 + count; ++i) {
-    sheet += std::to_string(i) + ",ITEM NUMBER " + std::to_string(i) + ",1.25\n";
+    sheet += std::to_string(i) + ",ITEM NUMBER " + std::to_string(i) + ",1.25,0\n";
   }
   ASSERT_EQ(Import(sheet, "--add"), 0) << err_;
+  // What a new item's cell leaves as a fresh slot holds it is no change.
+  EXPECT_EQ(out_.find("in_stock"), std::string::npos);
   const CsvSheet exported = Export();
   ASSERT_EQ(exported.size(), static_cast<size_t>(count) + 2);
   for (size_t row = 2; row < exported.size(); ++row) {
@@ -506,6 +508,13 @@ TEST_F(SheetCommands, EveryRefusalOfASheetSaysWhatToDo) {
     for (const std::string& said : c.said) EXPECT_TRUE(Said(said)) << c.csv << " said " << err_;
     EXPECT_FALSE(Said("cut to its first") || Said("stands twice")) << err_;
   }
+  // Past a hundred problems the rest are counted: each is told or counted.
+  std::string many = "number,price\n";
+  for (int i = 0; i < 101; ++i) many += std::to_string(1000 + i) + ",2\n";
+  EXPECT_EQ(Import(many), 1);
+  EXPECT_TRUE(Said("in.csv:101: ")) << err_;
+  EXPECT_FALSE(Said("in.csv:102: ")) << err_;
+  EXPECT_TRUE(Said("in.csv: 1 more problems and conflicts")) << err_;
   // The marked row of an item deleted since the export.
   std::filesystem::remove(Path("film.dat"));
   WriteInventory(MakeItems({{11, "ELEVEN"}}));
@@ -626,6 +635,10 @@ TEST_F(SheetCommands, AWorkbookComesBackAsACsvDoesAndItsRefusalsNameTheCell) {
       << err_;
   EXPECT_TRUE(Said("saved.xlsx: the workbook has a hidden sheet 'Sums': its rows are not read"))
       << err_;
+  // An empty sheet before the stock is passed over, as the owner's notes are.
+  ASSERT_TRUE(
+      WriteZipFile(Path("saved.xlsx"), WorkbookParts(AsSaved({{"Blank", {}}, {"Stock", rows}}))));
+  EXPECT_EQ(import(), 0) << err_;
   // One line an item across the sheets of a workbook too.
   save(edited);
   WorkbookShape two = AsSaved({{"Stock", rows}, {"More", {rows[0], rows[1]}}});

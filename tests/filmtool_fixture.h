@@ -116,6 +116,22 @@ class FilmtoolCommands : public RecordsTest {
     return sheet;
   }
   bool Said(const std::string& text) const { return err_.find(text) != std::string::npos; }
+  // Whether one line of what was said holds every part in this order (the
+  // place, the item, the field, the values), whatever the words around them:
+  // the words themselves are pinned once, where the findings' texts are.
+  bool SaidParts(const std::vector<std::string>& parts) const {
+    std::istringstream lines(err_);
+    for (std::string line; std::getline(lines, line);) {
+      size_t at = 0;
+      for (const std::string& part : parts) {
+        at = line.find(part, at);
+        if (at == std::string::npos) break;
+        at += part.size();
+      }
+      if (at != std::string::npos) return true;
+    }
+    return false;
+  }
   std::string out_, err_;
 };
 

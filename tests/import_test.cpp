@@ -80,9 +80,7 @@ TEST_F(SheetImport, ConflictsRefuseTheSheetUnlessTheOwnerOverwrites) {
   sheet[1][kDescription] = "TEN AND A BIT";
   sheet[2][kPrice] = "6";
   EXPECT_EQ(Import(sheet), 1);
-  EXPECT_NE(err_.find("in.csv:3: item 11: price: the sheet says 6.00, film.dat now says 5.00 "
-                      "(changed since the export)"),
-            std::string::npos)
+  EXPECT_TRUE(SaidParts({"in.csv:3: ", "item 11", "price", "6.00", "5.00", "since the export"}))
       << err_;
   EXPECT_NE(err_.find("--overwrite"), std::string::npos) << err_;
   EXPECT_EQ(Import(sheet, " --dry-run"), 1);
@@ -146,9 +144,7 @@ TEST_F(SheetImport, TextsASpreadsheetReadAsNumbersOrDatesAreRefusedWithTheFix) {
   Sheet respelled = sheet;
   respelled[1][kSku] = "13";
   EXPECT_EQ(Import(respelled, " --overwrite"), 1);
-  EXPECT_NE(err_.find("item 10: sku: the sheet says 13 where film.dat says 0013"),
-            std::string::npos)
-      << err_;
+  EXPECT_TRUE(SaidParts({"item 10", "sku", "13", "0013"})) << err_;
   ASSERT_EQ(Amend("10", {"sku=0012"}), 0) << err_;
   // A real edit of such a text goes in.
   Sheet s = sheet;
@@ -256,9 +252,9 @@ TEST_F(SheetCommands, ASheetWithoutItsVersionColumnUndoesNothingTheHandheldDid) 
   CsvSheet sheet = monday;
   sheet[2][kPrice] = "2.99";  // the owner's one edit
   EXPECT_EQ(Import(sheet), 1);
-  EXPECT_TRUE(Said("in.csv:2: item 2501: in_stock: the sheet says 400, film.dat says 436")) << err_;
-  EXPECT_TRUE(Said("in.csv:3: item 1901: in_stock: the sheet says 5, film.dat says 277")) << err_;
-  EXPECT_TRUE(Said("in.csv:3: item 1901: price: the sheet says 2.99, film.dat says 1.50")) << err_;
+  EXPECT_TRUE(SaidParts({"in.csv:2: ", "item 2501", "in_stock", "400", "436"})) << err_;
+  EXPECT_TRUE(SaidParts({"in.csv:3: ", "item 1901", "in_stock", "5", "277"})) << err_;
+  EXPECT_TRUE(SaidParts({"in.csv:3: ", "item 1901", "price", "2.99", "1.50"})) << err_;
   EXPECT_TRUE(Said("in.csv: the version column of this export is missing")) << err_;
   EXPECT_TRUE(Said("--overwrite")) << err_;
   EXPECT_EQ(ReadBytes("film.dat"), wednesday);
@@ -296,7 +292,7 @@ TEST_F(SheetCommands, ANewShopsSheetGoesInOnceAndNeverUndoesTheHandheldAfter) {
   const Bytes counted = ReadBytes("film.dat");
   EXPECT_EQ(Import("number,description,price,in_stock\n1,Kettle,19.99,3\n2,Mug,4.50,6\n", "--add"),
             1);
-  EXPECT_TRUE(Said("in.csv:2: item 1: in_stock: the sheet says 3, film.dat says 2")) << err_;
+  EXPECT_TRUE(SaidParts({"in.csv:2: ", "item 1", "in_stock", "3", "2"})) << err_;
   EXPECT_EQ(ReadBytes("film.dat"), counted);
 }
 
@@ -333,13 +329,13 @@ TEST_F(SheetCommands, ACopiedRowNeverBecomesTheItemItWasCopiedFrom) {
   copied.back()[kPrice] = "3.50";
   for (const std::string options : {"--add", "--add --overwrite", ""}) {
     EXPECT_EQ(Import(copied, options), 1) << options;
-    EXPECT_TRUE(Said("in.csv:4: item 10 stands on line 2 already")) << err_;
+    EXPECT_TRUE(SaidParts({"in.csv:4: ", "item 10", "stands on", "line 2"})) << err_;
     EXPECT_EQ(ReadBytes("film.dat"), before);
   }
   // The copy given a number of its own keeps the mark of another row.
   copied.back()[kNumber] = "12";
   EXPECT_EQ(Import(copied, "--add"), 1);
-  EXPECT_TRUE(Said("in.csv:4: item 12: this row's version mark was made for another row")) << err_;
+  EXPECT_TRUE(SaidParts({"in.csv:4: ", "item 12", "version mark", "another row"})) << err_;
   EXPECT_TRUE(Said("clear its version cell")) << err_;
   EXPECT_EQ(ReadBytes("film.dat"), before);
   copied.back()[kVersion] = "";
@@ -349,7 +345,7 @@ TEST_F(SheetCommands, ACopiedRowNeverBecomesTheItemItWasCopiedFrom) {
   EXPECT_EQ(Bytes(after.begin(), after.begin() + 2 * kRecordSize), before);
   // A number on two lines refuses the sheet, rows without marks alike.
   EXPECT_EQ(Import("number,price\n11,2\n11,2\n", "--overwrite"), 1);
-  EXPECT_TRUE(Said("in.csv:3: item 11 stands on line 2 already")) << err_;
+  EXPECT_TRUE(SaidParts({"in.csv:3: ", "item 11", "stands on", "line 2"})) << err_;
 }
 
 // A mark with a digit changed, or cut short, refuses its row as damaged,
@@ -377,7 +373,7 @@ TEST_F(SheetCommands, ADamagedMarkRefusesItsRowWithOrWithoutOverwrite) {
   CsvSheet cut = sheet;
   cut[1][kVersion].pop_back();
   EXPECT_EQ(Import(cut, "--overwrite"), 1);
-  EXPECT_TRUE(Said("in.csv:2: item 10: the version mark of this row is damaged")) << err_;
+  EXPECT_TRUE(SaidParts({"in.csv:2: ", "item 10", "version mark", "damaged"})) << err_;
   // The whole mark, the same edit: the price goes in beside the handheld's
   // stock.
   CsvSheet edited = sheet;

@@ -154,5 +154,47 @@ for page in 874 932 936 949 950 1250 1251 1252 1253 1254 1255 1256 1257 1258; do
   both "byte pairs in $page: check" check @ --codepage "$page"
 done
 both "a code page refused" export @ --codepage 437
+# Workbooks into folders and under names with letters beyond ASCII (a
+# profile such as C:\Users\Jürgen, a Japanese name), under the Western
+# code page and the Japanese one, so that each name is once in the system's
+# code page and once beyond it: the workbook lands whole under its own name,
+# the host's filmtool and filmtool.exe read it back unchanged, and no part is
+# left.
+rm -rf "$work/h" "$work/w"
+mkdir -p "$work/w"
+"$host/bench/geninv" "$work/w/film.dat" --slots 200 --order random --seed 9 >/dev/null
+japanese=$(wine_locale "$win" ja_JP.UTF-8)
+for locale in C.UTF-8 ja_JP.UTF-8; do
+  locales=()
+  [ "$locale" = C.UTF-8 ] || locales=("LOCPATH=$japanese")
+  for name in 'Jürgen\stöck.xlsx' '日本語\在庫.xlsx' 'Jürgen\在庫 stöck.xlsx'; do
+    folder=${name%%\\*}
+    file=${name#*\\}
+    rm -rf "${work:?}/w/$folder"
+    mkdir -p "$work/w/$folder"
+    status=0
+    env "${locales[@]}" LC_ALL="$locale" WINEPREFIX="$prefix" "$WINE" "$work/filmtool.exe" \
+      export 'C:\filmtool-test\w' "C:\\filmtool-test\\w\\$name" >"$work/w.out" 2>"$work/w.err" ||
+      status=$?
+    back=0
+    "$host/tools/filmtool" import "$work/w" "$work/w/$folder/$file" --dry-run >"$work/h.out" \
+      2>"$work/h.err" || back=$?
+    # And filmtool.exe takes it back from there.
+    env "${locales[@]}" LC_ALL="$locale" WINEPREFIX="$prefix" "$WINE" "$work/filmtool.exe" \
+      import 'C:\filmtool-test\w' "C:\\filmtool-test\\w\\$name" --dry-run >>"$work/h.out" \
+      2>>"$work/h.err" || back=$?
+    left=$(find "$work/w/$folder" -name '*.part' | wc -l)
+    if [ "$status" != 0 ] || [ "$back" != 0 ] || [ "$left" != 0 ] ||
+      [ "$(grep -cx "dry run: 0 items would change; nothing written" "$work/h.out")" != 2 ]; then
+      echo "FAILED $locale: export into $name: exit $status, $left parts left: $(head -2 "$work/w.err")"
+      head -2 "$work/h.err"
+      failures=$((failures + 1))
+    else
+      echo "ok $locale: export into $name"
+    fi
+  done
+  WINEPREFIX="$prefix" "$WINESERVER" -k 2>/dev/null || true
+  WINEPREFIX="$prefix" timeout 20 "$WINESERVER" -w 2>/dev/null || true
+done
 [ "$failures" -eq 0 ] || { echo "$failures filmtool.exe checks failed"; exit 1; }
 echo "filmtool.exe: every check agreed with the host's filmtool"

@@ -39,4 +39,6 @@ void UseCardFolder(const std::string& folder) {
 
 std::string ShownPath(const std::wstring& path) { return host::HostPath(path); }
 
+std::string NarrowPathOf(const std::wstring& path) { return host::HostPath(path); }
+
 }  // namespace platform

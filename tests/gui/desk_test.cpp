@@ -1,5 +1,6 @@
 // The back-office window (filmdesk.exe) under Wine, as the shop owner works
-// it: export through the Save As dialog, an edited workbook brought back and
+// it: export through the Save As dialog into a folder and under a name with
+// letters beyond the code page, an edited workbook brought back and
 // its review read against the edits, Apply and film.dat field by field, a
 // conflict shown and refused, what the handheld changed after the review
 // refused, every price of a shop raised and applied, Cancel, a long export
@@ -170,13 +171,20 @@ DESK_TEST(DeskExportsAndBringsBackAnEditedWorkbook) {
   Check(desk.Text(IDC_REFRESH) == L"&Refresh" && desk.Text(IDC_CARD_BROWSE) == L"Bro&wse...",
         "the buttons' letters");
 
+  // Into a folder and under a name with letters beyond ASCII, some beyond
+  // the system's code page whichever it is (a profile like C:\Users\Jürgen).
   desk.Press(IDC_EXPORT);
-  const std::wstring exported = folder.Path(L"stock.xlsx");
+  Check(::CreateDirectoryW(folder.Path(L"Jürgen").c_str(), nullptr) != FALSE ||
+            ::GetLastError() == ERROR_ALREADY_EXISTS,
+        "cannot make the folder Jürgen");
+  const std::wstring exported = folder.Path(L"Jürgen\\在庫 stöck.xlsx");
+  Folder::RemoveAt(exported);  // a run under the other code page made it
   const std::wstring suggested = AnswerFileDialog(program, L"Export to a workbook", exported);
   Check(suggested.rfind(L"stock ", 0) == 0 && suggested.size() == 21 &&
             suggested.substr(16) == L".xlsx",
         "the suggested name: " + Narrow(suggested));
   desk.WaitMessages(L"Exported 3 items to " + exported + L".");
+  Check(!folder.Exists(L"Jürgen\\在庫 stöck.xlsx.part"), "the export left its part");
   CsvSheet rows = ReadSheet(exported);
   Check(rows.size() == 4 && rows[0][1] == "number",
         "the workbook has " + std::to_string(rows.size()) + " rows");

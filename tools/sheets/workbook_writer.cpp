@@ -2,18 +2,23 @@
 // (a row at a time, strings inline), so that a large export holds no more
 // than a row: text columns as text cells in columns formatted as Text, so
 // that what the owner types there stays text; numbers as numbers; the
-// version mark last, in a hidden column.
+// version mark last, in a hidden column. The library opens files by narrow
+// names only: the part is made through the Env's wide calls first and handed
+// to it by a narrow name of that file (NarrowPathOf), then put in place by
+// the Env's wide calls again, so that any folder and name the owner picks
+// works (C:\Users\Jürgen, 在庫.xlsx).
 #include <xlsxwriter.h>
 
 #include <cmath>
 #include <cstdlib>
-#include <filesystem>
 #include <string>
-#include <system_error>
 
+#include "platform/console.h"
 #include "platform/number_text.h"
+#include "platform/scoped_file.h"
 #include "tools/sheets/sheet_writer.h"
 #include "tools/tool.h"
+#include "tools/utf8.h"
 
 namespace {
 
@@ -59,22 +64,33 @@ std::string CellText(const std::string& text) {
 
 class WorkbookWriter : public SheetWriter {
  public:
-  WorkbookWriter(const std::string& path, uint32_t rowsPerSheet)
-      : path_(path), part_(path + ".part"), rowsPerSheet_(rowsPerSheet) {}
+  WorkbookWriter(const std::string& path, std::wstring wide, uint32_t rowsPerSheet)
+      : path_(path), wide_(std::move(wide)), part_(wide_ + L".part"), rowsPerSheet_(rowsPerSheet) {}
   ~WorkbookWriter() override {
-    if (book_ != nullptr) {
-      workbook_close(book_);
-      RemovePart();
-    }
+    if (book_ != nullptr) workbook_close(book_);
+    if (!placed_) platform::RemoveFile(part_);
   }
 
   bool Start() {
-    // A part an earlier run left, or a link in its place, goes first: the
-    // library would write through a link.
-    RemovePart();
+    // The part is made anew (a part an earlier run left, or a link in its
+    // place, removed first: the library would write through a link), so
+    // that it has a narrow name to give the library.
+    platform::RemoveFile(part_);
+    platform::ScopedFile made(
+        platform::OpenFile(part_, platform::Access::kWrite, platform::Disposition::kCreateAlways));
+    if (!made) return FileFailed();
+    made.Close();
+    const std::string narrow = platform::NarrowPathOf(part_);
+    if (narrow.empty()) {
+      Complain(path_ +
+               ": the workbook cannot be written under this name: the folder's or the file's "
+               "name holds letters that the system's code page lacks, and the disk keeps no "
+               "short names; export into another folder, or under another name");
+      return false;
+    }
     lxw_workbook_options options{};
     options.constant_memory = LXW_TRUE;
-    book_ = workbook_new_opt(part_.c_str(), &options);
+    book_ = workbook_new_opt(narrow.c_str(), &options);
     if (book_ == nullptr) return Failed("cannot be started");
     header_ = workbook_add_format(book_);
     format_set_bold(header_);
@@ -98,26 +114,41 @@ class WorkbookWriter : public SheetWriter {
     return !error || Failed(lxw_strerror(error));
   }
 
+  // A workbook that is not put in place leaves no part: a full disk's
+  // half of one is removed at once.
   bool Finish() override {
-    if (book_ == nullptr || !EndSheet()) return false;
-    const lxw_error error = workbook_close(book_);
-    book_ = nullptr;
-    if (error) {
-      RemovePart();  // what a full disk took of it
-      return Failed(lxw_strerror(error));
-    }
-    std::error_code failed;
-    std::filesystem::rename(std::filesystem::u8path(part_), std::filesystem::u8path(path_), failed);
-    if (!failed) return true;
-    RemovePart();
-    Complain(path_ + ": cannot be put in place of the file there");
+    if (Close()) return true;
+    platform::RemoveFile(part_);
     return false;
   }
 
  private:
-  void RemovePart() const {
-    std::error_code ignored;
-    std::filesystem::remove(std::filesystem::u8path(part_), ignored);
+  bool Close() {
+    if (book_ == nullptr || !EndSheet()) return false;
+    const lxw_error error = workbook_close(book_);
+    book_ = nullptr;
+    if (error) return Failed(lxw_strerror(error));
+    // The library closes its file without pushing it to the medium.
+    platform::ScopedFile written(
+        platform::OpenFile(part_, platform::Access::kWrite, platform::Disposition::kOpenExisting));
+    if (!written || !platform::FlushFile(written.get())) return FileFailed();
+    written.Close();
+    if (platform::PutFileInPlace(part_, wide_) == platform::Renamed::kNot) {
+      if (!ComplainOfCause(wide_, platform::LastFileError())) {
+        Complain(path_ + ": cannot be put in place of the file there");
+      }
+      return false;
+    }
+    placed_ = true;
+    return true;
+  }
+
+  // A file call on the part failed: told by its cause.
+  bool FileFailed() {
+    if (!ComplainOfCause(part_, platform::LastFileError())) {
+      Complain(path_ + ": the workbook cannot be written");
+    }
+    return false;
   }
 
   bool Failed(const std::string& why) {
@@ -169,7 +200,8 @@ class WorkbookWriter : public SheetWriter {
     return !error || Failed(lxw_strerror(error));
   }
 
-  std::string path_, part_;
+  std::string path_;
+  std::wstring wide_, part_;
   lxw_row_t rowsPerSheet_;
   lxw_workbook* book_ = nullptr;
   lxw_worksheet* sheet_ = nullptr;
@@ -179,12 +211,18 @@ class WorkbookWriter : public SheetWriter {
   lxw_format* price_ = nullptr;
   lxw_row_t row_ = 0;
   int sheets_ = 0;
+  bool placed_ = false;
 };
 
 }  // namespace
 
 std::unique_ptr<SheetWriter> WorkbookAt(const std::string& path, uint32_t rowsPerSheet) {
-  auto writer = std::make_unique<WorkbookWriter>(path, rowsPerSheet);
+  std::wstring wide;
+  if (!WideFromUtf8(path, &wide)) {
+    Complain(path + ": no file name");
+    return nullptr;
+  }
+  auto writer = std::make_unique<WorkbookWriter>(path, std::move(wide), rowsPerSheet);
   if (!writer->Start()) return nullptr;
   return writer;
 }

@@ -245,7 +245,7 @@ DESK_TEST(DeskAppliesEveryPriceRaised) {
   UseShopFolder(folder);
   Tallo program(BesideDriver(L"filmdesk.exe"), folder, L"\"" + folder.Path(L"raised.csv") + L"\"");
   Desk desk(program);
-  desk.WaitReview(L"Review of raised.csv: 2500 items to change, 0 to add.");
+  desk.WaitReview(L"Review of raised.csv: 2,500 items to change, 0 to add.");
   desk.Press(IDC_APPLY);
   const std::wstring said = desk.AnswerMessage();
   Check(said == L"2500 items changed and 0 added in film.dat.", "after Apply: " + Narrow(said));

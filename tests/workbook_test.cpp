@@ -62,20 +62,32 @@ TEST_F(Workbook, ExportsRowsComeBackAsTheyWerePrinted) {
   row.number = "-1";
   row.fields = {" A;B ", "X\x01Y_x0041_Z", "0", "0", "nan", "0.00", "1.00", "0"};
   ASSERT_TRUE(sheet->Row(row));
+  // The markup's characters, a carriage return (which XML reads as a line
+  // feed unless escaped), tab and line feed at the ends, the characters XML
+  // cannot hold, escapes one after another; prices beyond a double's digits.
+  const ExportedRow odd{5,
+                        "7",
+                        {"\ta&b<c>d\"e'\r\n", "\xEF\xBF\xBE\xEF\xBF\xBF_x0041_x0042__x005F_", "-3",
+                         "1", "-0.00", "340282346638528859811704183484516925440.00", "0.10", "2"},
+                        "v1"};
+  ASSERT_TRUE(sheet->Row(odd));
   ASSERT_TRUE(sheet->Finish());
 
   std::string why;
   const Rows rows = ReadAll(Path("out.xlsx"), &why);
   ASSERT_EQ(why, "");
-  ASSERT_EQ(rows.size(), 3u);
+  ASSERT_EQ(rows.size(), 4u);
   std::vector<std::string> header{"Stock!1"};
   for (const std::string& name : ExportedColumnNames(/*workbook=*/true)) header.push_back(name);
   EXPECT_EQ(rows[0], header);
   // Numbers as the workbook stores them: 56.80 is the number 56.8.
   EXPECT_EQ(rows[1], (std::vector<std::string>{"Stock!2", "3", "1234567890123456", "0012", "1E5",
-                                                "7", "2", "0.75", "1.25", "56.8", "17", "v1abc"}));
+                                               "7", "2", "0.75", "1.25", "56.8", "17", "v1abc"}));
   EXPECT_EQ(rows[2], (std::vector<std::string>{"Stock!3", "4", "-1", " A;B ", "X\x01Y_x0041_Z", "0",
-                                                "0", "nan", "0", "1", "0", "v1abc"}));
+                                               "0", "nan", "0", "1", "0", "v1abc"}));
+  EXPECT_EQ(rows[3], (std::vector<std::string>{
+                         "Stock!4", "5", "7", odd.fields[0], odd.fields[1], "-3", "1", "-0",
+                         "340282346638528859811704183484516925440", "0.1", "2", "v1"}));
 
   // Past a sheet's last row, the rows go on in another sheet, under a
   // header of its own.

@@ -295,6 +295,11 @@ struct WorkbookReader::Parts {
       problem = name + ": " + XML_ErrorString(XML_GetErrorCode(parser)) + " at line " +
                 std::to_string(XML_GetCurrentLineNumber(parser));
     }
+    // Read to its end: its CRC is checked as it is closed.
+    if (partDone && problem.empty()) {
+      partOpen = false;
+      if (unzCloseCurrentFile(zip) != UNZ_OK) problem = name + " is damaged";
+    }
     return problem.empty() && !partDone;
   }
 

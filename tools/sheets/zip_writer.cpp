@@ -98,10 +98,20 @@ zip_fileinfo EntryInfo() {
   return info;
 }
 
-// How many blocks wait on each side of the deflating thread: enough that
-// neither thread waits for the other's every block, few enough that a
-// sheet of any length takes a few megabytes.
-constexpr size_t kWaitingBlocks = 4;
+// The streamed part is deflated by a few threads at once, a block each, as
+// one deflate stream: each block but the part's last ends at a byte with
+// an empty stored block (a sync flush) and starts its own deflate stream
+// where the one before it stopped, primed with the 32 KiB before it, so
+// that the blocks join into one stream that compresses as well as one
+// deflate of the whole. Their CRCs join the same way.
+constexpr size_t kWindow = size_t{1} << MAX_WBITS;
+
+// The threads that deflate: one for each processor, up to four, and no
+// fewer than one.
+size_t DeflatingThreads() {
+  const unsigned processors = std::thread::hardware_concurrency();
+  return std::max<size_t>(1, std::min<size_t>(processors == 0 ? 1 : processors, 4));
+}
 
 }  // namespace
 
@@ -111,24 +121,34 @@ struct ZipWriter::Parts {
   zlib_filefunc64_def files{OpenSink, ReadSink,  WriteSink, TellSink,
                             SeekSink, CloseSink, SinkError, nullptr};
 
-  // The streamed part: blocks of XML go to the deflating thread, which
-  // gives back each one deflated, in order.
-  struct Deflated {
-    ZipBlock block;
-    bool last = false;
+  // A block of the streamed part on its way through a deflating thread.
+  struct Job {
+    uint64_t order = 0;  // of the job in the zip
+    ZipBlock in, out;
+    std::unique_ptr<char[]> window = std::make_unique<char[]>(kWindow);
+    size_t windowSize = 0;  // the part's bytes before the block, its last 32 KiB
+    bool last = false;      // the part's last block
     bool failed = false;
-    uLong crc = 0;
-    uint64_t size = 0;  // the part's bytes before deflating, with the last
+    uLong crc = 0;  // of `in`
   };
   std::mutex mutex;
   std::condition_variable changed;
-  std::deque<std::pair<ZipBlock, bool>> waiting;  // a block, and whether it ends the part
-  std::deque<Deflated> done;
-  std::vector<ZipBlock> emptyIn, emptyOut;  // blocks to be filled again
+  std::deque<std::unique_ptr<Job>> waiting;  // to be deflated, in order
+  std::vector<std::unique_ptr<Job>> done;    // deflated, in any order
+  std::vector<std::unique_ptr<Job>> spare;   // to be filled again
+  size_t inFlight = 0;                       // jobs handed over and not yet written
+  size_t mostInFlight = 0;
+  uint64_t handed = 0, written = 0;  // jobs, by order
   bool stop = false;
-  std::thread deflater;
+  std::vector<std::thread> deflaters;
+
+  // The streamed part, on the caller's side.
   bool streaming = false;
   bool failed = false;
+  std::unique_ptr<char[]> tail = std::make_unique<char[]>(kWindow);  // its last 32 KiB so far
+  size_t tailSize = 0;
+  uLong crc = 0;
+  uint64_t size = 0;
 
   ~Parts() {
     {
@@ -136,7 +156,7 @@ struct ZipWriter::Parts {
       stop = true;
     }
     changed.notify_all();
-    if (deflater.joinable()) deflater.join();
+    for (std::thread& deflater : deflaters) deflater.join();
     if (zip != nullptr) {
       sink.abandoned = true;  // only minizip's memory is let go
       zipClose(zip, nullptr);
@@ -150,109 +170,131 @@ struct ZipWriter::Parts {
     return false;
   }
 
-  // The deflating thread: one raw deflate stream a part, its CRC and size
-  // counted as it goes, each block given back as it is done.
+  // A deflating thread: takes the next block waiting, deflates it as its
+  // stretch of the part's stream, and hands it back.
   void Deflate() {
     z_stream z{};
-    bool ready = deflateInit2(&z, /*level=*/1, Z_DEFLATED, -MAX_WBITS, /*memLevel=*/8,
-                              Z_DEFAULT_STRATEGY) == Z_OK;
-    uLong crc = crc32(0, nullptr, 0);
-    uint64_t size = 0;
+    const bool ready = deflateInit2(&z, /*level=*/1, Z_DEFLATED, -MAX_WBITS, /*memLevel=*/8,
+                                    Z_DEFAULT_STRATEGY) == Z_OK;
     for (;;) {
       std::unique_lock<std::mutex> lock(mutex);
-      changed.wait(lock,
-                   [&] { return stop || (!waiting.empty() && done.size() < kWaitingBlocks); });
+      changed.wait(lock, [&] { return stop || !waiting.empty(); });
       if (stop) break;
-      auto [in, last] = std::move(waiting.front());
+      std::unique_ptr<Job> job = std::move(waiting.front());
       waiting.pop_front();
-      Deflated out;
-      if (!emptyOut.empty()) {
-        out.block = std::move(emptyOut.back());
-        emptyOut.pop_back();
-      }
       lock.unlock();
 
-      out.block.size = 0;
-      // (zlib's CRC of no buffer is its start value, whatever came before.)
-      if (in.size > 0) {
-        crc =
-            crc32(crc, reinterpret_cast<const Bytef*>(in.bytes.get()), static_cast<uInt>(in.size));
+      Job& j = *job;
+      j.crc = crc32(0, nullptr, 0);
+      if (j.in.size > 0) {
+        j.crc = crc32(j.crc, reinterpret_cast<const Bytef*>(j.in.bytes.get()),
+                      static_cast<uInt>(j.in.size));
       }
-      size += in.size;
-      out.failed = !ready || size > kLargestZip;
-      z.next_in = reinterpret_cast<Bytef*>(in.bytes.get());
-      z.avail_in = static_cast<uInt>(in.size);
-      int result = Z_OK;
-      while (!out.failed && (z.avail_in > 0 || (last && result != Z_STREAM_END))) {
-        out.block.Reserve(in.size / 2 + 4096);
-        z.next_out = reinterpret_cast<Bytef*>(out.block.bytes.get() + out.block.size);
-        z.avail_out = static_cast<uInt>(out.block.capacity - out.block.size);
+      j.out.size = 0;
+      j.failed = !ready || deflateReset(&z) != Z_OK ||
+                 (j.windowSize > 0 &&
+                  deflateSetDictionary(&z, reinterpret_cast<const Bytef*>(j.window.get()),
+                                       static_cast<uInt>(j.windowSize)) != Z_OK);
+      z.next_in = reinterpret_cast<Bytef*>(j.in.bytes.get());
+      z.avail_in = static_cast<uInt>(j.in.size);
+      const int flush = j.last ? Z_FINISH : Z_SYNC_FLUSH;
+      for (bool finished = false; !j.failed && !finished;) {
+        j.out.Reserve(j.in.size / 2 + 4096);
+        z.next_out = reinterpret_cast<Bytef*>(j.out.bytes.get() + j.out.size);
+        z.avail_out = static_cast<uInt>(j.out.capacity - j.out.size);
         const uInt room = z.avail_out;
-        result = deflate(&z, last ? Z_FINISH : Z_NO_FLUSH);
-        out.block.size += room - z.avail_out;
-        out.failed = result != Z_OK && result != Z_STREAM_END && result != Z_BUF_ERROR;
-      }
-      out.last = last;
-      out.crc = crc;
-      out.size = size;
-      if (last) {
-        deflateReset(&z);
-        crc = crc32(0, nullptr, 0);
-        size = 0;
+        const int result = deflate(&z, flush);
+        j.out.size += room - z.avail_out;
+        j.failed = result != Z_OK && result != Z_STREAM_END && result != Z_BUF_ERROR;
+        // Done once all is in and the flush or the end is out whole.
+        finished = j.last ? result == Z_STREAM_END : z.avail_in == 0 && z.avail_out > 0;
       }
 
       lock.lock();
-      in.size = 0;
-      emptyIn.push_back(std::move(in));
-      done.push_back(std::move(out));
+      done.push_back(std::move(job));
       lock.unlock();
       changed.notify_all();
     }
     deflateEnd(&z);
   }
 
-  // Hands `block` (ending the part when `last`) to the deflating thread,
-  // writing what it has deflated meanwhile; gives back an empty block.
+  // Hands `block` (ending the part when `last`) to the deflating threads,
+  // writing what they have deflated meanwhile; gives back an empty block.
   bool Hand(ZipBlock* block, bool last) {
     std::unique_lock<std::mutex> lock(mutex);
-    if (!WriteDone(lock, [&] { return waiting.size() < kWaitingBlocks; })) return false;
-    waiting.emplace_back(std::move(*block), last);
-    *block = ZipBlock{};
-    if (!emptyIn.empty()) {
-      *block = std::move(emptyIn.back());
-      emptyIn.pop_back();
+    if (!WriteDone(lock, [&] { return inFlight < mostInFlight; })) return false;
+    std::unique_ptr<Job> job;
+    if (spare.empty()) {
+      job = std::make_unique<Job>();
+    } else {
+      job = std::move(spare.back());
+      spare.pop_back();
     }
+    lock.unlock();
+
+    Job& j = *job;
+    std::swap(j.in, *block);
+    block->size = 0;
+    j.order = handed++;
+    j.last = last;
+    std::copy_n(tail.get(), tailSize, j.window.get());
+    j.windowSize = tailSize;
+    // The part's last 32 KiB once this block is in.
+    if (j.in.size >= kWindow) {
+      std::copy_n(j.in.bytes.get() + j.in.size - kWindow, kWindow, tail.get());
+      tailSize = kWindow;
+    } else if (j.in.size > 0) {
+      const size_t kept = std::min(tailSize, kWindow - j.in.size);
+      std::copy(tail.get() + tailSize - kept, tail.get() + tailSize, tail.get());
+      std::copy_n(j.in.bytes.get(), j.in.size, tail.get() + kept);
+      tailSize = kept + j.in.size;
+    }
+    if (last) tailSize = 0;
+
+    lock.lock();
+    ++inFlight;
+    waiting.push_back(std::move(job));
     lock.unlock();
     changed.notify_all();
     return true;
   }
 
-  // Writes each deflated block as it comes, until `enough` holds; the last
-  // block of the part ends its entry.
+  // Writes the deflated blocks in their order as they come, until `enough`
+  // holds; the part's last block ends its entry.
   template <typename Enough>
   bool WriteDone(std::unique_lock<std::mutex>& lock, Enough enough) {
     for (;;) {
-      while (!done.empty()) {
-        Deflated out = std::move(done.front());
-        done.pop_front();
-        lock.unlock();
-        changed.notify_all();
-        bool ok = !out.failed;
-        if (ok && out.block.size > 0) {
-          ok = zipWriteInFileInZip(zip, out.block.bytes.get(),
-                                   static_cast<unsigned>(out.block.size)) == ZIP_OK;
-        }
-        if (ok && out.last) {
-          ok = zipCloseFileInZipRaw64(zip, out.size, out.crc) == ZIP_OK;
-          streaming = false;
-        }
-        if (!ok && out.size > kLargestZip) sink.tooLarge = true;
-        lock.lock();
-        emptyOut.push_back(std::move(out.block));
-        if (!ok) return Fail();
+      const auto next = std::find_if(done.begin(), done.end(),
+                                     [&](const auto& job) { return job->order == written; });
+      if (next == done.end()) {
+        if (enough()) return true;
+        changed.wait(lock);
+        continue;
       }
-      if (enough()) return true;
-      changed.wait(lock, [&] { return !done.empty() || enough(); });
+      std::unique_ptr<Job> job = std::move(*next);
+      done.erase(next);
+      lock.unlock();
+      Job& j = *job;
+      crc = crc32_combine(crc, j.crc, static_cast<z_off_t>(j.in.size));
+      size += j.in.size;
+      bool ok = !j.failed;
+      if (size > kLargestZip) {
+        sink.tooLarge = true;
+        ok = false;
+      }
+      if (ok && j.out.size > 0) {
+        ok = zipWriteInFileInZip(zip, j.out.bytes.get(), static_cast<unsigned>(j.out.size)) ==
+             ZIP_OK;
+      }
+      if (ok && j.last) {
+        ok = zipCloseFileInZipRaw64(zip, size, crc) == ZIP_OK;
+        streaming = false;
+      }
+      lock.lock();
+      ++written;
+      --inFlight;
+      spare.push_back(std::move(job));
+      if (!ok) return Fail();
     }
   }
 };
@@ -296,11 +338,18 @@ bool ZipWriter::Begin(const char* name) {
     return p.Fail();
   }
   p.streaming = true;
-  if (!p.deflater.joinable()) {
+  p.crc = crc32(0, nullptr, 0);
+  p.size = 0;
+  p.tailSize = 0;
+  if (p.deflaters.empty()) {
+    const size_t threads = DeflatingThreads();
+    // Enough blocks in flight that no thread waits for another's, few
+    // enough that a sheet of any length takes a few megabytes.
+    p.mostInFlight = 2 * threads + 2;
     try {
-      p.deflater = std::thread([&p] { p.Deflate(); });
+      for (size_t t = 0; t < threads; ++t) p.deflaters.emplace_back([&p] { p.Deflate(); });
     } catch (const std::system_error&) {
-      return p.Fail();  // no thread to be had
+      if (p.deflaters.empty()) return p.Fail();  // no thread to be had
     }
   }
   return true;

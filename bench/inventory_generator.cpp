@@ -30,7 +30,7 @@ const char* const kOddTexts[][2] = {
     {" LEADING", "TRAILING "},
     {"  ", ""},
     {"_x0041_", "_x005F_"},
-    {"A\x01" "B", "TAB\tIN"},
+    {"A\001B", "TAB\tIN"},
     {"LINE\nFEED\n", "\x1F"},
     {"1234567890123456", "9.00719925474099E+015"},
     {"=1+1", "+5"},

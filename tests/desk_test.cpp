@@ -151,11 +151,13 @@ TEST_F(DeskReview, WhatChangedSinceTheReviewIsRefusedAndCancelWritesNothing) {
   EXPECT_TRUE(Says(work_.TakeMessages(), "Cancelled: nothing was written"));
   EXPECT_EQ(ReadBytes("film.dat"), grown);
   // An export cancelled leaves the sheet that was there.
-  WriteBytes("stock.csv", {'o', 'l', 'd'});
-  StopAt stopExport(1);
-  EXPECT_EQ(work_.Export(Shop(), Path("stock.csv"), &stopExport, nullptr), ExportEnd::kStopped);
-  EXPECT_EQ(ReadBytes("stock.csv"), Bytes({'o', 'l', 'd'}));
-  EXPECT_FALSE(Exists("stock.csv.part"));
+  for (const std::string name : {"stock.csv", "stock.xlsx"}) {
+    WriteBytes(name, {'o', 'l', 'd'});
+    StopAt stopExport(1);
+    EXPECT_EQ(work_.Export(Shop(), Path(name), &stopExport, nullptr), ExportEnd::kStopped);
+    EXPECT_EQ(ReadBytes(name), Bytes({'o', 'l', 'd'}));
+    EXPECT_FALSE(Exists(name + ".part"));
+  }
 }
 
 // Conflicts and refused rows stand apart from the writes, each with its

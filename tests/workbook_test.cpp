@@ -3,7 +3,9 @@
 #include "tools/sheets/workbook_reader.h"
 
 #include "tests/kit/workbook_parts.h"
+#include "tests/sheet_commands.h"
 #include "tests/test_support.h"
+#include "tools/sheets/sheet_reader.h"
 #include "tools/sheets/sheet_writer.h"
 
 namespace {
@@ -169,6 +171,73 @@ TEST_F(Workbook, WhatIsNoWorkbookIsToldWithoutReadingOn) {
   auto parts = WorkbookParts(shape);
   parts[2].second = "<?xml version=\"1.0\"?><!DOCTYPE w [<!ENTITY a \"aaaa\">]><worksheet/>";
   EXPECT_EQ(Problem(parts), "S: a document type, which no workbook has");
+}
+
+// Every row of the sheet at `path` as the import reads it.
+Rows SheetRows(const std::string& path) {
+  Rows rows;
+  std::string why, name;
+  const auto sheet = OpenSheetReader(path, &why);
+  if (!sheet) return {{why}};
+  SheetRow row;
+  while (sheet->NextSheet(&name)) {
+    while (sheet->NextRow(&row)) rows.emplace_back(row.cells.begin(), row.cells.end());
+  }
+  if (!sheet->error().empty()) rows.push_back({sheet->error()});
+  return rows;
+}
+
+// An export cut short by any file step that fails, comes up short or finds
+// the disk full is told, and leaves the sheet that was there as it was and
+// nothing beside it; where the step was one it could do without, the sheet
+// it put in place is whole. The workbook's rows fill more than one of the
+// blocks its deflating threads take.
+TEST_F(SheetCommands, AnExportCutShortLeavesTheSheetThereAsItWas) {
+  std::vector<Item> items;
+  for (int64_t n = 1; n <= 2000; ++n) {
+    items.push_back({n * 37, "ITEM " + std::to_string(n * 7919), "S" + std::to_string(n)});
+  }
+  WriteInventory(MakeItems(items));
+  const Bytes old{'o', 'l', 'd'};
+  for (const std::string name : {"stock.csv", "stock.xlsx"}) {
+    const auto exportWith = [&](FileOp op, int nth, Fault fault) {
+      return Tool([&] {
+        if (nth > 0) faults_.Inject(op, nth, fault);
+        return ExportSheet(Path(name), /*all=*/false) == ExportEnd::kWritten ? 0 : 1;
+      });
+    };
+    ASSERT_EQ(exportWith(FileOp::kOpen, 0, Fault::kFail), 0) << err_;
+    const Rows whole = SheetRows(Path(name));
+    ASSERT_EQ(whole.size(), items.size() + 1);
+    int calls[static_cast<int>(FileOp::kCount)];
+    for (int op = 0; op < static_cast<int>(FileOp::kCount); ++op) {
+      calls[op] = faults_.Count(static_cast<FileOp>(op));
+    }
+    int failed = 0;
+    // The steps a sheet's file takes (film.dat's reads are another test's).
+    for (FileOp fileOp : {FileOp::kOpen, FileOp::kWrite, FileOp::kSeek, FileOp::kFlush,
+                          FileOp::kRename}) {
+      const int op = static_cast<int>(fileOp);
+      for (int nth = 1; nth <= calls[op]; ++nth) {
+        for (Fault fault : {Fault::kFail, Fault::kShort, Fault::kDiskFull}) {
+          if (fault != Fault::kFail && fileOp != FileOp::kWrite) continue;
+          const std::string run = name + ", " + testkit::kFileOpNames[op] + " " +
+                                  std::to_string(nth) + " fault " +
+                                  std::to_string(static_cast<int>(fault));
+          WriteBytes(name, old);
+          if (exportWith(fileOp, nth, fault) == 0) {
+            EXPECT_EQ(SheetRows(Path(name)), whole) << run;
+          } else {
+            ++failed;
+            EXPECT_EQ(ReadBytes(name), old) << run;
+            EXPECT_NE(err_, "") << run;
+          }
+          EXPECT_FALSE(Exists(name + ".part")) << run;
+        }
+      }
+    }
+    EXPECT_GT(failed, 5) << name;
+  }
 }
 
 }  // namespace

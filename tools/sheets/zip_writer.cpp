@@ -29,12 +29,16 @@ namespace {
 constexpr uint64_t kLargestZip = 0xFFFFFFFEu;
 
 // The file the zip goes into, as minizip's file functions see it: every
-// call through the Env, the first failure's cause kept (minizip's later
-// calls must not hide it), and nothing written once the zip is abandoned.
+// call through the Env, in writes of up to a megabyte (minizip writes a
+// header a field at a time), the first failure's cause kept (minizip's
+// later calls must not hide it), and nothing written once the zip is
+// abandoned.
+constexpr size_t kSinkBuffer = size_t{1} << 20;
 struct Sink {
   platform::FileRef file = nullptr;
-  uint64_t position = 0;
+  uint64_t position = 0;  // where minizip writes next
   uint64_t end = 0;
+  std::vector<char> buffer;  // what goes at position - buffer.size()
   platform::FileError cause = platform::FileError::kNone;
   bool tooLarge = false;
   bool abandoned = false;
@@ -45,11 +49,26 @@ struct Sink {
     }
     return false;
   }
+  // A short write is a failure too: the zip would lack its end.
+  bool WriteThrough(const void* bytes, size_t size) {
+    uint32_t written = 0;
+    const auto count = static_cast<uint32_t>(size);
+    return (platform::WriteFile(file, bytes, count, &written) && written == count) ||
+           Failed(platform::LastFileError());
+  }
+  // What is buffered, into the file.
+  bool Flush() {
+    if (buffer.empty() || abandoned) return cause == platform::FileError::kNone;
+    const bool written =
+        cause == platform::FileError::kNone && WriteThrough(buffer.data(), buffer.size());
+    buffer.clear();
+    return written;
+  }
 };
 
 voidpf OpenSink(voidpf opaque, const void*, int) { return opaque; }
 uLong ReadSink(voidpf, voidpf, void*, uLong) { return 0; }
-uLong WriteSink(voidpf, voidpf stream, const void* buffer, uLong size) {
+uLong WriteSink(voidpf, voidpf stream, const void* bytes, uLong size) {
   Sink& sink = *static_cast<Sink*>(stream);
   if (sink.abandoned) return size;
   if (sink.cause != platform::FileError::kNone) return 0;
@@ -58,12 +77,13 @@ uLong WriteSink(voidpf, voidpf stream, const void* buffer, uLong size) {
     sink.Failed(platform::FileError::kOther);
     return 0;
   }
-  // A short write is a failure too: the zip would lack its end.
-  uint32_t written = 0;
-  const auto count = static_cast<uint32_t>(size);
-  if (!platform::WriteFile(sink.file, buffer, count, &written) || written != count) {
-    sink.Failed(platform::LastFileError());
-    return 0;
+  if (sink.buffer.size() + size > kSinkBuffer && !sink.Flush()) return 0;
+  if (size >= kSinkBuffer) {
+    if (!sink.WriteThrough(bytes, size)) return 0;
+  } else {
+    if (sink.buffer.capacity() < kSinkBuffer) sink.buffer.reserve(kSinkBuffer);
+    sink.buffer.insert(sink.buffer.end(), static_cast<const char*>(bytes),
+                       static_cast<const char*>(bytes) + size);
   }
   sink.position += size;
   sink.end = std::max(sink.end, sink.position);
@@ -76,8 +96,8 @@ long SeekSink(voidpf, voidpf stream, ZPOS64_T offset, int origin) {
                       : origin == ZLIB_FILEFUNC_SEEK_CUR ? sink.position + offset
                                                          : sink.end + offset;
   if (sink.abandoned) return 0;
-  if (sink.cause != platform::FileError::kNone || to > kLargestZip) return -1;
-  if (!platform::SetFilePosition(sink.file, static_cast<uint32_t>(to))) {
+  if (!sink.Flush() || to > kLargestZip) return -1;
+  if (to != sink.position && !platform::SetFilePosition(sink.file, static_cast<uint32_t>(to))) {
     sink.Failed(platform::LastFileError());
     return -1;
   }
@@ -375,9 +395,8 @@ bool ZipWriter::Finish() {
   if (p.failed || p.streaming) return p.Fail();
   const int closed = zipClose(p.zip, nullptr);
   p.zip = nullptr;
-  if (closed != ZIP_OK || p.sink.cause != platform::FileError::kNone) return p.Fail();
-  const bool flushed = platform::FlushFile(p.sink.file);
-  if (!flushed) p.sink.Failed(platform::LastFileError());
+  if (closed != ZIP_OK || !p.sink.Flush()) return p.Fail();
+  const bool flushed = platform::FlushFile(p.sink.file) || p.sink.Failed(platform::LastFileError());
   platform::CloseFile(p.sink.file);
   p.sink.file = nullptr;
   p.failed = !flushed;

@@ -86,6 +86,17 @@ for book in stock split; do
   unchanged "$book.xlsx opened and saved in Gnumeric" "$work/gnumeric.xlsx"
 done
 
+# Gnumeric's own files and its old-style Excel ones are told as what they
+# are, with what to do.
+ssconvert --export-type=Gnumeric_Excel:excel_biff8 "$work/stock.xlsx" "$work/old.xls" >/dev/null 2>&1 ||
+  fail "ssconvert could not save $work/stock.xlsx as an .xls"
+ssconvert "$work/stock.xlsx" "$work/own.gnumeric" >/dev/null 2>&1 ||
+  fail "ssconvert could not save $work/stock.xlsx in its own format"
+said=$("$filmtool" import "$work/shop" "$work/old.xls" 2>&1) || true
+check "an .xls is told as one" "$said" "filmtool: $work/old.xls: is an old-style Excel file (.xls, or another program's file of that kind): save it as .xlsx (Excel 2007-365) and bring that back"
+said=$("$filmtool" import "$work/shop" "$work/own.gnumeric" 2>&1) || true
+check "a .gnumeric is told as compressed" "$said" "filmtool: $work/own.gnumeric: is a compressed file (a Gnumeric workbook, say), not a sheet: save it as .xlsx (Excel 2007-365) and bring that back"
+
 # Typed in Calc: the price of row 2's item, the stock of row 3's, the SKU
 # 0012 of row 4's (rows as the CSV's lines: the first rows' texts hold no
 # line break); and, in a sheet not brought back, a SKU in the row below the

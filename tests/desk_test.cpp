@@ -214,6 +214,13 @@ TEST_F(DeskReview, ConflictsAndRefusalsStandApartWithTheirPlaceAndWords) {
   ASSERT_TRUE(work_.ReadCounts(Shop(), &counts));
   EXPECT_EQ(counts.slots, 2);
   EXPECT_EQ(counts.active, 2);
+  // A sheet of a format the back office does not read is told as filmtool
+  // tells it.
+  WriteBytes("stock.xls", {0xD0, 0xCF, 0x11, 0xE0, 0xA1, 0xB1, 0x1A, 0xE1, 0, 0});
+  EXPECT_EQ(work_.Review(Shop(), Path("stock.xls"), {}, nullptr), DeskWork::Reviewed::kFailed);
+  EXPECT_TRUE(Says(work_.TakeMessages(),
+                   "stock.xls: is an old-style Excel file (.xls, or another program's file of "
+                   "that kind): save it as .xlsx (Excel 2007-365) and bring that back"));
 }
 
 // The settings file: what it says is kept, and what cannot be a setting

@@ -157,6 +157,39 @@ TEST_F(Workbook, WhatIsNoWorkbookIsToldWithoutReadingOn) {
   EXPECT_EQ(WorkbookReader::Open(Path("w.xlsx"), &why), nullptr);
   EXPECT_EQ(why, "is no workbook (xl/workbook.xml is missing)");
 
+  // Formats import does not read are told as what they are, with what to
+  // do, whatever the file's name; none is read as CSV.
+  const std::string save = ": save it as .xlsx (Excel 2007-365) and bring that back";
+  const struct {
+    std::string bytes;
+    std::vector<WorkbookPart> parts;  // a zip of these, when there are any
+    std::string why;
+  } unread[] = {
+      {std::string("\xD0\xCF\x11\xE0\xA1\xB1\x1A\xE1\0\0\0\0", 12), {},
+       "is an old-style Excel file (.xls, or another program's file of that kind)" + save},
+      {std::string("\x09\x04\x06\0\0\0\x10\0", 8), {}, "is an old-style Excel file"},
+      {"\x1F\x8B\x08", {}, "is a compressed file (a Gnumeric workbook, say), not a sheet" + save},
+      {"\xEF\xBB\xBF<?xml version=\"1.0\"?><office:document/>", {}, "is an XML file"},
+      {"", {{"Index/Document.iwa", "x"}, {"Metadata/Properties.plist", "x"}},
+       "is neither a workbook nor an OpenDocument spreadsheet (a .numbers file, say, or another "
+       "program's zip)" + save},
+      {"", {{"a.txt", "a"}}, "is neither a workbook nor an OpenDocument spreadsheet"},
+      {"", {{"[Content_Types].xml", "<Types/>"}, {"xl/workbook.bin", "x"}},
+       "is a binary workbook (.xlsb)" + save},
+      {"", {{"mimetype", "application/vnd.oasis.opendocument.text"}, {"content.xml", "<x/>"}},
+       "is an OpenDocument file of another kind than a spreadsheet" + save},
+  };
+  for (const auto& c : unread) {
+    if (c.parts.empty()) {
+      WriteBytes("sheet.csv", Bytes(c.bytes.begin(), c.bytes.end()));
+    } else {
+      ASSERT_TRUE(WriteZipFile(Path("sheet.csv"), c.parts));
+    }
+    why.clear();
+    EXPECT_EQ(OpenSheetReader(Path("sheet.csv"), &why), nullptr) << c.why;
+    EXPECT_EQ(why.substr(0, c.why.size()), c.why);
+  }
+
   WorkbookShape shape;
   shape.sheets = {{"S", "<row r=\"2\"><c r=\"A2\"><v>1</v></c></row><row r=\"2\"/>"}};
   EXPECT_EQ(Problem(WorkbookParts(shape)), "S: row 2 out of its order");

@@ -7,6 +7,7 @@
 #include <utility>
 
 #include "tools/sheets/csv.h"
+#include "tools/sheets/sheet_format.h"
 #include "tools/sheets/workbook_reader.h"
 
 namespace {
@@ -121,13 +122,20 @@ std::unique_ptr<SheetReader> OpenSheetReader(const std::string& path, std::strin
     *why = "cannot be read";
     return nullptr;
   }
-  char head[4] = {};
+  char head[kSheetHeadBytes] = {};
   const std::streamsize got = file->sgetn(head, sizeof head);
-  if (LooksLikeZip(std::string_view(head, got < 0 ? 0 : static_cast<size_t>(got)))) {
-    file.reset();
-    auto workbook = WorkbookReader::Open(path, why);
-    if (!workbook) return nullptr;
-    return std::make_unique<WorkbookSheet>(std::move(workbook));
+  switch (KindOfSheet(path, std::string_view(head, got < 0 ? 0 : static_cast<size_t>(got)), why)) {
+    case SheetKind::kUnread:
+      return nullptr;
+    case SheetKind::kWorkbook:
+    case SheetKind::kOpenDocument: {
+      file.reset();
+      auto workbook = WorkbookReader::Open(path, why);
+      if (!workbook) return nullptr;
+      return std::make_unique<WorkbookSheet>(std::move(workbook));
+    }
+    case SheetKind::kCsv:
+      break;
   }
   file->pubseekpos(0, std::ios::in);
   auto csv = std::make_unique<CsvSheet>(file.get());

@@ -53,5 +53,3 @@ class WorkbookReader {
   std::string error_;
 };
 
-// Whether the first bytes of a file are a zip's (a workbook's) local header.
-bool LooksLikeZip(std::string_view head);

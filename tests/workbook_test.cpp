@@ -5,6 +5,7 @@
 #include "tests/kit/workbook_parts.h"
 #include "tests/sheet_commands.h"
 #include "tests/test_support.h"
+#include "tools/sheets/ods_reader.h"
 #include "tools/sheets/sheet_reader.h"
 #include "tools/sheets/sheet_writer.h"
 
@@ -12,10 +13,16 @@ namespace {
 
 using Rows = std::vector<std::vector<std::string>>;
 
-// Every sheet's rows, each prefixed with "sheet!row" and its cells.
-Rows ReadAll(const std::string& path, std::string* why) {
+// Every sheet's rows of the workbook (or, with `ods`, the OpenDocument
+// spreadsheet) at `path`, each prefixed with "sheet!row" and its cells.
+Rows ReadAll(const std::string& path, std::string* why, bool ods = false) {
   Rows rows;
-  const auto reader = WorkbookReader::Open(path, why);
+  std::unique_ptr<BookReader> reader;
+  if (ods) {
+    reader = OdsReader::Open(path, why);
+  } else {
+    reader = WorkbookReader::Open(path, why);
+  }
   if (!reader) return rows;
   std::string sheet;
   WorkbookRow row;
@@ -144,6 +151,83 @@ TEST_F(Workbook, CellsReadAsTheSpreadsheetStoredThem) {
   shape.sheets = {{"S", "<row r=\"1\"><c r=\"A1\" s=\"1\"><v>60</v></c><c r=\"B1\" s=\"1\">"
                         "<v>61</v></c></row>"}};
   EXPECT_EQ(Read(shape)[0], (std::vector<std::string>{"S!1", "1900-02-29", "1900-03-01"}));
+}
+
+// An OpenDocument spreadsheet reads as a workbook of the same values does:
+// each cell by its value type, texts as their paragraphs say them, a repeat
+// of cells or rows as often as it stands, empty repeats as nothing at all.
+TEST_F(Workbook, OpenDocumentCellsReadAsTheSpreadsheetStoredThem) {
+  const std::string text = "<table:table-cell office:value-type=\"string\">";
+  const std::string end = "</table:table-cell>";
+  const std::vector<std::pair<std::string, std::string>> tables = {
+      {"Stock",
+       "<table:table-row>" + text + "<text:p>number</text:p>" + end +
+           "<table:table-cell table:number-columns-repeated=\"2\"/>" + text +
+           "<text:p>price</text:p>" + end +
+           "<table:table-cell table:number-columns-repeated=\"16380\"/></table:table-row>"
+           // Blanks: one kept where it stands, none leading a paragraph, more
+           // as text:s; tabs, breaks and paragraphs; a run; a comment, left out.
+           "<table:table-row>" + text + "<text:p><text:s/>A  <text:s text:c=\"2\"/>B " +
+           "</text:p>" + end + text + "<text:p>TAB<text:tab/>IN<text:line-break/>" +
+           "<text:span>RUN</text:span></text:p><text:p>NEXT</text:p><office:annotation>" +
+           "<text:p>a note</text:p></office:annotation>" + end +
+           "<table:table-cell office:value-type=\"float\" office:value=\"2.5\">"
+           "<text:p>2.50</text:p>" + end +
+           "<table:table-cell office:value-type=\"percentage\" office:value=\"0.12\"/>"
+           "<table:table-cell office:value-type=\"date\" office:date-value=\"2026-03-05T10:00:00\"/>"
+           "<table:table-cell office:value-type=\"boolean\" office:boolean-value=\"true\"/>"
+           "<table:table-cell office:value-type=\"float\" office:value=\"0\" "
+           "calcext:value-type=\"error\"><text:p>#DIV/0!</text:p>" + end +
+           "<table:table-cell office:value-type=\"string\" office:string-value=\"GIVEN\">"
+           "<text:p>SHOWN</text:p>" + end +
+           "<table:table-cell><text:p>no type: empty</text:p>" + end +
+           "<table:covered-table-cell office:value-type=\"currency\" office:value=\"7\"/>"
+           "</table:table-row>"
+           // Repeats: a row of values twice, a value twice, then the empty
+           // rows Calc writes down to the sheet's last.
+           "<table:table-row table:number-rows-repeated=\"2\">"
+           "<table:table-cell table:number-columns-repeated=\"2\" office:value-type=\"float\" "
+           "office:value=\"4\"/></table:table-row>"
+           "<table:table-row table:number-rows-repeated=\"1048570\"><table:table-cell "
+           "table:number-columns-repeated=\"16384\"/></table:table-row>"},
+      {"My list", "<table:table-row/><table:table-row>" + text + "<text:p>far</text:p>" + end +
+                      "</table:table-row>"}};
+  ASSERT_TRUE(WriteZipFile(Path("w.ods"), OdsParts(tables)));
+  std::string why;
+  const Rows rows = ReadAll(Path("w.ods"), &why, /*ods=*/true);
+  EXPECT_EQ(why, "");
+  ASSERT_EQ(rows.size(), 5u);
+  EXPECT_EQ(rows[0], (std::vector<std::string>{"Stock!1", "number", "", "", "price"}));
+  EXPECT_EQ(rows[1], (std::vector<std::string>{"Stock!2", " A   B ", "TAB\tIN\nRUN\nNEXT", "2.5",
+                                               "0.12", "2026-03-05", "TRUE", "#DIV/0!", "GIVEN",
+                                               "", "7"}));
+  EXPECT_EQ(rows[2], (std::vector<std::string>{"Stock!3", "4", "4"}));
+  EXPECT_EQ(rows[3], (std::vector<std::string>{"Stock!4", "4", "4"}));
+  EXPECT_EQ(rows[4], (std::vector<std::string>{"My list!2", "far"}));
+
+  // A repeat that would put a value past the sheet's last column or row,
+  // a document type, no content: refused.
+  const auto problem = [&](const std::string& rows) {
+    EXPECT_TRUE(WriteZipFile(Path("w.ods"), OdsParts({{"S", rows}})));
+    std::string why;
+    ReadAll(Path("w.ods"), &why, /*ods=*/true);
+    return why;
+  };
+  EXPECT_EQ(problem("<table:table-row><table:table-cell table:number-columns-repeated=\"16384\"/>" +
+                    text + "<text:p>x</text:p>" + end + "</table:table-row>"),
+            "S: row 1 has a value past the sheet's last column");
+  EXPECT_EQ(problem("<table:table-row table:number-rows-repeated=\"1048576\"/>"
+                    "<table:table-row table:number-rows-repeated=\"2\">" + text + "<text:p>x</text:p>" +
+                    end + "</table:table-row>"),
+            "S: row 1048577 is past the sheet's last row, 1048576");
+  auto parts = OdsParts({{"S", ""}});
+  parts[2].second = "<?xml version=\"1.0\"?><!DOCTYPE d [<!ENTITY a \"aaaa\">]><d/>";
+  ASSERT_TRUE(WriteZipFile(Path("w.ods"), parts));
+  ReadAll(Path("w.ods"), &why, /*ods=*/true);
+  EXPECT_EQ(why, "content.xml: a document type, which no OpenDocument spreadsheet has");
+  ASSERT_TRUE(WriteZipFile(Path("w.ods"), {parts[0], parts[1]}));
+  EXPECT_EQ(OpenSheetReader(Path("w.ods"), &why), nullptr);
+  EXPECT_EQ(why, "is no OpenDocument spreadsheet (content.xml is missing)");
 }
 
 TEST_F(Workbook, WhatIsNoWorkbookIsToldWithoutReadingOn) {

@@ -148,7 +148,7 @@ long ColumnOf(const char* reference) {
 constexpr size_t kChunk = size_t{1} << 16;
 // No cell of a sheet comes near this; a longer one is refused.
 constexpr size_t kLongestCell = size_t{1} << 20;
-constexpr long kLastRow = 1048576;
+constexpr long kLastRow = kLastSheetRow;
 
 }  // namespace
 

@@ -1,7 +1,8 @@
 // csv_to_workbook: an export's CSV, edited by a script, as the workbook
 // export would have written the same rows, for the workbook's figures in
-// bench/README.md (a spreadsheet takes minutes over a million rows).
-//   csv_to_workbook IN.csv OUT.xlsx
+// bench/README.md (a spreadsheet takes minutes over a million rows), and
+// for the spreadsheet trials a workbook of several sheets from a few rows.
+//   csv_to_workbook IN.csv OUT.xlsx [ROWS_PER_SHEET]
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
@@ -10,16 +11,19 @@
 #include "tools/sheets/sheet_writer.h"
 
 int main(int argc, char** argv) {
-  if (argc != 3) {
-    std::fprintf(stderr, "usage: csv_to_workbook IN.csv OUT.xlsx\n");
+  if (argc != 3 && argc != 4) {
+    std::fprintf(stderr, "usage: csv_to_workbook IN.csv OUT.xlsx [ROWS_PER_SHEET]\n");
     return 2;
   }
+  const auto rowsPerSheet =
+      argc == 4 ? static_cast<uint32_t>(std::strtoul(argv[3], nullptr, 10)) : kWorkbookRowsPerSheet;
+  if (rowsPerSheet == 0) return 2;
   std::filebuf in;
   if (!in.open(argv[1], std::ios::in | std::ios::binary)) return 1;
   CsvReader reader(&in);
   CsvRow row;
   if (!reader.Next(&row)) return 1;  // the header
-  const auto sheet = WorkbookAt(argv[2]);
+  const auto sheet = WorkbookAt(argv[2], rowsPerSheet);
   if (!sheet) return 1;
   ExportedRow out;
   while (reader.Next(&row)) {

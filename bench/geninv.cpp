@@ -1,7 +1,7 @@
 // geninv: writes a synthetic film.dat.
 //   geninv OUT --slots N [--order asc|random|desc] [--duplicates N]
 //          [--deleted N] [--zeros N] [--negatives N] [--plain] [--seed N]
-//          [--codepage 932|1251] [--byte-pairs]
+//          [--codepage 932|1251] [--byte-pairs] [--odd-texts]
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -77,6 +77,8 @@ int main(int argc, char** argv) {
       }
     } else if (arg == "--byte-pairs") {
       options.bytePairs = true;
+    } else if (arg == "--odd-texts") {
+      options.oddTexts = true;
     } else if (out.empty() && arg[0] != '-') {
       out = arg;
     } else {
@@ -88,7 +90,7 @@ int main(int argc, char** argv) {
     std::fprintf(stderr,
                  "usage: geninv OUT --slots N [--order asc|random|desc] [--duplicates N]\n"
                  "              [--deleted N] [--zeros N] [--negatives N] [--plain] [--seed N]\n"
-                 "              [--codepage 932|1251] [--byte-pairs]\n");
+                 "              [--codepage 932|1251] [--byte-pairs] [--odd-texts]\n");
     return 2;
   }
   if (!GenerateInventory(options, out)) {

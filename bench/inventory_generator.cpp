@@ -22,6 +22,24 @@ uint64_t Mix(uint64_t x) { return SplitMix64(x); }
 
 constexpr uint32_t kPairsPerSlot = 40;  // 80 bytes and the terminator
 
+// Descriptions and SKUs of GeneratorOptions::oddTexts, in Windows-1252.
+const char* const kOddTexts[][2] = {
+    {"0012", "0012"},
+    {"1E5", "1e5"},
+    {"1/2", "3/4"},
+    {" LEADING", "TRAILING "},
+    {"  ", ""},
+    {"_x0041_", "_x005F_"},
+    {"A\001B", "TAB\tIN"},
+    {"LINE\nFEED\n", "\x1F"},
+    {"1234567890123456", "9.00719925474099E+015"},
+    {"=1+1", "+5"},
+    {"TRUE", "2026-01-02"},
+    {"A&B<C>\"D'", "-7"},
+    {"CAF\xC9 \x80", "\xDF\xFC"},
+    {"1,5", "12%"},
+};
+
 // A pseudo-random bijection of 0..n-1: a four-round Feistel network over the
 // smallest even number of bits that covers n, walking the cycle until the
 // value falls inside 0..n-1. Reproducible per index at any n.
@@ -95,6 +113,10 @@ void GenerateRecord(const GeneratorOptions& o, uint32_t slot, uint8_t* bytes) {
     }
   }
   item.sku = "SKU-" + std::to_string(h % 1000000);
+  if (o.oddTexts && slot < sizeof kOddTexts / sizeof kOddTexts[0]) {
+    item.description = kOddTexts[slot][0];
+    item.sku = kOddTexts[slot][1];
+  }
   item.inStock = static_cast<uint32_t>((h >> 32) % 500);
   item.tax = static_cast<uint32_t>((h >> 40) % 4);
   item.category = static_cast<uint32_t>((h >> 44) % 18);

@@ -23,6 +23,12 @@ struct GeneratorOptions {
   // (no pair with a zero byte), 40 pairs a slot, whatever they mean in a
   // code page: for tests of text conversion.
   bool bytePairs = false;
+  // The first slots' descriptions and SKUs are texts a spreadsheet may take
+  // for something else (numbers with leading zeros or an exponent,
+  // fractions, dates, formulas, blanks at the ends, the workbook format's
+  // own escapes, markup, control characters, letters beyond ASCII in
+  // Windows-1252): for trials of the sheets.
+  bool oddTexts = false;
 };
 
 // Writes the inventory to `path`. Live numbers are 1..slots in the chosen

@@ -56,8 +56,8 @@ bool AskSheetPath(HWND owner, const std::wstring& folder, std::wstring* path) {
   dialog.lStructSize = sizeof dialog;
   dialog.hwndOwner = owner;
   dialog.lpstrFilter =
-      L"Sheets (*.xlsx, *.csv)\0*.xlsx;*.csv\0Workbooks (*.xlsx)\0*.xlsx\0CSV (*.csv)\0*.csv\0"
-      L"All files\0*.*\0";
+      L"Sheets (*.xlsx, *.ods, *.csv)\0*.xlsx;*.xlsm;*.ods;*.csv\0"
+      L"Workbooks (*.xlsx, *.ods)\0*.xlsx;*.xlsm;*.ods\0CSV (*.csv)\0*.csv\0All files\0*.*\0";
   dialog.nFilterIndex = 1;
   dialog.lpstrFile = name.data();
   dialog.nMaxFile = kPathChars;

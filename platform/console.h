@@ -20,11 +20,5 @@ void UseFolder(const std::string& folder);
 void UseCardFolder(const std::string& folder);
 // `path` as the user knows it: a bare name inside the folder of UseFolder.
 std::string ShownPath(const std::wstring& path);
-// The narrow name by which a library's narrow file calls (fopen) reach the
-// existing file `path`: on Windows `path` in the system's code page where
-// that holds every character of it, else its short (8.3) form, which is;
-// on the host its own bytes. "" when there is none (a disk that keeps no
-// short names).
-std::string NarrowPathOf(const std::wstring& path);
 
 }  // namespace platform

@@ -2,8 +2,9 @@
 # Opens a workbook in LibreOffice Calc (headless, through UNO) as a
 # double-click opens it, types into cells as a person types (the
 # dispatcher's GoToCell and EnterString on the selected cell, which apply
-# the cell's format as typing does), and saves it in its own format.
-#   calc_typing.py PIPE IN.xlsx OUT.xlsx [CELL=TEXT...]
+# the cell's format as typing does), and saves it in its own format, or as
+# an OpenDocument spreadsheet when OUT's name ends in .ods.
+#   calc_typing.py PIPE IN.xlsx OUT.xlsx|OUT.ods [CELL=TEXT...]
 # PIPE names the pipe a running soffice accepts on (--accept=pipe,name=PIPE;urp;).
 # Without CELL=TEXT it only opens and saves. Each typed cell is printed back
 # as Calc then holds it: "CELL: string TEXT" or "CELL: value NUMBER".
@@ -57,9 +58,10 @@ def main():
             print("%s: string %s" % (cell, held.getString()))
         else:
             print("%s: value %r" % (cell, held.getValue()))
-    # What a save of the document in the format it came in writes.
-    document.storeToURL(uno.systemPathToFileUrl(target),
-                        (prop("FilterName", "Calc MS Excel 2007 XML"),))
+    # What a save of the document in the format it came in writes, or Calc's
+    # own (.ods) when the target's name says so.
+    filter_name = "calc8" if target.endswith(".ods") else "Calc MS Excel 2007 XML"
+    document.storeToURL(uno.systemPathToFileUrl(target), (prop("FilterName", filter_name),))
     document.close(True)
 
 

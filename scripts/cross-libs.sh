@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Builds the libraries filmtool's workbooks need, for a cross build, from
 # Debian's source packages (apt-get source; scripts/install-deps.sh adds the
-# deb-src entries): expat, minizip and libxlsxwriter, static, over zlib, into
+# deb-src entries): expat and minizip, static, over zlib, into
 # OUT/{include,lib}, with OUT/toolchain.cmake, the cross build's toolchain
 # file that finds them there first. zlib is Debian's libz-mingw-w64-dev for
 # Windows; for ARM it is built from Debian's zlib source too, since its
@@ -122,16 +122,11 @@ if ! built minizip "$version"; then
 fi
 versions+=("minizip $version")
 
-libxlsxwriter=$(debian_source libxlsxwriter "$sources")
-version=$(debian_source_version "$libxlsxwriter")
-if ! built libxlsxwriter "$version"; then
-  # MD5 only tells images apart, and a sheet has none.
-  cmake_build libxlsxwriter "$libxlsxwriter" -DUSE_SYSTEM_MINIZIP=ON -DUSE_NO_MD5=ON \
-    -DBUILD_TESTS=OFF -DBUILD_EXAMPLES=OFF
-  cp "$libxlsxwriter/License.txt" "$out/licenses/libxlsxwriter.txt"
-  mark_built libxlsxwriter "$version"
-fi
-versions+=("libxlsxwriter $version")
+# A library an earlier build made that filmtool no longer holds: its
+# licence must not go into the release, nor its files into a link.
+rm -rf "$out/licenses/libxlsxwriter.txt" "$out/build/libxlsxwriter" "$out/build/libxlsxwriter".* \
+  "$out/include/xlsxwriter" "$out/include/xlsxwriter.h" "$out/lib/libxlsxwriter.a" \
+  "$out/lib/pkgconfig/xlsxwriter.pc" "$out/lib/cmake/xlsxwriter"
 
 printf '%s\n' "${versions[@]}" | write_if_changed "$out/versions.txt"
 {

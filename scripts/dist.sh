@@ -33,7 +33,7 @@ trap 'wine_cleanup "$prefix"; rm -rf "$unpacked"' EXIT
 (cd "$unpacked" && cmake -E tar xf "$zip")
 exe="$unpacked/$name/tallo.exe"
 for file in "${programs[@]}" guide.html LICENSE.txt licenses/README.txt licenses/expat.txt \
-  licenses/minizip.txt licenses/libxlsxwriter.txt licenses/zlib.txt; do
+  licenses/minizip.txt licenses/zlib.txt; do
   [ -s "$unpacked/$name/$file" ] || fail "$file is missing from the zip"
 done
 imports=$("$top/scripts/pe-check.sh" "$build" --stripped "${programs[@]/#/$unpacked/$name/}" | paste -sd ';')

@@ -4,7 +4,7 @@
 #     host         compilers (clang and libFuzzer too), CMake, GoogleTest (also its
 #                  sources, for cross builds), Google Benchmark, Python and the
 #                  Unicode data that scripts/capitals-table.py reads, the workbook
-#                  libraries (libxlsxwriter, minizip, expat, zlib); always included
+#                  libraries (minizip, expat, zlib); always included
 #     windows      mingw-w64 and its zlib, Wine, Xvfb, ImageMagick, xdotool, the
 #                  locale sources that a Japanese locale for Wine is made from,
 #                  and Debian's source packages (a deb-src entry is added), from
@@ -18,8 +18,9 @@
 #                  dialogs come from; adds the armhf architecture to dpkg, and
 #                  Debian's source packages as for "windows"
 #     dist         cmark-gfm, which turns the user guide into HTML
-#     spreadsheets LibreOffice Calc (headless, with Python's UNO bridge) and
-#                  Gnumeric, for the workbook trials
+#     spreadsheets LibreOffice Calc (headless, with Python's UNO bridge),
+#                  Gnumeric and Python's openpyxl (a strict reader), for the
+#                  workbook trials
 # A mirror in mid-sync can serve some indexes that do not match their
 # release file: the update is tried again a few times (INSTALL_DEPS_PAUSE
 # seconds apart, 15 by default), and if some still fail, the packages come
@@ -29,7 +30,7 @@
 source "$(dirname "$0")/common.sh"
 
 packages=(g++ make cmake libgtest-dev libgmock-dev libbenchmark-dev time clang libclang-rt-14-dev
-  python3 unicode-data libxlsxwriter-dev libminizip-dev libexpat1-dev zlib1g-dev)
+  python3 unicode-data libminizip-dev libexpat1-dev zlib1g-dev)
 foreign=()
 sources=0
 windows=(g++-mingw-w64-x86-64-posix libz-mingw-w64-dev wine64 xvfb fonts-wine imagemagick xdotool
@@ -53,7 +54,7 @@ for kind in "${@:-host}"; do
       sources=1
       ;;
     dist) packages+=(cmark-gfm) ;;
-    spreadsheets) packages+=(libreoffice-calc-nogui python3-uno gnumeric) ;;
+    spreadsheets) packages+=(libreoffice-calc-nogui python3-uno gnumeric python3-openpyxl) ;;
     *)
       echo "install-deps.sh: unknown kind $kind" >&2
       exit 2

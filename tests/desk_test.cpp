@@ -202,11 +202,13 @@ TEST_F(DeskReview, WhatChangedSinceTheReviewIsRefusedAndCancelWritesNothing) {
   EXPECT_TRUE(Says(work_.TakeMessages(), "Cancelled: nothing was written"));
   EXPECT_EQ(ReadBytes("film.dat"), grown);
   // An export cancelled leaves the sheet that was there.
-  WriteBytes("stock.csv", {'o', 'l', 'd'});
-  StopAt stopExport(1);
-  EXPECT_EQ(work_.Export(Shop(), Path("stock.csv"), &stopExport, nullptr), ExportEnd::kStopped);
-  EXPECT_EQ(ReadBytes("stock.csv"), Bytes({'o', 'l', 'd'}));
-  EXPECT_FALSE(Exists("stock.csv.part"));
+  for (const std::string name : {"stock.csv", "stock.xlsx"}) {
+    WriteBytes(name, {'o', 'l', 'd'});
+    StopAt stopExport(1);
+    EXPECT_EQ(work_.Export(Shop(), Path(name), &stopExport, nullptr), ExportEnd::kStopped);
+    EXPECT_EQ(ReadBytes(name), Bytes({'o', 'l', 'd'}));
+    EXPECT_FALSE(Exists(name + ".part"));
+  }
 }
 
 // Conflicts and refused rows stand apart from the writes, each with its
@@ -273,6 +275,13 @@ TEST_F(DeskReview, ConflictsAndRefusalsStandApartWithTheirPlaceAndWords) {
   ASSERT_TRUE(work_.ReadCounts(Shop(), &counts));
   EXPECT_EQ(counts.slots, 2);
   EXPECT_EQ(counts.active, 2);
+  // A sheet of a format the back office does not read is told as filmtool
+  // tells it.
+  WriteBytes("stock.xls", {0xD0, 0xCF, 0x11, 0xE0, 0xA1, 0xB1, 0x1A, 0xE1, 0, 0});
+  EXPECT_EQ(work_.Review(Shop(), Path("stock.xls"), {}, nullptr), DeskWork::Reviewed::kFailed);
+  EXPECT_TRUE(Says(work_.TakeMessages(),
+                   "stock.xls: is an old-style Excel file (.xls, or another program's file of "
+                   "that kind): save it as .xlsx (Excel 2007-365) and bring that back"));
 }
 
 // What the owner did to the sheet is told apart from what film.dat did: a

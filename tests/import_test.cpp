@@ -581,6 +581,27 @@ TEST_F(SheetCommands, AWorkbookComesBackAsACsvDoesAndItsRefusalsNameTheCell) {
   EXPECT_TRUE(Said("saved.xlsx:Stock!D2: item 10: sku: the sheet says 12 where film.dat says 0012: "
                    "a spreadsheet made the text a number or a date; format the number, "
                    "description and sku columns as Text")) << err_;
+  // An OpenDocument spreadsheet by the same rules.
+  const std::string text = "<table:table-cell office:value-type=\"string\"><text:p>";
+  const std::string head = "<table:table-row>" + text + "number</text:p></table:table-cell>" +
+                           text +
+                           "sku</text:p></table:table-cell></table:table-row><table:table-row>" +
+                           text + "10</text:p></table:table-cell>";
+  ASSERT_TRUE(WriteZipFile(
+      Path("saved.ods"), OdsParts({{"Stock", head + "<table:table-cell office:value-type=\"float\" "
+                                                    "office:value=\"12\"/></table:table-row>"}})));
+  EXPECT_EQ(Tool([&] { return ::Import(Path("saved.ods"), false, false, true); }), 1);
+  EXPECT_TRUE(
+      Said("saved.ods:Stock!B2: item 10: sku: the sheet says 12 where film.dat says 0012: "
+           "a spreadsheet made the text a number or a date"))
+      << err_;
+  ASSERT_TRUE(
+      WriteZipFile(Path("saved.ods"), OdsParts({{"Stock", head + text +
+                                                              "0013</text:p></table:table-cell>"
+                                                              "</table:table-row>"}})));
+  EXPECT_EQ(Tool([&] { return ::Import(Path("saved.ods"), false, false, true); }), 0) << err_;
+  EXPECT_EQ(Listed(out_), "10 sku: 0012 -> 0013\n");
+  WriteBytes("film.dat", before);
   // A row typed below the export holds no cells past its last value, as a
   // spreadsheet saves it: the rest are empty values, not a short row.
   edited[2][kPrice] = "1.50";

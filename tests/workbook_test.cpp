@@ -5,7 +5,10 @@
 #include <filesystem>
 
 #include "tests/kit/workbook_parts.h"
+#include "tests/sheet_commands.h"
 #include "tests/test_support.h"
+#include "tools/sheets/ods_reader.h"
+#include "tools/sheets/sheet_reader.h"
 #include "tools/sheets/sheet_writer.h"
 
 namespace {
@@ -26,11 +29,17 @@ std::string Shown(const CellWithoutValue& cell) {
   return "";
 }
 
-// Every sheet's rows, each prefixed with "sheet!row" and its cells, a cell
-// without a value as Shown shows it (its text must be "").
-Rows ReadAll(const std::string& path, std::string* why) {
+// Every sheet's rows of the workbook (or, with `ods`, the OpenDocument
+// spreadsheet) at `path`, each prefixed with "sheet!row" and its cells, a
+// cell without a value as Shown shows it (its text must be "").
+Rows ReadAll(const std::string& path, std::string* why, bool ods = false) {
   Rows rows;
-  const auto reader = WorkbookReader::Open(path, why);
+  std::unique_ptr<BookReader> reader;
+  if (ods) {
+    reader = OdsReader::Open(path, why);
+  } else {
+    reader = WorkbookReader::Open(path, why);
+  }
   if (!reader) return rows;
   std::string sheet;
   WorkbookRow row;
@@ -83,20 +92,32 @@ TEST_F(Workbook, ExportsRowsComeBackAsTheyWerePrinted) {
   row.number = "-1";
   row.fields = {" A;B ", "X\x01Y_x0041_Z", "0", "0", "nan", "0.00", "1.00", "0"};
   ASSERT_TRUE(sheet->Row(row));
+  // The markup's characters, a carriage return (which XML reads as a line
+  // feed unless escaped), tab and line feed at the ends, the characters XML
+  // cannot hold, escapes one after another; prices beyond a double's digits.
+  const ExportedRow odd{5,
+                        "7",
+                        {"\ta&b<c>d\"e'\r\n", "\xEF\xBF\xBE\xEF\xBF\xBF_x0041_x0042__x005F_", "-3",
+                         "1", "-0.00", "340282346638528859811704183484516925440.00", "0.10", "2"},
+                        "v1"};
+  ASSERT_TRUE(sheet->Row(odd));
   ASSERT_TRUE(sheet->Finish());
 
   std::string why;
   const Rows rows = ReadAll(Path("out.xlsx"), &why);
   ASSERT_EQ(why, "");
-  ASSERT_EQ(rows.size(), 3u);
+  ASSERT_EQ(rows.size(), 4u);
   std::vector<std::string> header{"Stock!1"};
   for (const std::string& name : ExportedColumnNames(/*workbook=*/true)) header.push_back(name);
   EXPECT_EQ(rows[0], header);
   // Numbers as the workbook stores them: 56.80 is the number 56.8.
   EXPECT_EQ(rows[1], (std::vector<std::string>{"Stock!2", "3", "1234567890123456", "0012", "1E5",
-                                                "7", "2", "0.75", "1.25", "56.8", "17", "v1abc"}));
+                                               "7", "2", "0.75", "1.25", "56.8", "17", "v1abc"}));
   EXPECT_EQ(rows[2], (std::vector<std::string>{"Stock!3", "4", "-1", " A;B ", "X\x01Y_x0041_Z", "0",
-                                                "0", "nan", "0", "1", "0", "v1abc"}));
+                                               "0", "nan", "0", "1", "0", "v1abc"}));
+  EXPECT_EQ(rows[3], (std::vector<std::string>{
+                         "Stock!4", "5", "7", odd.fields[0], odd.fields[1], "-3", "1", "-0",
+                         "340282346638528859811704183484516925440", "0.1", "2", "v1"}));
 
   // Past a sheet's last row, the rows go on in another sheet, under a
   // header of its own.
@@ -108,28 +129,6 @@ TEST_F(Workbook, ExportsRowsComeBackAsTheyWerePrinted) {
   EXPECT_EQ(sheets[3][0], "Stock 2!1");
   EXPECT_EQ(sheets[3][2], "number");
   EXPECT_EQ(sheets[4][0], "Stock 2!2");
-}
-
-// A workbook the disk cannot take: told, and nothing of it left behind,
-// neither its part nor the file it was to replace changed.
-TEST_F(Workbook, AnExportTheDiskCannotTakeLeavesNoPart) {
-  WriteBytes("out.xlsx", Bytes{'o', 'l', 'd'});
-  const auto sheet = WorkbookAt(Path("out.xlsx"));
-  ASSERT_TRUE(sheet);
-  ExportedRow row;
-  row.number = "1";
-  ASSERT_TRUE(sheet->Row(row));
-  // The library writes the part only when the workbook is closed; a full
-  // disk stands in its place by then.
-  ASSERT_TRUE(std::filesystem::remove(Path("out.xlsx.part")));
-  std::filesystem::create_symlink("/dev/full", Path("out.xlsx.part"));
-  testing::internal::CaptureStderr();
-  EXPECT_FALSE(sheet->Finish());
-  const std::string said = testing::internal::GetCapturedStderr();
-  EXPECT_NE(said.find("filmtool: " + Path("out.xlsx") + ": the workbook "), std::string::npos)
-      << said;
-  EXPECT_FALSE(std::filesystem::is_symlink(Path("out.xlsx.part")));
-  EXPECT_EQ(ReadBytes("out.xlsx"), (Bytes{'o', 'l', 'd'}));
 }
 
 TEST_F(Workbook, CellsReadAsTheSpreadsheetStoredThem) {
@@ -204,6 +203,83 @@ TEST_F(Workbook, CellsReadAsTheSpreadsheetStoredThem) {
   EXPECT_EQ(Read(shape)[0], (std::vector<std::string>{"S!1", "1900-02-29", "1900-03-01"}));
 }
 
+// An OpenDocument spreadsheet reads as a workbook of the same values does:
+// each cell by its value type, texts as their paragraphs say them, a repeat
+// of cells or rows as often as it stands, empty repeats as nothing at all.
+TEST_F(Workbook, OpenDocumentCellsReadAsTheSpreadsheetStoredThem) {
+  const std::string text = "<table:table-cell office:value-type=\"string\">";
+  const std::string end = "</table:table-cell>";
+  const std::vector<std::pair<std::string, std::string>> tables = {
+      {"Stock",
+       "<table:table-row>" + text + "<text:p>number</text:p>" + end +
+           "<table:table-cell table:number-columns-repeated=\"2\"/>" + text +
+           "<text:p>price</text:p>" + end +
+           "<table:table-cell table:number-columns-repeated=\"16380\"/></table:table-row>"
+           // Blanks: one kept where it stands, none leading a paragraph, more
+           // as text:s; tabs, breaks and paragraphs; a run; a comment, left out.
+           "<table:table-row>" + text + "<text:p><text:s/>A  <text:s text:c=\"2\"/>B " +
+           "</text:p>" + end + text + "<text:p>TAB<text:tab/>IN<text:line-break/>" +
+           "<text:span>RUN</text:span></text:p><text:p>NEXT</text:p><office:annotation>" +
+           "<text:p>a note</text:p></office:annotation>" + end +
+           "<table:table-cell office:value-type=\"float\" office:value=\"2.5\">"
+           "<text:p>2.50</text:p>" + end +
+           "<table:table-cell office:value-type=\"percentage\" office:value=\"0.12\"/>"
+           "<table:table-cell office:value-type=\"date\" office:date-value=\"2026-03-05T10:00:00\"/>"
+           "<table:table-cell office:value-type=\"boolean\" office:boolean-value=\"true\"/>"
+           "<table:table-cell office:value-type=\"float\" office:value=\"0\" "
+           "calcext:value-type=\"error\"><text:p>#DIV/0!</text:p>" + end +
+           "<table:table-cell office:value-type=\"string\" office:string-value=\"GIVEN\">"
+           "<text:p>SHOWN</text:p>" + end +
+           "<table:table-cell><text:p>no type: empty</text:p>" + end +
+           "<table:covered-table-cell office:value-type=\"currency\" office:value=\"7\"/>"
+           "</table:table-row>"
+           // Repeats: a row of values twice, a value twice, then the empty
+           // rows Calc writes down to the sheet's last.
+           "<table:table-row table:number-rows-repeated=\"2\">"
+           "<table:table-cell table:number-columns-repeated=\"2\" office:value-type=\"float\" "
+           "office:value=\"4\"/></table:table-row>"
+           "<table:table-row table:number-rows-repeated=\"1048570\"><table:table-cell "
+           "table:number-columns-repeated=\"16384\"/></table:table-row>"},
+      {"My list", "<table:table-row/><table:table-row>" + text + "<text:p>far</text:p>" + end +
+                      "</table:table-row>"}};
+  ASSERT_TRUE(WriteZipFile(Path("w.ods"), OdsParts(tables)));
+  std::string why;
+  const Rows rows = ReadAll(Path("w.ods"), &why, /*ods=*/true);
+  EXPECT_EQ(why, "");
+  ASSERT_EQ(rows.size(), 5u);
+  EXPECT_EQ(rows[0], (std::vector<std::string>{"Stock!1", "number", "", "", "price"}));
+  EXPECT_EQ(rows[1], (std::vector<std::string>{"Stock!2", " A   B ", "TAB\tIN\nRUN\nNEXT", "2.5",
+                                               "0.12", "2026-03-05", "TRUE", "#DIV/0!", "GIVEN",
+                                               "", "7"}));
+  EXPECT_EQ(rows[2], (std::vector<std::string>{"Stock!3", "4", "4"}));
+  EXPECT_EQ(rows[3], (std::vector<std::string>{"Stock!4", "4", "4"}));
+  EXPECT_EQ(rows[4], (std::vector<std::string>{"My list!2", "far"}));
+
+  // A repeat that would put a value past the sheet's last column or row,
+  // a document type, no content: refused.
+  const auto problem = [&](const std::string& rows) {
+    EXPECT_TRUE(WriteZipFile(Path("w.ods"), OdsParts({{"S", rows}})));
+    std::string why;
+    ReadAll(Path("w.ods"), &why, /*ods=*/true);
+    return why;
+  };
+  EXPECT_EQ(problem("<table:table-row><table:table-cell table:number-columns-repeated=\"16384\"/>" +
+                    text + "<text:p>x</text:p>" + end + "</table:table-row>"),
+            "S: row 1 has a value past the sheet's last column");
+  EXPECT_EQ(problem("<table:table-row table:number-rows-repeated=\"1048576\"/>"
+                    "<table:table-row table:number-rows-repeated=\"2\">" + text + "<text:p>x</text:p>" +
+                    end + "</table:table-row>"),
+            "S: row 1048577 is past the sheet's last row, 1048576");
+  auto parts = OdsParts({{"S", ""}});
+  parts[2].second = "<?xml version=\"1.0\"?><!DOCTYPE d [<!ENTITY a \"aaaa\">]><d/>";
+  ASSERT_TRUE(WriteZipFile(Path("w.ods"), parts));
+  ReadAll(Path("w.ods"), &why, /*ods=*/true);
+  EXPECT_EQ(why, "content.xml: a document type, which no OpenDocument spreadsheet has");
+  ASSERT_TRUE(WriteZipFile(Path("w.ods"), {parts[0], parts[1]}));
+  EXPECT_EQ(OpenSheetReader(Path("w.ods"), &why), nullptr);
+  EXPECT_EQ(why, "is no OpenDocument spreadsheet (content.xml is missing)");
+}
+
 TEST_F(Workbook, WhatIsNoWorkbookIsToldWithoutReadingOn) {
   WriteBytes("plain.xlsx", Bytes{'n', 'u', 'm', 'b', 'e', 'r', '\n'});
   std::string why;
@@ -214,6 +290,39 @@ TEST_F(Workbook, WhatIsNoWorkbookIsToldWithoutReadingOn) {
   EXPECT_TRUE(WriteZipFile(Path("w.xlsx"), {{"a.txt", "a"}}));
   EXPECT_EQ(WorkbookReader::Open(Path("w.xlsx"), &why), nullptr);
   EXPECT_EQ(why, "is no workbook (xl/workbook.xml is missing)");
+
+  // Formats import does not read are told as what they are, with what to
+  // do, whatever the file's name; none is read as CSV.
+  const std::string save = ": save it as .xlsx (Excel 2007-365) and bring that back";
+  const struct {
+    std::string bytes;
+    std::vector<WorkbookPart> parts;  // a zip of these, when there are any
+    std::string why;
+  } unread[] = {
+      {std::string("\xD0\xCF\x11\xE0\xA1\xB1\x1A\xE1\0\0\0\0", 12), {},
+       "is an old-style Excel file (.xls, or another program's file of that kind)" + save},
+      {std::string("\x09\x04\x06\0\0\0\x10\0", 8), {}, "is an old-style Excel file"},
+      {"\x1F\x8B\x08", {}, "is a compressed file (a Gnumeric workbook, say), not a sheet" + save},
+      {"\xEF\xBB\xBF<?xml version=\"1.0\"?><office:document/>", {}, "is an XML file"},
+      {"", {{"Index/Document.iwa", "x"}, {"Metadata/Properties.plist", "x"}},
+       "is neither a workbook nor an OpenDocument spreadsheet (a .numbers file, say, or another "
+       "program's zip)" + save},
+      {"", {{"a.txt", "a"}}, "is neither a workbook nor an OpenDocument spreadsheet"},
+      {"", {{"[Content_Types].xml", "<Types/>"}, {"xl/workbook.bin", "x"}},
+       "is a binary workbook (.xlsb)" + save},
+      {"", {{"mimetype", "application/vnd.oasis.opendocument.text"}, {"content.xml", "<x/>"}},
+       "is an OpenDocument file of another kind than a spreadsheet" + save},
+  };
+  for (const auto& c : unread) {
+    if (c.parts.empty()) {
+      WriteBytes("sheet.csv", Bytes(c.bytes.begin(), c.bytes.end()));
+    } else {
+      ASSERT_TRUE(WriteZipFile(Path("sheet.csv"), c.parts));
+    }
+    why.clear();
+    EXPECT_EQ(OpenSheetReader(Path("sheet.csv"), &why), nullptr) << c.why;
+    EXPECT_EQ(why.substr(0, c.why.size()), c.why);
+  }
 
   WorkbookShape shape;
   shape.sheets = {{"S", "<row r=\"2\"><c r=\"A2\"><v>1</v></c></row><row r=\"2\"/>"}};
@@ -231,6 +340,73 @@ TEST_F(Workbook, WhatIsNoWorkbookIsToldWithoutReadingOn) {
   auto parts = WorkbookParts(shape);
   parts[2].second = "<?xml version=\"1.0\"?><!DOCTYPE w [<!ENTITY a \"aaaa\">]><worksheet/>";
   EXPECT_EQ(Problem(parts), "S: a document type, which no workbook has");
+}
+
+// Every row of the sheet at `path` as the import reads it.
+Rows SheetRows(const std::string& path) {
+  Rows rows;
+  std::string why, name;
+  const auto sheet = OpenSheetReader(path, &why);
+  if (!sheet) return {{why}};
+  SheetRow row;
+  while (sheet->NextSheet(&name)) {
+    while (sheet->NextRow(&row)) rows.emplace_back(row.cells.begin(), row.cells.end());
+  }
+  if (!sheet->error().empty()) rows.push_back({sheet->error()});
+  return rows;
+}
+
+// An export cut short by any file step that fails, comes up short or finds
+// the disk full is told, and leaves the sheet that was there as it was and
+// nothing beside it; where the step was one it could do without, the sheet
+// it put in place is whole. The workbook's rows fill more than one of the
+// blocks its deflating threads take.
+TEST_F(SheetCommands, AnExportCutShortLeavesTheSheetThereAsItWas) {
+  std::vector<Item> items;
+  for (int64_t n = 1; n <= 2000; ++n) {
+    items.push_back({n * 37, "ITEM " + std::to_string(n * 7919), "S" + std::to_string(n)});
+  }
+  WriteInventory(MakeItems(items));
+  const Bytes old{'o', 'l', 'd'};
+  for (const std::string name : {"stock.csv", "stock.xlsx"}) {
+    const auto exportWith = [&](FileOp op, int nth, Fault fault) {
+      return Tool([&] {
+        if (nth > 0) faults_.Inject(op, nth, fault);
+        return ExportSheet(Path(name), /*all=*/false) == ExportEnd::kWritten ? 0 : 1;
+      });
+    };
+    ASSERT_EQ(exportWith(FileOp::kOpen, 0, Fault::kFail), 0) << err_;
+    const Rows whole = SheetRows(Path(name));
+    ASSERT_EQ(whole.size(), items.size() + 1);
+    int calls[static_cast<int>(FileOp::kCount)];
+    for (int op = 0; op < static_cast<int>(FileOp::kCount); ++op) {
+      calls[op] = faults_.Count(static_cast<FileOp>(op));
+    }
+    int failed = 0;
+    // The steps a sheet's file takes (film.dat's reads are another test's).
+    for (FileOp fileOp : {FileOp::kOpen, FileOp::kWrite, FileOp::kSeek, FileOp::kFlush,
+                          FileOp::kRename}) {
+      const int op = static_cast<int>(fileOp);
+      for (int nth = 1; nth <= calls[op]; ++nth) {
+        for (Fault fault : {Fault::kFail, Fault::kShort, Fault::kDiskFull}) {
+          if (fault != Fault::kFail && fileOp != FileOp::kWrite) continue;
+          const std::string run = name + ", " + testkit::kFileOpNames[op] + " " +
+                                  std::to_string(nth) + " fault " +
+                                  std::to_string(static_cast<int>(fault));
+          WriteBytes(name, old);
+          if (exportWith(fileOp, nth, fault) == 0) {
+            EXPECT_EQ(SheetRows(Path(name)), whole) << run;
+          } else {
+            ++failed;
+            EXPECT_EQ(ReadBytes(name), old) << run;
+            EXPECT_NE(err_, "") << run;
+          }
+          EXPECT_FALSE(Exists(name + ".part")) << run;
+        }
+      }
+    }
+    EXPECT_GT(failed, 5) << name;
+  }
 }
 
 }  // namespace

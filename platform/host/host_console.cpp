@@ -39,6 +39,4 @@ void UseCardFolder(const std::string& folder) {
 
 std::string ShownPath(const std::wstring& path) { return host::HostPath(path); }
 
-std::string NarrowPathOf(const std::wstring& path) { return host::HostPath(path); }
-
 }  // namespace platform

@@ -33,22 +33,6 @@ std::string Utf8(const std::wstring& wide) {
   return utf8;
 }
 
-// `wide` in the system's code page, or "" when it lacks a character of it.
-std::string InSystemCodePage(const std::wstring& wide) {
-  if (wide.empty()) return "";
-  const UINT page = ::GetACP();
-  const bool utf8 = page == CP_UTF8;  // takes every character, and no flag
-  const DWORD flags = utf8 ? 0 : WC_NO_BEST_FIT_CHARS;
-  BOOL lost = FALSE;
-  BOOL* const lostAt = utf8 ? nullptr : &lost;
-  const int size = static_cast<int>(wide.size());
-  const int n = ::WideCharToMultiByte(page, flags, wide.data(), size, nullptr, 0, nullptr, lostAt);
-  if (n <= 0 || lost) return "";
-  std::string narrow(static_cast<size_t>(n), '\0');
-  ::WideCharToMultiByte(page, flags, wide.data(), size, narrow.data(), n, nullptr, lostAt);
-  return lost ? "" : narrow;
-}
-
 std::wstring folder_;
 
 }  // namespace
@@ -75,18 +59,6 @@ void UseFolder(const std::string& folder) {
 }
 
 void UseCardFolder(const std::string& folder) { UseCardFolderInstead(Wide(folder)); }
-
-std::string NarrowPathOf(const std::wstring& path) {
-  const std::string narrow = InSystemCodePage(path);
-  if (!narrow.empty()) return narrow;
-  const DWORD n = ::GetShortPathNameW(path.c_str(), nullptr, 0);
-  if (n == 0) return "";
-  std::wstring shortPath(n, L'\0');
-  const DWORD got = ::GetShortPathNameW(path.c_str(), shortPath.data(), n);
-  if (got == 0 || got >= n) return "";
-  shortPath.resize(got);
-  return InSystemCodePage(shortPath);
-}
 
 std::string ShownPath(const std::wstring& path) {
   const bool bare = path.find(L'\\') == std::wstring::npos && path.find(L':') == std::wstring::npos;

@@ -1,20 +1,23 @@
-// libFuzzer target: the workbook reader over what the input makes. The
-// input's first byte chooses the form: the input's bytes as the file itself
-// (a damaged zip), or a workbook zipped from parts (tests/kit/workbook_parts.h)
-// whose sheets, shared strings, styles, or any one part whole, are the
-// input's text. Every sheet and row is read to the end; the reader must
+// libFuzzer target: the workbook and OpenDocument readers over what the
+// input makes. The input's first byte chooses the reader and the form: the
+// input's bytes as the file itself (a damaged zip), or a workbook or
+// OpenDocument spreadsheet zipped from parts (tests/kit/workbook_parts.h)
+// whose sheets, shared strings, styles, tables, or any one part whole, are
+// the input's text. Every sheet and row is read to the end; the reader must
 // tell a problem rather than crash, hand out cells of no more than its
-// bound, list a cell without a value only as an empty cell of its row, and
-// leave no file handle open.
+// bounds, list a cell without a value only as an empty cell of its row,
+// and leave no file handle open.
 #include <unistd.h>
 
 #include <cstdint>
 #include <fstream>
+#include <memory>
 #include <string>
 #include <vector>
 
 #include "tests/kit/open_descriptors.h"
 #include "tests/kit/workbook_parts.h"
+#include "tools/sheets/ods_reader.h"
 #include "tools/sheets/workbook_reader.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
@@ -22,6 +25,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   static const std::string path = "/dev/shm/fuzz_workbook." + std::to_string(getpid()) + ".xlsx";
   const std::string text(reinterpret_cast<const char*>(data + 1), size - 1);
   const uint8_t form = data[0];
+  const bool ods = form & 4;
   if (form % 4 == 0) {
     std::ofstream(path, std::ios::binary) << text;
   } else {
@@ -34,14 +38,21 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         pieces.back() += c;
       }
     }
-    WorkbookShape shape;
-    shape.styles = {0, 14, 164, 49};
-    shape.formats = "<numFmt numFmtId=\"164\" formatCode=\"yyyy-mm-dd;@\"/>";
-    shape.from1904 = form & 8;
-    shape.sheets.emplace_back("Stock", pieces[0]);
-    if (pieces.size() > 2) shape.sheets.emplace_back("Two words", pieces[2]);
-    if (pieces.size() > 1) shape.strings.push_back(pieces[1]);
-    std::vector<WorkbookPart> parts = WorkbookParts(shape);
+    std::vector<WorkbookPart> parts;
+    if (ods) {
+      std::vector<std::pair<std::string, std::string>> tables{{"Stock", pieces[0]}};
+      if (pieces.size() > 1) tables.emplace_back("Two words", pieces[1]);
+      parts = OdsParts(tables);
+    } else {
+      WorkbookShape shape;
+      shape.styles = {0, 14, 164, 49};
+      shape.formats = "<numFmt numFmtId=\"164\" formatCode=\"yyyy-mm-dd;@\"/>";
+      shape.from1904 = form & 8;
+      shape.sheets.emplace_back("Stock", pieces[0]);
+      if (pieces.size() > 2) shape.sheets.emplace_back("Two words", pieces[2]);
+      if (pieces.size() > 1) shape.strings.push_back(pieces[1]);
+      parts = WorkbookParts(shape);
+    }
     // Or one part, whole, as the input has it.
     if (form % 4 == 3) parts[(form >> 4) % parts.size()].second = text;
     if (!WriteZipFile(path, parts)) return 0;
@@ -49,13 +60,20 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const int before = OpenDescriptors();
   {
     std::string why;
-    const auto reader = WorkbookReader::Open(path, &why);
+    std::unique_ptr<BookReader> reader;
+    if (ods) {
+      reader = OdsReader::Open(path, &why);
+    } else {
+      reader = WorkbookReader::Open(path, &why);
+    }
     if (reader) {
       std::string sheet;
       WorkbookRow row;
       while (reader->NextSheet(&sheet)) {
         while (reader->NextRow(&row)) {
-          if (row.row == 0 || row.row > 1048576 || row.cells.size() > 16384) __builtin_trap();
+          if (row.row == 0 || row.row > kLastSheetRow || row.cells.size() > kMostSheetColumns) {
+            __builtin_trap();
+          }
           // A cell without a value is among the row's cells, and empty.
           for (const CellWithoutValue& cell : row.withoutValue) {
             if (cell.column >= row.cells.size() || !row.cells[cell.column].empty()) {

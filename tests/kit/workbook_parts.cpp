@@ -10,18 +10,20 @@ bool WriteZipFile(const std::string& path, const std::vector<WorkbookPart>& part
   if (zip == nullptr) return false;
   bool ok = true;
   for (const auto& [name, content] : parts) {
-    ok = ok &&
-         zipOpenNewFileInZip64(zip, name.c_str(), nullptr, nullptr, 0, nullptr, 0, nullptr,
-                               Z_DEFLATED, Z_DEFAULT_COMPRESSION, /*zip64=*/0) == ZIP_OK &&
-         zipWriteInFileInZip(zip, content.data(), static_cast<unsigned>(content.size())) == ZIP_OK &&
-         zipCloseFileInZip(zip) == ZIP_OK;
+    ok =
+        ok &&
+        zipOpenNewFileInZip64(zip, name.c_str(), nullptr, nullptr, 0, nullptr, 0, nullptr,
+                              Z_DEFLATED, Z_DEFAULT_COMPRESSION, /*zip64=*/0) == ZIP_OK &&
+        zipWriteInFileInZip(zip, content.data(), static_cast<unsigned>(content.size())) == ZIP_OK &&
+        zipCloseFileInZip(zip) == ZIP_OK;
   }
   return zipClose(zip, nullptr) == ZIP_OK && ok;
 }
 
 std::vector<WorkbookPart> WorkbookParts(const WorkbookShape& shape) {
   const std::string main = "http://schemas.openxmlformats.org/spreadsheetml/2006/main";
-  const std::string relations = "http://schemas.openxmlformats.org/officeDocument/2006/relationships";
+  const std::string relations =
+      "http://schemas.openxmlformats.org/officeDocument/2006/relationships";
   const std::string package = "http://schemas.openxmlformats.org/package/2006/relationships";
   std::vector<WorkbookPart> parts;
   parts.emplace_back("[Content_Types].xml",
@@ -34,8 +36,7 @@ std::vector<WorkbookPart> WorkbookParts(const WorkbookShape& shape) {
   std::string book = "<?xml version=\"1.0\"?><workbook xmlns=\"" + main + "\" xmlns:r=\"" +
                      relations + "\"><workbookPr" + (shape.from1904 ? " date1904=\"1\"" : "") +
                      "/><sheets>";
-  std::string bookRelations =
-      "<?xml version=\"1.0\"?><Relationships xmlns=\"" + package + "\">";
+  std::string bookRelations = "<?xml version=\"1.0\"?><Relationships xmlns=\"" + package + "\">";
   for (size_t i = 0; i < shape.sheets.size(); ++i) {
     const std::string n = std::to_string(i + 1);
     const bool stated = i < shape.states.size() && !shape.states[i].empty();
@@ -64,6 +65,27 @@ std::vector<WorkbookPart> WorkbookParts(const WorkbookShape& shape) {
   return parts;
 }
 
+std::vector<WorkbookPart> OdsParts(const std::vector<std::pair<std::string, std::string>>& tables) {
+  std::string content =
+      "<?xml version=\"1.0\" encoding=\"UTF-8\"?><office:document-content "
+      "xmlns:office=\"urn:oasis:names:tc:opendocument:xmlns:office:1.0\" "
+      "xmlns:table=\"urn:oasis:names:tc:opendocument:xmlns:table:1.0\" "
+      "xmlns:text=\"urn:oasis:names:tc:opendocument:xmlns:text:1.0\" "
+      "xmlns:draw=\"urn:oasis:names:tc:opendocument:xmlns:drawing:1.0\" "
+      "xmlns:calcext=\"urn:org:documentfoundation:names:experimental:calc:xmlns:calcext:1.0\" "
+      "office:version=\"1.3\"><office:body><office:spreadsheet>";
+  for (const auto& [name, rows] : tables) {
+    content +=
+        "<table:table table:name=\"" + name + "\"><table:table-column/>" + rows + "</table:table>";
+  }
+  content += "</office:spreadsheet></office:body></office:document-content>";
+  return {{"mimetype", "application/vnd.oasis.opendocument.spreadsheet"},
+          {"META-INF/manifest.xml",
+           "<?xml version=\"1.0\"?><manifest:manifest xmlns:manifest=\"urn:oasis:names:tc:"
+           "opendocument:xmlns:manifest:1.0\"/>"},
+          {"content.xml", content}};
+}
+
 namespace {
 
 // A text as XML holds it: markup escaped, control characters as _xHHHH_.
@@ -71,9 +93,15 @@ std::string Xml(const std::string& text) {
   std::string xml;
   for (char c : text) {
     switch (c) {
-      case '&': xml += "&amp;"; break;
-      case '<': xml += "&lt;"; break;
-      case '>': xml += "&gt;"; break;
+      case '&':
+        xml += "&amp;";
+        break;
+      case '<':
+        xml += "&lt;";
+        break;
+      case '>':
+        xml += "&gt;";
+        break;
       default:
         if (static_cast<unsigned char>(c) < 0x20 && c != '\n' && c != '\t') {
           char escape[8];

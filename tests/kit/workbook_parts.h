@@ -27,6 +27,11 @@ struct WorkbookShape {
 };
 std::vector<WorkbookPart> WorkbookParts(const WorkbookShape& shape);
 
+// The parts of an OpenDocument spreadsheet whose tables are named, each
+// its table:table content (rows of cells, in the namespaces' usual prefixes:
+// table, office, text, calcext).
+std::vector<WorkbookPart> OdsParts(const std::vector<std::pair<std::string, std::string>>& tables);
+
 // Sheets of rows (each sheet's first row its header) as a spreadsheet saves
 // them: the texts as shared strings, and the values of the columns whose
 // header names a whole number or a price (in_stock, tax, category, the

@@ -5,9 +5,8 @@
 #include "platform/platform.h"
 #include "platform/scoped_file.h"
 #include "tools/output.h"
+#include "tools/sheets/sheet_file.h"
 #include "tools/sheets/sheet_writer.h"
-#include "tools/tool.h"
-#include "tools/utf8.h"
 
 namespace {
 
@@ -59,22 +58,14 @@ class CsvOut : public CsvWriter {
   bool Put(std::string_view text) override { return PrintOut(text); }
 };
 
-// A CSV file written under the name FILE.part, and put in place of FILE
-// once whole: until then the file there stays as it was.
+// A CSV file, put in place once whole (tools/sheets/sheet_file.h).
 class CsvFile : public CsvWriter {
  public:
-  CsvFile(const std::string& path, const std::wstring& wide)
-      : path_(path), wide_(wide), part_(wide + L".part") {}
-  ~CsvFile() override {
-    if (!placed_) {
-      file_.Close();
-      platform::RemoveFile(part_);
-    }
-  }
-  bool Open() {
-    file_ =
-        platform::OpenFile(part_, platform::Access::kWrite, platform::Disposition::kCreateAlways);
-    return file_ ? Start() : Failed();
+  bool Open(const std::string& path) {
+    if (!file_.Name(path)) return false;
+    handle_ = platform::OpenFile(file_.part(), platform::Access::kWrite,
+                                 platform::Disposition::kCreateAlways);
+    return handle_ ? Start() : Failed();
   }
 
  protected:
@@ -83,11 +74,9 @@ class CsvFile : public CsvWriter {
     return buffer_.size() < kBufferBytes || Flush();
   }
   bool End() override {
-    if (!Flush() || !platform::FlushFile(file_.get())) return Failed();
-    file_.Close();
-    if (platform::PutFileInPlace(part_, wide_) == platform::Renamed::kNot) return Failed();
-    placed_ = true;
-    return true;
+    if (!Flush() || !platform::FlushFile(handle_.get())) return Failed();
+    handle_.Close();
+    return file_.PutInPlace();
   }
 
  private:
@@ -96,22 +85,17 @@ class CsvFile : public CsvWriter {
     uint32_t written = 0;
     const auto size = static_cast<uint32_t>(buffer_.size());
     const bool ok =
-        platform::WriteFile(file_.get(), buffer_.data(), size, &written) && written == size;
+        platform::WriteFile(handle_.get(), buffer_.data(), size, &written) && written == size;
     buffer_.clear();
     return ok || Failed();
   }
-  bool Failed() {
-    if (!ComplainOfCause(part_, platform::LastFileError())) {
-      Complain(path_ + ": the sheet cannot be written");
-    }
-    return false;
-  }
+  bool Failed() { return file_.Failed(platform::LastFileError()); }
 
-  std::string path_;
-  std::wstring wide_, part_;
-  platform::ScopedFile file_;
+  // First, so that it goes last: the handle is closed before the part is
+  // removed.
+  SheetFile file_;
+  platform::ScopedFile handle_;
   std::string buffer_;
-  bool placed_ = false;
 };
 
 }  // namespace
@@ -123,12 +107,7 @@ std::unique_ptr<SheetWriter> CsvOnStandardOutput() {
 }
 
 std::unique_ptr<SheetWriter> CsvAt(const std::string& path) {
-  std::wstring wide;
-  if (!WideFromUtf8(path, &wide)) {
-    Complain(path + ": no file name");
-    return nullptr;
-  }
-  auto writer = std::make_unique<CsvFile>(path, wide);
-  if (!writer->Open()) return nullptr;
+  auto writer = std::make_unique<CsvFile>();
+  if (!writer->Open(path)) return nullptr;
   return writer;
 }

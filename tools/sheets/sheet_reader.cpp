@@ -7,6 +7,8 @@
 #include <utility>
 
 #include "tools/sheets/csv.h"
+#include "tools/sheets/ods_reader.h"
+#include "tools/sheets/sheet_format.h"
 #include "tools/sheets/workbook_reader.h"
 
 namespace {
@@ -45,9 +47,10 @@ class CsvSheet : public SheetReader {
 constexpr int kLinesPerSheet = 1048577;
 constexpr int kMostSheets = 2047;
 
+// A workbook or an OpenDocument spreadsheet, each sheet its rows.
 class WorkbookSheet : public SheetReader {
  public:
-  explicit WorkbookSheet(std::unique_ptr<WorkbookReader> reader) : reader_(std::move(reader)) {}
+  explicit WorkbookSheet(std::unique_ptr<BookReader> reader) : reader_(std::move(reader)) {}
 
   bool NextSheet(std::string* name) override {
     if (static_cast<int>(names_.size()) == kMostSheets) {
@@ -102,7 +105,7 @@ class WorkbookSheet : public SheetReader {
     return sheet < names_.size() ? names_[sheet] : "";
   }
 
-  std::unique_ptr<WorkbookReader> reader_;
+  std::unique_ptr<BookReader> reader_;
   WorkbookRow row_;
   std::vector<std::string> names_;
   size_t width_ = 0;
@@ -137,13 +140,27 @@ std::unique_ptr<SheetReader> OpenSheetReader(const std::string& path, std::strin
     *why = "cannot be read";
     return nullptr;
   }
-  char head[4] = {};
+  char head[kSheetHeadBytes] = {};
   const std::streamsize got = file->sgetn(head, sizeof head);
-  if (LooksLikeZip(std::string_view(head, got < 0 ? 0 : static_cast<size_t>(got)))) {
-    file.reset();
-    auto workbook = WorkbookReader::Open(path, why);
-    if (!workbook) return nullptr;
-    return std::make_unique<WorkbookSheet>(std::move(workbook));
+  const SheetKind kind =
+      KindOfSheet(path, std::string_view(head, got < 0 ? 0 : static_cast<size_t>(got)), why);
+  switch (kind) {
+    case SheetKind::kUnread:
+      return nullptr;
+    case SheetKind::kWorkbook:
+    case SheetKind::kOpenDocument: {
+      file.reset();
+      std::unique_ptr<BookReader> book;
+      if (kind == SheetKind::kWorkbook) {
+        book = WorkbookReader::Open(path, why);
+      } else {
+        book = OdsReader::Open(path, why);
+      }
+      if (!book) return nullptr;
+      return std::make_unique<WorkbookSheet>(std::move(book));
+    }
+    case SheetKind::kCsv:
+      break;
   }
   file->pubseekpos(0, std::ios::in);
   auto csv = std::make_unique<CsvSheet>(file.get());

@@ -64,7 +64,8 @@ class SheetReader {
 // B ... Z, AA, AB ...
 std::string ColumnLetters(size_t column);
 
-// The sheet at `path` (UTF-8; "-" reads CSV from standard input): a
-// workbook when the file is a zip, whatever its name, CSV otherwise. Null,
-// with `*why` saying why, when it cannot be opened.
+// The sheet at `path` (UTF-8; "-" reads CSV from standard input), read as
+// what the file is (tools/sheets/sheet_format.h), whatever its name: a
+// workbook, an OpenDocument spreadsheet or CSV text. Null, with `*why`
+// saying why, when it cannot be opened or is of a format not read.
 std::unique_ptr<SheetReader> OpenSheetReader(const std::string& path, std::string* why);

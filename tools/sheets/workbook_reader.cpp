@@ -1,6 +1,7 @@
 #include "tools/sheets/workbook_reader.h"
 
 #include "tools/sheets/sheet_reader.h"
+#include "tools/sheets/zip_reader.h"
 
 #include <expat.h>
 #include <minizip/unzip.h>
@@ -10,45 +11,9 @@
 #include <cstdlib>
 #include <cstring>
 #include <deque>
-#include <filesystem>
-#include <fstream>
 #include <map>
 
 namespace {
-
-// The zip is read through a std::filebuf, which opens a UTF-8 path on every
-// system (a wide one on Windows) and seeks with 64-bit offsets.
-voidpf OpenZip(voidpf, const void* path, int) {
-  auto file = std::make_unique<std::filebuf>();
-  if (!file->open(std::filesystem::u8path(static_cast<const char*>(path)),
-                  std::ios::in | std::ios::binary)) {
-    return nullptr;
-  }
-  return file.release();
-}
-uLong ReadZip(voidpf, voidpf stream, void* buffer, uLong size) {
-  const std::streamsize got = static_cast<std::filebuf*>(stream)->sgetn(
-      static_cast<char*>(buffer), static_cast<std::streamsize>(size));
-  return got < 0 ? 0 : static_cast<uLong>(got);
-}
-uLong WriteZip(voidpf, voidpf, const void*, uLong) { return 0; }
-ZPOS64_T TellZip(voidpf, voidpf stream) {
-  const std::streamoff at = static_cast<std::filebuf*>(stream)->pubseekoff(0, std::ios::cur);
-  return at < 0 ? static_cast<ZPOS64_T>(-1) : static_cast<ZPOS64_T>(at);
-}
-long SeekZip(voidpf, voidpf stream, ZPOS64_T offset, int origin) {
-  const std::ios::seekdir from = origin == ZLIB_FILEFUNC_SEEK_SET   ? std::ios::beg
-                                 : origin == ZLIB_FILEFUNC_SEEK_CUR ? std::ios::cur
-                                                                    : std::ios::end;
-  const std::streamoff at = static_cast<std::filebuf*>(stream)->pubseekoff(
-      static_cast<std::streamoff>(offset), from, std::ios::in);
-  return at < 0 ? -1 : 0;
-}
-int CloseZip(voidpf, voidpf stream) {
-  delete static_cast<std::filebuf*>(stream);
-  return 0;
-}
-int ZipError(voidpf, voidpf) { return 0; }
 
 // The local name of an element or attribute that expat gives as
 // "namespace|name".
@@ -184,7 +149,7 @@ long ColumnOf(const char* reference) {
 constexpr size_t kChunk = size_t{1} << 16;
 // No cell of a sheet comes near this; a longer one is refused.
 constexpr size_t kLongestCell = size_t{1} << 20;
-constexpr long kLastRow = 1048576;
+constexpr long kLastRow = kLastSheetRow;
 
 }  // namespace
 
@@ -300,6 +265,11 @@ struct WorkbookReader::Parts {
     if (XML_Parse(parser, buffer, got, partDone) != XML_STATUS_OK && problem.empty()) {
       problem = name + ": " + XML_ErrorString(XML_GetErrorCode(parser)) + " at line " +
                 std::to_string(XML_GetCurrentLineNumber(parser));
+    }
+    // Read to its end: its CRC is checked as it is closed.
+    if (partDone && problem.empty()) {
+      partOpen = false;
+      if (unzCloseCurrentFile(zip) != UNZ_OK) problem = name + " is damaged";
     }
     return problem.empty() && !partDone;
   }
@@ -572,8 +542,6 @@ struct WorkbookReader::Parts {
 
 WorkbookReader::~WorkbookReader() = default;
 
-bool LooksLikeZip(std::string_view head) { return head.substr(0, 4) == std::string_view("PK\3\4", 4); }
-
 std::string WorkbookReader::CellName(const std::string& sheet, uint32_t row, size_t column) {
   const std::string letters = ColumnLetters(column);
   // A sheet's name is quoted where it holds more than letters and digits.
@@ -592,9 +560,7 @@ std::unique_ptr<WorkbookReader> WorkbookReader::Open(const std::string& path, st
   std::unique_ptr<WorkbookReader> reader(new WorkbookReader);
   reader->parts_ = std::make_unique<Parts>();
   Parts& p = *reader->parts_;
-  zlib_filefunc64_def files{OpenZip, ReadZip, WriteZip, TellZip, SeekZip, CloseZip, ZipError,
-                            nullptr};
-  p.zip = unzOpen2_64(path.c_str(), &files);
+  p.zip = OpenZipToRead(path);
   if (p.zip == nullptr) {
     *why = "is no workbook: its zip cannot be read";
     return nullptr;

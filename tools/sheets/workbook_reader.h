@@ -15,38 +15,23 @@
 #include <string_view>
 #include <vector>
 
-#include "tools/sheets/sheet_reader.h"
-
-struct WorkbookRow {
-  uint32_t row = 0;  // the sheet's row number, from 1
-  // By column (A first); a column without a cell is "". Valid until the
-  // next call of WorkbookReader::NextRow.
-  std::vector<std::string_view> cells;
-  // The cells whose type says they hold no value, each "" among `cells`.
-  std::vector<CellWithoutValue> withoutValue;
-};
+#include "tools/sheets/book_reader.h"
 
 // The most text the shared strings may hold: a sheet of the largest
 // inventory holds less than a quarter of it.
 constexpr size_t kLargestSharedStrings = size_t{1} << 30;
 
-class WorkbookReader {
+class WorkbookReader : public BookReader {
  public:
-  ~WorkbookReader();
+  ~WorkbookReader() override;
   // The workbook at `path` (UTF-8): null, with `*why` saying why, when it is
   // no workbook or its parts cannot be read.
   static std::unique_ptr<WorkbookReader> Open(const std::string& path, std::string* why);
 
-  // The next sheet, by the workbook's order: false when there is none
-  // left, or on a problem (error()).
-  bool NextSheet(std::string* name);
-  // Whether the current sheet is one the spreadsheet hides from its owner
-  // (its state hidden, or very hidden: left out of every list of sheets).
-  bool SheetHidden() const;
-  // The next row of the current sheet that has a cell: false at the
-  // sheet's end, or on a problem (error()).
-  bool NextRow(WorkbookRow* row);
-  const std::string& error() const { return error_; }
+  bool NextSheet(std::string* name) override;
+  bool SheetHidden() const override;
+  bool NextRow(WorkbookRow* row) override;
+  const std::string& error() const override { return error_; }
 
   // How a cell is named in messages: "Stock!D7" (column from 0).
   static std::string CellName(const std::string& sheet, uint32_t row, size_t column);
@@ -60,6 +45,3 @@ class WorkbookReader {
   std::unique_ptr<Parts> parts_;
   std::string error_;
 };
-
-// Whether the first bytes of a file are a zip's (a workbook's) local header.
-bool LooksLikeZip(std::string_view head);

@@ -159,47 +159,9 @@ if [[ ",$sizes," == *,1000000,* ]]; then
   whole_sheet_figure "$data/1000000-random" "$data" >>"$table"
 fi
 
-# The same as a workbook: its export beside the CSV export, and the import
-# of the same 100,000 price changes as a workbook beside the CSV import,
-# the two taking turns, each from a fresh export (best of three).
-workbook_figure() {
-  local dir=$1 work=$2 tool="$build/tools/filmtool"
-  local csv xlsx csvImport= xlsxImport=
-  csv=$(timed "$tool" export "$dir")
-  xlsx=$(timed "$tool" export "$dir" "$work/stock.xlsx")
-  for _ in 1 2 3; do
-    local out
-    "$tool" export "$dir" | change_prices >"$work/changed.csv"
-    out=$(once "$tool" import "$dir" "$work/changed.csv")
-    if [ -z "$csvImport" ] || [ "${out% *}" -lt "${csvImport% *}" ]; then csvImport=$out; fi
-    "$tool" export "$dir" | change_prices >"$work/changed.csv"
-    "$build/bench/csv_to_workbook" "$work/changed.csv" "$work/changed.xlsx"
-    out=$(once "$tool" import "$dir" "$work/changed.xlsx")
-    if [ -z "$xlsxImport" ] || [ "${out% *}" -lt "${xlsxImport% *}" ]; then xlsxImport=$out; fi
-  done
-  rm -f "$work/stock.xlsx" "$work/changed.csv" "$work/changed.xlsx"
-  row() {  # name, "ms kb" of the workbook's, "ms kb" of the CSV's
-    local ms=${2% *} kb=${2#* } base=${3% *}
-    echo "| $1 | $ms | $base | $(awk "BEGIN{printf \"%.2f\", $ms/$base}") | 3.00 | $((kb / 1024)) | 256 |"
-  }
-  echo
-  echo "## Workbooks of 1,000,000 items beside CSV (best of three, ms; peak memory, MB)"
-  echo
-  echo "| workbook | workbook ms | CSV ms | workbook / CSV | target | peak MB | target MB |"
-  echo "|---|---:|---:|---:|---:|---:|---:|"
-  row "export" "$xlsx" "$csv"
-  row "import, 100,000 prices changed" "$xlsxImport" "$csvImport"
-  echo
-  echo "Where a workbook export's time goes (callgrind, 100,000 items): 44 % in zlib's"
-  echo "deflate, which libxlsxwriter runs at zlib's default level with no option to set"
-  echo "it, over about 600 bytes of sheet XML a row; 30 % in libxlsxwriter's writing of"
-  echo "each cell with fprintf (numbers through %.16G); 5 % in printing the fields, as"
-  echo "the CSV export does. The CSV export's whole work is less than the deflate alone,"
-  echo "so the 3x target is out of reach of libxlsxwriter as it is built. The workbook"
-  echo "import reads the same XML through minizip's inflate and expat, a row at a time."
-}
+# Workbooks beside CSV: export, import, an .ods.
 if [[ ",$sizes," == *,1000000,* ]]; then
-  workbook_figure "$data/1000000-random" "$data" >>"$table"
+  "$top/scripts/bench-workbook.sh" >>"$table"
 fi
 
 # The back-office window's export and review beside filmtool's.

@@ -3,10 +3,14 @@
 #include <expat.h>
 
 #include <algorithm>
+#include <condition_variable>
 #include <cstdlib>
 #include <cstring>
 #include <deque>
+#include <mutex>
 #include <string_view>
+#include <system_error>
+#include <thread>
 #include <utility>
 #include <vector>
 
@@ -14,8 +18,10 @@
 
 namespace {
 
-// The namespaces of the elements and attributes read, as expat names them
-// ("namespace|local").
+// The namespaces of the elements and attributes read. The parse leaves
+// namespaces to this reader (resolving every name would cost expat half
+// its time over a sheet): each prefix a document declares (xmlns:table=...)
+// is noted with the namespace it stands for.
 enum class Ns { kTable, kOffice, kText, kCalcExt, kDrawing, kOther };
 constexpr std::pair<std::string_view, Ns> kNamespaces[] = {
     {"urn:oasis:names:tc:opendocument:xmlns:table:1.0", Ns::kTable},
@@ -31,22 +37,41 @@ struct Name {
   bool Is(Ns n, std::string_view l) const { return ns == n && local == l; }
 };
 
-Name NameOf(const XML_Char* name) {
-  const char* bar = std::strrchr(name, '|');
-  if (bar == nullptr) return {Ns::kOther, name};
-  const std::string_view uri(name, static_cast<size_t>(bar - name));
-  for (const auto& [known, ns] : kNamespaces) {
-    if (uri == known) return {ns, bar + 1};
+// The prefixes declared so far, and what they stand for.
+class Prefixes {
+ public:
+  // Notes the declarations among an element's attributes.
+  void Declare(const XML_Char** attributes) {
+    for (; *attributes != nullptr; attributes += 2) {
+      const XML_Char* name = attributes[0];
+      if (std::strncmp(name, "xmlns:", 6) != 0) continue;
+      Ns ns = Ns::kOther;
+      for (const auto& [uri, known] : kNamespaces) {
+        if (uri == attributes[1]) ns = known;
+      }
+      declared_.emplace_back(std::string(name + 6), ns);
+    }
   }
-  return {Ns::kOther, bar + 1};
-}
+  Name Of(const XML_Char* name) const {
+    const char* colon = std::strchr(name, ':');
+    if (colon == nullptr) return {Ns::kOther, name};
+    const std::string_view prefix(name, static_cast<size_t>(colon - name));
+    // The latest declaration of a prefix counts.
+    for (auto d = declared_.rbegin(); d != declared_.rend(); ++d) {
+      if (d->first == prefix) return {d->second, colon + 1};
+    }
+    return {Ns::kOther, colon + 1};
+  }
+  const XML_Char* Attribute(const XML_Char** attributes, Ns ns, std::string_view local) const {
+    for (; *attributes != nullptr; attributes += 2) {
+      if (Of(attributes[0]).Is(ns, local)) return attributes[1];
+    }
+    return nullptr;
+  }
 
-const XML_Char* AttributeOf(const XML_Char** attributes, Ns ns, std::string_view local) {
-  for (; *attributes != nullptr; attributes += 2) {
-    if (NameOf(attributes[0]).Is(ns, local)) return attributes[1];
-  }
-  return nullptr;
-}
+ private:
+  std::vector<std::pair<std::string, Ns>> declared_;
+};
 
 // A repeat count as the attribute gives it: 1 when it is missing or no
 // count, never more than `most`.
@@ -85,11 +110,23 @@ struct OdsReader::Parts {
     std::string name;  // a sheet's
     Row row;
   };
+  // content.xml is inflated on a thread of its own and parsed on another,
+  // a few thousand rows ahead of the caller: each chunk's finds are handed
+  // over from `made` to `ready` at once.
+  std::deque<Found> made;
   std::deque<Found> ready;
+  std::mutex mutex;
+  std::condition_variable changed;
+  bool parsed = false;  // the parse is done: `problem` says whether whole
+  bool stopParsing = false;
+  std::thread parsing;
+  InflatedEntry inflating;
+  static constexpr size_t kMostAhead = 4096;
   Row current;  // what NextRow handed out, and its repeats yet to be
   uint64_t currentLeft = 0;
   std::string sheet;
 
+  Prefixes prefixes;
   // Where the parse stands.
   bool inSpreadsheet = false, inTable = false, inRow = false, inCell = false;
   uint64_t rows = 0;  // of the table so far, empty ones too
@@ -108,9 +145,42 @@ struct OdsReader::Parts {
   bool afterBlank = false;  // white space collapses, and none starts a paragraph
 
   ~Parts() {
+    {
+      std::lock_guard<std::mutex> lock(mutex);
+      stopParsing = true;
+    }
+    changed.notify_all();
+    if (parsing.joinable()) parsing.join();
+    inflating.Stop();
     if (parser != nullptr) XML_ParserFree(parser);
     if (partOpen) unzCloseCurrentFile(zip);
     if (zip != nullptr) unzClose(zip);
+  }
+
+  // The parsing thread: each chunk's finds handed over as it is parsed.
+  void Parse() {
+    for (bool more = true; more;) {
+      more = Feed();
+      std::unique_lock<std::mutex> lock(mutex);
+      for (Found& found : made) ready.push_back(std::move(found));
+      made.clear();
+      parsed = !more;
+      changed.notify_all();
+      if (more) {
+        changed.wait(lock, [&] { return stopParsing || ready.size() < kMostAhead; });
+        if (stopParsing) return;
+      }
+    }
+  }
+  // The next find, once the parse has made it: nullptr when the parse is
+  // done and nothing is left.
+  Found* Front(std::unique_lock<std::mutex>& lock) {
+    changed.wait(lock, [&] { return !ready.empty() || parsed; });
+    return ready.empty() ? nullptr : &ready.front();
+  }
+  void Pop() {
+    ready.pop_front();
+    changed.notify_all();
   }
   void Stop(const std::string& why) {
     if (problem.empty()) problem = why;
@@ -122,28 +192,29 @@ struct OdsReader::Parts {
   // Feeds the next chunk of content.xml: false at its end or on a problem.
   bool Feed() {
     if (partDone || !problem.empty()) return false;
-    char buffer[kChunk];
-    const int got = unzReadCurrentFile(zip, buffer, sizeof buffer);
-    if (got < 0) {
+    std::string_view chunk;
+    partDone = !inflating.Next(&chunk);
+    if (partDone && inflating.damaged()) {
       problem = std::string(kContent) + " is damaged";
       return false;
     }
-    partDone = got == 0;
-    if (XML_Parse(parser, buffer, got, partDone) != XML_STATUS_OK && problem.empty()) {
+    if (XML_Parse(parser, chunk.data(), static_cast<int>(chunk.size()), partDone) !=
+            XML_STATUS_OK &&
+        problem.empty()) {
       problem = std::string(kContent) + ": " + XML_ErrorString(XML_GetErrorCode(parser)) +
                 " at line " + std::to_string(XML_GetCurrentLineNumber(parser));
     }
-    // Read to its end: its CRC is checked as it is closed.
-    if (partDone && problem.empty()) {
-      partOpen = false;
-      if (unzCloseCurrentFile(zip) != UNZ_OK) problem = std::string(kContent) + " is damaged";
-    }
+    // Read to its end, the entry was closed by its inflate (its CRC checked).
+    if (partDone) partOpen = false;
     return problem.empty() && !partDone;
   }
 
   static void Start(void* data, const XML_Char* element, const XML_Char** attributes) {
     Parts& p = Of(data);
-    const Name name = NameOf(element);
+    // Namespaces are declared at the document's top (cells and their rows
+    // declare none).
+    if (!p.inRow) p.prefixes.Declare(attributes);
+    const Name name = p.prefixes.Of(element);
     if (p.inCell) {
       ++p.cellDepth;
       if (p.skipDepth > 0) {
@@ -156,7 +227,8 @@ struct OdsReader::Parts {
         ++p.inParagraph;
         p.afterBlank = true;
       } else if (p.inParagraph > 0 && name.Is(Ns::kText, "s")) {
-        const uint64_t count = RepeatOf(AttributeOf(attributes, Ns::kText, "c"), kLongestCell + 1);
+        const uint64_t count =
+            RepeatOf(p.prefixes.Attribute(attributes, Ns::kText, "c"), kLongestCell + 1);
         p.Append(std::string(static_cast<size_t>(count), ' '));
         p.afterBlank = false;
       } else if (p.inParagraph > 0 && name.Is(Ns::kText, "tab")) {
@@ -171,14 +243,14 @@ struct OdsReader::Parts {
     if (name.Is(Ns::kOffice, "spreadsheet")) {
       p.inSpreadsheet = true;
     } else if (name.Is(Ns::kTable, "table") && p.inSpreadsheet && !p.inTable) {
-      const XML_Char* named = AttributeOf(attributes, Ns::kTable, "name");
-      p.ready.push_back({Found::Kind::kSheet, named == nullptr ? "" : named, {}});
+      const XML_Char* named = p.prefixes.Attribute(attributes, Ns::kTable, "name");
+      p.made.push_back({Found::Kind::kSheet, named == nullptr ? "" : named, {}});
       p.inTable = true;
       p.rows = 0;
     } else if (name.Is(Ns::kTable, "table-row") && p.inTable && !p.inRow) {
       p.inRow = true;
-      p.rowRepeat =
-          RepeatOf(AttributeOf(attributes, Ns::kTable, "number-rows-repeated"), uint64_t{1} << 32);
+      p.rowRepeat = RepeatOf(p.prefixes.Attribute(attributes, Ns::kTable, "number-rows-repeated"),
+                             uint64_t{1} << 32);
       p.building.text.clear();
       p.building.cells.clear();
       p.columns = 0;
@@ -192,7 +264,7 @@ struct OdsReader::Parts {
   static void End(void* data, const XML_Char* element) {
     Parts& p = Of(data);
     if (p.inCell) {
-      const Name name = NameOf(element);
+      const Name name = p.prefixes.Of(element);
       if (--p.cellDepth == 0) {
         p.inCell = false;
         p.EndCell();
@@ -203,13 +275,13 @@ struct OdsReader::Parts {
       }
       return;
     }
-    const Name name = NameOf(element);
+    const Name name = p.prefixes.Of(element);
     if (name.Is(Ns::kTable, "table-row") && p.inRow) {
       p.inRow = false;
       p.EndRow();
     } else if (name.Is(Ns::kTable, "table") && p.inTable) {
       p.inTable = false;
-      p.ready.push_back({Found::Kind::kSheetEnd, "", {}});
+      p.made.push_back({Found::Kind::kSheetEnd, "", {}});
     } else if (name.Is(Ns::kOffice, "spreadsheet")) {
       p.inSpreadsheet = false;
     }
@@ -219,15 +291,18 @@ struct OdsReader::Parts {
     Parts& p = Of(data);
     if (!p.inCell || p.skipDepth > 0 || p.inParagraph == 0 || !p.fromParagraphs) return;
     // White space collapses to one blank, and none begins a paragraph:
-    // spaces beyond one are text:s.
-    for (int i = 0; i < size; ++i) {
-      const char c = text[i];
-      if (c == ' ' || c == '\t' || c == '\n' || c == '\r') {
+    // spaces beyond one are text:s. Runs without white space go in whole.
+    const auto blank = [](char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r'; };
+    for (int i = 0; i < size;) {
+      int run = i;
+      while (run < size && !blank(text[run])) ++run;
+      if (run > i) {
+        p.value.append(text + i, static_cast<size_t>(run - i));
+        p.afterBlank = false;
+      }
+      for (i = run; i < size && blank(text[i]); ++i) {
         if (!p.afterBlank) p.value += ' ';
         p.afterBlank = true;
-      } else {
-        p.value += c;
-        p.afterBlank = false;
       }
     }
     if (p.value.size() > kLongestCell) p.Stop("a cell of row " + p.RowText() + " is too long");
@@ -244,36 +319,44 @@ struct OdsReader::Parts {
     inCell = true;
     cellDepth = 1;
     skipDepth = paragraphs = inParagraph = 0;
-    cellRepeat = RepeatOf(AttributeOf(attributes, Ns::kTable, "number-columns-repeated"),
-                          kMostSheetColumns + 1);
+    const XML_Char *repeat = nullptr, *type = nullptr, *extended = nullptr, *number = nullptr,
+                   *date = nullptr, *boolean = nullptr, *string = nullptr;
+    for (const XML_Char** a = attributes; *a != nullptr; a += 2) {
+      const Name attribute = prefixes.Of(a[0]);
+      if (attribute.ns == Ns::kOffice) {
+        if (attribute.local == "value-type") type = a[1];
+        if (attribute.local == "value") number = a[1];
+        if (attribute.local == "date-value") date = a[1];
+        if (attribute.local == "boolean-value") boolean = a[1];
+        if (attribute.local == "string-value") string = a[1];
+      } else if (attribute.Is(Ns::kTable, "number-columns-repeated")) {
+        repeat = a[1];
+      } else if (attribute.Is(Ns::kCalcExt, "value-type")) {
+        extended = a[1];
+      }
+    }
+    cellRepeat = RepeatOf(repeat, kMostSheetColumns + 1);
     value.clear();
     fromParagraphs = false;
-    const XML_Char* type = AttributeOf(attributes, Ns::kOffice, "value-type");
-    const XML_Char* extended = AttributeOf(attributes, Ns::kCalcExt, "value-type");
     if (type == nullptr) return;  // empty, whatever it shows
     const std::string_view kind = type;
-    const auto attribute = [&](const char* local) -> const XML_Char* {
-      return AttributeOf(attributes, Ns::kOffice, local);
-    };
     const XML_Char* given = nullptr;
     if (extended != nullptr && std::string_view(extended) == "error") {
       given = nullptr;  // the error's code, as its paragraph shows it
     } else if (kind == "float" || kind == "percentage" || kind == "currency") {
-      given = attribute("value");
+      given = number;
     } else if (kind == "date") {
-      given = attribute("date-value");
-      if (given != nullptr) {
-        value.assign(given, std::min<size_t>(std::strlen(given), 10));
+      if (date != nullptr) {
+        value.assign(date, std::min<size_t>(std::strlen(date), 10));
         return;
       }
     } else if (kind == "boolean") {
-      given = attribute("boolean-value");
-      if (given != nullptr) {
-        value = std::string_view(given) == "true" ? "TRUE" : "FALSE";
+      if (boolean != nullptr) {
+        value = std::string_view(boolean) == "true" ? "TRUE" : "FALSE";
         return;
       }
     } else if (kind == "string") {
-      given = attribute("string-value");
+      given = string;
     }
     if (given != nullptr) {
       value = given;
@@ -312,7 +395,7 @@ struct OdsReader::Parts {
       }
       building.number = static_cast<uint32_t>(rows + 1);
       building.repeat = rowRepeat;
-      ready.push_back({Found::Kind::kRow, "", std::move(building)});
+      made.push_back({Found::Kind::kRow, "", std::move(building)});
       building = Row{};
     }
     rows += rowRepeat;
@@ -340,7 +423,7 @@ std::unique_ptr<OdsReader> OdsReader::Open(const std::string& path, std::string*
     return nullptr;
   }
   p.partOpen = true;
-  p.parser = XML_ParserCreateNS(nullptr, '|');
+  p.parser = XML_ParserCreate(nullptr);
   XML_SetUserData(p.parser, &p);
   XML_SetElementHandler(p.parser, Parts::Start, Parts::End);
   XML_SetCharacterDataHandler(p.parser, Parts::Text);
@@ -350,6 +433,16 @@ std::unique_ptr<OdsReader> OdsReader::Open(const std::string& path, std::string*
         Parts::Of(self).Stop(std::string(kContent) +
                              ": a document type, which no OpenDocument spreadsheet has");
       });
+  bool started = p.inflating.Start(p.zip);
+  try {
+    if (started) p.parsing = std::thread([&p] { p.Parse(); });
+  } catch (const std::system_error&) {
+    started = false;
+  }
+  if (!started) {
+    *why = "cannot be read: no thread can be started to read it";
+    return nullptr;
+  }
   return reader;
 }
 
@@ -358,34 +451,32 @@ bool OdsReader::NextSheet(std::string* name) {
   p.currentLeft = 0;
   // What is left of the sheet before goes; a problem found past the next
   // sheet's start is told as that sheet's.
-  const auto nextSheet = [&p] {
-    while (!p.ready.empty() && p.ready.front().kind != Parts::Found::Kind::kSheet) {
-      p.ready.pop_front();
-    }
-    return !p.ready.empty();
-  };
-  while (!nextSheet()) {
-    if (!p.Feed() && !nextSheet()) return p.problem.empty() ? false : Fail(p.problem);
+  std::unique_lock<std::mutex> lock(p.mutex);
+  for (;;) {
+    Parts::Found* found = p.Front(lock);
+    if (found == nullptr) return p.problem.empty() ? false : Fail(p.problem);
+    if (found->kind == Parts::Found::Kind::kSheet) break;
+    p.Pop();
   }
   p.sheet = *name = std::move(p.ready.front().name);
-  p.ready.pop_front();
+  p.Pop();
   return true;
 }
 
 bool OdsReader::NextRow(WorkbookRow* row) {
   Parts& p = *parts_;
   if (p.currentLeft == 0) {
-    while (p.ready.empty() && p.Feed()) {
-    }
-    if (!p.problem.empty()) return Fail(p.sheet + ": " + p.problem);
-    if (p.ready.empty() || p.ready.front().kind != Parts::Found::Kind::kRow) {
-      if (!p.ready.empty() && p.ready.front().kind == Parts::Found::Kind::kSheetEnd) {
-        p.ready.pop_front();
-      }
+    // The rows before a problem are the sheet's; the problem is told where
+    // they end.
+    std::unique_lock<std::mutex> lock(p.mutex);
+    Parts::Found* found = p.Front(lock);
+    if (found == nullptr) return p.problem.empty() ? false : Fail(p.sheet + ": " + p.problem);
+    if (found->kind != Parts::Found::Kind::kRow) {
+      if (found->kind == Parts::Found::Kind::kSheetEnd) p.Pop();
       return false;
     }
-    p.current = std::move(p.ready.front().row);
-    p.ready.pop_front();
+    p.current = std::move(found->row);
+    p.Pop();
     p.currentLeft = p.current.repeat;
   } else {
     ++p.current.number;  // the row repeated

@@ -1,25 +1,35 @@
 #include "tools/sheets/workbook_reader.h"
 
-#include "tools/sheets/sheet_reader.h"
-#include "tools/sheets/zip_reader.h"
-
 #include <expat.h>
 #include <minizip/unzip.h>
 
+#include <atomic>
 #include <cctype>
 #include <cmath>
+#include <condition_variable>
 #include <cstdlib>
 #include <cstring>
 #include <deque>
 #include <map>
+#include <mutex>
+#include <system_error>
+#include <thread>
+
+#include "tools/sheets/zip_reader.h"
 
 namespace {
 
-// The local name of an element or attribute that expat gives as
-// "namespace|name".
+// The local name of an element or attribute, without its prefix ("x:c" is
+// "c"): the parts are read by local names, whatever namespace a
+// spreadsheet's writer gave them (a namespace's resolution would cost a
+// fifth of the parse).
 std::string_view Local(const XML_Char* name) {
-  const char* bar = std::strrchr(name, '|');
-  return bar == nullptr ? name : bar + 1;
+  const char* local = name;
+  const char* end = name;
+  for (; *end != '\0'; ++end) {
+    if (*end == ':') local = end + 1;
+  }
+  return std::string_view(local, static_cast<size_t>(end - local));
 }
 
 const XML_Char* Attribute(const XML_Char** attributes, std::string_view name) {
@@ -33,6 +43,14 @@ const XML_Char* Attribute(const XML_Char** attributes, std::string_view name) {
 // character HHHH (a control character, or "_" itself as _x005F_).
 void AppendUnescaped(std::string_view text, std::string* out) {
   for (size_t i = 0; i < text.size(); ++i) {
+    // Up to the next underscore, in one piece.
+    const size_t underscore = text.find('_', i);
+    if (underscore == std::string_view::npos) {
+      out->append(text.substr(i));
+      return;
+    }
+    out->append(text.substr(i, underscore - i));
+    i = underscore;
     if (text[i] == '_' && i + 6 < text.size() && text[i + 1] == 'x' && text[i + 6] == '_') {
       unsigned code = 0;
       bool hex = true;
@@ -92,8 +110,16 @@ bool IsDateFormat(unsigned id, const std::string& code) {
       bracket = bracket > 0 ? bracket - 1 : 0;
     } else if (bracket == 0) {
       switch (c) {
-        case 'd': case 'D': case 'm': case 'M': case 'y': case 'Y':
-        case 'h': case 'H': case 's': case 'S':
+        case 'd':
+        case 'D':
+        case 'm':
+        case 'M':
+        case 'y':
+        case 'Y':
+        case 'h':
+        case 'H':
+        case 's':
+        case 'S':
           return true;
         case '@':
           return false;
@@ -169,8 +195,9 @@ struct WorkbookReader::Parts {
   std::string strings;          // the shared strings, one after another
   std::vector<size_t> stringEnds;
 
-  // The part being parsed.
+  // The part being parsed, and its inflate ahead of the parse.
   XML_Parser parser = nullptr;
+  InflatedEntry inflating;
   bool partOpen = false;
   bool partDone = false;
   std::string problem;
@@ -182,22 +209,93 @@ struct WorkbookReader::Parts {
     std::vector<std::pair<size_t, size_t>> cells;  // by column: where in text
     std::vector<CellWithoutValue> withoutValue;
   };
-  std::deque<Row> ready;
   Row building;
   bool inRow = false, inCell = false, inValue = false, inText = false;
   int phonetic = 0;  // depth inside a phonetic run, whose text is no part
   long column = -1;
-  std::string type, value;
+  // The cell's type: 's' shared string, 'i' inline string, 'S' a formula's
+  // string, 'b' boolean, 'd' date, 'n' number, 'e' error, 'o' another; 0
+  // once the cell is known to hold no value.
+  char type = 'n';
+  std::string value;
   size_t style = 0;
   bool formula = false;  // the cell has a formula
   int values = 0;        // its values: <v> elements and inline strings
-  Row current;  // what NextRow handed out
+
+  // A sheet is inflated and parsed on a thread of its own while the caller
+  // takes its rows, which go over in batches: each batch's rows are kept
+  // and filled again, so that a sheet of any length takes a few batches.
+  struct Batch {
+    std::vector<Row> rows;
+    size_t count = 0;
+  };
+  static constexpr size_t kBatchRows = 256;
+  static constexpr size_t kMostBatches = 4;
+  std::unique_ptr<Batch> filling;  // the reading thread's
+  std::mutex mutex;
+  std::condition_variable changed;
+  std::deque<std::unique_ptr<Batch>> full;
+  std::vector<std::unique_ptr<Batch>> spare;
+  bool sheetRead = false;  // the thread is done: `problem` says whether whole
+  std::atomic<bool> stopReading{false};
+  std::thread reader;
+  std::unique_ptr<Batch> taken;  // NextRow's, and the row it hands out next
+  size_t takenAt = 0;
 
   ~Parts() {
+    StopReading();
     EndPart();
     if (zip != nullptr) unzClose(zip);
   }
+
+  // The reading thread's loop over a sheet: the rows made by each chunk
+  // go over once a batch is full, and the rest at the sheet's end.
+  void ReadSheet(const std::string& part) {
+    while (!stopReading && Feed(part)) {
+      if (filling->count >= kBatchRows && !Hand(/*last=*/false)) return;
+    }
+    Hand(/*last=*/true);
+  }
+  // Hands the filled batch over and takes an empty one, waiting while the
+  // caller has enough: false when told to stop.
+  bool Hand(bool last) {
+    std::unique_lock<std::mutex> lock(mutex);
+    if (filling->count > 0) full.push_back(std::move(filling));
+    if (last) sheetRead = true;
+    changed.notify_all();
+    if (last) return true;
+    changed.wait(lock, [&] { return stopReading || full.size() < kMostBatches; });
+    if (stopReading) return false;
+    if (spare.empty()) {
+      filling = std::make_unique<Batch>();
+    } else {
+      filling = std::move(spare.back());
+      spare.pop_back();
+    }
+    filling->count = 0;
+    return true;
+  }
+  // Ends the reading of a sheet, done or not.
+  void StopReading() {
+    if (!reader.joinable()) return;
+    {
+      std::lock_guard<std::mutex> lock(mutex);
+      stopReading = true;
+    }
+    changed.notify_all();
+    reader.join();
+  }
+  // The row the reading thread made, into the batch.
+  void KeepRow() {
+    Batch& b = *filling;
+    if (b.count == b.rows.size()) b.rows.emplace_back();
+    std::swap(b.rows[b.count++], building);
+    building.text.clear();
+    building.cells.clear();
+    building.withoutValue.clear();
+  }
   void EndPart() {
+    inflating.Stop();
     if (parser != nullptr) XML_ParserFree(parser);
     parser = nullptr;
     if (partOpen) unzCloseCurrentFile(zip);
@@ -245,6 +343,10 @@ struct WorkbookReader::Parts {
     }
     partOpen = true;
     partDone = false;
+    if (!inflating.Start(zip)) {
+      problem = name + " cannot be read: no thread can be started to inflate it";
+      return false;
+    }
     parser = NewParser();
     XML_SetElementHandler(parser, T::Start, T::End);
     XML_SetCharacterDataHandler(parser, T::Text);
@@ -255,30 +357,27 @@ struct WorkbookReader::Parts {
   // end or on a problem.
   bool Feed(const std::string& name) {
     if (partDone || !problem.empty()) return false;
-    char buffer[kChunk];
-    const int got = unzReadCurrentFile(zip, buffer, sizeof buffer);
-    if (got < 0) {
+    std::string_view chunk;
+    partDone = !inflating.Next(&chunk);
+    if (partDone && inflating.damaged()) {
       problem = name + " is damaged";
       return false;
     }
-    partDone = got == 0;
-    if (XML_Parse(parser, buffer, got, partDone) != XML_STATUS_OK && problem.empty()) {
+    if (XML_Parse(parser, chunk.data(), static_cast<int>(chunk.size()), partDone) !=
+            XML_STATUS_OK &&
+        problem.empty()) {
       problem = name + ": " + XML_ErrorString(XML_GetErrorCode(parser)) + " at line " +
                 std::to_string(XML_GetCurrentLineNumber(parser));
     }
-    // Read to its end: its CRC is checked as it is closed.
-    if (partDone && problem.empty()) {
-      partOpen = false;
-      if (unzCloseCurrentFile(zip) != UNZ_OK) problem = name + " is damaged";
-    }
+    // Read to its end, the entry was closed by its inflate (its CRC checked).
+    if (partDone) partOpen = false;
     return problem.empty() && !partDone;
   }
 
-  // A parser that names elements "namespace|name" and refuses a document
-  // type, which no workbook part has (entities are what zip bombs of XML
-  // are made of).
+  // A parser that refuses a document type, which no workbook part has
+  // (entities are what zip bombs of XML are made of).
   XML_Parser NewParser() {
-    XML_Parser p = XML_ParserCreateNS(nullptr, '|');
+    XML_Parser p = XML_ParserCreate(nullptr);
     XML_SetUserData(p, this);
     XML_SetStartDoctypeDeclHandler(
         p, [](void* self, const XML_Char*, const XML_Char*, const XML_Char*, int) {
@@ -342,7 +441,7 @@ struct WorkbookReader::Parts {
         // namespace: the sheet's own "sheetId" is no such.
         const XML_Char* id = nullptr;
         for (const XML_Char** a = attributes; *a != nullptr; a += 2) {
-          if (Local(a[0]) == "id" && std::strchr(a[0], '|') != nullptr) id = a[1];
+          if (Local(a[0]) == "id" && std::strchr(a[0], ':') != nullptr) id = a[1];
         }
         const XML_Char* state = Attribute(attributes, "state");
         const bool hidden = state != nullptr && (std::strcmp(state, "hidden") == 0 ||
@@ -352,8 +451,8 @@ struct WorkbookReader::Parts {
         }
       } else if (local == "workbookPr") {
         const XML_Char* date1904 = Attribute(attributes, "date1904");
-        Of(data).from1904 = date1904 != nullptr && (std::strcmp(date1904, "1") == 0 ||
-                                                    std::strcmp(date1904, "true") == 0);
+        Of(data).from1904 = date1904 != nullptr &&
+                            (std::strcmp(date1904, "1") == 0 || std::strcmp(date1904, "true") == 0);
       }
     }
     static void End(void*, const XML_Char*) {}
@@ -412,12 +511,40 @@ struct WorkbookReader::Parts {
     }
   };
 
-  // A sheet's rows, a cell at a time.
+  // A sheet's rows, a cell at a time: each element told by its local
+  // name, each attribute looked at once.
   struct SheetData {
     static void Start(void* data, const XML_Char* name, const XML_Char** attributes) {
       Parts& p = Of(data);
       const std::string_view local = Local(name);
-      if (local == "row") {
+      if (local == "c" && p.inRow) {
+        const XML_Char *r = nullptr, *type = nullptr, *style = nullptr;
+        for (const XML_Char** a = attributes; *a != nullptr; a += 2) {
+          const std::string_view attribute = Local(a[0]);
+          if (attribute.size() != 1) continue;
+          if (attribute[0] == 'r') r = a[1];
+          if (attribute[0] == 't') type = a[1];
+          if (attribute[0] == 's') style = a[1];
+        }
+        const long column = r != nullptr ? ColumnOf(r) : p.column + 1;
+        if (column <= p.column) return p.Stop("a cell out of its order in row " + p.RowText());
+        p.column = column;
+        p.type = TypeOf(type);
+        p.style = style == nullptr ? 0 : std::strtoul(style, nullptr, 10);
+        p.value.clear();
+        p.formula = false;
+        p.values = 0;
+        p.inCell = true;
+      } else if (p.inCell && local == "f") {
+        p.formula = true;
+      } else if (p.inCell && (local == "v" || local == "is")) {
+        ++p.values;
+        p.inValue = local == "v";
+      } else if (p.inCell && local == "t" && p.phonetic == 0) {
+        p.inValue = true;
+      } else if (p.inCell && local == "rPh") {
+        ++p.phonetic;
+      } else if (local == "row") {
         const XML_Char* r = Attribute(attributes, "r");
         const long number = r != nullptr ? std::strtol(r, nullptr, 10) : p.building.number + 1;
         if (number > kLastRow) {
@@ -433,28 +560,6 @@ struct WorkbookReader::Parts {
         p.building.cells.clear();
         p.building.withoutValue.clear();
         p.column = -1;
-      } else if (local == "c" && p.inRow) {
-        const XML_Char* r = Attribute(attributes, "r");
-        const long column = r != nullptr ? ColumnOf(r) : p.column + 1;
-        if (column <= p.column) return p.Stop("a cell out of its order in row " + p.RowText());
-        p.column = column;
-        const XML_Char* type = Attribute(attributes, "t");
-        p.type = type == nullptr ? "n" : type;
-        const XML_Char* style = Attribute(attributes, "s");
-        p.style = style == nullptr ? 0 : std::strtoul(style, nullptr, 10);
-        p.value.clear();
-        p.formula = false;
-        p.values = 0;
-        p.inCell = true;
-      } else if (p.inCell && local == "f") {
-        p.formula = true;
-      } else if (p.inCell && (local == "v" || local == "is")) {
-        ++p.values;
-        p.inValue = local == "v";
-      } else if (p.inCell && local == "t" && p.phonetic == 0) {
-        p.inValue = true;
-      } else if (p.inCell && local == "rPh") {
-        ++p.phonetic;
       }
     }
     static void End(void* data, const XML_Char* name) {
@@ -462,16 +567,18 @@ struct WorkbookReader::Parts {
       const std::string_view local = Local(name);
       if (local == "v" || local == "t") {
         p.inValue = false;
-      } else if (local == "rPh") {
-        --p.phonetic;
       } else if (local == "c" && p.inCell) {
         p.inCell = false;
         p.EndCell();
+      } else if (local == "rPh") {
+        --p.phonetic;
       } else if (local == "row" && p.inRow) {
         p.inRow = false;
         bool any = false;
         for (const auto& cell : p.building.cells) any = any || cell.second > 0;
-        if (any || !p.building.withoutValue.empty()) p.ready.push_back(p.building);
+        const uint32_t number = p.building.number;
+        if (any || !p.building.withoutValue.empty()) p.KeepRow();
+        p.building.number = number;  // the next row's must be past it
       }
     }
     static void Text(void* data, const XML_Char* text, int size) {
@@ -479,6 +586,14 @@ struct WorkbookReader::Parts {
       if (!p.inValue) return;
       p.value.append(text, static_cast<size_t>(size));
       if (p.value.size() > kLongestCell) p.Stop("a cell of row " + p.RowText() + " is too long");
+    }
+    static char TypeOf(const XML_Char* type) {
+      if (type == nullptr) return 'n';
+      const std::string_view t = type;
+      if (t == "s" || t == "b" || t == "d" || t == "n") return t[0];
+      if (t == "inlineStr") return 'i';
+      if (t == "str") return 'S';
+      return t == "e" ? 'e' : 'o';
     }
   };
 
@@ -488,7 +603,7 @@ struct WorkbookReader::Parts {
   bool WithoutValue(CellWithoutValue* cell) const {
     using Kind = CellWithoutValue::Kind;
     cell->column = static_cast<size_t>(column);
-    if (type == "e") {
+    if (type == 'e') {
       cell->kind = Kind::kError;
       cell->code = value.substr(0, 16);  // an error's code is short (#DIV/0!, #N/A)
     } else if (values > 1) {
@@ -501,42 +616,61 @@ struct WorkbookReader::Parts {
     return true;
   }
 
-  // The text of the cell just read, by its type.
+  // The text of the cell just read, by its type, onto the row's; a cell
+  // without a value is "" there, and listed apart.
   void EndCell() {
-    std::string text;
-    if (CellWithoutValue cell; WithoutValue(&cell)) {
-      building.withoutValue.push_back(std::move(cell));
-    } else if (type == "s") {
-      char* end = nullptr;
-      const unsigned long index = std::strtoul(value.c_str(), &end, 10);
-      if (value.empty() || *end != '\0' || index >= stringEnds.size()) {
-        return Stop("a cell of row " + RowText() + " names no shared string");
-      }
-      const size_t from = index == 0 ? 0 : stringEnds[index - 1];
-      text = strings.substr(from, stringEnds[index] - from);
-    } else if (type == "inlineStr" || type == "str") {
-      AppendUnescaped(value, &text);
-    } else if (type == "b") {
-      text = value == "1" ? "TRUE" : value == "0" ? "FALSE" : value;
-    } else if (type == "d") {
-      text = value.substr(0, 10);
-    } else {
-      text = value;  // a number, or an error's code
-      const size_t first = text.find_first_not_of(' ');
-      text = first == std::string::npos ? "" : text.substr(first, text.find_last_not_of(' ') + 1 - first);
-      if (type == "n" && style < dateStyle.size() && dateStyle[style] && !text.empty()) {
+    std::string& out = building.text;
+    const size_t at = out.size();
+    CellWithoutValue none;
+    if (WithoutValue(&none)) {
+      building.withoutValue.push_back(std::move(none));
+      type = 0;  // nothing of it goes onto the row
+    }
+    switch (type) {
+      case 0:
+        break;
+      case 's': {
         char* end = nullptr;
-        const double serial = std::strtod(text.c_str(), &end);
-        const std::string date = *end == '\0' ? DateOf(serial, from1904) : "";
-        if (!date.empty()) text = date;
+        const unsigned long index = std::strtoul(value.c_str(), &end, 10);
+        if (value.empty() || *end != '\0' || index >= stringEnds.size()) {
+          return Stop("a cell of row " + RowText() + " names no shared string");
+        }
+        const size_t from = index == 0 ? 0 : stringEnds[index - 1];
+        out.append(strings, from, stringEnds[index] - from);
+        break;
+      }
+      case 'i':
+      case 'S':
+        AppendUnescaped(value, &out);
+        break;
+      case 'b':
+        out += value == "1" ? "TRUE" : value == "0" ? "FALSE" : value;
+        break;
+      case 'd':
+        out.append(value, 0, 10);
+        break;
+      default: {  // a number, or an error's code
+        const size_t first = value.find_first_not_of(' ');
+        if (first == std::string::npos) break;
+        const std::string_view text(value.data() + first, value.find_last_not_of(' ') + 1 - first);
+        if (type == 'n' && style < dateStyle.size() && dateStyle[style]) {
+          char* end = nullptr;
+          const double serial = std::strtod(value.c_str() + first, &end);
+          const std::string date =
+              end == value.c_str() + first + text.size() ? DateOf(serial, from1904) : "";
+          if (!date.empty()) {
+            out += date;
+            break;
+          }
+        }
+        out.append(text);
       }
     }
     auto& cells = building.cells;
     if (cells.size() <= static_cast<size_t>(column)) {
-      cells.resize(static_cast<size_t>(column) + 1, {building.text.size(), 0});
+      cells.resize(static_cast<size_t>(column) + 1, {at, 0});
     }
-    cells[static_cast<size_t>(column)] = {building.text.size(), text.size()};
-    building.text += text;
+    cells[static_cast<size_t>(column)] = {at, out.size() - at};
   }
 };
 
@@ -570,7 +704,8 @@ std::unique_ptr<WorkbookReader> WorkbookReader::Open(const std::string& path, st
   bool missing = false;
   std::string book = "xl/workbook.xml";
   if (p.ReadWhole("_rels/.rels", &text, &missing) &&
-      p.ParseWhole<Parts::Relationships>("_rels/.rels", text) && !p.targets.officeDocument.empty()) {
+      p.ParseWhole<Parts::Relationships>("_rels/.rels", text) &&
+      !p.targets.officeDocument.empty()) {
     book = p.targets.officeDocument;
     if (!book.empty() && book[0] == '/') book.erase(0, 1);
   }
@@ -626,12 +761,22 @@ bool WorkbookReader::NextSheet(std::string* name) {
   Parts& p = *parts_;
   if (!error_.empty() || p.next >= p.sheets.size()) return false;
   const Parts::Sheet& sheet = p.sheets[p.next++];
-  p.ready.clear();
+  p.StopReading();  // what is left of the sheet before
+  p.full.clear();
+  p.taken.reset();
+  p.sheetRead = false;
+  p.stopReading = false;
   p.building = Parts::Row{};
   p.inRow = p.inCell = p.inValue = false;
   p.phonetic = 0;
   if (!p.StartPart<Parts::SheetData>(sheet.part)) return Fail(sheet.name + ": " + p.problem);
   p.sheet = sheet.name;
+  p.filling = std::make_unique<Parts::Batch>();
+  try {
+    p.reader = std::thread([&p, part = sheet.part] { p.ReadSheet(part); });
+  } catch (const std::system_error&) {
+    return Fail(sheet.name + ": no thread can be started to read it");
+  }
   *name = sheet.name;
   return true;
 }
@@ -643,17 +788,30 @@ bool WorkbookReader::SheetHidden() const {
 
 bool WorkbookReader::NextRow(WorkbookRow* row) {
   Parts& p = *parts_;
-  while (p.ready.empty() && p.parser != nullptr && p.Feed(p.sheets[p.next - 1].part)) {
+  if (!error_.empty() || !p.reader.joinable()) return false;
+  if (p.taken == nullptr || p.takenAt == p.taken->count) {
+    std::unique_lock<std::mutex> lock(p.mutex);
+    if (p.taken != nullptr) p.spare.push_back(std::move(p.taken));
+    p.changed.wait(lock, [&] { return !p.full.empty() || p.sheetRead; });
+    // The rows before a problem are the sheet's; the problem is told
+    // where they end.
+    if (p.full.empty()) {
+      lock.unlock();
+      p.reader.join();
+      return p.problem.empty() ? false : Fail(p.sheet + ": " + p.problem);
+    }
+    p.taken = std::move(p.full.front());
+    p.full.pop_front();
+    p.takenAt = 0;
+    lock.unlock();
+    p.changed.notify_all();  // room for another batch
   }
-  if (!p.problem.empty()) return Fail(p.sheet + ": " + p.problem);
-  if (p.ready.empty()) return false;
-  p.current = std::move(p.ready.front());
-  p.ready.pop_front();
-  row->row = p.current.number;
-  row->withoutValue = p.current.withoutValue;
+  const Parts::Row& current = p.taken->rows[p.takenAt++];
+  row->row = current.number;
+  row->withoutValue = current.withoutValue;
   row->cells.clear();
-  for (const auto& [at, size] : p.current.cells) {
-    row->cells.emplace_back(p.current.text.data() + at, size);
+  for (const auto& [at, size] : current.cells) {
+    row->cells.emplace_back(current.text.data() + at, size);
   }
   return true;
 }

@@ -3,6 +3,7 @@
 #include <filesystem>
 #include <fstream>
 #include <memory>
+#include <system_error>
 
 namespace {
 
@@ -59,4 +60,72 @@ std::string ZipEntryStart(unzFile zip, const char* name, size_t most) {
   unzCloseCurrentFile(zip);
   start.resize(got < 0 ? 0 : static_cast<size_t>(got));
   return start;
+}
+
+namespace {
+constexpr size_t kInflatedChunk = size_t{1} << 18;
+constexpr size_t kChunksAhead = 4;
+}  // namespace
+
+bool InflatedEntry::Start(unzFile zip) {
+  Stop();
+  ready_.clear();
+  ended_ = stop_ = damaged_ = false;
+  try {
+    thread_ = std::thread([this, zip] { Inflate(zip); });
+  } catch (const std::system_error&) {
+    return false;
+  }
+  return true;
+}
+
+void InflatedEntry::Inflate(unzFile zip) {
+  for (;;) {
+    std::string chunk;
+    {
+      std::unique_lock<std::mutex> lock(mutex_);
+      changed_.wait(lock, [&] { return stop_ || ready_.size() < kChunksAhead; });
+      if (stop_) return;
+      if (!spare_.empty()) {
+        chunk = std::move(spare_.back());
+        spare_.pop_back();
+      }
+    }
+    chunk.resize(kInflatedChunk);
+    const int got = unzReadCurrentFile(zip, chunk.data(), static_cast<unsigned>(chunk.size()));
+    // Read to its end, the entry is closed, which checks its CRC.
+    const bool damaged = got < 0 || (got == 0 && unzCloseCurrentFile(zip) != UNZ_OK);
+    chunk.resize(got > 0 ? static_cast<size_t>(got) : 0);
+    std::lock_guard<std::mutex> lock(mutex_);
+    if (got > 0) ready_.push_back(std::move(chunk));
+    if (got <= 0) {
+      ended_ = true;
+      damaged_ = damaged;
+    }
+    changed_.notify_all();
+    if (got <= 0) return;
+  }
+}
+
+bool InflatedEntry::Next(std::string_view* chunk) {
+  std::unique_lock<std::mutex> lock(mutex_);
+  if (!taken_.empty() || taken_.capacity() > 0) spare_.push_back(std::move(taken_));
+  taken_ = std::string();
+  changed_.wait(lock, [&] { return !ready_.empty() || ended_; });
+  if (ready_.empty()) return false;
+  taken_ = std::move(ready_.front());
+  ready_.pop_front();
+  changed_.notify_all();
+  *chunk = taken_;
+  return true;
+}
+
+void InflatedEntry::Stop() {
+  if (!thread_.joinable()) return;
+  {
+    std::lock_guard<std::mutex> lock(mutex_);
+    stop_ = true;
+  }
+  changed_.notify_all();
+  thread_.join();
 }

@@ -1,0 +1,138 @@
+#!/usr/bin/env bash
+# Workbooks beside CSV, over the inventories (random order) of
+# build/bench-data: the export of the 1,000,000-slot file and of the
+# largest one (2,291,871 slots, in three sheets), and the import of the
+# same 100,000 price changes (every 9th row a cent up) as CSV and as a
+# workbook, each from a fresh export of the file as a shop's would be; and
+# the import of an .ods of the 100,000-slot file, saved by Calc, beside the
+# same rows as CSV. Wall time and peak resident memory from
+# /usr/bin/time, the best of RUNS runs by wall time, with its CPU time
+# (user and system), which a busy machine disturbs less; the two of each
+# pair take turns. Prints a markdown section for bench/README.md.
+#   scripts/bench-workbook.sh [RUNS]   default 3
+source "$(dirname "$0")/common.sh"
+top=$(cd "$(dirname "$0")/.." && pwd)
+build="$top/build/host"
+data="$top/build/bench-data"
+runs=${1:-3}
+tool="$build/tools/filmtool"
+work="$data/workbook"
+largest=2291871
+
+# inventory N: the N-slot file of bench.sh, made if it is not there.
+inventory() {
+  local dir="$data/$1-random"
+  if [ "$(stat -c %s "$dir/film.dat" 2>/dev/null || echo 0)" != $(($1 * 1874)) ]; then
+    mkdir -p "$dir"
+    "$build/bench/geninv" "$dir/film.dat" --slots "$1" --order random --deleted $(($1 / 100)) \
+      --seed 7 >/dev/null
+  fi
+  echo "$dir"
+}
+rm -rf "$work"
+mkdir -p "$work"
+office=
+cleanup() {
+  [ -z "$office" ] || kill "$office" 2>/dev/null || true
+  rm -rf "$work"
+}
+trap cleanup EXIT
+
+once() {  # prints "ms cpu-ms kb" of one run of "$@", which must succeed
+  /usr/bin/time -o "$work/time.txt" -f "%e %U %S %M" "$@" >"$work/out.txt" 2>&1 ||
+    fail "$* failed: $(tail -3 "$work/out.txt")"
+  awk '{ printf "%d %d %d\n", $1 * 1000, ($2 + $3) * 1000, $4 }' "$work/time.txt"
+}
+better() {  # the better of "ms cpu-ms kb" $1 (or none) and $2, by wall time
+  if [ -z "$1" ] || [ "${2%% *}" -lt "${1%% *}" ]; then echo "$2"; else echo "$1"; fi
+}
+# Every 9th row of an export, up to 100,000, with its price a cent up.
+change_prices() {
+  awk -F, 'BEGIN { OFS = "," }
+    NR > 1 && n < 100000 && NR % 9 == 0 { n++; $9 = sprintf("%.2f", $9 + 0.01) } { print }'
+}
+# row NAME "ms cpu kb" "ms cpu kb" TARGET TARGET_MB: a table row, the
+# workbook's run beside the CSV's.
+row() {
+  local ms=${2%% *} kb=${2##* } base=${3%% *} cpu cbase
+  cpu=$(cut -d' ' -f2 <<<"$2")
+  cbase=$(cut -d' ' -f2 <<<"$3")
+  echo "| $1 | $ms | $base | $(awk "BEGIN{printf \"%.2f\", $ms/$base}") | $cpu | $cbase |" \
+    "$(awk "BEGIN{printf \"%.2f\", $cpu/$cbase}") | $4 | $((kb / 1024)) | $5 |"
+}
+
+load=$(cut -d' ' -f1 /proc/loadavg)
+million=$(inventory 1000000)
+csv= xlsx=
+for _ in $(seq "$runs"); do
+  csv=$(better "$csv" "$(once "$tool" export "$million")")
+  xlsx=$(better "$xlsx" "$(once "$tool" export "$million" "$work/stock.xlsx")")
+done
+csvImport= xlsxImport=
+for _ in $(seq "$runs"); do
+  "$tool" export "$million" | change_prices >"$work/changed.csv"
+  csvImport=$(better "$csvImport" "$(once "$tool" import "$million" "$work/changed.csv")")
+  "$tool" export "$million" | change_prices >"$work/changed.csv"
+  "$build/bench/csv_to_workbook" "$work/changed.csv" "$work/changed.xlsx"
+  xlsxImport=$(better "$xlsxImport" "$(once "$tool" import "$million" "$work/changed.xlsx")")
+done
+grep -q "^100000 items changed" "$work/out.txt" ||
+  fail "the workbook's import did not change 100000 items: $(tail -3 "$work/out.txt")"
+rm -f "$work"/changed.* "$work/stock.xlsx"
+
+# The largest file, when bench.sh has made it.
+if [ -f "$data/$largest-random/film.dat" ]; then
+  csvLargest= xlsxLargest=
+  for _ in $(seq "$runs"); do
+    csvLargest=$(better "$csvLargest" "$(once "$tool" export "$data/$largest-random")")
+    xlsxLargest=$(better "$xlsxLargest" \
+      "$(once "$tool" export "$data/$largest-random" "$work/largest.xlsx")")
+  done
+  sheets=$(unzip -l "$work/largest.xlsx" | grep -c 'xl/worksheets/sheet')
+  rm -f "$work/largest.xlsx"
+fi
+
+# An .ods of 100,000 rows, as Calc saves the workbook of the same rows,
+# imported beside the same rows as CSV, film.dat put back before each.
+odsRow=
+if command -v soffice >/dev/null; then
+  hundred=$(inventory 100000)
+  cp "$hundred/film.dat" "$work/hundred.dat"
+  "$tool" export "$hundred" | change_prices >"$work/changed.csv"
+  "$build/bench/csv_to_workbook" "$work/changed.csv" "$work/changed.xlsx"
+  (cd "$work" && soffice --headless --norestore -env:UserInstallation="file://$work/profile" \
+    --convert-to ods changed.xlsx >"$work/soffice.log" 2>&1) ||
+    fail "Calc could not save the workbook as .ods: $(tail -3 "$work/soffice.log")"
+  csvOds= ods=
+  for _ in $(seq "$runs"); do
+    cp "$work/hundred.dat" "$hundred/film.dat"
+    csvOds=$(better "$csvOds" "$(once "$tool" import "$hundred" "$work/changed.csv")")
+    csvSaid=$(tail -1 "$work/out.txt")
+    cp "$work/hundred.dat" "$hundred/film.dat"
+    ods=$(better "$ods" "$(once "$tool" import "$hundred" "$work/changed.ods")")
+    [ "$(tail -1 "$work/out.txt")" = "$csvSaid" ] ||
+      fail "the .ods's import differs from the CSV's: $(tail -1 "$work/out.txt"); $csvSaid"
+  done
+  cp "$work/hundred.dat" "$hundred/film.dat"
+  odsRow=$(row "import of an .ods of the 100,000-slot file, ${csvSaid%% *} prices changed" \
+    "$ods" "$csvOds" 3.00 "")
+fi
+
+echo
+echo "## Workbooks beside CSV (best of $runs by wall time, ms; peak memory, MB)"
+echo
+echo "Load average at the start: $load on $(nproc) processors. CPU is user and system time."
+echo
+echo "| sheet | workbook ms | CSV ms | wall ratio | workbook CPU ms | CSV CPU ms | CPU ratio | target | workbook peak MB | target MB |"
+echo "|---|---:|---:|---:|---:|---:|---:|---:|---:|---:|"
+row "export of 1,000,000 items" "$xlsx" "$csv" 1.50 64
+[ -z "${xlsxLargest:-}" ] ||
+  row "export of the $largest-slot file ($sheets sheets)" "$xlsxLargest" "$csvLargest" 1.50 64
+row "import of 1,000,000 rows, 100,000 prices changed" "$xlsxImport" "$csvImport" 1.50 ""
+[ -z "$odsRow" ] || echo "$odsRow"
+echo
+echo "The workbook's sheet XML (about 610 bytes a row) is written straight into"
+echo "blocks of a megabyte, which threads of their own (one a processor, up to"
+echo "four) deflate at zlib's level 1 while the next rows are made, joined into"
+echo "one deflate stream; the deflate is the most of its CPU time, the rest is the"
+echo "CSV export's own work."

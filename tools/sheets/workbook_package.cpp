@@ -2,6 +2,7 @@
 
 #include <cstdio>
 
+#include "tools/sheets/civil_date.h"
 #include "tools/sheets/sheet_reader.h"
 #include "tools/sheets/sheet_xml.h"
 
@@ -143,21 +144,12 @@ std::string StylesXml() {
 }
 
 std::string CoreProperties(int64_t now) {
-  // The civil date of day `days` since 1970-01-01 (proleptic Gregorian).
   const int64_t days = (now >= 0 ? now : now - 86399) / 86400;
   const int64_t seconds = now - days * 86400;
-  const int64_t z = days + 719468;
-  const int64_t era = (z >= 0 ? z : z - 146096) / 146097;
-  const int64_t doe = z - era * 146097;
-  const int64_t yoe = (doe - doe / 1460 + doe / 36524 - doe / 146096) / 365;
-  const int64_t doy = doe - (365 * yoe + yoe / 4 - yoe / 100);
-  const int64_t mp = (5 * doy + 2) / 153;
-  const int64_t day = doy - (153 * mp + 2) / 5 + 1;
-  const int64_t month = mp < 10 ? mp + 3 : mp - 9;
-  const int64_t year = yoe + era * 400 + (month <= 2);
+  const CivilDate date = CivilDateOf(days);
   char when[40];
-  std::snprintf(when, sizeof when, "%04d-%02d-%02dT%02d:%02d:%02dZ", static_cast<int>(year),
-                static_cast<int>(month), static_cast<int>(day), static_cast<int>(seconds / 3600),
+  std::snprintf(when, sizeof when, "%04d-%02d-%02dT%02d:%02d:%02dZ", date.year, date.month,
+                date.day, static_cast<int>(seconds / 3600),
                 static_cast<int>(seconds / 60 % 60), static_cast<int>(seconds % 60));
   return std::string(kXmlDeclaration) +
          "<cp:coreProperties xmlns:cp=\"http://schemas.openxmlformats.org/package/2006/metadata/"

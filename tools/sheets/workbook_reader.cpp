@@ -15,6 +15,7 @@
 #include <system_error>
 #include <thread>
 
+#include "tools/sheets/civil_date.h"
 #include "tools/sheets/zip_reader.h"
 
 namespace {
@@ -145,19 +146,9 @@ std::string DateOf(double serial, bool from1904) {
     if (days < 60) ++days;
   }
   days -= 25569;
-  // From days to the civil date (the proleptic Gregorian calendar).
-  const long z = days + 719468;
-  const long era = (z >= 0 ? z : z - 146096) / 146097;
-  const long doe = z - era * 146097;
-  const long yoe = (doe - doe / 1460 + doe / 36524 - doe / 146096) / 365;
-  const long doy = doe - (365 * yoe + yoe / 4 - yoe / 100);
-  const long mp = (5 * doy + 2) / 153;
-  const long d = doy - (153 * mp + 2) / 5 + 1;
-  const long m = mp < 10 ? mp + 3 : mp - 9;
-  const long y = yoe + era * 400 + (m <= 2);
+  const CivilDate date = CivilDateOf(days);
   char text[16];
-  std::snprintf(text, sizeof text, "%04d-%02d-%02d", static_cast<int>(y), static_cast<int>(m),
-                static_cast<int>(d));
+  std::snprintf(text, sizeof text, "%04d-%02d-%02d", date.year, date.month, date.day);
   return text;
 }
 

@@ -47,7 +47,7 @@ def main():
             cell = sheet.cell(1, column)
             if not cell.font.b or cell.value != (
                     heading if column < width else
-                    "version (filmtool's mark: leave it as it is)"):
+                    "version — keep this column as it is"):
                 problems.append("%s!%s1: header %r" % (name, letter(column), cell.value))
             text = heading in TEXT or column == width
             shown = sheet.column_dimensions[letter(column)].number_format

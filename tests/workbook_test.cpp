@@ -77,6 +77,43 @@ class Workbook : public ProgramTest {
   }
 };
 
+// The value of attribute `name` in the first element of `xml` that starts
+// with `start`, or "" when there is none.
+std::string AttributeOf(const std::string& xml, const std::string& start, const std::string& name) {
+  const size_t at = xml.find(start);
+  if (at == std::string::npos) return "";
+  const size_t end = xml.find('>', at);
+  const size_t value = xml.find(" " + name + "=\"", at);
+  if (value == std::string::npos || value > end) return "";
+  const size_t from = value + name.size() + 3;
+  return xml.substr(from, xml.find('"', from) - from);
+}
+
+// The number format of cell style `style` as the workbook's styles give it
+// ("General" for the built-in default), and whether its font is bold.
+struct CellFormat {
+  std::string code;
+  bool bold = false;
+};
+CellFormat FormatOfStyle(const std::string& styles, const std::string& style) {
+  const size_t xfs = styles.find("<cellXfs");
+  size_t at = styles.find("<xf ", xfs);
+  for (int i = std::atoi(style.c_str()); i > 0 && at != std::string::npos; --i) {
+    at = styles.find("<xf ", at + 1);
+  }
+  if (xfs == std::string::npos || at == std::string::npos) return {"none", false};
+  const std::string xf = styles.substr(at, styles.find('>', at) - at + 1);
+  const std::string id = AttributeOf(xf, "<xf", "numFmtId");
+  const std::string font = AttributeOf(xf, "<xf", "fontId");
+  size_t fontAt = styles.find("<font>", styles.find("<fonts"));
+  for (int i = std::atoi(font.c_str()); i > 0 && fontAt != std::string::npos; --i) {
+    fontAt = styles.find("<font>", fontAt + 1);
+  }
+  const bool bold = fontAt != std::string::npos && styles.compare(fontAt, 10, "<font><b/>") == 0;
+  if (id == "0" || id.empty()) return {"General", bold};
+  return {AttributeOf(styles, "<numFmt numFmtId=\"" + id + "\"", "formatCode"), bold};
+}
+
 TEST_F(Workbook, ExportsRowsComeBackAsTheyWerePrinted) {
   const auto sheet = WorkbookAt(Path("out.xlsx"));
   ASSERT_TRUE(sheet);
@@ -118,6 +155,53 @@ TEST_F(Workbook, ExportsRowsComeBackAsTheyWerePrinted) {
   EXPECT_EQ(rows[3], (std::vector<std::string>{
                          "Stock!4", "5", "7", odd.fields[0], odd.fields[1], "-3", "1", "-0",
                          "340282346638528859811704183484516925440", "0.1", "2", "v1"}));
+
+  // As a spreadsheet shows the sheet: the number, description, sku and
+  // version columns formatted as Text down to the sheet's end, so that a
+  // row typed below the export is text too; cells as numbers, prices with
+  // two decimals, the header bold, the version column hidden, the filter
+  // over every row, and a text's blanks kept at either end.
+  const std::string sheetXml = ReadZipEntry(Path("out.xlsx"), "xl/worksheets/sheet1.xml");
+  const std::string styles = ReadZipEntry(Path("out.xlsx"), "xl/styles.xml");
+  ASSERT_FALSE(sheetXml.empty());
+  ASSERT_FALSE(styles.empty());
+  for (int column = 1; column <= 11; ++column) {
+    const std::string col = "<col min=\"" + std::to_string(column) + "\"";
+    const bool text = column == 2 || column == 3 || column == 4 || column == 11;
+    const std::string style = AttributeOf(sheetXml, col, "style");
+    EXPECT_EQ(FormatOfStyle(styles, style.empty() ? "0" : style).code, text ? "@" : "General")
+        << "column " << column;
+    EXPECT_EQ(AttributeOf(sheetXml, col, "hidden"), column == 11 ? "1" : "") << column;
+  }
+  const auto cellFormat = [&](const std::string& xml, const std::string& cell) {
+    const std::string style = AttributeOf(xml, "<c r=\"" + cell + "\"", "s");
+    return FormatOfStyle(styles, style.empty() ? "0" : style);
+  };
+  EXPECT_TRUE(cellFormat(sheetXml, "A1").bold);
+  EXPECT_TRUE(cellFormat(sheetXml, "K1").bold);
+  EXPECT_FALSE(cellFormat(sheetXml, "A2").bold);
+  for (const char* cell : {"B2", "C2", "D2", "K2"}) {
+    EXPECT_EQ(cellFormat(sheetXml, cell).code, "@") << cell;
+  }
+  for (const char* cell : {"E2", "F2", "J2"}) {
+    EXPECT_EQ(cellFormat(sheetXml, cell).code, "0") << cell;
+  }
+  for (const char* cell : {"G2", "H2", "I2"}) {
+    EXPECT_EQ(cellFormat(sheetXml, cell).code, "0.00") << cell;
+  }
+  EXPECT_EQ(AttributeOf(sheetXml, "<autoFilter", "ref"), "A1:K4");
+  EXPECT_NE(
+      ReadZipEntry(Path("out.xlsx"), "xl/workbook.xml").find(">Stock!$A$1:$K$4</definedName>"),
+      std::string::npos);
+  EXPECT_NE(sheetXml.find("xml:space=\"preserve\"> A;B </t>"), std::string::npos) << sheetXml;
+  const auto trail = WorkbookAt(Path("trail.xlsx"));
+  ExportedRow trailing = row;
+  trailing.fields[0] = "TRAIL ";
+  ASSERT_TRUE(trail->Row(trailing));
+  ASSERT_TRUE(trail->Finish());
+  EXPECT_NE(ReadZipEntry(Path("trail.xlsx"), "xl/worksheets/sheet1.xml")
+                .find("xml:space=\"preserve\">TRAIL </t>"),
+            std::string::npos);
 
   // Past a sheet's last row, the rows go on in another sheet, under a
   // header of its own.

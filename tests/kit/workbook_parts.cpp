@@ -1,5 +1,6 @@
 #include "tests/kit/workbook_parts.h"
 
+#include <minizip/unzip.h>
 #include <minizip/zip.h>
 
 #include <cstdlib>
@@ -18,6 +19,23 @@ bool WriteZipFile(const std::string& path, const std::vector<WorkbookPart>& part
         zipCloseFileInZip(zip) == ZIP_OK;
   }
   return zipClose(zip, nullptr) == ZIP_OK && ok;
+}
+
+std::string ReadZipEntry(const std::string& path, const std::string& name) {
+  unzFile zip = unzOpen64(path.c_str());
+  if (zip == nullptr) return "";
+  std::string content;
+  if (unzLocateFile(zip, name.c_str(), /*iCaseSensitivity=*/1) == UNZ_OK &&
+      unzOpenCurrentFile(zip) == UNZ_OK) {
+    char buffer[1 << 16];
+    int got;
+    while ((got = unzReadCurrentFile(zip, buffer, sizeof buffer)) > 0) {
+      content.append(buffer, static_cast<size_t>(got));
+    }
+    unzCloseCurrentFile(zip);
+  }
+  unzClose(zip);
+  return content;
 }
 
 std::vector<WorkbookPart> WorkbookParts(const WorkbookShape& shape) {

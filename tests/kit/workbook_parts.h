@@ -12,6 +12,8 @@ using WorkbookPart = std::pair<std::string, std::string>;  // name in the zip, c
 
 // Writes the zip of `parts`; false when it cannot be written.
 bool WriteZipFile(const std::string& path, const std::vector<WorkbookPart>& parts);
+// The content of entry `name` of the zip at `path`; "" when it has none.
+std::string ReadZipEntry(const std::string& path, const std::string& name);
 
 // The parts of a workbook with the sheets named (each its sheet XML's
 // <sheetData> content), the shared strings `strings` (each an <si>'s

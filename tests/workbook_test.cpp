@@ -203,6 +203,28 @@ TEST_F(Workbook, ExportsRowsComeBackAsTheyWerePrinted) {
                 .find("xml:space=\"preserve\">TRAIL </t>"),
             std::string::npos);
 
+  // A sheet of texts that hardly compress, much larger than a block of the
+  // writer's, comes back whole and in order.
+  const auto large = WorkbookAt(Path("large.xlsx"));
+  uint64_t noise = 88172645463325252u;
+  ExportedRow random = row;
+  for (int i = 0; i < 40000; ++i) {
+    for (std::string* text : {&random.fields[0], &random.fields[1]}) {
+      text->assign(38, ' ');
+      for (char& c : *text) {
+        noise ^= noise << 13, noise ^= noise >> 7, noise ^= noise << 17;
+        c = static_cast<char>('!' + noise % 90);
+      }
+    }
+    random.slot = i;
+    ASSERT_TRUE(large->Row(random));
+  }
+  ASSERT_TRUE(large->Finish());
+  const Rows back = ReadAll(Path("large.xlsx"), &why);
+  ASSERT_EQ(back.size(), 40001u) << why;
+  EXPECT_EQ(back.back()[1], "39999");
+  EXPECT_EQ(back.back()[3], random.fields[0]);
+
   // Past a sheet's last row, the rows go on in another sheet, under a
   // header of its own.
   const auto split = WorkbookAt(Path("split.xlsx"), /*rowsPerSheet=*/2);
@@ -213,6 +235,13 @@ TEST_F(Workbook, ExportsRowsComeBackAsTheyWerePrinted) {
   EXPECT_EQ(sheets[3][0], "Stock 2!1");
   EXPECT_EQ(sheets[3][2], "number");
   EXPECT_EQ(sheets[4][0], "Stock 2!2");
+  // Each sheet's filter is its own, under the sheet's name as a formula
+  // quotes it.
+  const std::string book = ReadZipEntry(Path("split.xlsx"), "xl/workbook.xml");
+  EXPECT_NE(book.find("localSheetId=\"0\" hidden=\"1\">Stock!$A$1:$K$3<"), std::string::npos)
+      << book;
+  EXPECT_NE(book.find("localSheetId=\"1\" hidden=\"1\">'Stock 2'!$A$1:$K$2<"), std::string::npos)
+      << book;
 }
 
 TEST_F(Workbook, CellsReadAsTheSpreadsheetStoredThem) {
@@ -276,6 +305,34 @@ TEST_F(Workbook, CellsReadAsTheSpreadsheetStoredThem) {
   ASSERT_TRUE(WriteZipFile(Path("w.xlsx"), parts));
   std::string why;
   EXPECT_EQ(ReadAll(Path("w.xlsx"), &why), (Rows{{"S!1", "7"}})) << why;
+
+  // A workbook whose main part has another name, found by the package's
+  // relationships, and one whose parts are named in capitals.
+  shape.sheets = {{"S", "<row r=\"1\"><c r=\"A1\"><v>8</v></c></row>"}};
+  std::vector<WorkbookPart> renamed = WorkbookParts(shape);
+  for (WorkbookPart& part : renamed) {
+    if (part.first == "xl/workbook.xml") part.first = "xl/workbook2.xml";
+    if (part.first == "xl/_rels/workbook.xml.rels") part.first = "xl/_rels/workbook2.xml.rels";
+    const size_t target = part.second.find("Target=\"xl/workbook.xml");
+    if (target != std::string::npos) part.second.replace(target + 8, 15, "xl/workbook2.xml");
+  }
+  std::vector<WorkbookPart> capitals = WorkbookParts(shape);
+  for (WorkbookPart& part : capitals) {
+    if (part.first.compare(0, 3, "xl/") == 0) part.first = "XL/" + part.first.substr(3);
+    if (part.first == "XL/workbook.xml") part.first = "XL/Workbook.xml";
+    const size_t target = part.second.find("Target=\"xl/workbook.xml");
+    if (target != std::string::npos) part.second.replace(target + 8, 15, "XL/Workbook.xml");
+  }
+  for (const auto& form : {renamed, capitals}) {
+    ASSERT_TRUE(WriteZipFile(Path("w.xlsx"), form));
+    const auto sheetReader = OpenSheetReader(Path("w.xlsx"), &why);
+    ASSERT_TRUE(sheetReader) << why;
+    std::string name;
+    SheetRow sheetRow;
+    ASSERT_TRUE(sheetReader->NextSheet(&name));
+    ASSERT_TRUE(sheetReader->NextRow(&sheetRow)) << sheetReader->error();
+    EXPECT_EQ(std::string(sheetRow.cells.at(0)), "8");
+  }
 
   // Dates counted from 1904, and the 29 February 1900 of the 1900 count.
   shape.from1904 = true;
@@ -354,6 +411,20 @@ TEST_F(Workbook, OpenDocumentCellsReadAsTheSpreadsheetStoredThem) {
                     "<table:table-row table:number-rows-repeated=\"2\">" + text + "<text:p>x</text:p>" +
                     end + "</table:table-row>"),
             "S: row 1048577 is past the sheet's last row, 1048576");
+  // The last column and the last row themselves hold values.
+  ASSERT_TRUE(WriteZipFile(
+      Path("w.ods"),
+      OdsParts({{"S", "<table:table-row><table:table-cell table:number-columns-repeated=\"16383\"/>" +
+                          text + "<text:p>x</text:p>" + end +
+                          "</table:table-row><table:table-row table:number-rows-repeated=\"1048574\"/>"
+                          "<table:table-row>" + text + "<text:p>y</text:p>" + end +
+                          "</table:table-row>"}})));
+  const Rows last = ReadAll(Path("w.ods"), &why, /*ods=*/true);
+  EXPECT_EQ(why, "");
+  ASSERT_EQ(last.size(), 2u);
+  ASSERT_EQ(last[0].size(), 16385u);
+  EXPECT_EQ(last[0].back(), "x");
+  EXPECT_EQ(last[1], (std::vector<std::string>{"S!1048576", "y"}));
   auto parts = OdsParts({{"S", ""}});
   parts[2].second = "<?xml version=\"1.0\"?><!DOCTYPE d [<!ENTITY a \"aaaa\">]><d/>";
   ASSERT_TRUE(WriteZipFile(Path("w.ods"), parts));

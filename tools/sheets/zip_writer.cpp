@@ -365,7 +365,7 @@ bool ZipWriter::Begin(const char* name) {
     const size_t threads = DeflatingThreads();
     // Enough blocks in flight that no thread waits for another's, few
     // enough that a sheet of any length takes a few megabytes.
-    p.mostInFlight = 2 * threads + 2;
+    p.mostInFlight = threads + 2;
     try {
       for (size_t t = 0; t < threads; ++t) p.deflaters.emplace_back([&p] { p.Deflate(); });
     } catch (const std::system_error&) {

@@ -13,6 +13,7 @@
 #include "platform/platform.h"
 #include "platform/scoped_file.h"
 #include "tests/kit/open_descriptors.h"
+#include "tests/kit/workbook_parts.h"
 #include "tests/sheet_commands.h"
 
 namespace {
@@ -299,6 +300,7 @@ TEST_F(DeskReview, TheOwnersColumnsAndADeletedVersionColumnAreToldApart) {
   ASSERT_EQ(notices.size(), 1u);
   EXPECT_EQ(notices[0].note, "column 'notes' is not ours: ignored");
   EXPECT_EQ(notices[0].cell, "L1");
+  EXPECT_FALSE(notices[0].hasField);
   EXPECT_TRUE(Says(work_.TakeMessages(), "Column 'notes' is not ours: ignored."));
   const std::vector<ImportPlan::Row> changes = Rows(ImportPlan::Part::kChange);
   ASSERT_EQ(changes.size(), 1u);
@@ -331,6 +333,23 @@ TEST_F(DeskReview, TheOwnersColumnsAndADeletedVersionColumnAreToldApart) {
   ASSERT_EQ(Review({{"number", "number", "Price"}}), DeskWork::Reviewed::kRefused);
   EXPECT_EQ(work_.plan()->Count(ImportPlan::Part::kRefused), 2u);
   EXPECT_EQ(work_.plan()->Rows(ImportPlan::Part::kRefused), 1u);
+  // A sheet typed by hand, its numbers in column A.
+  ASSERT_EQ(Review({{"number", "description"}, {"abc", "X"}}), DeskWork::Reviewed::kRefused);
+  ASSERT_EQ(Rows(ImportPlan::Part::kRefused).size(), 1u);
+  EXPECT_EQ(Rows(ImportPlan::Part::kRefused)[0].cell, "A2");
+
+  // A row of a workbook's second sheet is told by that sheet's own row.
+  std::vector<std::vector<std::string>> stock = Export(), more = {stock[0], stock[2]};
+  more[1][kPrice] = "8";
+  stock.pop_back();
+  ASSERT_TRUE(WriteZipFile(Path("two.xlsx"),
+                           WorkbookParts(AsSaved({{"Stock", stock}, {"More", more}}))));
+  ASSERT_EQ(work_.Review(Shop(), Path("two.xlsx"), {}, nullptr), DeskWork::Reviewed::kReady)
+      << Joined(work_.TakeMessages());
+  const std::vector<ImportPlan::Row> later = Rows(ImportPlan::Part::kChange);
+  ASSERT_EQ(later.size(), 1u);
+  EXPECT_EQ(later[0].row, 2);
+  EXPECT_EQ(later[0].sheet, "More");
 }
 
 // The settings file: what it says is kept, and what cannot be a setting
@@ -362,6 +381,19 @@ TEST_F(DeskReview, TheSettingsFileKeepsWhatItCanAndLeavesOutTheRest) {
   EXPECT_EQ(again.sheets, "C:\\Other\\Sheets");
   ParseDeskSettings("shopsheets=|D:\\\nshopsheets=C:\\Third\n", &again);
   EXPECT_EQ(again.otherShops.size(), 1u);
+  // At most sixteen other shops are kept, and none whose folder holds the
+  // line's own separator.
+  DeskSettings many{"C:\\Shop0", "", "", "C:\\Sheets0", {}};
+  for (int i = 1; i <= 20; ++i) {
+    ChangeShop("C:\\Shop" + std::to_string(i), &many);
+    many.sheets = "C:\\Sheets" + std::to_string(i);
+  }
+  EXPECT_EQ(many.otherShops.size(), 16u);
+  ParseDeskSettings(FormatDeskSettings(many), &again);
+  EXPECT_EQ(again.otherShops.size(), 16u);
+  DeskSettings barred{"C:\\A|B", "", "", "C:\\Sheets", {}};
+  ChangeShop("C:\\Shop", &barred);
+  EXPECT_TRUE(barred.otherShops.empty());
   // A save that does not reach the medium is no save: the file there stays.
   const Bytes saved = ReadBytes("desk.ini");
   faults_.Inject(testkit::FileOp::kFlush, 1);

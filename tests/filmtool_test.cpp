@@ -398,6 +398,17 @@ TEST_F(FilmtoolCommands, ACsvFileIsQuotedForSpreadsheetsAndPutInPlaceOnlyOnceFlu
   EXPECT_TRUE(Said("out.csv")) << err_;
   EXPECT_EQ(ReadBytes("out.csv"), (Bytes{'o', 'l', 'd'}));
   EXPECT_FALSE(Exists("out.csv.part"));
+  // The same for a workbook.
+  WriteBytes("out.xlsx", Bytes{'o', 'l', 'd'});
+  EXPECT_EQ(Tool([&] {
+              faults_.Inject(testkit::FileOp::kFlush, 1);
+              const auto sheet = WorkbookAt(Path("out.xlsx"));
+              return sheet && sheet->Row(row) && sheet->Finish() ? 0 : 1;
+            }),
+            1);
+  EXPECT_TRUE(Said("out.xlsx")) << err_;
+  EXPECT_EQ(ReadBytes("out.xlsx"), (Bytes{'o', 'l', 'd'}));
+  EXPECT_FALSE(Exists("out.xlsx.part"));
 }
 
 TEST_F(Filmtool, TextsConvertWithTheCodePageOfTheOptionOrTheVariable) {

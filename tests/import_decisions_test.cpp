@@ -423,6 +423,11 @@ TEST(SheetReaders, ACsvOfMoreLinesThanARowIsNamedByIsRefused) {
   EXPECT_FALSE(reader.Next(&row));
   EXPECT_EQ(reader.error(),
             "line 2147483648: more than 2147483647 lines: no sheet of an inventory is that long");
+  // The last line that names a row is read.
+  EmptyLines last(uint64_t{kLastCsvLine} - 1);
+  CsvReader lastReader(&last);
+  ASSERT_TRUE(lastReader.Next(&row)) << lastReader.error();
+  EXPECT_EQ(row.line, kLastCsvLine);
 }
 
 // A spreadsheet's date holds every part of the text it was made from, and

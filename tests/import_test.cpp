@@ -511,6 +511,16 @@ TEST_F(SheetCommands, EveryRefusalOfASheetSaysWhatToDo) {
   EXPECT_TRUE(Said("in.csv:101: ")) << err_;
   EXPECT_FALSE(Said("in.csv:102: ")) << err_;
   EXPECT_TRUE(Said("in.csv: 1 more problems and conflicts")) << err_;
+  // A column of the owner's own is said once and left alone; the rest goes in.
+  EXPECT_EQ(Import("number,price,notes\n10,1.50,call the supplier\n11,3,\n", "--overwrite"), 0)
+      << err_;
+  EXPECT_TRUE(Said("column 'notes' is not ours: ignored")) << err_;
+  EXPECT_EQ(Listed(out_), "11 price: 1.50 -> 3.00\n");
+  WriteInventory(MakeItems({{10, "TEN"}, {11, "ELEVEN"}}));
+  many.erase(many.rfind("1100,"));
+  EXPECT_EQ(Import(many), 1);
+  EXPECT_TRUE(Said("in.csv:101: ")) << err_;
+  EXPECT_FALSE(Said("more problems")) << err_;
   // The marked row of an item deleted since the export.
   std::filesystem::remove(Path("film.dat"));
   WriteInventory(MakeItems({{11, "ELEVEN"}}));

@@ -202,6 +202,16 @@ TEST_F(Workbook, ExportsRowsComeBackAsTheyWerePrinted) {
   EXPECT_NE(ReadZipEntry(Path("trail.xlsx"), "xl/worksheets/sheet1.xml")
                 .find("xml:space=\"preserve\">TRAIL </t>"),
             std::string::npos);
+  // Numbers that are not there, or not numbers, are no number cells.
+  ExportedRow blank = row;
+  blank.fields[2] = "";
+  blank.fields[6] = "-";
+  const auto blanks = WorkbookAt(Path("blank.xlsx"));
+  ASSERT_TRUE(blanks->Row(blank));
+  ASSERT_TRUE(blanks->Finish());
+  const std::string blankXml = ReadZipEntry(Path("blank.xlsx"), "xl/worksheets/sheet1.xml");
+  EXPECT_EQ(blankXml.find("<v></v>"), std::string::npos) << blankXml;
+  EXPECT_EQ(blankXml.find("<v>-</v>"), std::string::npos) << blankXml;
 
   // A sheet of texts that hardly compress, much larger than a block of the
   // writer's, comes back whole and in order.
@@ -411,6 +421,10 @@ TEST_F(Workbook, OpenDocumentCellsReadAsTheSpreadsheetStoredThem) {
                     "<table:table-row table:number-rows-repeated=\"2\">" + text + "<text:p>x</text:p>" +
                     end + "</table:table-row>"),
             "S: row 1048577 is past the sheet's last row, 1048576");
+  EXPECT_EQ(problem("<table:table-row><table:table-cell table:number-columns-repeated="
+                    "\"18446744073709551615\" office:value-type=\"float\" office:value=\"1\"/>"
+                    "</table:table-row>"),
+            "S: row 1 has a value past the sheet's last column");
   // The last column and the last row themselves hold values.
   ASSERT_TRUE(WriteZipFile(
       Path("w.ods"),

@@ -1,11 +1,14 @@
 #!/usr/bin/env bash
-# A hand mutation trial: 115 one-line faults, each given as (file, original
+# A hand mutation trial: 181 one-line faults, each given as (file, original
 # line, replacement line), matched by the line's text with its indentation
 # ignored, so that it applies wherever the line still stands. M01-M24 were
 # written beside the tests, across store/, commands/, records/ and tools/;
 # M25 onward by someone who had not read the tests, across the sheets, the
 # import, the window, the file locks of both systems, the journal, the
-# version mark and the capitals.
+# version mark and the capitals; M116 onward, by another who had not read
+# them, across the workbook's own writer and its zip, the OpenDocument
+# reader, the kinds of sheet told apart, cells without a value, hidden
+# sheets, the review's parts, the window's settings and a write's groups.
 #
 #   mutation-trial.sh list                       the mutants, one a line
 #   mutation-trial.sh apply  ID WORKTREE         put mutant ID into WORKTREE
@@ -378,6 +381,204 @@ M114 platform/win32/win32_files.cpp
 M115 platform/win32/win32_files.cpp
 - ::MoveFileExW(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH),
 + ::MoveFileExW(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING),
+M116 tools/sheets/sheet_xml.cpp
+- stop['&'] = stop['<'] = stop['>'] = stop['_'] = stop[0xEF] = true;
++ stop['&'] = stop['<'] = stop['>'] = stop[0xEF] = true;
+M117 tools/sheets/sheet_xml.cpp
+- const bool sequence = end - p >= 7 && p[1] == 'x' && IsHex(p[2]) && IsHex(p[3]) &&
++ const bool sequence = end - p > 7 && p[1] == 'x' && IsHex(p[2]) && IsHex(p[3]) &&
+M118 tools/sheets/sheet_xml.cpp
+- for (int shift = 12; shift >= 0; shift -= 4) *at++ = kDigits[(code >> shift) & 0xF];
++ for (int shift = 12; shift > 0; shift -= 4) *at++ = kDigits[(code >> shift) & 0xF];
+M119 tools/sheets/sheet_xml.cpp
+- (static_cast<unsigned char>(p[2]) & 0xFE) == 0xBE) {
++ static_cast<unsigned char>(p[2]) == 0xBE) {
+M120 tools/sheets/sheet_xml.cpp
+- if (IsBlank(value.front()) || IsBlank(value.back())) at = Put(at, " xml:space=\"preserve\"");
++ if (IsBlank(value.front())) at = Put(at, " xml:space=\"preserve\"");
+M121 tools/sheets/sheet_xml.cpp
+- if (i == digits) return false;
++
+M122 tools/sheets/sheet_xml.cpp
+- at = Put(at, kind == CellKind::kWhole ? "\" s=\"2\"><v>" : "\" s=\"4\"><v>");
++ at = Put(at, "\" s=\"2\"><v>");
+M123 tools/sheets/sheet_xml.cpp
+- at = Put(at, kind == CellKind::kHeader ? "\" s=\"1\"" : "\" s=\"3\"");
++ at = Put(at, kind == CellKind::kHeader ? "\" s=\"1\"" : "\" s=\"0\"");
+M124 tools/sheets/workbook_writer.cpp
+- text_[c] = kinds_[c] == CellKind::kText;
++ text_[c] = false;
+M125 tools/sheets/workbook_writer.cpp
+- lastRows_.push_back(rows_ + 1);
++ lastRows_.push_back(rows_);
+M126 tools/sheets/workbook_writer.cpp
+- const std::string tail = SheetTail(kExportedColumns, rows_ + 1);
++ const std::string tail = SheetTail(kExportedColumns, rows_);
+M127 tools/sheets/workbook_writer.cpp
+- zip_.Add("xl/styles.xml", StylesXml()) &&
++
+M128 tools/sheets/workbook_package.cpp
+- (text[c] ? " style=\"3\"" : "") + (c + 1 == columns ? " hidden=\"1\"" : "") +
++ (text[c] ? " style=\"3\"" : "") + (c == columns ? " hidden=\"1\"" : "") +
+M129 tools/sheets/workbook_package.cpp
+- const bool plain = name.find(' ') == std::string::npos;
++ const bool plain = true;
+M130 tools/sheets/workbook_package.cpp
+- xml += "<definedName name=\"_xlnm._FilterDatabase\" localSheetId=\"" + std::to_string(s) +
++ xml += "<definedName name=\"_xlnm._FilterDatabase\" localSheetId=\"" + std::to_string(s + 1) +
+M131 tools/sheets/workbook_package.cpp
+- const int64_t year = yoe + era * 400 + (month <= 2);
++ const int64_t year = yoe + era * 400;
+M132 tools/sheets/zip_writer.cpp
+- return (platform::WriteFile(file, bytes, count, &written) && written == count) ||
++ return platform::WriteFile(file, bytes, count, &written) ||
+M133 tools/sheets/zip_writer.cpp
+- if (closed != ZIP_OK || !p.sink.Flush()) return p.Fail();
++ if (closed != ZIP_OK) return p.Fail();
+M134 tools/sheets/zip_writer.cpp
+- const bool flushed = platform::FlushFile(p.sink.file) || p.sink.Failed(platform::LastFileError());
++ const bool flushed = true;
+M135 tools/sheets/zip_writer.cpp
+- crc = crc32_combine(crc, j.crc, static_cast<z_off_t>(j.in.size));
++ crc = crc32_combine(j.crc, crc, static_cast<z_off_t>(j.in.size));
+M136 tools/sheets/zip_writer.cpp
+- finished = j.last ? result == Z_STREAM_END : z.avail_in == 0 && z.avail_out > 0;
++ finished = j.last ? result == Z_STREAM_END : z.avail_in == 0;
+M137 tools/sheets/sheet_file.cpp
+- part_ = wide_ + L".part";
++ part_ = wide_;
+M138 tools/sheets/sheet_format.cpp
+- (head[1] == '\x00' || head[1] == '\x02' || head[1] == '\x04') &&
++ (head[1] == '\x00' || head[1] == '\x02') &&
+M139 tools/sheets/sheet_format.cpp
+- const std::string_view text = StartsWith(head, "\xEF\xBB\xBF") ? head.substr(3) : head;
++ const std::string_view text = head;
+M140 tools/sheets/sheet_format.cpp
+- ZipEntryStart(zip, "_rels/.rels", 4096).find("workbook") != std::string::npos) {
++ ZipEntryStart(zip, "_rels/.rels", 4096).find("workbook") == 0) {
+M141 tools/sheets/zip_reader.cpp
+- return unzLocateFile(zip, name, /*iCaseSensitivity=*/2) == UNZ_OK;
++ return unzLocateFile(zip, name, /*iCaseSensitivity=*/1) == UNZ_OK;
+M142 tools/sheets/ods_reader.cpp
+- return std::min<uint64_t>(n, most);
++ return n;
+M143 tools/sheets/ods_reader.cpp
+- const uint64_t count = RepeatOf(AttributeOf(attributes, Ns::kText, "c"), kLongestCell + 1);
++ const uint64_t count = RepeatOf(AttributeOf(attributes, Ns::kText, "c"), 1);
+M144 tools/sheets/ods_reader.cpp
+- if (p.inParagraph == 0 && p.paragraphs++ > 0) p.Append("\n");
++ if (p.inParagraph == 0 && p.paragraphs++ > 1) p.Append("\n");
+M145 tools/sheets/ods_reader.cpp
+- if (!p.afterBlank) p.value += ' ';
++ p.value += ' ';
+M146 tools/sheets/ods_reader.cpp
+- if (extended != nullptr && std::string_view(extended) == "error") {
++ if (false) {
+M147 tools/sheets/ods_reader.cpp
+- } else if (kind == "float" || kind == "percentage" || kind == "currency") {
++ } else if (kind == "float" || kind == "percentage") {
+M148 tools/sheets/ods_reader.cpp
+- } else if (name.Is(Ns::kOffice, "annotation") || name.Is(Ns::kText, "note") ||
++ } else if (name.Is(Ns::kText, "note") ||
+M149 tools/sheets/ods_reader.cpp
+- if (columns + emptyCells + cellRepeat > kMostSheetColumns) {
++ if (columns + emptyCells + cellRepeat >= kMostSheetColumns) {
+M150 tools/sheets/ods_reader.cpp
+- if (rows + rowRepeat > kLastSheetRow) {
++ if (rows + rowRepeat >= kLastSheetRow) {
+M151 tools/sheets/ods_reader.cpp
+- rows += rowRepeat;
++ ++rows;
+M152 tools/sheets/ods_reader.cpp
+- ++p.current.number;  // the row repeated
++
+M153 tools/sheets/ods_reader.cpp
+- if (unzCloseCurrentFile(zip) != UNZ_OK) problem = std::string(kContent) + " is damaged";
++ unzCloseCurrentFile(zip);
+M154 tools/sheets/workbook_reader.cpp
+- } else if (values > 1) {
++ } else if (values > 2) {
+M155 tools/sheets/workbook_reader.cpp
+- p.formula = true;
++
+M156 tools/sheets/workbook_reader.cpp
+- std::strcmp(state, "veryHidden") == 0);
++ false);
+M157 tools/sheets/workbook_reader.cpp
+- if (any || !p.building.withoutValue.empty()) p.ready.push_back(p.building);
++ if (any) p.ready.push_back(p.building);
+M158 tools/sheets/workbook_reader.cpp
+- if (unzCloseCurrentFile(zip) != UNZ_OK) problem = name + " is damaged";
++ unzCloseCurrentFile(zip);
+M159 tools/sheets/workbook_reader.cpp
+- p.building.withoutValue.clear();
++
+M160 tools/sheets/sheet_reader.cpp
+- bool Hidden() const override { return reader_ && reader_->SheetHidden(); }
++ bool Hidden() const override { return false; }
+M161 tools/sheets/sheet_reader.cpp
+- int ShownRow(int line) const override { return line % kLinesPerSheet; }
++ int ShownRow(int line) const override { return line; }
+M162 tools/import/import_plan.cpp
+- if (rows_[PartIndex(part)] == 0 || lastLine_[PartIndex(part)] != found.line) {
++ if (true) {
+M163 tools/import/import_plan.cpp
+- const std::string is = found.is.empty() ? std::string(found.text) : found.is;
++ const std::string is(found.text);
+M164 tools/import/import_plan.cpp
+- const std::string description = ExportedField(Field::kDescription, before);
++ const std::string description = ExportedField(Field::kDescription, after);
+M165 tools/import/import_plan.cpp
+- if (column >= 0) row->cell = ColumnLetters(static_cast<size_t>(column)) + std::to_string(row->row);
++ if (column > 0) row->cell = ColumnLetters(static_cast<size_t>(column)) + std::to_string(row->row);
+M166 tools/import/import_plan.cpp
+- found.what != Finding::kColumnNotOurs;
++ true;
+M167 tools/import/import_report.cpp
+- if (found.what == Finding::kOverwritten) return;
++ if (IsNotice(found.what)) return;
+M168 tools/import/import_report.cpp
+- if (const int n = d.unmarkedOverwritten(); n > 0 && d.versionMissing()) {
++ if (const int n = d.unmarkedOverwritten(); n > 1 && d.versionMissing()) {
+M169 tools/import/import_report.cpp
+- const std::string is = f.is.empty() ? value : Printable(f.is);
++ const std::string is = value;
+M170 tools/import/import_report.cpp
+- if (told_ > kToldLines) {
++ if (told_ >= kToldLines) {
+M171 tools/import/import_run.cpp
+- Complain(path_ + ": the workbook has a hidden sheet '" + *name + "': its rows are not read");
++
+M172 tools/import/import_run.cpp
+- decisions_->TakeRow(row_.line, row_.cells, row_.withoutValue);
++ decisions_->TakeRow(row_.line, row_.cells, {});
+M173 desk/desk_work.cpp
+- sentence[0] = static_cast<char>(std::toupper(static_cast<unsigned char>(sentence[0])));
++
+M174 desk/desk_work.cpp
+- for (size_t i = 0; i < plan_->Count(ImportPlan::Part::kNotice); ++i)
++ for (size_t i = 1; i < plan_->Count(ImportPlan::Part::kNotice); ++i)
+M175 desk/desk_settings.cpp
+- if (settings->otherShops.size() < kKeptShops)
++ if (settings->otherShops.size() <= kKeptShops)
+M176 desk/desk_settings.cpp
+- settings->otherShops[settings->folder] = settings->sheets;
++
+M177 desk/desk_settings.cpp
+- settings->folder.find('|') == std::string::npos &&
++ true &&
+M178 store/journalled_write.cpp
+- return from > 0 && changes.Slot(from - 1) + 1 == changes.Slot(from);
++ return from > 0 && changes.Slot(from - 1) + 2 >= changes.Slot(from);
+M179 store/journalled_write.cpp
+- last.after.data() + (SlotOffset(last.first + last.count - 1) - span.start),
++ last.after.data() + (SlotOffset(last.first + last.count - 2) - span.start),
+M180 store/journal_plan.cpp
+- if (next < count && InOneRun(slot(next - 1), slot(next))) break;
++
+M181 tools/sheets/csv.cpp
+- if (line > kLastCsvLine) {
++ if (line >= kLastCsvLine) {
 EOF
 }
 

@@ -58,6 +58,20 @@ Rows ReadAll(const std::string& path, std::string* why, bool ods = false) {
   return rows;
 }
 
+// Every row of the sheet at `path` as the import reads it.
+Rows SheetRows(const std::string& path) {
+  Rows rows;
+  std::string why, name;
+  const auto sheet = OpenSheetReader(path, &why);
+  if (!sheet) return {{why}};
+  SheetRow row;
+  while (sheet->NextSheet(&name)) {
+    while (sheet->NextRow(&row)) rows.emplace_back(row.cells.begin(), row.cells.end());
+  }
+  if (!sheet->error().empty()) rows.push_back({sheet->error()});
+  return rows;
+}
+
 class Workbook : public ProgramTest {
  protected:
   // Reads the workbook of `shape`, expecting no problem.
@@ -280,6 +294,58 @@ TEST_F(Workbook, OpenDocumentCellsReadAsTheSpreadsheetStoredThem) {
   EXPECT_EQ(why, "is no OpenDocument spreadsheet (content.xml is missing)");
 }
 
+// A zip whose entry no longer matches its checksum (a byte changed in a
+// stored entry, which no inflate would notice), is cut short, or claims to
+// inflate past what such a part holds, is refused naming the entry, in a
+// workbook and in an OpenDocument spreadsheet alike: rows streamed before
+// the entry's end are followed by the refusal, which the import meets
+// before it changes anything.
+TEST_F(Workbook, ADamagedZipIsRefusedNamingItsEntry) {
+  WorkbookShape shape;
+  shape.strings = {"<t>number</t>", "<t>price</t>"};
+  shape.sheets = {{"Stock", "<row r=\"1\"><c r=\"A1\" t=\"s\"><v>0</v></c><c r=\"B1\" t=\"s\">"
+                            "<v>1</v></c></row><row r=\"2\"><c r=\"A2\"><v>161</v></c>"
+                            "<c r=\"B2\"><v>7.25</v></c></row>"}};
+  const std::string ods =
+      "<table:table-row><table:table-cell office:value-type=\"float\" office:value=\"161\"/>"
+      "<table:table-cell office:value-type=\"float\" office:value=\"7.25\"/></table:table-row>";
+  const std::string sheet = "xl/worksheets/sheet1.xml", strings = "xl/sharedStrings.xml";
+  const auto damaged = [](const std::string& part, const std::string& what) {
+    return "is damaged (" + part + " " + what + "): export again or bring back an undamaged copy";
+  };
+  const std::string checksum = "does not match its checksum";
+  const struct {
+    const char* file;
+    ZipForm form;
+    std::string changed;  // a text of the stored part whose first byte is changed
+    std::string why;
+  } cases[] = {
+      {"w.xlsx", {true, "", 0}, "7.25", damaged(sheet, checksum)},
+      {"w.xlsx", {true, "", 0}, "price", damaged(strings, checksum)},
+      {"w.xlsx", {false, sheet, 1}, "", damaged(sheet, checksum)},
+      {"w.xlsx", {false, strings, 1}, "", damaged(strings, checksum)},
+      {"w.xlsx", {false, sheet, 1u << 31}, "", damaged(sheet, "would inflate to more than any such part holds")},
+      {"w.ods", {true, "", 0}, "7.25", damaged("content.xml", checksum)},
+      {"w.ods", {false, "content.xml", 1}, "", damaged("content.xml", checksum)},
+  };
+  for (const auto& c : cases) {
+    const bool isOds = std::string(c.file) == "w.ods";
+    ASSERT_TRUE(WriteZipFile(Path(c.file), isOds ? OdsParts({{"Stock", ods}}) : WorkbookParts(shape),
+                             c.form));
+    if (!c.changed.empty()) {
+      Bytes bytes = ReadBytes(c.file);
+      const std::string text(bytes.begin(), bytes.end());
+      const size_t at = text.find(c.changed);
+      ASSERT_NE(at, std::string::npos) << c.changed;
+      ASSERT_EQ(text.find(c.changed, at + 1), std::string::npos) << c.changed;
+      bytes[at] ^= 0x0E;  // 7.25 reads 9.25, price reads ~rice
+      WriteBytes(c.file, bytes);
+    }
+    const Rows rows = SheetRows(Path(c.file));
+    EXPECT_EQ(rows.back(), std::vector<std::string>{c.why}) << c.changed << c.form.overstatedPart;
+  }
+}
+
 TEST_F(Workbook, WhatIsNoWorkbookIsToldWithoutReadingOn) {
   WriteBytes("plain.xlsx", Bytes{'n', 'u', 'm', 'b', 'e', 'r', '\n'});
   std::string why;
@@ -340,20 +406,6 @@ TEST_F(Workbook, WhatIsNoWorkbookIsToldWithoutReadingOn) {
   auto parts = WorkbookParts(shape);
   parts[2].second = "<?xml version=\"1.0\"?><!DOCTYPE w [<!ENTITY a \"aaaa\">]><worksheet/>";
   EXPECT_EQ(Problem(parts), "S: a document type, which no workbook has");
-}
-
-// Every row of the sheet at `path` as the import reads it.
-Rows SheetRows(const std::string& path) {
-  Rows rows;
-  std::string why, name;
-  const auto sheet = OpenSheetReader(path, &why);
-  if (!sheet) return {{why}};
-  SheetRow row;
-  while (sheet->NextSheet(&name)) {
-    while (sheet->NextRow(&row)) rows.emplace_back(row.cells.begin(), row.cells.end());
-  }
-  if (!sheet->error().empty()) rows.push_back({sheet->error()});
-  return rows;
 }
 
 // An export cut short by any file step that fails, comes up short or finds

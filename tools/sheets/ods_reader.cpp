@@ -6,6 +6,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <deque>
+#include <memory>
 #include <string_view>
 #include <utility>
 #include <vector>
@@ -62,15 +63,20 @@ constexpr size_t kChunk = size_t{1} << 16;
 // No cell of a sheet comes near this; a longer one is refused.
 constexpr size_t kLongestCell = size_t{1} << 20;
 constexpr char kContent[] = "content.xml";
+// A spreadsheet's zip holds a few dozen entries, and the content of the
+// largest inventory inflates to well under a gigabyte.
+constexpr uint64_t kMostEntries = 10000;
+constexpr uint64_t kLargestContent = uint64_t{1} << 30;
 
 }  // namespace
 
 struct OdsReader::Parts {
   unzFile zip = nullptr;
+  std::unique_ptr<ZipEntryReader> content;
   XML_Parser parser = nullptr;
-  bool partOpen = false;
   bool partDone = false;
   std::string problem;
+  bool fileProblem = false;  // the file is damaged: no table's problem
 
   // A row with a value, and how many times it stands in a row.
   struct Row {
@@ -109,7 +115,7 @@ struct OdsReader::Parts {
 
   ~Parts() {
     if (parser != nullptr) XML_ParserFree(parser);
-    if (partOpen) unzCloseCurrentFile(zip);
+    content.reset();
     if (zip != nullptr) unzClose(zip);
   }
   void Stop(const std::string& why) {
@@ -123,20 +129,18 @@ struct OdsReader::Parts {
   bool Feed() {
     if (partDone || !problem.empty()) return false;
     char buffer[kChunk];
-    const int got = unzReadCurrentFile(zip, buffer, sizeof buffer);
-    if (got < 0) {
-      problem = std::string(kContent) + " is damaged";
+    unsigned got = 0;
+    const ZipEntryReader::Outcome read = content->Read(buffer, sizeof buffer, &got);
+    if (read != ZipEntryReader::Outcome::kRead && read != ZipEntryReader::Outcome::kEnd) {
+      problem = WhyEntryUnread(read, kContent);
+      fileProblem = true;
       return false;
     }
-    partDone = got == 0;
-    if (XML_Parse(parser, buffer, got, partDone) != XML_STATUS_OK && problem.empty()) {
+    partDone = read == ZipEntryReader::Outcome::kEnd;
+    if (XML_Parse(parser, buffer, static_cast<int>(got), partDone) != XML_STATUS_OK &&
+        problem.empty()) {
       problem = std::string(kContent) + ": " + XML_ErrorString(XML_GetErrorCode(parser)) +
                 " at line " + std::to_string(XML_GetCurrentLineNumber(parser));
-    }
-    // Read to its end: its CRC is checked as it is closed.
-    if (partDone && problem.empty()) {
-      partOpen = false;
-      if (unzCloseCurrentFile(zip) != UNZ_OK) problem = std::string(kContent) + " is damaged";
     }
     return problem.empty() && !partDone;
   }
@@ -335,11 +339,25 @@ std::unique_ptr<OdsReader> OdsReader::Open(const std::string& path, std::string*
     *why = "is no OpenDocument spreadsheet: its zip cannot be read";
     return nullptr;
   }
-  if (!ZipHolds(p.zip, kContent) || unzOpenCurrentFile(p.zip) != UNZ_OK) {
+  ZipIndex index;
+  uint64_t entries = 0;
+  if (!IndexZip(p.zip, kMostEntries, &index, &entries)) {
+    *why = entries > kMostEntries ? "is no spreadsheet of a stock: it holds " +
+                                        std::to_string(entries) + " entries, and one holds a few"
+                                  : "is no OpenDocument spreadsheet: its zip cannot be read";
+    return nullptr;
+  }
+  const auto at = index.find(kContent);
+  if (at == index.end()) {
     *why = std::string("is no OpenDocument spreadsheet (") + kContent + " is missing)";
     return nullptr;
   }
-  p.partOpen = true;
+  p.content = std::make_unique<ZipEntryReader>(p.zip);
+  const ZipEntryReader::Outcome opened = p.content->Open(at->second, kLargestContent);
+  if (opened != ZipEntryReader::Outcome::kRead) {
+    *why = WhyEntryUnread(opened, kContent);
+    return nullptr;
+  }
   p.parser = XML_ParserCreateNS(nullptr, '|');
   XML_SetUserData(p.parser, &p);
   XML_SetElementHandler(p.parser, Parts::Start, Parts::End);
@@ -377,7 +395,7 @@ bool OdsReader::NextRow(WorkbookRow* row) {
   if (p.currentLeft == 0) {
     while (p.ready.empty() && p.Feed()) {
     }
-    if (!p.problem.empty()) return Fail(p.sheet + ": " + p.problem);
+    if (!p.problem.empty()) return Fail(p.fileProblem ? p.problem : p.sheet + ": " + p.problem);
     if (p.ready.empty() || p.ready.front().kind != Parts::Found::Kind::kRow) {
       if (!p.ready.empty() && p.ready.front().kind == Parts::Found::Kind::kSheetEnd) {
         p.ready.pop_front();

@@ -1,8 +1,5 @@
 #include "tools/sheets/workbook_reader.h"
 
-#include "tools/sheets/sheet_reader.h"
-#include "tools/sheets/zip_reader.h"
-
 #include <expat.h>
 #include <minizip/unzip.h>
 
@@ -12,6 +9,9 @@
 #include <cstring>
 #include <deque>
 #include <map>
+
+#include "tools/sheets/sheet_reader.h"
+#include "tools/sheets/zip_reader.h"
 
 namespace {
 
@@ -92,8 +92,16 @@ bool IsDateFormat(unsigned id, const std::string& code) {
       bracket = bracket > 0 ? bracket - 1 : 0;
     } else if (bracket == 0) {
       switch (c) {
-        case 'd': case 'D': case 'm': case 'M': case 'y': case 'Y':
-        case 'h': case 'H': case 's': case 'S':
+        case 'd':
+        case 'D':
+        case 'm':
+        case 'M':
+        case 'y':
+        case 'Y':
+        case 'h':
+        case 'H':
+        case 's':
+        case 'S':
           return true;
         case '@':
           return false;
@@ -151,6 +159,14 @@ constexpr size_t kChunk = size_t{1} << 16;
 constexpr size_t kLongestCell = size_t{1} << 20;
 constexpr long kLastRow = kLastSheetRow;
 
+// What a workbook's zip and parts may be: a workbook holds a few dozen
+// entries; its relationships, workbook and styles are small; a sheet of
+// the largest inventory inflates to well under a gigabyte.
+constexpr uint64_t kMostEntries = 10000;
+constexpr uint64_t kLargestPart = uint64_t{1} << 25;
+constexpr uint64_t kLargestSharedStringsPart = uint64_t{1} << 29;
+constexpr uint64_t kLargestSheetPart = uint64_t{1} << 30;
+
 }  // namespace
 
 // What is read of the workbook: the zip, its sheets and the parser of the
@@ -171,7 +187,6 @@ struct WorkbookReader::Parts {
 
   // The part being parsed.
   XML_Parser parser = nullptr;
-  bool partOpen = false;
   bool partDone = false;
   std::string problem;
 
@@ -191,59 +206,59 @@ struct WorkbookReader::Parts {
   size_t style = 0;
   bool formula = false;  // the cell has a formula
   int values = 0;        // its values: <v> elements and inline strings
-  Row current;  // what NextRow handed out
+  Row current;           // what NextRow handed out
+
+  // Where each entry stands, by its name in small letters (names are
+  // looked up whatever their capitals), and the entry being read.
+  ZipIndex index;
+  std::unique_ptr<ZipEntryReader> entry;
+  // The problem is the file's (damaged, past a bound), not a sheet's.
+  bool fileProblem = false;
 
   ~Parts() {
     EndPart();
+    entry.reset();
     if (zip != nullptr) unzClose(zip);
   }
   void EndPart() {
     if (parser != nullptr) XML_ParserFree(parser);
     parser = nullptr;
-    if (partOpen) unzCloseCurrentFile(zip);
-    partOpen = false;
+    if (entry) entry->Close();
   }
   void Stop(const std::string& why) {
     if (problem.empty()) problem = why;
     XML_StopParser(parser, XML_FALSE);
   }
+  void Unread(ZipEntryReader::Outcome outcome, const std::string& name) {
+    if (!problem.empty()) return;
+    problem = WhyEntryUnread(outcome, name);
+    fileProblem = true;
+  }
+  const unz64_file_pos* Find(const std::string& name) const {
+    std::string key = name;
+    for (char& c : key) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    const auto at = index.find(key);
+    return at == index.end() ? nullptr : &at->second;
+  }
 
-  // A part of the zip, whole: false when it is missing (`*missing`) or
-  // cannot be read.
-  bool ReadWhole(const std::string& name, std::string* text, bool* missing = nullptr) {
+  // Starts the streamed parse of part `name`, which may inflate to `most`
+  // bytes, with the handlers of `T`: false when it is missing (`*missing`)
+  // or cannot be read.
+  template <typename T>
+  bool StartPart(const std::string& name, uint64_t most, bool* missing = nullptr) {
+    EndPart();
     if (missing != nullptr) *missing = false;
-    if (unzLocateFile(zip, name.c_str(), /*iCaseSensitivity=*/2) != UNZ_OK) {
+    const unz64_file_pos* at = Find(name);
+    if (at == nullptr) {
       if (missing != nullptr) *missing = true;
       problem = name + " is missing";
       return false;
     }
-    unz_file_info64 info;
-    if (unzGetCurrentFileInfo64(zip, &info, nullptr, 0, nullptr, 0, nullptr, 0) != UNZ_OK ||
-        info.uncompressed_size > (size_t{1} << 26) || unzOpenCurrentFile(zip) != UNZ_OK) {
-      problem = name + " cannot be read";
+    const ZipEntryReader::Outcome opened = entry->Open(*at, most);
+    if (opened != ZipEntryReader::Outcome::kRead) {
+      Unread(opened, name);
       return false;
     }
-    text->clear();
-    char buffer[kChunk];
-    int got;
-    while ((got = unzReadCurrentFile(zip, buffer, sizeof buffer)) > 0) {
-      text->append(buffer, static_cast<size_t>(got));
-      if (text->size() > (size_t{1} << 26)) break;
-    }
-    const bool whole = unzCloseCurrentFile(zip) == UNZ_OK && got == 0;
-    if (!whole) problem = name + " is damaged";
-    return whole;
-  }
-
-  // Starts the streamed parse of part `name` with the handlers of `T`.
-  template <typename T>
-  bool StartPart(const std::string& name) {
-    EndPart();
-    if (unzLocateFile(zip, name.c_str(), 2) != UNZ_OK || unzOpenCurrentFile(zip) != UNZ_OK) {
-      problem = name + " is missing";
-      return false;
-    }
-    partOpen = true;
     partDone = false;
     parser = NewParser();
     XML_SetElementHandler(parser, T::Start, T::End);
@@ -256,22 +271,29 @@ struct WorkbookReader::Parts {
   bool Feed(const std::string& name) {
     if (partDone || !problem.empty()) return false;
     char buffer[kChunk];
-    const int got = unzReadCurrentFile(zip, buffer, sizeof buffer);
-    if (got < 0) {
-      problem = name + " is damaged";
+    unsigned got = 0;
+    const ZipEntryReader::Outcome read = entry->Read(buffer, sizeof buffer, &got);
+    if (read != ZipEntryReader::Outcome::kRead && read != ZipEntryReader::Outcome::kEnd) {
+      Unread(read, name);
       return false;
     }
-    partDone = got == 0;
-    if (XML_Parse(parser, buffer, got, partDone) != XML_STATUS_OK && problem.empty()) {
+    partDone = read == ZipEntryReader::Outcome::kEnd;
+    if (XML_Parse(parser, buffer, static_cast<int>(got), partDone) != XML_STATUS_OK &&
+        problem.empty()) {
       problem = name + ": " + XML_ErrorString(XML_GetErrorCode(parser)) + " at line " +
                 std::to_string(XML_GetCurrentLineNumber(parser));
     }
-    // Read to its end: its CRC is checked as it is closed.
-    if (partDone && problem.empty()) {
-      partOpen = false;
-      if (unzCloseCurrentFile(zip) != UNZ_OK) problem = name + " is damaged";
-    }
     return problem.empty() && !partDone;
+  }
+
+  // Parses part `name` to its end with the handlers of `T`.
+  template <typename T>
+  bool ParsePart(const std::string& name, uint64_t most, bool* missing = nullptr) {
+    if (!StartPart<T>(name, most, missing)) return false;
+    while (Feed(name)) {
+    }
+    EndPart();
+    return problem.empty();
   }
 
   // A parser that names elements "namespace|name" and refuses a document
@@ -285,23 +307,6 @@ struct WorkbookReader::Parts {
           static_cast<Parts*>(self)->Stop("a document type, which no workbook has");
         });
     return p;
-  }
-
-  // Parses part `text`, whole, with the handlers of `T`.
-  template <typename T>
-  bool ParseWhole(const std::string& name, const std::string& text) {
-    XML_Parser p = NewParser();
-    std::swap(p, parser);
-    XML_SetElementHandler(parser, T::Start, T::End);
-    XML_SetCharacterDataHandler(parser, T::Text);
-    const bool parsed =
-        XML_Parse(parser, text.data(), static_cast<int>(text.size()), 1) == XML_STATUS_OK;
-    if (!parsed && problem.empty()) {
-      problem = name + ": " + XML_ErrorString(XML_GetErrorCode(parser));
-    }
-    XML_ParserFree(parser);
-    parser = p;
-    return parsed && problem.empty();
   }
 
   static Parts& Of(void* data) { return *static_cast<Parts*>(data); }
@@ -352,8 +357,8 @@ struct WorkbookReader::Parts {
         }
       } else if (local == "workbookPr") {
         const XML_Char* date1904 = Attribute(attributes, "date1904");
-        Of(data).from1904 = date1904 != nullptr && (std::strcmp(date1904, "1") == 0 ||
-                                                    std::strcmp(date1904, "true") == 0);
+        Of(data).from1904 = date1904 != nullptr &&
+                            (std::strcmp(date1904, "1") == 0 || std::strcmp(date1904, "true") == 0);
       }
     }
     static void End(void*, const XML_Char*) {}
@@ -523,7 +528,9 @@ struct WorkbookReader::Parts {
     } else {
       text = value;  // a number, or an error's code
       const size_t first = text.find_first_not_of(' ');
-      text = first == std::string::npos ? "" : text.substr(first, text.find_last_not_of(' ') + 1 - first);
+      text = first == std::string::npos
+                 ? ""
+                 : text.substr(first, text.find_last_not_of(' ') + 1 - first);
       if (type == "n" && style < dateStyle.size() && dateStyle[style] && !text.empty()) {
         char* end = nullptr;
         const double serial = std::strtod(text.c_str(), &end);
@@ -565,60 +572,60 @@ std::unique_ptr<WorkbookReader> WorkbookReader::Open(const std::string& path, st
     *why = "is no workbook: its zip cannot be read";
     return nullptr;
   }
+  uint64_t entries = 0;
+  if (!IndexZip(p.zip, kMostEntries, &p.index, &entries)) {
+    *why = entries > kMostEntries
+               ? "is no workbook of a stock: it holds " + std::to_string(entries) +
+                     " entries, and a workbook holds a few"
+               : "is no workbook: its zip cannot be read";
+    return nullptr;
+  }
+  p.entry = std::make_unique<ZipEntryReader>(p.zip);
+  const auto failed = [&p, why](bool missing) {
+    *why = p.fileProblem ? p.problem
+           : missing     ? "is no workbook (" + p.problem + ")"
+                         : "is damaged: " + p.problem;
+    return nullptr;
+  };
   // The workbook, as the package's relationships name it.
-  std::string text;
   bool missing = false;
   std::string book = "xl/workbook.xml";
-  if (p.ReadWhole("_rels/.rels", &text, &missing) &&
-      p.ParseWhole<Parts::Relationships>("_rels/.rels", text) && !p.targets.officeDocument.empty()) {
+  if (p.ParsePart<Parts::Relationships>("_rels/.rels", kLargestPart, &missing) &&
+      !p.targets.officeDocument.empty()) {
     book = p.targets.officeDocument;
     if (!book.empty() && book[0] == '/') book.erase(0, 1);
   }
+  if (p.fileProblem) return failed(false);
   p.problem.clear();
   const std::string folder = book.substr(0, book.find_last_of('/') + 1);
   const std::string rels = folder + "_rels/" + book.substr(folder.size()) + ".rels";
   p.targets.byId.clear();
-  if (!p.ReadWhole(book, &text, &missing) || !p.ParseWhole<Parts::Book>(book, text) ||
-      !p.ReadWhole(rels, &text) || !p.ParseWhole<Parts::Relationships>(rels, text)) {
-    *why = missing ? "is no workbook (" + p.problem + ")" : "is damaged: " + p.problem;
-    return nullptr;
+  if (!p.ParsePart<Parts::Book>(book, kLargestPart, &missing) ||
+      !p.ParsePart<Parts::Relationships>(rels, kLargestPart, &missing)) {
+    return failed(missing);
   }
   for (const Parts::SheetId& sheet : p.sheetIds) {
     const auto target = p.targets.byId.find(sheet.relationship);
-    if (target == p.targets.byId.end()) continue;
+    if (target == p.targets.byId.end() || target->second.empty()) continue;
     std::string part = target->second;
     part = part[0] == '/' ? part.substr(1) : folder + part;
     p.sheets.push_back({sheet.name, part, sheet.hidden});
   }
   // Styles and shared strings, when the workbook has them.
-  if (p.ReadWhole(folder + "styles.xml", &text, &missing)) {
-    if (!p.ParseWhole<Parts::Styles>(folder + "styles.xml", text)) {
-      *why = "is damaged: " + p.problem;
-      return nullptr;
-    }
+  if (p.ParsePart<Parts::Styles>(folder + "styles.xml", kLargestPart, &missing)) {
     for (unsigned id : p.xfFormats) {
       const auto code = p.formats.find(id);
       p.dateStyle.push_back(IsDateFormat(id, code == p.formats.end() ? "" : code->second));
     }
   } else if (!missing) {
-    *why = "is damaged: " + p.problem;
-    return nullptr;
+    return failed(false);
   }
   p.problem.clear();
   const std::string shared = folder + "sharedStrings.xml";
-  if (unzLocateFile(p.zip, shared.c_str(), 2) == UNZ_OK) {
-    if (!p.StartPart<Parts::SharedStrings>(shared)) {
-      *why = "is damaged: " + p.problem;
-      return nullptr;
-    }
-    while (p.Feed(shared)) {
-    }
-    if (!p.problem.empty()) {
-      *why = "is damaged: " + p.problem;
-      return nullptr;
-    }
-    p.EndPart();
+  if (!p.ParsePart<Parts::SharedStrings>(shared, kLargestSharedStringsPart, &missing) && !missing) {
+    return failed(false);
   }
+  p.problem.clear();
   return reader;
 }
 
@@ -630,7 +637,9 @@ bool WorkbookReader::NextSheet(std::string* name) {
   p.building = Parts::Row{};
   p.inRow = p.inCell = p.inValue = false;
   p.phonetic = 0;
-  if (!p.StartPart<Parts::SheetData>(sheet.part)) return Fail(sheet.name + ": " + p.problem);
+  if (!p.StartPart<Parts::SheetData>(sheet.part, kLargestSheetPart)) {
+    return Fail(p.fileProblem ? p.problem : sheet.name + ": " + p.problem);
+  }
   p.sheet = sheet.name;
   *name = sheet.name;
   return true;
@@ -645,7 +654,7 @@ bool WorkbookReader::NextRow(WorkbookRow* row) {
   Parts& p = *parts_;
   while (p.ready.empty() && p.parser != nullptr && p.Feed(p.sheets[p.next - 1].part)) {
   }
-  if (!p.problem.empty()) return Fail(p.sheet + ": " + p.problem);
+  if (!p.problem.empty()) return Fail(p.fileProblem ? p.problem : p.sheet + ": " + p.problem);
   if (p.ready.empty()) return false;
   p.current = std::move(p.ready.front());
   p.ready.pop_front();

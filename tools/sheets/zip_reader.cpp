@@ -1,5 +1,6 @@
 #include "tools/sheets/zip_reader.h"
 
+#include <cctype>
 #include <filesystem>
 #include <fstream>
 #include <memory>
@@ -59,4 +60,72 @@ std::string ZipEntryStart(unzFile zip, const char* name, size_t most) {
   unzCloseCurrentFile(zip);
   start.resize(got < 0 ? 0 : static_cast<size_t>(got));
   return start;
+}
+
+bool IndexZip(unzFile zip, uint64_t most, ZipIndex* index, uint64_t* entries) {
+  unz_global_info64 global;
+  if (unzGetGlobalInfo64(zip, &global) != UNZ_OK) return false;
+  *entries = global.number_entry;
+  if (global.number_entry > most) return false;
+  index->clear();
+  char name[1024];
+  for (int at = unzGoToFirstFile(zip); at == UNZ_OK; at = unzGoToNextFile(zip)) {
+    unz_file_info64 info;
+    unz64_file_pos position;
+    if (unzGetCurrentFileInfo64(zip, &info, name, sizeof name, nullptr, 0, nullptr, 0) != UNZ_OK ||
+        unzGetFilePos64(zip, &position) != UNZ_OK) {
+      return false;
+    }
+    std::string key = name;
+    for (char& c : key) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    // The first of two entries of one name is the one a lookup finds.
+    index->emplace(std::move(key), position);
+  }
+  return true;
+}
+
+ZipEntryReader::Outcome ZipEntryReader::Open(const unz64_file_pos& at, uint64_t most) {
+  Close();
+  unz64_file_pos position = at;
+  unz_file_info64 info;
+  if (unzGoToFilePos64(zip_, &position) != UNZ_OK ||
+      unzGetCurrentFileInfo64(zip_, &info, nullptr, 0, nullptr, 0, nullptr, 0) != UNZ_OK) {
+    return Outcome::kMissing;
+  }
+  if (info.uncompressed_size > most) return Outcome::kTooLarge;
+  // minizip checks the local header against the central directory here.
+  if (unzOpenCurrentFile(zip_) != UNZ_OK) return Outcome::kDamaged;
+  open_ = true;
+  stated_ = info.uncompressed_size;
+  read_ = 0;
+  return Outcome::kRead;
+}
+
+ZipEntryReader::Outcome ZipEntryReader::Read(char* buffer, unsigned size, unsigned* got) {
+  *got = 0;
+  if (!open_) return Outcome::kDamaged;
+  const int n = unzReadCurrentFile(zip_, buffer, size);
+  if (n > 0) {
+    read_ += static_cast<uint64_t>(n);
+    *got = static_cast<unsigned>(n);
+    return Outcome::kRead;
+  }
+  // minizip never inflates past the stated size, and compares the CRC only
+  // of an entry read to that size: one whose data ends before it is as
+  // damaged as one whose checksum differs.
+  open_ = false;
+  const int closed = unzCloseCurrentFile(zip_);
+  return n == 0 && read_ == stated_ && closed == UNZ_OK ? Outcome::kEnd : Outcome::kDamaged;
+}
+
+void ZipEntryReader::Close() {
+  if (open_) unzCloseCurrentFile(zip_);
+  open_ = false;
+}
+
+std::string WhyEntryUnread(ZipEntryReader::Outcome outcome, const std::string& name) {
+  const std::string what = outcome == ZipEntryReader::Outcome::kTooLarge
+                               ? " would inflate to more than any such part holds"
+                               : " does not match its checksum";
+  return "is damaged (" + name + what + "): export again or bring back an undamaged copy";
 }

@@ -5,6 +5,8 @@
 
 #include <minizip/unzip.h>
 
+#include <cstdint>
+#include <map>
 #include <string>
 
 // The zip at `path`; nullptr when it cannot be opened or is no zip.
@@ -14,3 +16,44 @@ bool ZipHolds(unzFile zip, const char* name);
 // The first `most` bytes of entry `name` ("" when it is missing or cannot
 // be read).
 std::string ZipEntryStart(unzFile zip, const char* name, size_t most);
+
+// Where each entry of a zip stands, by its name in small letters, found in one walk of the
+// central directory: a reader that looks up many names never walks it
+// again. False when the zip holds more than `most` entries (`*entries`
+// says how many) or its directory cannot be walked.
+using ZipIndex = std::map<std::string, unz64_file_pos>;
+bool IndexZip(unzFile zip, uint64_t most, ZipIndex* index, uint64_t* entries);
+
+// One entry of a zip read a chunk at a time, and only trusted whole: its
+// inflated size must be the central directory's and its CRC-32 the one
+// stored, and it may inflate to no more than a bound given for its kind.
+class ZipEntryReader {
+ public:
+  enum class Outcome {
+    kRead,      // `*got` bytes, and more to come
+    kEnd,       // read to its end, its size and checksum as stored
+    kMissing,   // no such entry
+    kDamaged,   // its data does not match its checksum, or is cut short
+    kTooLarge,  // it would inflate past the bound for its kind
+  };
+  explicit ZipEntryReader(unzFile zip) : zip_(zip) {}
+  ~ZipEntryReader() { Close(); }
+  ZipEntryReader(const ZipEntryReader&) = delete;
+  ZipEntryReader& operator=(const ZipEntryReader&) = delete;
+
+  // Opens the entry at `at` (from IndexZip), which may inflate to `most`
+  // bytes at the most.
+  Outcome Open(const unz64_file_pos& at, uint64_t most);
+  // Up to `size` bytes of it into `buffer`.
+  Outcome Read(char* buffer, unsigned size, unsigned* got);
+  void Close();
+
+ private:
+  unzFile zip_;
+  bool open_ = false;
+  uint64_t stated_ = 0, read_ = 0;
+};
+
+// Why an entry named `name` was not read, as the end of "FILE ...": a
+// damaged one, or one past its bound.
+std::string WhyEntryUnread(ZipEntryReader::Outcome outcome, const std::string& name);

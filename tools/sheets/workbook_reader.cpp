@@ -3,6 +3,7 @@
 #include <expat.h>
 #include <minizip/unzip.h>
 
+#include <algorithm>
 #include <cctype>
 #include <cmath>
 #include <cstdlib>
@@ -155,8 +156,12 @@ long ColumnOf(const char* reference) {
 }
 
 constexpr size_t kChunk = size_t{1} << 16;
-// No cell of a sheet comes near this; a longer one is refused.
-constexpr size_t kLongestCell = size_t{1} << 20;
+// A row's cells may hold this much text together, its shared strings too.
+constexpr size_t kLongestRow = size_t{16} << 20;
+// No element, attribute or comment of a part comes near this, nor its
+// elements this deep: expat would hold either whole.
+constexpr int64_t kLongestToken = int64_t{4} << 20;
+constexpr int kDeepest = 64;
 constexpr long kLastRow = kLastSheetRow;
 
 // What a workbook's zip and parts may be: a workbook holds a few dozen
@@ -182,19 +187,34 @@ struct WorkbookReader::Parts {
   std::string sheet;  // the current sheet's name
   bool from1904 = false;
   std::vector<bool> dateStyle;  // by style index
-  std::string strings;          // the shared strings, one after another
-  std::vector<size_t> stringEnds;
+  // The shared strings, one after another, each cut at kLongestCell + 1
+  // bytes: a cell of a longer one is refused.
+  std::string strings;
+  std::vector<uint32_t> stringEnds;
+  size_t stringStart = 0;  // of the string being read
 
   // The part being parsed.
   XML_Parser parser = nullptr;
   bool partDone = false;
+  uint64_t fed = 0;    // bytes of the part given to the parser
+  int64_t parsed = 0;  // where its last token parsed starts
+  int depth = 0;       // elements open
   std::string problem;
 
-  // What the parse of a sheet has found so far.
+  // What the parse of a sheet has found so far: a row's cells with text,
+  // each in its own text or the shared strings, as many as there are
+  // (however far the last stands).
+  struct Cell {
+    uint32_t column;
+    bool shared;
+    size_t at, size;
+  };
   struct Row {
     uint32_t number = 0;
     std::string text;
-    std::vector<std::pair<size_t, size_t>> cells;  // by column: where in text
+    std::vector<Cell> cells;
+    size_t bytes = 0;    // of its cells' texts together
+    uint32_t width = 0;  // past its last cell, with text or none
     std::vector<CellWithoutValue> withoutValue;
   };
   std::deque<Row> ready;
@@ -212,7 +232,8 @@ struct WorkbookReader::Parts {
   // looked up whatever their capitals), and the entry being read.
   ZipIndex index;
   std::unique_ptr<ZipEntryReader> entry;
-  // The problem is the file's (damaged, past a bound), not a sheet's.
+  // The problem names its own place (the file's entry, a cell): no sheet's
+  // name goes before it.
   bool fileProblem = false;
 
   ~Parts() {
@@ -260,11 +281,27 @@ struct WorkbookReader::Parts {
       return false;
     }
     partDone = false;
+    fed = 0;
+    parsed = 0;
+    depth = 0;
     parser = NewParser();
-    XML_SetElementHandler(parser, T::Start, T::End);
+    XML_SetElementHandler(parser, Nested<T>::Start, Nested<T>::End);
     XML_SetCharacterDataHandler(parser, T::Text);
     return true;
   }
+  // The handlers of `T`, with the depth of the elements open counted.
+  template <typename T>
+  struct Nested {
+    static void Start(void* data, const XML_Char* name, const XML_Char** attributes) {
+      if (++Of(data).depth > kDeepest)
+        return Of(data).Stop("elements nested deeper than any workbook's");
+      T::Start(data, name, attributes);
+    }
+    static void End(void* data, const XML_Char* name) {
+      --Of(data).depth;
+      T::End(data, name);
+    }
+  };
 
   // Feeds the next chunk of the current part to its parser: false at its
   // end or on a problem.
@@ -282,6 +319,14 @@ struct WorkbookReader::Parts {
         problem.empty()) {
       problem = name + ": " + XML_ErrorString(XML_GetErrorCode(parser)) + " at line " +
                 std::to_string(XML_GetCurrentLineNumber(parser));
+    }
+    // The parser holds what it has not parsed yet: a token it is still
+    // reading, which grows as long as the part makes it.
+    // (expat tells no place when it only took the bytes in.)
+    fed += got;
+    parsed = std::max<int64_t>(parsed, XML_GetCurrentByteIndex(parser));
+    if (problem.empty() && static_cast<int64_t>(fed) - parsed > kLongestToken) {
+      problem = name + ": an element longer than any a workbook holds";
     }
     return problem.empty() && !partDone;
   }
@@ -407,13 +452,26 @@ struct WorkbookReader::Parts {
       if (local == "t" && p.inText) {
         p.inText = false;
         AppendUnescaped(p.value, &p.strings);
-        if (p.strings.size() > kLargestSharedStrings) p.Stop("the shared strings are too long");
+        // What a cell may hold, and one byte to tell it is longer.
+        if (p.strings.size() - p.stringStart > kLongestCell) {
+          p.strings.resize(p.stringStart + kLongestCell + 1);
+        }
       }
-      if (local == "si") p.stringEnds.push_back(p.strings.size());
+      if (local == "si") {
+        p.stringEnds.push_back(static_cast<uint32_t>(p.strings.size()));
+        p.stringStart = p.strings.size();
+        if (p.strings.size() + p.stringEnds.size() * sizeof(uint32_t) > kSharedStringsBudget) {
+          p.Stop("the shared strings hold more than a workbook of a stock holds (" +
+                 std::to_string(p.stringEnds.size()) + " strings)");
+        }
+      }
     }
     static void Text(void* data, const XML_Char* text, int size) {
       Parts& p = Of(data);
-      if (p.inText) p.value.append(text, static_cast<size_t>(size));
+      // Beyond the longest cell (and an escape), the text is no cell's.
+      if (p.inText && p.value.size() <= kLongestCell + 8) {
+        p.value.append(text, static_cast<size_t>(size));
+      }
     }
   };
 
@@ -436,6 +494,8 @@ struct WorkbookReader::Parts {
         p.building.number = static_cast<uint32_t>(number);
         p.building.text.clear();
         p.building.cells.clear();
+        p.building.bytes = 0;
+        p.building.width = 0;
         p.building.withoutValue.clear();
         p.column = -1;
       } else if (local == "c" && p.inRow) {
@@ -475,7 +535,7 @@ struct WorkbookReader::Parts {
       } else if (local == "row" && p.inRow) {
         p.inRow = false;
         bool any = false;
-        for (const auto& cell : p.building.cells) any = any || cell.second > 0;
+        for (const Cell& cell : p.building.cells) any = any || cell.size > 0;
         if (any || !p.building.withoutValue.empty()) p.ready.push_back(p.building);
       }
     }
@@ -483,11 +543,17 @@ struct WorkbookReader::Parts {
       Parts& p = Of(data);
       if (!p.inValue) return;
       p.value.append(text, static_cast<size_t>(size));
-      if (p.value.size() > kLongestCell) p.Stop("a cell of row " + p.RowText() + " is too long");
+      if (p.value.size() > kLongestCell) p.TooLong();
     }
   };
 
   std::string RowText() const { return std::to_string(building.number); }
+  void TooLong() {
+    if (problem.empty()) fileProblem = true;
+    Stop(WorkbookReader::CellName(sheet, building.number, static_cast<size_t>(column)) +
+         " holds more text than any cell of a stock's sheet, " + std::to_string(kLongestCell) +
+         " bytes");
+  }
 
   // Whether the cell just read holds no value, and then why, in `*cell`.
   bool WithoutValue(CellWithoutValue* cell) const {
@@ -518,7 +584,7 @@ struct WorkbookReader::Parts {
         return Stop("a cell of row " + RowText() + " names no shared string");
       }
       const size_t from = index == 0 ? 0 : stringEnds[index - 1];
-      text = strings.substr(from, stringEnds[index] - from);
+      return Take({static_cast<uint32_t>(column), true, from, stringEnds[index] - from});
     } else if (type == "inlineStr" || type == "str") {
       AppendUnescaped(value, &text);
     } else if (type == "b") {
@@ -538,12 +604,17 @@ struct WorkbookReader::Parts {
         if (!date.empty()) text = date;
       }
     }
-    auto& cells = building.cells;
-    if (cells.size() <= static_cast<size_t>(column)) {
-      cells.resize(static_cast<size_t>(column) + 1, {building.text.size(), 0});
-    }
-    cells[static_cast<size_t>(column)] = {building.text.size(), text.size()};
+    Take({static_cast<uint32_t>(column), false, building.text.size(), text.size()});
     building.text += text;
+  }
+  void Take(const Cell& cell) {
+    if (cell.size > kLongestCell) return TooLong();
+    building.width = cell.column + 1;
+    building.bytes += cell.size;
+    if (building.bytes > kLongestRow) {
+      return Stop("row " + RowText() + " holds more text than any row of a stock's sheet");
+    }
+    if (cell.size > 0) building.cells.push_back(cell);
   }
 };
 
@@ -637,6 +708,7 @@ bool WorkbookReader::NextSheet(std::string* name) {
   p.building = Parts::Row{};
   p.inRow = p.inCell = p.inValue = false;
   p.phonetic = 0;
+  p.sheet = sheet.name;
   if (!p.StartPart<Parts::SheetData>(sheet.part, kLargestSheetPart)) {
     return Fail(p.fileProblem ? p.problem : sheet.name + ": " + p.problem);
   }
@@ -660,9 +732,10 @@ bool WorkbookReader::NextRow(WorkbookRow* row) {
   p.ready.pop_front();
   row->row = p.current.number;
   row->withoutValue = p.current.withoutValue;
-  row->cells.clear();
-  for (const auto& [at, size] : p.current.cells) {
-    row->cells.emplace_back(p.current.text.data() + at, size);
+  row->cells.assign(p.current.width, {});
+  for (const Parts::Cell& cell : p.current.cells) {
+    const char* text = cell.shared ? p.strings.data() : p.current.text.data();
+    row->cells[cell.column] = std::string_view(text + cell.at, cell.size);
   }
   return true;
 }

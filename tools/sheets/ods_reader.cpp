@@ -353,7 +353,11 @@ std::unique_ptr<OdsReader> OdsReader::Open(const std::string& path, std::string*
     return nullptr;
   }
   p.content = std::make_unique<ZipEntryReader>(p.zip);
-  const ZipEntryReader::Outcome opened = p.content->Open(at->second, kLargestContent);
+  // Read whole first, to know it undamaged before a row of it is taken.
+  const ZipEntryReader::Outcome checked = p.content->Check(at->second, kLargestContent);
+  const ZipEntryReader::Outcome opened = checked == ZipEntryReader::Outcome::kEnd
+                                             ? p.content->Open(at->second, kLargestContent)
+                                             : checked;
   if (opened != ZipEntryReader::Outcome::kRead) {
     *why = WhyEntryUnread(opened, kContent);
     return nullptr;

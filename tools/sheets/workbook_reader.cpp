@@ -12,6 +12,7 @@
 #include <map>
 
 #include "tools/sheets/sheet_reader.h"
+#include "tools/sheets/string_table.h"
 #include "tools/sheets/zip_reader.h"
 
 namespace {
@@ -187,11 +188,10 @@ struct WorkbookReader::Parts {
   std::string sheet;  // the current sheet's name
   bool from1904 = false;
   std::vector<bool> dateStyle;  // by style index
-  // The shared strings, one after another, each cut at kLongestCell + 1
-  // bytes: a cell of a longer one is refused.
-  std::string strings;
-  std::vector<uint32_t> stringEnds;
-  size_t stringStart = 0;  // of the string being read
+  // The shared strings, each cut at kLongestCell + 1 bytes: a cell of a
+  // longer one is refused.
+  StringTable strings;
+  std::string string;  // the one being read
 
   // The part being parsed.
   XML_Parser parser = nullptr;
@@ -206,7 +206,7 @@ struct WorkbookReader::Parts {
   // (however far the last stands).
   struct Cell {
     uint32_t column;
-    bool shared;
+    bool shared;  // `at` is the shared string's index, else its place in the text
     size_t at, size;
   };
   struct Row {
@@ -275,7 +275,11 @@ struct WorkbookReader::Parts {
       problem = name + " is missing";
       return false;
     }
-    const ZipEntryReader::Outcome opened = entry->Open(*at, most);
+    // A part is read twice: whole, to know it undamaged, before a row of
+    // it is taken.
+    const ZipEntryReader::Outcome checked = entry->Check(*at, most);
+    const ZipEntryReader::Outcome opened =
+        checked == ZipEntryReader::Outcome::kEnd ? entry->Open(*at, most) : checked;
     if (opened != ZipEntryReader::Outcome::kRead) {
       Unread(opened, name);
       return false;
@@ -440,6 +444,7 @@ struct WorkbookReader::Parts {
       Parts& p = Of(data);
       const std::string_view local = Local(name);
       if (local == "rPh") ++p.phonetic;
+      if (local == "si") p.string.clear();
       if (local == "t" && p.phonetic == 0) {
         p.inText = true;
         p.value.clear();
@@ -451,19 +456,14 @@ struct WorkbookReader::Parts {
       if (local == "rPh") --p.phonetic;
       if (local == "t" && p.inText) {
         p.inText = false;
-        AppendUnescaped(p.value, &p.strings);
+        AppendUnescaped(p.value, &p.string);
         // What a cell may hold, and one byte to tell it is longer.
-        if (p.strings.size() - p.stringStart > kLongestCell) {
-          p.strings.resize(p.stringStart + kLongestCell + 1);
-        }
+        if (p.string.size() > kLongestCell) p.string.resize(kLongestCell + 1);
       }
-      if (local == "si") {
-        p.stringEnds.push_back(static_cast<uint32_t>(p.strings.size()));
-        p.stringStart = p.strings.size();
-        if (p.strings.size() + p.stringEnds.size() * sizeof(uint32_t) > kSharedStringsBudget) {
-          p.Stop("the shared strings hold more than a workbook of a stock holds (" +
-                 std::to_string(p.stringEnds.size()) + " strings)");
-        }
+      if (local == "si" && !p.strings.Add(p.string, kSharedStringsBudget)) {
+        if (p.problem.empty()) p.fileProblem = true;
+        p.Stop("holds more shared strings than a workbook of a stock holds (" +
+               std::to_string(p.strings.size()) + " and more)");
       }
     }
     static void Text(void* data, const XML_Char* text, int size) {
@@ -580,11 +580,10 @@ struct WorkbookReader::Parts {
     } else if (type == "s") {
       char* end = nullptr;
       const unsigned long index = std::strtoul(value.c_str(), &end, 10);
-      if (value.empty() || *end != '\0' || index >= stringEnds.size()) {
+      if (value.empty() || *end != '\0' || index >= strings.size()) {
         return Stop("a cell of row " + RowText() + " names no shared string");
       }
-      const size_t from = index == 0 ? 0 : stringEnds[index - 1];
-      return Take({static_cast<uint32_t>(column), true, from, stringEnds[index] - from});
+      return Take({static_cast<uint32_t>(column), true, index, strings[index].size()});
     } else if (type == "inlineStr" || type == "str") {
       AppendUnescaped(value, &text);
     } else if (type == "b") {
@@ -734,8 +733,9 @@ bool WorkbookReader::NextRow(WorkbookRow* row) {
   row->withoutValue = p.current.withoutValue;
   row->cells.assign(p.current.width, {});
   for (const Parts::Cell& cell : p.current.cells) {
-    const char* text = cell.shared ? p.strings.data() : p.current.text.data();
-    row->cells[cell.column] = std::string_view(text + cell.at, cell.size);
+    row->cells[cell.column] = cell.shared
+                                  ? p.strings[cell.at]
+                                  : std::string_view(p.current.text.data() + cell.at, cell.size);
   }
   return true;
 }

@@ -18,7 +18,7 @@
 
 #include "tools/sheets/book_reader.h"
 
-// What the shared strings may take, their text and four bytes of index
+// What the shared strings may take, their text and eight bytes of index
 // each: a workbook of the largest inventory, saved by a spreadsheet, takes
 // less; a file that claims more (a bomb of empty strings, say) is refused
 // before it takes more.

@@ -7,6 +7,8 @@
 
 namespace {
 
+constexpr unsigned kCheckChunk = 1u << 18;
+
 // The zip is read through a std::filebuf, which opens a UTF-8 path on every
 // system (a wide one on Windows) and seeks with 64-bit offsets.
 voidpf OpenZip(voidpf, const void* path, int) {
@@ -116,6 +118,14 @@ ZipEntryReader::Outcome ZipEntryReader::Read(char* buffer, unsigned size, unsign
   open_ = false;
   const int closed = unzCloseCurrentFile(zip_);
   return n == 0 && read_ == stated_ && closed == UNZ_OK ? Outcome::kEnd : Outcome::kDamaged;
+}
+
+ZipEntryReader::Outcome ZipEntryReader::Check(const unz64_file_pos& at, uint64_t most) {
+  Outcome outcome = Open(at, most);
+  std::unique_ptr<char[]> buffer(new char[kCheckChunk]);
+  unsigned got = 0;
+  while (outcome == Outcome::kRead) outcome = Read(buffer.get(), kCheckChunk, &got);
+  return outcome;
 }
 
 void ZipEntryReader::Close() {

@@ -44,6 +44,9 @@ class ZipEntryReader {
   // Opens the entry at `at` (from IndexZip), which may inflate to `most`
   // bytes at the most.
   Outcome Open(const unz64_file_pos& at, uint64_t most);
+  // Reads the entry at `at` to its end and lets it go: kEnd when it is
+  // whole, so that nothing of a damaged one is taken before that is known.
+  Outcome Check(const unz64_file_pos& at, uint64_t most);
   // Up to `size` bytes of it into `buffer`.
   Outcome Read(char* buffer, unsigned size, unsigned* got);
   void Close();

@@ -389,6 +389,35 @@ TEST_F(Workbook, AHostileWorkbookIsRefusedAtItsBound) {
   }
 }
 
+// A zip of more entries than any workbook or spreadsheet holds is refused
+// before its directory is walked; a workbook of as many sheets as the
+// import numbers is read whole, and one of a sheet more is refused.
+TEST_F(Workbook, EntriesAndSheetsPastAWorkbooksAreRefused) {
+  WorkbookShape shape;
+  const std::string row = "<row r=\"1\"><c r=\"A1\"><v>1</v></c></row>";
+  shape.sheets = {{"Stock", row}};
+  std::vector<WorkbookPart> parts = WorkbookParts(shape);
+  for (int i = 0; i < 10000; ++i) parts.emplace_back("xl/media/" + std::to_string(i), "");
+  ASSERT_TRUE(WriteZipFile(Path("w.xlsx"), parts));
+  EXPECT_EQ(
+      SheetRows(Path("w.xlsx")),
+      Rows{{"is no workbook of a stock: it holds 10006 entries, and a workbook holds a few"}});
+  std::vector<WorkbookPart> ods = OdsParts({{"Stock", ""}});
+  ods.insert(ods.end(), parts.begin() + 6, parts.end());
+  ASSERT_TRUE(WriteZipFile(Path("w.ods"), ods));
+  EXPECT_EQ(SheetRows(Path("w.ods")),
+            Rows{{"is no spreadsheet of a stock: it holds 10003 entries, and one holds a few"}});
+
+  shape.sheets.assign(2047, {"S", row});
+  for (size_t i = 0; i < shape.sheets.size(); ++i) shape.sheets[i].first += std::to_string(i);
+  ASSERT_TRUE(WriteZipFile(Path("w.xlsx"), WorkbookParts(shape)));
+  EXPECT_EQ(SheetRows(Path("w.xlsx")), Rows(2047, {"1"}));
+  shape.sheets.push_back({"Last", row});
+  ASSERT_TRUE(WriteZipFile(Path("w.xlsx"), WorkbookParts(shape)));
+  EXPECT_EQ(SheetRows(Path("w.xlsx")).back(),
+            std::vector<std::string>{"holds more than 2047 sheets"});
+}
+
 TEST_F(Workbook, WhatIsNoWorkbookIsToldWithoutReadingOn) {
   WriteBytes("plain.xlsx", Bytes{'n', 'u', 'm', 'b', 'e', 'r', '\n'});
   std::string why;

@@ -358,7 +358,8 @@ TEST_F(Workbook, ADamagedZipIsRefusedNamingItsEntry) {
 // what it holds past a bound: a shared string longer than any cell,
 // referenced by many cells (held once, never copied per cell); a row whose
 // cells together hold more than any row; an element the parser would have
-// to hold whole; elements nested without end.
+// to hold whole; elements nested without end. The same in an OpenDocument
+// spreadsheet.
 TEST_F(Workbook, AHostileWorkbookIsRefusedAtItsBound) {
   const std::string longest(kLongestCell, 'x');
   const auto cells = [](int count, const std::string& cell) {
@@ -386,6 +387,31 @@ TEST_F(Workbook, AHostileWorkbookIsRefusedAtItsBound) {
     shape.strings = {c.string};
     shape.sheets = {{"Stock", c.sheet}};
     EXPECT_EQ(Problem(WorkbookParts(shape)), c.why);
+  }
+
+  // The same bounds in an OpenDocument spreadsheet.
+  const std::string cell = "<table:table-cell office:value-type=\"string\" office:string-value=\"" +
+                           std::string(kLongestCell, 'x') + "\"/>";
+  std::string seventeen, nested;
+  for (int i = 0; i < 17; ++i) seventeen += cell;
+  for (int i = 0; i < 70; ++i) nested = "<text:span>" + nested + "</text:span>";
+  const struct {
+    std::string rows, why;
+  } tables[] = {
+      {"<table:table-row>" + seventeen + "</table:table-row>",
+       "Stock: row 1 holds more text than any row of a stock's sheet"},
+      {"<table:table-row><table:table-cell x=\"" + std::string(5 << 20, 'a') +
+           "\"/></table:table-row>",
+       "Stock: content.xml: an element longer than any a spreadsheet holds"},
+      {"<table:table-row><table:table-cell office:value-type=\"string\"><text:p>" + nested +
+           "</text:p></table:table-cell></table:table-row>",
+       "Stock: content.xml: elements nested deeper than any spreadsheet's"},
+  };
+  for (const auto& t : tables) {
+    ASSERT_TRUE(WriteZipFile(Path("w.ods"), OdsParts({{"Stock", t.rows}})));
+    std::string why;
+    ReadAll(Path("w.ods"), &why, /*ods=*/true);
+    EXPECT_EQ(why, t.why);
   }
 }
 

@@ -67,6 +67,12 @@ constexpr char kContent[] = "content.xml";
 // largest inventory inflates to well under a gigabyte.
 constexpr uint64_t kMostEntries = 10000;
 constexpr uint64_t kLargestContent = uint64_t{1} << 30;
+// A row's cells may hold this much text together.
+constexpr size_t kLongestRow = size_t{16} << 20;
+// No element, attribute or comment comes near this, nor elements this
+// deep: expat would hold either whole.
+constexpr int64_t kLongestToken = int64_t{4} << 20;
+constexpr int kDeepest = 64;
 
 }  // namespace
 
@@ -75,15 +81,25 @@ struct OdsReader::Parts {
   std::unique_ptr<ZipEntryReader> content;
   XML_Parser parser = nullptr;
   bool partDone = false;
+  uint64_t fed = 0;    // bytes of content.xml given to the parser
+  int64_t parsed = 0;  // where its last token parsed starts
+  int depth = 0;       // elements open
   std::string problem;
   bool fileProblem = false;  // the file is damaged: no table's problem
 
-  // A row with a value, and how many times it stands in a row.
+  // A row with a value, and how many times it stands in a row: its cells
+  // with text, each repeat of one value held once, however far the last
+  // stands.
+  struct Cells {
+    uint32_t column, count;  // the first, and how many in a row
+    size_t at, size;         // where in text
+  };
   struct Row {
     uint32_t number = 0;
     uint64_t repeat = 1;
     std::string text;
-    std::vector<std::pair<size_t, size_t>> cells;  // by column: where in text
+    std::vector<Cells> cells;
+    uint32_t width = 0;  // past its last cell with text
   };
   // What the parse has found and NextSheet and NextRow have yet to take.
   struct Found {
@@ -142,11 +158,21 @@ struct OdsReader::Parts {
       problem = std::string(kContent) + ": " + XML_ErrorString(XML_GetErrorCode(parser)) +
                 " at line " + std::to_string(XML_GetCurrentLineNumber(parser));
     }
+    // The parser holds a token it is still reading whole, as long as the
+    // part makes it (expat tells no place when it only took the bytes in).
+    fed += got;
+    parsed = std::max<int64_t>(parsed, XML_GetCurrentByteIndex(parser));
+    if (problem.empty() && static_cast<int64_t>(fed) - parsed > kLongestToken) {
+      problem = std::string(kContent) + ": an element longer than any a spreadsheet holds";
+    }
     return problem.empty() && !partDone;
   }
 
   static void Start(void* data, const XML_Char* element, const XML_Char** attributes) {
     Parts& p = Of(data);
+    if (++p.depth > kDeepest) {
+      return p.Stop(std::string(kContent) + ": elements nested deeper than any spreadsheet's");
+    }
     const Name name = NameOf(element);
     if (p.inCell) {
       ++p.cellDepth;
@@ -185,6 +211,7 @@ struct OdsReader::Parts {
           RepeatOf(AttributeOf(attributes, Ns::kTable, "number-rows-repeated"), uint64_t{1} << 32);
       p.building.text.clear();
       p.building.cells.clear();
+      p.building.width = 0;
       p.columns = 0;
       p.emptyCells = 0;
     } else if ((name.Is(Ns::kTable, "table-cell") || name.Is(Ns::kTable, "covered-table-cell")) &&
@@ -195,6 +222,7 @@ struct OdsReader::Parts {
 
   static void End(void* data, const XML_Char* element) {
     Parts& p = Of(data);
+    --p.depth;
     if (p.inCell) {
       const Name name = NameOf(element);
       if (--p.cellDepth == 0) {
@@ -297,12 +325,15 @@ struct OdsReader::Parts {
     if (columns + emptyCells + cellRepeat > kMostSheetColumns) {
       return Stop("row " + RowText() + " has a value past the sheet's last column");
     }
-    auto& cells = building.cells;
-    cells.resize(columns + static_cast<size_t>(emptyCells), {building.text.size(), 0});
-    const std::pair<size_t, size_t> at{building.text.size(), value.size()};
-    cells.resize(cells.size() + static_cast<size_t>(cellRepeat), at);
+    if (building.text.size() + value.size() > kLongestRow) {
+      return Stop("row " + RowText() + " holds more text than any row of a stock's sheet");
+    }
+    const uint32_t first = static_cast<uint32_t>(columns + emptyCells);
+    building.cells.push_back(
+        {first, static_cast<uint32_t>(cellRepeat), building.text.size(), value.size()});
     building.text += value;
-    columns = cells.size();
+    columns = first + static_cast<size_t>(cellRepeat);
+    building.width = static_cast<uint32_t>(columns);
     emptyCells = 0;
   }
 
@@ -414,9 +445,10 @@ bool OdsReader::NextRow(WorkbookRow* row) {
   }
   --p.currentLeft;
   row->row = p.current.number;
-  row->cells.clear();
-  for (const auto& [at, size] : p.current.cells) {
-    row->cells.emplace_back(p.current.text.data() + at, size);
+  row->cells.assign(p.current.width, {});
+  for (const Parts::Cells& cells : p.current.cells) {
+    const std::string_view text(p.current.text.data() + cells.at, cells.size);
+    std::fill_n(row->cells.begin() + cells.column, cells.count, text);
   }
   return true;
 }

@@ -40,6 +40,18 @@ def workbook(path, sheets, strings=None, extra=(), stored=False):
             z.writestr(name, content)
 
 
+def ods(path, rows):
+    with zipfile.ZipFile(path, "w", zipfile.ZIP_DEFLATED) as z:
+        z.writestr("mimetype", "application/vnd.oasis.opendocument.spreadsheet")
+        z.writestr("META-INF/manifest.xml", "<manifest/>")
+        z.writestr("content.xml",
+                   '<office:document-content xmlns:office="urn:oasis:names:tc:opendocument:'
+                   'xmlns:office:1.0" xmlns:table="urn:oasis:names:tc:opendocument:xmlns:table:1.0"'
+                   ' xmlns:text="urn:oasis:names:tc:opendocument:xmlns:text:1.0"><office:body>'
+                   '<office:spreadsheet><table:table table:name="Stock">' + rows +
+                   "</table:table></office:spreadsheet></office:body></office:document-content>")
+
+
 HEADER = ('<row r="1"><c r="A1" t="inlineStr"><is><t>number</t></is></c>'
           '<c r="B1" t="inlineStr"><is><t>price</t></is></c></row>')
 
@@ -59,6 +71,15 @@ def main():
     workbook(f"{out}/entries.xlsx", [HEADER],
              extra=[(f"xl/media/e{i}.bin", "x") for i in range(60000)])
     workbook(f"{out}/sheets.xlsx", [HEADER + '<row r="2"><c><v>1</v></c></row>'] * 2047)
+    # A million rows, each a value in the sheet's last column; and the same
+    # as one row of an .ods repeated.
+    wide = "".join(f'<row r="{r}"><c r="XFD{r}"><v>1</v></c></row>' for r in range(2, 1048577))
+    workbook(f"{out}/wide-rows.xlsx", [HEADER + wide])
+    ods(f"{out}/wide-rows.ods",
+        '<table:table-row><table:table-cell office:value-type="string"><text:p>number</text:p>'
+        '</table:table-cell></table:table-row><table:table-row table:number-rows-repeated="1048575">'
+        '<table:table-cell table:number-columns-repeated="16383"/><table:table-cell '
+        'office:value-type="float" office:value="1"/></table:table-row>')
     # A byte changed in a stored sheet: 7.25 reads 9.25.
     workbook(f"{out}/crc.xlsx", [HEADER + '<row r="2"><c><v>161</v></c><c><v>7.25</v></c></row>'],
              stored=True)

@@ -444,6 +444,30 @@ TEST_F(Workbook, EntriesAndSheetsPastAWorkbooksAreRefused) {
             std::vector<std::string>{"holds more than 2047 sheets"});
 }
 
+// Past the header's last column, the first value of a row stands next to
+// it, where the import tells there is one, however far right it was: a
+// million rows each with a value in the last column read as fast as
+// narrow ones.
+TEST_F(Workbook, AValueFarRightOfTheHeaderStandsNextToIt) {
+  WorkbookShape shape;
+  shape.sheets = {{"Stock",
+                   "<row r=\"1\"><c r=\"A1\"><v>1</v></c><c r=\"B1\"><v>2</v></c></row>"
+                   "<row r=\"2\"><c r=\"XFC2\"><v>3</v></c><c r=\"XFD2\"><v>4</v></c>"
+                   "</row><row r=\"3\"><c r=\"A3\"><v>5</v></c><c r=\"XFD3\" t=\"e\">"
+                   "<v>#N/A</v></c></row>"}};
+  ASSERT_TRUE(WriteZipFile(Path("w.xlsx"), WorkbookParts(shape)));
+  EXPECT_EQ(SheetRows(Path("w.xlsx")), (Rows{{"1", "2"}, {"", "", "3"}, {"5", ""}}));
+  const std::string value = "<table:table-cell office:value-type=\"float\" office:value=\"";
+  ASSERT_TRUE(WriteZipFile(
+      Path("w.ods"),
+      OdsParts(
+          {{"Stock", "<table:table-row>" + value + "1\"/>" + value +
+                         "2\"/></table:table-row><table:table-row table:number-rows-repeated="
+                         "\"2\"><table:table-cell table:number-columns-repeated=\"16000\"/>" +
+                         value + "3\" table:number-columns-repeated=\"2\"/></table:table-row>"}})));
+  EXPECT_EQ(SheetRows(Path("w.ods")), (Rows{{"1", "2"}, {"", "", "3"}, {"", "", "3"}}));
+}
+
 TEST_F(Workbook, WhatIsNoWorkbookIsToldWithoutReadingOn) {
   WriteBytes("plain.xlsx", Bytes{'n', 'u', 'm', 'b', 'e', 'r', '\n'});
   std::string why;

@@ -420,6 +420,7 @@ bool OdsReader::NextSheet(std::string* name) {
   while (!nextSheet()) {
     if (!p.Feed() && !nextSheet()) return p.problem.empty() ? false : Fail(p.problem);
   }
+  widest_ = kMostSheetColumns;
   p.sheet = *name = std::move(p.ready.front().name);
   p.ready.pop_front();
   return true;
@@ -445,10 +446,15 @@ bool OdsReader::NextRow(WorkbookRow* row) {
   }
   --p.currentLeft;
   row->row = p.current.number;
-  row->cells.assign(p.current.width, {});
+  // Past the caller's widest column, the first cell stands for them all.
+  const size_t widest = widest_;
+  row->cells.assign(std::min<size_t>(p.current.width, widest + 1), {});
   for (const Parts::Cells& cells : p.current.cells) {
     const std::string_view text(p.current.text.data() + cells.at, cells.size);
-    std::fill_n(row->cells.begin() + cells.column, cells.count, text);
+    const size_t from = std::min<size_t>(cells.column, widest);
+    std::fill_n(row->cells.begin() + from, std::min<size_t>(cells.count, row->cells.size() - from),
+                text);
+    if (cells.column + cells.count > widest) break;
   }
   return true;
 }

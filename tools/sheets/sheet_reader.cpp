@@ -76,6 +76,7 @@ class WorkbookSheet : public SheetReader {
     if (width_ == 0) {
       while (!row->cells.empty() && row->cells.back().empty()) row->cells.pop_back();
       width_ = row->cells.size();
+      if (width_ > 0) reader_->LimitWidth(width_);
     }
     if (row->cells.size() < width_) row->cells.resize(width_);
     return true;

@@ -708,6 +708,7 @@ bool WorkbookReader::NextSheet(std::string* name) {
   p.inRow = p.inCell = p.inValue = false;
   p.phonetic = 0;
   p.sheet = sheet.name;
+  widest_ = kMostSheetColumns;
   if (!p.StartPart<Parts::SheetData>(sheet.part, kLargestSheetPart)) {
     return Fail(p.fileProblem ? p.problem : sheet.name + ": " + p.problem);
   }
@@ -730,9 +731,26 @@ bool WorkbookReader::NextRow(WorkbookRow* row) {
   p.current = std::move(p.ready.front());
   p.ready.pop_front();
   row->row = p.current.number;
-  row->withoutValue = p.current.withoutValue;
-  row->cells.assign(p.current.width, {});
+  // Past the caller's widest column, the first cell stands for them all.
+  const size_t widest = widest_;
+  row->withoutValue.clear();
+  for (CellWithoutValue cell : p.current.withoutValue) {
+    if (cell.column > widest) {
+      if (!row->withoutValue.empty() && row->withoutValue.back().column == widest) continue;
+      cell.column = widest;
+    }
+    row->withoutValue.push_back(std::move(cell));
+  }
+  row->cells.assign(std::min<size_t>(p.current.width, widest + 1), {});
   for (const Parts::Cell& cell : p.current.cells) {
+    if (cell.column >= widest) {
+      if (row->cells[widest].empty()) {
+        row->cells[widest] = cell.shared
+                                 ? p.strings[cell.at]
+                                 : std::string_view(p.current.text.data() + cell.at, cell.size);
+      }
+      break;
+    }
     row->cells[cell.column] = cell.shared
                                   ? p.strings[cell.at]
                                   : std::string_view(p.current.text.data() + cell.at, cell.size);

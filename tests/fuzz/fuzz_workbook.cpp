@@ -6,7 +6,8 @@
 // the input's text. Every sheet and row is read to the end; the reader must
 // tell a problem rather than crash, hand out cells of no more than its
 // bounds, list a cell without a value only as an empty cell of its row,
-// and leave no file handle open.
+// and leave no file handle open. scripts/fuzz.sh caps its memory: an input
+// that makes the reader take more is kept as a crash.
 #include <unistd.h>
 
 #include <cstdint>

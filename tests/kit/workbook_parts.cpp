@@ -6,17 +6,27 @@
 #include <cstdlib>
 #include <map>
 
-bool WriteZipFile(const std::string& path, const std::vector<WorkbookPart>& parts) {
+bool WriteZipFile(const std::string& path, const std::vector<WorkbookPart>& parts,
+                  const ZipForm& form) {
   zipFile zip = zipOpen64(path.c_str(), APPEND_STATUS_CREATE);
   if (zip == nullptr) return false;
   bool ok = true;
   for (const auto& [name, content] : parts) {
-    ok =
-        ok &&
-        zipOpenNewFileInZip64(zip, name.c_str(), nullptr, nullptr, 0, nullptr, 0, nullptr,
-                              Z_DEFLATED, Z_DEFAULT_COMPRESSION, /*zip64=*/0) == ZIP_OK &&
-        zipWriteInFileInZip(zip, content.data(), static_cast<unsigned>(content.size())) == ZIP_OK &&
-        zipCloseFileInZip(zip) == ZIP_OK;
+    const unsigned size = static_cast<unsigned>(content.size());
+    // An overstated part is written raw (stored), with its CRC and a size
+    // of our own.
+    const bool raw = name == form.overstatedPart;
+    const int method = form.stored || raw ? 0 : Z_DEFLATED;
+    ok = ok &&
+         zipOpenNewFileInZip2(zip, name.c_str(), nullptr, nullptr, 0, nullptr, 0, nullptr, method,
+                              method == 0 ? 0 : Z_DEFAULT_COMPRESSION, raw) == ZIP_OK &&
+         zipWriteInFileInZip(zip, content.data(), size) == ZIP_OK;
+    if (raw) {
+      const uLong crc = crc32(0L, reinterpret_cast<const Bytef*>(content.data()), size);
+      ok = ok && zipCloseFileInZipRaw(zip, size + form.overstated, crc) == ZIP_OK;
+    } else {
+      ok = ok && zipCloseFileInZip(zip) == ZIP_OK;
+    }
   }
   return zipClose(zip, nullptr) == ZIP_OK && ok;
 }

@@ -4,14 +4,26 @@
 // can make the form it needs from plain XML.
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <utility>
 #include <vector>
 
 using WorkbookPart = std::pair<std::string, std::string>;  // name in the zip, content
 
+// How the zip's entries are written: deflated, or stored as they are (so
+// that a byte changed in the file is a byte changed in the part); and one
+// part, if named, whose central directory entry states `overstated` bytes
+// more than it holds, as an entry cut short or a bomb claims.
+struct ZipForm {
+  bool stored = false;
+  std::string overstatedPart;
+  uint32_t overstated = 0;
+};
+
 // Writes the zip of `parts`; false when it cannot be written.
-bool WriteZipFile(const std::string& path, const std::vector<WorkbookPart>& parts);
+bool WriteZipFile(const std::string& path, const std::vector<WorkbookPart>& parts,
+                  const ZipForm& form = {});
 // The content of entry `name` of the zip at `path`; "" when it has none.
 std::string ReadZipEntry(const std::string& path, const std::string& name);
 

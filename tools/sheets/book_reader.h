@@ -10,6 +10,10 @@
 
 #include "tools/sheets/sheet_reader.h"
 
+// The last row of a sheet, and the most columns a row has.
+constexpr uint32_t kLastSheetRow = 1048576;
+constexpr size_t kMostSheetColumns = 16384;
+
 struct WorkbookRow {
   uint32_t row = 0;  // the sheet's row number, from 1
   // By column (A first); a column without a cell is "". Valid until the
@@ -32,8 +36,12 @@ class BookReader {
   // at the sheet's end, or on a problem (error()).
   virtual bool NextRow(WorkbookRow* row) = 0;
   virtual const std::string& error() const = 0;
-};
+  // Rows of the current sheet after this one hand out at most `columns` + 1
+  // cells: a value further right stands at `columns`, for the caller to
+  // tell that there is one, and no time goes into cells it never reads.
+  // NextSheet lifts the limit.
+  void LimitWidth(size_t columns) { widest_ = columns; }
 
-// The last row of a sheet, and the most columns a row has.
-constexpr uint32_t kLastSheetRow = 1048576;
-constexpr size_t kMostSheetColumns = 16384;
+ protected:
+  size_t widest_ = kMostSheetColumns;
+};

@@ -7,6 +7,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <deque>
+#include <memory>
 #include <mutex>
 #include <string_view>
 #include <system_error>
@@ -83,26 +84,46 @@ uint64_t RepeatOf(const XML_Char* count, uint64_t most) {
   return std::min<uint64_t>(n, most);
 }
 
-constexpr size_t kChunk = size_t{1} << 16;
 // No cell of a sheet comes near this; a longer one is refused.
 constexpr size_t kLongestCell = size_t{1} << 20;
 constexpr char kContent[] = "content.xml";
+// A spreadsheet's zip holds a few dozen entries, and the content of the
+// largest inventory inflates to well under a gigabyte.
+constexpr uint64_t kMostEntries = 10000;
+constexpr uint64_t kLargestContent = uint64_t{1} << 30;
+// A row's cells may hold this much text together.
+constexpr size_t kLongestRow = size_t{16} << 20;
+// No element, attribute or comment comes near this, nor elements this
+// deep: expat would hold either whole.
+constexpr int64_t kLongestToken = int64_t{4} << 20;
+constexpr int kDeepest = 64;
 
 }  // namespace
 
 struct OdsReader::Parts {
   unzFile zip = nullptr;
+  std::unique_ptr<ZipEntryReader> content;
   XML_Parser parser = nullptr;
-  bool partOpen = false;
   bool partDone = false;
+  uint64_t fed = 0;      // bytes of content.xml given to the parser
+  int64_t parsedTo = 0;  // where its last token parsed starts
+  int depth = 0;         // elements open
   std::string problem;
+  bool fileProblem = false;  // the file is damaged: no table's problem
 
-  // A row with a value, and how many times it stands in a row.
+  // A row with a value, and how many times it stands in a row: its cells
+  // with text, each repeat of one value held once, however far the last
+  // stands.
+  struct Cells {
+    uint32_t column, count;  // the first, and how many in a row
+    size_t at, size;         // where in text
+  };
   struct Row {
     uint32_t number = 0;
     uint64_t repeat = 1;
     std::string text;
-    std::vector<std::pair<size_t, size_t>> cells;  // by column: where in text
+    std::vector<Cells> cells;
+    uint32_t width = 0;  // past its last cell with text
   };
   // What the parse has found and NextSheet and NextRow have yet to take.
   struct Found {
@@ -153,7 +174,7 @@ struct OdsReader::Parts {
     if (parsing.joinable()) parsing.join();
     inflating.Stop();
     if (parser != nullptr) XML_ParserFree(parser);
-    if (partOpen) unzCloseCurrentFile(zip);
+    content.reset();
     if (zip != nullptr) unzClose(zip);
   }
 
@@ -195,22 +216,31 @@ struct OdsReader::Parts {
     std::string_view chunk;
     partDone = !inflating.Next(&chunk);
     if (partDone && inflating.damaged()) {
-      problem = std::string(kContent) + " is damaged";
+      problem = WhyEntryUnread(inflating.outcome(), kContent);
+      fileProblem = true;
       return false;
     }
-    if (XML_Parse(parser, chunk.data(), static_cast<int>(chunk.size()), partDone) !=
-            XML_STATUS_OK &&
+    const size_t got = chunk.size();
+    if (XML_Parse(parser, chunk.data(), static_cast<int>(got), partDone) != XML_STATUS_OK &&
         problem.empty()) {
       problem = std::string(kContent) + ": " + XML_ErrorString(XML_GetErrorCode(parser)) +
                 " at line " + std::to_string(XML_GetCurrentLineNumber(parser));
     }
-    // Read to its end, the entry was closed by its inflate (its CRC checked).
-    if (partDone) partOpen = false;
+    // The parser holds a token it is still reading whole, as long as the
+    // part makes it (expat tells no place when it only took the bytes in).
+    fed += got;
+    parsedTo = std::max<int64_t>(parsedTo, XML_GetCurrentByteIndex(parser));
+    if (problem.empty() && static_cast<int64_t>(fed) - parsedTo > kLongestToken) {
+      problem = std::string(kContent) + ": an element longer than any a spreadsheet holds";
+    }
     return problem.empty() && !partDone;
   }
 
   static void Start(void* data, const XML_Char* element, const XML_Char** attributes) {
     Parts& p = Of(data);
+    if (++p.depth > kDeepest) {
+      return p.Stop(std::string(kContent) + ": elements nested deeper than any spreadsheet's");
+    }
     // Namespaces are declared at the document's top (cells and their rows
     // declare none).
     if (!p.inRow) p.prefixes.Declare(attributes);
@@ -253,6 +283,7 @@ struct OdsReader::Parts {
                              uint64_t{1} << 32);
       p.building.text.clear();
       p.building.cells.clear();
+      p.building.width = 0;
       p.columns = 0;
       p.emptyCells = 0;
     } else if ((name.Is(Ns::kTable, "table-cell") || name.Is(Ns::kTable, "covered-table-cell")) &&
@@ -263,6 +294,7 @@ struct OdsReader::Parts {
 
   static void End(void* data, const XML_Char* element) {
     Parts& p = Of(data);
+    --p.depth;
     if (p.inCell) {
       const Name name = p.prefixes.Of(element);
       if (--p.cellDepth == 0) {
@@ -376,12 +408,15 @@ struct OdsReader::Parts {
     if (columns + emptyCells + cellRepeat > kMostSheetColumns) {
       return Stop("row " + RowText() + " has a value past the sheet's last column");
     }
-    auto& cells = building.cells;
-    cells.resize(columns + static_cast<size_t>(emptyCells), {building.text.size(), 0});
-    const std::pair<size_t, size_t> at{building.text.size(), value.size()};
-    cells.resize(cells.size() + static_cast<size_t>(cellRepeat), at);
+    if (building.text.size() + value.size() > kLongestRow) {
+      return Stop("row " + RowText() + " holds more text than any row of a stock's sheet");
+    }
+    const uint32_t first = static_cast<uint32_t>(columns + emptyCells);
+    building.cells.push_back(
+        {first, static_cast<uint32_t>(cellRepeat), building.text.size(), value.size()});
     building.text += value;
-    columns = cells.size();
+    columns = first + static_cast<size_t>(cellRepeat);
+    building.width = static_cast<uint32_t>(columns);
     emptyCells = 0;
   }
 
@@ -418,11 +453,29 @@ std::unique_ptr<OdsReader> OdsReader::Open(const std::string& path, std::string*
     *why = "is no OpenDocument spreadsheet: its zip cannot be read";
     return nullptr;
   }
-  if (!ZipHolds(p.zip, kContent) || unzOpenCurrentFile(p.zip) != UNZ_OK) {
+  ZipIndex index;
+  uint64_t entries = 0;
+  if (!IndexZip(p.zip, kMostEntries, &index, &entries)) {
+    *why = entries > kMostEntries ? "is no spreadsheet of a stock: it holds " +
+                                        std::to_string(entries) + " entries, and one holds a few"
+                                  : "is no OpenDocument spreadsheet: its zip cannot be read";
+    return nullptr;
+  }
+  const auto at = index.find(kContent);
+  if (at == index.end()) {
     *why = std::string("is no OpenDocument spreadsheet (") + kContent + " is missing)";
     return nullptr;
   }
-  p.partOpen = true;
+  p.content = std::make_unique<ZipEntryReader>(p.zip);
+  // Read whole first, to know it undamaged before a row of it is taken.
+  const ZipEntryReader::Outcome checked = p.content->Check(at->second, kLargestContent);
+  const ZipEntryReader::Outcome opened = checked == ZipEntryReader::Outcome::kEnd
+                                             ? p.content->Open(at->second, kLargestContent)
+                                             : checked;
+  if (opened != ZipEntryReader::Outcome::kRead) {
+    *why = WhyEntryUnread(opened, kContent);
+    return nullptr;
+  }
   p.parser = XML_ParserCreate(nullptr);
   XML_SetUserData(p.parser, &p);
   XML_SetElementHandler(p.parser, Parts::Start, Parts::End);
@@ -433,7 +486,7 @@ std::unique_ptr<OdsReader> OdsReader::Open(const std::string& path, std::string*
         Parts::Of(self).Stop(std::string(kContent) +
                              ": a document type, which no OpenDocument spreadsheet has");
       });
-  bool started = p.inflating.Start(p.zip);
+  bool started = p.inflating.Start(p.content.get());
   try {
     if (started) p.parsing = std::thread([&p] { p.Parse(); });
   } catch (const std::system_error&) {
@@ -458,6 +511,7 @@ bool OdsReader::NextSheet(std::string* name) {
     if (found->kind == Parts::Found::Kind::kSheet) break;
     p.Pop();
   }
+  widest_ = kMostSheetColumns;
   p.sheet = *name = std::move(p.ready.front().name);
   p.Pop();
   return true;
@@ -470,7 +524,10 @@ bool OdsReader::NextRow(WorkbookRow* row) {
     // they end.
     std::unique_lock<std::mutex> lock(p.mutex);
     Parts::Found* found = p.Front(lock);
-    if (found == nullptr) return p.problem.empty() ? false : Fail(p.sheet + ": " + p.problem);
+    if (found == nullptr) {
+      if (p.problem.empty()) return false;
+      return Fail(p.fileProblem ? p.problem : p.sheet + ": " + p.problem);
+    }
     if (found->kind != Parts::Found::Kind::kRow) {
       if (found->kind == Parts::Found::Kind::kSheetEnd) p.Pop();
       return false;
@@ -483,9 +540,15 @@ bool OdsReader::NextRow(WorkbookRow* row) {
   }
   --p.currentLeft;
   row->row = p.current.number;
-  row->cells.clear();
-  for (const auto& [at, size] : p.current.cells) {
-    row->cells.emplace_back(p.current.text.data() + at, size);
+  // Past the caller's widest column, the first cell stands for them all.
+  const size_t widest = widest_;
+  row->cells.assign(std::min<size_t>(p.current.width, widest + 1), {});
+  for (const Parts::Cells& cells : p.current.cells) {
+    const std::string_view text(p.current.text.data() + cells.at, cells.size);
+    const size_t from = std::min<size_t>(cells.column, widest);
+    std::fill_n(row->cells.begin() + from, std::min<size_t>(cells.count, row->cells.size() - from),
+                text);
+    if (cells.column + cells.count > widest) break;
   }
   return true;
 }

@@ -53,11 +53,12 @@ class WorkbookSheet : public SheetReader {
   explicit WorkbookSheet(std::unique_ptr<BookReader> reader) : reader_(std::move(reader)) {}
 
   bool NextSheet(std::string* name) override {
+    if (!reader_->NextSheet(name)) return Failed();
+    // A workbook of exactly that many sheets is read whole.
     if (static_cast<int>(names_.size()) == kMostSheets) {
       error_ = "holds more than " + std::to_string(kMostSheets) + " sheets";
       return false;
     }
-    if (!reader_->NextSheet(name)) return Failed();
     names_.push_back(*name);
     width_ = 0;
     return true;
@@ -75,6 +76,7 @@ class WorkbookSheet : public SheetReader {
     if (width_ == 0) {
       while (!row->cells.empty() && row->cells.back().empty()) row->cells.pop_back();
       width_ = row->cells.size();
+      if (width_ > 0) reader_->LimitWidth(width_);
     }
     if (row->cells.size() < width_) row->cells.resize(width_);
     return true;

@@ -3,6 +3,7 @@
 #include <expat.h>
 #include <minizip/unzip.h>
 
+#include <algorithm>
 #include <atomic>
 #include <cctype>
 #include <cmath>
@@ -16,6 +17,8 @@
 #include <thread>
 
 #include "tools/sheets/civil_date.h"
+#include "tools/sheets/sheet_reader.h"
+#include "tools/sheets/string_table.h"
 #include "tools/sheets/zip_reader.h"
 
 namespace {
@@ -163,10 +166,21 @@ long ColumnOf(const char* reference) {
   return letters == 0 ? -1 : column - 1;
 }
 
-constexpr size_t kChunk = size_t{1} << 16;
-// No cell of a sheet comes near this; a longer one is refused.
-constexpr size_t kLongestCell = size_t{1} << 20;
+// A row's cells may hold this much text together, its shared strings too.
+constexpr size_t kLongestRow = size_t{16} << 20;
+// No element, attribute or comment of a part comes near this, nor its
+// elements this deep: expat would hold either whole.
+constexpr int64_t kLongestToken = int64_t{4} << 20;
+constexpr int kDeepest = 64;
 constexpr long kLastRow = kLastSheetRow;
+
+// What a workbook's zip and parts may be: a workbook holds a few dozen
+// entries; its relationships, workbook and styles are small; a sheet of
+// the largest inventory inflates to well under a gigabyte.
+constexpr uint64_t kMostEntries = 10000;
+constexpr uint64_t kLargestPart = uint64_t{1} << 25;
+constexpr uint64_t kLargestSharedStringsPart = uint64_t{1} << 29;
+constexpr uint64_t kLargestSheetPart = uint64_t{1} << 30;
 
 }  // namespace
 
@@ -183,21 +197,34 @@ struct WorkbookReader::Parts {
   std::string sheet;  // the current sheet's name
   bool from1904 = false;
   std::vector<bool> dateStyle;  // by style index
-  std::string strings;          // the shared strings, one after another
-  std::vector<size_t> stringEnds;
+  // The shared strings, each cut at kLongestCell + 1 bytes: a cell of a
+  // longer one is refused.
+  StringTable strings;
+  std::string string;  // the one being read
 
   // The part being parsed, and its inflate ahead of the parse.
   XML_Parser parser = nullptr;
   InflatedEntry inflating;
-  bool partOpen = false;
   bool partDone = false;
+  uint64_t fed = 0;    // bytes of the part given to the parser
+  int64_t parsed = 0;  // where its last token parsed starts
+  int depth = 0;       // elements open
   std::string problem;
 
-  // What the parse of a sheet has found so far.
+  // What the parse of a sheet has found so far: a row's cells with text,
+  // each in its own text or the shared strings, as many as there are
+  // (however far the last stands).
+  struct Cell {
+    uint32_t column;
+    bool shared;  // `at` is the shared string's index, else its place in the text
+    size_t at, size;
+  };
   struct Row {
     uint32_t number = 0;
     std::string text;
-    std::vector<std::pair<size_t, size_t>> cells;  // by column: where in text
+    std::vector<Cell> cells;
+    size_t bytes = 0;    // of its cells' texts together
+    uint32_t width = 0;  // past its last cell, with text or none
     std::vector<CellWithoutValue> withoutValue;
   };
   Row building;
@@ -233,9 +260,18 @@ struct WorkbookReader::Parts {
   std::unique_ptr<Batch> taken;  // NextRow's, and the row it hands out next
   size_t takenAt = 0;
 
+  // Where each entry stands, by its name in small letters (names are
+  // looked up whatever their capitals), and the entry being read.
+  ZipIndex index;
+  std::unique_ptr<ZipEntryReader> entry;
+  // The problem names its own place (the file's entry, a cell): no sheet's
+  // name goes before it.
+  bool fileProblem = false;
+
   ~Parts() {
     StopReading();
     EndPart();
+    entry.reset();
     if (zip != nullptr) unzClose(zip);
   }
 
@@ -283,66 +319,80 @@ struct WorkbookReader::Parts {
     std::swap(b.rows[b.count++], building);
     building.text.clear();
     building.cells.clear();
+    building.bytes = 0;
+    building.width = 0;
     building.withoutValue.clear();
   }
   void EndPart() {
     inflating.Stop();
     if (parser != nullptr) XML_ParserFree(parser);
     parser = nullptr;
-    if (partOpen) unzCloseCurrentFile(zip);
-    partOpen = false;
+    if (entry) entry->Close();
   }
   void Stop(const std::string& why) {
     if (problem.empty()) problem = why;
     XML_StopParser(parser, XML_FALSE);
   }
+  void Unread(ZipEntryReader::Outcome outcome, const std::string& name) {
+    if (!problem.empty()) return;
+    problem = WhyEntryUnread(outcome, name);
+    fileProblem = true;
+  }
+  const unz64_file_pos* Find(const std::string& name) const {
+    std::string key = name;
+    for (char& c : key) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    const auto at = index.find(key);
+    return at == index.end() ? nullptr : &at->second;
+  }
 
-  // A part of the zip, whole: false when it is missing (`*missing`) or
-  // cannot be read.
-  bool ReadWhole(const std::string& name, std::string* text, bool* missing = nullptr) {
+  // Starts the streamed parse of part `name`, which may inflate to `most`
+  // bytes, with the handlers of `T`: false when it is missing (`*missing`)
+  // or cannot be read.
+  template <typename T>
+  bool StartPart(const std::string& name, uint64_t most, bool* missing = nullptr) {
+    EndPart();
     if (missing != nullptr) *missing = false;
-    if (unzLocateFile(zip, name.c_str(), /*iCaseSensitivity=*/2) != UNZ_OK) {
+    const unz64_file_pos* at = Find(name);
+    if (at == nullptr) {
       if (missing != nullptr) *missing = true;
       problem = name + " is missing";
       return false;
     }
-    unz_file_info64 info;
-    if (unzGetCurrentFileInfo64(zip, &info, nullptr, 0, nullptr, 0, nullptr, 0) != UNZ_OK ||
-        info.uncompressed_size > (size_t{1} << 26) || unzOpenCurrentFile(zip) != UNZ_OK) {
-      problem = name + " cannot be read";
+    // A part is read twice: whole, to know it undamaged, before a row of
+    // it is taken.
+    const ZipEntryReader::Outcome checked = entry->Check(*at, most);
+    const ZipEntryReader::Outcome opened =
+        checked == ZipEntryReader::Outcome::kEnd ? entry->Open(*at, most) : checked;
+    if (opened != ZipEntryReader::Outcome::kRead) {
+      Unread(opened, name);
       return false;
     }
-    text->clear();
-    char buffer[kChunk];
-    int got;
-    while ((got = unzReadCurrentFile(zip, buffer, sizeof buffer)) > 0) {
-      text->append(buffer, static_cast<size_t>(got));
-      if (text->size() > (size_t{1} << 26)) break;
-    }
-    const bool whole = unzCloseCurrentFile(zip) == UNZ_OK && got == 0;
-    if (!whole) problem = name + " is damaged";
-    return whole;
-  }
-
-  // Starts the streamed parse of part `name` with the handlers of `T`.
-  template <typename T>
-  bool StartPart(const std::string& name) {
-    EndPart();
-    if (unzLocateFile(zip, name.c_str(), 2) != UNZ_OK || unzOpenCurrentFile(zip) != UNZ_OK) {
-      problem = name + " is missing";
-      return false;
-    }
-    partOpen = true;
     partDone = false;
-    if (!inflating.Start(zip)) {
+    fed = 0;
+    parsed = 0;
+    depth = 0;
+    if (!inflating.Start(entry.get())) {
       problem = name + " cannot be read: no thread can be started to inflate it";
       return false;
     }
     parser = NewParser();
-    XML_SetElementHandler(parser, T::Start, T::End);
+    XML_SetElementHandler(parser, Nested<T>::Start, Nested<T>::End);
     XML_SetCharacterDataHandler(parser, T::Text);
     return true;
   }
+  // The handlers of `T`, with the depth of the elements open counted.
+  template <typename T>
+  struct Nested {
+    static void Start(void* data, const XML_Char* name, const XML_Char** attributes) {
+      if (++Of(data).depth > kDeepest)
+        return Of(data).Stop("elements nested deeper than any workbook's");
+      T::Start(data, name, attributes);
+    }
+    static void End(void* data, const XML_Char* name) {
+      --Of(data).depth;
+      T::End(data, name);
+    }
+  };
 
   // Feeds the next chunk of the current part to its parser: false at its
   // end or on a problem.
@@ -351,18 +401,34 @@ struct WorkbookReader::Parts {
     std::string_view chunk;
     partDone = !inflating.Next(&chunk);
     if (partDone && inflating.damaged()) {
-      problem = name + " is damaged";
+      Unread(inflating.outcome(), name);
       return false;
     }
-    if (XML_Parse(parser, chunk.data(), static_cast<int>(chunk.size()), partDone) !=
-            XML_STATUS_OK &&
+    const size_t got = chunk.size();
+    if (XML_Parse(parser, chunk.data(), static_cast<int>(got), partDone) != XML_STATUS_OK &&
         problem.empty()) {
       problem = name + ": " + XML_ErrorString(XML_GetErrorCode(parser)) + " at line " +
                 std::to_string(XML_GetCurrentLineNumber(parser));
     }
-    // Read to its end, the entry was closed by its inflate (its CRC checked).
-    if (partDone) partOpen = false;
+    // The parser holds what it has not parsed yet: a token it is still
+    // reading, which grows as long as the part makes it.
+    // (expat tells no place when it only took the bytes in.)
+    fed += got;
+    parsed = std::max<int64_t>(parsed, XML_GetCurrentByteIndex(parser));
+    if (problem.empty() && static_cast<int64_t>(fed) - parsed > kLongestToken) {
+      problem = name + ": an element longer than any a workbook holds";
+    }
     return problem.empty() && !partDone;
+  }
+
+  // Parses part `name` to its end with the handlers of `T`.
+  template <typename T>
+  bool ParsePart(const std::string& name, uint64_t most, bool* missing = nullptr) {
+    if (!StartPart<T>(name, most, missing)) return false;
+    while (Feed(name)) {
+    }
+    EndPart();
+    return problem.empty();
   }
 
   // A parser that refuses a document type, which no workbook part has
@@ -375,23 +441,6 @@ struct WorkbookReader::Parts {
           static_cast<Parts*>(self)->Stop("a document type, which no workbook has");
         });
     return p;
-  }
-
-  // Parses part `text`, whole, with the handlers of `T`.
-  template <typename T>
-  bool ParseWhole(const std::string& name, const std::string& text) {
-    XML_Parser p = NewParser();
-    std::swap(p, parser);
-    XML_SetElementHandler(parser, T::Start, T::End);
-    XML_SetCharacterDataHandler(parser, T::Text);
-    const bool parsed =
-        XML_Parse(parser, text.data(), static_cast<int>(text.size()), 1) == XML_STATUS_OK;
-    if (!parsed && problem.empty()) {
-      problem = name + ": " + XML_ErrorString(XML_GetErrorCode(parser));
-    }
-    XML_ParserFree(parser);
-    parser = p;
-    return parsed && problem.empty();
   }
 
   static Parts& Of(void* data) { return *static_cast<Parts*>(data); }
@@ -480,6 +529,7 @@ struct WorkbookReader::Parts {
       Parts& p = Of(data);
       const std::string_view local = Local(name);
       if (local == "rPh") ++p.phonetic;
+      if (local == "si") p.string.clear();
       if (local == "t" && p.phonetic == 0) {
         p.inText = true;
         p.value.clear();
@@ -491,14 +541,22 @@ struct WorkbookReader::Parts {
       if (local == "rPh") --p.phonetic;
       if (local == "t" && p.inText) {
         p.inText = false;
-        AppendUnescaped(p.value, &p.strings);
-        if (p.strings.size() > kLargestSharedStrings) p.Stop("the shared strings are too long");
+        AppendUnescaped(p.value, &p.string);
+        // What a cell may hold, and one byte to tell it is longer.
+        if (p.string.size() > kLongestCell) p.string.resize(kLongestCell + 1);
       }
-      if (local == "si") p.stringEnds.push_back(p.strings.size());
+      if (local == "si" && !p.strings.Add(p.string, kSharedStringsBudget)) {
+        if (p.problem.empty()) p.fileProblem = true;
+        p.Stop("holds more shared strings than a workbook of a stock holds (" +
+               std::to_string(p.strings.size()) + " and more)");
+      }
     }
     static void Text(void* data, const XML_Char* text, int size) {
       Parts& p = Of(data);
-      if (p.inText) p.value.append(text, static_cast<size_t>(size));
+      // Beyond the longest cell (and an escape), the text is no cell's.
+      if (p.inText && p.value.size() <= kLongestCell + 8) {
+        p.value.append(text, static_cast<size_t>(size));
+      }
     }
   };
 
@@ -549,6 +607,8 @@ struct WorkbookReader::Parts {
         p.building.number = static_cast<uint32_t>(number);
         p.building.text.clear();
         p.building.cells.clear();
+        p.building.bytes = 0;
+        p.building.width = 0;
         p.building.withoutValue.clear();
         p.column = -1;
       }
@@ -566,7 +626,7 @@ struct WorkbookReader::Parts {
       } else if (local == "row" && p.inRow) {
         p.inRow = false;
         bool any = false;
-        for (const auto& cell : p.building.cells) any = any || cell.second > 0;
+        for (const Cell& cell : p.building.cells) any = any || cell.size > 0;
         const uint32_t number = p.building.number;
         if (any || !p.building.withoutValue.empty()) p.KeepRow();
         p.building.number = number;  // the next row's must be past it
@@ -576,7 +636,7 @@ struct WorkbookReader::Parts {
       Parts& p = Of(data);
       if (!p.inValue) return;
       p.value.append(text, static_cast<size_t>(size));
-      if (p.value.size() > kLongestCell) p.Stop("a cell of row " + p.RowText() + " is too long");
+      if (p.value.size() > kLongestCell) p.TooLong();
     }
     static char TypeOf(const XML_Char* type) {
       if (type == nullptr) return 'n';
@@ -589,6 +649,12 @@ struct WorkbookReader::Parts {
   };
 
   std::string RowText() const { return std::to_string(building.number); }
+  void TooLong() {
+    if (problem.empty()) fileProblem = true;
+    Stop(WorkbookReader::CellName(sheet, building.number, static_cast<size_t>(column)) +
+         " holds more text than any cell of a stock's sheet, " + std::to_string(kLongestCell) +
+         " bytes");
+  }
 
   // Whether the cell just read holds no value, and then why, in `*cell`.
   bool WithoutValue(CellWithoutValue* cell) const {
@@ -623,12 +689,10 @@ struct WorkbookReader::Parts {
       case 's': {
         char* end = nullptr;
         const unsigned long index = std::strtoul(value.c_str(), &end, 10);
-        if (value.empty() || *end != '\0' || index >= stringEnds.size()) {
+        if (value.empty() || *end != '\0' || index >= strings.size()) {
           return Stop("a cell of row " + RowText() + " names no shared string");
         }
-        const size_t from = index == 0 ? 0 : stringEnds[index - 1];
-        out.append(strings, from, stringEnds[index] - from);
-        break;
+        return Take({static_cast<uint32_t>(column), true, index, strings[index].size()});
       }
       case 'i':
       case 'S':
@@ -657,11 +721,16 @@ struct WorkbookReader::Parts {
         out.append(text);
       }
     }
-    auto& cells = building.cells;
-    if (cells.size() <= static_cast<size_t>(column)) {
-      cells.resize(static_cast<size_t>(column) + 1, {at, 0});
+    Take({static_cast<uint32_t>(column), false, at, out.size() - at});
+  }
+  void Take(const Cell& cell) {
+    if (cell.size > kLongestCell) return TooLong();
+    building.width = cell.column + 1;
+    building.bytes += cell.size;
+    if (building.bytes > kLongestRow) {
+      return Stop("row " + RowText() + " holds more text than any row of a stock's sheet");
     }
-    cells[static_cast<size_t>(column)] = {at, out.size() - at};
+    if (cell.size > 0) building.cells.push_back(cell);
   }
 };
 
@@ -690,61 +759,60 @@ std::unique_ptr<WorkbookReader> WorkbookReader::Open(const std::string& path, st
     *why = "is no workbook: its zip cannot be read";
     return nullptr;
   }
+  uint64_t entries = 0;
+  if (!IndexZip(p.zip, kMostEntries, &p.index, &entries)) {
+    *why = entries > kMostEntries
+               ? "is no workbook of a stock: it holds " + std::to_string(entries) +
+                     " entries, and a workbook holds a few"
+               : "is no workbook: its zip cannot be read";
+    return nullptr;
+  }
+  p.entry = std::make_unique<ZipEntryReader>(p.zip);
+  const auto failed = [&p, why](bool missing) {
+    *why = p.fileProblem ? p.problem
+           : missing     ? "is no workbook (" + p.problem + ")"
+                         : "is damaged: " + p.problem;
+    return nullptr;
+  };
   // The workbook, as the package's relationships name it.
-  std::string text;
   bool missing = false;
   std::string book = "xl/workbook.xml";
-  if (p.ReadWhole("_rels/.rels", &text, &missing) &&
-      p.ParseWhole<Parts::Relationships>("_rels/.rels", text) &&
+  if (p.ParsePart<Parts::Relationships>("_rels/.rels", kLargestPart, &missing) &&
       !p.targets.officeDocument.empty()) {
     book = p.targets.officeDocument;
     if (!book.empty() && book[0] == '/') book.erase(0, 1);
   }
+  if (p.fileProblem) return failed(false);
   p.problem.clear();
   const std::string folder = book.substr(0, book.find_last_of('/') + 1);
   const std::string rels = folder + "_rels/" + book.substr(folder.size()) + ".rels";
   p.targets.byId.clear();
-  if (!p.ReadWhole(book, &text, &missing) || !p.ParseWhole<Parts::Book>(book, text) ||
-      !p.ReadWhole(rels, &text) || !p.ParseWhole<Parts::Relationships>(rels, text)) {
-    *why = missing ? "is no workbook (" + p.problem + ")" : "is damaged: " + p.problem;
-    return nullptr;
+  if (!p.ParsePart<Parts::Book>(book, kLargestPart, &missing) ||
+      !p.ParsePart<Parts::Relationships>(rels, kLargestPart, &missing)) {
+    return failed(missing);
   }
   for (const Parts::SheetId& sheet : p.sheetIds) {
     const auto target = p.targets.byId.find(sheet.relationship);
-    if (target == p.targets.byId.end()) continue;
+    if (target == p.targets.byId.end() || target->second.empty()) continue;
     std::string part = target->second;
     part = part[0] == '/' ? part.substr(1) : folder + part;
     p.sheets.push_back({sheet.name, part, sheet.hidden});
   }
   // Styles and shared strings, when the workbook has them.
-  if (p.ReadWhole(folder + "styles.xml", &text, &missing)) {
-    if (!p.ParseWhole<Parts::Styles>(folder + "styles.xml", text)) {
-      *why = "is damaged: " + p.problem;
-      return nullptr;
-    }
+  if (p.ParsePart<Parts::Styles>(folder + "styles.xml", kLargestPart, &missing)) {
     for (unsigned id : p.xfFormats) {
       const auto code = p.formats.find(id);
       p.dateStyle.push_back(IsDateFormat(id, code == p.formats.end() ? "" : code->second));
     }
   } else if (!missing) {
-    *why = "is damaged: " + p.problem;
-    return nullptr;
+    return failed(false);
   }
   p.problem.clear();
   const std::string shared = folder + "sharedStrings.xml";
-  if (unzLocateFile(p.zip, shared.c_str(), 2) == UNZ_OK) {
-    if (!p.StartPart<Parts::SharedStrings>(shared)) {
-      *why = "is damaged: " + p.problem;
-      return nullptr;
-    }
-    while (p.Feed(shared)) {
-    }
-    if (!p.problem.empty()) {
-      *why = "is damaged: " + p.problem;
-      return nullptr;
-    }
-    p.EndPart();
+  if (!p.ParsePart<Parts::SharedStrings>(shared, kLargestSharedStringsPart, &missing) && !missing) {
+    return failed(false);
   }
+  p.problem.clear();
   return reader;
 }
 
@@ -760,7 +828,11 @@ bool WorkbookReader::NextSheet(std::string* name) {
   p.building = Parts::Row{};
   p.inRow = p.inCell = p.inValue = false;
   p.phonetic = 0;
-  if (!p.StartPart<Parts::SheetData>(sheet.part)) return Fail(sheet.name + ": " + p.problem);
+  p.sheet = sheet.name;
+  widest_ = kMostSheetColumns;
+  if (!p.StartPart<Parts::SheetData>(sheet.part, kLargestSheetPart)) {
+    return Fail(p.fileProblem ? p.problem : sheet.name + ": " + p.problem);
+  }
   p.sheet = sheet.name;
   p.filling = std::make_unique<Parts::Batch>();
   try {
@@ -789,7 +861,8 @@ bool WorkbookReader::NextRow(WorkbookRow* row) {
     if (p.full.empty()) {
       lock.unlock();
       p.reader.join();
-      return p.problem.empty() ? false : Fail(p.sheet + ": " + p.problem);
+      if (p.problem.empty()) return false;
+      return Fail(p.fileProblem ? p.problem : p.sheet + ": " + p.problem);
     }
     p.taken = std::move(p.full.front());
     p.full.pop_front();
@@ -799,10 +872,29 @@ bool WorkbookReader::NextRow(WorkbookRow* row) {
   }
   const Parts::Row& current = p.taken->rows[p.takenAt++];
   row->row = current.number;
-  row->withoutValue = current.withoutValue;
-  row->cells.clear();
-  for (const auto& [at, size] : current.cells) {
-    row->cells.emplace_back(current.text.data() + at, size);
+  // Past the caller's widest column, the first cell stands for them all.
+  const size_t widest = widest_;
+  row->withoutValue.clear();
+  for (CellWithoutValue cell : current.withoutValue) {
+    if (cell.column > widest) {
+      if (!row->withoutValue.empty() && row->withoutValue.back().column == widest) continue;
+      cell.column = widest;
+    }
+    row->withoutValue.push_back(std::move(cell));
+  }
+  row->cells.assign(std::min<size_t>(current.width, widest + 1), {});
+  for (const Parts::Cell& cell : current.cells) {
+    if (cell.column >= widest) {
+      if (row->cells[widest].empty()) {
+        row->cells[widest] = cell.shared
+                                 ? p.strings[cell.at]
+                                 : std::string_view(current.text.data() + cell.at, cell.size);
+      }
+      break;
+    }
+    row->cells[cell.column] = cell.shared
+                                  ? p.strings[cell.at]
+                                  : std::string_view(current.text.data() + cell.at, cell.size);
   }
   return true;
 }

@@ -6,7 +6,8 @@
 // YYYY-MM-DD; TRUE and FALSE. A cell that holds no value (an error, a
 // formula without its cached value, two values) is "" and listed apart. The zip is read
 // with minizip and the XML with expat; a sheet streams through a buffer of
-// its own, the shared strings are held in one block.
+// its own, the shared strings are held once, in one block, and a cell
+// hands out a view of its string.
 #pragma once
 
 #include <cstdint>
@@ -17,9 +18,13 @@
 
 #include "tools/sheets/book_reader.h"
 
-// The most text the shared strings may hold: a sheet of the largest
-// inventory holds less than a quarter of it.
-constexpr size_t kLargestSharedStrings = size_t{1} << 30;
+// What the shared strings may take, their text and eight bytes of index
+// each: a workbook of the largest inventory, saved by a spreadsheet, takes
+// less; a file that claims more (a bomb of empty strings, say) is refused
+// before it takes more.
+constexpr size_t kSharedStringsBudget = size_t{96} << 20;
+// No cell of a sheet comes near this; one that holds more is refused.
+constexpr size_t kLongestCell = size_t{1} << 20;
 
 class WorkbookReader : public BookReader {
  public:

@@ -20,9 +20,10 @@
 
 // What the shared strings may take, their text and eight bytes of index
 // each: a workbook of the largest inventory, saved by a spreadsheet, takes
-// less; a file that claims more (a bomb of empty strings, say) is refused
-// before it takes more.
-constexpr size_t kSharedStringsBudget = size_t{96} << 20;
+// less (about 350 MB: every row's version mark is a string of its own, and
+// most descriptions are); a file that claims more (a bomb of empty strings,
+// say) is refused before it takes more.
+constexpr size_t kSharedStringsBudget = size_t{512} << 20;
 // No cell of a sheet comes near this; one that holds more is refused.
 constexpr size_t kLongestCell = size_t{1} << 20;
 

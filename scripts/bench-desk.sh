@@ -10,6 +10,7 @@
 # markdown section for bench/README.md.
 #   scripts/bench-desk.sh [RUNS]   default 2
 source "$(dirname "$0")/common.sh"
+source "$(dirname "$0")/bench-timing.sh"
 top=$(cd "$(dirname "$0")/.." && pwd)
 build="$top/build/host"
 data="$top/build/bench-data"
@@ -29,14 +30,6 @@ rm -rf "$work"
 mkdir -p "$work"
 trap 'rm -rf "$work"' EXIT
 
-once() {  # prints "ms cpu-ms kb" of one run of "$@", which must succeed
-  /usr/bin/time -o "$work/time.txt" -f "%e %U %S %M" "$@" >"$work/out.txt" 2>&1 ||
-    fail "$* failed: $(tail -3 "$work/out.txt")"
-  awk '{ printf "%d %d %d\n", $1 * 1000, ($2 + $3) * 1000, $4 }' "$work/time.txt"
-}
-better() {  # the better of "ms cpu-ms kb" $1 (or none) and $2, by wall time
-  if [ -z "$1" ] || [ "${2%% *}" -lt "${1%% *}" ]; then echo "$2"; else echo "$1"; fi
-}
 
 # The edited workbook: every 9th row of an export, up to 100,000, with its
 # price a cent up.

@@ -21,7 +21,8 @@ debian_source_version() {
   sed -n '1s/^[^ ]* (\([^)]*\)).*/\1/p' "$1/debian/changelog" 2>/dev/null
 }
 
-# debian_source_fetch SPEC SOURCES LOG: apt-get source SPEC into SOURCES.
+# debian_source_fetch WANTED SOURCES LOG: apt-get source WANTED (PKG,
+# PKG/CODENAME or PKG=VERSION) into SOURCES.
 debian_source_fetch() {
   (cd "$2" && apt-get source -qq "$1" >"$3" 2>&1)
 }

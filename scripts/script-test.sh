@@ -66,7 +66,7 @@ mkdir -p "$srcbin" "$sources"
 codename=$(. /etc/os-release && echo "$VERSION_CODENAME")
 cat >"$srcbin/apt-get" <<STANDIN
 #!/bin/bash
-# apt-get source -qq SPEC, in the sources folder
+# apt-get source -qq WANTED, in the sources folder
 echo "\$*" >>"$scratch/source-calls"
 notfound() {
   echo "E: Failed to fetch http://deb.example/debian-security/pool/updates/main/\${1:0:1}/\$1/\$1_\$2.dsc  404  Not Found [IP: 203.0.113.80 80]" >&2

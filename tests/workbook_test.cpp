@@ -8,7 +8,9 @@
 #include "tools/sheets/ods_reader.h"
 #include "tools/sheets/sheet_reader.h"
 #include "tools/sheets/sheet_writer.h"
+#include "tools/sheets/string_table.h"
 #include "tools/sheets/workbook_reader.h"
+#include "tools/utf8.h"
 
 namespace {
 
@@ -582,6 +584,75 @@ TEST_F(Workbook, AHostileWorkbookIsRefusedAtItsBound) {
     ReadAll(Path("w.ods"), &why, /*ods=*/true);
     EXPECT_EQ(why, t.why);
   }
+}
+
+// Shared strings past what memory takes go into a file beside the
+// workbook and come back from it, in the order they came and in any other;
+// the file goes with the table. A table that cannot make the file says why.
+TEST_F(Workbook, SharedStringsPastMemoryComeBackFromBesideTheWorkbook) {
+  const auto text = [](size_t i) { return std::string(i % 37, 'a' + i % 26) + std::to_string(i); };
+  constexpr size_t kCount = 600000;  // 14 MB of text, 2.4 MB of index
+  const auto wide = [](const std::string& path) {
+    std::wstring name;
+    EXPECT_TRUE(WideFromUtf8(path, &name));
+    return name;
+  };
+  {
+    StringTable table(wide(Path("w.xlsx")), 1 << 20, 1 << 20);
+    for (size_t i = 0; i < kCount; ++i) ASSERT_TRUE(table.Add(text(i)));
+    EXPECT_TRUE(table.spilled());
+    EXPECT_TRUE(Exists("w.xlsx.strings.part"));
+    EXPECT_TRUE(Exists("w.xlsx.index.part"));
+    EXPECT_LT(table.bytes(), size_t{5} << 20);
+    std::string copies;
+    const auto same = [&](size_t i) {
+      std::string_view got;
+      size_t at = 0;
+      return table.Get(i, &copies, &got, &at) && got == text(i);
+    };
+    size_t wrong = 0;
+    for (size_t i = 0; i < kCount; ++i) wrong += !same(i);
+    for (size_t i = 0, j = 7; i < kCount / 10; ++i, j = (j * 48271) % kCount) wrong += !same(j);
+    for (size_t i = kCount; i-- > 0;) wrong += !same(i);
+    EXPECT_EQ(wrong, 0u);
+  }
+  EXPECT_FALSE(Exists("w.xlsx.strings.part"));
+  EXPECT_FALSE(Exists("w.xlsx.index.part"));
+
+  StringTable nowhere(wide(Path("missing/w.xlsx")), 1 << 20, 1 << 20);
+  bool added = true;
+  for (size_t i = 0; i < kCount && added; ++i) added = nowhere.Add(text(i));
+  EXPECT_FALSE(added);
+  EXPECT_EQ(nowhere.cause(), platform::FileError::kNoFolder);
+}
+
+// A workbook whose shared strings take more than memory holds reads them
+// back from beside it in its rows; one of more shared strings than its
+// sheets could name is refused before they are read.
+TEST_F(Workbook, AWorkbookOfManySharedStringsIsReadOrRefusedByItsCells) {
+  WorkbookShape shape;
+  std::string rows;
+  constexpr size_t kStrings = 500000;  // 50 MB
+  for (size_t i = 0; i < kStrings; ++i) {
+    shape.strings.push_back("<t>" + std::string(90, 'a' + i % 26) + std::to_string(i) + "</t>");
+  }
+  for (size_t r = 1; r <= 100; ++r) {
+    rows += "<row r=\"" + std::to_string(r) + "\"><c t=\"s\"><v>" + std::to_string(r - 1) +
+            "</v></c><c t=\"s\"><v>" + std::to_string(kStrings - r) + "</v></c></row>";
+  }
+  rows += std::string(kStrings * 20, ' ');  // room, as the sheet states it, for every string
+  shape.sheets = {{"Stock", rows}};
+  const Rows read = Read(shape);
+  ASSERT_EQ(read.size(), 100u);
+  EXPECT_EQ(read[0], (std::vector<std::string>{"Stock!1", std::string(90, 'a') + "0",
+                          std::string(90, 'a' + (kStrings - 1) % 26) + std::to_string(kStrings - 1)}));
+  EXPECT_EQ(read[99][2], std::string(90, 'a' + (kStrings - 100) % 26) + std::to_string(kStrings - 100));
+  EXPECT_FALSE(Exists("w.xlsx.strings.part"));
+
+  shape.strings.assign(1000, "");
+  shape.sheets = {{"Stock", "<row r=\"1\"><c t=\"s\"><v>0</v></c></row>"}};
+  EXPECT_EQ(Problem(WorkbookParts(shape)),
+            "holds more shared strings than its sheets have cells (8 and more)");
 }
 
 // A zip of more entries than any workbook or spreadsheet holds is refused

@@ -20,6 +20,7 @@
 #include "tools/sheets/sheet_reader.h"
 #include "tools/sheets/string_table.h"
 #include "tools/sheets/zip_reader.h"
+#include "tools/utf8.h"
 
 namespace {
 
@@ -181,6 +182,23 @@ constexpr uint64_t kMostEntries = 10000;
 constexpr uint64_t kLargestPart = uint64_t{1} << 25;
 constexpr uint64_t kLargestSharedStringsPart = uint64_t{1} << 29;
 constexpr uint64_t kLargestSheetPart = uint64_t{1} << 30;
+// No cell that names a shared string takes fewer bytes of its sheet
+// (<c t="s"><v>0</v></c>).
+constexpr uint64_t kShortestSharedCell = 20;
+
+// Why the file beside a workbook that takes its shared strings failed.
+std::string CauseWords(platform::FileError why) {
+  switch (why) {
+    case platform::FileError::kDiskFull:
+      return "the disk is full";
+    case platform::FileError::kDenied:
+      return "permission denied";
+    case platform::FileError::kReadOnly:
+      return "the disk is read-only";
+    default:
+      return "a file there cannot be written";
+  }
+}
 
 }  // namespace
 
@@ -198,8 +216,14 @@ struct WorkbookReader::Parts {
   bool from1904 = false;
   std::vector<bool> dateStyle;  // by style index
   // The shared strings, each cut at kLongestCell + 1 bytes: a cell of a
-  // longer one is refused.
-  StringTable strings;
+  // longer one is refused. No more of them than the sheets have cells.
+  std::unique_ptr<StringTable> strings;
+  uint64_t mostStrings = 0;
+  std::string copies;  // a row's shared strings that lie outside memory
+  struct Copied {
+    size_t column, at, size;
+  };
+  std::vector<Copied> copied;
   std::string string;  // the one being read
 
   // The part being parsed, and its inflate ahead of the parse.
@@ -545,10 +569,16 @@ struct WorkbookReader::Parts {
         // What a cell may hold, and one byte to tell it is longer.
         if (p.string.size() > kLongestCell) p.string.resize(kLongestCell + 1);
       }
-      if (local == "si" && !p.strings.Add(p.string, kSharedStringsBudget)) {
+      if (local != "si") return;
+      if (p.strings->size() >= p.mostStrings) {
         if (p.problem.empty()) p.fileProblem = true;
-        p.Stop("holds more shared strings than a workbook of a stock holds (" +
-               std::to_string(p.strings.size()) + " and more)");
+        p.Stop("holds more shared strings than its sheets have cells (" +
+               std::to_string(p.strings->size()) + " and more)");
+      } else if (!p.strings->Add(p.string)) {
+        if (p.problem.empty()) p.fileProblem = true;
+        p.Stop("holds more shared strings than fit in memory, and the rest cannot be put "
+               "beside it (" + CauseWords(p.strings->cause()) +
+               "): copy it into a folder you may write to");
       }
     }
     static void Text(void* data, const XML_Char* text, int size) {
@@ -626,7 +656,7 @@ struct WorkbookReader::Parts {
       } else if (local == "row" && p.inRow) {
         p.inRow = false;
         bool any = false;
-        for (const Cell& cell : p.building.cells) any = any || cell.size > 0;
+        for (const Cell& cell : p.building.cells) any = any || cell.size > 0 || cell.shared;
         const uint32_t number = p.building.number;
         if (any || !p.building.withoutValue.empty()) p.KeepRow();
         p.building.number = number;  // the next row's must be past it
@@ -649,11 +679,17 @@ struct WorkbookReader::Parts {
   };
 
   std::string RowText() const { return std::to_string(building.number); }
+  static std::string TooLongRow(uint32_t row) {
+    return "row " + std::to_string(row) + " holds more text than any row of a stock's sheet";
+  }
+  std::string TooLongCell(uint32_t row, size_t column) const {
+    return WorkbookReader::CellName(sheet, row, column) +
+           " holds more text than any cell of a stock's sheet, " + std::to_string(kLongestCell) +
+           " bytes";
+  }
   void TooLong() {
     if (problem.empty()) fileProblem = true;
-    Stop(WorkbookReader::CellName(sheet, building.number, static_cast<size_t>(column)) +
-         " holds more text than any cell of a stock's sheet, " + std::to_string(kLongestCell) +
-         " bytes");
+    Stop(TooLongCell(building.number, static_cast<size_t>(column)));
   }
 
   // Whether the cell just read holds no value, and then why, in `*cell`.
@@ -689,10 +725,11 @@ struct WorkbookReader::Parts {
       case 's': {
         char* end = nullptr;
         const unsigned long index = std::strtoul(value.c_str(), &end, 10);
-        if (value.empty() || *end != '\0' || index >= strings.size()) {
+        if (value.empty() || *end != '\0' || index >= strings->size()) {
           return Stop("a cell of row " + RowText() + " names no shared string");
         }
-        return Take({static_cast<uint32_t>(column), true, index, strings[index].size()});
+        // Its text is looked up, and its length told, as the row is taken.
+        return Take({static_cast<uint32_t>(column), true, index, 0});
       }
       case 'i':
       case 'S':
@@ -728,9 +765,9 @@ struct WorkbookReader::Parts {
     building.width = cell.column + 1;
     building.bytes += cell.size;
     if (building.bytes > kLongestRow) {
-      return Stop("row " + RowText() + " holds more text than any row of a stock's sheet");
+      return Stop(TooLongRow(building.number));
     }
-    if (cell.size > 0) building.cells.push_back(cell);
+    if (cell.size > 0 || cell.shared) building.cells.push_back(cell);
   }
 };
 
@@ -808,6 +845,19 @@ std::unique_ptr<WorkbookReader> WorkbookReader::Open(const std::string& path, st
     return failed(false);
   }
   p.problem.clear();
+  // The shared strings: no more than the sheets, as the zip states their
+  // sizes, can have cells; what memory does not take goes beside the file.
+  for (const Parts::Sheet& sheet : p.sheets) {
+    const unz64_file_pos* at = p.Find(sheet.part);
+    unz_file_info64 info{};
+    if (at != nullptr && unzGoToFilePos64(p.zip, at) == UNZ_OK &&
+        unzGetCurrentFileInfo64(p.zip, &info, nullptr, 0, nullptr, 0, nullptr, 0) == UNZ_OK) {
+      p.mostStrings += std::min<uint64_t>(info.uncompressed_size, kLargestSheetPart) /
+                       kShortestSharedCell;
+    }
+  }
+  std::wstring wide;
+  p.strings = std::make_unique<StringTable>(WideFromUtf8(path, &wide) ? wide : std::wstring());
   const std::string shared = folder + "sharedStrings.xml";
   if (!p.ParsePart<Parts::SharedStrings>(shared, kLargestSharedStringsPart, &missing) && !missing) {
     return failed(false);
@@ -851,7 +901,17 @@ bool WorkbookReader::SheetHidden() const {
 
 bool WorkbookReader::NextRow(WorkbookRow* row) {
   Parts& p = *parts_;
-  if (!error_.empty() || !p.reader.joinable()) return false;
+  // A row whose shared strings are all empty holds no more than one
+  // without cells, and is passed over as that is.
+  for (bool held = false; !held;) {
+    if (!error_.empty() || !p.reader.joinable()) return false;
+    held = TakeRow(row);
+  }
+  return true;
+}
+
+bool WorkbookReader::TakeRow(WorkbookRow* row) {
+  Parts& p = *parts_;
   if (p.taken == nullptr || p.takenAt == p.taken->count) {
     std::unique_lock<std::mutex> lock(p.mutex);
     if (p.taken != nullptr) p.spare.push_back(std::move(p.taken));
@@ -883,18 +943,33 @@ bool WorkbookReader::NextRow(WorkbookRow* row) {
     row->withoutValue.push_back(std::move(cell));
   }
   row->cells.assign(std::min<size_t>(current.width, widest + 1), {});
+  // A shared string that lies outside memory is copied for the row: its
+  // view is made once the row's copies are all there.
+  p.copies.clear();
+  p.copied.clear();
+  size_t bytes = current.bytes;
+  bool held = !current.withoutValue.empty();
   for (const Parts::Cell& cell : current.cells) {
-    if (cell.column >= widest) {
-      if (row->cells[widest].empty()) {
-        row->cells[widest] = cell.shared
-                                 ? p.strings[cell.at]
-                                 : std::string_view(current.text.data() + cell.at, cell.size);
+    const size_t column = std::min<size_t>(cell.column, widest);
+    if (column == widest && !row->cells[widest].empty()) break;
+    std::string_view text(current.text.data() + cell.at, cell.size);
+    if (cell.shared) {
+      size_t copiedAt = std::string::npos;
+      if (!p.strings->Get(cell.at, &p.copies, &text, &copiedAt)) {
+        return Fail("its shared strings cannot be read back from beside it (" +
+                    CauseWords(p.strings->cause()) + ")");
       }
-      break;
+      if (text.size() > kLongestCell) return Fail(p.TooLongCell(current.number, cell.column));
+      bytes += text.size();
+      if (bytes > kLongestRow) return Fail(p.sheet + ": " + Parts::TooLongRow(current.number));
+      if (copiedAt != std::string::npos) p.copied.push_back({column, copiedAt, text.size()});
     }
-    row->cells[cell.column] = cell.shared
-                                  ? p.strings[cell.at]
-                                  : std::string_view(current.text.data() + cell.at, cell.size);
+    row->cells[column] = text;
+    held = held || !text.empty();
+    if (column == widest && !text.empty()) break;
   }
-  return true;
+  for (const Parts::Copied& copy : p.copied) {
+    row->cells[copy.column] = std::string_view(p.copies.data() + copy.at, copy.size);
+  }
+  return held;
 }

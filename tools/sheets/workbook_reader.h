@@ -6,8 +6,8 @@
 // YYYY-MM-DD; TRUE and FALSE. A cell that holds no value (an error, a
 // formula without its cached value, two values) is "" and listed apart. The zip is read
 // with minizip and the XML with expat; a sheet streams through a buffer of
-// its own, the shared strings are held once, in one block, and a cell
-// hands out a view of its string.
+// its own, the shared strings are held once (those memory does not take
+// in a file beside the workbook), and a cell hands out a view of its string.
 #pragma once
 
 #include <cstdint>
@@ -18,12 +18,6 @@
 
 #include "tools/sheets/book_reader.h"
 
-// What the shared strings may take, their text and eight bytes of index
-// each: a workbook of the largest inventory, saved by a spreadsheet, takes
-// less (about 350 MB: every row's version mark is a string of its own, and
-// most descriptions are); a file that claims more (a bomb of empty strings,
-// say) is refused before it takes more.
-constexpr size_t kSharedStringsBudget = size_t{512} << 20;
 // No cell of a sheet comes near this; one that holds more is refused.
 constexpr size_t kLongestCell = size_t{1} << 20;
 
@@ -47,6 +41,9 @@ class WorkbookReader : public BookReader {
  private:
   WorkbookReader() = default;
   bool Fail(const std::string& why);
+  // The next row of the sheet into `*row`: false at its end, on a problem,
+  // and for a row that holds nothing.
+  bool TakeRow(WorkbookRow* row);
 
   std::unique_ptr<Parts> parts_;
   std::string error_;

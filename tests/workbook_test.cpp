@@ -571,6 +571,9 @@ TEST_F(Workbook, AHostileWorkbookIsRefusedAtItsBound) {
   } tables[] = {
       {"<table:table-row>" + seventeen + "</table:table-row>",
        "Stock: row 1 holds more text than any row of a stock's sheet"},
+      {"<table:table-row><table:table-cell/><table:table-cell office:value-type=\"string\">"
+       "<text:p>" + std::string(kLongestCell + 1, 'x') + "</text:p></table:table-cell></table:table-row>",
+       "Stock!B1 holds more text than any cell of a stock's sheet, 1048576 bytes"},
       {"<table:table-row><table:table-cell x=\"" + std::string(5 << 20, 'a') +
            "\"/></table:table-row>",
        "Stock: content.xml: an element longer than any a spreadsheet holds"},

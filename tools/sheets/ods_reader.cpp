@@ -15,6 +15,7 @@
 #include <utility>
 #include <vector>
 
+#include "tools/sheets/workbook_reader.h"
 #include "tools/sheets/zip_reader.h"
 
 namespace {
@@ -84,8 +85,6 @@ uint64_t RepeatOf(const XML_Char* count, uint64_t most) {
   return std::min<uint64_t>(n, most);
 }
 
-// No cell of a sheet comes near this; a longer one is refused.
-constexpr size_t kLongestCell = size_t{1} << 20;
 constexpr char kContent[] = "content.xml";
 // A spreadsheet's zip holds a few dozen entries, and the content of the
 // largest inventory inflates to well under a gigabyte.
@@ -337,13 +336,22 @@ struct OdsReader::Parts {
         p.afterBlank = true;
       }
     }
-    if (p.value.size() > kLongestCell) p.Stop("a cell of row " + p.RowText() + " is too long");
+    if (p.value.size() > kLongestCell) p.TooLong();
   }
 
   void Append(const std::string& text) {
     if (!fromParagraphs || skipDepth > 0) return;
     value += text;
-    if (value.size() > kLongestCell) Stop("a cell of row " + RowText() + " is too long");
+    if (value.size() > kLongestCell) TooLong();
+  }
+  // A cell longer than any field holds, named as a workbook's is: the name
+  // says the sheet.
+  void TooLong() {
+    if (problem.empty()) fileProblem = true;
+    Stop(WorkbookReader::CellName(sheet, static_cast<uint32_t>(rows + 1),
+                                  static_cast<size_t>(columns + emptyCells)) +
+         " holds more text than any cell of a stock's sheet, " + std::to_string(kLongestCell) +
+         " bytes");
   }
 
   // A cell's value as its type says, or its paragraphs' text to come.
@@ -392,7 +400,7 @@ struct OdsReader::Parts {
     }
     if (given != nullptr) {
       value = given;
-      if (value.size() > kLongestCell) Stop("a cell of row " + RowText() + " is too long");
+      if (value.size() > kLongestCell) TooLong();
     } else {
       fromParagraphs = true;
     }

@@ -283,6 +283,36 @@ TEST_F(DeskReview, ConflictsAndRefusalsStandApartWithTheirPlaceAndWords) {
   EXPECT_TRUE(Says(work_.TakeMessages(),
                    "stock.xls: is an old-style Excel file (.xls, or another program's file of "
                    "that kind): save it as .xlsx (Excel 2007-365) and bring that back"));
+  // A damaged workbook, and one made to take memory, are refused in the
+  // window as filmtool refuses them, film.dat as it was.
+  const Bytes before = ReadBytes("film.dat");
+  WorkbookShape shape;
+  shape.strings = {"<t>number</t>", "<t>price</t>"};
+  shape.sheets = {{"Stock",
+                   "<row r=\"1\"><c t=\"s\"><v>0</v></c><c t=\"s\"><v>1</v></c></row>"
+                   "<row r=\"2\"><c><v>10</v></c><c><v>7.25</v></c></row>"}};
+  ASSERT_TRUE(WriteZipFile(Path("damaged.xlsx"), WorkbookParts(shape), {true, "", 0}));
+  Bytes bytes = ReadBytes("damaged.xlsx");
+  const std::string text(bytes.begin(), bytes.end());
+  bytes[text.find("7.25")] ^= 0x0E;
+  WriteBytes("damaged.xlsx", bytes);
+  shape.strings.assign(100, "<t>number</t>");
+  ASSERT_TRUE(WriteZipFile(Path("bomb.xlsx"), WorkbookParts(shape)));
+  const struct {
+    const char* file;
+    const char* said;
+  } hostile[] = {
+      {"damaged.xlsx",
+       "damaged.xlsx: is damaged (xl/worksheets/sheet1.xml does not match its "
+       "checksum): export again or bring back an undamaged copy"},
+      {"bomb.xlsx", "bomb.xlsx: holds more shared strings than its sheets have cells"},
+  };
+  for (const auto& h : hostile) {
+    EXPECT_EQ(work_.Review(Shop(), Path(h.file), {}, nullptr), DeskWork::Reviewed::kFailed);
+    const std::vector<std::string> said = work_.TakeMessages();
+    EXPECT_TRUE(Says(said, h.said)) << Joined(said);
+  }
+  EXPECT_EQ(ReadBytes("film.dat"), before);
 }
 
 // What the owner did to the sheet is told apart from what film.dat did: a
@@ -342,8 +372,8 @@ TEST_F(DeskReview, TheOwnersColumnsAndADeletedVersionColumnAreToldApart) {
   std::vector<std::vector<std::string>> stock = Export(), more = {stock[0], stock[2]};
   more[1][kPrice] = "8";
   stock.pop_back();
-  ASSERT_TRUE(WriteZipFile(Path("two.xlsx"),
-                           WorkbookParts(AsSaved({{"Stock", stock}, {"More", more}}))));
+  ASSERT_TRUE(
+      WriteZipFile(Path("two.xlsx"), WorkbookParts(AsSaved({{"Stock", stock}, {"More", more}}))));
   ASSERT_EQ(work_.Review(Shop(), Path("two.xlsx"), {}, nullptr), DeskWork::Reviewed::kReady)
       << Joined(work_.TakeMessages());
   const std::vector<ImportPlan::Row> later = Rows(ImportPlan::Part::kChange);

@@ -36,7 +36,8 @@ void TellStop(const std::string& path, const SheetReader& sheet, const SlotsWrit
         Complain(film +
                  " was changed by another program since the sheet was checked: import it again");
         break;
-      default:
+      case WriteOutcome::kWritten:  // not met: a write that stopped is no written one
+      case WriteOutcome::kFailed:
         Complain((written.status.ok() ? film : platform::ShownPath(written.status.path)) +
                  (written.status.step == FileStep::kRead ? ": a read failed" : ": a write failed"));
         break;
@@ -99,17 +100,18 @@ int Import(const std::string& path, bool dryRun, bool add, bool overwrite) {
       return 1;
     case ImportRun::Stop::kChanges:
       std::fputs(run.ChangesListed(applied.changes.written).c_str(), stdout);
-      TellStop(path, run.sheet(), applied.changes, changes.At(applied.changes.stopped),
-               "written", applied.changes.written, 0);
+      TellStop(path, run.sheet(), applied.changes, changes.At(applied.changes.stopped), "written",
+               applied.changes.written, 0);
       return 1;
     case ImportRun::Stop::kAdditions:
       std::fputs(run.ChangesListed(changes.Count()).c_str(), stdout);
       ListAdditions(run, applied.additions.written);
-      TellStop(path, run.sheet(), applied.additions,
-               run.additions().At(applied.additions.stopped), "added", applied.changes.written,
-               applied.additions.written);
+      TellStop(path, run.sheet(), applied.additions, run.additions().At(applied.additions.stopped),
+               "added", applied.changes.written, applied.additions.written);
       return 1;
-    default:  // told, or not to be met without a review
+    case ImportRun::Stop::kStopped:       // not without a progress that says stop
+    case ImportRun::Stop::kNotOpened:     // told
+    case ImportRun::Stop::kChangedSince:  // not without a review before the run
       return 1;
   }
   std::fputs(run.ChangesListed(changes.Count()).c_str(), stdout);

@@ -144,7 +144,8 @@ struct OdsReader::Parts {
   static constexpr size_t kMostAhead = 4096;
   Row current;  // what NextRow handed out, and its repeats yet to be
   uint64_t currentLeft = 0;
-  std::string sheet;
+  std::string sheet;  // the caller's
+  std::string table;  // the name of the table being parsed, the parse's own
 
   Prefixes prefixes;
   // Where the parse stands.
@@ -273,7 +274,8 @@ struct OdsReader::Parts {
       p.inSpreadsheet = true;
     } else if (name.Is(Ns::kTable, "table") && p.inSpreadsheet && !p.inTable) {
       const XML_Char* named = p.prefixes.Attribute(attributes, Ns::kTable, "name");
-      p.made.push_back({Found::Kind::kSheet, named == nullptr ? "" : named, {}});
+      p.table = named == nullptr ? "" : named;
+      p.made.push_back({Found::Kind::kSheet, p.table, {}});
       p.inTable = true;
       p.rows = 0;
     } else if (name.Is(Ns::kTable, "table-row") && p.inTable && !p.inRow) {
@@ -348,7 +350,7 @@ struct OdsReader::Parts {
   // says the sheet.
   void TooLong() {
     if (problem.empty()) fileProblem = true;
-    Stop(WorkbookReader::CellName(sheet, static_cast<uint32_t>(rows + 1),
+    Stop(WorkbookReader::CellName(table, static_cast<uint32_t>(rows + 1),
                                   static_cast<size_t>(columns + emptyCells)) +
          " holds more text than any cell of a stock's sheet, " + std::to_string(kLongestCell) +
          " bytes");

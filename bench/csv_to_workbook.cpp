@@ -7,8 +7,8 @@
 #include <cstdlib>
 #include <fstream>
 
-#include "tools/sheets/csv.h"
-#include "tools/sheets/sheet_writer.h"
+#include "office/sheets/csv.h"
+#include "office/sheets/sheet_writer.h"
 
 int main(int argc, char** argv) {
   if (argc != 3 && argc != 4) {

@@ -16,7 +16,7 @@ mkdir "$work/shop"
 before=$(sha256sum <"$work/shop/film.dat")
 for sheet in "$work"/sheets/*; do
   /usr/bin/time -f '%M KB peak, %e s' -o "$work/time" \
-    "$build/tools/filmtool" import "$work/shop" "$sheet" --dry-run >"$work/out" 2>&1 || true
+    "$build/filmtool/filmtool" import "$work/shop" "$sheet" --dry-run >"$work/out" 2>&1 || true
   echo "$(basename "$sheet"): $(tail -n 1 "$work/time")"
   grep -v '^Command exited' "$work/out" | tail -n 1 | cut -c1-200 | sed 's/^/  /'
 done

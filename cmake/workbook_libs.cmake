@@ -1,6 +1,6 @@
 # The libraries of the workbook sheets, as one target: minizip (over zlib)
 # zips and unzips them, expat parses them (their XML is written by
-# tools/sheets itself). Debian's packages on
+# office/sheets itself). Debian's packages on
 # Linux; for a cross build, the static ones scripts/cross-libs.sh made from
 # Debian's source packages, which its toolchain file finds first.
 find_package(ZLIB REQUIRED)

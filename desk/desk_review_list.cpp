@@ -16,8 +16,8 @@
 #include "desk/desk_ids.h"
 #include "desk/desk_window.h"
 #include "platform/number_text.h"
-#include "tools/fields.h"
-#include "tools/utf8.h"
+#include "office/fields.h"
+#include "platform/utf8.h"
 
 namespace {
 

@@ -4,8 +4,8 @@
 
 #include "platform/platform.h"
 #include "platform/scoped_file.h"
-#include "tools/fields.h"
-#include "tools/utf8.h"
+#include "office/fields.h"
+#include "platform/utf8.h"
 
 namespace {
 

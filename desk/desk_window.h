@@ -10,8 +10,8 @@
 #include <functional>
 #include <string>
 
-#include "tools/import/import_plan.h"
-#include "tools/progress.h"
+#include "office/import/import_plan.h"
+#include "office/progress.h"
 
 // The class a second start looks for, and the WM_COPYDATA it sends the first:
 // the sheet it was given, as wide text.

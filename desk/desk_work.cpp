@@ -8,9 +8,9 @@
 #include "platform/number_text.h"
 #include "platform/ui.h"
 #include "store/store_state.h"
-#include "tools/fields.h"
-#include "tools/folders.h"
-#include "tools/utf8.h"
+#include "office/fields.h"
+#include "office/folders.h"
+#include "platform/utf8.h"
 
 const char kAddChoice[] = "Add new items";
 const char kOverwriteChoice[] = "Overwrite film.dat's changes";
@@ -47,17 +47,18 @@ namespace {
 // The listener in place for one step, the caller's put back after it.
 class Listening {
  public:
-  Listening(ComplaintListener* messages, platform::Ui* boxes) : before_(&platform::CurrentUi()) {
-    SetComplaintListener(messages);
+  Listening(ComplaintListener* messages, platform::Ui* boxes)
+      : before_(&platform::CurrentUi()), listener_(SetComplaintListener(messages)) {
     platform::SetUi(boxes);
   }
   ~Listening() {
-    SetComplaintListener(nullptr);
+    SetComplaintListener(listener_);
     platform::SetUi(before_ == &platform::DefaultUi() ? nullptr : before_);
   }
 
  private:
   platform::Ui* before_;
+  ComplaintListener* listener_;
 };
 
 std::string Items(size_t n) { return std::to_string(n) + (n == 1 ? " item" : " items"); }

@@ -16,10 +16,12 @@
 #include <vector>
 
 #include "desk/desk_settings.h"
-#include "tools/import/import_plan.h"
-#include "tools/import/import_run.h"
-#include "tools/progress.h"
-#include "tools/tool.h"
+#include "office/import/import_plan.h"
+#include "office/import/import_run.h"
+#include "office/progress.h"
+#include "office/complaints.h"
+#include "office/export.h"
+#include "office/open_inventory.h"
 
 // The words the window's messages use for its two choices: what its check
 // boxes say.

@@ -10,7 +10,7 @@ top=$(cd "$(dirname "$0")/.." && pwd)
 build="$top/build/host"
 work="$top/build/bench-data/add"
 counts=${1:-200000,500000}
-tool="$build/tools/filmtool"
+tool="$build/filmtool/filmtool"
 target_rows=200000
 target_mb=128
 
@@ -68,7 +68,7 @@ for rows in ${counts//,/ }; do
   done
 done
 echo
-echo "A new item is held as its sheet's texts, packed one after another (tools/item_edits.h),"
+echo "A new item is held as its sheet's texts, packed one after another (office/import/item_edits.h),"
 echo "and its number once more to find a number on two lines; its record is made only when"
 echo "the append reaches it, and its lines are listed as they are written. (Kept as a record"
 echo "of its own with a string for each cell, as before, 200,000 new items took 174 MB.)"

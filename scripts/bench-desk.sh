@@ -17,7 +17,7 @@ data="$top/build/bench-data"
 runs=${1:-2}
 n=1000000
 dir="$data/$n-random"
-tool="$build/tools/filmtool"
+tool="$build/filmtool/filmtool"
 desk="$build/bench/desk_steps"
 work="$data/desk"
 

@@ -11,7 +11,7 @@ top=$(cd "$(dirname "$0")/.." && pwd)
 build="$top/build/host"
 work="$top/build/bench-data/raise"
 counts=${1:-3000,200000}
-tool="$build/tools/filmtool"
+tool="$build/filmtool/filmtool"
 
 rm -rf "$work"
 mkdir -p "$work"

@@ -17,7 +17,7 @@ top=$(cd "$(dirname "$0")/.." && pwd)
 build="$top/build/host"
 data="$top/build/bench-data"
 runs=${1:-3}
-tool="$build/tools/filmtool"
+tool="$build/filmtool/filmtool"
 work="$data/workbook"
 largest=2291871
 

@@ -51,7 +51,7 @@ best() {
     [ "$n" -ge 1000000 ] || continue
     dir="$data/$n-random"
     cat "$dir/film.dat" >/dev/null
-    s=$(best "$build/tools/filmtool" stats "$dir")
+    s=$(best "$build/filmtool/filmtool" stats "$dir")
     c=$(best cat "$dir/film.dat")
     echo "| $n | $s | $c | $(awk "BEGIN{printf \"%.2f\", $s/$c}") |"
   done
@@ -63,7 +63,7 @@ best() {
 # after. The generator's fields hold no commas or quotes, so awk reads the
 # export.
 import_figure() {
-  local dir=$1 lists=$2 tool="$build/tools/filmtool"
+  local dir=$1 lists=$2 tool="$build/filmtool/filmtool"
   "$tool" export "$dir" | awk -F, -v dir="$lists" '
     NR > 1 && NR % 990 == 0 && n < 1000 {
       n++
@@ -126,7 +126,7 @@ change_prices() {
     NR > 1 && n < 100000 && NR % 9 == 0 { n++; $9 = sprintf("%.2f", $9 + 0.01) } { print }'
 }
 whole_sheet_figure() {
-  local dir=$1 work=$2 tool="$build/tools/filmtool"
+  local dir=$1 work=$2 tool="$build/filmtool/filmtool"
   local exported dry changed
   exported=$(timed "$tool" export "$dir")
   "$tool" export "$dir" >"$work/full.csv"
@@ -177,7 +177,7 @@ fi
 
 # Peak memory of a whole start-up at the largest size.
 largest=${sizes##*,}
-peak=$(/usr/bin/time -f %M "$build/tools/filmtool" stats "$data/$largest-random" 2>&1 >/dev/null | tail -1)
+peak=$(/usr/bin/time -f %M "$build/filmtool/filmtool" stats "$data/$largest-random" 2>&1 >/dev/null | tail -1)
 {
   echo
   echo "## Peak memory"

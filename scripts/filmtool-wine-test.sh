@@ -16,7 +16,7 @@ trap 'wine_cleanup "$prefix"' EXIT
 unset DISPLAY
 work="$prefix/drive_c/filmtool-test"
 mkdir -p "$work"
-cp "$win/tools/filmtool.exe" "$work/"
+cp "$win/filmtool/filmtool.exe" "$work/"
 failures=0
 
 # Runs one command line on both, each on its own copy of the folder, and
@@ -31,7 +31,7 @@ both() {
     windows+=("${word//@/C:\\filmtool-test\\w}")
   done
   local hs=0 ws=0
-  "$host/tools/filmtool" "${unix[@]}" <"${input:-/dev/null}" >"$work/h.out" 2>"$work/h.err" || hs=$?
+  "$host/filmtool/filmtool" "${unix[@]}" <"${input:-/dev/null}" >"$work/h.out" 2>"$work/h.err" || hs=$?
   WINEPREFIX="$prefix" "$WINE" "$work/filmtool.exe" "${windows[@]}" <"${input:-/dev/null}" \
     >"$work/w.out" 2>"$work/w.err" || ws=$?
   sed -i "s|$work/h/|DIR/|g; s|$work/h|DIR|g" "$work/h.err" "$work/h.out"
@@ -60,7 +60,7 @@ for shape in "600 random 25" "3000 desc 0" "1 asc 0"; do
     both "$slots $order: $report" $report @
   done
   # A price list from the export, changed, brought back; then the same again.
-  "$host/tools/filmtool" export "$work/h" | awk -F, 'NR == 1 { print "number,price,tax,description"; next }
+  "$host/filmtool/filmtool" export "$work/h" | awk -F, 'NR == 1 { print "number,price,tax,description"; next }
     NR % 7 == 0 { print $2 "," NR % 90 ".5,1 and 2,\"Caf\xc3\xa9 " NR "\"" }' >"$work/list.csv"
   cp "$work/list.csv" "$work/h/list.csv"
   cp "$work/list.csv" "$work/w/list.csv"
@@ -84,7 +84,7 @@ for shape in "600 random 25" "3000 desc 0" "1 asc 0"; do
   both "$slots $order: refused import" import @ @/bad.csv --overwrite
   cmp -s "$work/before.dat" "$work/w/film.dat" || { echo "FAILED: the refusal changed film.dat"; failures=$((failures + 1)); }
   # Every export comes back: export --all, deleted slots and all, unchanged.
-  "$host/tools/filmtool" export "$work/h" --all >"$work/h/all.csv"
+  "$host/filmtool/filmtool" export "$work/h" --all >"$work/h/all.csv"
   cp "$work/h/all.csv" "$work/w/all.csv"
   both "$slots $order: export --all brought back" import @ @/all.csv
   cmp -s "$work/before.dat" "$work/w/film.dat" || { echo "FAILED: export --all brought back changed film.dat"; failures=$((failures + 1)); }
@@ -117,7 +117,7 @@ for page in 932 1251; do
   done
   FILMTOOL_CODEPAGE=$page both "$page: export, the code page from the variable" export @
   # An export brought back unchanged changes no byte.
-  "$host/tools/filmtool" export "$work/h" --codepage "$page" >"$work/sheet.csv"
+  "$host/filmtool/filmtool" export "$work/h" --codepage "$page" >"$work/sheet.csv"
   cp "$work/sheet.csv" "$work/h/sheet.csv"
   cp "$work/sheet.csv" "$work/w/sheet.csv"
   both "$page: unchanged import" import @ @/sheet.csv --codepage "$page"
@@ -177,7 +177,7 @@ for locale in C.UTF-8 ja_JP.UTF-8; do
       export 'C:\filmtool-test\w' "C:\\filmtool-test\\w\\$name" >"$work/w.out" 2>"$work/w.err" ||
       status=$?
     back=0
-    "$host/tools/filmtool" import "$work/w" "$work/w/$folder/$file" --dry-run >"$work/h.out" \
+    "$host/filmtool/filmtool" import "$work/w" "$work/w/$folder/$file" --dry-run >"$work/h.out" \
       2>"$work/h.err" || back=$?
     # And filmtool.exe takes it back from there.
     env "${locales[@]}" LC_ALL="$locale" WINEPREFIX="$prefix" "$WINE" "$work/filmtool.exe" \

@@ -25,7 +25,7 @@ ln -sfn "$work/card" "$prefix/dosdevices/e:"
 # The back-office window beside it, and filmtool.exe as the handheld's
 # stand-in in its tests.
 cp "$build/app/tallo.exe" "$build/tests/gui/gui_tests.exe" "$build/desk/filmdesk.exe" \
-  "$build/tools/filmtool.exe" "$work/"
+  "$build/filmtool/filmtool.exe" "$work/"
 cd "$work"
 # Each test runs under the code page it names: Western (1252) first, then
 # Japanese (932), a double-byte one. The server goes between the two, so that

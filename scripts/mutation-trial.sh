@@ -2,7 +2,8 @@
 # A hand mutation trial: 181 one-line faults, each given as (file, original
 # line, replacement line), matched by the line's text with its indentation
 # ignored, so that it applies wherever the line still stands. M01-M24 were
-# written beside the tests, across store/, commands/, records/ and tools/;
+# written beside the tests, across store/, commands/, records/ and the back
+# office (office/, filmtool/);
 # M25 onward by someone who had not read the tests, across the sheets, the
 # import, the window, the file locks of both systems, the journal, the
 # version mark and the capitals; M116 onward, by another who had not read
@@ -87,130 +88,130 @@ M16 records/find_amend.cpp
 M17 records/delete_command.cpp
 - if (Tell(Message::kConfirmDelete, nullptr, ConfirmationCaption()) != platform::kIdOk) return;
 + if (Tell(Message::kConfirmDelete, nullptr, ConfirmationCaption()) == platform::kIdCancel) return;
-M18 tools/import/import_decisions.cpp
+M18 office/import/import_decisions.cpp
 - if (bothChanged && !(rules_.overwrite && checked)) {
 + if (bothChanged && !rules_.overwrite) {
-M19 tools/import/import_decisions.cpp
+M19 office/import/import_decisions.cpp
 - if (static_cast<Slot>(additions_.Count()) >= kLargestSlotCount - items_.Slots()) {
 + if (static_cast<Slot>(additions_.Count()) > kLargestSlotCount - items_.Slots()) {
-M20 tools/version_mark.cpp
+M20 office/version_mark.cpp
 - if (v2 && (!TakeHex(text, at, 8, &value) || value != MarkCheck(read))) return MarkText::kDamaged;
 + if (v2 && !TakeHex(text, at, 8, &value)) return MarkText::kDamaged;
-M21 tools/sheets/csv.cpp
+M21 office/sheets/csv.cpp
 - if (i < end_ && b[i] != ',' && b[i] != '\n' && b[i] != '\r') {
 + if (false) {
-M22 tools/sheets/workbook_reader.cpp
+M22 office/sheets/workbook_reader.cpp
 - if (value.empty() || *end != '\0' || index >= stringEnds.size()) {
 + if (value.empty() || *end != '\0' || index > stringEnds.size()) {
-M23 tools/fields.cpp
+M23 office/fields.cpp
 - if (taken + size > units) break;
 + if (taken + size >= units) break;
-M24 tools/import/item_edits.cpp
+M24 office/import/item_edits.cpp
 - return RecordDigest(now) == changes_.At(i).decidedOn;
 + return true;
-M25 tools/sheets/csv.cpp
+M25 office/sheets/csv.cpp
 - if (head.substr(0, 3) == "\xEF\xBB\xBF") begin_ += 3;
 + if (head.substr(0, 3) == "\xEF\xBB\xBF") begin_ += 2;
-M26 tools/sheets/csv.cpp
+M26 office/sheets/csv.cpp
 - if (i + 1 >= end_ || b[i + 1] != '\n') {
 + if (i + 1 >= end_) {
-M27 tools/sheets/csv.cpp
+M27 office/sheets/csv.cpp
 - unquoted_ += '"';
 +
-M28 tools/sheets/csv.cpp
+M28 office/sheets/csv.cpp
 - for (size_t k = i; k < to; ++k) line += b[k] == '\n' ? 1 : 0;
 +
-M29 tools/sheets/csv.cpp
+M29 office/sheets/csv.cpp
 - if (!IsUtf8(bytes)) {
 + if (false) {
-M30 tools/sheets/csv_writer.cpp
+M30 office/sheets/csv_writer.cpp
 - if (!blankEnds && field.find_first_of(",\"\r\n;\t") == std::string::npos) return field;
 + if (!blankEnds && field.find_first_of(",\"\r\n") == std::string::npos) return field;
-M31 tools/sheets/csv_writer.cpp
+M31 office/sheets/csv_writer.cpp
 - const bool blankEnds = !field.empty() && (field.front() == ' ' || field.back() == ' ');
 + const bool blankEnds = !field.empty() && field.front() == ' ';
-M32 tools/sheets/csv_writer.cpp
+M32 office/sheets/csv_writer.cpp
 - if (!Flush() || !platform::FlushFile(file_.get())) return Failed();
 + if (!Flush()) return Failed();
-M33 tools/sheets/csv_writer.cpp
+M33 office/sheets/csv_writer.cpp
 - buffer_.clear();
 +
-M34 tools/sheets/csv_writer.cpp
+M34 office/sheets/csv_writer.cpp
 - platform::RemoveFile(part_);
 +
-M35 tools/sheets/sheet_reader.cpp
+M35 office/sheets/sheet_reader.cpp
 - if (row->cells.size() < width_) row->cells.resize(width_);
 +
-M36 tools/sheets/sheet_reader.cpp
+M36 office/sheets/sheet_reader.cpp
 - void Close() override { file.reset(); }
 + void Close() override {}
-M37 tools/sheets/sheet_reader.cpp
+M37 office/sheets/sheet_reader.cpp
 - return Sheet(line) + " row " + std::to_string(line % kLinesPerSheet);
 + return Sheet(line) + " row " + std::to_string(line % kLinesPerSheet + 1);
-M38 tools/sheets/workbook_reader.cpp
+M38 office/sheets/workbook_reader.cpp
 - if (text[i] == '_' && i + 6 < text.size() && text[i + 1] == 'x' && text[i + 6] == '_') {
 + if (text[i] == '_' && i + 7 < text.size() && text[i + 1] == 'x' && text[i + 6] == '_') {
-M39 tools/sheets/workbook_reader.cpp
+M39 office/sheets/workbook_reader.cpp
 - : c >= 'A' && c <= 'F' ? c - 'A' + 10
 + : c >= 'a' && c <= 'f' ? c - 'a' + 10
-M40 tools/sheets/workbook_reader.cpp
+M40 office/sheets/workbook_reader.cpp
 - days += 1462;  // its day 0, 1904-01-01, is 1900's day 1462
 + days += 1461;  // its day 0, 1904-01-01, is 1900's day 1462
-M41 tools/sheets/workbook_reader.cpp
+M41 office/sheets/workbook_reader.cpp
 - if (local == "rPh") ++p.phonetic;
 +
-M42 tools/sheets/workbook_reader.cpp
+M42 office/sheets/workbook_reader.cpp
 - } else if (local == "xf" && p.inCellXfs) {
 + } else if (local == "xf") {
-M43 tools/sheets/workbook_reader.cpp
+M43 office/sheets/workbook_reader.cpp
 - const std::string shown = plain ? sheet : "'" + sheet + "'";
 + const std::string shown = sheet;
-M44 tools/sheets/workbook_reader.cpp
+M44 office/sheets/workbook_reader.cpp
 - if (!book.empty() && book[0] == '/') book.erase(0, 1);
 +
-M45 tools/sheets/workbook_reader.cpp
+M45 office/sheets/workbook_reader.cpp
 - if (!p.problem.empty()) return Fail(p.sheet + ": " + p.problem);
 +
-M46 tools/sheets/workbook_reader.cpp
+M46 office/sheets/workbook_reader.cpp
 - } else if (type == "inlineStr" || type == "str") {
 + } else if (type == "inlineStr") {
-M47 tools/sheets/workbook_writer.cpp
+M47 office/sheets/workbook_writer.cpp
 - if (column == 1 || column == kExportedColumns - 1) return Kind::kText;  // number, version
 + if (column == kExportedColumns - 1) return Kind::kText;  // number, version
-M48 tools/sheets/workbook_writer.cpp
+M48 office/sheets/workbook_writer.cpp
 - case Field::kSku:
 +
-M49 tools/sheets/workbook_writer.cpp
+M49 office/sheets/workbook_writer.cpp
 - hidden.hidden = column == kExportedColumns - 1;
 + hidden.hidden = false;
-M50 tools/sheets/workbook_writer.cpp
+M50 office/sheets/workbook_writer.cpp
 - if (row_ == rowsPerSheet_ && (!EndSheet() || !NewSheet())) return false;
 + if (row_ > rowsPerSheet_ && (!EndSheet() || !NewSheet())) return false;
-M51 tools/sheets/workbook_writer.cpp
+M51 office/sheets/workbook_writer.cpp
 - text.find_first_not_of("0123456789ABCDEFabcdef", i + 2) == i + 6;
 + text.find_first_not_of("0123456789abcdef", i + 2) == i + 6;
-M52 tools/sheets/workbook_writer.cpp
+M52 office/sheets/workbook_writer.cpp
 - std::filesystem::remove(std::filesystem::u8path(part_), ignored);
 +
-M53 tools/sheets/workbook_writer.cpp
+M53 office/sheets/workbook_writer.cpp
 - lxw_format* format = KindOf(column) == Kind::kText ? text_ : nullptr;
 + lxw_format* format = nullptr;
-M54 tools/export.cpp
+M54 office/export.cpp
 - for (char c : extension) lower += static_cast<char>(c >= 'A' && c <= 'Z' ? c + 32 : c);
 + for (char c : extension) lower += c;
-M55 tools/export.cpp
+M55 office/export.cpp
 - if (!all && !IsLiveNumber(RecordNumber(r))) continue;
 + if (!all && RecordNumber(r) == -1) continue;
-M56 tools/export.cpp
+M56 office/export.cpp
 - file.Close();
 +
-M57 tools/version_mark.cpp
+M57 office/version_mark.cpp
 - for (int d = 0; d < 6; ++d) v['a' + d] = v['A' + d] = static_cast<uint8_t>(10 + d);
 + for (int d = 0; d < 6; ++d) v['a' + d] = static_cast<uint8_t>(10 + d);
-M58 tools/version_mark.cpp
+M58 office/version_mark.cpp
 - const bool v1 = text.size() == kPrefixSize + kDigestDigits && text[1] == '1';
 + const bool v1 = text.size() == kPrefixSize + kDigestDigits && text[1] == '2';
-M59 tools/version_mark.cpp
+M59 office/version_mark.cpp
 - return v2 ? MarkText::kWhole : MarkText::kUnchecked;
 + return MarkText::kWhole;
 M60 platform/capitals.cpp
@@ -246,67 +247,67 @@ M69 store/journalled_write.cpp
 M70 store/journalled_write.cpp
 - size = newSize;
 +
-M71 tools/import/import_decisions.cpp
+M71 office/import/import_decisions.cpp
 - while (k < 5 && (text[i + k] | 0x20) == kTotal[k]) ++k;
 + while (k < 5 && text[i + k] == kTotal[k]) ++k;
-M72 tools/import/import_decisions.cpp
+M72 office/import/import_decisions.cpp
 - if (names.size() == 1) {
 + if (names.size() == 0) {
-M73 tools/import/import_decisions.cpp
+M73 office/import/import_decisions.cpp
 - if (NumberDigest(platform::FormatItemNumber(number)) != mark.number) {
 + if (false) {
-M74 tools/import/import_decisions.cpp
+M74 office/import/import_decisions.cpp
 - if (!DescriptionLongEnough(after)) {
 + if (false) {
-M75 tools/import/import_decisions.cpp
+M75 office/import/import_decisions.cpp
 - if (live && count <= 1 && !FirstLine(line, number, count == 1 ? &entry : nullptr)) return;
 + if (live && count < 1 && !FirstLine(line, number, count == 1 ? &entry : nullptr)) return;
-M76 tools/import/import_decisions.cpp
+M76 office/import/import_decisions.cpp
 - if (!edited[i] || stored[i] == printed[i]) continue;  // film.dat holds it already
 + if (!edited[i]) continue;  // film.dat holds it already
-M77 tools/import/import_decisions.cpp
+M77 office/import/import_decisions.cpp
 - if (rules_.overwrite) about.what = Finding::kUncheckedConflict;
 +
-M78 tools/import/import_decisions.cpp
+M78 office/import/import_decisions.cpp
 - if (Respelled(line, number, f, value, printed[i])) continue;
 +
-M79 tools/import/import_decisions.cpp
+M79 office/import/import_decisions.cpp
 - if (column < 0 || IsBlank(fields[static_cast<size_t>(column)])) continue;
 + if (column < 0) continue;
-M80 tools/import/import_decisions.cpp
+M80 office/import/import_decisions.cpp
 - if (stored == printed) continue;  // 56.8 for 56.80: the same value, not a change
 +
-M81 tools/import/import_decisions.cpp
+M81 office/import/import_decisions.cpp
 - if (!fresh && !rules_.overwrite) {
 + if (!rules_.overwrite) {
-M82 tools/import/import_decisions.cpp
+M82 office/import/import_decisions.cpp
 - ++unmarked_;
 +
-M83 tools/import/import_plan.cpp
+M83 office/import/import_plan.cpp
 - if (c.field == Field::kDescription) continue;
 +
-M84 tools/import/import_plan.cpp
+M84 office/import/import_plan.cpp
 - const bool aboutField = found.column >= 0 && found.what != Finding::kBadNumber &&
 + const bool aboutField = found.what != Finding::kBadNumber &&
-M85 tools/import/item_edits.cpp
+M85 office/import/item_edits.cpp
 - if (c.was != c.is) changed.push_back(std::move(c));
 + changed.push_back(std::move(c));
-M86 tools/import/item_edits.cpp
+M86 office/import/item_edits.cpp
 - if (item.slot < 0) out += number + " added\n";
 +
-M87 tools/import/respelling.cpp
+M87 office/import/respelling.cpp
 - for (size_t i = 0; i < word.size() && same; ++i) same = Lower(word[i]) == name[i];
 + for (size_t i = 0; i < word.size() && same; ++i) same = word[i] == name[i];
-M88 tools/import/import_run.cpp
+M88 office/import/import_run.cpp
 - if (sheet_->IsWorkbook()) continue;  // an empty sheet
 +
-M89 tools/import/import_run.cpp
+M89 office/import/import_run.cpp
 - if (sheet_) sheet_->Close();
 +
-M90 tools/import/import_run.cpp
+M90 office/import/import_run.cpp
 - changed = CountSlotsOfNumber(added.At(i).number) != 0;
 + changed = CountSlotsOfNumber(added.At(i).number) > 1;
-M91 tools/import/import_report.cpp
+M91 office/import/import_report.cpp
 - if (++told_ <= kToldLines) {
 + if (++told_ < kToldLines) {
 M92 desk/desk_settings.cpp
@@ -381,175 +382,175 @@ M114 platform/win32/win32_files.cpp
 M115 platform/win32/win32_files.cpp
 - ::MoveFileExW(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH),
 + ::MoveFileExW(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING),
-M116 tools/sheets/sheet_xml.cpp
+M116 office/sheets/sheet_xml.cpp
 - stop['&'] = stop['<'] = stop['>'] = stop['_'] = stop[0xEF] = true;
 + stop['&'] = stop['<'] = stop['>'] = stop[0xEF] = true;
-M117 tools/sheets/sheet_xml.cpp
+M117 office/sheets/sheet_xml.cpp
 - const bool sequence = end - p >= 7 && p[1] == 'x' && IsHex(p[2]) && IsHex(p[3]) &&
 + const bool sequence = end - p > 7 && p[1] == 'x' && IsHex(p[2]) && IsHex(p[3]) &&
-M118 tools/sheets/sheet_xml.cpp
+M118 office/sheets/sheet_xml.cpp
 - for (int shift = 12; shift >= 0; shift -= 4) *at++ = kDigits[(code >> shift) & 0xF];
 + for (int shift = 12; shift > 0; shift -= 4) *at++ = kDigits[(code >> shift) & 0xF];
-M119 tools/sheets/sheet_xml.cpp
+M119 office/sheets/sheet_xml.cpp
 - (static_cast<unsigned char>(p[2]) & 0xFE) == 0xBE) {
 + static_cast<unsigned char>(p[2]) == 0xBE) {
-M120 tools/sheets/sheet_xml.cpp
+M120 office/sheets/sheet_xml.cpp
 - if (IsBlank(value.front()) || IsBlank(value.back())) at = Put(at, " xml:space=\"preserve\"");
 + if (IsBlank(value.front())) at = Put(at, " xml:space=\"preserve\"");
-M121 tools/sheets/sheet_xml.cpp
+M121 office/sheets/sheet_xml.cpp
 - if (i == digits) return false;
 +
-M122 tools/sheets/sheet_xml.cpp
+M122 office/sheets/sheet_xml.cpp
 - at = Put(at, kind == CellKind::kWhole ? "\" s=\"2\"><v>" : "\" s=\"4\"><v>");
 + at = Put(at, "\" s=\"2\"><v>");
-M123 tools/sheets/sheet_xml.cpp
+M123 office/sheets/sheet_xml.cpp
 - at = Put(at, kind == CellKind::kHeader ? "\" s=\"1\"" : "\" s=\"3\"");
 + at = Put(at, kind == CellKind::kHeader ? "\" s=\"1\"" : "\" s=\"0\"");
-M124 tools/sheets/workbook_writer.cpp
+M124 office/sheets/workbook_writer.cpp
 - text_[c] = kinds_[c] == CellKind::kText;
 + text_[c] = false;
-M125 tools/sheets/workbook_writer.cpp
+M125 office/sheets/workbook_writer.cpp
 - lastRows_.push_back(rows_ + 1);
 + lastRows_.push_back(rows_);
-M126 tools/sheets/workbook_writer.cpp
+M126 office/sheets/workbook_writer.cpp
 - const std::string tail = SheetTail(kExportedColumns, rows_ + 1);
 + const std::string tail = SheetTail(kExportedColumns, rows_);
-M127 tools/sheets/workbook_writer.cpp
+M127 office/sheets/workbook_writer.cpp
 - zip_.Add("xl/styles.xml", StylesXml()) &&
 +
-M128 tools/sheets/workbook_package.cpp
+M128 office/sheets/workbook_package.cpp
 - (text[c] ? " style=\"3\"" : "") + (c + 1 == columns ? " hidden=\"1\"" : "") +
 + (text[c] ? " style=\"3\"" : "") + (c == columns ? " hidden=\"1\"" : "") +
-M129 tools/sheets/workbook_package.cpp
+M129 office/sheets/workbook_package.cpp
 - const bool plain = name.find(' ') == std::string::npos;
 + const bool plain = true;
-M130 tools/sheets/workbook_package.cpp
+M130 office/sheets/workbook_package.cpp
 - xml += "<definedName name=\"_xlnm._FilterDatabase\" localSheetId=\"" + std::to_string(s) +
 + xml += "<definedName name=\"_xlnm._FilterDatabase\" localSheetId=\"" + std::to_string(s + 1) +
-M131 tools/sheets/workbook_package.cpp
+M131 office/sheets/workbook_package.cpp
 - const int64_t year = yoe + era * 400 + (month <= 2);
 + const int64_t year = yoe + era * 400;
-M132 tools/sheets/zip_writer.cpp
+M132 office/sheets/zip_writer.cpp
 - return (platform::WriteFile(file, bytes, count, &written) && written == count) ||
 + return platform::WriteFile(file, bytes, count, &written) ||
-M133 tools/sheets/zip_writer.cpp
+M133 office/sheets/zip_writer.cpp
 - if (closed != ZIP_OK || !p.sink.Flush()) return p.Fail();
 + if (closed != ZIP_OK) return p.Fail();
-M134 tools/sheets/zip_writer.cpp
+M134 office/sheets/zip_writer.cpp
 - const bool flushed = platform::FlushFile(p.sink.file) || p.sink.Failed(platform::LastFileError());
 + const bool flushed = true;
-M135 tools/sheets/zip_writer.cpp
+M135 office/sheets/zip_writer.cpp
 - crc = crc32_combine(crc, j.crc, static_cast<z_off_t>(j.in.size));
 + crc = crc32_combine(j.crc, crc, static_cast<z_off_t>(j.in.size));
-M136 tools/sheets/zip_writer.cpp
+M136 office/sheets/zip_writer.cpp
 - finished = j.last ? result == Z_STREAM_END : z.avail_in == 0 && z.avail_out > 0;
 + finished = j.last ? result == Z_STREAM_END : z.avail_in == 0;
-M137 tools/sheets/sheet_file.cpp
+M137 office/sheets/sheet_file.cpp
 - part_ = wide_ + L".part";
 + part_ = wide_;
-M138 tools/sheets/sheet_format.cpp
+M138 office/sheets/sheet_format.cpp
 - (head[1] == '\x00' || head[1] == '\x02' || head[1] == '\x04') &&
 + (head[1] == '\x00' || head[1] == '\x02') &&
-M139 tools/sheets/sheet_format.cpp
+M139 office/sheets/sheet_format.cpp
 - const std::string_view text = StartsWith(head, "\xEF\xBB\xBF") ? head.substr(3) : head;
 + const std::string_view text = head;
-M140 tools/sheets/sheet_format.cpp
+M140 office/sheets/sheet_format.cpp
 - ZipEntryStart(zip, "_rels/.rels", 4096).find("workbook") != std::string::npos) {
 + ZipEntryStart(zip, "_rels/.rels", 4096).find("workbook") == 0) {
-M141 tools/sheets/zip_reader.cpp
+M141 office/sheets/zip_reader.cpp
 - return unzLocateFile(zip, name, /*iCaseSensitivity=*/2) == UNZ_OK;
 + return unzLocateFile(zip, name, /*iCaseSensitivity=*/1) == UNZ_OK;
-M142 tools/sheets/ods_reader.cpp
+M142 office/sheets/ods_reader.cpp
 - return std::min<uint64_t>(n, most);
 + return n;
-M143 tools/sheets/ods_reader.cpp
+M143 office/sheets/ods_reader.cpp
 - const uint64_t count = RepeatOf(AttributeOf(attributes, Ns::kText, "c"), kLongestCell + 1);
 + const uint64_t count = RepeatOf(AttributeOf(attributes, Ns::kText, "c"), 1);
-M144 tools/sheets/ods_reader.cpp
+M144 office/sheets/ods_reader.cpp
 - if (p.inParagraph == 0 && p.paragraphs++ > 0) p.Append("\n");
 + if (p.inParagraph == 0 && p.paragraphs++ > 1) p.Append("\n");
-M145 tools/sheets/ods_reader.cpp
+M145 office/sheets/ods_reader.cpp
 - if (!p.afterBlank) p.value += ' ';
 + p.value += ' ';
-M146 tools/sheets/ods_reader.cpp
+M146 office/sheets/ods_reader.cpp
 - if (extended != nullptr && std::string_view(extended) == "error") {
 + if (false) {
-M147 tools/sheets/ods_reader.cpp
+M147 office/sheets/ods_reader.cpp
 - } else if (kind == "float" || kind == "percentage" || kind == "currency") {
 + } else if (kind == "float" || kind == "percentage") {
-M148 tools/sheets/ods_reader.cpp
+M148 office/sheets/ods_reader.cpp
 - } else if (name.Is(Ns::kOffice, "annotation") || name.Is(Ns::kText, "note") ||
 + } else if (name.Is(Ns::kText, "note") ||
-M149 tools/sheets/ods_reader.cpp
+M149 office/sheets/ods_reader.cpp
 - if (columns + emptyCells + cellRepeat > kMostSheetColumns) {
 + if (columns + emptyCells + cellRepeat >= kMostSheetColumns) {
-M150 tools/sheets/ods_reader.cpp
+M150 office/sheets/ods_reader.cpp
 - if (rows + rowRepeat > kLastSheetRow) {
 + if (rows + rowRepeat >= kLastSheetRow) {
-M151 tools/sheets/ods_reader.cpp
+M151 office/sheets/ods_reader.cpp
 - rows += rowRepeat;
 + ++rows;
-M152 tools/sheets/ods_reader.cpp
+M152 office/sheets/ods_reader.cpp
 - ++p.current.number;  // the row repeated
 +
-M153 tools/sheets/ods_reader.cpp
+M153 office/sheets/ods_reader.cpp
 - if (unzCloseCurrentFile(zip) != UNZ_OK) problem = std::string(kContent) + " is damaged";
 + unzCloseCurrentFile(zip);
-M154 tools/sheets/workbook_reader.cpp
+M154 office/sheets/workbook_reader.cpp
 - } else if (values > 1) {
 + } else if (values > 2) {
-M155 tools/sheets/workbook_reader.cpp
+M155 office/sheets/workbook_reader.cpp
 - p.formula = true;
 +
-M156 tools/sheets/workbook_reader.cpp
+M156 office/sheets/workbook_reader.cpp
 - std::strcmp(state, "veryHidden") == 0);
 + false);
-M157 tools/sheets/workbook_reader.cpp
+M157 office/sheets/workbook_reader.cpp
 - if (any || !p.building.withoutValue.empty()) p.ready.push_back(p.building);
 + if (any) p.ready.push_back(p.building);
-M158 tools/sheets/workbook_reader.cpp
+M158 office/sheets/workbook_reader.cpp
 - if (unzCloseCurrentFile(zip) != UNZ_OK) problem = name + " is damaged";
 + unzCloseCurrentFile(zip);
-M159 tools/sheets/workbook_reader.cpp
+M159 office/sheets/workbook_reader.cpp
 - p.building.withoutValue.clear();
 +
-M160 tools/sheets/sheet_reader.cpp
+M160 office/sheets/sheet_reader.cpp
 - bool Hidden() const override { return reader_ && reader_->SheetHidden(); }
 + bool Hidden() const override { return false; }
-M161 tools/sheets/sheet_reader.cpp
+M161 office/sheets/sheet_reader.cpp
 - int ShownRow(int line) const override { return line % kLinesPerSheet; }
 + int ShownRow(int line) const override { return line; }
-M162 tools/import/import_plan.cpp
+M162 office/import/import_plan.cpp
 - if (rows_[PartIndex(part)] == 0 || lastLine_[PartIndex(part)] != found.line) {
 + if (true) {
-M163 tools/import/import_plan.cpp
+M163 office/import/import_plan.cpp
 - const std::string is = found.is.empty() ? std::string(found.text) : found.is;
 + const std::string is(found.text);
-M164 tools/import/import_plan.cpp
+M164 office/import/import_plan.cpp
 - const std::string description = ExportedField(Field::kDescription, before);
 + const std::string description = ExportedField(Field::kDescription, after);
-M165 tools/import/import_plan.cpp
+M165 office/import/import_plan.cpp
 - if (column >= 0) row->cell = ColumnLetters(static_cast<size_t>(column)) + std::to_string(row->row);
 + if (column > 0) row->cell = ColumnLetters(static_cast<size_t>(column)) + std::to_string(row->row);
-M166 tools/import/import_plan.cpp
+M166 office/import/import_plan.cpp
 - found.what != Finding::kColumnNotOurs;
 + true;
-M167 tools/import/import_report.cpp
+M167 office/import/import_report.cpp
 - if (found.what == Finding::kOverwritten) return;
 + if (IsNotice(found.what)) return;
-M168 tools/import/import_report.cpp
+M168 office/import/import_report.cpp
 - if (const int n = d.unmarkedOverwritten(); n > 0 && d.versionMissing()) {
 + if (const int n = d.unmarkedOverwritten(); n > 1 && d.versionMissing()) {
-M169 tools/import/import_report.cpp
+M169 office/import/import_report.cpp
 - const std::string is = f.is.empty() ? value : Printable(f.is);
 + const std::string is = value;
-M170 tools/import/import_report.cpp
+M170 office/import/import_report.cpp
 - if (told_ > kToldLines) {
 + if (told_ >= kToldLines) {
-M171 tools/import/import_run.cpp
+M171 office/import/import_run.cpp
 - Complain(path_ + ": the workbook has a hidden sheet '" + *name + "': its rows are not read");
 +
-M172 tools/import/import_run.cpp
+M172 office/import/import_run.cpp
 - decisions_->TakeRow(row_.line, row_.cells, row_.withoutValue);
 + decisions_->TakeRow(row_.line, row_.cells, {});
 M173 desk/desk_work.cpp
@@ -576,7 +577,7 @@ M179 store/journalled_write.cpp
 M180 store/journal_plan.cpp
 - if (next < count && InOneRun(slot(next - 1), slot(next))) break;
 +
-M181 tools/sheets/csv.cpp
+M181 office/sheets/csv.cpp
 - if (line > kLastCsvLine) {
 + if (line >= kLastCsvLine) {
 EOF

@@ -47,8 +47,8 @@ work="$prefix/drive_c/one-writer"
 shop="$work/work/one-writer"  # the amend driver's folder
 shop_windows='C:\one-writer\work\one-writer'
 mkdir -p "$work"
-cp "$win/tools/filmtool.exe" "$win/app/tallo.exe" "$win/tests/gui/amend_driver.exe" "$work/"
-filmtool=$host/tools/filmtool
+cp "$win/filmtool/filmtool.exe" "$win/app/tallo.exe" "$win/tests/gui/amend_driver.exe" "$work/"
+filmtool=$host/filmtool/filmtool
 scratch=$work/scratch
 mkdir -p "$scratch"
 stopped=

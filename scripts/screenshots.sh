@@ -21,7 +21,7 @@ xvfb_start 1280x1024
 work="$prefix/drive_c/tallo-shots"
 mkdir -p "$work"
 cp "$build/app/tallo.exe" "$build/docs/screenshots/screenshots.exe" "$build/desk/filmdesk.exe" \
-  "$build/tools/filmtool.exe" "$work/"
+  "$build/filmtool/filmtool.exe" "$work/"
 "$top/build/host/bench/geninv" "$work/sample.dat" --slots 400 --order random --deleted 12 \
   --seed 42 >/dev/null
 cd "$work"

@@ -16,7 +16,7 @@
 source "$(dirname "$0")/common.sh"
 scripts=$(cd "$(dirname "$0")" && pwd)
 host=$(cd "$1" && pwd)
-filmtool="$host/tools/filmtool"
+filmtool="$host/filmtool/filmtool"
 for program in soffice ssconvert; do
   command -v "$program" >/dev/null ||
     fail "$program is missing: run scripts/install-deps.sh spreadsheets"

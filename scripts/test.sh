@@ -55,7 +55,7 @@ for bits in 64 32; do
   build=build/win
   [ "$bits" = 64 ] || build=build/win32
   step "$bits-bit Windows programs, checked without running them" 'imports' \
-    scripts/pe-check.sh "$build" "$build/app/tallo.exe" "$build/tools/filmtool.exe" \
+    scripts/pe-check.sh "$build" "$build/app/tallo.exe" "$build/filmtool/filmtool.exe" \
     "$build/desk/filmdesk.exe"
   step "GUI tests, $bits-bit, under Wine and Xvfb" '^[0-9]+ passed, [0-9]+ failed' \
     scripts/gui-test.sh "$build"

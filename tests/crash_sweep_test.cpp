@@ -22,7 +22,10 @@
 #include "tests/kit/single_journal.h"
 #include "tests/kit/store_invariants.h"
 #include "tests/sweep_fixture.h"
-#include "tools/tool.h"
+#include "filmtool/tool.h"
+#include "office/complaints.h"
+#include "office/export.h"
+#include "office/open_inventory.h"
 
 namespace {
 

@@ -15,9 +15,12 @@
 
 #include "tests/kit/csv_rows.h"
 #include "tests/records_fixture.h"
-#include "tools/fields.h"
-#include "tools/message_echo.h"
-#include "tools/tool.h"
+#include "office/fields.h"
+#include "filmtool/message_echo.h"
+#include "filmtool/tool.h"
+#include "office/complaints.h"
+#include "office/export.h"
+#include "office/open_inventory.h"
 
 class Filmtool : public RecordsTest {
  protected:
@@ -66,6 +69,7 @@ class FilmtoolCommands : public RecordsTest {
     Restart();
     EXPECT_EQ(ChooseCodePage(""), "");
     platform::SetUi(&MessageEcho());
+    ComplainOnStandardError();
     testing::internal::CaptureStdout();
     testing::internal::CaptureStderr();
     const int status = command();

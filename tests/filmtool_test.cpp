@@ -21,7 +21,7 @@
 #include "store/settings_image.h"
 #include "tests/filmtool_fixture.h"
 #include "tests/kit/single_journal.h"
-#include "tools/sheets/sheet_writer.h"
+#include "office/sheets/sheet_writer.h"
 
 TEST_F(Filmtool, StatsOfAGeneratedInventory) {
   std::filesystem::create_directory(Path("shop"));

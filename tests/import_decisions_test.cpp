@@ -3,7 +3,7 @@
 // easiest to get wrong. Then the readers below them: the CSV's lines, the
 // spreadsheet's respellings, a price's syntax; and the writes' check that a
 // record is still the one decided on.
-#include "tools/import/import_decisions.h"
+#include "office/import/import_decisions.h"
 
 #include <gtest/gtest.h>
 
@@ -15,11 +15,11 @@
 #include "platform/number_text.h"
 #include "store/record_writes.h"
 #include "tests/records_fixture.h"
-#include "tools/sheets/csv.h"
-#include "tools/import/item_edits.h"
-#include "tools/import/respelling.h"
-#include "tools/value_syntax.h"
-#include "tools/version_mark.h"
+#include "office/sheets/csv.h"
+#include "office/import/item_edits.h"
+#include "office/import/respelling.h"
+#include "office/value_syntax.h"
+#include "office/version_mark.h"
 
 namespace {
 

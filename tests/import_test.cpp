@@ -12,9 +12,12 @@
 #include "tests/sheet_commands.h"
 #include "tests/kit/single_journal.h"
 #include "tests/kit/workbook_parts.h"
-#include "tools/fields.h"
-#include "tools/tool.h"
-#include "tools/sheets/workbook_reader.h"
+#include "office/fields.h"
+#include "filmtool/tool.h"
+#include "office/complaints.h"
+#include "office/export.h"
+#include "office/open_inventory.h"
+#include "office/sheets/workbook_reader.h"
 
 using SheetImport = SheetCommands;
 using Sheet = CsvSheet;

@@ -9,9 +9,12 @@
 #include <vector>
 
 #include "tests/filmtool_fixture.h"
-#include "tools/fields.h"
-#include "tools/message_echo.h"
-#include "tools/tool.h"
+#include "office/fields.h"
+#include "filmtool/message_echo.h"
+#include "filmtool/tool.h"
+#include "office/complaints.h"
+#include "office/export.h"
+#include "office/open_inventory.h"
 
 // "number field: old -> new" lines, without the summary that follows them.
 inline std::string Listed(const std::string& out) {

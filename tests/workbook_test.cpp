@@ -5,12 +5,13 @@
 #include "tests/kit/workbook_parts.h"
 #include "tests/sheet_commands.h"
 #include "tests/test_support.h"
-#include "tools/sheets/ods_reader.h"
-#include "tools/sheets/sheet_reader.h"
-#include "tools/sheets/sheet_writer.h"
-#include "tools/sheets/string_table.h"
-#include "tools/sheets/workbook_reader.h"
-#include "tools/utf8.h"
+#include "office/sheets/ods_reader.h"
+#include "office/sheets/sheet_reader.h"
+#include "office/export.h"
+#include "office/sheets/sheet_writer.h"
+#include "office/sheets/string_table.h"
+#include "office/sheets/workbook_reader.h"
+#include "platform/utf8.h"
 
 namespace {
 

@@ -15,8 +15,8 @@
 #include <string>
 
 #include "desk/desk_settings.h"
-#include "tools/fields.h"
-#include "tools/utf8.h"
+#include "office/fields.h"
+#include "platform/utf8.h"
 
 namespace {
 

@@ -35,7 +35,10 @@
 #include "tests/kit/csv_rows.h"
 #include "tests/kit/process_state.h"
 #include "tests/kit/record_builder.h"
-#include "tools/tool.h"
+#include "filmtool/tool.h"
+#include "office/complaints.h"
+#include "office/export.h"
+#include "office/open_inventory.h"
 
 namespace fs = std::filesystem;
 

@@ -18,8 +18,8 @@
 
 #include "tests/kit/open_descriptors.h"
 #include "tests/kit/workbook_parts.h"
-#include "tools/sheets/ods_reader.h"
-#include "tools/sheets/workbook_reader.h"
+#include "office/sheets/ods_reader.h"
+#include "office/sheets/workbook_reader.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (size == 0) return 0;

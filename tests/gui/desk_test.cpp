@@ -15,8 +15,8 @@
 #include "tests/gui/desk_driver.h"
 #include "tests/gui/records_shared.h"
 #include "tests/kit/csv_rows.h"
-#include "tools/sheets/sheet_reader.h"
-#include "tools/sheets/sheet_writer.h"
+#include "office/sheets/sheet_reader.h"
+#include "office/sheets/sheet_writer.h"
 
 using namespace gui;
 

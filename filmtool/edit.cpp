@@ -1,0 +1,73 @@
+// filmtool amend and delete: the program's own lookup and writes, with the
+// values of the command line taken as the amend dialog takes typed text.
+#include <cstdint>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "commands/amend_record.h"
+#include "commands/delete_record.h"
+#include "commands/lookup_number.h"
+#include "commands/records_state.h"
+#include "platform/number_text.h"
+#include "store/load_inventory.h"
+#include "store/store_state.h"
+#include "office/fields.h"
+#include "filmtool/tool.h"
+#include "office/complaints.h"
+#include "office/open_inventory.h"
+#include "platform/utf8.h"
+#include "office/value_syntax.h"
+
+namespace {
+
+// Brings item `number` into hand as Amend and Delete look a number up.
+bool LookUp(int64_t number) { return OpenForChange() && LookUpItemNumber(number); }
+
+bool TakeArgumentNumber(const std::string& text, int64_t* number) {
+  std::string why;
+  if (TakeItemNumber(text, number, &why)) return true;
+  Complain(why + ": " + Printable(text));
+  return false;
+}
+
+}  // namespace
+
+int Amend(const std::string& numberText, const std::vector<std::string>& assignments) {
+  int64_t number = 0;
+  if (!TakeArgumentNumber(numberText, &number)) return 1;
+  std::vector<std::pair<Field, std::string>> changes;
+  for (const std::string& a : assignments) {
+    const size_t equals = a.find('=');
+    Field field;
+    if (equals == std::string::npos || !FieldNamed(a.substr(0, equals), &field)) {
+      Complain("not FIELD=VALUE with a field of the amend dialog: " + Printable(a));
+      return 1;
+    }
+    changes.emplace_back(field, a.substr(equals + 1));
+  }
+  if (!LookUp(number)) return 1;
+  const InventoryRecord asRead = CurrentRecord;
+  for (const auto& [field, value] : changes) {
+    std::string note;
+    const std::string refused = StoreField(field, value, CurrentRecord, &note);
+    if (!note.empty()) Complain(std::string(FieldName(field)) + ": " + note);
+    if (!refused.empty()) {
+      Complain(std::string(FieldName(field)) + ": " + refused + ": " + Printable(value));
+      return 1;
+    }
+  }
+  FileStatus status;
+  if (StoreAmendment(number, asRead, &status)) return 0;
+  ComplainOfStatus(status);
+  return 1;
+}
+
+int Delete(const std::string& numberText) {
+  int64_t number = 0;
+  if (!TakeArgumentNumber(numberText, &number) || !LookUp(number)) return 1;
+  FileStatus status;
+  if (DeleteRecordInHand(CurrentNumber, &status)) return 0;
+  ComplainOfStatus(status);
+  return 1;
+}

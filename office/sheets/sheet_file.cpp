@@ -1,0 +1,42 @@
+#include "office/sheets/sheet_file.h"
+
+#include "office/complaints.h"
+#include "platform/utf8.h"
+
+SheetFile::~SheetFile() {
+  if (!placed_ && !part_.empty()) platform::RemoveFile(part_);
+}
+
+bool SheetFile::Name(const std::string& path) {
+  path_ = path;
+  if (!WideFromUtf8(path, &wide_) || wide_.empty()) return Failed("no file name");
+  part_ = wide_ + L".part";
+  return true;
+}
+
+bool SheetFile::PutInPlace() {
+  if (platform::PutFileInPlace(part_, wide_) == platform::Renamed::kNot) {
+    return Failed(platform::LastFileError());
+  }
+  placed_ = true;
+  return true;
+}
+
+bool SheetFile::Failed(platform::FileError why) {
+  if (told_) return false;
+  // The sheet's own words for a file another program holds: film.dat's
+  // would mislead.
+  if (why == platform::FileError::kBusy) {
+    return Failed(
+        "another program holds this file (a spreadsheet that has it open?): close it "
+        "there and export again");
+  }
+  told_ = ComplainOfCause(part_, why);
+  return told_ ? false : Failed("the sheet cannot be written");
+}
+
+bool SheetFile::Failed(const std::string& why) {
+  if (!told_) Complain(path_ + ": " + why);
+  told_ = true;
+  return false;
+}

@@ -4,7 +4,8 @@
 // review list, its two choices, Apply and Cancel. Each step runs on the
 // worker thread; the window stays responsive, shows its progress and hears
 // Cancel. Which step may start and what follows it is DeskSteps' to say
-// (desk_steps.h). A flat procedure over the dialog's messages, as the
+// (desk_steps.h); where each control goes, the dialog's template's
+// (desk_layout.cpp). A flat procedure over the dialog's messages, as the
 // family's dialogs are.
 #include <windows.h>
 // After windows.h, which they need.
@@ -63,6 +64,7 @@ struct Desk {
   DeskWork work;
   Worker worker;
   DeskSteps steps;
+  DeskLayout layout;
   // The sheet under review, and its choices.
   std::wstring reviewed;
   ImportRules rules;
@@ -129,127 +131,6 @@ std::wstring NameOf(const std::wstring& path) {
 void SaveSettings() {
   if (desk.steps.SaveNow() && !desk.settingsPath.empty())
     SaveDeskSettings(desk.settingsPath, desk.settings);
-}
-
-// ---- Layout ----
-
-// The width `text` takes in control `id`'s font, in pixels; & marks a
-// mnemonic's letter unless `plain`.
-int TextWidth(int id, const std::wstring& text, bool plain = false) {
-  HWND control = ::GetDlgItem(desk.dialog, id);
-  HDC dc = ::GetDC(control);
-  const HGDIOBJ was =
-      ::SelectObject(dc, reinterpret_cast<HFONT>(::SendMessageW(control, WM_GETFONT, 0, 0)));
-  RECT r = {0, 0, 0, 0};
-  ::DrawTextW(dc, text.c_str(), static_cast<int>(text.size()), &r,
-              DT_CALCRECT | DT_SINGLELINE | (plain ? DT_NOPREFIX : 0));
-  ::SelectObject(dc, was);
-  ::ReleaseDC(control, dc);
-  return r.right;
-}
-
-// The width of control `id`'s own text.
-int OwnTextWidth(int id) {
-  wchar_t text[128] = {};
-  ::GetDlgItemTextW(desk.dialog, id, text, static_cast<int>(std::size(text)));
-  return TextWidth(id, text);
-}
-
-std::wstring Grouped(int64_t n);
-std::wstring CountsText(int64_t slots, int64_t active, int64_t deleted);
-
-int Units(int x, bool vertical = false) {
-  RECT r = {0, 0, vertical ? 0 : x, vertical ? x : 0};
-  ::MapDialogRect(desk.dialog, &r);
-  return vertical ? r.bottom : r.right;
-}
-
-void Place(int id, int x, int y, int width, int height) {
-  ::SetWindowPos(::GetDlgItem(desk.dialog, id), nullptr, x, y, width, height,
-                 SWP_NOZORDER | SWP_NOACTIVATE);
-}
-
-// The widths the texts need in this font at this DPI, measured, so that
-// the longest text each control can show fits whole.
-struct Widths {
-  int label;    // the fields' labels
-  int button;   // Browse, Refresh, Apply, Cancel
-  int export_;  // Export and Bring back
-  int add, overwrite;
-  int counts;  // the counts of the largest inventory the format allows
-};
-
-Widths Measure() {
-  const int pad = Units(12);
-  Widths m{};
-  for (int id : {IDC_FOLDER_LABEL, IDC_CARD_LABEL, IDC_CODE_PAGE_LABEL})
-    m.label = std::max(m.label, OwnTextWidth(id));
-  m.button = Units(53);
-  for (int id : {IDC_FOLDER_BROWSE, IDC_CARD_BROWSE, IDC_REFRESH, IDC_APPLY, IDCANCEL})
-    m.button = std::max(m.button, OwnTextWidth(id) + pad);
-  m.export_ = Units(110);
-  for (int id : {IDC_EXPORT, IDC_BRING_BACK})
-    m.export_ = std::max(m.export_, OwnTextWidth(id) + pad);
-  const int box = ::GetSystemMetrics(SM_CXMENUCHECK) + Units(6);
-  m.add = OwnTextWidth(IDC_ADD) + box;
-  m.overwrite = OwnTextWidth(IDC_OVERWRITE) + box;
-  constexpr int64_t kMostSlots = 2291871;
-  m.counts = TextWidth(IDC_COUNTS, CountsText(kMostSlots, kMostSlots, kMostSlots), true) + Units(2);
-  return m;
-}
-
-// The narrowest client area that shows every text whole.
-int NarrowestClient(const Widths& m) {
-  const int margin = Units(7), gap = Units(6);
-  const int countsLine = margin + 2 * m.export_ + 2 * gap + m.counts + margin;
-  const int fields = margin + m.label + Units(4) + Units(140) + gap + m.button + margin;
-  const int choices = margin + m.add + gap + m.overwrite + margin;
-  return std::max({Units(360), countsLine, fields, choices});
-}
-
-// Every control where it goes at this size: the fields and the list grow
-// with the window, the buttons keep to the right and the foot.
-void Layout() {
-  RECT client;
-  ::GetClientRect(desk.dialog, &client);
-  const int w = client.right, h = client.bottom;
-  const auto x = [](int du) { return Units(du); };
-  const auto y = [](int du) { return Units(du, true); };
-  const Widths m = Measure();
-  const int margin = x(7), button = m.button, gap = x(6);
-  const int field = margin + m.label + x(4);
-  const int right = w - margin - button;
-  const int fieldWidth = std::max(x(40), right - gap - field);
-  Place(IDC_FOLDER_LABEL, margin, y(9), m.label, y(8));
-  Place(IDC_FOLDER, field, y(7), fieldWidth, y(14));
-  Place(IDC_FOLDER_BROWSE, right, y(7), button, y(14));
-  Place(IDC_CARD_LABEL, margin, y(26), m.label, y(8));
-  Place(IDC_CARD, field, y(24), fieldWidth, y(14));
-  Place(IDC_CARD_BROWSE, right, y(24), button, y(14));
-  Place(IDC_CODE_PAGE_LABEL, margin, y(43), m.label, y(8));
-  Place(IDC_CODE_PAGE, field, y(41), std::min(x(140), fieldWidth), y(200));
-  Place(IDC_REFRESH, right, y(41), button, y(14));
-  Place(IDC_EXPORT, margin, y(62), m.export_, y(14));
-  Place(IDC_BRING_BACK, margin + m.export_ + gap, y(62), m.export_, y(14));
-  const int counts = margin + 2 * (m.export_ + gap);
-  Place(IDC_COUNTS, counts, y(65), std::max(m.counts, w - margin - counts), y(8));
-  Place(IDC_REVIEW_TITLE, margin, y(84), w - 2 * margin, y(8));
-  const int foot = h - margin - y(14);
-  // The details pane shows a finding's five lines, the messages three.
-  const int messages = foot - y(4) - y(34);
-  const int choices = messages - y(3) - y(10);
-  const int details = choices - y(4) - y(46);
-  const int detailsLabel = details - y(10);
-  Place(IDC_REVIEW, margin, y(95), w - 2 * margin, std::max(y(20), detailsLabel - y(3) - y(95)));
-  Place(IDC_DETAILS_LABEL, margin, detailsLabel, w - 2 * margin, y(8));
-  Place(IDC_DETAILS, margin, details, w - 2 * margin, y(46));
-  Place(IDC_ADD, margin, choices, m.add, y(10));
-  Place(IDC_OVERWRITE, margin + m.add + gap, choices, m.overwrite, y(10));
-  Place(IDC_MESSAGES, margin, messages, w - 2 * margin, y(34));
-  Place(IDC_PROGRESS, margin, foot, std::max(x(20), right - gap - button - gap - margin), y(14));
-  Place(IDC_APPLY, right - gap - button, foot, button, y(14));
-  Place(IDCANCEL, right, foot, button, y(14));
-  ::InvalidateRect(desk.dialog, nullptr, TRUE);
 }
 
 // ---- The controls' state ----
@@ -576,17 +457,23 @@ void Initialise(HWND dialog) {
   SetUpReviewList(dialog, List());
   ::SendDlgItemMessageW(dialog, IDC_PROGRESS, PBM_SETRANGE32, 0, 1000);
   ::DragAcceptFiles(dialog, TRUE);
-  // Wide enough from the start for every text in this font at this DPI.
+  // The template's places, and room from the start for the counts of the
+  // largest inventory the format allows in this font at this DPI.
+  constexpr int64_t kMostSlots = 2291871;
+  desk.layout.Take(dialog, IDD_DESK,
+                   {{IDC_COUNTS, CountsText(kMostSlots, kMostSlots, kMostSlots)}});
   RECT client;
   ::GetClientRect(dialog, &client);
-  const int narrowest = NarrowestClient(Measure());
-  if (client.right < narrowest) {
+  const SIZE least = desk.layout.Least();
+  if (client.right < least.cx || client.bottom < least.cy) {
     RECT frame;
     ::GetWindowRect(dialog, &frame);
-    ::SetWindowPos(dialog, nullptr, 0, 0, frame.right - frame.left + narrowest - client.right,
-                   frame.bottom - frame.top, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    ::SetWindowPos(dialog, nullptr, 0, 0,
+                   frame.right - frame.left + std::max(0L, least.cx - client.right),
+                   frame.bottom - frame.top + std::max(0L, least.cy - client.bottom),
+                   SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
   }
-  Layout();
+  desk.layout.Fit();
   ShowCounts();
   ShowState();
   if (desk.settings.folder.empty()) {
@@ -700,12 +587,13 @@ INT_PTR CALLBACK DeskProc(HWND dialog, UINT message, WPARAM wparam, LPARAM lpara
       Initialise(dialog);
       return TRUE;
     case WM_SIZE:
-      Layout();
+      desk.layout.Fit();
       return TRUE;
     case WM_GETMINMAXINFO: {
       if (desk.dialog == nullptr) return FALSE;
-      // No narrower than every text needs, frame and all.
-      RECT r = {0, 0, NarrowestClient(Measure()), Units(280, true)};
+      // No smaller than every text needs, frame and all.
+      const SIZE least = desk.layout.Least();
+      RECT r = {0, 0, least.cx, least.cy};
       ::AdjustWindowRectEx(&r, static_cast<DWORD>(::GetWindowLongPtrW(dialog, GWL_STYLE)), FALSE,
                            static_cast<DWORD>(::GetWindowLongPtrW(dialog, GWL_EXSTYLE)));
       auto* info = reinterpret_cast<MINMAXINFO*>(lparam);
@@ -713,6 +601,7 @@ INT_PTR CALLBACK DeskProc(HWND dialog, UINT message, WPARAM wparam, LPARAM lpara
       return TRUE;
     }
     case WM_DPICHANGED: {
+      desk.layout.Scale(HIWORD(wparam));
       const auto* suggested = reinterpret_cast<const RECT*>(lparam);
       ::SetWindowPos(dialog, nullptr, suggested->left, suggested->top,
                      suggested->right - suggested->left, suggested->bottom - suggested->top,

@@ -3,8 +3,10 @@
 // (also a file dropped on the window or handed over by a second start), the
 // review list, its two choices, Apply and Cancel. Each step runs on the
 // worker thread; the window stays responsive, shows its progress and hears
-// Cancel. A flat procedure over the dialog's messages, as the family's
-// dialogs are.
+// Cancel. Which step may start and what follows it is DeskSteps' to say
+// (desk_steps.h); where each control goes, the dialog's template's
+// (desk_layout.cpp). A flat procedure over the dialog's messages, as the
+// family's dialogs are.
 #include <windows.h>
 // After windows.h, which they need.
 #include <commctrl.h>
@@ -16,6 +18,7 @@
 #include <vector>
 
 #include "desk/desk_ids.h"
+#include "desk/desk_steps.h"
 #include "desk/desk_window.h"
 #include "desk/desk_work.h"
 #include "office/fields.h"
@@ -50,7 +53,7 @@ const Page kPageNames[] = {
     {1258, L"Vietnamese"},
 };
 
-enum class Step { kNone, kCounts, kExport, kReview, kApply };
+using Step = DeskSteps::Step;
 
 // The one window's state, touched by the window's thread only; the worker
 // thread writes a step's results, which the window reads once it has ended.
@@ -60,13 +63,8 @@ struct Desk {
   DeskSettings settings;
   DeskWork work;
   Worker worker;
-  Step step = Step::kNone;
-  bool closing = false;
-  std::wstring waiting;  // a sheet handed over at start, brought back once the counts are in
-  WORD pending = 0;      // a button pressed while the counts were read, pressed again after
-  bool recount = false;  // the shop changed while its counts were read: read them again
-  bool unsaved = false;  // the settings changed while a step ran: saved once it ends
-  bool keepMessages = false;  // Apply's result stays while the counts are read after it
+  DeskSteps steps;
+  DeskLayout layout;
   // The sheet under review, and its choices.
   std::wstring reviewed;
   ImportRules rules;
@@ -131,132 +129,8 @@ std::wstring NameOf(const std::wstring& path) {
 // runs, so that the file layer is never the window's and the worker's at
 // once: a change meanwhile is saved when the step ends.
 void SaveSettings() {
-  if (desk.worker.Busy()) {
-    desk.unsaved = true;
-  } else if (!desk.settingsPath.empty()) {
-    desk.unsaved = false;
+  if (desk.steps.SaveNow() && !desk.settingsPath.empty())
     SaveDeskSettings(desk.settingsPath, desk.settings);
-  }
-}
-
-// ---- Layout ----
-
-// The width `text` takes in control `id`'s font, in pixels; & marks a
-// mnemonic's letter unless `plain`.
-int TextWidth(int id, const std::wstring& text, bool plain = false) {
-  HWND control = ::GetDlgItem(desk.dialog, id);
-  HDC dc = ::GetDC(control);
-  const HGDIOBJ was =
-      ::SelectObject(dc, reinterpret_cast<HFONT>(::SendMessageW(control, WM_GETFONT, 0, 0)));
-  RECT r = {0, 0, 0, 0};
-  ::DrawTextW(dc, text.c_str(), static_cast<int>(text.size()), &r,
-              DT_CALCRECT | DT_SINGLELINE | (plain ? DT_NOPREFIX : 0));
-  ::SelectObject(dc, was);
-  ::ReleaseDC(control, dc);
-  return r.right;
-}
-
-// The width of control `id`'s own text.
-int OwnTextWidth(int id) {
-  wchar_t text[128] = {};
-  ::GetDlgItemTextW(desk.dialog, id, text, static_cast<int>(std::size(text)));
-  return TextWidth(id, text);
-}
-
-std::wstring Grouped(int64_t n);
-std::wstring CountsText(int64_t slots, int64_t active, int64_t deleted);
-
-int Units(int x, bool vertical = false) {
-  RECT r = {0, 0, vertical ? 0 : x, vertical ? x : 0};
-  ::MapDialogRect(desk.dialog, &r);
-  return vertical ? r.bottom : r.right;
-}
-
-void Place(int id, int x, int y, int width, int height) {
-  ::SetWindowPos(::GetDlgItem(desk.dialog, id), nullptr, x, y, width, height,
-                 SWP_NOZORDER | SWP_NOACTIVATE);
-}
-
-// The widths the texts need in this font at this DPI, measured, so that
-// the longest text each control can show fits whole.
-struct Widths {
-  int label;    // the fields' labels
-  int button;   // Browse, Refresh, Apply, Cancel
-  int export_;  // Export and Bring back
-  int add, overwrite;
-  int counts;   // the counts of the largest inventory the format allows
-};
-
-Widths Measure() {
-  const int pad = Units(12);
-  Widths m{};
-  for (int id : {IDC_FOLDER_LABEL, IDC_CARD_LABEL, IDC_CODE_PAGE_LABEL})
-    m.label = std::max(m.label, OwnTextWidth(id));
-  m.button = Units(53);
-  for (int id : {IDC_FOLDER_BROWSE, IDC_CARD_BROWSE, IDC_REFRESH, IDC_APPLY, IDCANCEL})
-    m.button = std::max(m.button, OwnTextWidth(id) + pad);
-  m.export_ = Units(110);
-  for (int id : {IDC_EXPORT, IDC_BRING_BACK}) m.export_ = std::max(m.export_, OwnTextWidth(id) + pad);
-  const int box = ::GetSystemMetrics(SM_CXMENUCHECK) + Units(6);
-  m.add = OwnTextWidth(IDC_ADD) + box;
-  m.overwrite = OwnTextWidth(IDC_OVERWRITE) + box;
-  constexpr int64_t kMostSlots = 2291871;
-  m.counts = TextWidth(IDC_COUNTS, CountsText(kMostSlots, kMostSlots, kMostSlots), true) + Units(2);
-  return m;
-}
-
-// The narrowest client area that shows every text whole.
-int NarrowestClient(const Widths& m) {
-  const int margin = Units(7), gap = Units(6);
-  const int countsLine = margin + 2 * m.export_ + 2 * gap + m.counts + margin;
-  const int fields = margin + m.label + Units(4) + Units(140) + gap + m.button + margin;
-  const int choices = margin + m.add + gap + m.overwrite + margin;
-  return std::max({Units(360), countsLine, fields, choices});
-}
-
-// Every control where it goes at this size: the fields and the list grow
-// with the window, the buttons keep to the right and the foot.
-void Layout() {
-  RECT client;
-  ::GetClientRect(desk.dialog, &client);
-  const int w = client.right, h = client.bottom;
-  const auto x = [](int du) { return Units(du); };
-  const auto y = [](int du) { return Units(du, true); };
-  const Widths m = Measure();
-  const int margin = x(7), button = m.button, gap = x(6);
-  const int field = margin + m.label + x(4);
-  const int right = w - margin - button;
-  const int fieldWidth = std::max(x(40), right - gap - field);
-  Place(IDC_FOLDER_LABEL, margin, y(9), m.label, y(8));
-  Place(IDC_FOLDER, field, y(7), fieldWidth, y(14));
-  Place(IDC_FOLDER_BROWSE, right, y(7), button, y(14));
-  Place(IDC_CARD_LABEL, margin, y(26), m.label, y(8));
-  Place(IDC_CARD, field, y(24), fieldWidth, y(14));
-  Place(IDC_CARD_BROWSE, right, y(24), button, y(14));
-  Place(IDC_CODE_PAGE_LABEL, margin, y(43), m.label, y(8));
-  Place(IDC_CODE_PAGE, field, y(41), std::min(x(140), fieldWidth), y(200));
-  Place(IDC_REFRESH, right, y(41), button, y(14));
-  Place(IDC_EXPORT, margin, y(62), m.export_, y(14));
-  Place(IDC_BRING_BACK, margin + m.export_ + gap, y(62), m.export_, y(14));
-  const int counts = margin + 2 * (m.export_ + gap);
-  Place(IDC_COUNTS, counts, y(65), std::max(m.counts, w - margin - counts), y(8));
-  Place(IDC_REVIEW_TITLE, margin, y(84), w - 2 * margin, y(8));
-  const int foot = h - margin - y(14);
-  // The details pane shows a finding's five lines, the messages three.
-  const int messages = foot - y(4) - y(34);
-  const int choices = messages - y(3) - y(10);
-  const int details = choices - y(4) - y(46);
-  const int detailsLabel = details - y(10);
-  Place(IDC_REVIEW, margin, y(95), w - 2 * margin, std::max(y(20), detailsLabel - y(3) - y(95)));
-  Place(IDC_DETAILS_LABEL, margin, detailsLabel, w - 2 * margin, y(8));
-  Place(IDC_DETAILS, margin, details, w - 2 * margin, y(46));
-  Place(IDC_ADD, margin, choices, m.add, y(10));
-  Place(IDC_OVERWRITE, margin + m.add + gap, choices, m.overwrite, y(10));
-  Place(IDC_MESSAGES, margin, messages, w - 2 * margin, y(34));
-  Place(IDC_PROGRESS, margin, foot, std::max(x(20), right - gap - button - gap - margin), y(14));
-  Place(IDC_APPLY, right - gap - button, foot, button, y(14));
-  Place(IDCANCEL, right, foot, button, y(14));
-  ::InvalidateRect(desk.dialog, nullptr, TRUE);
 }
 
 // ---- The controls' state ----
@@ -269,24 +143,32 @@ bool Overwritable(const ImportPlan& plan) {
          plan.Count(ImportPlan::Part::kOverwritten) > 0;
 }
 
-// What can be pressed now: while a step runs only Cancel; Apply only over a
-// review that nothing stands in the way of.
+// The review being looked at, for the steps' rules; none while a step runs,
+// which may be changing it on the worker thread.
+DeskSteps::Review Review() {
+  DeskSteps::Review review;
+  if (desk.steps.Busy()) return review;
+  const ImportPlan* plan = desk.work.plan();
+  review.shown = plan != nullptr;
+  review.ready = plan != nullptr && desk.review == DeskWork::Reviewed::kReady;
+  review.overwritable = plan != nullptr && Overwritable(*plan);
+  return review;
+}
+
+// What can be pressed now, as the steps say.
 void ShowState() {
-  const bool busy = desk.worker.Busy();
-  const ImportPlan* plan = busy ? nullptr : desk.work.plan();
-  // The counts take a moment: a button pressed meanwhile waits for them.
-  const bool working = busy && desk.step != Step::kCounts;
+  const DeskSteps::Controls now = desk.steps.Now(Review());
   for (int id : {IDC_FOLDER, IDC_FOLDER_BROWSE, IDC_CARD, IDC_CARD_BROWSE, IDC_CODE_PAGE,
                  IDC_REFRESH, IDC_EXPORT, IDC_BRING_BACK}) {
-    Enable(id, !working);
+    Enable(id, now.shop);
   }
-  Enable(IDC_ADD, plan != nullptr);
-  Enable(IDC_OVERWRITE, plan != nullptr && Overwritable(*plan));
-  Enable(IDC_APPLY, plan != nullptr && desk.review == DeskWork::Reviewed::kReady);
-  Enable(IDCANCEL, busy || plan != nullptr);
-  ::ShowWindow(::GetDlgItem(desk.dialog, IDC_PROGRESS), working ? SW_SHOW : SW_HIDE);
-  ShowReview(List(), plan);
-  if (plan == nullptr && !busy)
+  Enable(IDC_ADD, now.add);
+  Enable(IDC_OVERWRITE, now.overwrite);
+  Enable(IDC_APPLY, now.apply);
+  Enable(IDCANCEL, now.cancel);
+  ::ShowWindow(::GetDlgItem(desk.dialog, IDC_PROGRESS), now.progress ? SW_SHOW : SW_HIDE);
+  ShowReview(List(), now.review ? desk.work.plan() : nullptr);
+  if (!now.review && !desk.steps.Busy())
     SetText(IDC_REVIEW_TITLE, L"Re&view: bring a sheet back to see what it changes");
 }
 
@@ -321,33 +203,28 @@ void ShowCounts() {
 
 // ---- The steps ----
 
-void Started(Step step, const std::wstring& what) {
-  desk.step = step;
-  ShowState();
-  ::SendDlgItemMessageW(desk.dialog, IDC_PROGRESS, PBM_SETPOS, 0, 0);
-  // Apply's result stays in view while the counts after it are read.
-  if (step != Step::kCounts) desk.keepMessages = false;
-  if (!desk.keepMessages) SetText(IDC_MESSAGES, what);
-  ::SetTimer(desk.dialog, kProgressTimer, kProgressMs, nullptr);
-  if (step != Step::kCounts) ::SetFocus(::GetDlgItem(desk.dialog, IDCANCEL));
-}
-
 bool Start(Step step, const std::wstring& what, std::function<void()> work) {
-  if (desk.worker.Busy()) {
+  if (desk.steps.Busy()) {
     ::MessageBeep(MB_ICONWARNING);
     return false;
   }
   ShowReview(List(), nullptr);  // the list reads the plan, which the step may change
   if (!desk.worker.Start(desk.dialog, kStepDone, std::move(work))) return false;
-  Started(step, what);
+  desk.steps.Start(step);
+  // What runs is said before its progress shows.
+  if (!desk.steps.keepMessages()) SetText(IDC_MESSAGES, what);
+  ::SendDlgItemMessageW(desk.dialog, IDC_PROGRESS, PBM_SETPOS, 0, 0);
+  ShowState();
+  ::SetTimer(desk.dialog, kProgressTimer, kProgressMs, nullptr);
+  if (step != Step::kCounts) ::SetFocus(::GetDlgItem(desk.dialog, IDCANCEL));
   return true;
 }
 
 void StartCounts() {
   // The counts under way are of the shop as it was: they are read again
   // once they end, and never shown under the shop as it is now.
-  if (desk.worker.Busy()) {
-    desk.recount = true;
+  if (desk.steps.Busy()) {
+    desk.steps.CountAgain();
     return;
   }
   const DeskSettings shop = desk.settings;
@@ -386,7 +263,7 @@ void StartApply() {
 // A sheet to review: from the Open dialog, a drop or a second start. Its
 // choices start unticked: --overwrite is never a default.
 void BringBack(const std::wstring& path) {
-  if (desk.worker.Busy()) {
+  if (desk.steps.Busy()) {
     ::MessageBeep(MB_ICONWARNING);
     SetText(IDC_MESSAGES, L"Wait until the work under way ends (or cancel it), then bring " +
                               NameOf(path) + L" back again.");
@@ -442,22 +319,18 @@ void ReviewTitle() {
 void StepDone() {
   desk.worker.Finished();
   ::KillTimer(desk.dialog, kProgressTimer);
-  if (desk.unsaved) SaveSettings();
-  const Step step = desk.step;
-  desk.step = Step::kNone;
+  const DeskSteps::Ended end = desk.steps.Finish();
+  if (end.save) SaveSettings();
   const std::vector<std::string> said = desk.work.TakeMessages();
-  const bool recount = desk.recount;
-  desk.recount = false;
-  switch (step) {
+  switch (end.step) {
     case Step::kCounts:
-      if (recount) {
+      if (end.stale) {
         desk.counted = false;
-      } else if (!desk.keepMessages) {
+      } else if (!end.afterApply) {
         ShowMessages(said);
       } else if (!said.empty()) {
         ShowMessages(said, ControlText(IDC_MESSAGES));  // after Apply's result
       }
-      desk.keepMessages = false;
       ShowCounts();
       break;
     case Step::kExport:
@@ -483,30 +356,27 @@ void StepDone() {
     case Step::kApply:
       desk.reviewed.clear();
       ShowMessages(said);
-      desk.keepMessages = true;
       Tell(said, desk.applied.written ? MB_ICONINFORMATION : MB_ICONWARNING);
       break;
     case Step::kNone:
       break;
   }
   ShowState();
-  if (desk.closing) {
-    ::DestroyWindow(desk.dialog);
-    return;
-  }
-  // After a change to film.dat, or to the shop, the counts again.
-  if (step == Step::kApply || recount) {
-    StartCounts();
-    return;
-  }
-  if (step == Step::kCounts && !desk.waiting.empty()) {
-    const std::wstring sheet = desk.waiting;
-    desk.waiting.clear();
-    BringBack(sheet);
-  } else if (step == Step::kCounts && desk.pending != 0) {
-    const WORD id = desk.pending;
-    desk.pending = 0;
-    ::PostMessageW(desk.dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), 0);
+  switch (end.then) {
+    case DeskSteps::Ended::Then::kClose:
+      ::DestroyWindow(desk.dialog);
+      break;
+    case DeskSteps::Ended::Then::kCounts:
+      StartCounts();
+      break;
+    case DeskSteps::Ended::Then::kBringBack:
+      BringBack(end.sheet);
+      break;
+    case DeskSteps::Ended::Then::kPress:
+      ::PostMessageW(desk.dialog, WM_COMMAND, MAKEWPARAM(end.press, BN_CLICKED), 0);
+      break;
+    case DeskSteps::Ended::Then::kNothing:
+      break;
   }
 }
 
@@ -548,7 +418,7 @@ void TakeShop() {
     desk.work.Forget();
     desk.reviewed.clear();
   }
-  if (desk.worker.Busy()) {
+  if (desk.steps.Busy()) {
     SetText(IDC_COUNTS, L"");  // the counts under way are the old shop's
   } else {
     desk.counted = false;
@@ -587,17 +457,23 @@ void Initialise(HWND dialog) {
   SetUpReviewList(dialog, List());
   ::SendDlgItemMessageW(dialog, IDC_PROGRESS, PBM_SETRANGE32, 0, 1000);
   ::DragAcceptFiles(dialog, TRUE);
-  // Wide enough from the start for every text in this font at this DPI.
+  // The template's places, and room from the start for the counts of the
+  // largest inventory the format allows in this font at this DPI.
+  constexpr int64_t kMostSlots = 2291871;
+  desk.layout.Take(dialog, IDD_DESK,
+                   {{IDC_COUNTS, CountsText(kMostSlots, kMostSlots, kMostSlots)}});
   RECT client;
   ::GetClientRect(dialog, &client);
-  const int narrowest = NarrowestClient(Measure());
-  if (client.right < narrowest) {
+  const SIZE least = desk.layout.Least();
+  if (client.right < least.cx || client.bottom < least.cy) {
     RECT frame;
     ::GetWindowRect(dialog, &frame);
-    ::SetWindowPos(dialog, nullptr, 0, 0, frame.right - frame.left + narrowest - client.right,
-                   frame.bottom - frame.top, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    ::SetWindowPos(dialog, nullptr, 0, 0,
+                   frame.right - frame.left + std::max(0L, least.cx - client.right),
+                   frame.bottom - frame.top + std::max(0L, least.cy - client.bottom),
+                   SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
   }
-  Layout();
+  desk.layout.Fit();
   ShowCounts();
   ShowState();
   if (desk.settings.folder.empty()) {
@@ -651,7 +527,7 @@ void Command(WORD id, WORD code) {
   switch (id) {
     case IDC_FOLDER:
     case IDC_CARD:
-      if (code == EN_KILLFOCUS && !desk.worker.Busy()) TakeShop();
+      if (code == EN_KILLFOCUS && !desk.steps.Busy()) TakeShop();
       break;
     case IDC_CODE_PAGE:
       if (code == CBN_SELCHANGE) TakeShop();
@@ -661,12 +537,12 @@ void Command(WORD id, WORD code) {
     case IDC_REFRESH:
     case IDC_EXPORT:
     case IDC_BRING_BACK: {
-      const bool counting = desk.worker.Busy();
+      const bool counting = desk.steps.Busy();
       if (id != IDC_FOLDER_BROWSE && id != IDC_CARD_BROWSE) TakeShop();
       // The counts TakeShop started are the refresh.
-      if (id == IDC_REFRESH && !counting && desk.worker.Busy()) break;
-      if (desk.worker.Busy()) {
-        desk.pending = id;  // after the counts under way
+      if (id == IDC_REFRESH && !counting && desk.steps.Busy()) break;
+      if (desk.steps.Busy()) {
+        desk.steps.PressAfterCounts(id);
         break;
       }
       Press(id);
@@ -675,27 +551,31 @@ void Command(WORD id, WORD code) {
     case IDC_ADD:
     case IDC_OVERWRITE:
       // The same sheet reviewed again with the choices as they are now.
-      if (code == BN_CLICKED && !desk.reviewed.empty() && !desk.worker.Busy()) {
+      if (code == BN_CLICKED && !desk.reviewed.empty() && !desk.steps.Busy()) {
         StartReview(desk.reviewed, ImportRules{Checked(IDC_ADD), Checked(IDC_OVERWRITE)});
       }
       break;
     case IDC_APPLY:
-      if (desk.worker.Busy()) {
+      if (desk.steps.Busy()) {
         ::MessageBeep(MB_ICONWARNING);
-      } else if (desk.work.plan() != nullptr && desk.review == DeskWork::Reviewed::kReady) {
+      } else if (desk.steps.Now(Review()).apply) {
         StartApply();
       }
       break;
     case IDCANCEL:
-      // Esc: stops the step under way, or drops the review; never closes.
-      if (desk.worker.Busy()) {
-        desk.worker.Cancel();
-        SetText(IDC_MESSAGES, L"Cancelling...");
-      } else if (desk.work.plan() != nullptr) {
-        desk.work.Forget();
-        desk.reviewed.clear();
-        SetText(IDC_MESSAGES, L"The review is dropped: nothing was written.");
-        ShowState();
+      switch (desk.steps.OnCancel(Review())) {
+        case DeskSteps::Cancel::kStopStep:
+          desk.worker.Cancel();
+          SetText(IDC_MESSAGES, L"Cancelling...");
+          break;
+        case DeskSteps::Cancel::kDropReview:
+          desk.work.Forget();
+          desk.reviewed.clear();
+          SetText(IDC_MESSAGES, L"The review is dropped: nothing was written.");
+          ShowState();
+          break;
+        case DeskSteps::Cancel::kNothing:
+          break;
       }
       break;
   }
@@ -707,12 +587,13 @@ INT_PTR CALLBACK DeskProc(HWND dialog, UINT message, WPARAM wparam, LPARAM lpara
       Initialise(dialog);
       return TRUE;
     case WM_SIZE:
-      Layout();
+      desk.layout.Fit();
       return TRUE;
     case WM_GETMINMAXINFO: {
       if (desk.dialog == nullptr) return FALSE;
-      // No narrower than every text needs, frame and all.
-      RECT r = {0, 0, NarrowestClient(Measure()), Units(280, true)};
+      // No smaller than every text needs, frame and all.
+      const SIZE least = desk.layout.Least();
+      RECT r = {0, 0, least.cx, least.cy};
       ::AdjustWindowRectEx(&r, static_cast<DWORD>(::GetWindowLongPtrW(dialog, GWL_STYLE)), FALSE,
                            static_cast<DWORD>(::GetWindowLongPtrW(dialog, GWL_EXSTYLE)));
       auto* info = reinterpret_cast<MINMAXINFO*>(lparam);
@@ -720,6 +601,7 @@ INT_PTR CALLBACK DeskProc(HWND dialog, UINT message, WPARAM wparam, LPARAM lpara
       return TRUE;
     }
     case WM_DPICHANGED: {
+      desk.layout.Scale(HIWORD(wparam));
       const auto* suggested = reinterpret_cast<const RECT*>(lparam);
       ::SetWindowPos(dialog, nullptr, suggested->left, suggested->top,
                      suggested->right - suggested->left, suggested->bottom - suggested->top,
@@ -765,10 +647,9 @@ INT_PTR CALLBACK DeskProc(HWND dialog, UINT message, WPARAM wparam, LPARAM lpara
     }
     case WM_CLOSE:
       // A step under way is stopped first (a write runs to its end).
-      if (desk.worker.Busy()) {
-        desk.closing = true;
+      if (!desk.steps.Close()) {
         desk.worker.Cancel();
-        SetText(IDC_MESSAGES, desk.step == Step::kApply
+        SetText(IDC_MESSAGES, desk.steps.running() == Step::kApply
                                   ? L"The window closes when the write to film.dat ends: a "
                                     L"write is never stopped halfway."
                                   : L"Cancelling: the window closes once the work has stopped.");
@@ -795,15 +676,12 @@ HWND CreateDeskWindow(HINSTANCE instance, const std::wstring& sheet, int showSta
     desk.settingsPath = folder + L"\\filmdesk.ini";
     LoadDeskSettings(desk.settingsPath, &desk.settings);
   }
-  desk.waiting = sheet;
+  desk.steps.BringBackAfterCounts(sheet);
   HWND dialog = ::CreateDialogParamW(instance, MAKEINTRESOURCEW(IDD_DESK), nullptr, DeskProc, 0);
   if (dialog == nullptr) return nullptr;
   // A sheet handed over with no folder to bring it into waits for none.
-  if (!desk.waiting.empty() && !desk.worker.Busy()) {
-    const std::wstring waiting = desk.waiting;
-    desk.waiting.clear();
-    BringBack(waiting);
-  }
+  const std::wstring waiting = desk.steps.TakeWaiting();
+  if (!waiting.empty()) BringBack(waiting);
   ::ShowWindow(dialog, showState);
   return dialog;
 }

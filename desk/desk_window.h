@@ -9,6 +9,8 @@
 #include <cstdint>
 #include <functional>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "office/import/import_plan.h"
 #include "office/progress.h"
@@ -21,6 +23,44 @@ constexpr ULONG_PTR kSheetToBringBack = 0x5348;
 // Creates the main window, shown; it brings `sheet` back once it is up
 // when `sheet` is not empty.
 HWND CreateDeskWindow(HINSTANCE instance, const std::wstring& sheet, int showState);
+
+// ---- The layout (desk_layout.cpp) ----
+
+// The window's controls where its dialog template puts them, at the size
+// the template gives; as the window is sized, each moves or grows by its
+// anchors, so that the template is the only place that says where a
+// control goes.
+class DeskLayout {
+ public:
+  // At WM_INITDIALOG: each control's place as the template `templateId`
+  // put it, for the client area's size the template gives (the window may
+  // have been made smaller to fit the screen). `widest`: for a control that
+  // must show its text whole at every size, the widest text it will show,
+  // where that is not the text it holds now.
+  void Take(HWND dialog, int templateId, const std::vector<std::pair<int, std::wstring>>& widest);
+  // Every control moved to the client area's size now.
+  void Fit() const;
+  // The smallest client area in which every growing control keeps its
+  // least size (a field's few letters, the counts whole): smaller than the
+  // template's where they have room to give, larger where a text needs
+  // more. The template leaves room between the controls that move and
+  // those that stay, so that they meet only through the growing ones.
+  SIZE Least() const;
+  // The places as they are at `dpi` (WM_DPICHANGED).
+  void Scale(int dpi);
+
+ private:
+  struct Place {
+    HWND control;
+    RECT rect;         // in the client area, at the template's size
+    unsigned follows;  // the edges that follow the client's right and bottom
+    SIZE least;        // how small it may grow, in pixels
+  };
+  HWND dialog_ = nullptr;
+  SIZE client_ = {0, 0};
+  int dpi_ = 96;
+  std::vector<Place> places_;
+};
 
 // ---- The system's dialogs (desk_dialogs.cpp) ----
 

@@ -352,12 +352,12 @@ M104 desk/desk_window.cpp
 M105 desk/desk_window.cpp
 - return entry <= 0 ? "" : std::to_string(kPageNames[entry - 1].number);
 + return entry <= 0 ? "" : std::to_string(kPageNames[entry].number);
-M106 desk/desk_window.cpp
-- if (step == Step::kApply || recount) {
-+ if (recount) {
-M107 desk/desk_window.cpp
-- Enable(IDC_APPLY, plan != nullptr && desk.review == DeskWork::Reviewed::kReady);
-+ Enable(IDC_APPLY, plan != nullptr);
+M106 desk/desk_steps.cpp
+- } else if (end.step == Step::kApply || recount) {
++ } else if (recount) {
+M107 desk/desk_steps.cpp
+- c.apply = shown && review.ready;
++ c.apply = shown;
 M108 desk/desk_review_list.cpp
 - shown.rows += 1 + count;
 + shown.rows += count;

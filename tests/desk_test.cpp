@@ -1,13 +1,16 @@
 // The back-office window's work in this process, without the window: its
 // review is filmtool's own dry run, its Apply writes what the review showed
-// and nothing the handheld changed since, and Cancel writes nothing.
+// and nothing the handheld changed since, and Cancel writes nothing; its
+// steps one at a time, with what arrives meanwhile kept for after them.
 #include <gtest/gtest.h>
 
 #include <filesystem>
 #include <map>
 #include <thread>
 
+#include "desk/desk_ids.h"
 #include "desk/desk_settings.h"
+#include "desk/desk_steps.h"
 #include "desk/desk_work.h"
 #include "platform/env.h"
 #include "platform/platform.h"
@@ -471,4 +474,98 @@ TEST_F(DeskReview, AFileCallOnAnotherThreadLeavesTheWorkersCause) {
   ASSERT_TRUE(env.saves > 0 && env.written);
   EXPECT_EQ(Joined(work_.TakeMessages()), Joined(alone));
   EXPECT_TRUE(Says(alone, "film.dat is not a regular file")) << Joined(alone);
+}
+
+namespace {
+
+// What can be pressed, as letters: Shop, Add, Overwrite, Apply, Cancel,
+// Progress, Review; a dot for each that cannot.
+std::string Pressable(const DeskSteps::Controls& c) {
+  const bool on[] = {c.shop, c.add, c.overwrite, c.apply, c.cancel, c.progress, c.review};
+  std::string shown;
+  for (size_t i = 0; i < std::size(on); ++i) shown += on[i] ? "SAOWCPR"[i] : '.';
+  return shown;
+}
+
+const DeskSteps::Review kNoReview{};
+const DeskSteps::Review kReady{true, true, false};
+const DeskSteps::Review kRefused{true, false, true};
+
+}  // namespace
+
+// A running step starts no other and offers only Cancel; Apply only over a
+// review that nothing stands in the way of, never while a step runs; a
+// cancelled step leaves the window as it was before it.
+TEST(DeskSteps, OneStepAtATimeApplyOnlyOverAReadyReviewCancelLeavesWhatWasBefore) {
+  DeskSteps steps;
+  EXPECT_EQ(Pressable(steps.Now(kNoReview)), "S......");
+  EXPECT_EQ(steps.OnCancel(kNoReview), DeskSteps::Cancel::kNothing);
+  ASSERT_TRUE(steps.Start(DeskSteps::Step::kReview));
+  EXPECT_FALSE(steps.Start(DeskSteps::Step::kExport));
+  EXPECT_FALSE(steps.Start(DeskSteps::Step::kCounts));
+  EXPECT_EQ(steps.running(), DeskSteps::Step::kReview);
+  EXPECT_EQ(Pressable(steps.Now(kReady)), "....CP.");
+  EXPECT_EQ(steps.Finish().then, DeskSteps::Ended::Then::kNothing);
+  EXPECT_EQ(Pressable(steps.Now(kRefused)), "SAO.C.R");
+  EXPECT_EQ(Pressable(steps.Now(kReady)), "SA.WC.R");
+  EXPECT_EQ(steps.OnCancel(kReady), DeskSteps::Cancel::kDropReview);
+
+  // An export over the review, cancelled: the review as it was.
+  ASSERT_TRUE(steps.Start(DeskSteps::Step::kExport));
+  EXPECT_EQ(steps.OnCancel(kReady), DeskSteps::Cancel::kStopStep);
+  EXPECT_EQ(Pressable(steps.Now(kReady)), "....CP.");
+  EXPECT_EQ(steps.Finish().step, DeskSteps::Step::kExport);
+  EXPECT_EQ(Pressable(steps.Now(kReady)), "SA.WC.R");
+
+  // Apply, then the counts of what it wrote, its result kept in view.
+  ASSERT_TRUE(steps.Start(DeskSteps::Step::kApply));
+  EXPECT_EQ(Pressable(steps.Now(kReady)), "....CP.");
+  const DeskSteps::Ended applied = steps.Finish();
+  EXPECT_EQ(applied.then, DeskSteps::Ended::Then::kCounts);
+  ASSERT_TRUE(steps.Start(DeskSteps::Step::kCounts));
+  EXPECT_TRUE(steps.keepMessages());
+  const DeskSteps::Ended counted = steps.Finish();
+  EXPECT_TRUE(counted.afterApply && !counted.stale);
+  EXPECT_FALSE(steps.keepMessages());
+  ASSERT_TRUE(steps.Start(DeskSteps::Step::kCounts));
+  EXPECT_FALSE(steps.Finish().afterApply);
+}
+
+// While the counts are read the owner may press on: the press, a change of
+// shop, a sheet handed over, a settings change and a close each wait for
+// the step and follow it, in that order of precedence: close, counts again,
+// the sheet, the press.
+TEST(DeskSteps, WhatArrivesDuringAStepFollowsIt) {
+  DeskSteps steps;
+  steps.BringBackAfterCounts(L"stock.csv");
+  ASSERT_TRUE(steps.Start(DeskSteps::Step::kCounts));
+  EXPECT_EQ(steps.TakeWaiting(), L"");
+  EXPECT_EQ(Pressable(steps.Now(kNoReview)), "S...C..");  // the counts let the owner press on
+  steps.PressAfterCounts(IDC_EXPORT);
+  steps.CountAgain();
+  EXPECT_FALSE(steps.SaveNow());
+  DeskSteps::Ended end = steps.Finish();
+  EXPECT_TRUE(end.stale && end.save);
+  EXPECT_EQ(end.then, DeskSteps::Ended::Then::kCounts);
+  EXPECT_TRUE(steps.SaveNow());
+
+  ASSERT_TRUE(steps.Start(DeskSteps::Step::kCounts));
+  end = steps.Finish();
+  EXPECT_FALSE(end.stale || end.save);
+  EXPECT_EQ(end.then, DeskSteps::Ended::Then::kBringBack);
+  EXPECT_EQ(end.sheet, L"stock.csv");
+  ASSERT_TRUE(steps.Start(DeskSteps::Step::kReview));
+  EXPECT_EQ(steps.Finish().then, DeskSteps::Ended::Then::kNothing);  // a press waits for counts
+  ASSERT_TRUE(steps.Start(DeskSteps::Step::kCounts));
+  end = steps.Finish();
+  EXPECT_EQ(end.then, DeskSteps::Ended::Then::kPress);
+  EXPECT_EQ(end.press, IDC_EXPORT);
+  ASSERT_TRUE(steps.Start(DeskSteps::Step::kCounts));
+  EXPECT_EQ(steps.Finish().then, DeskSteps::Ended::Then::kNothing);
+
+  // A close during Apply waits for its end, and nothing follows it.
+  ASSERT_TRUE(steps.Start(DeskSteps::Step::kApply));
+  EXPECT_FALSE(steps.Close());
+  EXPECT_EQ(steps.Finish().then, DeskSteps::Ended::Then::kClose);
+  EXPECT_TRUE(steps.Close());
 }

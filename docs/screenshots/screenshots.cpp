@@ -32,7 +32,8 @@ void Shoot(const std::string& named, HWND window) {
   const char* name = named.c_str();
   if (!BringForward(window)) std::printf("note: %s not in the foreground\n", name);
   // Let the window finish painting before it is photographed.
-  ::RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_FRAME | RDW_ALLCHILDREN | RDW_UPDATENOW);
+  ::RedrawWindow(window, nullptr, nullptr,
+                 RDW_INVALIDATE | RDW_FRAME | RDW_ALLCHILDREN | RDW_UPDATENOW);
   Pause(500);
   RECT r;
   Check(::GetWindowRect(window, &r) != FALSE, std::string("no rectangle for ") + name);
@@ -173,9 +174,9 @@ void TakeDesk(const std::string& suffix) {
   sheet[2][4] = "24";
   sheet[3][8] = "12.50";
   sheet[4][8] = "3,49";  // a decimal comma: refused, with its reason
-  Check(RunFilmtool(L"amend \"" + folder.Path() + L"\" " + Wide(sheet[3][1]) + L" price=11.95") ==
-            0,
-        "filmtool.exe amend failed");
+  Check(
+      RunFilmtool(L"amend \"" + folder.Path() + L"\" " + Wide(sheet[3][1]) + L" price=11.95") == 0,
+      "filmtool.exe amend failed");
   const std::string text = WriteCsv(sheet);
   folder.Write(L"stock.csv", Bytes(text.begin(), text.end()));
   DropFile(program, desk.main(), folder.Path(L"stock.csv"));
@@ -188,11 +189,15 @@ void TakeDesk(const std::string& suffix) {
   Key(VK_DOWN);
   Key(VK_DOWN);
   for (int waited = 0; desk.Text(IDC_DETAILS).find(L"Why: Price") == std::wstring::npos; ++waited) {
-    Check(waited < 100, "the refused row's reason is not in the details pane: " +
-                            Narrow(desk.Text(IDC_DETAILS)));
+    Check(waited < 100,
+          "the refused row's reason is not in the details pane: " + Narrow(desk.Text(IDC_DETAILS)));
     Pause(50);
   }
   Shoot("desk-review" + suffix, desk.main());
+  // The same review in the window as small as it lets itself be made: the
+  // list gives up its height and the fields their width, every text whole.
+  ::SetWindowPos(desk.main(), nullptr, 0, 0, 1, 1, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+  Shoot("desk-smallest" + suffix, desk.main());
   ::PostMessageW(desk.main(), WM_CLOSE, 0, 0);
   Check(program.WaitExit() == 0, "filmdesk.exe did not end with 0");
 }

@@ -6,7 +6,8 @@
 // refused, every price of a shop raised and applied, Cancel, a long export
 // cancelled while the window answers, a sheet dropped on the window and one
 // handed over by a second start, each finding told whole in the details
-// pane, and the counts of the largest film.dat. Each test but the last runs
+// pane, the counts of the largest film.dat, and every control whole at every
+// size of the window. Each test but the counts of the largest runs
 // under the Western code page and again under the Japanese one, with texts
 // of its own.
 #include <algorithm>
@@ -297,9 +298,9 @@ DESK_TEST(DeskShowsAConflictAndRefusesWhatChangedSinceTheReview) {
   desk.Press(IDC_OVERWRITE);
   desk.WaitReview(L"Review of prices.csv: 2 items to change, 0 to add.");
   const std::vector<std::wstring> over = desk.Row(L"film.dat's changes", L"11");
-  Check(over.size() == 8 &&
-            over[7] == L"item 11: price: the sheet's 6.00 goes over film.dat's 5.00",
-        "the overwritten row: " + Shown(over));
+  Check(
+      over.size() == 8 && over[7] == L"item 11: price: the sheet's 6.00 goes over film.dat's 5.00",
+      "the overwritten row: " + Shown(over));
   // The handheld counts item 10 while the owner looks at the review.
   Amend(folder, L"10 in_stock=1");
   const Bytes counted = folder.Read(L"film.dat");
@@ -459,10 +460,10 @@ namespace {
 // points) at the screen's DPI, in pixels.
 int DialogFontWidth(const std::wstring& text) {
   HDC screen = ::GetDC(nullptr);
-  HFONT font = ::CreateFontW(-::MulDiv(8, ::GetDeviceCaps(screen, LOGPIXELSY), 72), 0, 0, 0,
-                             FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS,
-                             CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH,
-                             L"MS Shell Dlg 2");
+  HFONT font =
+      ::CreateFontW(-::MulDiv(8, ::GetDeviceCaps(screen, LOGPIXELSY), 72), 0, 0, 0, FW_NORMAL,
+                    FALSE, FALSE, FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS,
+                    DEFAULT_QUALITY, DEFAULT_PITCH, L"MS Shell Dlg 2");
   const HGDIOBJ was = ::SelectObject(screen, font);
   RECT r = {0, 0, 0, 0};
   ::DrawTextW(screen, text.c_str(), static_cast<int>(text.size()), &r,
@@ -500,3 +501,110 @@ static void DeskCountsTheLargestInventory(const std::wstring&) {
 }
 static gui::Register deskLargest("DeskCountsTheLargestInventory", DeskCountsTheLargestInventory,
                                  1252);
+
+namespace {
+
+// Each control of the window that shows, with its place in the client area.
+std::vector<std::pair<int, RECT>> Placed(HWND window) {
+  std::vector<std::pair<int, RECT>> placed;
+  std::vector<int> ids = {IDCANCEL};
+  for (int id = IDC_FOLDER_LABEL; id <= IDC_DETAILS; ++id) ids.push_back(id);
+  for (int id : ids) {
+    HWND control = ::GetDlgItem(window, id);
+    if (control == nullptr || !::IsWindowVisible(control)) continue;
+    RECT r;
+    ::GetWindowRect(control, &r);
+    ::MapWindowPoints(nullptr, window, reinterpret_cast<POINT*>(&r), 2);
+    placed.emplace_back(id, r);
+  }
+  return placed;
+}
+
+RECT PlaceOf(HWND window, int id) {
+  for (const auto& place : Placed(window)) {
+    if (place.first == id) return place.second;
+  }
+  Check(false, "control " + std::to_string(id) + " does not show");
+  return {};
+}
+
+SIZE ClientSize(HWND window) {
+  RECT client;
+  ::GetClientRect(window, &client);
+  return {client.right, client.bottom};
+}
+
+// At the window's size now: every control that shows inside the client
+// area and clear of every other, and room for the counts of the largest
+// inventory the format allows.
+void CheckLaidOut(HWND window, const std::string& when) {
+  const SIZE client = ClientSize(window);
+  const std::vector<std::pair<int, RECT>> placed = Placed(window);
+  Check(placed.size() >= 20, when + ": only " + std::to_string(placed.size()) + " controls show");
+  for (size_t i = 0; i < placed.size(); ++i) {
+    const RECT& r = placed[i].second;
+    const std::string name = "control " + std::to_string(placed[i].first);
+    Check(r.left >= 0 && r.top >= 0 && r.right <= client.cx && r.bottom <= client.cy &&
+              r.right > r.left && r.bottom > r.top,
+          when + ": " + name + " is not whole in the window");
+    for (size_t j = i + 1; j < placed.size(); ++j) {
+      RECT both;
+      Check(!::IntersectRect(&both, &r, &placed[j].second),
+            when + ": " + name + " overlaps control " + std::to_string(placed[j].first));
+    }
+  }
+  RECT counts;
+  ::GetClientRect(::GetDlgItem(window, IDC_COUNTS), &counts);
+  const int needs = DialogFontWidth(L"Slots 2,291,871    Active 2,291,871    Deleted 2,291,871");
+  Check(counts.right >= needs, when + ": the counts need " + std::to_string(needs) +
+                                   " pixels, their field has " + std::to_string(counts.right));
+}
+
+}  // namespace
+
+// The window laid out from its template at its first size, larger, and as
+// small as it lets itself be made: nothing cut or overlapping; the list
+// takes what the window grows by, the buttons keep to its corner.
+DESK_TEST(DeskLaysOutEveryControlAtEverySize) {
+  (void)exe;
+  Folder folder(L"desk-layout");
+  folder.Write(L"film.dat", InventoryBytes(ShopRecords(ShopTexts())));
+  UseShopFolder(folder);
+  Tallo program(BesideDriver(L"filmdesk.exe"), folder);
+  Desk desk(program);
+  desk.Counts();
+  CheckLaidOut(desk.main(), "at its first size");
+  const SIZE first = ClientSize(desk.main());
+  RECT frame;
+  ::GetWindowRect(desk.main(), &frame);
+  const auto size = [&desk](LONG width, LONG height) {
+    ::SetWindowPos(desk.main(), nullptr, 0, 0, static_cast<int>(width), static_cast<int>(height),
+                   SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+  };
+
+  size(1, 1);
+  const SIZE smallest = ClientSize(desk.main());
+  // A window that starts taller than the screen starts as small as it goes.
+  const bool onScreen = frame.bottom - frame.top <= ::GetSystemMetrics(SM_CYSCREEN);
+  Check(smallest.cx <= first.cx && smallest.cy <= first.cy && (smallest.cy < first.cy || !onScreen),
+        "the window cannot be made smaller than its first size");
+  CheckLaidOut(desk.main(), "at its smallest");
+  const RECT list = PlaceOf(desk.main(), IDC_REVIEW), cancel = PlaceOf(desk.main(), IDCANCEL);
+
+  // Larger than at first, as far as the screen lets it.
+  size(frame.right - frame.left + 120, frame.bottom - frame.top + 16);
+  CheckLaidOut(desk.main(), "larger");
+  const SIZE larger = ClientSize(desk.main());
+  const LONG dx = larger.cx - smallest.cx, dy = larger.cy - smallest.cy;
+  Check(dy > 0 || frame.bottom - frame.top + 16 > ::GetSystemMetrics(SM_CYMAXTRACK),
+        "the window did not grow");
+  const RECT grown = PlaceOf(desk.main(), IDC_REVIEW), moved = PlaceOf(desk.main(), IDCANCEL);
+  Check(grown.left == list.left && grown.top == list.top && grown.right == list.right + dx &&
+            grown.bottom == list.bottom + dy,
+        "the review list did not take what the window grew by");
+  Check(moved.left == cancel.left + dx && moved.top == cancel.top + dy &&
+            moved.right - moved.left == cancel.right - cancel.left,
+        "Cancel did not keep to the window's corner");
+  Close(program, desk);
+  folder.Remove(L"film.dat");
+}

@@ -15,8 +15,8 @@
 
 #include "desk/desk_ids.h"
 #include "desk/desk_window.h"
-#include "platform/number_text.h"
 #include "office/fields.h"
+#include "platform/number_text.h"
 #include "platform/utf8.h"
 
 namespace {
@@ -27,7 +27,7 @@ struct Column {
   const wchar_t* heading;
   int width;  // dialog units
 };
-const Column kColumns[] = {{L"Item", 44},        {L"Description", 96}, {L"Field", 46},
+const Column kColumns[] = {{L"Item", 44},        {L"Description", 96},  {L"Field", 46},
                            {L"In film.dat", 52}, {L"In the sheet", 52}, {L"Row", 34},
                            {L"Cell", 30},        {L"What happens", 200}};
 
@@ -53,12 +53,6 @@ struct Shown {
   size_t rows = 0;
   std::wstring text;  // the last text handed to the list, which it copies
 } shown;
-
-std::wstring Wide(const std::string& utf8) {
-  std::wstring wide;
-  if (!WideFromUtf8(utf8, &wide)) wide = L"?";
-  return wide;
-}
 
 std::wstring Count(size_t n, const wchar_t* one, const wchar_t* many) {
   return std::to_wstring(n) + L" " + (n == 1 ? one : many);
@@ -206,8 +200,6 @@ std::wstring RowDetails(size_t row) {
   return text;
 }
 
-
-
 void SetUpReviewList(HWND dialog, HWND list) {
   ListView_SetExtendedListViewStyle(
       list, LVS_EX_FULLROWSELECT | LVS_EX_GRIDLINES | LVS_EX_LABELTIP | LVS_EX_DOUBLEBUFFER);
@@ -250,7 +242,8 @@ void ShowReview(HWND list, const ImportPlan* plan) {
     const int first = static_cast<int>(shown.rows > 1 ? 1 : 0);
     ListView_SetItemState(list, first, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
     ListView_EnsureVisible(list, first, FALSE);
-    ::SetDlgItemTextW(::GetParent(list), IDC_DETAILS, RowDetails(static_cast<size_t>(first)).c_str());
+    ::SetDlgItemTextW(::GetParent(list), IDC_DETAILS,
+                      RowDetails(static_cast<size_t>(first)).c_str());
   }
 }
 

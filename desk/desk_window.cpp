@@ -78,11 +78,6 @@ struct Desk {
   DeskWork::Applied applied;
 } desk;
 
-std::wstring Wide(const std::string& utf8) {
-  std::wstring wide;
-  return WideFromUtf8(utf8, &wide) ? wide : L"";
-}
-
 std::wstring ControlText(int id) {
   HWND control = ::GetDlgItem(desk.dialog, id);
   std::wstring text(static_cast<size_t>(::GetWindowTextLengthW(control)) + 1, L'\0');

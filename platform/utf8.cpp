@@ -74,6 +74,17 @@ bool WideFromUtf8(const std::string& utf8, std::wstring* wide) {
   return true;
 }
 
+std::wstring Wide(const std::string& utf8) {
+  std::wstring wide;
+  for (size_t i = 0; i < utf8.size();) {
+    uint32_t c = 0xFFFD;
+    const size_t length = SequenceLength(utf8, i, &c);
+    AppendWide(c, &wide);
+    i += length == 0 ? 1 : length;
+  }
+  return wide;
+}
+
 bool IsUtf8(std::string_view text) {
   size_t i = 0;
   // Runs of ASCII eight bytes at a time: most of a sheet.

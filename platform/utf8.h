@@ -11,6 +11,9 @@
 // False for text that is no well-formed UTF-8 (a cut or overlong sequence,
 // a surrogate, a value beyond U+10FFFF).
 bool WideFromUtf8(const std::string& utf8, std::wstring* wide);
+// The text as wide text to show: each byte that starts no well-formed
+// sequence becomes U+FFFD, the rest as it is.
+std::wstring Wide(const std::string& utf8);
 // True for well-formed UTF-8.
 bool IsUtf8(std::string_view text);
 // The text as UTF-8; a lone surrogate becomes U+FFFD.

@@ -13,6 +13,7 @@
 #include "platform/platform.h"
 #include "platform/scoped_file.h"
 #include "platform/ui.h"
+#include "platform/utf8.h"
 #include "tests/test_support.h"
 
 using platform::Access;
@@ -336,4 +337,18 @@ TEST(HostUi, AnswersOkStartsNoDialogReadsNoControl) {
   EXPECT_FALSE(ui.IsChecked(nullptr, 1));
   EXPECT_LT(ui.SelectedComboEntry(nullptr, 1), 0);
   EXPECT_EQ(ui.ControlWindow(nullptr, 1), nullptr);
+}
+
+// Text shown in the window: a byte of no well-formed sequence (a stray
+// continuation, a cut or overlong sequence, a surrogate) is one U+FFFD,
+// and what follows it is read on from the next byte.
+TEST(ShownText, EachByteOfNoSequenceIsOneReplacementCharacter) {
+  EXPECT_EQ(Wide("Jürgen"), L"J\u00FCrgen");
+  EXPECT_EQ(Wide("a\xFF"
+                 "b\x80"),
+            L"a\uFFFDb\uFFFD");
+  EXPECT_EQ(Wide("\xC3"), L"\uFFFD");                        // cut short at the end
+  EXPECT_EQ(Wide("\xC0\xAF"), L"\uFFFD\uFFFD");              // overlong
+  EXPECT_EQ(Wide("\xED\xA0\x80z"), L"\uFFFD\uFFFD\uFFFDz");  // a surrogate
+  EXPECT_EQ(Wide("\xF0\x9F\x98\x80"), std::wstring(1, static_cast<wchar_t>(0x1F600)));
 }

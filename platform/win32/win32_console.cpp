@@ -9,29 +9,11 @@
 #include <cstdio>
 
 #include "platform/console.h"
+#include "platform/utf8.h"
 #include "platform/win32/win32_card.h"
 
 namespace platform {
 namespace {
-
-std::wstring Wide(const std::string& utf8) {
-  if (utf8.empty()) return L"";
-  const int n =
-      ::MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), nullptr, 0);
-  std::wstring wide(static_cast<size_t>(n), L'\0');
-  ::MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), wide.data(), n);
-  return wide;
-}
-
-std::string Utf8(const std::wstring& wide) {
-  if (wide.empty()) return "";
-  const int n = ::WideCharToMultiByte(CP_UTF8, 0, wide.data(), static_cast<int>(wide.size()),
-                                      nullptr, 0, nullptr, nullptr);
-  std::string utf8(static_cast<size_t>(n), '\0');
-  ::WideCharToMultiByte(CP_UTF8, 0, wide.data(), static_cast<int>(wide.size()), utf8.data(), n,
-                        nullptr, nullptr);
-  return utf8;
-}
 
 std::wstring folder_;
 
@@ -47,24 +29,24 @@ std::vector<std::string> StartConsole(int /*argc*/, char** /*argv*/) {
   int count = 0;
   wchar_t** words = ::CommandLineToArgvW(::GetCommandLineW(), &count);
   std::vector<std::string> arguments;
-  for (int i = 1; words != nullptr && i < count; ++i) arguments.push_back(Utf8(words[i]));
+  for (int i = 1; words != nullptr && i < count; ++i) arguments.push_back(Utf8FromWide(words[i]));
   ::LocalFree(words);
   return arguments;
 }
 
 // Bare names resolve in the current folder, which becomes this one.
 void UseFolder(const std::string& folder) {
-  folder_ = Wide(folder);
+  folder_ = ::Wide(folder);
   ::SetCurrentDirectoryW(folder_.c_str());
 }
 
-void UseCardFolder(const std::string& folder) { UseCardFolderInstead(Wide(folder)); }
+void UseCardFolder(const std::string& folder) { UseCardFolderInstead(::Wide(folder)); }
 
 std::string ShownPath(const std::wstring& path) {
   const bool bare = path.find(L'\\') == std::wstring::npos && path.find(L':') == std::wstring::npos;
-  if (!bare || folder_.empty()) return Utf8(path);
+  if (!bare || folder_.empty()) return Utf8FromWide(path);
   const wchar_t last = folder_.back();
-  return Utf8(folder_ + (last == L'\\' || last == L'/' ? L"" : L"\\") + path);
+  return Utf8FromWide(folder_ + (last == L'\\' || last == L'/' ? L"" : L"\\") + path);
 }
 
 }  // namespace platform

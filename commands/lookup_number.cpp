@@ -20,8 +20,8 @@ bool NothingInHand(Message why, const std::wstring& detail = L"") {
 
 }  // namespace
 
-Message CannotOpenToRead(Message missing, Message unreadable) {
-  return platform::LastFileError() == platform::FileError::kMissing ? missing : unreadable;
+Message CannotOpenToRead(platform::FileError why, Message missing, Message unreadable) {
+  return why == platform::FileError::kMissing ? missing : unreadable;
 }
 
 bool LookUpItemNumber(int64_t number) {
@@ -33,7 +33,8 @@ bool LookUpItemNumber(int64_t number) {
   }
   platform::ScopedFile file(OpenInventoryForReading());
   if (!file) {
-    return NothingInHand(CannotOpenToRead(Message::kInventoryMissing, Message::kUnableToReadRecord));
+    return NothingInHand(
+        CannotOpenToRead(file.error(), Message::kInventoryMissing, Message::kUnableToReadRecord));
   }
   const bool read = ReadSlot(file.get(), slot, &CurrentRecord);
   file.Close();

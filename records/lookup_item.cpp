@@ -31,7 +31,8 @@ void SearchDescriptions() {
   }
   platform::ScopedFile file(OpenInventoryForReading());
   if (!file) {
-    NothingInHand(CannotOpenToRead(Message::kInventoryMissing, Message::kSearchReadFailed));
+    NothingInHand(
+        CannotOpenToRead(file.error(), Message::kInventoryMissing, Message::kSearchReadFailed));
     return;
   }
   CurrentSlot = 0;

@@ -37,7 +37,8 @@ void GiveUp(platform::WindowRef dialog, Message why) {
 void Next(platform::WindowRef dialog) {
   platform::ScopedFile file(OpenInventoryForReading());
   if (!file) {
-    GiveUp(dialog, CannotOpenToRead(Message::kNextInventoryMissing, Message::kNextReadFailed));
+    GiveUp(dialog, CannotOpenToRead(file.error(), Message::kNextInventoryMissing,
+                                    Message::kNextReadFailed));
     return;
   }
   ++CurrentSlot;

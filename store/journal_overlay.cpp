@@ -17,47 +17,49 @@ class JournalOverlay : public platform::EnvWrapper {
   JournalOverlay(platform::Env& target, JournalGroup group, std::wstring path)
       : EnvWrapper(target), group_(std::move(group)), path_(std::move(path)) {}
 
-  platform::FileRef OpenFile(const std::wstring& path, platform::Access access,
-                             platform::Disposition disposition) override {
-    platform::FileRef file = target().OpenFile(path, access, disposition);
-    if (file != nullptr && path == path_ && access == platform::Access::kRead) positions_[file] = 0;
-    return file;
+  platform::Opened OpenFile(const std::wstring& path, platform::Access access,
+                            platform::Disposition disposition) override {
+    const platform::Opened opened = target().OpenFile(path, access, disposition);
+    if (opened && path == path_ && access == platform::Access::kRead) positions_[opened.file] = 0;
+    return opened;
   }
 
-  bool SetFilePosition(platform::FileRef file, uint32_t offset) override {
+  platform::FileResult SetFilePosition(platform::FileRef file, uint32_t offset) override {
     const auto found = positions_.find(file);
     if (found == positions_.end()) return target().SetFilePosition(file, offset);
     found->second = offset;
-    return true;
+    return {};
   }
 
-  bool GetFileSize(platform::FileRef file, uint64_t* size) override {
+  platform::FileResult GetFileSize(platform::FileRef file, uint64_t* size) override {
     if (positions_.count(file) == 0) return target().GetFileSize(file, size);
     *size = group_.newSize;
-    return true;
+    return {};
   }
 
   // The journal's spans come from the journal alone: a sector of one that
   // the power cut broke off may fail every read of the file.
-  bool ReadFile(platform::FileRef file, void* buffer, uint32_t count,
-                uint32_t* transferred) override {
+  platform::FileResult ReadFile(platform::FileRef file, void* buffer, uint32_t count,
+                                uint32_t* transferred) override {
     const auto found = positions_.find(file);
     if (found == positions_.end()) return target().ReadFile(file, buffer, count, transferred);
     const uint64_t at = found->second;
     const uint64_t end = std::min<uint64_t>(at + count, std::max(at, group_.newSize));
     auto* bytes = static_cast<uint8_t*>(buffer);
     uint64_t cursor = at;
-    bool failed = false;
+    platform::FileResult failed;
     // The file's own bytes from `cursor` up to `to`: true when all of them
     // came, false on a failed read (`failed` then) or at the file's end.
     const auto fromFile = [&](uint64_t to) {
       while (cursor < to) {
         uint32_t got = 0;
-        const bool read = target().SetFilePosition(file, static_cast<uint32_t>(cursor)) &&
-                          target().ReadFile(file, bytes + (cursor - at),
-                                            static_cast<uint32_t>(to - cursor), &got);
+        platform::FileResult read = target().SetFilePosition(file, static_cast<uint32_t>(cursor));
+        if (read) {
+          read = target().ReadFile(file, bytes + (cursor - at), static_cast<uint32_t>(to - cursor),
+                                   &got);
+        }
         cursor += got;
-        if (!read) failed = true;
+        if (!read) failed = read;
         if (!read || got == 0) return false;
       }
       return true;
@@ -79,7 +81,7 @@ class JournalOverlay : public platform::EnvWrapper {
     if (more && cursor < end) fromFile(end);
     found->second = cursor;
     *transferred = static_cast<uint32_t>(cursor - at);
-    return !failed;
+    return failed;
   }
 
   void CloseFile(platform::FileRef file) override {

@@ -86,7 +86,7 @@ JournalFinding ExamineJournal(JournalGroup* found, platform::FileRef given) {
   }
   if (found != nullptr) *found = group;
 
-  ScopedFile own(given == nullptr ? OpenInventoryForReading() : nullptr);
+  ScopedFile own(given == nullptr ? OpenInventoryForReading() : platform::Opened{});
   const platform::FileRef data = given != nullptr ? given : own.get();
   uint64_t size = 0;
   if (data == nullptr || !platform::GetFileSize(data, &size)) return JournalFinding::kUnreadable;
@@ -130,9 +130,8 @@ Settling SettleJournal(FileStatus* status) {
   // film.dat is held first, and examined through the handle that holds it:
   // a journal beside a file that another program holds may be that
   // program's, being written now, and is never touched.
-  FileError why = FileError::kNone;
-  ScopedFile data(OpenInventoryForChange(&why));
-  if (!data && why == FileError::kBusy) return Settling::kBusy;
+  ScopedFile data(OpenInventoryForChange());
+  if (!data && data.error() == FileError::kBusy) return Settling::kBusy;
   JournalGroup group;
   const JournalFinding finding = ExamineJournal(&group, data.get());
   switch (finding) {
@@ -143,7 +142,7 @@ Settling SettleJournal(FileStatus* status) {
       return Settling::kKept;
     case JournalFinding::kUnfinished:
       if (!data) {
-        *status = FileStatus{FileStep::kOpen, DataPath, why};
+        *status = Failed(FileStep::kOpen, DataPath, data.error());
         return Settling::kKept;
       }
       // Every run's new span, the finished ones' too: the same bytes again.

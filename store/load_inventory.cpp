@@ -61,7 +61,7 @@ bool OpenInventory(Opening opening, ScopedFile* file, InventoryOpened* opened) {
   *file = OpenLocatedInventory();
   const bool makes = opening == Opening::kProgram || opening == Opening::kMaking;
   if (!*file && !makes) {
-    return fail(OpenFailure::kMissing, Failed(FileStep::kOpen, DataPath));
+    return fail(OpenFailure::kMissing, Failed(FileStep::kOpen, DataPath, file->error()));
   }
   if (!*file) {
     // A film.dat whose name may vanish at the next power cut, and every
@@ -70,7 +70,7 @@ bool OpenInventory(Opening opening, ScopedFile* file, InventoryOpened* opened) {
     const Fresh fresh = CreateFreshInventory(&made);
     if (fresh != Fresh::kNotOnMedium) *file = OpenInventoryForReading();
     if (!*file && fresh == Fresh::kMade) {
-      return fail(OpenFailure::kCannotOpenNew, Failed(FileStep::kOpen, DataPath));
+      return fail(OpenFailure::kCannotOpenNew, Failed(FileStep::kOpen, DataPath, file->error()));
     }
     if (!*file) return fail(OpenFailure::kCannotCreate, made);
   }
@@ -91,7 +91,10 @@ bool OpenInventory(Opening opening, ScopedFile* file, InventoryOpened* opened) {
     }
   }
   *file = OpenInventoryForReading();
-  if (!*file) return fail(OpenFailure::kCannotOpenForLoading, Failed(FileStep::kOpen, DataPath));
+  if (!*file) {
+    return fail(OpenFailure::kCannotOpenForLoading,
+                Failed(FileStep::kOpen, DataPath, file->error()));
+  }
   return true;
 }
 
@@ -157,8 +160,8 @@ InventoryOpened OpenSizedInventory(Opening opening, ScopedFile* file) {
   // and of a fresh inventory that never got its name (a temporary file that
   // another program holds is its own, being written, and stays).
   if (opening != Opening::kReading) {
-    platform::RemoveFile(kSettingsTempPath);
-    platform::RemoveFile(kFreshTempPath);
+    (void)platform::RemoveFile(kSettingsTempPath);
+    (void)platform::RemoveFile(kFreshTempPath);
   }
   opened.card = LocateInventory(&opened.settings);
   if (!OpenInventory(opening, file, &opened)) return opened;
@@ -166,9 +169,10 @@ InventoryOpened OpenSizedInventory(Opening opening, ScopedFile* file) {
   // A size that does not fit in 32 bits is refused like any other size that
   // is no whole number of records; one that cannot be taken is no sign of
   // either.
-  if (!platform::GetFileSize(file->get(), &opened.bytes)) {
+  if (const platform::FileResult sized = platform::GetFileSize(file->get(), &opened.bytes);
+      !sized) {
     opened.failure = OpenFailure::kCannotSize;
-    opened.cause = Failed(FileStep::kSize, DataPath);
+    opened.cause = Failed(FileStep::kSize, DataPath, sized.error());
     return opened;
   }
   opened.size = JudgeInventorySize(&opened.bytes);
@@ -199,7 +203,7 @@ InventoryOpened LoadInventory(Opening opening) {
   file = OpenInventoryForReading();
   if (!file) {
     opened.failure = OpenFailure::kCannotOpenForLoading;
-    opened.cause = Failed(FileStep::kOpen, DataPath);
+    opened.cause = Failed(FileStep::kOpen, DataPath, file.error());
     return opened;
   }
   IndexedSlots = ReadAllSlots(file.get());

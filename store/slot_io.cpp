@@ -6,27 +6,24 @@
 #include "store/store_state.h"
 #include "store/whole_io.h"
 
-platform::FileRef OpenWaiting(const std::wstring& path, platform::Access access,
-                              platform::Disposition disposition, platform::FileError* why) {
+platform::Opened OpenWaiting(const std::wstring& path, platform::Access access,
+                             platform::Disposition disposition) {
   constexpr uint32_t kStep = 10;  // milliseconds between tries
   for (uint32_t waited = 0;; waited += kStep) {
-    platform::FileRef file = platform::OpenFile(path, access, disposition);
-    const platform::FileError cause = platform::LastFileError();
-    if (file != nullptr || cause != platform::FileError::kBusy || waited >= HeldFileWait) {
-      if (why != nullptr) *why = cause;
-      return file;
+    const platform::Opened opened = platform::OpenFile(path, access, disposition);
+    if (opened || opened.error != platform::FileError::kBusy || waited >= HeldFileWait) {
+      return opened;
     }
     platform::Pause(kStep);
   }
 }
 
-platform::FileRef OpenInventoryForReading() {
+platform::Opened OpenInventoryForReading() {
   return OpenWaiting(DataPath, platform::Access::kRead, platform::Disposition::kOpenExisting);
 }
 
-platform::FileRef OpenInventoryForChange(platform::FileError* why) {
-  return OpenWaiting(DataPath, platform::Access::kReadWrite, platform::Disposition::kOpenExisting,
-                     why);
+platform::Opened OpenInventoryForChange() {
+  return OpenWaiting(DataPath, platform::Access::kReadWrite, platform::Disposition::kOpenExisting);
 }
 
 bool ReadSlot(platform::FileRef file, Slot slot, InventoryRecord* record) {
@@ -113,15 +110,17 @@ FileStatus WriteSpans(platform::FileRef file, const JournalGroup& group, bool af
   for (const GroupEntry& e : group.entries) {
     const std::vector<uint8_t>& bytes = after ? e.after : e.before;
     const uint32_t at = RunSpan(e.first, e.count, group.newSize).start;
-    if (!WriteWholeAt(file, at, bytes.data(), static_cast<uint32_t>(bytes.size()))) {
-      return Failed(FileStep::kWrite, DataPath);
-    }
+    const WholeResult written =
+        WriteWholeAt(file, at, bytes.data(), static_cast<uint32_t>(bytes.size()));
+    if (!written) return Failed(FileStep::kWrite, DataPath, written.error);
   }
-  return platform::FlushFile(file) ? FileStatus{} : Failed(FileStep::kFlush, DataPath);
+  const platform::FileResult flushed = platform::FlushFile(file);
+  return flushed ? FileStatus{} : Failed(FileStep::kFlush, DataPath, flushed.error());
 }
 
 FileStatus CutToSize(platform::FileRef file, uint64_t size) {
-  if (!platform::CutFile(file, static_cast<uint32_t>(size)))
-    return Failed(FileStep::kCut, DataPath);
-  return platform::FlushFile(file) ? FileStatus{} : Failed(FileStep::kFlush, DataPath);
+  const platform::FileResult cut = platform::CutFile(file, static_cast<uint32_t>(size));
+  if (!cut) return Failed(FileStep::kCut, DataPath, cut.error());
+  const platform::FileResult flushed = platform::FlushFile(file);
+  return flushed ? FileStatus{} : Failed(FileStep::kFlush, DataPath, flushed.error());
 }

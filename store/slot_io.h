@@ -16,19 +16,17 @@
 
 // Opens `path` as platform::OpenFile does, but while another program holds
 // it (platform::FileError::kBusy) tries again for up to HeldFileWait
-// milliseconds. nullptr on failure, with `*why` (when given) its cause.
-platform::FileRef OpenWaiting(const std::wstring& path, platform::Access access,
-                              platform::Disposition disposition,
-                              platform::FileError* why = nullptr);
+// milliseconds.
+platform::Opened OpenWaiting(const std::wstring& path, platform::Access access,
+                             platform::Disposition disposition);
 
-// Opens DataPath for reading; nullptr when it cannot be opened.
-platform::FileRef OpenInventoryForReading();
+// Opens DataPath for reading.
+platform::Opened OpenInventoryForReading();
 // Opens DataPath for a change, for reading and writing: the handle holds
 // film.dat against every other writer (platform::OpenFile) until it is
 // closed, so that what the change checks through it stays so until its
-// last flush. nullptr on failure, with `*why` (when given) its cause:
-// kBusy once another program has held it for HeldFileWait.
-platform::FileRef OpenInventoryForChange(platform::FileError* why = nullptr);
+// last flush. kBusy once another program has held it for HeldFileWait.
+platform::Opened OpenInventoryForChange();
 
 // Reads slot `slot` into `record`. A failed or short read fails and leaves
 // `record` as it was, so that no half-read record is ever in hand.

@@ -188,18 +188,21 @@ Bytes SlotOf(const Bytes& file, size_t slot) {
 class ReadOnlyMedium : public platform::EnvWrapper {
  public:
   using EnvWrapper::EnvWrapper;
-  platform::FileRef OpenFile(const std::wstring& path, platform::Access access,
-                             platform::Disposition disposition) override {
-    if (access != platform::Access::kRead) return nullptr;
+  platform::Opened OpenFile(const std::wstring& path, platform::Access access,
+                            platform::Disposition disposition) override {
+    if (access != platform::Access::kRead) return platform::Opened{nullptr, kReadOnly};
     return target().OpenFile(path, access, disposition);
   }
-  bool RemoveFile(const std::wstring&) override { return false; }
-  platform::Renamed RenameFile(const std::wstring&, const std::wstring&) override {
-    return platform::Renamed::kNot;
+  platform::FileResult RemoveFile(const std::wstring&) override { return kReadOnly; }
+  platform::Renaming RenameFile(const std::wstring&, const std::wstring&) override {
+    return platform::Renaming{platform::Renamed::kNot, kReadOnly};
   }
-  platform::Renamed PutFileInPlace(const std::wstring&, const std::wstring&) override {
-    return platform::Renamed::kNot;
+  platform::Renaming PutFileInPlace(const std::wstring&, const std::wstring&) override {
+    return platform::Renaming{platform::Renamed::kNot, kReadOnly};
   }
+
+ private:
+  static constexpr platform::FileError kReadOnly = platform::FileError::kReadOnly;
 };
 
 }  // namespace

@@ -225,7 +225,7 @@ TEST_F(DescriptionSearchLarge, BlocksGiveTheSameMatchesInTheSameOrder) {
     std::strcpy(InputText, pattern);
     if (InputText[1] == '\0') std::strcpy(InputText, (std::string(pattern) + "?").c_str());
     std::vector<int64_t> found;
-    platform::FileRef data = OpenInventoryForReading();
+    platform::FileRef data = OpenInventoryForReading().file;
     ASSERT_NE(data, nullptr);
     for (CurrentSlot = 0; ScanDescriptions(data) == ScanOutcome::kMatch; ++CurrentSlot) {
       found.push_back(CurrentSlot);

@@ -46,17 +46,17 @@ std::string Joined(const std::vector<std::string>& said) {
 class OpenAtPlacing : public platform::EnvWrapper {
  public:
   OpenAtPlacing() : EnvWrapper(platform::CurrentEnv()) {}
-  platform::FileRef OpenFile(const std::wstring& path, platform::Access access,
-                             platform::Disposition disposition) override {
-    platform::FileRef file = target().OpenFile(path, access, disposition);
-    if (file != nullptr) open_[file] = path;
-    return file;
+  platform::Opened OpenFile(const std::wstring& path, platform::Access access,
+                            platform::Disposition disposition) override {
+    const platform::Opened opened = target().OpenFile(path, access, disposition);
+    if (opened) open_[opened.file] = path;
+    return opened;
   }
   void CloseFile(platform::FileRef file) override {
     open_.erase(file);
     target().CloseFile(file);
   }
-  platform::Renamed PutFileInPlace(const std::wstring& from, const std::wstring& to) override {
+  platform::Renaming PutFileInPlace(const std::wstring& from, const std::wstring& to) override {
     for (const auto& entry : open_) seen += entry.second + L";";
     return target().PutFileInPlace(from, to);
   }
@@ -410,10 +410,10 @@ namespace {
 class SaveWhileOpening : public platform::EnvWrapper {
  public:
   SaveWhileOpening() : EnvWrapper(platform::DefaultEnv()) {}
-  platform::FileRef OpenFile(const std::wstring& path, platform::Access access,
-                             platform::Disposition disposition) override {
-    platform::FileRef file = EnvWrapper::OpenFile(path, access, disposition);
-    if (file == nullptr && path.find(L"film.dat") != std::wstring::npos) {
+  platform::Opened OpenFile(const std::wstring& path, platform::Access access,
+                            platform::Disposition disposition) override {
+    const platform::Opened file = EnvWrapper::OpenFile(path, access, disposition);
+    if (!file && path.find(L"film.dat") != std::wstring::npos) {
       ++saves;
       std::thread window([this] { written = SaveDeskSettings(L"desk.ini", DeskSettings{}); });
       window.join();

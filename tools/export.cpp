@@ -40,7 +40,9 @@ ExportEnd ExportSheet(const std::string& path, bool all, Progress* progress, siz
   if (!OpenForReport()) return ExportEnd::kFailed;
   platform::ScopedFile file(OpenInventoryForReading());
   if (!file) {
-    Complain(platform::ShownPath(DataPath) + ": cannot be opened");
+    if (!ComplainOfCause(DataPath, file.error())) {
+      Complain(platform::ShownPath(DataPath) + ": cannot be opened");
+    }
     return ExportEnd::kFailed;
   }
   const std::unique_ptr<SheetWriter> sheet = path.empty()     ? CsvOnStandardOutput()

@@ -156,7 +156,7 @@ ImportRun::Read ImportRun::Decide(bool forChange, FindingSink& findings, Progres
   } else {
     inventory_ = OpenInventoryForReading();
     if (!inventory_) {
-      Complain("film.dat cannot be opened");
+      if (!ComplainOfCause(DataPath, inventory_.error())) Complain("film.dat cannot be opened");
       return Read::kFailed;
     }
     items_ = std::make_unique<StoreItems>(inventory_.get());

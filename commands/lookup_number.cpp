@@ -4,7 +4,6 @@
 
 #include "commands/records_state.h"
 #include "platform/number_text.h"
-#include "platform/scoped_file.h"
 #include "store/number_index.h"
 #include "store/slot_io.h"
 #include "store/store_state.h"
@@ -31,12 +30,12 @@ bool LookUpItemNumber(int64_t number) {
     const std::string target = platform::FormatItemNumber(number);
     return NothingInHand(Message::kNoSuchItem, std::wstring(target.begin(), target.end()));
   }
-  platform::ScopedFile file(OpenInventoryForReading());
+  InventoryFile file = OpenInventoryForReading();
   if (!file) {
     return NothingInHand(
         CannotOpenToRead(file.error(), Message::kInventoryMissing, Message::kUnableToReadRecord));
   }
-  const bool read = ReadSlot(file.get(), slot, &CurrentRecord);
+  const bool read = ReadSlot(file, slot, &CurrentRecord);
   file.Close();
   if (!read) return NothingInHand(Message::kUnableToReadRecord);
   // Another program moved the slots since start-up: the index would show

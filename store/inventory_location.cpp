@@ -59,8 +59,8 @@ CardLookup LocateInventory(FileStatus* settings) {
   return StorageOption() == kOptionOff ? CardLookup::kFound : ChooseStorageCard();
 }
 
-platform::Opened OpenLocatedInventory() {
-  platform::Opened opened = OpenInventoryForReading();
+InventoryFile OpenLocatedInventory() {
+  InventoryFile opened = OpenInventoryForReading();
   if (!opened && DataPath != kDeviceDataPath) {
     DataPath = kDeviceDataPath;
     opened = OpenInventoryForReading();

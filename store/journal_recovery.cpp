@@ -86,8 +86,9 @@ JournalFinding ExamineJournal(JournalGroup* found, platform::FileRef given) {
   }
   if (found != nullptr) *found = group;
 
-  ScopedFile own(given == nullptr ? OpenInventoryForReading() : platform::Opened{});
-  const platform::FileRef data = given != nullptr ? given : own.get();
+  // The file itself: what the journal's spans are looked for in.
+  InventoryFile own = given == nullptr ? OpenInventoryForReading() : InventoryFile();
+  const platform::FileRef data = given != nullptr ? given : own.raw();
   uint64_t size = 0;
   if (data == nullptr || !platform::GetFileSize(data, &size)) return JournalFinding::kUnreadable;
   const bool append = group.newSize > group.fileSize;

@@ -13,7 +13,6 @@
 #include <optional>
 
 #include "config/settings_save.h"
-#include "platform/scoped_file.h"
 #include "store/journal.h"
 #include "store/settings_image.h"
 #include "store/slot_io.h"
@@ -295,12 +294,12 @@ class CrashSweep : public Sweep<CrashScenario> {
     uint64_t size = 0;
     Bytes seen;
     if (Opendata(Opening::kReading)) {
-      platform::ScopedFile file(OpenInventoryForReading());
-      if (!file || !platform::GetFileSize(file.get(), &size)) return " the reader cannot read;";
+      InventoryFile file = OpenInventoryForReading();
+      if (!file || !file.GetSize(&size)) return " the reader cannot read;";
       seen.resize(size);
       for (uint64_t s = 0; s < size / kRecordSize; ++s) {
         InventoryRecord r;
-        if (!ReadSlot(file.get(), static_cast<int64_t>(s), &r)) {
+        if (!ReadSlot(file, static_cast<int64_t>(s), &r)) {
           why += " the reader cannot read slot " + std::to_string(s) + ";";
           continue;
         }

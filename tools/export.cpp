@@ -6,7 +6,6 @@
 
 #include "platform/console.h"
 #include "platform/number_text.h"
-#include "platform/scoped_file.h"
 #include "store/load_inventory.h"
 #include "store/slot_io.h"
 #include "store/store_state.h"
@@ -38,7 +37,7 @@ bool NamesCsv(const std::string& path) { return EndsWith(path, ".csv"); }
 
 ExportEnd ExportSheet(const std::string& path, bool all, Progress* progress, size_t* rows) {
   if (!OpenForReport()) return ExportEnd::kFailed;
-  platform::ScopedFile file(OpenInventoryForReading());
+  InventoryFile file = OpenInventoryForReading();
   if (!file) {
     if (!ComplainOfCause(DataPath, file.error())) {
       Complain(platform::ShownPath(DataPath) + ": cannot be opened");
@@ -49,7 +48,7 @@ ExportEnd ExportSheet(const std::string& path, bool all, Progress* progress, siz
                                              : NamesCsv(path) ? CsvAt(path)
                                                               : WorkbookAt(path);
   if (!sheet) return ExportEnd::kFailed;
-  SlotReader slots(file.get(), SlotCount);
+  SlotReader slots(file, SlotCount);
   ProgressTicker ticker(progress);
   InventoryRecord r;
   ExportedRow row;

@@ -50,16 +50,26 @@ HostState& State() {
 
 void ResetHost() { State() = HostState{}; }
 
-void SetWorkingFolder(const std::string& folder) { State().workingFolder = folder; }
+namespace {
+// The working folder changes on the window's worker thread (a step's shop)
+// while the window's own thread opens files.
+std::mutex workingFolderLock;
+}  // namespace
+
+void SetWorkingFolder(const std::string& folder) {
+  std::lock_guard<std::mutex> guard(workingFolderLock);
+  State().workingFolder = folder;
+}
 
 std::string HostPath(const std::wstring& path) {
   std::string host = Narrow(path);
   for (char& c : host) {
     if (c == '\\') c = '/';
   }
+  if (host.empty() || host[0] == '/') return host;
+  std::lock_guard<std::mutex> guard(workingFolderLock);
   const std::string& folder = State().workingFolder;
-  if (!host.empty() && host[0] != '/' && !folder.empty()) host = folder + "/" + host;
-  return host;
+  return folder.empty() ? host : folder + "/" + host;
 }
 
 }  // namespace host

@@ -5,6 +5,7 @@
 # make bench: the benchmarks, with bench/README.md rewritten from their results.
 # make fuzz:  the libFuzzer target for FUZZ_SECONDS (default 600).
 # make test-arm: the unit tests cross-built for 32-bit ARM, run under qemu-arm.
+# make tsan: the thread test (tests/thread_test.cpp) under ThreadSanitizer.
 # make screenshots: the user guide's pictures (docs/*.png), taken from the program.
 # make dist: the release zips in dist/ (64-bit and 32-bit Windows), each
 #            checked and started once under Wine.
@@ -13,11 +14,12 @@
 #            worktree of HEAD in build/mutants/tree, removed afterwards; the
 #            verdicts in build/mutants/verdicts.tsv, then a summary line.
 #            MUTANTS="M25 M26" runs those alone. Not part of make test.
-.PHONY: all test run bench fuzz deps deps-host deps-x86 deps-arm deps-all host sanitize windows \
+.PHONY: all test run bench fuzz deps deps-host deps-x86 deps-arm deps-all host sanitize tsan windows \
   windows-x86 arm test-arm screenshots dist mutants clean
 
 HOST_BUILD := build/host
 SANITIZE_BUILD := build/sanitize
+TSAN_BUILD := build/tsan
 WIN_BUILD := build/win
 WIN_X86_BUILD := build/win32
 ARM_BUILD := build/arm
@@ -53,6 +55,11 @@ sanitize: deps
 	cmake -S . -B $(SANITIZE_BUILD) -DCMAKE_BUILD_TYPE=Debug -DTALLO_SANITIZE=ON >/dev/null
 	cmake --build $(SANITIZE_BUILD) -j $(JOBS) --target unit_tests filmtool geninv
 
+# ThreadSanitizer over the thread test alone (scripts/thread-test.sh runs it).
+tsan: deps
+	cmake -S . -B $(TSAN_BUILD) -DCMAKE_BUILD_TYPE=Debug -DTALLO_TSAN=ON >/dev/null
+	cmake --build $(TSAN_BUILD) -j $(JOBS) --target thread_tests
+
 windows: deps
 	scripts/cross-libs.sh cmake/mingw-w64.cmake $(LIBS)/x86_64-w64-mingw32
 	cmake -S . -B $(WIN_BUILD) -DCMAKE_TOOLCHAIN_FILE=$(CURDIR)/$(LIBS)/x86_64-w64-mingw32/toolchain.cmake \
@@ -80,7 +87,7 @@ test-arm: arm
 
 # scripts/test.sh runs every suite over these builds and ends with what
 # passed, failed and was skipped (and why).
-test: deps-all host sanitize windows windows-x86 arm
+test: deps-all host sanitize tsan windows windows-x86 arm
 	scripts/test.sh
 
 run: host windows

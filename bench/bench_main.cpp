@@ -112,10 +112,9 @@ void Scan(benchmark::State& state, const std::string& dir, bool reference) {
   ReadAll();
   std::strcpy(InputText, "??#");
   for (auto _ : state) {
-    platform::ScopedFile file(OpenInventoryForReading());
+    InventoryFile file = OpenInventoryForReading();
     CurrentSlot = 0;
-    const ScanOutcome outcome =
-        reference ? ReferenceScan(file.get()) : ScanDescriptions(file.get());
+    const ScanOutcome outcome = reference ? ReferenceScan(file) : ScanDescriptions(file);
     if (outcome != ScanOutcome::kExhausted) state.SkipWithError("the scan matched");
   }
   state.SetItemsProcessed(state.iterations() * SlotCount);
@@ -130,8 +129,8 @@ void Write(benchmark::State& state, const std::string& dir, bool journalled) {
   const int64_t slot = SlotCount / 2;
   InventoryRecord record;
   {
-    platform::ScopedFile file(OpenInventoryForReading());
-    if (!ReadSlot(file.get(), slot, &record)) state.SkipWithError("cannot read");
+    InventoryFile file = OpenInventoryForReading();
+    if (!ReadSlot(file, slot, &record)) state.SkipWithError("cannot read");
   }
   for (auto _ : state) {
     const bool written = journalled ? WriteSlotJournalled(slot, record, record).outcome == WriteOutcome::kWritten

@@ -4,7 +4,6 @@
 
 #include "commands/records_state.h"
 #include "platform/number_text.h"
-#include "platform/scoped_file.h"
 #include "store/number_index.h"
 #include "store/slot_io.h"
 #include "store/store_state.h"
@@ -20,8 +19,8 @@ bool NothingInHand(Message why, const std::wstring& detail = L"") {
 
 }  // namespace
 
-Message CannotOpenToRead(Message missing, Message unreadable) {
-  return platform::LastFileError() == platform::FileError::kMissing ? missing : unreadable;
+Message CannotOpenToRead(platform::FileError why, Message missing, Message unreadable) {
+  return why == platform::FileError::kMissing ? missing : unreadable;
 }
 
 bool LookUpItemNumber(int64_t number) {
@@ -31,11 +30,12 @@ bool LookUpItemNumber(int64_t number) {
     const std::string target = platform::FormatItemNumber(number);
     return NothingInHand(Message::kNoSuchItem, std::wstring(target.begin(), target.end()));
   }
-  platform::ScopedFile file(OpenInventoryForReading());
+  InventoryFile file = OpenInventoryForReading();
   if (!file) {
-    return NothingInHand(CannotOpenToRead(Message::kInventoryMissing, Message::kUnableToReadRecord));
+    return NothingInHand(
+        CannotOpenToRead(file.error(), Message::kInventoryMissing, Message::kUnableToReadRecord));
   }
-  const bool read = ReadSlot(file.get(), slot, &CurrentRecord);
+  const bool read = ReadSlot(file, slot, &CurrentRecord);
   file.Close();
   if (!read) return NothingInHand(Message::kUnableToReadRecord);
   // Another program moved the slots since start-up: the index would show

@@ -5,13 +5,14 @@
 #include <cstdint>
 
 #include "messages/messages.h"
+#include "platform/platform.h"
 
 // Sets CurrentNumber to `number` and reads its record. True with the item
 // in hand (CurrentRecord, CurrentSlot); otherwise the user has been told
 // why and CurrentNumber is 0.
 bool LookUpItemNumber(int64_t number);
 
-// What a film.dat that could not be opened to be read is told as: `missing`
-// when it is not there, else `unreadable`, as a file that is there and
-// cannot be read now (platform::LastFileError, taken at once).
-Message CannotOpenToRead(Message missing, Message unreadable);
+// What a film.dat that could not be opened to be read, for `why`, is told
+// as: `missing` when it is not there, else `unreadable`, as a file that is
+// there and cannot be read now.
+Message CannotOpenToRead(platform::FileError why, Message missing, Message unreadable);

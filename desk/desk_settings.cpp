@@ -109,7 +109,9 @@ bool SaveDeskSettings(const std::wstring& path, const DeskSettings& settings) {
         platform::WriteFile(file.get(), text.data(), static_cast<uint32_t>(text.size()), &count) &&
         count == text.size() && platform::FlushFile(file.get());
   }
-  if (written && platform::PutFileInPlace(temporary, path) != platform::Renamed::kNot) return true;
-  platform::RemoveFile(temporary);
+  if (written && platform::PutFileInPlace(temporary, path).renamed != platform::Renamed::kNot) {
+    return true;
+  }
+  (void)platform::RemoveFile(temporary);
   return false;
 }

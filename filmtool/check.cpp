@@ -122,7 +122,7 @@ int Check() {
   // The opening every reader makes, without the index: the journal settled
   // or read through, the size judged (the tail of an unfinished append,
   // which the journal's line reports, set aside).
-  platform::ScopedFile file;
+  InventoryFile file;
   const InventoryOpened opened = OpenSizedInventory(Opening::kReading, &file);
   TellCardLookup(opened.card);
   const std::string name = platform::ShownPath(DataPath);
@@ -151,7 +151,7 @@ int Check() {
   const std::string undefined = " holds bytes that code page " + std::to_string(TextCodePage()) +
                                 " leaves undefined (export shows U+FFFD)";
   std::wstring text;  // a field's, converted
-  const Slot readTo = ReadEachSlot(file.get(), slots, [&](Slot slot, const InventoryRecord& r) {
+  const Slot readTo = ReadEachSlot(file, slots, [&](Slot slot, const InventoryRecord& r) {
     const int64_t number = RecordNumber(r);
     if (IsLiveNumber(number)) {
       live.emplace_back(number, slot);

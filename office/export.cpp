@@ -11,7 +11,6 @@
 #include "office/version_mark.h"
 #include "platform/console.h"
 #include "platform/number_text.h"
-#include "platform/scoped_file.h"
 #include "store/load_inventory.h"
 #include "store/slot_io.h"
 #include "store/store_state.h"
@@ -44,14 +43,16 @@ ExportEnd ExportSheet(const std::string& path, bool all, Progress* progress, siz
 ExportEnd ExportRows(const std::function<std::unique_ptr<SheetWriter>()>& makeSheet, bool all,
                      Progress* progress, size_t* rows) {
   if (!OpenForReport()) return ExportEnd::kFailed;
-  platform::ScopedFile file(OpenInventoryForReading());
+  InventoryFile file = OpenInventoryForReading();
   if (!file) {
-    Complain(platform::ShownPath(DataPath) + ": cannot be opened");
+    if (!ComplainOfCause(DataPath, file.error())) {
+      Complain(platform::ShownPath(DataPath) + ": cannot be opened");
+    }
     return ExportEnd::kFailed;
   }
   const std::unique_ptr<SheetWriter> sheet = makeSheet();
   if (!sheet) return ExportEnd::kFailed;
-  SlotReader slots(file.get(), SlotCount);
+  SlotReader slots(file, SlotCount);
   ProgressTicker ticker(progress);
   InventoryRecord r;
   ExportedRow row;

@@ -71,10 +71,9 @@ bool OpenForReport(bool* missing) {
 
 bool OpenForChange(bool makeFresh, bool* missing) {
   if (!Open(makeFresh ? Opening::kMaking : Opening::kChanging, missing)) return false;
-  platform::FileError why = platform::FileError::kNone;
-  platform::ScopedFile data(OpenInventoryForChange(&why));
+  platform::ScopedFile data(OpenInventoryForChange());
   if (!data) {
-    if (!ComplainOfCause(DataPath, why)) {
+    if (!ComplainOfCause(DataPath, data.error())) {
       Complain(platform::ShownPath(DataPath) +
                ": cannot be opened for writing: it is read-only, or another program holds it");
     }

@@ -2,7 +2,10 @@
 // end (platform/win32, platform/host) gives the real one; test layers wrap
 // it, overriding only what they need, and are installed with SetEnv. The
 // rest of the program calls the free functions at the end, which go to the
-// Env in use; each call is said once, at its method here.
+// Env in use; each call is said once, at its method here. Every file call
+// returns its own cause: nothing is kept for a later caller to ask, and an
+// Env may be called from several threads at once (the back office's window
+// saves its settings while its worker reads the inventory).
 #pragma once
 
 #include <cstddef>
@@ -28,52 +31,49 @@ class Env {
   // lies in the program's own folder; a backslash separates folders. Only a
   // regular file opens: a symbolic link (or other reparse point) is never
   // followed, and a link, folder, device or pipe fails with kNotRegular
-  // without being waited on. nullptr on failure.
-  virtual FileRef OpenFile(const std::wstring& path, Access access, Disposition disposition) = 0;
-  // Reads up to `count` bytes at the position and moves it on. False on
-  // failure; `*transferred` is the count read either way, short only at the end
-  // of the file.
-  virtual bool ReadFile(FileRef file, void* buffer, uint32_t count, uint32_t* transferred) = 0;
-  // Writes `count` bytes at the position and moves it on. False on failure;
-  // `*transferred` is the count written either way.
-  virtual bool WriteFile(FileRef file, const void* buffer, uint32_t count,
-                         uint32_t* transferred) = 0;
+  // without being waited on. On failure, no file and the cause.
+  virtual Opened OpenFile(const std::wstring& path, Access access, Disposition disposition) = 0;
+  // Reads up to `count` bytes at the position and moves it on; on failure,
+  // the cause. `*transferred` is the count read either way, short only at
+  // the end of the file.
+  virtual FileResult ReadFile(FileRef file, void* buffer, uint32_t count,
+                              uint32_t* transferred) = 0;
+  // Writes `count` bytes at the position and moves it on; on failure, the
+  // cause. `*transferred` is the count written either way.
+  virtual FileResult WriteFile(FileRef file, const void* buffer, uint32_t count,
+                               uint32_t* transferred) = 0;
   // Moves the position to `offset` bytes from the start (offsets of 2 GiB and
-  // more included). False on failure.
-  virtual bool SetFilePosition(FileRef file, uint32_t offset) = 0;
+  // more included); on failure, the cause.
+  virtual FileResult SetFilePosition(FileRef file, uint32_t offset) = 0;
   // The file's full size, beyond 32 bits too, so that callers can refuse such
-  // files. False when it cannot be taken.
-  virtual bool GetFileSize(FileRef file, uint64_t* size) = 0;
+  // files; the cause when it cannot be taken.
+  virtual FileResult GetFileSize(FileRef file, uint64_t* size) = 0;
   // Returns once what was written through the handle has reached the medium,
   // and with it the file's name whenever that name is not yet known to be
   // there: the handle made the file, or another program or an earlier run
   // of this one did and this process has pushed no folder since that
-  // holds the name. False on failure.
-  virtual bool FlushFile(FileRef file) = 0;
+  // holds the name. On failure, the cause.
+  virtual FileResult FlushFile(FileRef file) = 0;
   // Cuts the file to its first `size` bytes, no more than it has (shrinking
   // needs no room on the medium), and leaves the position anywhere. The new
-  // end reaches the medium with the next FlushFile. False on failure.
-  virtual bool CutFile(FileRef file, uint32_t size) = 0;
+  // end reaches the medium with the next FlushFile. On failure, the cause.
+  virtual FileResult CutFile(FileRef file, uint32_t size) = 0;
   // Releases the handle; nullptr is ignored.
   virtual void CloseFile(FileRef file) = 0;
-  // Removes the file (a link itself, never what it names). True when it is
-  // gone afterwards, also when it was never there; false, with kBusy, while
-  // another handle holds it for writing (on Windows, while any handle has it
-  // open). The removal reaches the medium later:
-  // a power cut soon after may bring the file back.
-  virtual bool RemoveFile(const std::wstring& path) = 0;
+  // Removes the file (a link itself, never what it names). Done when it is
+  // gone afterwards, also when it was never there; kBusy while another
+  // handle holds it for writing (on Windows, while any handle has it open).
+  // The removal reaches the medium later: a power cut soon after may bring
+  // the file back.
+  virtual FileResult RemoveFile(const std::wstring& path) = 0;
   // Gives file `from` the name `to`, which must not exist: an existing `to` is
   // never replaced. Returns once the change has reached the medium. A `from`
   // that another handle holds for writing is not moved (kBusy).
-  virtual Renamed RenameFile(const std::wstring& from, const std::wstring& to) = 0;
+  virtual Renaming RenameFile(const std::wstring& from, const std::wstring& to) = 0;
   // Puts file `from` in place of `to` (there or not) in one step and returns
   // once the change has reached the medium; not while another handle holds
   // `from` for writing (kBusy).
-  virtual Renamed PutFileInPlace(const std::wstring& from, const std::wstring& to) = 0;
-  // The cause of the last file call's failure on the calling thread, kNone
-  // when it succeeded. Every file call of this section but CloseFile sets
-  // it; a call on another thread meanwhile leaves it.
-  virtual FileError LastFileError() = 0;
+  virtual Renaming PutFileInPlace(const std::wstring& from, const std::wstring& to) = 0;
 
   // A zero-filled block of count * size bytes; nullptr on failure (overflow
   // included).
@@ -91,7 +91,8 @@ class Env {
 Env& DefaultEnv();
 // The Env that the free functions below use.
 Env& CurrentEnv();
-// Makes `env` the one in use; nullptr puts the default back. For test layers.
+// Makes `env` the one in use; nullptr puts the default back. For test
+// layers, installed while no other thread calls the Env.
 void SetEnv(Env* env);
 
 // Passes every call to another Env; a test layer overrides what it changes.
@@ -100,32 +101,32 @@ class EnvWrapper : public Env {
   explicit EnvWrapper(Env& target) : target_(target) {}
   Env& target() const { return target_; }
 
-  FileRef OpenFile(const std::wstring& path, Access access, Disposition disposition) override {
+  Opened OpenFile(const std::wstring& path, Access access, Disposition disposition) override {
     return target_.OpenFile(path, access, disposition);
   }
-  bool ReadFile(FileRef file, void* buffer, uint32_t count, uint32_t* transferred) override {
+  FileResult ReadFile(FileRef file, void* buffer, uint32_t count, uint32_t* transferred) override {
     return target_.ReadFile(file, buffer, count, transferred);
   }
-  bool WriteFile(FileRef file, const void* buffer, uint32_t count, uint32_t* transferred) override {
+  FileResult WriteFile(FileRef file, const void* buffer, uint32_t count,
+                       uint32_t* transferred) override {
     return target_.WriteFile(file, buffer, count, transferred);
   }
-  bool SetFilePosition(FileRef file, uint32_t offset) override {
+  FileResult SetFilePosition(FileRef file, uint32_t offset) override {
     return target_.SetFilePosition(file, offset);
   }
-  bool GetFileSize(FileRef file, uint64_t* size) override {
+  FileResult GetFileSize(FileRef file, uint64_t* size) override {
     return target_.GetFileSize(file, size);
   }
-  bool FlushFile(FileRef file) override { return target_.FlushFile(file); }
-  bool CutFile(FileRef file, uint32_t size) override { return target_.CutFile(file, size); }
+  FileResult FlushFile(FileRef file) override { return target_.FlushFile(file); }
+  FileResult CutFile(FileRef file, uint32_t size) override { return target_.CutFile(file, size); }
   void CloseFile(FileRef file) override { target_.CloseFile(file); }
-  bool RemoveFile(const std::wstring& path) override { return target_.RemoveFile(path); }
-  Renamed RenameFile(const std::wstring& from, const std::wstring& to) override {
+  FileResult RemoveFile(const std::wstring& path) override { return target_.RemoveFile(path); }
+  Renaming RenameFile(const std::wstring& from, const std::wstring& to) override {
     return target_.RenameFile(from, to);
   }
-  Renamed PutFileInPlace(const std::wstring& from, const std::wstring& to) override {
+  Renaming PutFileInPlace(const std::wstring& from, const std::wstring& to) override {
     return target_.PutFileInPlace(from, to);
   }
-  FileError LastFileError() override { return target_.LastFileError(); }
   void* AllocateZeroed(size_t count, size_t size) override {
     return target_.AllocateZeroed(count, size);
   }
@@ -138,32 +139,32 @@ class EnvWrapper : public Env {
 };
 
 // The calls of the program, each to the one in use.
-inline FileRef OpenFile(const std::wstring& path, Access access, Disposition disposition) {
+inline Opened OpenFile(const std::wstring& path, Access access, Disposition disposition) {
   return CurrentEnv().OpenFile(path, access, disposition);
 }
-inline bool ReadFile(FileRef file, void* buffer, uint32_t count, uint32_t* transferred) {
+inline FileResult ReadFile(FileRef file, void* buffer, uint32_t count, uint32_t* transferred) {
   return CurrentEnv().ReadFile(file, buffer, count, transferred);
 }
-inline bool WriteFile(FileRef file, const void* buffer, uint32_t count, uint32_t* transferred) {
+inline FileResult WriteFile(FileRef file, const void* buffer, uint32_t count,
+                            uint32_t* transferred) {
   return CurrentEnv().WriteFile(file, buffer, count, transferred);
 }
-inline bool SetFilePosition(FileRef file, uint32_t offset) {
+inline FileResult SetFilePosition(FileRef file, uint32_t offset) {
   return CurrentEnv().SetFilePosition(file, offset);
 }
-inline bool GetFileSize(FileRef file, uint64_t* size) {
+inline FileResult GetFileSize(FileRef file, uint64_t* size) {
   return CurrentEnv().GetFileSize(file, size);
 }
-inline bool FlushFile(FileRef file) { return CurrentEnv().FlushFile(file); }
-inline bool CutFile(FileRef file, uint32_t size) { return CurrentEnv().CutFile(file, size); }
+inline FileResult FlushFile(FileRef file) { return CurrentEnv().FlushFile(file); }
+inline FileResult CutFile(FileRef file, uint32_t size) { return CurrentEnv().CutFile(file, size); }
 inline void CloseFile(FileRef file) { CurrentEnv().CloseFile(file); }
-inline bool RemoveFile(const std::wstring& path) { return CurrentEnv().RemoveFile(path); }
-inline Renamed RenameFile(const std::wstring& from, const std::wstring& to) {
+inline FileResult RemoveFile(const std::wstring& path) { return CurrentEnv().RemoveFile(path); }
+inline Renaming RenameFile(const std::wstring& from, const std::wstring& to) {
   return CurrentEnv().RenameFile(from, to);
 }
-inline Renamed PutFileInPlace(const std::wstring& from, const std::wstring& to) {
+inline Renaming PutFileInPlace(const std::wstring& from, const std::wstring& to) {
   return CurrentEnv().PutFileInPlace(from, to);
 }
-inline FileError LastFileError() { return CurrentEnv().LastFileError(); }
 inline void* AllocateZeroed(size_t count, size_t size) {
   return CurrentEnv().AllocateZeroed(count, size);
 }

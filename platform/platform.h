@@ -34,7 +34,7 @@ enum class Disposition {
   kCreateAlways,  // creates, or empties an existing file
 };
 
-// Why a file call failed: LastFileError gives it.
+// Why a file call failed: every file call returns it.
 enum class FileError {
   kNone,        // the call succeeded
   kMissing,     // there is no file of that name
@@ -47,6 +47,25 @@ enum class FileError {
   kOther,
 };
 
+// What became of a file call: done, or why not. Tests true when done.
+class [[nodiscard]] FileResult {
+ public:
+  constexpr FileResult(FileError error = FileError::kNone) : error_(error) {}  // NOLINT
+  constexpr bool ok() const { return error_ == FileError::kNone; }
+  constexpr explicit operator bool() const { return ok(); }
+  constexpr FileError error() const { return error_; }
+
+ private:
+  FileError error_;
+};
+
+// What became of an opening: the file, or nullptr and why.
+struct [[nodiscard]] Opened {
+  FileRef file = nullptr;
+  FileError error = FileError::kNone;  // kNone while `file` is open
+  explicit operator bool() const { return file != nullptr; }
+};
+
 // Returns after `milliseconds`, for a caller that tries a held file again.
 void Pause(uint32_t milliseconds);
 
@@ -57,6 +76,12 @@ enum class Renamed {
   // Done (`from` is gone and `to` names the file), but the folder could not
   // be pushed to the medium: a power cut may still undo it.
   kNotOnMedium,
+};
+// What became of a change to a file's name, and why it failed (kNot) or
+// could not be pushed to the medium (kNotOnMedium), where the platform says.
+struct [[nodiscard]] Renaming {
+  Renamed renamed = Renamed::kNot;
+  FileError error = FileError::kNone;
 };
 
 // The medium writes a file in sectors of this many bytes from its start. A

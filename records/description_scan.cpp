@@ -36,7 +36,7 @@ bool RestMatches(const char* p, const uint8_t* record) {
 
 class CandidateReader {
  public:
-  explicit CandidateReader(platform::FileRef file) : file_(file), run_(kBlockSlots) {}
+  explicit CandidateReader(InventoryFile& file) : file_(file), run_(kBlockSlots) {}
 
   // The whole record of `slot`, or nullptr when it cannot be read. It stays
   // valid until the next call.
@@ -59,14 +59,14 @@ class CandidateReader {
     return last > slot && run_.Read(file_, slot, static_cast<uint32_t>(last - slot + 1));
   }
 
-  platform::FileRef file_;
+  InventoryFile& file_;
   SlotRun run_;
   InventoryRecord single_;
 };
 
 }  // namespace
 
-ScanOutcome ScanDescriptions(platform::FileRef file) {
+ScanOutcome ScanDescriptions(InventoryFile& file) {
   CandidateReader reader(file);
   // Candidates are compared where they were read; CurrentRecord takes the
   // match, or the last candidate read when none matches.

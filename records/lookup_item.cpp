@@ -4,7 +4,6 @@
 #include "commands/records_state.h"
 #include "messages/messages.h"
 #include "platform/platform.h"
-#include "platform/scoped_file.h"
 #include "records/description_scan.h"
 #include "records/item_dialogs.h"
 #include "records/search_result_dialog.h"
@@ -29,13 +28,14 @@ void SearchDescriptions() {
     InputText[1] = '?';
     InputText[2] = '\0';
   }
-  platform::ScopedFile file(OpenInventoryForReading());
+  InventoryFile file = OpenInventoryForReading();
   if (!file) {
-    NothingInHand(CannotOpenToRead(Message::kInventoryMissing, Message::kSearchReadFailed));
+    NothingInHand(
+        CannotOpenToRead(file.error(), Message::kInventoryMissing, Message::kSearchReadFailed));
     return;
   }
   CurrentSlot = 0;
-  const ScanOutcome outcome = ScanDescriptions(file.get());
+  const ScanOutcome outcome = ScanDescriptions(file);
   file.Close();
   switch (outcome) {
     case ScanOutcome::kReadFailed:

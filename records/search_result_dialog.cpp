@@ -7,7 +7,6 @@
 #include "messages/messages.h"
 #include "platform/number_text.h"
 #include "platform/platform.h"
-#include "platform/scoped_file.h"
 #include "records/description_scan.h"
 #include "resources/resource_ids.h"
 #include "store/inventory_record.h"
@@ -35,13 +34,14 @@ void GiveUp(platform::WindowRef dialog, Message why) {
 }
 
 void Next(platform::WindowRef dialog) {
-  platform::ScopedFile file(OpenInventoryForReading());
+  InventoryFile file = OpenInventoryForReading();
   if (!file) {
-    GiveUp(dialog, CannotOpenToRead(Message::kNextInventoryMissing, Message::kNextReadFailed));
+    GiveUp(dialog, CannotOpenToRead(file.error(), Message::kNextInventoryMissing,
+                                    Message::kNextReadFailed));
     return;
   }
   ++CurrentSlot;
-  const ScanOutcome outcome = ScanDescriptions(file.get());
+  const ScanOutcome outcome = ScanDescriptions(file);
   file.Close();
   switch (outcome) {
     case ScanOutcome::kMatch:

@@ -9,6 +9,7 @@
 # - the cross builds' source step, over a stand-in apt-get whose newest
 #   source is missing from the mirror, builds an older one and says so, and
 #   stops naming the package when no version can be fetched;
+# - the thread test without its ThreadSanitizer build is skipped, saying so;
 # - the capitals table is what its script makes from the Unicode data.
 #   scripts/script-test.sh
 source "$(dirname "$0")/common.sh"
@@ -50,6 +51,9 @@ expect "32-bit filmtool.exe comparison skipped" 77 \
   "$refusal: the 32-bit filmtool.exe comparison is skipped" \
   "$scripts/filmtool-wine-test.sh" "$scratch" "$fake"
 unset TALLO_NO_X86_32
+expect "the thread test without its build skipped" 77 \
+  "no ThreadSanitizer build of the thread test at $scratch/tests/thread_tests (make tsan)" \
+  "$scripts/thread-test.sh" "$scratch"
 
 # The capitals table in the repository is the one its script makes from the
 # Unicode data (Debian's unicode-data): no hand edit, nothing left behind.

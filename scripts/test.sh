@@ -47,6 +47,8 @@ tests_passed='tests passed|tests FAILED|^\s+[0-9]+ - .*\((Failed|Timeout|SEGFAUL
 step "unit tests, host build" "$tests_passed" ctest_in build/host
 step "unit tests under AddressSanitizer and UndefinedBehaviorSanitizer" "$tests_passed" \
   ctest_in build/sanitize
+step "the window's two threads at once, under ThreadSanitizer" \
+  '^\[  (PASSED|FAILED) |WARNING: ThreadSanitizer' scripts/thread-test.sh build/tsan
 step "unit tests cross-built for 32-bit ARM, under qemu-arm" "$tests_passed" ctest_in build/arm/tallo
 step "the scripts' own tests" '^(ok|FAILED) ' scripts/script-test.sh
 step "workbooks through LibreOffice Calc and Gnumeric" '^spreadsheets:|^FAILED ' \

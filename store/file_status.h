@@ -28,8 +28,8 @@ struct FileStatus {
   bool ok() const { return step == FileStep::kNone; }
 };
 
-// The failure of `step` on `path`, with the cause of the file call that
-// failed last (platform::LastFileError): take it before any other file call.
-inline FileStatus Failed(FileStep step, const std::wstring& path) {
-  return FileStatus{step, path, platform::LastFileError()};
+// The failure of `step` on `path`, with the cause the failed call returned
+// (kNone for a call that moved fewer bytes than asked).
+inline FileStatus Failed(FileStep step, const std::wstring& path, platform::FileError error) {
+  return FileStatus{step, path, error};
 }

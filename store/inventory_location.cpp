@@ -21,16 +21,19 @@ FileStatus LoadSettings() {
   platform::ScopedFile file(platform::OpenFile(kSettingsPath, platform::Access::kRead,
                                                platform::Disposition::kOpenExisting));
   if (!file) {
-    return platform::LastFileError() == platform::FileError::kMissing
+    return file.error() == platform::FileError::kMissing
                ? FileStatus{}
-               : Failed(FileStep::kOpen, kSettingsPath);
+               : Failed(FileStep::kOpen, kSettingsPath, file.error());
   }
   uint64_t size = 0;
-  if (!platform::GetFileSize(file.get(), &size)) return Failed(FileStep::kSize, kSettingsPath);
+  if (const platform::FileResult sized = platform::GetFileSize(file.get(), &size); !sized) {
+    return Failed(FileStep::kSize, kSettingsPath, sized.error());
+  }
   const auto want = static_cast<uint32_t>(std::min<uint64_t>(size, kSettingsSize));
-  std::vector<uint8_t> read(want);
-  if (!ReadWhole(file.get(), read.data(), want)) return Failed(FileStep::kRead, kSettingsPath);
-  std::copy(read.begin(), read.end(), SettingsImage.bytes);
+  std::vector<uint8_t> bytes(want);
+  const WholeResult read = ReadWhole(file.get(), bytes.data(), want);
+  if (!read) return Failed(FileStep::kRead, kSettingsPath, read.error);
+  std::copy(bytes.begin(), bytes.end(), SettingsImage.bytes);
   return {};
 }
 
@@ -56,13 +59,13 @@ CardLookup LocateInventory(FileStatus* settings) {
   return StorageOption() == kOptionOff ? CardLookup::kFound : ChooseStorageCard();
 }
 
-platform::FileRef OpenLocatedInventory() {
-  platform::FileRef file = OpenInventoryForReading();
-  if (file == nullptr && DataPath != kDeviceDataPath) {
+InventoryFile OpenLocatedInventory() {
+  InventoryFile opened = OpenInventoryForReading();
+  if (!opened && DataPath != kDeviceDataPath) {
     DataPath = kDeviceDataPath;
-    file = OpenInventoryForReading();
+    opened = OpenInventoryForReading();
   }
-  return file;
+  return opened;
 }
 
 void UseDeviceStorage() {

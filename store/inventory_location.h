@@ -6,6 +6,7 @@
 
 #include "platform/platform.h"
 #include "store/file_status.h"
+#include "store/slot_io.h"
 #include "store/storage_card.h"
 
 // The first steps of start-up: reads tallo.cfg into SettingsImage and sets
@@ -19,9 +20,9 @@
 CardLookup LocateInventory(FileStatus* settings = nullptr);
 // Opens the located inventory for reading as start-up does: when the card's
 // film.dat cannot be opened, the device's own stands in for it for this run
-// (the storage choice stays), and DataPath says so. nullptr when the one at
-// DataPath cannot be opened either.
-platform::FileRef OpenLocatedInventory();
+// (the storage choice stays), and DataPath says so. No file, and the
+// cause, when the one at DataPath cannot be opened either.
+InventoryFile OpenLocatedInventory();
 
 // The configuration's switch of storage: the choice and DataPath together.
 void UseDeviceStorage();

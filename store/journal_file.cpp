@@ -25,13 +25,12 @@ using platform::ScopedFile;
 // `*status` saying so.
 platform::FileRef OpenJournalForWriting(FileStatus* status) {
   const std::wstring path = JournalPath(DataPath);
-  platform::FileError why = platform::FileError::kNone;
-  platform::FileRef file = OpenWaiting(path, Access::kWrite, Disposition::kOpenExisting, &why);
-  if (file == nullptr && why == platform::FileError::kMissing) {
-    file = OpenWaiting(path, Access::kWrite, Disposition::kCreateNew, &why);
+  platform::Opened opened = OpenWaiting(path, Access::kWrite, Disposition::kOpenExisting);
+  if (!opened && opened.error == platform::FileError::kMissing) {
+    opened = OpenWaiting(path, Access::kWrite, Disposition::kCreateNew);
   }
-  if (file == nullptr) *status = FileStatus{FileStep::kOpen, path, why};
-  return file;
+  if (!opened) *status = Failed(FileStep::kOpen, path, opened.error);
+  return opened.file;
 }
 
 }  // namespace
@@ -50,20 +49,21 @@ bool JournalFileExists() {
 FileStatus PrepareJournal() {
   FileStatus status;
   ScopedFile journal(OpenJournalForWriting(&status));
-  if (journal && !platform::FlushFile(journal.get())) {
-    status = Failed(FileStep::kFlush, JournalPath(DataPath));
-  }
-  return status;
+  if (!journal) return status;
+  const platform::FileResult flushed = platform::FlushFile(journal.get());
+  return flushed ? status : Failed(FileStep::kFlush, JournalPath(DataPath), flushed.error());
 }
 
 platform::FileRef WriteGroupJournal(const JournalGroup& group, FileStatus* status) {
   const std::vector<uint8_t> bytes = EncodeGroup(group);
   ScopedFile file(OpenJournalForWriting(status));
   if (!file) return nullptr;
-  if (!WriteWhole(file.get(), bytes.data(), static_cast<uint32_t>(bytes.size()))) {
-    *status = Failed(FileStep::kWrite, JournalPath(DataPath));
-  } else if (!platform::FlushFile(file.get())) {
-    *status = Failed(FileStep::kFlush, JournalPath(DataPath));
+  if (const WholeResult written =
+          WriteWhole(file.get(), bytes.data(), static_cast<uint32_t>(bytes.size()));
+      !written) {
+    *status = Failed(FileStep::kWrite, JournalPath(DataPath), written.error);
+  } else if (const platform::FileResult flushed = platform::FlushFile(file.get()); !flushed) {
+    *status = Failed(FileStep::kFlush, JournalPath(DataPath), flushed.error());
   } else {
     return file.Release();
   }

@@ -86,8 +86,9 @@ JournalFinding ExamineJournal(JournalGroup* found, platform::FileRef given) {
   }
   if (found != nullptr) *found = group;
 
-  ScopedFile own(given == nullptr ? OpenInventoryForReading() : nullptr);
-  const platform::FileRef data = given != nullptr ? given : own.get();
+  // The file itself: what the journal's spans are looked for in.
+  InventoryFile own = given == nullptr ? OpenInventoryForReading() : InventoryFile();
+  const platform::FileRef data = given != nullptr ? given : own.raw();
   uint64_t size = 0;
   if (data == nullptr || !platform::GetFileSize(data, &size)) return JournalFinding::kUnreadable;
   const bool append = group.newSize > group.fileSize;
@@ -130,9 +131,8 @@ Settling SettleJournal(FileStatus* status) {
   // film.dat is held first, and examined through the handle that holds it:
   // a journal beside a file that another program holds may be that
   // program's, being written now, and is never touched.
-  FileError why = FileError::kNone;
-  ScopedFile data(OpenInventoryForChange(&why));
-  if (!data && why == FileError::kBusy) return Settling::kBusy;
+  ScopedFile data(OpenInventoryForChange());
+  if (!data && data.error() == FileError::kBusy) return Settling::kBusy;
   JournalGroup group;
   const JournalFinding finding = ExamineJournal(&group, data.get());
   switch (finding) {
@@ -143,7 +143,7 @@ Settling SettleJournal(FileStatus* status) {
       return Settling::kKept;
     case JournalFinding::kUnfinished:
       if (!data) {
-        *status = FileStatus{FileStep::kOpen, DataPath, why};
+        *status = Failed(FileStep::kOpen, DataPath, data.error());
         return Settling::kKept;
       }
       // Every run's new span, the finished ones' too: the same bytes again.

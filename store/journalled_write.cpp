@@ -54,16 +54,17 @@ Slot RunCount(SlotChanges& changes, const PlannedRun& run) {
 // file goes.
 using GroupWindows = std::vector<std::vector<uint8_t>>;
 
-bool ReadWindows(platform::FileRef file, uint64_t size, SlotChanges& changes,
-                 const PlannedGroup& runs, GroupWindows* windows) {
+WholeResult ReadWindows(platform::FileRef file, uint64_t size, SlotChanges& changes,
+                        const PlannedGroup& runs, GroupWindows* windows) {
   windows->assign(runs.size(), {});
   for (size_t k = 0; k < runs.size(); ++k) {
     const FileRange window =
         RunWindow(RunFirst(changes, runs[k]), RunCount(changes, runs[k]), size);
     (*windows)[k].resize(window.size);
-    if (!ReadWholeAt(file, window.start, (*windows)[k].data(), window.size)) return false;
+    const WholeResult read = ReadWholeAt(file, window.start, (*windows)[k].data(), window.size);
+    if (!read) return read;
   }
-  return true;
+  return {};
 }
 
 // The record of `slot` in the window of the run from `first`.
@@ -151,14 +152,13 @@ WriteResult WriteSlotJournalled(int64_t slot, const InventoryRecord& record,
 SlotsWritten WriteSlotsJournalled(SlotChanges& changes) {
   const size_t n = changes.Count();
   if (n == 0) return Stopped(WriteOutcome::kWritten, 0, 0);
-  FileError why = FileError::kNone;
-  ScopedFile file(OpenInventoryForChange(&why));
+  ScopedFile file(OpenInventoryForChange());
   if (!file) {
-    return Stopped(WriteOutcome::kNotOpened, 0, 0, FileStatus{FileStep::kOpen, DataPath, why});
+    return Stopped(WriteOutcome::kNotOpened, 0, 0, Failed(FileStep::kOpen, DataPath, file.error()));
   }
   uint64_t size = 0;
-  if (!platform::GetFileSize(file.get(), &size)) {
-    return Stopped(WriteOutcome::kFailed, 0, 0, Failed(FileStep::kSize, DataPath));
+  if (const platform::FileResult sized = platform::GetFileSize(file.get(), &size); !sized) {
+    return Stopped(WriteOutcome::kFailed, 0, 0, Failed(FileStep::kSize, DataPath, sized.error()));
   }
   // The file is held for writing from here on: what is checked now stays so.
   // A file that shrank, grew past what loads, or is no whole number of
@@ -183,8 +183,9 @@ SlotsWritten WriteSlotsJournalled(SlotChanges& changes) {
   std::vector<bool> meets(plan.size());
   for (size_t g = 0; g < plan.size(); ++g) {
     GroupWindows windows;
-    if (!ReadWindows(file.get(), size, changes, plan[g], &windows)) {
-      return Stopped(WriteOutcome::kFailed, 0, plan[g][0].from, Failed(FileStep::kRead, DataPath));
+    if (const WholeResult read = ReadWindows(file.get(), size, changes, plan[g], &windows); !read) {
+      return Stopped(WriteOutcome::kFailed, 0, plan[g][0].from,
+                     Failed(FileStep::kRead, DataPath, read.error));
     }
     for (size_t k = 0; k < plan[g].size(); ++k) {
       const Slot runFirst = RunFirst(changes, plan[g][k]);
@@ -206,10 +207,12 @@ SlotsWritten WriteSlotsJournalled(SlotChanges& changes) {
   InventoryRecord lastWritten;  // what the group before wrote at its last slot
   for (size_t g = 0; g < plan.size(); ++g) {
     GroupWindows windows;
+    WholeResult read;
     if (g == 0) {
       windows = std::move(first);
-    } else if (!ReadWindows(file.get(), size, changes, plan[g], &windows)) {
-      return Stopped(WriteOutcome::kFailed, done, done, Failed(FileStep::kRead, DataPath));
+    } else if (read = ReadWindows(file.get(), size, changes, plan[g], &windows); !read) {
+      return Stopped(WriteOutcome::kFailed, done, done,
+                     Failed(FileStep::kRead, DataPath, read.error));
     } else if (WindowsSum(windows, meets[g]) != sums[g] ||
                (meets[g] && std::memcmp(windows[0].data(), lastWritten.bytes, kRecordSize) != 0)) {
       return Stopped(WriteOutcome::kChanged, done, done);
@@ -230,14 +233,13 @@ SlotsWritten AppendSlotsJournalled(uint64_t size, const RecordSource& records) {
       size + uint64_t{n} * kRecordSize > kLargestInventorySize) {
     return Stopped(WriteOutcome::kFailed, 0, 0);
   }
-  FileError why = FileError::kNone;
-  ScopedFile file(OpenInventoryForChange(&why));
+  ScopedFile file(OpenInventoryForChange());
   if (!file) {
-    return Stopped(WriteOutcome::kNotOpened, 0, 0, FileStatus{FileStep::kOpen, DataPath, why});
+    return Stopped(WriteOutcome::kNotOpened, 0, 0, Failed(FileStep::kOpen, DataPath, file.error()));
   }
   uint64_t now = 0;
-  if (!platform::GetFileSize(file.get(), &now)) {
-    return Stopped(WriteOutcome::kFailed, 0, 0, Failed(FileStep::kSize, DataPath));
+  if (const platform::FileResult sized = platform::GetFileSize(file.get(), &now); !sized) {
+    return Stopped(WriteOutcome::kFailed, 0, 0, Failed(FileStep::kSize, DataPath, sized.error()));
   }
   if (now != size) return Stopped(WriteOutcome::kChanged, 0, 0);
   size_t done = 0;
@@ -251,8 +253,11 @@ SlotsWritten AppendSlotsJournalled(uint64_t size, const RecordSource& records) {
     const FileRange window = RunWindow(entry.first, entry.count, newSize);
     // The window as far as the file goes: the last old record.
     std::vector<uint8_t> head(static_cast<uint32_t>(size) - window.start);
-    if (!ReadWholeAt(file.get(), window.start, head.data(), static_cast<uint32_t>(head.size()))) {
-      return Stopped(WriteOutcome::kFailed, done, done, Failed(FileStep::kRead, DataPath));
+    if (const WholeResult read =
+            ReadWholeAt(file.get(), window.start, head.data(), static_cast<uint32_t>(head.size()));
+        !read) {
+      return Stopped(WriteOutcome::kFailed, done, done,
+                     Failed(FileStep::kRead, DataPath, read.error));
     }
     entry.contextSum = RunContextSum(entry.first, entry.count, newSize, head.data());
     entry.before.assign(head.begin() + (span.start - window.start), head.end());

@@ -1,7 +1,6 @@
 #include "store/load_inventory.h"
 
 #include "platform/platform.h"
-#include "platform/scoped_file.h"
 #include "store/byte_order.h"
 #include "store/file_names.h"
 #include "store/inventory_location.h"
@@ -18,7 +17,6 @@ namespace {
 
 using platform::Access;
 using platform::Disposition;
-using platform::ScopedFile;
 
 enum class Fresh {
   kMade,
@@ -52,7 +50,7 @@ Fresh CreateFreshInventory(FileStatus* status) {
 // opened for good; a reading that cannot settle it reads through it. Only
 // the program makes a fresh film.dat. False, with `opened` saying why, when
 // the file is not open.
-bool OpenInventory(Opening opening, ScopedFile* file, InventoryOpened* opened) {
+bool OpenInventory(Opening opening, InventoryFile* file, InventoryOpened* opened) {
   const auto fail = [opened](OpenFailure failure, const FileStatus& cause) {
     opened->failure = failure;
     opened->cause = cause;
@@ -61,7 +59,7 @@ bool OpenInventory(Opening opening, ScopedFile* file, InventoryOpened* opened) {
   *file = OpenLocatedInventory();
   const bool makes = opening == Opening::kProgram || opening == Opening::kMaking;
   if (!*file && !makes) {
-    return fail(OpenFailure::kMissing, Failed(FileStep::kOpen, DataPath));
+    return fail(OpenFailure::kMissing, Failed(FileStep::kOpen, DataPath, file->error()));
   }
   if (!*file) {
     // A film.dat whose name may vanish at the next power cut, and every
@@ -70,7 +68,7 @@ bool OpenInventory(Opening opening, ScopedFile* file, InventoryOpened* opened) {
     const Fresh fresh = CreateFreshInventory(&made);
     if (fresh != Fresh::kNotOnMedium) *file = OpenInventoryForReading();
     if (!*file && fresh == Fresh::kMade) {
-      return fail(OpenFailure::kCannotOpenNew, Failed(FileStep::kOpen, DataPath));
+      return fail(OpenFailure::kCannotOpenNew, Failed(FileStep::kOpen, DataPath, file->error()));
     }
     if (!*file) return fail(OpenFailure::kCannotCreate, made);
   }
@@ -91,7 +89,10 @@ bool OpenInventory(Opening opening, ScopedFile* file, InventoryOpened* opened) {
     }
   }
   *file = OpenInventoryForReading();
-  if (!*file) return fail(OpenFailure::kCannotOpenForLoading, Failed(FileStep::kOpen, DataPath));
+  if (!*file) {
+    return fail(OpenFailure::kCannotOpenForLoading,
+                Failed(FileStep::kOpen, DataPath, file->error()));
+  }
   return true;
 }
 
@@ -129,7 +130,7 @@ class Indexer {
 // Reads every slot and enters it; CurrentRecord ends up holding the last
 // record read, as the read buffer, with its number after the load rule.
 // Returns the records read.
-Slot ReadAllSlots(platform::FileRef file) {
+Slot ReadAllSlots(InventoryFile& file) {
   Indexer indexer;
   const Slot read = ReadSlotRuns(file, SlotCount, &CurrentRecord,
                                  [&](Slot first, const uint8_t* records, Slot count) {
@@ -150,15 +151,15 @@ InventorySize JudgeInventorySize(uint64_t* size) {
   return *size % kRecordSize == 0 ? InventorySize::kWhole : InventorySize::kNotWhole;
 }
 
-InventoryOpened OpenSizedInventory(Opening opening, ScopedFile* file) {
+InventoryOpened OpenSizedInventory(Opening opening, InventoryFile* file) {
   InventoryOpened opened;
   StopReadingThroughJournal();
   // What a power cut left of a settings save (tallo.cfg itself is whole)
   // and of a fresh inventory that never got its name (a temporary file that
   // another program holds is its own, being written, and stays).
   if (opening != Opening::kReading) {
-    platform::RemoveFile(kSettingsTempPath);
-    platform::RemoveFile(kFreshTempPath);
+    (void)platform::RemoveFile(kSettingsTempPath);
+    (void)platform::RemoveFile(kFreshTempPath);
   }
   opened.card = LocateInventory(&opened.settings);
   if (!OpenInventory(opening, file, &opened)) return opened;
@@ -166,9 +167,9 @@ InventoryOpened OpenSizedInventory(Opening opening, ScopedFile* file) {
   // A size that does not fit in 32 bits is refused like any other size that
   // is no whole number of records; one that cannot be taken is no sign of
   // either.
-  if (!platform::GetFileSize(file->get(), &opened.bytes)) {
+  if (const platform::FileResult sized = file->GetSize(&opened.bytes); !sized) {
     opened.failure = OpenFailure::kCannotSize;
-    opened.cause = Failed(FileStep::kSize, DataPath);
+    opened.cause = Failed(FileStep::kSize, DataPath, sized.error());
     return opened;
   }
   opened.size = JudgeInventorySize(&opened.bytes);
@@ -180,7 +181,7 @@ InventoryOpened OpenSizedInventory(Opening opening, ScopedFile* file) {
 }
 
 InventoryOpened LoadInventory(Opening opening) {
-  ScopedFile file;
+  InventoryFile file;
   InventoryOpened opened = OpenSizedInventory(opening, &file);
   file.Close();
   if (!opened) return opened;
@@ -199,10 +200,10 @@ InventoryOpened LoadInventory(Opening opening) {
   file = OpenInventoryForReading();
   if (!file) {
     opened.failure = OpenFailure::kCannotOpenForLoading;
-    opened.cause = Failed(FileStep::kOpen, DataPath);
+    opened.cause = Failed(FileStep::kOpen, DataPath, file.error());
     return opened;
   }
-  IndexedSlots = ReadAllSlots(file.get());
+  IndexedSlots = ReadAllSlots(file);
   file.Close();
   SortNumberIndex(NumberIndex, IndexedSlots);
   return opened;

@@ -7,9 +7,9 @@
 #include <cstdint>
 
 #include "platform/platform.h"
-#include "platform/scoped_file.h"
 #include "store/file_status.h"
 #include "store/journal_recovery.h"
+#include "store/slot_io.h"
 #include "store/storage_card.h"
 
 enum class Opening {
@@ -79,4 +79,4 @@ InventoryOpened LoadInventory(Opening opening);
 // LoadInventory's opening without the load: all of it up to the size taken
 // and judged, nothing indexed or counted; `*file` is then film.dat open for
 // reading (for a check that reads every slot itself).
-InventoryOpened OpenSizedInventory(Opening opening, platform::ScopedFile* file);
+InventoryOpened OpenSizedInventory(Opening opening, InventoryFile* file);

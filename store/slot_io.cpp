@@ -6,32 +6,83 @@
 #include "store/store_state.h"
 #include "store/whole_io.h"
 
-platform::FileRef OpenWaiting(const std::wstring& path, platform::Access access,
-                              platform::Disposition disposition, platform::FileError* why) {
+platform::Opened OpenWaiting(const std::wstring& path, platform::Access access,
+                             platform::Disposition disposition) {
   constexpr uint32_t kStep = 10;  // milliseconds between tries
   for (uint32_t waited = 0;; waited += kStep) {
-    platform::FileRef file = platform::OpenFile(path, access, disposition);
-    const platform::FileError cause = platform::LastFileError();
-    if (file != nullptr || cause != platform::FileError::kBusy || waited >= HeldFileWait) {
-      if (why != nullptr) *why = cause;
-      return file;
+    const platform::Opened opened = platform::OpenFile(path, access, disposition);
+    if (opened || opened.error != platform::FileError::kBusy || waited >= HeldFileWait) {
+      return opened;
     }
     platform::Pause(kStep);
   }
 }
 
-platform::FileRef OpenInventoryForReading() {
-  return OpenWaiting(DataPath, platform::Access::kRead, platform::Disposition::kOpenExisting);
+InventoryFile::InventoryFile(platform::Opened opened, std::shared_ptr<const JournalOverlay> through)
+    : file_(opened.file),
+      error_(opened.error),
+      through_(file_ != nullptr ? std::move(through) : nullptr) {}
+
+InventoryFile& InventoryFile::operator=(InventoryFile&& other) noexcept {
+  if (this != &other) {
+    Close();
+    file_ = other.file_;
+    error_ = other.error_;
+    through_ = std::move(other.through_);
+    position_ = other.position_;
+    other.file_ = nullptr;
+  }
+  return *this;
 }
 
-platform::FileRef OpenInventoryForChange(platform::FileError* why) {
-  return OpenWaiting(DataPath, platform::Access::kReadWrite, platform::Disposition::kOpenExisting,
-                     why);
+void InventoryFile::Close() {
+  platform::CloseFile(file_);
+  file_ = nullptr;
+  through_.reset();
 }
 
-bool ReadSlot(platform::FileRef file, Slot slot, InventoryRecord* record) {
+platform::FileResult InventoryFile::SetPosition(uint32_t offset) {
+  if (through_ == nullptr) return platform::SetFilePosition(file_, offset);
+  position_ = offset;
+  return {};
+}
+
+platform::FileResult InventoryFile::Read(void* buffer, uint32_t count, uint32_t* transferred) {
+  if (through_ == nullptr) return platform::ReadFile(file_, buffer, count, transferred);
+  return through_->Read(file_, &position_, buffer, count, transferred);
+}
+
+platform::FileResult InventoryFile::GetSize(uint64_t* size) {
+  if (through_ == nullptr) return platform::GetFileSize(file_, size);
+  *size = through_->size();
+  return {};
+}
+
+InventoryFile OpenInventoryForReading() {
+  std::shared_ptr<const JournalOverlay> through = JournalInUse();
+  if (through != nullptr && through->path() != DataPath) through.reset();
+  return InventoryFile(
+      OpenWaiting(DataPath, platform::Access::kRead, platform::Disposition::kOpenExisting),
+      std::move(through));
+}
+
+platform::Opened OpenInventoryForChange() {
+  return OpenWaiting(DataPath, platform::Access::kReadWrite, platform::Disposition::kOpenExisting);
+}
+
+namespace {
+
+// `size` bytes from the position, all of them or false.
+bool ReadAll(InventoryFile& file, void* bytes, uint32_t size) {
+  uint32_t got = 0;
+  return file.Read(bytes, size, &got) && got == size;
+}
+
+}  // namespace
+
+bool ReadSlot(InventoryFile& file, Slot slot, InventoryRecord* record) {
   InventoryRecord read;
-  if (!ReadWholeAt(file, SlotOffset(slot), read.bytes, kRecordSize)) return false;
+  if (!file.SetPosition(SlotOffset(slot)) || !ReadAll(file, read.bytes, kRecordSize)) return false;
   std::memcpy(record->bytes, read.bytes, kRecordSize);
   return true;
 }
@@ -43,20 +94,20 @@ SlotRun::SlotRun(Slot capacity)
 
 SlotRun::~SlotRun() { platform::ReleasePages(bytes_); }
 
-bool SlotRun::Read(platform::FileRef file, Slot first, Slot count) {
+bool SlotRun::Read(InventoryFile& file, Slot first, Slot count) {
   count_ = 0;
-  return platform::SetFilePosition(file, SlotOffset(first)) && Fill(file, first, count);
+  return file.SetPosition(SlotOffset(first)) && Fill(file, first, count);
 }
 
-bool SlotRun::ReadFollowing(platform::FileRef file, Slot count) {
+bool SlotRun::ReadFollowing(InventoryFile& file, Slot count) {
   const Slot first = first_ + count_;
   count_ = 0;
   return Fill(file, first, count);
 }
 
-bool SlotRun::Fill(platform::FileRef file, Slot first, Slot count) {
+bool SlotRun::Fill(InventoryFile& file, Slot first, Slot count) {
   if (bytes_ == nullptr || count < 0 || count > capacity_) return false;
-  if (!ReadWhole(file, bytes_, static_cast<uint32_t>(count * kRecordSize))) return false;
+  if (!ReadAll(file, bytes_, static_cast<uint32_t>(count * kRecordSize))) return false;
   first_ = first;
   count_ = count;
   return true;
@@ -79,7 +130,7 @@ bool SlotReader::Read(Slot slot, InventoryRecord* record) {
   return true;
 }
 
-Slot ReadSlotRuns(platform::FileRef file, Slot slots, InventoryRecord* last,
+Slot ReadSlotRuns(InventoryFile& file, Slot slots, InventoryRecord* last,
                   const SlotRunVisitor& visit) {
   SlotRun run(kReadRunSlots);
   Slot slot = 0;
@@ -97,7 +148,7 @@ Slot ReadSlotRuns(platform::FileRef file, Slot slots, InventoryRecord* last,
   return slot;
 }
 
-Slot ReadEachSlot(platform::FileRef file, Slot slots,
+Slot ReadEachSlot(InventoryFile& file, Slot slots,
                   const std::function<void(Slot slot, const InventoryRecord&)>& visit) {
   InventoryRecord single;
   InventoryRecord record;
@@ -113,15 +164,17 @@ FileStatus WriteSpans(platform::FileRef file, const JournalGroup& group, bool af
   for (const GroupEntry& e : group.entries) {
     const std::vector<uint8_t>& bytes = after ? e.after : e.before;
     const uint32_t at = RunSpan(e.first, e.count, group.newSize).start;
-    if (!WriteWholeAt(file, at, bytes.data(), static_cast<uint32_t>(bytes.size()))) {
-      return Failed(FileStep::kWrite, DataPath);
-    }
+    const WholeResult written =
+        WriteWholeAt(file, at, bytes.data(), static_cast<uint32_t>(bytes.size()));
+    if (!written) return Failed(FileStep::kWrite, DataPath, written.error);
   }
-  return platform::FlushFile(file) ? FileStatus{} : Failed(FileStep::kFlush, DataPath);
+  const platform::FileResult flushed = platform::FlushFile(file);
+  return flushed ? FileStatus{} : Failed(FileStep::kFlush, DataPath, flushed.error());
 }
 
 FileStatus CutToSize(platform::FileRef file, uint64_t size) {
-  if (!platform::CutFile(file, static_cast<uint32_t>(size)))
-    return Failed(FileStep::kCut, DataPath);
-  return platform::FlushFile(file) ? FileStatus{} : Failed(FileStep::kFlush, DataPath);
+  const platform::FileResult cut = platform::CutFile(file, static_cast<uint32_t>(size));
+  if (!cut) return Failed(FileStep::kCut, DataPath, cut.error());
+  const platform::FileResult flushed = platform::FlushFile(file);
+  return flushed ? FileStatus{} : Failed(FileStep::kFlush, DataPath, flushed.error());
 }

@@ -7,32 +7,65 @@
 
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <string>
 
 #include "platform/platform.h"
 #include "store/file_status.h"
 #include "store/inventory_record.h"
 #include "store/journal.h"
+#include "store/journal_overlay.h"
 
 // Opens `path` as platform::OpenFile does, but while another program holds
 // it (platform::FileError::kBusy) tries again for up to HeldFileWait
-// milliseconds. nullptr on failure, with `*why` (when given) its cause.
-platform::FileRef OpenWaiting(const std::wstring& path, platform::Access access,
-                              platform::Disposition disposition,
-                              platform::FileError* why = nullptr);
+// milliseconds.
+platform::Opened OpenWaiting(const std::wstring& path, platform::Access access,
+                             platform::Disposition disposition);
 
-// Opens DataPath for reading; nullptr when it cannot be opened.
-platform::FileRef OpenInventoryForReading();
+// film.dat open for reading, as its readers see it: the file itself, or,
+// while a journal that could not be settled is read through
+// (store/journal_overlay.h), the file with the journal's new spans over it
+// and the size the journal gives it. Closes itself; Close() ends it early.
+class InventoryFile {
+ public:
+  InventoryFile() = default;
+  InventoryFile(platform::Opened opened, std::shared_ptr<const JournalOverlay> through);
+  ~InventoryFile() { Close(); }
+  InventoryFile(InventoryFile&& other) noexcept { *this = std::move(other); }
+  InventoryFile& operator=(InventoryFile&& other) noexcept;
+
+  explicit operator bool() const { return file_ != nullptr; }
+  // Why it did not open; kNone otherwise.
+  platform::FileError error() const { return error_; }
+  void Close();
+
+  // As platform::SetFilePosition, ReadFile and GetFileSize, over the file
+  // as its readers see it.
+  platform::FileResult SetPosition(uint32_t offset);
+  platform::FileResult Read(void* buffer, uint32_t count, uint32_t* transferred);
+  platform::FileResult GetSize(uint64_t* size);
+  // The file itself, under any journal, for a look at what it holds.
+  platform::FileRef raw() const { return file_; }
+
+ private:
+  platform::FileRef file_ = nullptr;
+  platform::FileError error_ = platform::FileError::kNone;
+  std::shared_ptr<const JournalOverlay> through_;
+  uint64_t position_ = 0;  // the position while read through a journal
+};
+
+// Opens DataPath for reading, through the journal in use (JournalInUse)
+// when it lies over DataPath.
+InventoryFile OpenInventoryForReading();
 // Opens DataPath for a change, for reading and writing: the handle holds
 // film.dat against every other writer (platform::OpenFile) until it is
 // closed, so that what the change checks through it stays so until its
-// last flush. nullptr on failure, with `*why` (when given) its cause:
-// kBusy once another program has held it for HeldFileWait.
-platform::FileRef OpenInventoryForChange(platform::FileError* why = nullptr);
+// last flush. kBusy once another program has held it for HeldFileWait.
+platform::Opened OpenInventoryForChange();
 
 // Reads slot `slot` into `record`. A failed or short read fails and leaves
 // `record` as it was, so that no half-read record is ever in hand.
-bool ReadSlot(platform::FileRef file, Slot slot, InventoryRecord* record);
+bool ReadSlot(InventoryFile& file, Slot slot, InventoryRecord* record);
 
 // How many slots a run read takes at most.
 constexpr Slot kReadRunSlots = 256;
@@ -52,11 +85,11 @@ class SlotRun {
   Slot capacity() const { return capacity_; }
   // Reads slots first .. first + count - 1 (count at most the capacity). A
   // failed or short read fails and leaves no record of the run usable.
-  bool Read(platform::FileRef file, Slot first, Slot count);
+  bool Read(InventoryFile& file, Slot first, Slot count);
   // The same for the `count` slots that follow the last read of this run,
   // from the file's position, which nobody else has moved since: a run of
   // runs through the file without a seek before each.
-  bool ReadFollowing(platform::FileRef file, Slot count);
+  bool ReadFollowing(InventoryFile& file, Slot count);
   // Record `slot` of the last successful read, or nullptr when that read did
   // not cover it.
   const uint8_t* Record(Slot slot) const;
@@ -64,7 +97,7 @@ class SlotRun {
  private:
   uint8_t* bytes_;
   Slot capacity_;
-  bool Fill(platform::FileRef file, Slot first, Slot count);
+  bool Fill(InventoryFile& file, Slot first, Slot count);
 
   Slot first_ = 0;
   Slot count_ = 0;
@@ -77,12 +110,12 @@ class SlotRun {
 // in large reads; other slots are read alone. `slots` bounds the runs.
 class SlotReader {
  public:
-  SlotReader(platform::FileRef file, Slot slots) : file_(file), slots_(slots) {}
+  SlotReader(InventoryFile& file, Slot slots) : file_(file), slots_(slots) {}
   // As ReadSlot.
   bool Read(Slot slot, InventoryRecord* record);
 
  private:
-  platform::FileRef file_;
+  InventoryFile& file_;
   Slot slots_;
   SlotRun run_{kReadRunSlots};
   Slot last_ = -1;
@@ -98,10 +131,10 @@ class SlotReader {
 // holding the last record read (as it was when none was). Returns the first
 // slot that could not be read, or `slots`.
 using SlotRunVisitor = std::function<void(Slot first, const uint8_t* records, Slot count)>;
-Slot ReadSlotRuns(platform::FileRef file, Slot slots, InventoryRecord* last,
+Slot ReadSlotRuns(InventoryFile& file, Slot slots, InventoryRecord* last,
                   const SlotRunVisitor& visit);
 // The same, one record at a time: `visit` gets each slot and its record.
-Slot ReadEachSlot(platform::FileRef file, Slot slots,
+Slot ReadEachSlot(InventoryFile& file, Slot slots,
                   const std::function<void(Slot slot, const InventoryRecord&)>& visit);
 
 // Writes each run's `after` bytes (or `before`) of a group's journal at its

@@ -2,22 +2,40 @@
 
 #include "platform/scoped_file.h"
 
-bool ReadWhole(platform::FileRef file, void* bytes, uint32_t size) {
+namespace {
+
+// A call that moved `moved` of `size` bytes.
+WholeResult Whole(platform::FileResult result, uint32_t moved, uint32_t size) {
+  return WholeResult{result.ok() && moved == size, result.error()};
+}
+
+WholeResult NotPositioned(platform::FileResult result) {
+  return WholeResult{false, result.error()};
+}
+
+}  // namespace
+
+WholeResult ReadWhole(platform::FileRef file, void* bytes, uint32_t size) {
   uint32_t got = 0;
-  return platform::ReadFile(file, bytes, size, &got) && got == size;
+  const platform::FileResult read = platform::ReadFile(file, bytes, size, &got);
+  return Whole(read, got, size);
 }
 
-bool ReadWholeAt(platform::FileRef file, uint32_t offset, void* bytes, uint32_t size) {
-  return platform::SetFilePosition(file, offset) && ReadWhole(file, bytes, size);
+WholeResult ReadWholeAt(platform::FileRef file, uint32_t offset, void* bytes, uint32_t size) {
+  const platform::FileResult moved = platform::SetFilePosition(file, offset);
+  return moved ? ReadWhole(file, bytes, size) : NotPositioned(moved);
 }
 
-bool WriteWhole(platform::FileRef file, const void* bytes, uint32_t size) {
+WholeResult WriteWhole(platform::FileRef file, const void* bytes, uint32_t size) {
   uint32_t put = 0;
-  return platform::WriteFile(file, bytes, size, &put) && put == size;
+  const platform::FileResult written = platform::WriteFile(file, bytes, size, &put);
+  return Whole(written, put, size);
 }
 
-bool WriteWholeAt(platform::FileRef file, uint32_t offset, const void* bytes, uint32_t size) {
-  return platform::SetFilePosition(file, offset) && WriteWhole(file, bytes, size);
+WholeResult WriteWholeAt(platform::FileRef file, uint32_t offset, const void* bytes,
+                         uint32_t size) {
+  const platform::FileResult moved = platform::SetFilePosition(file, offset);
+  return moved ? WriteWhole(file, bytes, size) : NotPositioned(moved);
 }
 
 platform::Renamed PutNewFile(const std::wstring& temp, const std::wstring& path,
@@ -26,20 +44,21 @@ platform::Renamed PutNewFile(const std::wstring& temp, const std::wstring& path,
   platform::ScopedFile file(
       platform::OpenFile(temp, platform::Access::kWrite, platform::Disposition::kCreateAlways));
   if (!file) {
-    *status = Failed(FileStep::kOpen, temp);
-  } else if (!WriteWhole(file.get(), bytes, size)) {
-    *status = Failed(FileStep::kWrite, temp);
-  } else if (!platform::FlushFile(file.get())) {
-    *status = Failed(FileStep::kFlush, temp);
+    *status = Failed(FileStep::kOpen, temp, file.error());
+  } else if (const WholeResult written = WriteWhole(file.get(), bytes, size); !written) {
+    *status = Failed(FileStep::kWrite, temp, written.error);
+  } else if (const platform::FileResult flushed = platform::FlushFile(file.get()); !flushed) {
+    *status = Failed(FileStep::kFlush, temp, flushed.error());
   } else {
     file.Close();
-    const platform::Renamed renamed =
+    const platform::Renaming renaming =
         replace ? platform::PutFileInPlace(temp, path) : platform::RenameFile(temp, path);
-    *status =
-        renamed == platform::Renamed::kOnMedium ? FileStatus{} : Failed(FileStep::kRename, path);
-    if (renamed != platform::Renamed::kNot) return renamed;
+    *status = renaming.renamed == platform::Renamed::kOnMedium
+                  ? FileStatus{}
+                  : Failed(FileStep::kRename, path, renaming.error);
+    if (renaming.renamed != platform::Renamed::kNot) return renaming.renamed;
   }
   file.Close();
-  platform::RemoveFile(temp);
+  (void)platform::RemoveFile(temp);
   return platform::Renamed::kNot;
 }

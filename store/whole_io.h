@@ -9,14 +9,23 @@
 #include "platform/platform.h"
 #include "store/file_status.h"
 
-// `size` bytes from the position, or from `offset`, into `bytes`. False
+// What became of a whole read or write: all of it moved, or not, with the
+// cause the failed call returned (kNone when a call moved fewer bytes than
+// asked).
+struct [[nodiscard]] WholeResult {
+  bool done = true;
+  platform::FileError error = platform::FileError::kNone;
+  explicit operator bool() const { return done; }
+};
+
+// `size` bytes from the position, or from `offset`, into `bytes`. Not done
 // when a step fails or the file holds fewer.
-bool ReadWhole(platform::FileRef file, void* bytes, uint32_t size);
-bool ReadWholeAt(platform::FileRef file, uint32_t offset, void* bytes, uint32_t size);
+WholeResult ReadWhole(platform::FileRef file, void* bytes, uint32_t size);
+WholeResult ReadWholeAt(platform::FileRef file, uint32_t offset, void* bytes, uint32_t size);
 // `size` bytes at the position, or at `offset`, without waiting for the
-// medium. False when a step fails or fewer are written.
-bool WriteWhole(platform::FileRef file, const void* bytes, uint32_t size);
-bool WriteWholeAt(platform::FileRef file, uint32_t offset, const void* bytes, uint32_t size);
+// medium. Not done when a step fails or fewer are written.
+WholeResult WriteWhole(platform::FileRef file, const void* bytes, uint32_t size);
+WholeResult WriteWholeAt(platform::FileRef file, uint32_t offset, const void* bytes, uint32_t size);
 
 // Writes `bytes` as a new file under the temporary name `temp` (held
 // against other writers meanwhile), pushes it to the medium, and only then

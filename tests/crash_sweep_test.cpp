@@ -13,7 +13,6 @@
 #include <optional>
 
 #include "config/settings_save.h"
-#include "platform/scoped_file.h"
 #include "store/journal.h"
 #include "store/settings_image.h"
 #include "store/slot_io.h"
@@ -191,18 +190,21 @@ Bytes SlotOf(const Bytes& file, size_t slot) {
 class ReadOnlyMedium : public platform::EnvWrapper {
  public:
   using EnvWrapper::EnvWrapper;
-  platform::FileRef OpenFile(const std::wstring& path, platform::Access access,
-                             platform::Disposition disposition) override {
-    if (access != platform::Access::kRead) return nullptr;
+  platform::Opened OpenFile(const std::wstring& path, platform::Access access,
+                            platform::Disposition disposition) override {
+    if (access != platform::Access::kRead) return platform::Opened{nullptr, kReadOnly};
     return target().OpenFile(path, access, disposition);
   }
-  bool RemoveFile(const std::wstring&) override { return false; }
-  platform::Renamed RenameFile(const std::wstring&, const std::wstring&) override {
-    return platform::Renamed::kNot;
+  platform::FileResult RemoveFile(const std::wstring&) override { return kReadOnly; }
+  platform::Renaming RenameFile(const std::wstring&, const std::wstring&) override {
+    return platform::Renaming{platform::Renamed::kNot, kReadOnly};
   }
-  platform::Renamed PutFileInPlace(const std::wstring&, const std::wstring&) override {
-    return platform::Renamed::kNot;
+  platform::Renaming PutFileInPlace(const std::wstring&, const std::wstring&) override {
+    return platform::Renaming{platform::Renamed::kNot, kReadOnly};
   }
+
+ private:
+  static constexpr platform::FileError kReadOnly = platform::FileError::kReadOnly;
 };
 
 }  // namespace
@@ -295,12 +297,12 @@ class CrashSweep : public Sweep<CrashScenario> {
     uint64_t size = 0;
     Bytes seen;
     if (Opendata(Opening::kReading)) {
-      platform::ScopedFile file(OpenInventoryForReading());
-      if (!file || !platform::GetFileSize(file.get(), &size)) return " the reader cannot read;";
+      InventoryFile file = OpenInventoryForReading();
+      if (!file || !file.GetSize(&size)) return " the reader cannot read;";
       seen.resize(size);
       for (uint64_t s = 0; s < size / kRecordSize; ++s) {
         InventoryRecord r;
-        if (!ReadSlot(file.get(), static_cast<int64_t>(s), &r)) {
+        if (!ReadSlot(file, static_cast<int64_t>(s), &r)) {
           why += " the reader cannot read slot " + std::to_string(s) + ";";
           continue;
         }

@@ -225,14 +225,14 @@ TEST_F(DescriptionSearchLarge, BlocksGiveTheSameMatchesInTheSameOrder) {
     std::strcpy(InputText, pattern);
     if (InputText[1] == '\0') std::strcpy(InputText, (std::string(pattern) + "?").c_str());
     std::vector<int64_t> found;
-    platform::FileRef data = OpenInventoryForReading();
-    ASSERT_NE(data, nullptr);
+    InventoryFile data = OpenInventoryForReading();
+    ASSERT_TRUE(data);
     for (CurrentSlot = 0; ScanDescriptions(data) == ScanOutcome::kMatch; ++CurrentSlot) {
       found.push_back(CurrentSlot);
       ASSERT_TRUE(std::equal(CurrentRecord.bytes, CurrentRecord.bytes + kRecordSize,
                              file.begin() + CurrentSlot * kRecordSize));
     }
-    platform::CloseFile(data);
+    data.Close();
     EXPECT_EQ(found, expected) << pattern;
     EXPECT_EQ(CurrentSlot, int64_t{SlotCount});
   }

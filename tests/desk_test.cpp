@@ -6,7 +6,6 @@
 
 #include <filesystem>
 #include <map>
-#include <thread>
 
 #include "desk/desk_ids.h"
 #include "desk/desk_settings.h"
@@ -49,17 +48,17 @@ std::string Joined(const std::vector<std::string>& said) {
 class OpenAtPlacing : public platform::EnvWrapper {
  public:
   OpenAtPlacing() : EnvWrapper(platform::CurrentEnv()) {}
-  platform::FileRef OpenFile(const std::wstring& path, platform::Access access,
-                             platform::Disposition disposition) override {
-    platform::FileRef file = target().OpenFile(path, access, disposition);
-    if (file != nullptr) open_[file] = path;
-    return file;
+  platform::Opened OpenFile(const std::wstring& path, platform::Access access,
+                            platform::Disposition disposition) override {
+    const platform::Opened opened = target().OpenFile(path, access, disposition);
+    if (opened) open_[opened.file] = path;
+    return opened;
   }
   void CloseFile(platform::FileRef file) override {
     open_.erase(file);
     target().CloseFile(file);
   }
-  platform::Renamed PutFileInPlace(const std::wstring& from, const std::wstring& to) override {
+  platform::Renaming PutFileInPlace(const std::wstring& from, const std::wstring& to) override {
     for (const auto& entry : open_) seen += entry.second + L";";
     return target().PutFileInPlace(from, to);
   }
@@ -433,47 +432,6 @@ TEST_F(DeskReview, TheSettingsFileKeepsWhatItCanAndLeavesOutTheRest) {
   EXPECT_FALSE(SaveDeskSettings(L"desk.ini", settings));
   EXPECT_EQ(ReadBytes("desk.ini"), saved);
   EXPECT_FALSE(Exists("desk.ini.tmp"));
-}
-
-namespace {
-
-// Saves the window's settings on a thread of its own between the worker's
-// failed open of film.dat and its look at the cause, as the window's thread
-// may while a step runs.
-class SaveWhileOpening : public platform::EnvWrapper {
- public:
-  SaveWhileOpening() : EnvWrapper(platform::DefaultEnv()) {}
-  platform::FileRef OpenFile(const std::wstring& path, platform::Access access,
-                             platform::Disposition disposition) override {
-    platform::FileRef file = EnvWrapper::OpenFile(path, access, disposition);
-    if (file == nullptr && path.find(L"film.dat") != std::wstring::npos) {
-      ++saves;
-      std::thread window([this] { written = SaveDeskSettings(L"desk.ini", DeskSettings{}); });
-      window.join();
-    }
-    return file;
-  }
-  int saves = 0;
-  bool written = false;
-};
-
-}  // namespace
-
-// The cause of a failed file call is the caller's thread's own: a save of
-// the settings on another thread meanwhile does not turn a film.dat that
-// is a folder into one that is not there.
-TEST_F(DeskReview, AFileCallOnAnotherThreadLeavesTheWorkersCause) {
-  std::filesystem::create_directory(Path("film.dat"));
-  DeskWork::Counts counts;
-  EXPECT_FALSE(work_.ReadCounts(Shop(), &counts));
-  const std::vector<std::string> alone = work_.TakeMessages();
-  SaveWhileOpening env;
-  platform::SetEnv(&env);
-  EXPECT_FALSE(work_.ReadCounts(Shop(), &counts));
-  platform::SetEnv(nullptr);
-  ASSERT_TRUE(env.saves > 0 && env.written);
-  EXPECT_EQ(Joined(work_.TakeMessages()), Joined(alone));
-  EXPECT_TRUE(Says(alone, "film.dat is not a regular file")) << Joined(alone);
 }
 
 namespace {

@@ -35,15 +35,17 @@ TEST_F(HostFiles, RenameNeverReplacesPutInPlaceDoesRemoveIsIdempotent) {
   using platform::Renamed;
   WriteBytes("a.tmp", {1});
   WriteBytes("b.dat", {2});
-  EXPECT_EQ(platform::RenameFile(L"a.tmp", L"b.dat"), Renamed::kNot);
+  EXPECT_EQ(platform::RenameFile(L"a.tmp", L"b.dat").renamed, Renamed::kNot);
   EXPECT_EQ(ReadBytes("b.dat"), (Bytes{2}));
-  EXPECT_EQ(platform::RenameFile(L"a.tmp", L"c.dat"), Renamed::kOnMedium);
+  EXPECT_EQ(platform::RenameFile(L"a.tmp", L"c.dat").renamed, Renamed::kOnMedium);
   EXPECT_FALSE(Exists("a.tmp"));
   EXPECT_EQ(ReadBytes("c.dat"), (Bytes{1}));
-  EXPECT_EQ(platform::PutFileInPlace(L"c.dat", L"b.dat"), Renamed::kOnMedium);
+  EXPECT_EQ(platform::PutFileInPlace(L"c.dat", L"b.dat").renamed, Renamed::kOnMedium);
   EXPECT_EQ(ReadBytes("b.dat"), (Bytes{1}));
   EXPECT_FALSE(Exists("c.dat"));
-  EXPECT_EQ(platform::PutFileInPlace(L"missing.tmp", L"b.dat"), Renamed::kNot);
+  const platform::Renaming missing = platform::PutFileInPlace(L"missing.tmp", L"b.dat");
+  EXPECT_EQ(missing.renamed, Renamed::kNot);
+  EXPECT_EQ(missing.error, platform::FileError::kMissing);
   EXPECT_EQ(ReadBytes("b.dat"), (Bytes{1}));
   EXPECT_TRUE(platform::RemoveFile(L"b.dat"));
   EXPECT_TRUE(platform::RemoveFile(L"b.dat"));
@@ -52,22 +54,26 @@ TEST_F(HostFiles, RenameNeverReplacesPutInPlaceDoesRemoveIsIdempotent) {
 
 TEST_F(HostFiles, AWriteHandleHoldsTheFileAgainstEveryOtherWriter) {
   using platform::FileError;
-  const auto busy = [] { return platform::LastFileError() == FileError::kBusy; };
+  const auto busy = [](platform::FileError why) { return why == FileError::kBusy; };
+  const auto opened = [](Access access, Disposition disposition) {
+    const platform::Opened held = platform::OpenFile(L"a.dat", access, disposition);
+    platform::CloseFile(held.file);
+    return held.error;
+  };
   WriteBytes("a.dat", {1, 2, 3, 4});
   ScopedFile writer(platform::OpenFile(L"a.dat", Access::kReadWrite, Disposition::kOpenExisting));
   ASSERT_TRUE(writer);
-  EXPECT_FALSE(platform::OpenFile(L"a.dat", Access::kWrite, Disposition::kOpenExisting));
-  EXPECT_TRUE(busy());
-  EXPECT_FALSE(platform::OpenFile(L"a.dat", Access::kWrite, Disposition::kCreateAlways));
-  EXPECT_TRUE(busy());
+  EXPECT_TRUE(busy(opened(Access::kWrite, Disposition::kOpenExisting)));
+  EXPECT_TRUE(busy(opened(Access::kWrite, Disposition::kCreateAlways)));
   EXPECT_EQ(ReadBytes("a.dat"), (Bytes{1, 2, 3, 4})) << "a held file is never emptied";
   EXPECT_TRUE(ScopedFile(platform::OpenFile(L"a.dat", Access::kRead, Disposition::kOpenExisting)))
       << "readers are not held off";
-  EXPECT_FALSE(platform::RemoveFile(L"a.dat"));
-  EXPECT_TRUE(busy());
-  EXPECT_EQ(platform::RenameFile(L"a.dat", L"b.dat"), platform::Renamed::kNot);
-  EXPECT_EQ(platform::PutFileInPlace(L"a.dat", L"b.dat"), platform::Renamed::kNot);
-  EXPECT_TRUE(busy());
+  EXPECT_TRUE(busy(platform::RemoveFile(L"a.dat").error()));
+  for (const platform::Renaming moved :
+       {platform::RenameFile(L"a.dat", L"b.dat"), platform::PutFileInPlace(L"a.dat", L"b.dat")}) {
+    EXPECT_EQ(moved.renamed, platform::Renamed::kNot);
+    EXPECT_TRUE(busy(moved.error));
+  }
   EXPECT_TRUE(Exists("a.dat"));
 
   // Another program's classic fcntl lock and the hold keep each other off,
@@ -89,20 +95,18 @@ TEST_F(HostFiles, AWriteHandleHoldsTheFileAgainstEveryOtherWriter) {
   // this process closes.)
   lock.l_start = 3;
   EXPECT_EQ(::fcntl(other, F_OFD_SETLK, &lock), 0);
-  EXPECT_FALSE(platform::OpenFile(L"a.dat", Access::kReadWrite, Disposition::kOpenExisting));
-  EXPECT_TRUE(busy());
-  EXPECT_EQ(platform::PutFileInPlace(L"a.dat", L"d.dat"), platform::Renamed::kNot);
-  EXPECT_TRUE(busy());
-  EXPECT_FALSE(platform::RemoveFile(L"a.dat"));
-  EXPECT_TRUE(busy());
+  EXPECT_TRUE(busy(opened(Access::kReadWrite, Disposition::kOpenExisting)));
+  const platform::Renaming put = platform::PutFileInPlace(L"a.dat", L"d.dat");
+  EXPECT_EQ(put.renamed, platform::Renamed::kNot);
+  EXPECT_TRUE(busy(put.error));
+  EXPECT_TRUE(busy(platform::RemoveFile(L"a.dat").error()));
   lock.l_type = F_UNLCK;
   EXPECT_EQ(::fcntl(other, F_OFD_SETLK, &lock), 0);
   lock.l_type = F_WRLCK;
   lock.l_start = 0;
   lock.l_len = 0;
   EXPECT_EQ(::fcntl(other, F_SETLK, &lock), 0);
-  EXPECT_FALSE(platform::OpenFile(L"a.dat", Access::kReadWrite, Disposition::kOpenExisting));
-  EXPECT_TRUE(busy());
+  EXPECT_TRUE(busy(opened(Access::kReadWrite, Disposition::kOpenExisting)));
   ::close(other);
 
   ScopedFile cut(platform::OpenFile(L"a.dat", Access::kReadWrite, Disposition::kOpenExisting));
@@ -122,13 +126,14 @@ TEST_F(HostFiles, OnlyRegularFilesOpenNeverThroughALinkNorWaitingOnAPipe) {
          {std::pair{Access::kRead, Disposition::kOpenExisting},
           std::pair{Access::kReadWrite, Disposition::kOpenExisting},
           std::pair{Access::kWrite, Disposition::kCreateAlways}}) {
-      EXPECT_FALSE(platform::OpenFile(name, access, disposition)) << host::Narrow(name);
-      EXPECT_EQ(platform::LastFileError(), platform::FileError::kNotRegular) << host::Narrow(name);
+      const platform::Opened opened = platform::OpenFile(name, access, disposition);
+      EXPECT_FALSE(opened) << host::Narrow(name);
+      EXPECT_EQ(opened.error, platform::FileError::kNotRegular) << host::Narrow(name);
     }
   }
   EXPECT_EQ(ReadBytes("target.dat"), (Bytes{7}));
-  EXPECT_FALSE(platform::OpenFile(L"missing.dat", Access::kRead, Disposition::kOpenExisting));
-  EXPECT_EQ(platform::LastFileError(), platform::FileError::kMissing);
+  EXPECT_EQ(platform::OpenFile(L"missing.dat", Access::kRead, Disposition::kOpenExisting).error,
+            platform::FileError::kMissing);
   EXPECT_TRUE(platform::RemoveFile(L"link.dat"));
   EXPECT_EQ(ReadBytes("target.dat"), (Bytes{7})) << "a link is removed, never what it names";
 }
@@ -182,11 +187,10 @@ TEST_F(HostFiles, ShortWritesLeaveHalfTheBytesAndAFullDiskFailsPartWay) {
   EXPECT_EQ(put, 4u);
   // A full disk takes what fits and fails the rest, saying why.
   faults_.Inject(FileOp::kWrite, 1, Fault::kDiskFull);
-  EXPECT_FALSE(platform::WriteFile(file.get(), data + 4, 4, &put));
+  EXPECT_EQ(platform::WriteFile(file.get(), data + 4, 4, &put).error(),
+            platform::FileError::kDiskFull);
   EXPECT_EQ(put, 2u);
-  EXPECT_EQ(platform::LastFileError(), platform::FileError::kDiskFull);
   EXPECT_TRUE(platform::WriteFile(file.get(), data + 6, 2, &put));
-  EXPECT_EQ(platform::LastFileError(), platform::FileError::kNone);
   file.Close();
   EXPECT_EQ(ReadBytes("w.dat"), (Bytes{1, 2, 3, 4, 5, 6, 7, 8}));
 }

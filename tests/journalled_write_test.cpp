@@ -45,7 +45,7 @@ class OtherProgramAt : public platform::EnvWrapper {
                  Bytes bytes)
       : EnvWrapper(target), path_(std::move(path)), when_(when), nth_(nth), offset_(offset),
         bytes_(std::move(bytes)) {}
-  bool SetFilePosition(platform::FileRef file, uint32_t offset) override {
+  platform::FileResult SetFilePosition(platform::FileRef file, uint32_t offset) override {
     if (offset == when_ && --nth_ == 0) {
       std::fstream other(path_, std::ios::in | std::ios::out | std::ios::binary);
       other.seekp(offset_);

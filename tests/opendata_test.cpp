@@ -1,14 +1,12 @@
-#include "messages/opening_messages.h"
-
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <cstring>
 #include <filesystem>
 
-#include "platform/host/host_control.h"
-#include "platform/scoped_file.h"
 #include "commands/records_state.h"
+#include "messages/opening_messages.h"
+#include "platform/host/host_control.h"
 #include "store/journalled_write.h"
 #include "store/number_index.h"
 #include "store/settings_image.h"
@@ -139,9 +137,9 @@ TEST_F(Opendata_, AnInventoryGrowsToTheLastWholeSlotBelow4GiBAndNoFurther) {
   EXPECT_EQ(AppendSlotsJournalled(oneShort, RecordList(last)).outcome, WriteOutcome::kWritten);
   ASSERT_EQ(std::filesystem::file_size(Path("film.dat")), largest);
   {
-    platform::ScopedFile file(OpenInventoryForReading());
+    InventoryFile file = OpenInventoryForReading();
     InventoryRecord read;
-    ASSERT_TRUE(ReadSlot(file.get(), kLargestSlotCount - 1, &read));
+    ASSERT_TRUE(ReadSlot(file, kLargestSlotCount - 1, &read));
     EXPECT_EQ(RecordBytes(read), RecordBytes(last[0]));
   }
   EXPECT_EQ(AppendSlotsJournalled(largest, RecordList(last)).outcome, WriteOutcome::kFailed);
@@ -393,14 +391,12 @@ TEST_F(OpendataLargeFile, TheToolsReadOfTheSlotsStopsWhereStartUpStops) {
     ASSERT_TRUE(Opendata());
     EXPECT_EQ(IndexedSlots, 256 + nth - 2) << nth;
     arm();
-    platform::ScopedFile read(OpenInventoryForReading());
+    InventoryFile read = OpenInventoryForReading();
     uint32_t next = 0;
-    const uint32_t stop =
-        ReadEachSlot(read.get(), kSlots, [&](uint32_t slot, const InventoryRecord& r) {
-          EXPECT_EQ(slot, next++);
-          EXPECT_TRUE(
-              std::equal(r.bytes, r.bytes + kRecordSize, file.begin() + slot * kRecordSize));
-        });
+    const uint32_t stop = ReadEachSlot(read, kSlots, [&](uint32_t slot, const InventoryRecord& r) {
+      EXPECT_EQ(slot, next++);
+      EXPECT_TRUE(std::equal(r.bytes, r.bytes + kRecordSize, file.begin() + slot * kRecordSize));
+    });
     EXPECT_EQ(stop, IndexedSlots) << nth;
     EXPECT_EQ(next, stop);
   }

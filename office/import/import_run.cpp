@@ -16,7 +16,7 @@ namespace {
 // through `file`.
 class StoreItems : public SheetItems {
  public:
-  explicit StoreItems(platform::FileRef file) : slots_(file, SlotCount) {}
+  explicit StoreItems(InventoryFile& file) : slots_(file, SlotCount) {}
   size_t Entries() const override { return static_cast<size_t>(IndexedSlots); }
   int64_t Find(int64_t number, size_t* entry) const override {
     *entry = static_cast<size_t>(FirstEntryAtOrAbove(number));
@@ -157,10 +157,10 @@ ImportRun::Read ImportRun::Decide(bool forChange, FindingSink& findings, Progres
   } else {
     inventory_ = OpenInventoryForReading();
     if (!inventory_) {
-      Complain("film.dat cannot be opened");
+      if (!ComplainOfCause(DataPath, inventory_.error())) Complain("film.dat cannot be opened");
       return Read::kFailed;
     }
-    items_ = std::make_unique<StoreItems>(inventory_.get());
+    items_ = std::make_unique<StoreItems>(inventory_);
   }
   decisions_ = std::make_unique<ImportDecisions>(rules_, *items_, findings);
   ProgressTicker ticker(progress);

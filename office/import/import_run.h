@@ -22,8 +22,8 @@
 #include <memory>
 #include <string>
 
-#include "platform/scoped_file.h"
 #include "store/journalled_write.h"
+#include "store/slot_io.h"
 #include "office/import/import_decisions.h"
 #include "office/import/item_edits.h"
 #include "office/progress.h"
@@ -113,7 +113,7 @@ class ImportRun {
   bool anyHeader_ = false;
   bool forChange_ = false;
   bool missing_ = false;
-  platform::ScopedFile inventory_;
+  InventoryFile inventory_;
   std::unique_ptr<SheetItems> items_;
   std::unique_ptr<ImportDecisions> decisions_;
   std::unique_ptr<EditWrites> writes_;

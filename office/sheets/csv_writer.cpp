@@ -72,7 +72,7 @@ class CsvFile : public CsvWriter {
     if (!file_.Name(path)) return false;
     handle_ = platform::OpenFile(file_.part(), platform::Access::kWrite,
                                  platform::Disposition::kCreateAlways);
-    return handle_ ? Start() : Failed();
+    return handle_ ? Start() : file_.Failed(handle_.error());
   }
 
  protected:
@@ -81,7 +81,10 @@ class CsvFile : public CsvWriter {
     return buffer_.size() < kBufferBytes || Flush();
   }
   bool End() override {
-    if (!Flush() || !platform::FlushFile(handle_.get())) return Failed();
+    if (!Flush()) return false;
+    if (const platform::FileResult flushed = platform::FlushFile(handle_.get()); !flushed) {
+      return file_.Failed(flushed.error());
+    }
     handle_.Close();
     return file_.PutInPlace();
   }
@@ -91,12 +94,12 @@ class CsvFile : public CsvWriter {
   bool Flush() {
     uint32_t written = 0;
     const auto size = static_cast<uint32_t>(buffer_.size());
-    const bool ok =
-        platform::WriteFile(handle_.get(), buffer_.data(), size, &written) && written == size;
+    const platform::FileResult wrote =
+        platform::WriteFile(handle_.get(), buffer_.data(), size, &written);
     buffer_.clear();
-    return ok || Failed();
+    // A write that moved less without a cause fails all the same.
+    return (wrote && written == size) || file_.Failed(wrote.error());
   }
-  bool Failed() { return file_.Failed(platform::LastFileError()); }
 
   // First, so that it goes last: the handle is closed before the part is
   // removed.

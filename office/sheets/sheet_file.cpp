@@ -4,7 +4,7 @@
 #include "platform/utf8.h"
 
 SheetFile::~SheetFile() {
-  if (!placed_ && !part_.empty()) platform::RemoveFile(part_);
+  if (!placed_ && !part_.empty()) (void)platform::RemoveFile(part_);
 }
 
 bool SheetFile::Name(const std::string& path) {
@@ -15,9 +15,8 @@ bool SheetFile::Name(const std::string& path) {
 }
 
 bool SheetFile::PutInPlace() {
-  if (platform::PutFileInPlace(part_, wide_) == platform::Renamed::kNot) {
-    return Failed(platform::LastFileError());
-  }
+  const platform::Renaming put = platform::PutFileInPlace(part_, wide_);
+  if (put.renamed == platform::Renamed::kNot) return Failed(put.error);
   placed_ = true;
   return true;
 }

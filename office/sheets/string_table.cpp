@@ -19,7 +19,7 @@ class StringTable::Stream {
   ~Stream() {
     if (file_ == nullptr) return;
     platform::CloseFile(file_);
-    platform::RemoveFile(path_);
+    (void)platform::RemoveFile(path_);
   }
 
   uint64_t size() const { return size_; }
@@ -126,22 +126,23 @@ class StringTable::Stream {
   static constexpr size_t kWindow = size_t{64} << 10;
   static constexpr size_t kExactReads = 16;
 
-  bool Failed() {
-    cause_ = platform::LastFileError();
-    if (cause_ == platform::FileError::kNone) cause_ = platform::FileError::kOther;
+  bool Failed(platform::FileError why) {
+    cause_ = why == platform::FileError::kNone ? platform::FileError::kOther : why;
     return false;
   }
   // The full block of pending bytes onto the file's end.
   bool WritePending() {
-    if (file_ == nullptr && !OpenFile()) return Failed();
-    uint32_t written = 0;
-    if (fileSize_ + pendingSize_ > std::numeric_limits<uint32_t>::max() ||
-        !platform::SetFilePosition(file_, static_cast<uint32_t>(fileSize_)) ||
-        !platform::WriteFile(file_, pending_.get(), static_cast<uint32_t>(pendingSize_),
-                             &written) ||
-        written != pendingSize_) {
-      return Failed();
+    if (file_ == nullptr && !OpenFile()) return false;
+    if (fileSize_ + pendingSize_ > std::numeric_limits<uint32_t>::max()) {
+      return Failed(platform::FileError::kOther);
     }
+    uint32_t written = 0;
+    platform::FileResult done = platform::SetFilePosition(file_, static_cast<uint32_t>(fileSize_));
+    if (done) {
+      done =
+          platform::WriteFile(file_, pending_.get(), static_cast<uint32_t>(pendingSize_), &written);
+    }
+    if (!done || written != pendingSize_) return Failed(done.error());
     fileSize_ += pendingSize_;
     pendingSize_ = 0;
     return true;
@@ -152,21 +153,23 @@ class StringTable::Stream {
   // removed, the other import keeps its own file under no name.
   bool OpenFile() {
     const std::wstring stem = path_;
+    platform::FileError why = platform::FileError::kNone;
     for (int n = 1; n <= 8 && file_ == nullptr; ++n) {
       path_ = n == 1 ? stem : stem + L"-" + std::to_wstring(n);
       path_ += L".part";
-      platform::RemoveFile(path_);
-      file_ = platform::OpenFile(path_, platform::Access::kReadWrite,
-                                 platform::Disposition::kCreateNew);
+      (void)platform::RemoveFile(path_);  // a left one goes; a held one stays
+      const platform::Opened opened = platform::OpenFile(path_, platform::Access::kReadWrite,
+                                                         platform::Disposition::kCreateNew);
+      file_ = opened.file;
+      why = opened.error;
     }
-    return file_ != nullptr;
+    return file_ != nullptr || Failed(why);
   }
   bool ReadFile(uint64_t position, char* into, size_t count) {
     uint32_t got = 0;
-    if (!platform::SetFilePosition(file_, static_cast<uint32_t>(position)) ||
-        !platform::ReadFile(file_, into, static_cast<uint32_t>(count), &got)) {
-      return Failed();
-    }
+    platform::FileResult done = platform::SetFilePosition(file_, static_cast<uint32_t>(position));
+    if (done) done = platform::ReadFile(file_, into, static_cast<uint32_t>(count), &got);
+    if (!done) return Failed(done.error());
     if (got != count) {  // the file was cut short under us
       cause_ = platform::FileError::kOther;
       return false;

@@ -53,8 +53,8 @@ struct Sink {
   bool WriteThrough(const void* bytes, size_t size) {
     uint32_t written = 0;
     const auto count = static_cast<uint32_t>(size);
-    return (platform::WriteFile(file, bytes, count, &written) && written == count) ||
-           Failed(platform::LastFileError());
+    const platform::FileResult wrote = platform::WriteFile(file, bytes, count, &written);
+    return (wrote && written == count) || Failed(wrote.error());
   }
   // What is buffered, into the file.
   bool Flush() {
@@ -97,9 +97,13 @@ long SeekSink(voidpf, voidpf stream, ZPOS64_T offset, int origin) {
                                                          : sink.end + offset;
   if (sink.abandoned) return 0;
   if (!sink.Flush() || to > kLargestZip) return -1;
-  if (to != sink.position && !platform::SetFilePosition(sink.file, static_cast<uint32_t>(to))) {
-    sink.Failed(platform::LastFileError());
-    return -1;
+  if (to != sink.position) {
+    const platform::FileResult moved =
+        platform::SetFilePosition(sink.file, static_cast<uint32_t>(to));
+    if (!moved) {
+      sink.Failed(moved.error());
+      return -1;
+    }
   }
   sink.position = to;
   return 0;
@@ -324,11 +328,12 @@ ZipWriter::~ZipWriter() = default;
 
 bool ZipWriter::Open(const std::wstring& path) {
   Parts& p = *parts_;
-  p.sink.file =
+  const platform::Opened opened =
       platform::OpenFile(path, platform::Access::kWrite, platform::Disposition::kCreateAlways);
-  if (p.sink.file == nullptr) {
+  p.sink.file = opened.file;
+  if (!opened) {
     p.failed = true;
-    return p.sink.Failed(platform::LastFileError());
+    return p.sink.Failed(opened.error);
   }
   p.files.opaque = &p.sink;
   p.zip = zipOpen2_64("", APPEND_STATUS_CREATE, nullptr, &p.files);
@@ -396,7 +401,8 @@ bool ZipWriter::Finish() {
   const int closed = zipClose(p.zip, nullptr);
   p.zip = nullptr;
   if (closed != ZIP_OK || !p.sink.Flush()) return p.Fail();
-  const bool flushed = platform::FlushFile(p.sink.file) || p.sink.Failed(platform::LastFileError());
+  const platform::FileResult pushed = platform::FlushFile(p.sink.file);
+  const bool flushed = pushed || p.sink.Failed(pushed.error());
   platform::CloseFile(p.sink.file);
   p.sink.file = nullptr;
   p.failed = !flushed;

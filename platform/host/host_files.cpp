@@ -50,16 +50,26 @@ HostState& State() {
 
 void ResetHost() { State() = HostState{}; }
 
-void SetWorkingFolder(const std::string& folder) { State().workingFolder = folder; }
+namespace {
+// The working folder changes on the window's worker thread (a step's shop)
+// while the window's own thread opens files.
+std::mutex workingFolderLock;
+}  // namespace
+
+void SetWorkingFolder(const std::string& folder) {
+  std::lock_guard<std::mutex> guard(workingFolderLock);
+  State().workingFolder = folder;
+}
 
 std::string HostPath(const std::wstring& path) {
   std::string host = Narrow(path);
   for (char& c : host) {
     if (c == '\\') c = '/';
   }
+  if (host.empty() || host[0] == '/') return host;
+  std::lock_guard<std::mutex> guard(workingFolderLock);
   const std::string& folder = State().workingFolder;
-  if (!host.empty() && host[0] != '/' && !folder.empty()) host = folder + "/" + host;
-  return host;
+  return folder.empty() ? host : folder + "/" + host;
 }
 
 }  // namespace host
@@ -99,12 +109,6 @@ bool SyncFolderOf(const std::string& path) {
   const bool synced = ::fsync(fd) == 0;
   ::close(fd);
   return synced;
-}
-
-// A name change that has been made, and whether its folder reached the
-// medium.
-Renamed Synced(const std::string& path) {
-  return SyncFolderOf(path) ? Renamed::kOnMedium : Renamed::kNotOnMedium;
 }
 
 // The cause that errno `error` stands for.
@@ -180,7 +184,7 @@ bool FolderOfExists(const std::string& path) {
 
 class PosixEnv : public Env {
  public:
-  FileRef OpenFile(const std::wstring& path, Access access, Disposition disposition) override {
+  Opened OpenFile(const std::wstring& path, Access access, Disposition disposition) override {
     int flags = access == Access::kRead ? O_RDONLY : access == Access::kWrite ? O_WRONLY : O_RDWR;
     if (disposition == Disposition::kCreateNew) flags |= O_CREAT | O_EXCL;
     // Emptied below, once held: a file another writer holds keeps its bytes.
@@ -190,17 +194,16 @@ class PosixEnv : public Env {
     // pipe is even opened; the fstat below covers a name changed meanwhile.
     struct stat info;
     if (::lstat(hostPath.c_str(), &info) == 0 && !S_ISREG(info.st_mode)) {
-      Fail(FileError::kNotRegular);
-      return nullptr;
+      return Opened{nullptr, FileError::kNotRegular};
     }
     const int fd =
         ::open(hostPath.c_str(), flags | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC, 0644);
     if (fd < 0) {
       // A missing name in a missing folder is the folder's.
       const FileError cause = Cause(errno);
-      Fail(cause == FileError::kMissing && !FolderOfExists(hostPath) ? FileError::kNoFolder
-                                                                     : cause);
-      return nullptr;
+      return Opened{nullptr, cause == FileError::kMissing && !FolderOfExists(hostPath)
+                                 ? FileError::kNoFolder
+                                 : cause};
     }
     FileError why = FileError::kNone;
     if (::fstat(fd, &info) != 0) {
@@ -218,57 +221,56 @@ class PosixEnv : public Env {
     }
     if (why != FileError::kNone) {
       ::close(fd);
-      Fail(why);
-      return nullptr;
+      return Opened{nullptr, why};
     }
-    last_ = FileError::kNone;
     // A name this process has not pushed to the medium may not be there
     // (a created file's never is): FlushFile pushes its folder too.
     std::lock_guard<std::mutex> guard(names_);
     const auto known = namesOnMedium_.find(hostPath);
     const bool onMedium = known != namesOnMedium_.end() && known->second == IdOf(info);
-    return new File{fd, onMedium ? std::string() : hostPath};
+    return Opened{new File{fd, onMedium ? std::string() : hostPath}};
   }
 
-  bool ReadFile(FileRef file, void* buffer, uint32_t count, uint32_t* transferred) override {
+  FileResult ReadFile(FileRef file, void* buffer, uint32_t count, uint32_t* transferred) override {
     auto* bytes = static_cast<char*>(buffer);
     return Noted(MoveBytes([&](uint32_t at, uint32_t n) { return ::read(file->fd, bytes + at, n); },
                            count, transferred));
   }
 
-  bool WriteFile(FileRef file, const void* buffer, uint32_t count, uint32_t* transferred) override {
+  FileResult WriteFile(FileRef file, const void* buffer, uint32_t count,
+                       uint32_t* transferred) override {
     const auto* bytes = static_cast<const char*>(buffer);
     return Noted(
         MoveBytes([&](uint32_t at, uint32_t n) { return ::write(file->fd, bytes + at, n); }, count,
                   transferred));
   }
 
-  bool SetFilePosition(FileRef file, uint32_t offset) override {
+  FileResult SetFilePosition(FileRef file, uint32_t offset) override {
     return Noted(::lseek(file->fd, static_cast<off_t>(offset), SEEK_SET) >= 0);
   }
 
-  bool GetFileSize(FileRef file, uint64_t* size) override {
+  FileResult GetFileSize(FileRef file, uint64_t* size) override {
     struct stat info;
-    if (!Noted(::fstat(file->fd, &info) == 0)) return false;
+    if (::fstat(file->fd, &info) != 0) return Cause(errno);
     *size = static_cast<uint64_t>(info.st_size);
-    return true;
+    return {};
   }
 
   // The data and what it takes to read it back (the size); the time of the
   // last change need not reach the medium, which spares a journal commit of
   // the file system on every in-place write.
-  bool FlushFile(FileRef file) override {
-    if (!Noted(::fdatasync(file->fd) == 0)) return false;
-    if (file->unsyncedName.empty()) return true;
+  FileResult FlushFile(FileRef file) override {
+    if (::fdatasync(file->fd) != 0) return Cause(errno);
+    if (file->unsyncedName.empty()) return {};
     struct stat info;
-    if (!Noted(SyncFolderOf(file->unsyncedName) && ::fstat(file->fd, &info) == 0)) return false;
+    if (!SyncFolderOf(file->unsyncedName) || ::fstat(file->fd, &info) != 0) return Cause(errno);
     std::lock_guard<std::mutex> guard(names_);
     namesOnMedium_[file->unsyncedName] = IdOf(info);
     file->unsyncedName.clear();
-    return true;
+    return {};
   }
 
-  bool CutFile(FileRef file, uint32_t size) override {
+  FileResult CutFile(FileRef file, uint32_t size) override {
     return Noted(::ftruncate(file->fd, static_cast<off_t>(size)) == 0);
   }
 
@@ -280,9 +282,9 @@ class PosixEnv : public Env {
 
   // The folder is not pushed to the medium: nothing relies on a removal
   // surviving a power cut.
-  bool RemoveFile(const std::wstring& path) override {
+  FileResult RemoveFile(const std::wstring& path) override {
     const std::string hostPath = host::HostPath(path);
-    if (Held(hostPath)) return Fail(FileError::kBusy);
+    if (Held(hostPath)) return FileError::kBusy;
     {
       std::lock_guard<std::mutex> guard(names_);
       namesOnMedium_.erase(hostPath);
@@ -290,7 +292,7 @@ class PosixEnv : public Env {
     return Noted(::unlink(hostPath.c_str()) == 0 || errno == ENOENT);
   }
 
-  Renamed RenameFile(const std::wstring& from, const std::wstring& to) override {
+  Renaming RenameFile(const std::wstring& from, const std::wstring& to) override {
     const std::string source = host::HostPath(from), target = host::HostPath(to);
     if (Held(source)) return NotMoved(FileError::kBusy);
     if (::renameat2(AT_FDCWD, source.c_str(), AT_FDCWD, target.c_str(), RENAME_NOREPLACE) != 0) {
@@ -300,19 +302,15 @@ class PosixEnv : public Env {
       if (::link(source.c_str(), target.c_str()) != 0) return NotMoved(Cause(errno));
       ::unlink(source.c_str());
     }
-    last_ = FileError::kNone;
     return Moved(source, target);
   }
 
-  Renamed PutFileInPlace(const std::wstring& from, const std::wstring& to) override {
+  Renaming PutFileInPlace(const std::wstring& from, const std::wstring& to) override {
     const std::string source = host::HostPath(from), target = host::HostPath(to);
     if (Held(source)) return NotMoved(FileError::kBusy);
     if (::rename(source.c_str(), target.c_str()) != 0) return NotMoved(Cause(errno));
-    last_ = FileError::kNone;
     return Moved(source, target);
   }
-
-  FileError LastFileError() override { return last_; }
 
   // Blocks of 2 MiB and more (the index of a large inventory) are mapped
   // with huge pages where the kernel grants them: the first touch of every
@@ -356,39 +354,28 @@ class PosixEnv : public Env {
   void ReleasePages(void* block) override { std::free(block); }
 
  private:
-  // Takes the outcome of a call: its cause from errno when it failed.
-  bool Noted(bool done) {
-    last_ = done ? FileError::kNone : Cause(errno);
-    return done;
-  }
-  bool Fail(FileError why) {
-    last_ = why;
-    return false;
-  }
-  Renamed NotMoved(FileError why) {
-    last_ = why;
-    return Renamed::kNot;
-  }
+  // The outcome of a call: its cause from errno when it failed.
+  static FileResult Noted(bool done) { return done ? FileError::kNone : Cause(errno); }
+  static Renaming NotMoved(FileError why) { return Renaming{Renamed::kNot, why}; }
   // A name change that has been made: pushed to the medium with its folder,
   // which makes the new name known there when that succeeds.
-  Renamed Moved(const std::string& source, const std::string& target) {
+  Renaming Moved(const std::string& source, const std::string& target) {
     {
       std::lock_guard<std::mutex> guard(names_);
       namesOnMedium_.erase(source);
       namesOnMedium_.erase(target);
     }
-    const Renamed moved = Synced(target);
+    if (!SyncFolderOf(target)) return Renaming{Renamed::kNotOnMedium, Cause(errno)};
     struct stat info;
-    if (moved == Renamed::kOnMedium && ::stat(target.c_str(), &info) == 0) {
+    if (::stat(target.c_str(), &info) == 0) {
       std::lock_guard<std::mutex> guard(names_);
       namesOnMedium_[target] = IdOf(info);
     }
-    return moved;
+    return Renaming{Renamed::kOnMedium};
   }
 
   // The back office's window calls the Env from its own thread and its
-  // worker's at once: the maps are guarded, and each thread has its own
-  // last cause.
+  // worker's at once: the maps are guarded, and nothing else changes.
   static constexpr size_t kHugePage = size_t{2} << 20;
   std::mutex blocks_;
   std::map<void*, size_t> mapped_;  // the blocks that were mapped, and their sizes
@@ -396,10 +383,7 @@ class PosixEnv : public Env {
   // The names known to be on the medium, by host path, and the files they
   // named when their folder was pushed.
   std::map<std::string, FileId> namesOnMedium_;
-  static thread_local FileError last_;
 };
-
-thread_local FileError PosixEnv::last_ = FileError::kNone;
 
 }  // namespace
 

@@ -33,11 +33,10 @@ HANDLE Handle(FileRef file) { return file->handle; }
 constexpr DWORD kWholeFileLow = MAXDWORD;
 constexpr DWORD kWholeFileHigh = MAXDWORD;
 
-// The cause that a Windows error code stands for.
+// The cause that a Windows error code stands for, of a call that failed:
+// never kNone, so that a failure that left no code still fails.
 FileError Cause(DWORD error) {
   switch (error) {
-    case NO_ERROR:
-      return FileError::kNone;
     case ERROR_FILE_NOT_FOUND:
       return FileError::kMissing;
     case ERROR_PATH_NOT_FOUND:
@@ -105,23 +104,19 @@ bool HeldByAnother(const std::wstring& path) {
 
 // A move that reports failure may still have taken place and failed only to
 // reach the disk: then `from` is gone.
-Renamed Moved(BOOL moved, const std::wstring& from, FileError* last) {
-  if (moved) {
-    *last = FileError::kNone;
-    return Renamed::kOnMedium;
-  }
+Renaming Moved(BOOL moved, const std::wstring& from) {
+  if (moved) return Renaming{Renamed::kOnMedium};
   const DWORD error = ::GetLastError();
-  *last = Cause(error);
   if (::GetFileAttributesW(from.c_str()) == INVALID_FILE_ATTRIBUTES &&
       ::GetLastError() == ERROR_FILE_NOT_FOUND && error != ERROR_FILE_NOT_FOUND) {
-    return Renamed::kNotOnMedium;
+    return Renaming{Renamed::kNotOnMedium, Cause(error)};
   }
-  return Renamed::kNot;
+  return Renaming{Renamed::kNot, Cause(error)};
 }
 
 class Win32Env : public Env {
  public:
-  FileRef OpenFile(const std::wstring& path, Access access, Disposition disposition) override {
+  Opened OpenFile(const std::wstring& path, Access access, Disposition disposition) override {
     // An existing file is emptied below, once held: a file another program
     // holds keeps its bytes.
     const DWORD creation = disposition == Disposition::kOpenExisting ? OPEN_EXISTING
@@ -134,23 +129,18 @@ class Win32Env : public Env {
     // emptied); the handle's own attributes cover a name changed meanwhile.
     const DWORD before = ::GetFileAttributesW(path.c_str());
     if (before != INVALID_FILE_ATTRIBUTES && NotRegular(before)) {
-      last_ = FileError::kNotRegular;
-      return nullptr;
+      return Opened{nullptr, FileError::kNotRegular};
     }
     HANDLE h = ::CreateFileW(path.c_str(), rights, FILE_SHARE_READ,
                              /*lpSecurityAttributes=*/nullptr, creation,
                              FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT,
                              /*hTemplateFile=*/nullptr);
-    if (h == INVALID_HANDLE_VALUE) {
-      last_ = Cause(::GetLastError());
-      return nullptr;
-    }
+    if (h == INVALID_HANDLE_VALUE) return Opened{nullptr, Cause(::GetLastError())};
     BY_HANDLE_FILE_INFORMATION info;
     if (::GetFileType(h) != FILE_TYPE_DISK || !::GetFileInformationByHandle(h, &info) ||
         NotRegular(info.dwFileAttributes)) {
       ::CloseHandle(h);
-      last_ = FileError::kNotRegular;
-      return nullptr;
+      return Opened{nullptr, FileError::kNotRegular};
     }
     bool locked = false;
     if (access != Access::kRead) {
@@ -161,15 +151,13 @@ class Win32Env : public Env {
       }
       if (why != FileError::kNone) {
         Close(File{h, locked});
-        last_ = why;
-        return nullptr;
+        return Opened{nullptr, why};
       }
     }
-    last_ = FileError::kNone;
-    return new File{h, locked};
+    return Opened{new File{h, locked}};
   }
 
-  bool ReadFile(FileRef file, void* buffer, uint32_t count, uint32_t* transferred) override {
+  FileResult ReadFile(FileRef file, void* buffer, uint32_t count, uint32_t* transferred) override {
     DWORD done = 0;
     const BOOL ok = ::ReadFile(Handle(file), buffer, count, &done, /*lpOverlapped=*/nullptr);
     *transferred = done;
@@ -178,7 +166,8 @@ class Win32Env : public Env {
 
   // A write that comes up short (Wine's, when the disk fills) goes on with
   // the rest, which then fails with the cause.
-  bool WriteFile(FileRef file, const void* buffer, uint32_t count, uint32_t* transferred) override {
+  FileResult WriteFile(FileRef file, const void* buffer, uint32_t count,
+                       uint32_t* transferred) override {
     const auto* bytes = static_cast<const uint8_t*>(buffer);
     uint32_t moved = 0;
     BOOL ok = TRUE;
@@ -192,17 +181,17 @@ class Win32Env : public Env {
     return Noted(ok != FALSE);
   }
 
-  bool SetFilePosition(FileRef file, uint32_t offset) override {
+  FileResult SetFilePosition(FileRef file, uint32_t offset) override {
     return Noted(MovePosition(file, offset));
   }
 
-  bool GetFileSize(FileRef file, uint64_t* size) override {
+  FileResult GetFileSize(FileRef file, uint64_t* size) override {
     DWORD high = 0;
     ::SetLastError(NO_ERROR);
     const DWORD low = ::GetFileSize(Handle(file), &high);
-    if (!Noted(!(low == INVALID_FILE_SIZE && ::GetLastError() != NO_ERROR))) return false;
+    if (low == INVALID_FILE_SIZE && ::GetLastError() != NO_ERROR) return Cause(::GetLastError());
     *size = uint64_t{high} << 32 | low;
-    return true;
+    return {};
   }
 
   // FlushFileBuffers writes the file's metadata with its data: on FAT and
@@ -210,11 +199,13 @@ class Win32Env : public Env {
   // made it (NTFS forces its log, which holds the entry's making; FAT writes
   // the entry itself). Under Wine it is an fsync of the Unix file, which
   // leaves a new name to the Unix file system.
-  bool FlushFile(FileRef file) override { return Noted(::FlushFileBuffers(Handle(file)) != FALSE); }
+  FileResult FlushFile(FileRef file) override {
+    return Noted(::FlushFileBuffers(Handle(file)) != FALSE);
+  }
 
   // The end of the file is where its position is set; the position then
   // stays there.
-  bool CutFile(FileRef file, uint32_t size) override {
+  FileResult CutFile(FileRef file, uint32_t size) override {
     return Noted(MovePosition(file, size) && ::SetEndOfFile(Handle(file)) != FALSE);
   }
 
@@ -224,34 +215,29 @@ class Win32Env : public Env {
     delete file;
   }
 
-  bool RemoveFile(const std::wstring& path) override {
-    if (HeldByAnother(path)) {
-      last_ = FileError::kBusy;
-      return false;
-    }
-    if (::DeleteFileW(path.c_str())) return Noted(true);
+  FileResult RemoveFile(const std::wstring& path) override {
+    if (HeldByAnother(path)) return FileError::kBusy;
+    if (::DeleteFileW(path.c_str())) return {};
     const DWORD error = ::GetLastError();
-    last_ = Cause(error);
-    return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND;
+    if (error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND) return {};
+    return Cause(error);
   }
 
   // MOVEFILE_WRITE_THROUGH returns only once the move is on the disk.
   // Without MOVEFILE_REPLACE_EXISTING an existing `to` makes the move fail.
   // A `from` that is open without delete sharing (every handle of
   // OpenFile) is not moved.
-  Renamed RenameFile(const std::wstring& from, const std::wstring& to) override {
-    if (HeldByAnother(from)) return NotMoved();
-    return Moved(::MoveFileExW(from.c_str(), to.c_str(), MOVEFILE_WRITE_THROUGH), from, &last_);
+  Renaming RenameFile(const std::wstring& from, const std::wstring& to) override {
+    if (HeldByAnother(from)) return Renaming{Renamed::kNot, FileError::kBusy};
+    return Moved(::MoveFileExW(from.c_str(), to.c_str(), MOVEFILE_WRITE_THROUGH), from);
   }
 
-  Renamed PutFileInPlace(const std::wstring& from, const std::wstring& to) override {
-    if (HeldByAnother(from)) return NotMoved();
+  Renaming PutFileInPlace(const std::wstring& from, const std::wstring& to) override {
+    if (HeldByAnother(from)) return Renaming{Renamed::kNot, FileError::kBusy};
     return Moved(
         ::MoveFileExW(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH),
-        from, &last_);
+        from);
   }
-
-  FileError LastFileError() override { return last_; }
 
   void* AllocateZeroed(size_t count, size_t size) override {
     if (size != 0 && count > SIZE_MAX / size) return nullptr;
@@ -271,16 +257,9 @@ class Win32Env : public Env {
   }
 
  private:
-  // Takes the outcome of a call: its cause from the last error when it
+  // The outcome of a call: its cause from the thread's last error when it
   // failed.
-  bool Noted(bool done) {
-    last_ = done ? FileError::kNone : Cause(::GetLastError());
-    return done;
-  }
-  Renamed NotMoved() {
-    last_ = FileError::kBusy;
-    return Renamed::kNot;
-  }
+  static FileResult Noted(bool done) { return done ? FileError::kNone : Cause(::GetLastError()); }
   // Windows releases the locks of a closed handle only when it gets round
   // to it: they go first, so that the next writer finds the file free.
   static void Close(const File& file) {
@@ -297,13 +276,7 @@ class Win32Env : public Env {
     const DWORD low = ::SetFilePointer(Handle(file), static_cast<LONG>(offset), &high, FILE_BEGIN);
     return !(low == INVALID_SET_FILE_POINTER && ::GetLastError() != NO_ERROR);
   }
-
-  // The back office's window calls the Env from its own thread and its
-  // worker's at once: each thread has its own last cause.
-  static thread_local FileError last_;
 };
-
-thread_local FileError Win32Env::last_ = FileError::kNone;
 
 }  // namespace
 

@@ -11,7 +11,13 @@
 namespace testkit {
 namespace {
 
+using platform::FileError;
+using platform::FileResult;
 using platform::Renamed;
+using platform::Renaming;
+
+// What a call after the power cut, or a read of a broken sector, fails with.
+constexpr FileError kDead = FileError::kOther;
 
 std::string Key(const std::wstring& path) { return platform::host::HostPath(path); }
 
@@ -49,7 +55,6 @@ void CrashEnv::Resume(const Medium& medium) {
 }
 
 bool CrashEnv::Powered() {
-  refused_ = cut_;
   if (cut_) return false;
   ++calls_;
   if (calls_ == cutAfter_) cut_ = true;  // this call still happens, no later one
@@ -74,13 +79,14 @@ int CrashEnv::See(const std::string& path) {
   return node;
 }
 
-platform::FileRef CrashEnv::OpenFile(const std::wstring& path, platform::Access access,
-                                     platform::Disposition disposition) {
-  if (!Powered()) return nullptr;
+platform::Opened CrashEnv::OpenFile(const std::wstring& path, platform::Access access,
+                                    platform::Disposition disposition) {
+  if (!Powered()) return platform::Opened{nullptr, kDead};
   const std::string key = Key(path);
   int node = See(key);  // before a creation empties the real file
-  platform::FileRef file = EnvWrapper::OpenFile(path, access, disposition);
-  if (file == nullptr) return nullptr;
+  const platform::Opened opened = EnvWrapper::OpenFile(path, access, disposition);
+  if (!opened) return opened;
+  platform::FileRef file = opened.file;
   if (node == kNoFile && disposition == platform::Disposition::kOpenExisting) {
     // Made by someone outside the model since it was first seen: take it as
     // it stands, on the medium.
@@ -95,35 +101,35 @@ platform::FileRef CrashEnv::OpenFile(const std::wstring& path, platform::Access 
   }
   handle.node = node;
   handles_[file] = handle;
-  return file;
+  return opened;
 }
 
-bool CrashEnv::ReadFile(platform::FileRef file, void* buffer, uint32_t count,
-                        uint32_t* transferred) {
+FileResult CrashEnv::ReadFile(platform::FileRef file, void* buffer, uint32_t count,
+                              uint32_t* transferred) {
   *transferred = 0;
-  if (!Powered()) return false;
+  if (!Powered()) return kDead;
   Handle& h = handles_[file];
   for (uint32_t s : nodes_[h.node].unreadable) {
     const uint64_t start = uint64_t{s} * kSectorSize;
     if (count > 0 && start < uint64_t{h.position} + count && start + kSectorSize > h.position) {
-      return false;
+      return kDead;
     }
   }
-  const bool read = EnvWrapper::ReadFile(file, buffer, count, transferred);
+  const FileResult read = EnvWrapper::ReadFile(file, buffer, count, transferred);
   h.position += *transferred;
   return read;
 }
 
-bool CrashEnv::WriteFile(platform::FileRef file, const void* buffer, uint32_t count,
-                         uint32_t* transferred) {
+FileResult CrashEnv::WriteFile(platform::FileRef file, const void* buffer, uint32_t count,
+                               uint32_t* transferred) {
   *transferred = 0;
-  if (!Powered()) return false;
+  if (!Powered()) return kDead;
   Handle& h = handles_[file];
   // An unreadable sector takes a write only of all of it (as far as the
   // file goes): the rest of it could not be read back to merge with.
   std::set<uint32_t>& unreadable = nodes_[h.node].unreadable;
   uint64_t size = 0;
-  target().GetFileSize(file, &size);
+  (void)target().GetFileSize(file, &size);
   const uint64_t from = h.position, to = from + count;
   for (auto s = unreadable.begin(); s != unreadable.end();) {
     const uint64_t start = uint64_t{*s} * kSectorSize;
@@ -133,10 +139,10 @@ bool CrashEnv::WriteFile(platform::FileRef file, const void* buffer, uint32_t co
     } else if (from <= start && to >= end) {
       s = unreadable.erase(s);
     } else {
-      return false;
+      return kDead;
     }
   }
-  const bool written = EnvWrapper::WriteFile(file, buffer, count, transferred);
+  const FileResult written = EnvWrapper::WriteFile(file, buffer, count, transferred);
   if (*transferred > 0) {
     const auto* bytes = static_cast<const uint8_t*>(buffer);
     pending_.push_back(PendingWrite{h.node, h.position, Bytes(bytes, bytes + *transferred)});
@@ -145,18 +151,22 @@ bool CrashEnv::WriteFile(platform::FileRef file, const void* buffer, uint32_t co
   return written;
 }
 
-bool CrashEnv::SetFilePosition(platform::FileRef file, uint32_t offset) {
-  if (!Powered() || !EnvWrapper::SetFilePosition(file, offset)) return false;
-  handles_[file].position = offset;
-  return true;
+FileResult CrashEnv::SetFilePosition(platform::FileRef file, uint32_t offset) {
+  if (!Powered()) return kDead;
+  const FileResult moved = EnvWrapper::SetFilePosition(file, offset);
+  if (moved) handles_[file].position = offset;
+  return moved;
 }
 
-bool CrashEnv::GetFileSize(platform::FileRef file, uint64_t* size) {
-  return Powered() && EnvWrapper::GetFileSize(file, size);
+FileResult CrashEnv::GetFileSize(platform::FileRef file, uint64_t* size) {
+  if (!Powered()) return kDead;
+  return EnvWrapper::GetFileSize(file, size);
 }
 
-bool CrashEnv::FlushFile(platform::FileRef file) {
-  if (!Powered() || !EnvWrapper::FlushFile(file)) return false;
+FileResult CrashEnv::FlushFile(platform::FileRef file) {
+  if (!Powered()) return kDead;
+  const FileResult flushed = EnvWrapper::FlushFile(file);
+  if (!flushed) return flushed;
   Handle& h = handles_[file];
   Node& node = nodes_[h.node];
   for (const PendingWrite& w : pending_) {
@@ -171,22 +181,20 @@ bool CrashEnv::FlushFile(platform::FileRef file) {
                                 [&](const PendingWrite& w) { return w.node == h.node; }),
                  pending_.end());
   if (names_[h.name] == h.node) durable_[h.name] = h.node;
-  return true;
+  return {};
 }
 
-bool CrashEnv::CutFile(platform::FileRef file, uint32_t size) {
-  if (!Powered() || !EnvWrapper::CutFile(file, size)) return false;
+FileResult CrashEnv::CutFile(platform::FileRef file, uint32_t size) {
+  if (!Powered()) return kDead;
+  const FileResult cut = EnvWrapper::CutFile(file, size);
+  if (!cut) return cut;
   Handle& h = handles_[file];
   // Sectors wholly past the new end go, unreadable or not.
   std::set<uint32_t>& unreadable = nodes_[h.node].unreadable;
   unreadable.erase(unreadable.lower_bound((size + kSectorSize - 1) / kSectorSize),
                    unreadable.end());
   pending_.push_back(PendingWrite{h.node, size, {}, /*cut=*/true});
-  return true;
-}
-
-platform::FileError CrashEnv::LastFileError() {
-  return refused_ ? platform::FileError::kOther : EnvWrapper::LastFileError();
+  return {};
 }
 
 void CrashEnv::CloseFile(platform::FileRef file) {
@@ -194,36 +202,36 @@ void CrashEnv::CloseFile(platform::FileRef file) {
   EnvWrapper::CloseFile(file);
 }
 
-bool CrashEnv::RemoveFile(const std::wstring& path) {
-  if (!Powered()) return false;
+FileResult CrashEnv::RemoveFile(const std::wstring& path) {
+  if (!Powered()) return kDead;
   const std::string key = Key(path);
   See(key);
-  if (!EnvWrapper::RemoveFile(path)) return false;
-  names_[key] = kNoFile;
-  return true;
+  const FileResult removed = EnvWrapper::RemoveFile(path);
+  if (removed) names_[key] = kNoFile;
+  return removed;
 }
 
-Renamed CrashEnv::Moved(Renamed done, const std::wstring& from, const std::wstring& to) {
-  if (done == Renamed::kNot) return done;
+Renaming CrashEnv::Moved(Renaming done, const std::wstring& from, const std::wstring& to) {
+  if (done.renamed == Renamed::kNot) return done;
   const std::string source = Key(from), target = Key(to);
   names_[target] = names_[source];
   names_[source] = kNoFile;
-  if (done == Renamed::kOnMedium) {
+  if (done.renamed == Renamed::kOnMedium) {
     durable_[target] = names_[target];
     durable_[source] = kNoFile;
   }
   return done;
 }
 
-Renamed CrashEnv::RenameFile(const std::wstring& from, const std::wstring& to) {
-  if (!Powered()) return Renamed::kNot;
+Renaming CrashEnv::RenameFile(const std::wstring& from, const std::wstring& to) {
+  if (!Powered()) return Renaming{Renamed::kNot, kDead};
   See(Key(from));
   See(Key(to));
   return Moved(EnvWrapper::RenameFile(from, to), from, to);
 }
 
-Renamed CrashEnv::PutFileInPlace(const std::wstring& from, const std::wstring& to) {
-  if (!Powered()) return Renamed::kNot;
+Renaming CrashEnv::PutFileInPlace(const std::wstring& from, const std::wstring& to) {
+  if (!Powered()) return Renaming{Renamed::kNot, kDead};
   See(Key(from));
   See(Key(to));
   return Moved(EnvWrapper::PutFileInPlace(from, to), from, to);

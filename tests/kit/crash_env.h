@@ -87,21 +87,22 @@ class CrashEnv : public platform::EnvWrapper {
   // The power does not fail.
   void Resume(const Medium& medium);
 
-  platform::FileRef OpenFile(const std::wstring& path, platform::Access access,
-                             platform::Disposition disposition) override;
-  bool ReadFile(platform::FileRef file, void* buffer, uint32_t count,
-                uint32_t* transferred) override;
-  bool WriteFile(platform::FileRef file, const void* buffer, uint32_t count,
-                 uint32_t* transferred) override;
-  bool SetFilePosition(platform::FileRef file, uint32_t offset) override;
-  bool GetFileSize(platform::FileRef file, uint64_t* size) override;
-  bool FlushFile(platform::FileRef file) override;
-  bool CutFile(platform::FileRef file, uint32_t size) override;
+  // After the power cut, and on a read of a sector that fails every read,
+  // a call fails with platform::FileError::kOther.
+  platform::Opened OpenFile(const std::wstring& path, platform::Access access,
+                            platform::Disposition disposition) override;
+  platform::FileResult ReadFile(platform::FileRef file, void* buffer, uint32_t count,
+                                uint32_t* transferred) override;
+  platform::FileResult WriteFile(platform::FileRef file, const void* buffer, uint32_t count,
+                                 uint32_t* transferred) override;
+  platform::FileResult SetFilePosition(platform::FileRef file, uint32_t offset) override;
+  platform::FileResult GetFileSize(platform::FileRef file, uint64_t* size) override;
+  platform::FileResult FlushFile(platform::FileRef file) override;
+  platform::FileResult CutFile(platform::FileRef file, uint32_t size) override;
   void CloseFile(platform::FileRef file) override;
-  bool RemoveFile(const std::wstring& path) override;
-  platform::Renamed RenameFile(const std::wstring& from, const std::wstring& to) override;
-  platform::Renamed PutFileInPlace(const std::wstring& from, const std::wstring& to) override;
-  platform::FileError LastFileError() override;
+  platform::FileResult RemoveFile(const std::wstring& path) override;
+  platform::Renaming RenameFile(const std::wstring& from, const std::wstring& to) override;
+  platform::Renaming PutFileInPlace(const std::wstring& from, const std::wstring& to) override;
 
  private:
   static constexpr int kNoFile = -1;
@@ -130,7 +131,8 @@ class CrashEnv : public platform::EnvWrapper {
   // medium as it is.
   int See(const std::string& path);
   int NewNode(Bytes content);
-  platform::Renamed Moved(platform::Renamed done, const std::wstring& from, const std::wstring& to);
+  platform::Renaming Moved(platform::Renaming done, const std::wstring& from,
+                           const std::wstring& to);
   std::vector<uint32_t> CutPoints(const PendingWrite& write) const;
   std::vector<uint32_t> Sectors(const PendingWrite& write) const;
 
@@ -144,7 +146,6 @@ class CrashEnv : public platform::EnvWrapper {
   int calls_ = 0;
   int cutAfter_ = 0;
   bool cut_ = false;
-  bool refused_ = false;  // the last call came after the power cut
 };
 
 // Makes the real files what `medium` says.

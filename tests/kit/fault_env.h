@@ -13,7 +13,7 @@ enum class FileOp { kOpen, kRead, kWrite, kSeek, kSize, kFlush, kRemove, kRename
 constexpr const char* kFileOpNames[] = {"open",  "read",   "write",  "seek", "size",
                                         "flush", "remove", "rename", "cut"};
 enum class Fault {
-  kFail,   // the call reports failure (platform::FileError::kOther)
+  kFail,   // the call fails with platform::FileError::kOther
   kShort,  // reads and writes move half the bytes and report success
   // The disk is full: a write moves half the bytes and then fails, any other
   // call fails, each with platform::FileError::kDiskFull.
@@ -37,22 +37,20 @@ class FaultInjectionEnv : public platform::EnvWrapper {
   // No faults armed, every count 0.
   void Reset();
 
-  platform::FileRef OpenFile(const std::wstring& path, platform::Access access,
-                             platform::Disposition disposition) override;
-  bool ReadFile(platform::FileRef file, void* buffer, uint32_t count,
-                uint32_t* transferred) override;
-  bool WriteFile(platform::FileRef file, const void* buffer, uint32_t count,
-                 uint32_t* transferred) override;
-  bool SetFilePosition(platform::FileRef file, uint32_t offset) override;
-  bool GetFileSize(platform::FileRef file, uint64_t* size) override;
-  bool FlushFile(platform::FileRef file) override;
-  bool CutFile(platform::FileRef file, uint32_t size) override;
-  bool RemoveFile(const std::wstring& path) override;
-  platform::Renamed RenameFile(const std::wstring& from, const std::wstring& to) override;
-  platform::Renamed PutFileInPlace(const std::wstring& from, const std::wstring& to) override;
-  // The injected fault's cause after a call this layer failed; the target's
-  // after any other.
-  platform::FileError LastFileError() override;
+  platform::Opened OpenFile(const std::wstring& path, platform::Access access,
+                            platform::Disposition disposition) override;
+  platform::FileResult ReadFile(platform::FileRef file, void* buffer, uint32_t count,
+                                uint32_t* transferred) override;
+  platform::FileResult WriteFile(platform::FileRef file, const void* buffer, uint32_t count,
+                                 uint32_t* transferred) override;
+  platform::FileResult SetFilePosition(platform::FileRef file, uint32_t offset) override;
+  platform::FileResult GetFileSize(platform::FileRef file, uint64_t* size) override;
+  platform::FileResult FlushFile(platform::FileRef file) override;
+  platform::FileResult CutFile(platform::FileRef file, uint32_t size) override;
+  platform::FileResult RemoveFile(const std::wstring& path) override;
+  // A rename this layer fails returns the injected cause with kNot.
+  platform::Renaming RenameFile(const std::wstring& from, const std::wstring& to) override;
+  platform::Renaming PutFileInPlace(const std::wstring& from, const std::wstring& to) override;
   void* AllocateZeroed(size_t count, size_t size) override;
   void* AllocatePages(size_t bytes) override;
 
@@ -64,17 +62,21 @@ class FaultInjectionEnv : public platform::EnvWrapper {
     bool firing = false;  // a persistent fault that has started
   };
   // Counts a call of `op`; true when it should misbehave, with `*fault` how.
-  // A call that fails here takes its cause from the fault.
-  bool Misbehaves(FileOp op, Fault* fault = nullptr);
-  // Fails a call with the cause of `fault`.
-  bool Fails(Fault fault);
+  bool Misbehaves(FileOp op, Fault* fault);
+  // The cause a call fails with under `fault`.
+  static platform::FileError CauseOf(Fault fault);
+  // A call that moves no bytes: failed with the fault's cause, or `call`.
+  template <typename Call>
+  platform::FileResult FailsOr(FileOp op, Call call) {
+    Fault fault;
+    if (Misbehaves(op, &fault)) return CauseOf(fault);
+    return call();
+  }
   bool AllocationFails() { return allocationCountdown_ > 0 && --allocationCountdown_ == 0; }
 
   std::array<Plan, static_cast<size_t>(FileOp::kCount)> plans_{};
   std::array<int, static_cast<size_t>(FileOp::kCount)> counts_{};
   int allocationCountdown_ = 0;
-  bool failedHere_ = false;  // the last call was failed by this layer
-  platform::FileError cause_ = platform::FileError::kNone;
 };
 
 }  // namespace testkit

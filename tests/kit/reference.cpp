@@ -19,9 +19,9 @@ void InsertionSort(IndexEntry* entries, int64_t count) {
 }
 
 bool ReferenceLoad() {
-  platform::ScopedFile file(OpenInventoryForReading());
+  InventoryFile file = OpenInventoryForReading();
   uint64_t size = 0;
-  if (!file || !platform::GetFileSize(file.get(), &size) || size == 0 || size % kRecordSize != 0) {
+  if (!file || !file.GetSize(&size) || size == 0 || size % kRecordSize != 0) {
     return false;
   }
   SlotCount = static_cast<int32_t>(size / kRecordSize);
@@ -31,8 +31,7 @@ bool ReferenceLoad() {
   ActiveCount = DeletedCount = 0;
   uint32_t i = 0;
   for (uint32_t got = 0; i < static_cast<uint32_t>(SlotCount); ++i) {
-    if (!platform::ReadFile(file.get(), CurrentRecord.bytes, kRecordSize, &got) ||
-        got != kRecordSize) {
+    if (!file.Read(CurrentRecord.bytes, kRecordSize, &got) || got != kRecordSize) {
       break;
     }
     int64_t number = LoadI64(CurrentRecord.bytes);
@@ -73,7 +72,7 @@ bool PlainWriteSlot(int64_t slot, const InventoryRecord& record) {
          platform::FlushFile(file.get());
 }
 
-ScanOutcome ReferenceScan(platform::FileRef file) {
+ScanOutcome ReferenceScan(InventoryFile& file) {
   const char* p = InputText;
   for (; CurrentSlot <= int64_t{SlotCount} - 1; ++CurrentSlot) {
     const uint8_t* prefix = PrefixTable[CurrentSlot].bytes;

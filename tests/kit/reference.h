@@ -28,4 +28,4 @@ bool MatchesPattern(const char* pattern, const uint8_t* record);
 bool PlainWriteSlot(int64_t slot, const InventoryRecord& record);
 // The description scan from CurrentSlot with one positioned 1874-byte read
 // per slot that passes the prefix step.
-ScanOutcome ReferenceScan(platform::FileRef file);
+ScanOutcome ReferenceScan(InventoryFile& file);

@@ -3,8 +3,8 @@
 #include <windows.h>
 
 #include "app/app_state.h"
-#include "resources/resource_ids.h"
 #include "config/settings_save.h"
+#include "resources/resource_ids.h"
 
 HBITMAP BackgroundBitmap = nullptr;
 

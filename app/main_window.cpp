@@ -3,15 +3,15 @@
 #include <windows.h>
 
 #include "app/app_state.h"
+#include "commands/records_state.h"
 #include "config/configuration.h"
+#include "messages/messages.h"
+#include "messages/opening_messages.h"
 #include "platform/app_handles.h"
 #include "platform/platform.h"
 #include "records/delete_command.h"
 #include "records/find_amend.h"
-#include "commands/records_state.h"
 #include "resources/resource_ids.h"
-#include "messages/messages.h"
-#include "messages/opening_messages.h"
 
 HWND MenuBar = nullptr;
 HDC BitmapSurface = nullptr;

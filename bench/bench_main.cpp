@@ -16,13 +16,13 @@
 #include <string>
 #include <vector>
 
+#include "commands/records_state.h"
+#include "messages/opening_messages.h"
 #include "platform/host/host_control.h"
 #include "platform/scoped_file.h"
 #include "records/description_scan.h"
-#include "commands/records_state.h"
 #include "store/journalled_write.h"
 #include "store/number_index.h"
-#include "messages/opening_messages.h"
 #include "store/slot_io.h"
 #include "store/store_state.h"
 #include "tests/kit/process_state.h"
@@ -133,8 +133,9 @@ void Write(benchmark::State& state, const std::string& dir, bool journalled) {
     if (!ReadSlot(file, slot, &record)) state.SkipWithError("cannot read");
   }
   for (auto _ : state) {
-    const bool written = journalled ? WriteSlotJournalled(slot, record, record).outcome == WriteOutcome::kWritten
-                                    : PlainWriteSlot(slot, record);
+    const bool written =
+        journalled ? WriteSlotJournalled(slot, record, record).outcome == WriteOutcome::kWritten
+                   : PlainWriteSlot(slot, record);
     if (!written) state.SkipWithError("cannot write");
   }
 }

@@ -44,9 +44,8 @@ int main(int argc, char** argv) {
     std::printf("%zu rows exported\n", rows);
   } else {
     const DeskWork::Reviewed reviewed = work.Review(shop, args[2], ImportRules{}, &progress);
-    status = reviewed == DeskWork::Reviewed::kReady || reviewed == DeskWork::Reviewed::kNothing
-                 ? 0
-                 : 1;
+    status =
+        reviewed == DeskWork::Reviewed::kReady || reviewed == DeskWork::Reviewed::kNothing ? 0 : 1;
     if (const ImportPlan* plan = work.plan()) {
       size_t rows = 0;
       for (size_t p = 0; p < ImportPlan::kParts; ++p) {

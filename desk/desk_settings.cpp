@@ -2,9 +2,9 @@
 
 #include <cstdint>
 
+#include "office/fields.h"
 #include "platform/platform.h"
 #include "platform/scoped_file.h"
-#include "office/fields.h"
 #include "platform/utf8.h"
 
 namespace {
@@ -63,7 +63,8 @@ std::string FormatDeskSettings(const DeskSettings& s) {
   std::string text = "# the tallo back office's settings\r\nfolder=" + s.folder +
                      "\r\ncard=" + s.card + "\r\ncodepage=" + s.codePage +
                      "\r\nsheets=" + s.sheets + "\r\n";
-  for (const auto& [shop, sheets] : s.otherShops) text += "shopsheets=" + shop + "|" + sheets + "\r\n";
+  for (const auto& [shop, sheets] : s.otherShops)
+    text += "shopsheets=" + shop + "|" + sheets + "\r\n";
   return text;
 }
 
@@ -78,7 +79,8 @@ void ChangeShop(const std::string& folder, DeskSettings* settings) {
   settings->sheets = kept == settings->otherShops.end() ? "" : kept->second;
   if (kept != settings->otherShops.end()) settings->otherShops.erase(kept);
   // The file stays small: past the most kept, one of the others goes.
-  while (settings->otherShops.size() > kKeptShops) settings->otherShops.erase(settings->otherShops.begin());
+  while (settings->otherShops.size() > kKeptShops)
+    settings->otherShops.erase(settings->otherShops.begin());
   settings->folder = folder;
 }
 

@@ -4,13 +4,13 @@
 #include <filesystem>
 #include <system_error>
 
+#include "office/fields.h"
+#include "office/folders.h"
 #include "platform/console.h"
 #include "platform/number_text.h"
 #include "platform/ui.h"
-#include "store/store_state.h"
-#include "office/fields.h"
-#include "office/folders.h"
 #include "platform/utf8.h"
+#include "store/store_state.h"
 
 const char kAddChoice[] = "Add new items";
 const char kOverwriteChoice[] = "Overwrite film.dat's changes";
@@ -197,8 +197,7 @@ DeskWork::Applied DeskWork::Apply(Progress* progress) {
       Say("film.dat may not be written by this user (permission denied).");
     } else {
       Say("film.dat could not be " +
-          std::string(w.status.step == FileStep::kRead ? "read" : "written") + " at " + item +
-          ".");
+          std::string(w.status.step == FileStep::kRead ? "read" : "written") + " at " + item + ".");
     }
     if (changed + added == 0) {
       Say("Nothing was written. " + again);

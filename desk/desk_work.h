@@ -16,12 +16,12 @@
 #include <vector>
 
 #include "desk/desk_settings.h"
-#include "office/import/import_plan.h"
-#include "office/import/import_run.h"
-#include "office/progress.h"
 #include "office/complaints.h"
 #include "office/export.h"
+#include "office/import/import_plan.h"
+#include "office/import/import_run.h"
 #include "office/open_inventory.h"
+#include "office/progress.h"
 
 // The words the window's messages use for its two choices: what its check
 // boxes say.

@@ -7,10 +7,15 @@
 #include <tuple>
 #include <vector>
 
+#include "filmtool/tool.h"
+#include "messages/opening_messages.h"
+#include "office/complaints.h"
+#include "office/fields.h"
+#include "office/open_inventory.h"
 #include "platform/console.h"
 #include "platform/field_text.h"
 #include "platform/scoped_file.h"
-#include "messages/opening_messages.h"
+#include "platform/utf8.h"
 #include "store/file_names.h"
 #include "store/inventory_location.h"
 #include "store/journal_file.h"
@@ -19,11 +24,6 @@
 #include "store/load_inventory.h"
 #include "store/slot_io.h"
 #include "store/store_state.h"
-#include "office/fields.h"
-#include "filmtool/tool.h"
-#include "office/complaints.h"
-#include "office/open_inventory.h"
-#include "platform/utf8.h"
 
 namespace {
 

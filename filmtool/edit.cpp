@@ -9,15 +9,15 @@
 #include "commands/delete_record.h"
 #include "commands/lookup_number.h"
 #include "commands/records_state.h"
-#include "platform/number_text.h"
-#include "store/load_inventory.h"
-#include "store/store_state.h"
-#include "office/fields.h"
 #include "filmtool/tool.h"
 #include "office/complaints.h"
+#include "office/fields.h"
 #include "office/open_inventory.h"
-#include "platform/utf8.h"
 #include "office/value_syntax.h"
+#include "platform/number_text.h"
+#include "platform/utf8.h"
+#include "store/load_inventory.h"
+#include "store/store_state.h"
 
 namespace {
 

@@ -8,18 +8,18 @@
 #include <string>
 #include <vector>
 
+#include "filmtool/message_echo.h"
+#include "filmtool/output.h"
+#include "filmtool/tool.h"
+#include "office/complaints.h"
+#include "office/fields.h"
+#include "office/folders.h"
+#include "office/open_inventory.h"
 #include "platform/console.h"
 #include "store/field_rules.h"
 #include "store/load_inventory.h"
 #include "store/slot_io.h"
 #include "store/store_state.h"
-#include "office/fields.h"
-#include "office/folders.h"
-#include "filmtool/message_echo.h"
-#include "filmtool/output.h"
-#include "filmtool/tool.h"
-#include "office/complaints.h"
-#include "office/open_inventory.h"
 
 namespace {
 

@@ -6,14 +6,14 @@
 #include <cstdio>
 #include <string>
 
-#include "platform/console.h"
-#include "store/store_state.h"
+#include "filmtool/tool.h"
+#include "office/complaints.h"
 #include "office/import/import_plan.h"
 #include "office/import/import_report.h"
 #include "office/import/import_run.h"
-#include "filmtool/tool.h"
 #include "office/open_inventory.h"
-#include "office/complaints.h"
+#include "platform/console.h"
+#include "store/store_state.h"
 
 namespace {
 

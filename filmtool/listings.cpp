@@ -2,11 +2,11 @@
 #include <cinttypes>
 #include <cstdio>
 
-#include "store/load_inventory.h"
-#include "store/store_state.h"
 #include "filmtool/tool.h"
 #include "office/complaints.h"
 #include "office/open_inventory.h"
+#include "store/load_inventory.h"
+#include "store/store_state.h"
 
 int Stats() {
   if (!OpenForReport()) return 1;

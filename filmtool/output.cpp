@@ -6,8 +6,8 @@
 #include <string>
 
 #include "filmtool/tool.h"
-#include "office/open_inventory.h"
 #include "office/complaints.h"
+#include "office/open_inventory.h"
 
 namespace {
 

@@ -7,12 +7,12 @@
 #include <iterator>
 #include <string>
 
+#include "office/value_syntax.h"
 #include "platform/field_text.h"
 #include "platform/number_text.h"
 #include "platform/platform.h"
-#include "store/field_rules.h"
 #include "platform/utf8.h"
-#include "office/value_syntax.h"
+#include "store/field_rules.h"
 
 namespace {
 
@@ -202,8 +202,8 @@ std::string StoreField(Field field, std::string_view value, InventoryRecord& r, 
       // The dialog reads 4294967295 and beyond as 0: past the field's
       // limit all the same.
       const std::string beyond =
-          "beyond " + std::to_string(field == Field::kInStock ? uint32_t{INT32_MAX}
-                                                              : kCategoryLimit - 1);
+          "beyond " +
+          std::to_string(field == Field::kInStock ? uint32_t{INT32_MAX} : kCategoryLimit - 1);
       if (!TakeUnsigned(value, &number)) {
         return IsWholeNumberText(value) ? beyond : "not a whole number of 0 or more";
       }
@@ -259,9 +259,9 @@ void ConvertFieldText(const uint8_t* field, size_t size, std::wstring* wide) {
   // No byte makes more than one wide character.
   wide->resize(length);
   if (length == 0) return;
-  const int n = platform::NarrowToWide(reinterpret_cast<const char*>(field),
-                                       static_cast<int>(length), wide->data(),
-                                       static_cast<int>(length));
+  const int n =
+      platform::NarrowToWide(reinterpret_cast<const char*>(field), static_cast<int>(length),
+                             wide->data(), static_cast<int>(length));
   wide->resize(static_cast<size_t>(std::max(n, 0)));
 }
 

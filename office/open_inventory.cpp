@@ -1,16 +1,17 @@
 // How filmtool's commands open the inventory: as start-up does, but
 // without making a film.dat, and with the tool's own words for what stands
 // in the way.
+#include "office/open_inventory.h"
+
+#include "messages/opening_messages.h"
+#include "office/complaints.h"
 #include "platform/console.h"
 #include "platform/scoped_file.h"
-#include "messages/opening_messages.h"
 #include "store/file_names.h"
 #include "store/journal_file.h"
 #include "store/journal_overlay.h"
 #include "store/slot_io.h"
 #include "store/store_state.h"
-#include "office/complaints.h"
-#include "office/open_inventory.h"
 
 namespace {
 

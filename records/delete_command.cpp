@@ -1,14 +1,15 @@
 // Delete: ask, look up, confirm, and have the store write the deleted form
 // to the record's own slot.
+#include "records/delete_command.h"
+
 #include <string>
 
+#include "commands/delete_record.h"
+#include "commands/records_state.h"
 #include "dialogs/dialog_support.h"
 #include "messages/messages.h"
 #include "platform/number_text.h"
-#include "records/delete_command.h"
-#include "commands/delete_record.h"
 #include "records/prompt.h"
-#include "commands/records_state.h"
 #include "store/store_state.h"
 
 namespace {

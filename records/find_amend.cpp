@@ -2,9 +2,9 @@
 #include "records/find_amend.h"
 
 #include "commands/amend_record.h"
-#include "records/prompt.h"
-#include "records/item_dialogs.h"
 #include "commands/records_state.h"
+#include "records/item_dialogs.h"
+#include "records/prompt.h"
 #include "store/store_state.h"
 
 namespace {

@@ -1,9 +1,9 @@
 // The view and amend dialogs over CurrentRecord.
 #include "records/item_dialogs.h"
 
+#include "commands/records_state.h"
 #include "platform/number_text.h"
 #include "platform/platform.h"
-#include "commands/records_state.h"
 #include "resources/resource_ids.h"
 #include "store/field_rules.h"
 #include "store/inventory_record.h"

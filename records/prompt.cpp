@@ -2,10 +2,10 @@
 
 #include <cstring>
 
+#include "commands/records_state.h"
 #include "platform/number_text.h"
 #include "records/lookup_item.h"
 #include "records/prompt_dialog.h"
-#include "commands/records_state.h"
 #include "store/inventory_record.h"
 
 bool AskForItem(const char* question) {

@@ -51,6 +51,8 @@ step "the window's two threads at once, under ThreadSanitizer" \
   '^\[  (PASSED|FAILED) |WARNING: ThreadSanitizer' scripts/thread-test.sh build/tsan
 step "unit tests cross-built for 32-bit ARM, under qemu-arm" "$tests_passed" ctest_in build/arm/tallo
 step "the scripts' own tests" '^(ok|FAILED) ' scripts/script-test.sh
+step "the code's format, as clang-format leaves it" '^format:|files are not formatted' \
+  scripts/format-check.sh
 step "workbooks through LibreOffice Calc and Gnumeric" '^spreadsheets:|^FAILED ' \
   scripts/spreadsheet-test.sh build/host
 for bits in 64 32; do

@@ -13,6 +13,10 @@
 #include <optional>
 
 #include "config/settings_save.h"
+#include "filmtool/tool.h"
+#include "office/complaints.h"
+#include "office/export.h"
+#include "office/open_inventory.h"
 #include "store/journal.h"
 #include "store/settings_image.h"
 #include "store/slot_io.h"
@@ -21,10 +25,6 @@
 #include "tests/kit/single_journal.h"
 #include "tests/kit/store_invariants.h"
 #include "tests/sweep_fixture.h"
-#include "filmtool/tool.h"
-#include "office/complaints.h"
-#include "office/export.h"
-#include "office/open_inventory.h"
 
 namespace {
 

@@ -13,14 +13,14 @@
 #include <string>
 #include <vector>
 
-#include "tests/kit/csv_rows.h"
-#include "tests/records_fixture.h"
-#include "office/fields.h"
 #include "filmtool/message_echo.h"
 #include "filmtool/tool.h"
 #include "office/complaints.h"
 #include "office/export.h"
+#include "office/fields.h"
 #include "office/open_inventory.h"
+#include "tests/kit/csv_rows.h"
+#include "tests/records_fixture.h"
 
 class Filmtool : public RecordsTest {
  protected:
@@ -96,7 +96,7 @@ class FilmtoolCommands : public RecordsTest {
     }
     const int status = Tool([&] {
       return ::Import(fromStandardInput ? "-" : Path("in.csv"), has("--dry-run"), has("--add"),
-                       has("--overwrite"));
+                      has("--overwrite"));
     });
     std::cin.rdbuf(standardInput);
     return status;

@@ -15,13 +15,13 @@
 #include <sstream>
 #include <thread>
 
+#include "office/sheets/sheet_writer.h"
 #include "records/item_dialogs.h"
 #include "store/field_rules.h"
 #include "store/journal.h"
 #include "store/settings_image.h"
 #include "tests/filmtool_fixture.h"
 #include "tests/kit/single_journal.h"
-#include "office/sheets/sheet_writer.h"
 
 TEST_F(Filmtool, StatsOfAGeneratedInventory) {
   std::filesystem::create_directory(Path("shop"));
@@ -62,7 +62,8 @@ TEST_F(Filmtool, AnOutputThatFailsIsToldAndEndsTheCommand) {
             "filmtool: standard output cannot be written: the disk or card is full: what was "
             "printed before is cut short\n");
   EXPECT_EQ(Run("{ " + Tool("stats") + " >&-; }"), 1);
-  EXPECT_EQ(err_, "filmtool: standard output is closed: give the tool a file or program to print to\n");
+  EXPECT_EQ(err_,
+            "filmtool: standard output is closed: give the tool a file or program to print to\n");
   // A reader that stops after one byte: the rest of the sheet is refused.
   Run("{ { " + Tool("export") + "; echo $? >" + Path("status") + "; } | head -c 1 >/dev/null; }");
   EXPECT_EQ(Text("status"), "1\n");
@@ -144,9 +145,12 @@ TEST_F(FilmtoolCommands, CheckSettlesAJournalThenReportsEveryProblemOnALine) {
   std::fill_n(unterminated.bytes + kDescriptionOffset, kDescriptionSize, 'D');
   std::fill_n(unterminated.bytes + kSku1Offset, kSku1Size, 'S');
   // In code page 1252 0x9D is a C1 control character, 0x80 the euro sign.
-  std::vector<InventoryRecord> records =
-      MakeItems({{7, "SEVEN \x80", "C1\x9D"}, {0, "ZERO"}, {7, "AGAIN", "TAB\tBED"}, {-5, ""},
-                 {4, ""}, {-1, ""}});
+  std::vector<InventoryRecord> records = MakeItems({{7, "SEVEN \x80", "C1\x9D"},
+                                                    {0, "ZERO"},
+                                                    {7, "AGAIN", "TAB\tBED"},
+                                                    {-5, ""},
+                                                    {4, ""},
+                                                    {-1, ""}});
   records[4] = unterminated;
   WriteInventory(records);
   // A whole journal of a write of slot 5 that never began.
@@ -207,7 +211,7 @@ TEST_F(Filmtool, ExportReadsBackWithACsvReader) {
   EXPECT_EQ(rows[2][2], "SAY \"HI\"\r\nTWICE");
   ASSERT_EQ(Run(Tool("export", "--all")), 0);
   // Quoted: what a spreadsheet could take for a separator, and blank ends.
-  EXPECT_NE(out_.find(",\"A;B\",\"\tX\",") , std::string::npos) << out_;
+  EXPECT_NE(out_.find(",\"A;B\",\"\tX\","), std::string::npos) << out_;
   EXPECT_NE(out_.find(",\" PAD \","), std::string::npos) << out_;
   const auto all = ReadCsv(out_);
   ASSERT_EQ(all.size(), 5u);
@@ -269,25 +273,33 @@ TEST_F(FilmtoolCommands, RefusalsLeaveTheFileByteForByteUnchanged) {
       {"11", {"price=1e309"}, "filmtool: price: too large for a price: 1e309\n"},
       {"11", {"cost_price=-inf"}, "filmtool: cost_price: an infinity is no price: -inf\n"},
       {"11", {"trade_price=NaN"}, "filmtool: trade_price: NaN (not a number) is no price: NaN\n"},
-      {"11", {"price=2,49"}, "filmtool: price: a decimal comma: write the price with a point: 2,49\n"},
-      {"11", {"description=TWO\nLINES"},
+      {"11",
+       {"price=2,49"},
+       "filmtool: price: a decimal comma: write the price with a point: 2,49\n"},
+      {"11",
+       {"description=TWO\nLINES"},
        "filmtool: description: a control character, U+000A, is no part of a text: TWO\\x0ALINES\n"},
-      {"11", {"sku=\x1b[31mRED"},
+      {"11",
+       {"sku=\x1b[31mRED"},
        "filmtool: sku: a control character, U+001B, is no part of a text: \\x1B[31mRED\n"},
       {"11", {"in_stock=2147483648"}, "filmtool: in_stock: beyond 2147483647: 2147483648\n"},
       {"11", {"in_stock=-1"}, "filmtool: in_stock: not a whole number of 0 or more: -1\n"},
       {"11", {"in_stock=12abc"}, "filmtool: in_stock: not a whole number of 0 or more: 12abc\n"},
       {"11", {"category=18"}, "filmtool: category: beyond 17: 18\n"},
       {"11", {"tax=4"}, "filmtool: tax: not a list position 0 to 3 nor an entry's text: 4\n"},
-      {"11", {"description=\xC4\x80X"},
+      {"11",
+       {"description=\xC4\x80X"},
        "filmtool: description: code page 1252 has no \xC4\x80 (U+0100): \xC4\x80X\n"},
       // Named as typed, never as the capital the field would make of it.
-      {"11", {"description=\xC4\x81X"},
+      {"11",
+       {"description=\xC4\x81X"},
        "filmtool: description: code page 1252 has no \xC4\x81 (U+0101): \xC4\x81X\n"},
-      {"11", {"sku=\xC6\x92X"},
+      {"11",
+       {"sku=\xC6\x92X"},
        "filmtool: sku: code page 1252 has no capital for \xC6\x92 (U+0192): \xC6\x92X\n"},
       {"11", {"description=X"}, "The description must have at least two characters.\n"},
-      {"11", {"price=2", "colour=red"},
+      {"11",
+       {"price=2", "colour=red"},
        "filmtool: not FIELD=VALUE with a field of the amend dialog: "
        "colour=red\n"},
       {"12", {"price=2"}, "Problem: No such item: 12\n"},

@@ -1,9 +1,10 @@
 // The Find and Amend commands from the prompt to the file.
+#include "records/find_amend.h"
+
 #include <cstring>
 #include <filesystem>
 
 #include "records/delete_command.h"
-#include "records/find_amend.h"
 #include "store/number_index.h"
 #include "store/settings_image.h"
 #include "tests/records_fixture.h"

@@ -12,14 +12,14 @@
 #include <map>
 #include <sstream>
 
+#include "office/import/item_edits.h"
+#include "office/import/respelling.h"
+#include "office/sheets/csv.h"
+#include "office/value_syntax.h"
+#include "office/version_mark.h"
 #include "platform/number_text.h"
 #include "store/record_writes.h"
 #include "tests/records_fixture.h"
-#include "office/sheets/csv.h"
-#include "office/import/item_edits.h"
-#include "office/import/respelling.h"
-#include "office/value_syntax.h"
-#include "office/version_mark.h"
 
 namespace {
 

@@ -7,17 +7,17 @@
 #include <random>
 #include <set>
 
-#include "store/journal.h"
-#include "tests/filmtool_fixture.h"
-#include "tests/sheet_commands.h"
-#include "tests/kit/single_journal.h"
-#include "tests/kit/workbook_parts.h"
-#include "office/fields.h"
 #include "filmtool/tool.h"
 #include "office/complaints.h"
 #include "office/export.h"
+#include "office/fields.h"
 #include "office/open_inventory.h"
 #include "office/sheets/workbook_reader.h"
+#include "store/journal.h"
+#include "tests/filmtool_fixture.h"
+#include "tests/kit/single_journal.h"
+#include "tests/kit/workbook_parts.h"
+#include "tests/sheet_commands.h"
 
 using SheetImport = SheetCommands;
 using Sheet = CsvSheet;
@@ -176,10 +176,9 @@ TEST_F(SheetImport, TheDryRunListsTheRealRunsWrites) {
     WriteInventory(MakeItems(items));
     Sheet sheet = Export();
     for (int k = 0; k < 6; ++k) {
-      ASSERT_EQ(
-          Amend(std::to_string(100 + pick(40)),
-                {"price=" + std::to_string(pick(90)), "in_stock=" + std::to_string(pick(9))}),
-          0);
+      ASSERT_EQ(Amend(std::to_string(100 + pick(40)),
+                      {"price=" + std::to_string(pick(90)), "in_stock=" + std::to_string(pick(9))}),
+                0);
     }
     for (size_t r = 1; r < sheet.size(); ++r) {
       std::vector<std::string>& row = sheet[r];
@@ -591,9 +590,11 @@ TEST_F(SheetCommands, AWorkbookComesBackAsACsvDoesAndItsRefusalsNameTheCell) {
   stock.replace(sku, stock.find("</c>", sku) + 4 - sku, "<c r=\"D2\"><v>12</v></c>");
   ASSERT_TRUE(WriteZipFile(Path("saved.xlsx"), WorkbookParts(shape)));
   EXPECT_EQ(import("--overwrite"), 1);
-  EXPECT_TRUE(Said("saved.xlsx:Stock!D2: item 10: sku: the sheet says 12 where film.dat says 0012: "
-                   "a spreadsheet made the text a number or a date; format the number, "
-                   "description and sku columns as Text")) << err_;
+  EXPECT_TRUE(
+      Said("saved.xlsx:Stock!D2: item 10: sku: the sheet says 12 where film.dat says 0012: "
+           "a spreadsheet made the text a number or a date; format the number, "
+           "description and sku columns as Text"))
+      << err_;
   // An OpenDocument spreadsheet by the same rules.
   const std::string text = "<table:table-cell office:value-type=\"string\"><text:p>";
   const std::string head = "<table:table-row>" + text + "number</text:p></table:table-cell>" +
@@ -641,10 +642,14 @@ TEST_F(SheetCommands, AWorkbookComesBackAsACsvDoesAndItsRefusalsNameTheCell) {
   ASSERT_TRUE(WriteZipFile(Path("saved.xlsx"), WorkbookParts(shape)));
   const Bytes edits = ReadBytes("film.dat");
   EXPECT_EQ(import(), 1);
-  EXPECT_TRUE(Said("saved.xlsx:Stock!C2: the cell holds a formula error (#REF!), no value: put a "
-                   "value there")) << err_;
-  EXPECT_TRUE(Said("saved.xlsx:Stock!D3: the cell holds a formula whose value the program that "
-                   "wrote the workbook did not work out")) << err_;
+  EXPECT_TRUE(
+      Said("saved.xlsx:Stock!C2: the cell holds a formula error (#REF!), no value: put a "
+           "value there"))
+      << err_;
+  EXPECT_TRUE(
+      Said("saved.xlsx:Stock!D3: the cell holds a formula whose value the program that "
+           "wrote the workbook did not work out"))
+      << err_;
   EXPECT_TRUE(Said("saved.xlsx:Stock!I3: the cell holds two values at once")) << err_;
   EXPECT_EQ(ReadBytes("film.dat"), edits);
   // In a CSV a cell is text, whatever it says: #REF! may be an SKU.

@@ -1,6 +1,8 @@
 // A write of more slots than one journal holds goes in several groups: every
 // change of it goes in, wherever the groups' runs meet, and another
 // program's change between two groups stops the write before the next one.
+#include "store/journalled_write.h"
+
 #include <gtest/gtest.h>
 
 #include <fstream>
@@ -9,7 +11,6 @@
 
 #include "platform/env.h"
 #include "store/journal_plan.h"
-#include "store/journalled_write.h"
 #include "store/store_state.h"
 #include "tests/test_support.h"
 
@@ -43,7 +44,11 @@ class OtherProgramAt : public platform::EnvWrapper {
  public:
   OtherProgramAt(platform::Env& target, std::string path, uint32_t when, int nth, uint32_t offset,
                  Bytes bytes)
-      : EnvWrapper(target), path_(std::move(path)), when_(when), nth_(nth), offset_(offset),
+      : EnvWrapper(target),
+        path_(std::move(path)),
+        when_(when),
+        nth_(nth),
+        offset_(offset),
         bytes_(std::move(bytes)) {}
   platform::FileResult SetFilePosition(platform::FileRef file, uint32_t offset) override {
     if (offset == when_ && --nth_ == 0) {
@@ -101,10 +106,10 @@ TEST_F(ManyGroups, EveryChangeGoesInWhereverTheGroupsMeet) {
     ASSERT_GE(Plan(changes).size(), 3u) << name;
     SlotChangeList list(changes);
     const SlotsWritten written = WriteSlotsJournalled(list);
-    EXPECT_EQ(written.outcome, WriteOutcome::kWritten) << name << ", stopped at " << written.stopped;
+    EXPECT_EQ(written.outcome, WriteOutcome::kWritten)
+        << name << ", stopped at " << written.stopped;
     EXPECT_EQ(written.written, changes.size()) << name;
-    EXPECT_EQ(ReadBytes("film.dat"), Inventory([&](Slot s) { return changed(s) ? 1 : 0; }))
-        << name;
+    EXPECT_EQ(ReadBytes("film.dat"), Inventory([&](Slot s) { return changed(s) ? 1 : 0; })) << name;
     EXPECT_FALSE(WholeJournal()) << name;
   }
 }

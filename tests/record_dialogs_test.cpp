@@ -1,10 +1,9 @@
 // The prompt, view and amend dialogs over the scripted user.
-#include "records/item_dialogs.h"
-#include "records/prompt_dialog.h"
-
 #include <cmath>
 #include <cstring>
 
+#include "records/item_dialogs.h"
+#include "records/prompt_dialog.h"
 #include "store/settings_image.h"
 #include "tests/records_fixture.h"
 

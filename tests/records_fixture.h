@@ -5,8 +5,8 @@
 #include <string>
 #include <vector>
 
-#include "messages/opening_messages.h"
 #include "commands/records_state.h"
+#include "messages/opening_messages.h"
 #include "resources/resource_ids.h"
 #include "tests/test_support.h"
 

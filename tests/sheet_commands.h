@@ -8,13 +8,13 @@
 #include <string>
 #include <vector>
 
-#include "tests/filmtool_fixture.h"
-#include "office/fields.h"
 #include "filmtool/message_echo.h"
 #include "filmtool/tool.h"
 #include "office/complaints.h"
 #include "office/export.h"
+#include "office/fields.h"
 #include "office/open_inventory.h"
+#include "tests/filmtool_fixture.h"
 
 // "number field: old -> new" lines, without the summary that follows them.
 inline std::string Listed(const std::string& out) {

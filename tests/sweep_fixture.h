@@ -9,11 +9,11 @@
 #include <functional>
 #include <string>
 
+#include "commands/write_outcome.h"
 #include "config/configuration.h"
 #include "config/settings_save.h"
 #include "records/delete_command.h"
 #include "records/find_amend.h"
-#include "commands/write_outcome.h"
 #include "store/record_writes.h"
 #include "tests/records_fixture.h"
 

@@ -5,8 +5,8 @@
 #include <iterator>
 #include <random>
 
-#include "platform/app_handles.h"
 #include "commands/records_state.h"
+#include "platform/app_handles.h"
 #include "store/journal.h"
 #include "tests/kit/process_state.h"
 

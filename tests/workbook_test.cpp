@@ -2,16 +2,16 @@
 // save them in, read as the text an export of the same values prints.
 #include <filesystem>
 
-#include "tests/kit/workbook_parts.h"
-#include "tests/sheet_commands.h"
-#include "tests/test_support.h"
+#include "office/export.h"
 #include "office/sheets/ods_reader.h"
 #include "office/sheets/sheet_reader.h"
-#include "office/export.h"
 #include "office/sheets/sheet_writer.h"
 #include "office/sheets/string_table.h"
 #include "office/sheets/workbook_reader.h"
 #include "platform/utf8.h"
+#include "tests/kit/workbook_parts.h"
+#include "tests/sheet_commands.h"
+#include "tests/test_support.h"
 
 namespace {
 
@@ -451,11 +451,12 @@ TEST_F(Workbook, OpenDocumentCellsReadAsTheSpreadsheetStoredThem) {
   // The last column and the last row themselves hold values.
   ASSERT_TRUE(WriteZipFile(
       Path("w.ods"),
-      OdsParts({{"S", "<table:table-row><table:table-cell table:number-columns-repeated=\"16383\"/>" +
-                          text + "<text:p>x</text:p>" + end +
-                          "</table:table-row><table:table-row table:number-rows-repeated=\"1048574\"/>"
-                          "<table:table-row>" + text + "<text:p>y</text:p>" + end +
-                          "</table:table-row>"}})));
+      OdsParts(
+          {{"S", "<table:table-row><table:table-cell table:number-columns-repeated=\"16383\"/>" +
+                     text + "<text:p>x</text:p>" + end +
+                     "</table:table-row><table:table-row table:number-rows-repeated=\"1048574\"/>"
+                     "<table:table-row>" +
+                     text + "<text:p>y</text:p>" + end + "</table:table-row>"}})));
   const Rows last = ReadAll(Path("w.ods"), &why, /*ods=*/true);
   EXPECT_EQ(why, "");
   ASSERT_EQ(last.size(), 2u);
@@ -573,7 +574,8 @@ TEST_F(Workbook, AHostileWorkbookIsRefusedAtItsBound) {
       {"<table:table-row>" + seventeen + "</table:table-row>",
        "Stock: row 1 holds more text than any row of a stock's sheet"},
       {"<table:table-row><table:table-cell/><table:table-cell office:value-type=\"string\">"
-       "<text:p>" + std::string(kLongestCell + 1, 'x') + "</text:p></table:table-cell></table:table-row>",
+       "<text:p>" +
+           std::string(kLongestCell + 1, 'x') + "</text:p></table:table-cell></table:table-row>",
        "Stock!B1 holds more text than any cell of a stock's sheet, 1048576 bytes"},
       {"<table:table-row><table:table-cell x=\"" + std::string(5 << 20, 'a') +
            "\"/></table:table-row>",
@@ -649,8 +651,10 @@ TEST_F(Workbook, AWorkbookOfManySharedStringsIsReadOrRefusedByItsCells) {
   const Rows read = Read(shape);
   ASSERT_EQ(read.size(), 100u);
   EXPECT_EQ(read[0], (std::vector<std::string>{"Stock!1", std::string(90, 'a') + "0",
-                          std::string(90, 'a' + (kStrings - 1) % 26) + std::to_string(kStrings - 1)}));
-  EXPECT_EQ(read[99][2], std::string(90, 'a' + (kStrings - 100) % 26) + std::to_string(kStrings - 100));
+                                               std::string(90, 'a' + (kStrings - 1) % 26) +
+                                                   std::to_string(kStrings - 1)}));
+  EXPECT_EQ(read[99][2],
+            std::string(90, 'a' + (kStrings - 100) % 26) + std::to_string(kStrings - 100));
   EXPECT_FALSE(Exists("w.xlsx.strings.part"));
 
   shape.strings.assign(1000, "");

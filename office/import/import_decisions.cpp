@@ -3,16 +3,14 @@
 #include <cstring>
 #include <set>
 
-#include "platform/number_text.h"
-#include "store/field_rules.h"
 #include "office/import/respelling.h"
 #include "office/value_syntax.h"
+#include "platform/number_text.h"
+#include "store/field_rules.h"
 
 namespace {
 
-bool IsBlank(std::string_view text) {
-  return Trimmed(text).empty();
-}
+bool IsBlank(std::string_view text) { return Trimmed(text).empty(); }
 
 // Whether `text` holds "total" in any case: a row a spreadsheet's owner
 // added to sum a column.
@@ -122,8 +120,7 @@ bool ImportDecisions::TakeHeader(int line, const std::vector<std::string_view>& 
       Tell(found);
     } else if (name == "number") {
       columns_.number = i;
-    } else if (name == kVersionColumn || name == kVersionHeading ||
-               name == kFormerVersionHeading) {
+    } else if (name == kVersionColumn || name == kVersionHeading || name == kFormerVersionHeading) {
       columns_.version = i;
     } else if (FieldNamed(name, &field)) {
       columns_.field[Index(field)] = i;

@@ -27,11 +27,11 @@
 #include <string_view>
 #include <vector>
 
-#include "store/inventory_record.h"
 #include "office/fields.h"
 #include "office/import/item_edits.h"
 #include "office/sheets/sheet_reader.h"
 #include "office/version_mark.h"
+#include "store/inventory_record.h"
 
 struct ImportRules {
   bool add = false;        // rows of numbers not in film.dat become new items
@@ -134,7 +134,7 @@ struct Found {
   std::string description;  // of the item in film.dat, for a conflict's review
   int64_t count = 0;
   int64_t other = 0;
-  int column = -1;  // the header's column of the cell it is about, or -1 for the row
+  int column = -1;        // the header's column of the cell it is about, or -1 for the row
   bool unmarked = false;  // a conflict or overwrite of a row without a version mark
 };
 

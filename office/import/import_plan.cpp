@@ -50,11 +50,11 @@ std::vector<std::string_view> ImportPlan::Texts(uint64_t at, size_t count) const
 }
 
 void ImportPlan::Tell(const Found& found) {
-  const Part part = found.unmarked                           ? Part::kUnmarked
-                    : IsConflict(found.what)                 ? Part::kConflict
-                    : found.what == Finding::kOverwritten    ? Part::kOverwritten
-                    : found.what == Finding::kColumnNotOurs  ? Part::kNotice
-                                                             : Part::kRefused;
+  const Part part = found.unmarked                          ? Part::kUnmarked
+                    : IsConflict(found.what)                ? Part::kConflict
+                    : found.what == Finding::kOverwritten   ? Part::kOverwritten
+                    : found.what == Finding::kColumnNotOurs ? Part::kNotice
+                                                            : Part::kRefused;
   // The findings of a row come one after another.
   if (rows_[PartIndex(part)] == 0 || lastLine_[PartIndex(part)] != found.line) {
     ++rows_[PartIndex(part)];
@@ -113,7 +113,8 @@ void ImportPlan::Place(int line, int column, Row* row) const {
   const SheetReader& sheet = run_.sheet();
   row->row = sheet.ShownRow(line);
   row->sheet = sheet.LaterSheet(line);
-  if (column >= 0) row->cell = ColumnLetters(static_cast<size_t>(column)) + std::to_string(row->row);
+  if (column >= 0)
+    row->cell = ColumnLetters(static_cast<size_t>(column)) + std::to_string(row->row);
 }
 
 ImportPlan::Row ImportPlan::At(Part part, size_t i) const {

@@ -2,9 +2,9 @@
 // description, field, film.dat's value and the new one), each new item, and
 // apart from them the conflicts, the rows without the version mark, the rows
 // refused, what --overwrite puts over film.dat's own changes and the columns
-// left alone, each with its place in the sheet and its message. filmtool import --dry-run lists it; the back-office window shows
-// it for the owner to review before anything is written, and its Apply is
-// the same run's writes (ImportRun::Apply).
+// left alone, each with its place in the sheet and its message. filmtool import --dry-run lists it;
+// the back-office window shows it for the owner to review before anything is written, and its Apply
+// is the same run's writes (ImportRun::Apply).
 //
 // The rows are held as their texts packed one after another, so that a
 // review of a whole inventory's changes takes little beyond them; the new

@@ -35,7 +35,8 @@ std::vector<std::string> ConflictAdvice(const ImportDecisions& decisions,
 // sheet that is wrong throughout need not flood the terminal.
 class ImportReport : public FindingSink {
  public:
-  ImportReport(std::string file, const SheetReader& sheet) : file_(std::move(file)), sheet_(sheet) {}
+  ImportReport(std::string file, const SheetReader& sheet)
+      : file_(std::move(file)), sheet_(sheet) {}
   void Tell(const Found& found) override;
   // After the last row: how many were not told, what to do about the
   // conflicts, and, when anything stands in the way, that nothing was
@@ -47,4 +48,3 @@ class ImportReport : public FindingSink {
   const SheetReader& sheet_;
   int told_ = 0;
 };
-

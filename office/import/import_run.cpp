@@ -2,13 +2,13 @@
 
 #include <algorithm>
 
+#include "office/complaints.h"
+#include "office/open_inventory.h"
 #include "platform/console.h"
 #include "store/number_index.h"
 #include "store/record_writes.h"
 #include "store/slot_io.h"
 #include "store/store_state.h"
-#include "office/complaints.h"
-#include "office/open_inventory.h"
 
 namespace {
 

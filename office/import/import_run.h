@@ -22,12 +22,12 @@
 #include <memory>
 #include <string>
 
-#include "store/journalled_write.h"
-#include "store/slot_io.h"
 #include "office/import/import_decisions.h"
 #include "office/import/item_edits.h"
 #include "office/progress.h"
 #include "office/sheets/sheet_reader.h"
+#include "store/journalled_write.h"
+#include "store/slot_io.h"
 
 class ImportRun {
  public:

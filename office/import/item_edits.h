@@ -11,9 +11,9 @@
 #include <string_view>
 #include <vector>
 
+#include "office/fields.h"
 #include "store/inventory_record.h"
 #include "store/journalled_write.h"
-#include "office/fields.h"
 
 // One field to store: the sheet's text for it, valid while it is in use.
 struct FieldEdit {

@@ -6,8 +6,8 @@
 #include <string>
 #include <vector>
 
-#include "platform/number_text.h"
 #include "office/value_syntax.h"
+#include "platform/number_text.h"
 
 namespace {
 

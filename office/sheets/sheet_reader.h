@@ -13,9 +13,9 @@
 // A workbook's cell that holds no value to take (its text is ""), and why.
 struct CellWithoutValue {
   enum class Kind {
-    kError,        // an error, a formula's or typed: `code` (#REF!, #N/A)
-    kNoValueYet,   // a formula whose value the program that wrote it did not work out
-    kTwoValues,    // two values at once (a number and an inline string)
+    kError,       // an error, a formula's or typed: `code` (#REF!, #N/A)
+    kNoValueYet,  // a formula whose value the program that wrote it did not work out
+    kTwoValues,   // two values at once (a number and an inline string)
   };
   size_t column = 0;  // from 0
   Kind kind = Kind::kError;

@@ -149,8 +149,8 @@ std::string CoreProperties(int64_t now) {
   const CivilDate date = CivilDateOf(days);
   char when[40];
   std::snprintf(when, sizeof when, "%04d-%02d-%02dT%02d:%02d:%02dZ", date.year, date.month,
-                date.day, static_cast<int>(seconds / 3600),
-                static_cast<int>(seconds / 60 % 60), static_cast<int>(seconds % 60));
+                date.day, static_cast<int>(seconds / 3600), static_cast<int>(seconds / 60 % 60),
+                static_cast<int>(seconds % 60));
   return std::string(kXmlDeclaration) +
          "<cp:coreProperties xmlns:cp=\"http://schemas.openxmlformats.org/package/2006/metadata/"
          "core-properties\" xmlns:dc=\"http://purl.org/dc/elements/1.1/\" "

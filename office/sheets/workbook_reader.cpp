@@ -576,9 +576,10 @@ struct WorkbookReader::Parts {
                std::to_string(p.strings->size()) + " and more)");
       } else if (!p.strings->Add(p.string)) {
         if (p.problem.empty()) p.fileProblem = true;
-        p.Stop("holds more shared strings than fit in memory, and the rest cannot be put "
-               "beside it (" + CauseWords(p.strings->cause()) +
-               "): copy it into a folder you may write to");
+        p.Stop(
+            "holds more shared strings than fit in memory, and the rest cannot be put "
+            "beside it (" +
+            CauseWords(p.strings->cause()) + "): copy it into a folder you may write to");
       }
     }
     static void Text(void* data, const XML_Char* text, int size) {
@@ -852,8 +853,8 @@ std::unique_ptr<WorkbookReader> WorkbookReader::Open(const std::string& path, st
     unz_file_info64 info{};
     if (at != nullptr && unzGoToFilePos64(p.zip, at) == UNZ_OK &&
         unzGetCurrentFileInfo64(p.zip, &info, nullptr, 0, nullptr, 0, nullptr, 0) == UNZ_OK) {
-      p.mostStrings += std::min<uint64_t>(info.uncompressed_size, kLargestSheetPart) /
-                       kShortestSharedCell;
+      p.mostStrings +=
+          std::min<uint64_t>(info.uncompressed_size, kLargestSheetPart) / kShortestSharedCell;
     }
   }
   std::wstring wide;

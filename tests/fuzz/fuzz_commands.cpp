@@ -34,16 +34,16 @@
 #include <string>
 #include <vector>
 
+#include "commands/records_state.h"
 #include "config/configuration.h"
 #include "config/settings_save.h"
+#include "messages/opening_messages.h"
 #include "platform/app_handles.h"
 #include "platform/host/host_control.h"
 #include "platform/number_text.h"
 #include "platform/platform.h"
 #include "records/delete_command.h"
 #include "records/find_amend.h"
-#include "messages/opening_messages.h"
-#include "commands/records_state.h"
 #include "resources/resource_ids.h"
 #include "store/byte_order.h"
 #include "store/inventory_record.h"
@@ -51,8 +51,8 @@
 #include "store/settings_image.h"
 #include "store/slot_io.h"
 #include "store/store_state.h"
-#include "tests/kit/open_descriptors.h"
 #include "tests/kit/fault_env.h"
+#include "tests/kit/open_descriptors.h"
 #include "tests/kit/process_state.h"
 #include "tests/kit/record_builder.h"
 #include "tests/kit/scripted_user.h"

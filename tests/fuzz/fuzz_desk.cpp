@@ -50,8 +50,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
       .write(reinterpret_cast<const char*>(data), static_cast<std::streamsize>(size));
   DeskSettings settings{"C:\\Shop", "", "1252", "", {}};
   LoadDeskSettings(std::wstring(path.begin(), path.end()), &settings);
-  for (const std::string* value : {&settings.folder, &settings.card, &settings.codePage,
-                                   &settings.sheets}) {
+  for (const std::string* value :
+       {&settings.folder, &settings.card, &settings.codePage, &settings.sheets}) {
     if (!IsClean(*value)) __builtin_trap();
   }
   for (const auto& [shop, sheets] : settings.otherShops) {

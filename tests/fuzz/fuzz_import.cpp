@@ -29,16 +29,16 @@
 #include <string>
 #include <vector>
 
-#include "platform/host/host_control.h"
-#include "store/inventory_record.h"
-#include "tests/kit/open_descriptors.h"
-#include "tests/kit/csv_rows.h"
-#include "tests/kit/process_state.h"
-#include "tests/kit/record_builder.h"
 #include "filmtool/tool.h"
 #include "office/complaints.h"
 #include "office/export.h"
 #include "office/open_inventory.h"
+#include "platform/host/host_control.h"
+#include "store/inventory_record.h"
+#include "tests/kit/csv_rows.h"
+#include "tests/kit/open_descriptors.h"
+#include "tests/kit/process_state.h"
+#include "tests/kit/record_builder.h"
 
 namespace fs = std::filesystem;
 
@@ -200,8 +200,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   platform::host::ResetHost();
   ResetProcessState();
   platform::host::SetWorkingFolder(folder);
-  const int status = Captured(folder + "/listed.txt",
-                              [&] { return Import(sheetPath, dryRun, add, overwrite); });
+  const int status =
+      Captured(folder + "/listed.txt", [&] { return Import(sheetPath, dryRun, add, overwrite); });
   ResetProcessState();
   const std::string after = ReadAll(film);
   if (OpenDescriptors() != descriptors) Fail("a file handle was left open");

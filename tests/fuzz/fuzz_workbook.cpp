@@ -16,10 +16,10 @@
 #include <string>
 #include <vector>
 
-#include "tests/kit/open_descriptors.h"
-#include "tests/kit/workbook_parts.h"
 #include "office/sheets/ods_reader.h"
 #include "office/sheets/workbook_reader.h"
+#include "tests/kit/open_descriptors.h"
+#include "tests/kit/workbook_parts.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (size == 0) return 0;

@@ -13,11 +13,11 @@
 #include <algorithm>
 #include <cstring>
 
+#include "office/sheets/sheet_reader.h"
+#include "office/sheets/sheet_writer.h"
 #include "tests/gui/desk_driver.h"
 #include "tests/gui/records_shared.h"
 #include "tests/kit/csv_rows.h"
-#include "office/sheets/sheet_reader.h"
-#include "office/sheets/sheet_writer.h"
 
 using namespace gui;
 

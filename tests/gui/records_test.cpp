@@ -1,7 +1,7 @@
 // Find and Amend under Wine, from the picture buttons to the file.
 #include "store/journal.h"
-#include "tests/kit/single_journal.h"
 #include "tests/gui/records_shared.h"
+#include "tests/kit/single_journal.h"
 
 using namespace gui;
 

@@ -1,7 +1,7 @@
 #include "tests/kit/reference.h"
 
-#include "platform/scoped_file.h"
 #include "commands/records_state.h"
+#include "platform/scoped_file.h"
 #include "store/byte_order.h"
 #include "store/slot_io.h"
 #include "store/whole_io.h"

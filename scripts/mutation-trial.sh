@@ -38,13 +38,13 @@ mutants() {
   # ID, file, then the original line and its replacement (indentation left out).
   cat <<'EOF'
 M01 store/whole_io.cpp
-- return platform::ReadFile(file, bytes, size, &got) && got == size;
-+ return platform::ReadFile(file, bytes, size, &got);
+- return WholeResult{result.ok() && moved == size, result.error()};
++ return WholeResult{result.ok(), result.error()};
 M02 store/slot_io.cpp
 - if (slot < first_ || slot >= first_ + count_) return nullptr;
 + if (slot < first_ || slot > first_ + count_) return nullptr;
 M03 store/journal_file.cpp
-- } else if (!platform::FlushFile(file.get())) {
+- } else if (const platform::FileResult flushed = platform::FlushFile(file.get()); !flushed) {
 + } else if (false) {
 M04 store/journal.cpp
 - constexpr size_t kGroupHeaderSumAt = 32;
@@ -62,7 +62,7 @@ M08 store/journalled_write.cpp
 - if (broken > 1) return JournalFinding::kForeign;
 + if (broken > 2) return JournalFinding::kForeign;
 M09 store/slot_io.cpp#1
-- return platform::FlushFile(file) ? FileStatus{} : Failed(FileStep::kFlush, DataPath);
+- return flushed ? FileStatus{} : Failed(FileStep::kFlush, DataPath, flushed.error());
 + return FileStatus{};
 M10 store/number_index.cpp
 - return at < IndexedSlots && NumberIndex[at].number == target ? NumberIndex[at].slot : -1;
@@ -74,7 +74,7 @@ M12 store/load_inventory.cpp
 - if (*size % kRecordSize != 0) *size = SizeBeforeJournalledAppend(*size);
 +
 M13 store/whole_io.cpp
-- } else if (!platform::FlushFile(file.get())) {
+- } else if (const platform::FileResult flushed = platform::FlushFile(file.get()); !flushed) {
 + } else if (false) {
 M14 commands/lookup_number.cpp
 - if (RecordNumber(CurrentRecord) != number) return NothingInHand(Message::kSlotMoved);
@@ -233,7 +233,7 @@ M65 store/journal_recovery.cpp
 - allNew = allNew && isNew;
 +
 M66 store/journal_recovery.cpp
-- if (!data && why == FileError::kBusy) return Settling::kBusy;
+- if (!data && data.error() == FileError::kBusy) return Settling::kBusy;
 + if (!data) return Settling::kBusy;
 M67 store/journal_recovery.cpp
 - return finding == JournalFinding::kUnfinished ? JournalAtOpen::kSettled
@@ -338,7 +338,7 @@ M100 platform/host/host_files.cpp
 - } else if (access != Access::kRead) {
 + } else if (access == Access::kWrite) {
 M101 platform/host/host_files.cpp
-- if (Held(hostPath)) return Fail(FileError::kBusy);
+- if (Held(hostPath)) return FileError::kBusy;
 +
 M102 desk/desk_window.cpp
 - for (const wchar_t c : text) shown += c == L'&' ? L"&&" : std::wstring(1, c);
@@ -431,13 +431,13 @@ M131 office/sheets/workbook_package.cpp
 - const int64_t year = yoe + era * 400 + (month <= 2);
 + const int64_t year = yoe + era * 400;
 M132 office/sheets/zip_writer.cpp
-- return (platform::WriteFile(file, bytes, count, &written) && written == count) ||
-+ return platform::WriteFile(file, bytes, count, &written) ||
+- return (wrote && written == count) || Failed(wrote.error());
++ return wrote || Failed(wrote.error());
 M133 office/sheets/zip_writer.cpp
 - if (closed != ZIP_OK || !p.sink.Flush()) return p.Fail();
 + if (closed != ZIP_OK) return p.Fail();
 M134 office/sheets/zip_writer.cpp
-- const bool flushed = platform::FlushFile(p.sink.file) || p.sink.Failed(platform::LastFileError());
+- const bool flushed = pushed || p.sink.Failed(pushed.error());
 + const bool flushed = true;
 M135 office/sheets/zip_writer.cpp
 - crc = crc32_combine(crc, j.crc, static_cast<z_off_t>(j.in.size));
@@ -530,8 +530,8 @@ M164 office/import/import_plan.cpp
 - const std::string description = ExportedField(Field::kDescription, before);
 + const std::string description = ExportedField(Field::kDescription, after);
 M165 office/import/import_plan.cpp
-- if (column >= 0) row->cell = ColumnLetters(static_cast<size_t>(column)) + std::to_string(row->row);
-+ if (column > 0) row->cell = ColumnLetters(static_cast<size_t>(column)) + std::to_string(row->row);
+- if (column >= 0)
++ if (column > 0)
 M166 office/import/import_plan.cpp
 - found.what != Finding::kColumnNotOurs;
 + true;

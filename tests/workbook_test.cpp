@@ -657,6 +657,11 @@ TEST_F(Workbook, AWorkbookOfManySharedStringsIsReadOrRefusedByItsCells) {
             std::string(90, 'a' + (kStrings - 100) % 26) + std::to_string(kStrings - 100));
   EXPECT_FALSE(Exists("w.xlsx.strings.part"));
 
+  // Shared strings that are all empty hold no byte at all.
+  shape.strings = {""};
+  shape.sheets = {{"Stock", "<row r=\"1\"><c t=\"s\"><v>0</v></c><c><v>5</v></c></row>"}};
+  EXPECT_EQ(Read(shape), (Rows{{"Stock!1", "", "5"}}));
+
   shape.strings.assign(1000, "");
   shape.sheets = {{"Stock", "<row r=\"1\"><c t=\"s\"><v>0</v></c></row>"}};
   EXPECT_EQ(Problem(WorkbookParts(shape)),

@@ -56,6 +56,11 @@ class StringTable::Stream {
   // else onto the end of `*copies`.
   bool Read(uint64_t at, size_t count, std::string* copies, std::string_view* view,
             size_t* copiedAt) {
+    if (count == 0) {  // an empty string, which may stand where no block is yet
+      *view = {};
+      *copiedAt = kNowhere;
+      return true;
+    }
     if (at + count <= uint64_t{blocks_.size()} * kBlock && at % kBlock + count <= kBlock) {
       *view =
           std::string_view(blocks_[static_cast<size_t>(at / kBlock)].get() + at % kBlock, count);

@@ -45,7 +45,7 @@ M02 store/slot_io.cpp
 + if (slot < first_ || slot > first_ + count_) return nullptr;
 M03 store/journal_file.cpp
 - } else if (const platform::FileResult flushed = platform::FlushFile(file.get()); !flushed) {
-+ } else if (false) {
++ } else if (const platform::FileResult flushed = platform::FileResult(); !flushed) {
 M04 store/journal.cpp
 - constexpr size_t kGroupHeaderSumAt = 32;
 + constexpr size_t kGroupHeaderSumAt = 36;
@@ -62,8 +62,8 @@ M08 store/journalled_write.cpp
 - if (broken > 1) return JournalFinding::kForeign;
 + if (broken > 2) return JournalFinding::kForeign;
 M09 store/slot_io.cpp#1
-- return flushed ? FileStatus{} : Failed(FileStep::kFlush, DataPath, flushed.error());
-+ return FileStatus{};
+- const platform::FileResult flushed = platform::FlushFile(file);
++ const platform::FileResult flushed;
 M10 store/number_index.cpp
 - return at < IndexedSlots && NumberIndex[at].number == target ? NumberIndex[at].slot : -1;
 + return at < IndexedSlots ? NumberIndex[at].slot : -1;
@@ -75,7 +75,7 @@ M12 store/load_inventory.cpp
 +
 M13 store/whole_io.cpp
 - } else if (const platform::FileResult flushed = platform::FlushFile(file.get()); !flushed) {
-+ } else if (false) {
++ } else if (const platform::FileResult flushed = platform::FileResult(); !flushed) {
 M14 commands/lookup_number.cpp
 - if (RecordNumber(CurrentRecord) != number) return NothingInHand(Message::kSlotMoved);
 + if (false) return NothingInHand(Message::kSlotMoved);

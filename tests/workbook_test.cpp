@@ -657,6 +657,14 @@ TEST_F(Workbook, AWorkbookOfManySharedStringsIsReadOrRefusedByItsCells) {
             std::string(90, 'a' + (kStrings - 100) % 26) + std::to_string(kStrings - 100));
   EXPECT_FALSE(Exists("w.xlsx.strings.part"));
 
+  // A row inside another (no spreadsheet writes one) starts afresh: no
+  // cell of the row around it, not even one without a value, comes along.
+  shape.strings = {"<t>a</t>"};
+  shape.sheets = {{"Stock",
+                   "<row r=\"1\"><c t=\"e\"><v>#REF!</v></c><row r=\"2\"><c><v>5</v></c></row>"
+                   "</row>"}};
+  EXPECT_EQ(Read(shape), (Rows{{"Stock!2", "5"}}));
+
   // Shared strings that are all empty hold no byte at all.
   shape.strings = {""};
   shape.sheets = {{"Stock", "<row r=\"1\"><c t=\"s\"><v>0</v></c><c><v>5</v></c></row>"}};

@@ -22,6 +22,7 @@
 #include "desk/desk_window.h"
 #include "desk/desk_work.h"
 #include "office/fields.h"
+#include "platform/code_pages.h"
 #include "platform/utf8.h"
 
 namespace {
@@ -30,28 +31,6 @@ constexpr UINT kStepDone = WM_APP + 1;
 constexpr UINT_PTR kProgressTimer = 1;
 constexpr UINT kProgressMs = 100;
 constexpr wchar_t kCaption[] = L"tallo back office";
-
-// What each code page is, for its entry in the list.
-struct Page {
-  unsigned number;
-  const wchar_t* name;
-};
-const Page kPageNames[] = {
-    {874, L"Thai"},
-    {932, L"Japanese"},
-    {936, L"Chinese (simplified)"},
-    {949, L"Korean"},
-    {950, L"Chinese (traditional)"},
-    {1250, L"Central European"},
-    {1251, L"Cyrillic"},
-    {1252, L"Western"},
-    {1253, L"Greek"},
-    {1254, L"Turkish"},
-    {1255, L"Hebrew"},
-    {1256, L"Arabic"},
-    {1257, L"Baltic"},
-    {1258, L"Vietnamese"},
-};
 
 using Step = DeskSteps::Step;
 
@@ -378,7 +357,7 @@ void StepDone() {
 // ---- The shop's folder, card and code page ----
 
 std::string CodePageOfEntry(int entry) {
-  return entry <= 0 ? "" : std::to_string(kPageNames[entry - 1].number);
+  return entry <= 0 ? "" : std::to_string(kCodePageTable[entry - 1].number);
 }
 
 void FillCodePages() {
@@ -386,11 +365,12 @@ void FillCodePages() {
   ::SendDlgItemMessageW(desk.dialog, IDC_CODE_PAGE, CB_ADDSTRING, 0,
                         reinterpret_cast<LPARAM>(system.c_str()));
   int chosen = 0;
-  for (size_t i = 0; i < std::size(kPageNames); ++i) {
-    const std::wstring entry = std::to_wstring(kPageNames[i].number) + L" " + kPageNames[i].name;
+  for (size_t i = 0; i < std::size(kCodePageTable); ++i) {
+    const std::wstring entry =
+        std::to_wstring(kCodePageTable[i].number) + L" " + Wide(kCodePageTable[i].name);
     ::SendDlgItemMessageW(desk.dialog, IDC_CODE_PAGE, CB_ADDSTRING, 0,
                           reinterpret_cast<LPARAM>(entry.c_str()));
-    if (desk.settings.codePage == std::to_string(kPageNames[i].number))
+    if (desk.settings.codePage == std::to_string(kCodePageTable[i].number))
       chosen = static_cast<int>(i) + 1;
   }
   ::SendDlgItemMessageW(desk.dialog, IDC_CODE_PAGE, CB_SETCURSEL, static_cast<WPARAM>(chosen), 0);

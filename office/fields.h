@@ -8,6 +8,7 @@
 #include <string>
 #include <string_view>
 
+#include "platform/code_pages.h"
 #include "store/inventory_record.h"
 
 enum class Field { kDescription, kSku, kInStock, kTax, kCostPrice, kTradePrice, kPrice, kCategory };
@@ -51,9 +52,6 @@ std::string TextTooLong(Field field, std::string_view value);
 // refuses it.
 bool StoredPrint(Field field, std::string_view value, std::string* printed, std::string* why);
 
-// The code pages the handheld's film.dat may be in.
-constexpr unsigned kCodePages[] = {874,  932,  936,  949,  950,  1250, 1251,
-                                   1252, 1253, 1254, 1255, 1256, 1257, 1258};
 // Makes every text read from or written to film.dat convert with code page
 // `given` (a number of kCodePages), or with the system's own when `given` is
 // empty, each byte sequence it leaves undefined read as U+FFFD. "" when

@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "platform/capitals.h"
+#include "platform/code_pages.h"
 #include "platform/host/host_control.h"
 #include "platform/host/host_state.h"
 #include "platform/platform.h"
@@ -31,7 +32,7 @@ struct PageShape {
   uint8_t leads[2][2];
   wchar_t broken;
 };
-const PageShape kPages[] = {
+constexpr PageShape kPages[] = {
     {874, {}, L'?'},
     {932, {{0x81, 0x9F}, {0xE0, 0xFC}}, 0x30FB},
     {936, {{0x81, 0xFE}}, L'?'},
@@ -47,6 +48,15 @@ const PageShape kPages[] = {
     {1257, {}, L'?'},
     {1258, {}, L'?'},
 };
+// The same pages as the back office's table, in its order.
+constexpr bool SamePages() {
+  if (std::size(kPages) != kCodePages.size()) return false;
+  for (size_t i = 0; i < kCodePages.size(); ++i) {
+    if (kPages[i].number != kCodePages[i]) return false;
+  }
+  return true;
+}
+static_assert(SamePages(), "the host converts the code pages of platform/code_pages.h");
 
 // Single bytes that glibc leaves undefined and Windows maps. Besides these,
 // each such byte from 0x80 to 0x9F is the control character of its own

@@ -18,29 +18,39 @@ void Complain(const std::string& text) {
   if (listener != nullptr) listener->Complain(text);
 }
 
-bool ComplainOfCause(const std::wstring& path, platform::FileError why) {
+std::string CauseWords(platform::FileError why) {
   switch (why) {
     case platform::FileError::kBusy:
-      Complain(kHeldByAnotherProgram);
-      return true;
+      return "another program holds it";
     case platform::FileError::kNotRegular:
-      Complain(platform::ShownPath(path) + " is not a regular file");
-      return true;
+      return "not a regular file";
     case platform::FileError::kDiskFull:
-      Complain(platform::ShownPath(path) + ": the disk or card is full");
-      return true;
+      return "the disk or card is full";
     case platform::FileError::kNoFolder:
-      Complain(platform::ShownPath(path) + ": no such folder");
-      return true;
+      return "no such folder";
     case platform::FileError::kDenied:
-      Complain(platform::ShownPath(path) + ": permission denied");
-      return true;
+      return "permission denied";
     case platform::FileError::kReadOnly:
-      Complain(platform::ShownPath(path) + ": the disk or card is read-only");
-      return true;
-    default:
-      return false;
+      return "the disk or card is read-only";
+    case platform::FileError::kMissing:
+    case platform::FileError::kOther:
+    case platform::FileError::kNone:
+      break;
   }
+  return "";
+}
+
+bool ComplainOfCause(const std::wstring& path, platform::FileError why) {
+  if (why == platform::FileError::kBusy) {
+    Complain(kHeldByAnotherProgram);
+  } else if (why == platform::FileError::kNotRegular) {
+    Complain(platform::ShownPath(path) + " is not a regular file");
+  } else if (const std::string words = CauseWords(why); !words.empty()) {
+    Complain(platform::ShownPath(path) + ": " + words);
+  } else {
+    return false;
+  }
+  return true;
 }
 
 bool ComplainOfStatus(const FileStatus& status) {

@@ -22,6 +22,10 @@ ComplaintListener* SetComplaintListener(ComplaintListener* listener);
 // What is said when another program holds film.dat, once the wait for it
 // (HeldFileWait) is over.
 constexpr char kHeldByAnotherProgram[] = "another program is changing film.dat; try again";
+// The words for a file step that failed for a cause the program's messages
+// do not name ("the disk or card is full", "permission denied", ...): ""
+// for any other cause.
+std::string CauseWords(platform::FileError why);
 // The words for a file step on `path` that failed for a cause the
 // program's messages do not name: another program holding the file, a
 // link, folder, device or pipe under its name, a missing folder, no

@@ -16,6 +16,7 @@
 #include <system_error>
 #include <thread>
 
+#include "office/complaints.h"
 #include "office/sheets/civil_date.h"
 #include "office/sheets/sheet_reader.h"
 #include "office/sheets/string_table.h"
@@ -187,17 +188,9 @@ constexpr uint64_t kLargestSheetPart = uint64_t{1} << 30;
 constexpr uint64_t kShortestSharedCell = 20;
 
 // Why the file beside a workbook that takes its shared strings failed.
-std::string CauseWords(platform::FileError why) {
-  switch (why) {
-    case platform::FileError::kDiskFull:
-      return "the disk is full";
-    case platform::FileError::kDenied:
-      return "permission denied";
-    case platform::FileError::kReadOnly:
-      return "the disk is read-only";
-    default:
-      return "a file there cannot be written";
-  }
+std::string SpillCause(platform::FileError why) {
+  const std::string words = CauseWords(why);
+  return words.empty() ? "a file there cannot be written" : words;
 }
 
 }  // namespace
@@ -579,7 +572,7 @@ struct WorkbookReader::Parts {
         p.Stop(
             "holds more shared strings than fit in memory, and the rest cannot be put "
             "beside it (" +
-            CauseWords(p.strings->cause()) + "): copy it into a folder you may write to");
+            SpillCause(p.strings->cause()) + "): copy it into a folder you may write to");
       }
     }
     static void Text(void* data, const XML_Char* text, int size) {
@@ -958,7 +951,7 @@ bool WorkbookReader::TakeRow(WorkbookRow* row) {
       size_t copiedAt = std::string::npos;
       if (!p.strings->Get(cell.at, &p.copies, &text, &copiedAt)) {
         return Fail("its shared strings cannot be read back from beside it (" +
-                    CauseWords(p.strings->cause()) + ")");
+                    SpillCause(p.strings->cause()) + ")");
       }
       if (text.size() > kLongestCell) return Fail(p.TooLongCell(current.number, cell.column));
       bytes += text.size();

@@ -4,17 +4,17 @@
 
 #include <cstdint>
 
-#include "store/file_status.h"
+#include "commands/command_result.h"
 #include "store/inventory_record.h"
 
 // CurrentRecord is the record of live item `number` read as `asRead`, then
 // changed: refuses a changed number or a description under two characters,
-// else writes the record back. Reports its own failures; true when the
-// record is in the file. `*status`, when given, gets what failed of the
-// write, for a caller that says more.
-bool StoreAmendment(int64_t number, const InventoryRecord& asRead, FileStatus* status = nullptr);
+// else writes the record back. Done when the record is in the file; else
+// the message that says why, and what failed of the write, for a caller
+// that says more.
+CommandResult StoreAmendment(int64_t number, const InventoryRecord& asRead);
 // Writes CurrentRecord back to CurrentSlot, where `asRead` was read, when
 // its number is a live number of the index and the slot still holds
-// `asRead` (no other program changed it meanwhile); reports its own
-// failures. True when the record is in the file; `*status` as above.
-bool WriteBackRecord(const InventoryRecord& asRead, FileStatus* status = nullptr);
+// `asRead` (no other program changed it meanwhile); comes to what
+// StoreAmendment comes to.
+CommandResult WriteBackRecord(const InventoryRecord& asRead);

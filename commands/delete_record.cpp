@@ -6,12 +6,11 @@
 #include "store/record_writes.h"
 #include "store/store_state.h"
 
-bool DeleteRecordInHand(int64_t number, FileStatus* status) {
+CommandResult DeleteRecordInHand(int64_t number) {
   const InventoryRecord asRead = CurrentRecord;
   MarkDeleted(CurrentRecord);
   const WriteResult written = WriteDeletedRecord(CurrentSlot, number, CurrentRecord, asRead);
-  if (status != nullptr) *status = written.status;
-  if (!TellWriteOutcome(written, Message::kDeleteMissing, Message::kDeleteFailed)) return false;
-  Tell(Message::kDeleteComplete);
-  return true;
+  CommandResult result = OutcomeOf(written, Message::kDeleteMissing, Message::kDeleteFailed);
+  if (result) result.message = Message::kDeleteComplete;
+  return result;
 }

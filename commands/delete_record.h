@@ -4,10 +4,10 @@
 
 #include <cstdint>
 
-#include "store/file_status.h"
+#include "commands/command_result.h"
 
 // The deleted form of the record in hand, item `number`, written to
-// CurrentSlot, with the index, prefixes and counts in step. Reports the
-// outcome; true when written; `*status`, when given, gets what failed of
-// the write, for a caller that says more.
-bool DeleteRecordInHand(int64_t number, FileStatus* status = nullptr);
+// CurrentSlot, with the index, prefixes and counts in step. Done, with the
+// message that says so, when written; else the message that says why, and
+// what failed of the write.
+CommandResult DeleteRecordInHand(int64_t number);

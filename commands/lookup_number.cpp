@@ -10,11 +10,10 @@
 
 namespace {
 
-// Ends the lookup with nothing in hand after telling the user why.
-bool NothingInHand(Message why, const std::wstring& detail = L"") {
-  Tell(why, nullptr, detail);
+// Ends the lookup with nothing in hand, and the message that says why.
+CommandResult NothingInHand(Message why, const std::wstring& detail = L"") {
   CurrentNumber = 0;
-  return false;
+  return Refused(why, detail);
 }
 
 }  // namespace
@@ -23,7 +22,7 @@ Message CannotOpenToRead(platform::FileError why, Message missing, Message unrea
   return why == platform::FileError::kMissing ? missing : unreadable;
 }
 
-bool LookUpItemNumber(int64_t number) {
+CommandResult LookUpItemNumber(int64_t number) {
   CurrentNumber = number;
   const int64_t slot = FindSlotByNumber(number);
   if (slot < 0) {
@@ -42,5 +41,5 @@ bool LookUpItemNumber(int64_t number) {
   // another item under this number.
   if (RecordNumber(CurrentRecord) != number) return NothingInHand(Message::kSlotMoved);
   CurrentSlot = slot;
-  return true;
+  return CommandResult{true, std::nullopt, {}, L""};
 }

@@ -4,13 +4,14 @@
 
 #include <cstdint>
 
+#include "commands/command_result.h"
 #include "messages/messages.h"
 #include "platform/platform.h"
 
-// Sets CurrentNumber to `number` and reads its record. True with the item
-// in hand (CurrentRecord, CurrentSlot); otherwise the user has been told
-// why and CurrentNumber is 0.
-bool LookUpItemNumber(int64_t number);
+// Sets CurrentNumber to `number` and reads its record. Done with the item
+// in hand (CurrentRecord, CurrentSlot); otherwise CurrentNumber is 0, and
+// the message says why.
+CommandResult LookUpItemNumber(int64_t number);
 
 // What a film.dat that could not be opened to be read, for `why`, is told
 // as: `missing` when it is not there, else `unreadable`, as a file that is

@@ -1,18 +1,15 @@
 #include "commands/write_outcome.h"
 
-bool TellWriteOutcome(const WriteResult& written, Message missing, Message failed) {
+CommandResult OutcomeOf(const WriteResult& written, Message missing, Message failed) {
   switch (written.outcome) {
     case WriteOutcome::kWritten:
-      return true;
+      return CommandResult{true, std::nullopt, written.status};
     case WriteOutcome::kNotOpened:
-      Tell(missing);
-      return false;
+      return CommandResult{false, missing, written.status};
     case WriteOutcome::kChanged:
-      Tell(Message::kRecordChanged);
-      return false;
+      return CommandResult{false, Message::kRecordChanged, written.status};
     case WriteOutcome::kFailed:
-      Tell(failed);
-      return false;
+      return CommandResult{false, failed, written.status};
   }
-  return false;
+  return CommandResult{false, failed, written.status};
 }

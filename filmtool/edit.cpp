@@ -22,7 +22,7 @@
 namespace {
 
 // Brings item `number` into hand as Amend and Delete look a number up.
-bool LookUp(int64_t number) { return OpenForChange() && LookUpItemNumber(number); }
+bool LookUp(int64_t number) { return OpenForChange() && TellResult(LookUpItemNumber(number)); }
 
 bool TakeArgumentNumber(const std::string& text, int64_t* number) {
   std::string why;
@@ -57,17 +57,17 @@ int Amend(const std::string& numberText, const std::vector<std::string>& assignm
       return 1;
     }
   }
-  FileStatus status;
-  if (StoreAmendment(number, asRead, &status)) return 0;
-  ComplainOfStatus(status);
+  const CommandResult result = StoreAmendment(number, asRead);
+  if (TellResult(result)) return 0;
+  ComplainOfStatus(result.status);
   return 1;
 }
 
 int Delete(const std::string& numberText) {
   int64_t number = 0;
   if (!TakeArgumentNumber(numberText, &number) || !LookUp(number)) return 1;
-  FileStatus status;
-  if (DeleteRecordInHand(CurrentNumber, &status)) return 0;
-  ComplainOfStatus(status);
+  const CommandResult result = DeleteRecordInHand(CurrentNumber);
+  if (TellResult(result)) return 0;
+  ComplainOfStatus(result.status);
   return 1;
 }

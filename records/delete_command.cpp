@@ -29,5 +29,5 @@ void DeleteCommand() {
 
   // Only OK deletes: a box that could not be shown (0) confirms nothing.
   if (Tell(Message::kConfirmDelete, nullptr, ConfirmationCaption()) != platform::kIdOk) return;
-  DeleteRecordInHand(number);
+  TellResult(DeleteRecordInHand(number));
 }

@@ -18,5 +18,5 @@ void AmendCommand() {
   const int64_t number = CurrentNumber;
   const InventoryRecord asRead = CurrentRecord;
   if (RunAmendDialog() != DialogResult::kOk) return;
-  StoreAmendment(number, asRead);
+  TellResult(StoreAmendment(number, asRead));
 }

@@ -82,9 +82,9 @@ M14 commands/lookup_number.cpp
 M15 records/description_scan.cpp
 - for (; CurrentSlot <= SlotCount - 1; ++CurrentSlot) {
 + for (; CurrentSlot < SlotCount - 1; ++CurrentSlot) {
-M16 records/find_amend.cpp
-- if (RecordNumber(CurrentRecord) != number) {
-+ if (false) {
+M16 commands/amend_record.cpp
+- if (RecordNumber(CurrentRecord) != number) return Refused(Message::kNumberChanged);
++ if (false) return Refused(Message::kNumberChanged);
 M17 records/delete_command.cpp
 - if (Tell(Message::kConfirmDelete, nullptr, ConfirmationCaption()) != platform::kIdOk) return;
 + if (Tell(Message::kConfirmDelete, nullptr, ConfirmationCaption()) == platform::kIdCancel) return;
@@ -350,8 +350,8 @@ M104 desk/desk_window.cpp
 - path.resize(length);
 +
 M105 desk/desk_window.cpp
-- return entry <= 0 ? "" : std::to_string(kPageNames[entry - 1].number);
-+ return entry <= 0 ? "" : std::to_string(kPageNames[entry].number);
+- return entry <= 0 ? "" : std::to_string(kCodePageTable[entry - 1].number);
++ return entry <= 0 ? "" : std::to_string(kCodePageTable[entry].number);
 M106 desk/desk_steps.cpp
 - } else if (end.step == Step::kApply || recount) {
 + } else if (recount) {

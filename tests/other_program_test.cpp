@@ -21,7 +21,7 @@ class AnotherProgram : public RecordsTest {
   }
   // Brings item `number` into hand as Amend and Delete look it up.
   InventoryRecord LookUp(int64_t number) {
-    EXPECT_TRUE(LookUpItemNumber(number));
+    EXPECT_TRUE(TellResult(LookUpItemNumber(number)));
     return CurrentRecord;
   }
   // What the other program leaves: slot `slot` with its stock changed.
@@ -51,7 +51,7 @@ TEST_F(AnotherProgram, AmendAndDeleteWriteNothingOverItsChange) {
   StoreDescription(CurrentRecord, L"NEW NAME");
   Bytes theirs = ChangeStock(1);
   FreshHost();
-  EXPECT_FALSE(StoreAmendment(11, shown));
+  EXPECT_FALSE(TellResult(StoreAmendment(11, shown)));
   EXPECT_EQ(Ui(), refused);
   EXPECT_EQ(ReadBytes("film.dat"), theirs);
 
@@ -59,7 +59,7 @@ TEST_F(AnotherProgram, AmendAndDeleteWriteNothingOverItsChange) {
   LookUp(12);
   theirs = ChangeStock(2);
   FreshHost();
-  EXPECT_FALSE(DeleteRecordInHand(12));
+  EXPECT_FALSE(TellResult(DeleteRecordInHand(12)));
   EXPECT_EQ(Ui(), refused);
   EXPECT_EQ(ReadBytes("film.dat"), theirs);
   ExpectStoreAsLoaded();
@@ -95,10 +95,10 @@ TEST_F(AnotherProgram, AChangeWhileAnotherProgramHoldsFilmDatIsRefusedOrWaitsFor
   const InventoryRecord shown = LookUp(11);
   StoreDescription(CurrentRecord, L"NEW NAME");
   FreshHost();
-  FileStatus status;
-  EXPECT_FALSE(StoreAmendment(11, shown, &status));
-  EXPECT_EQ(status.step, FileStep::kOpen);
-  EXPECT_EQ(status.error, platform::FileError::kBusy);
+  const CommandResult refused = StoreAmendment(11, shown);
+  EXPECT_FALSE(TellResult(refused));
+  EXPECT_EQ(refused.status.step, FileStep::kOpen);
+  EXPECT_EQ(refused.status.error, platform::FileError::kBusy);
   EXPECT_EQ(Ui(), (Lines{"box main|Problem|Data file: film.dat, not present."}))
       << "the program tells it as it always did";
   EXPECT_EQ(ReadBytes("film.dat"), before);
@@ -112,7 +112,7 @@ TEST_F(AnotherProgram, AChangeWhileAnotherProgramHoldsFilmDatIsRefusedOrWaitsFor
     held.Close();
   });
   FreshHost();
-  const bool stored = StoreAmendment(11, shown);
+  const bool stored = TellResult(StoreAmendment(11, shown));
   other.join();
   EXPECT_TRUE(stored);
   EXPECT_EQ(PrefixTable[1].bytes[0], 'N');

@@ -130,8 +130,8 @@ inline bool AmendSlots(const std::vector<Item>& items, const std::vector<int64_t
   }
   SlotChangeList list(changes);
   const SlotsWritten written = WriteAmendedRecords(list);
-  TellWriteOutcome({written.outcome, written.status}, Message::kWriteBackMissing,
-                   Message::kWriteBackFailed);
+  TellResult(OutcomeOf({written.outcome, written.status}, Message::kWriteBackMissing,
+                       Message::kWriteBackFailed));
   return true;
 }
 
@@ -142,8 +142,8 @@ inline bool AppendItems(int64_t first, int count) {
     added.push_back(MakeItem({first + i, "ADDED " + std::to_string(i)}, 900 + i));
   }
   const SlotsWritten written = WriteAppendedRecords(added);
-  TellWriteOutcome({written.outcome, written.status}, Message::kWriteBackMissing,
-                   Message::kWriteBackFailed);
+  TellResult(OutcomeOf({written.outcome, written.status}, Message::kWriteBackMissing,
+                       Message::kWriteBackFailed));
   return true;
 }
 

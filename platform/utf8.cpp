@@ -63,14 +63,11 @@ size_t SequenceLength(std::string_view text, size_t i, uint32_t* code) {
 }  // namespace
 
 bool WideFromUtf8(const std::string& utf8, std::wstring* wide) {
-  wide->clear();
-  for (size_t i = 0; i < utf8.size();) {
-    uint32_t c = 0;
-    const size_t length = SequenceLength(utf8, i, &c);
-    if (length == 0) return false;
-    AppendWide(c, wide);
-    i += length;
+  if (!IsUtf8(utf8)) {
+    wide->clear();
+    return false;
   }
+  *wide = Wide(utf8);
   return true;
 }
 

@@ -53,7 +53,7 @@ host: deps
 
 sanitize: deps
 	cmake -S . -B $(SANITIZE_BUILD) -DCMAKE_BUILD_TYPE=Debug -DTALLO_SANITIZE=ON >/dev/null
-	cmake --build $(SANITIZE_BUILD) -j $(JOBS) --target unit_tests filmtool geninv
+	cmake --build $(SANITIZE_BUILD) -j $(JOBS) --target unit_tests thread_tests filmtool geninv
 
 # ThreadSanitizer over the thread test alone (scripts/thread-test.sh runs it).
 tsan: deps

@@ -216,9 +216,8 @@ bool StringTable::Add(std::string_view text) {
   const uint64_t start = text_->size();
   if (start + text.size() > std::numeric_limits<uint32_t>::max()) return false;
   const auto entry = static_cast<uint32_t>(start);
-  char bytes[sizeof entry];
-  std::memcpy(bytes, &entry, sizeof entry);
-  if (!index_->Append(bytes, sizeof bytes) || !text_->Append(text.data(), text.size())) {
+  if (!index_->Append(reinterpret_cast<const char*>(&entry), sizeof entry) ||
+      !text_->Append(text.data(), text.size())) {
     return false;
   }
   ++count_;
@@ -228,11 +227,10 @@ bool StringTable::Add(std::string_view text) {
 bool StringTable::Get(size_t index, std::string* copies, std::string_view* text, size_t* copiedAt) {
   uint32_t bounds[2] = {0, static_cast<uint32_t>(text_->size())};
   const size_t entries = index + 1 < count_ ? 2 : 1;
-  char bytes[sizeof bounds];
-  if (!index_->Copy(uint64_t{index} * sizeof(uint32_t), entries * sizeof(uint32_t), bytes)) {
+  if (!index_->Copy(uint64_t{index} * sizeof(uint32_t), entries * sizeof(uint32_t),
+                    reinterpret_cast<char*>(bounds))) {
     return false;
   }
-  std::memcpy(bounds, bytes, entries * sizeof(uint32_t));
   return text_->Read(bounds[0], bounds[1] - bounds[0], copies, text, copiedAt);
 }
 

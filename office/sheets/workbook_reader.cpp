@@ -946,8 +946,10 @@ bool WorkbookReader::TakeRow(WorkbookRow* row) {
   for (const Parts::Cell& cell : current.cells) {
     const size_t column = std::min<size_t>(cell.column, widest);
     if (column == widest && !row->cells[widest].empty()) break;
-    std::string_view text(current.text.data() + cell.at, cell.size);
-    if (cell.shared) {
+    std::string_view text;
+    if (!cell.shared) {
+      text = std::string_view(current.text.data() + cell.at, cell.size);
+    } else {
       size_t copiedAt = std::string::npos;
       if (!p.strings->Get(cell.at, &p.copies, &text, &copiedAt)) {
         return Fail("its shared strings cannot be read back from beside it (" +

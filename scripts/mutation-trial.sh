@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# A hand mutation trial: 181 one-line faults, each given as (file, original
+# A hand mutation trial: 193 one-line faults, each given as (file, original
 # line, replacement line), matched by the line's text with its indentation
 # ignored, so that it applies wherever the line still stands. M01-M24 were
 # written beside the tests, across store/, commands/, records/ and the back
@@ -9,7 +9,10 @@
 # version mark and the capitals; M116 onward, by another who had not read
 # them, across the workbook's own writer and its zip, the OpenDocument
 # reader, the kinds of sheet told apart, cells without a value, hidden
-# sheets, the review's parts, the window's settings and a write's groups.
+# sheets, the review's parts, the window's settings and a write's groups;
+# M182 onward, by a third, over the shared strings put beside a workbook,
+# the commands' results, the one text conversion and code-page table, and
+# the export's rows.
 #
 #   mutation-trial.sh list                       the mutants, one a line
 #   mutation-trial.sh apply  ID WORKTREE         put mutant ID into WORKTREE
@@ -580,6 +583,42 @@ M180 store/journal_plan.cpp
 M181 office/sheets/csv.cpp
 - if (line > kLastCsvLine) {
 + if (line >= kLastCsvLine) {
+M182 office/sheets/string_table.cpp
+- const size_t entries = index + 1 < count_ ? 2 : 1;
++ const size_t entries = index < count_ ? 2 : 1;
+M183 office/sheets/string_table.cpp
+- if (at + count <= uint64_t{blocks_.size()} * kBlock && at % kBlock + count <= kBlock) {
++ if (at + count <= uint64_t{blocks_.size()} * kBlock) {
+M184 office/sheets/string_table.cpp
+- std::memcpy(out + (from - at), pending_.get() + (from - written), tail);
++ std::memcpy(out + (from - at), pending_.get() + (from - at), tail);
+M185 office/sheets/workbook_reader.cpp
+- p.mostStrings +=
++ p.mostStrings =
+M186 office/sheets/workbook_reader.cpp
+- p.copied.clear();
++
+M187 office/sheets/workbook_reader.cpp
+- if (value.empty() || *end != '\0' || index >= strings->size()) {
++ if (value.empty() || *end != '\0' || index > strings->size()) {
+M188 commands/write_outcome.cpp
+- return CommandResult{false, missing, written.status};
++ return CommandResult{false, failed, written.status};
+M189 commands/lookup_number.cpp
+- CurrentSlot = slot;
++
+M190 commands/delete_record.cpp
+- if (result) result.message = Message::kDeleteComplete;
++ if (!result) result.message = Message::kDeleteComplete;
+M191 platform/utf8.cpp
+- uint32_t c = 0xFFFD;
++ uint32_t c = 0;
+M192 platform/code_pages.h
+- for (size_t i = 0; i < numbers.size(); ++i) numbers[i] = kCodePageTable[i].number;
++ for (size_t i = 1; i < numbers.size(); ++i) numbers[i] = kCodePageTable[i].number;
+M193 office/export.cpp
+- printed[1 + Index(field)] = row.fields[Index(field)];
++ printed[Index(field)] = row.fields[Index(field)];
 EOF
 }
 

@@ -624,6 +624,20 @@ TEST_F(Workbook, SharedStringsPastMemoryComeBackFromBesideTheWorkbook) {
   }
   EXPECT_FALSE(Exists("w.xlsx.strings.part"));
   EXPECT_FALSE(Exists("w.xlsx.index.part"));
+  // In memory alone, strings that cross from one block into the next.
+  StringTable inMemory;
+  const std::string long1(1000003, 'x');
+  ASSERT_TRUE(inMemory.Add(long1) && inMemory.Add("across") && inMemory.Add(long1) &&
+              inMemory.Add("across again"));
+  std::string copies;
+  std::string_view got;
+  size_t at = 0;
+  ASSERT_TRUE(inMemory.Get(1, &copies, &got, &at));
+  EXPECT_EQ(got, "across");
+  ASSERT_TRUE(inMemory.Get(2, &copies, &got, &at));
+  EXPECT_EQ(got, long1);
+  ASSERT_TRUE(inMemory.Get(3, &copies, &got, &at));
+  EXPECT_EQ(got, "across again");
 
   StringTable nowhere(wide(Path("missing/w.xlsx")), 1 << 20, 1 << 20);
   bool added = true;
@@ -642,19 +656,24 @@ TEST_F(Workbook, AWorkbookOfManySharedStringsIsReadOrRefusedByItsCells) {
   for (size_t i = 0; i < kStrings; ++i) {
     shape.strings.push_back("<t>" + std::string(90, 'a' + i % 26) + std::to_string(i) + "</t>");
   }
+  const auto string = [](size_t i) { return std::string(90, 'a' + i % 26) + std::to_string(i); };
+  const auto cell = [](size_t i) { return "<c t=\"s\"><v>" + std::to_string(i) + "</v></c>"; };
+  // Each row one string from memory and one from beside the file, their
+  // columns swapped from row to row.
   for (size_t r = 1; r <= 100; ++r) {
-    rows += "<row r=\"" + std::to_string(r) + "\"><c t=\"s\"><v>" + std::to_string(r - 1) +
-            "</v></c><c t=\"s\"><v>" + std::to_string(kStrings - r) + "</v></c></row>";
+    const std::string early = cell(r - 1), late = cell(kStrings - r);
+    rows += "<row r=\"" + std::to_string(r) + "\">" + (r % 2 == 1 ? early + late : late + early) +
+            "</row>";
   }
   rows += std::string(kStrings * 20, ' ');  // room, as the sheet states it, for every string
-  shape.sheets = {{"Stock", rows}};
+  // The room of every sheet counts: the last one here has little.
+  shape.sheets = {{"Stock", rows}, {"Notes", "<row r=\"1\"><c><v>1</v></c></row>"}};
   const Rows read = Read(shape);
-  ASSERT_EQ(read.size(), 100u);
-  EXPECT_EQ(read[0], (std::vector<std::string>{"Stock!1", std::string(90, 'a') + "0",
-                                               std::string(90, 'a' + (kStrings - 1) % 26) +
-                                                   std::to_string(kStrings - 1)}));
-  EXPECT_EQ(read[99][2],
-            std::string(90, 'a' + (kStrings - 100) % 26) + std::to_string(kStrings - 100));
+  ASSERT_EQ(read.size(), 101u);
+  EXPECT_EQ(read[0], (std::vector<std::string>{"Stock!1", string(0), string(kStrings - 1)}));
+  EXPECT_EQ(read[1], (std::vector<std::string>{"Stock!2", string(kStrings - 2), string(1)}));
+  EXPECT_EQ(read[99], (std::vector<std::string>{"Stock!100", string(kStrings - 100), string(99)}));
+  EXPECT_EQ(read[100], (std::vector<std::string>{"Notes!1", "1"}));
   EXPECT_FALSE(Exists("w.xlsx.strings.part"));
 
   // A row inside another (no spreadsheet writes one) starts afresh: no

@@ -7,8 +7,18 @@
 #include <cstdlib>
 #include <fstream>
 
+#include "office/listener.h"
 #include "office/sheets/csv.h"
 #include "office/sheets/sheet_writer.h"
+#include "platform/utf8.h"
+
+namespace {
+class StandardError : public Listener {
+ public:
+  void Tell(const std::string& line) override { std::fprintf(stderr, "%s\n", line.c_str()); }
+  void Tell(Message message) override { Tell(Utf8FromWide(MessageText(message))); }
+};
+}  // namespace
 
 int main(int argc, char** argv) {
   if (argc != 3 && argc != 4) {
@@ -23,7 +33,8 @@ int main(int argc, char** argv) {
   CsvReader reader(&in);
   CsvRow row;
   if (!reader.Next(&row)) return 1;  // the header
-  const auto sheet = WorkbookAt(argv[2], rowsPerSheet);
+  StandardError told;
+  const auto sheet = WorkbookAt(argv[2], told, rowsPerSheet);
   if (!sheet) return 1;
   ExportedRow out;
   while (reader.Next(&row)) {

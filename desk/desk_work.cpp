@@ -8,7 +8,6 @@
 #include "office/folders.h"
 #include "platform/console.h"
 #include "platform/number_text.h"
-#include "platform/ui.h"
 #include "platform/utf8.h"
 #include "store/store_state.h"
 
@@ -23,20 +22,13 @@ const ImportChoices& WindowChoices() {
   return choices;
 }
 
-// Hears the tool's messages and the program's message boxes of a step: a
-// worker thread shows no window of its own.
-class DeskWork::Listener : public ComplaintListener, public platform::UiWrapper {
+// Hears what a step has to tell, as lines for the window to list: a worker
+// thread shows no window of its own.
+class DeskWork::Lines : public Listener {
  public:
-  explicit Listener(std::vector<std::string>& said)
-      : UiWrapper(platform::DefaultUi()), said_(said) {}
-  void Complain(const std::string& text) override { said_.push_back(text); }
-  int ShowMessageBox(platform::WindowRef, const std::wstring& text, const std::wstring&,
-                     unsigned) override {
-    said_.push_back(Utf8FromWide(text));
-    return platform::kIdOk;
-  }
-  void Beep(unsigned) override {}
-  intptr_t RunDialog(int, platform::WindowRef, platform::DialogProc) override { return -1; }
+  explicit Lines(std::vector<std::string>& said) : said_(said) {}
+  void Tell(const std::string& text) override { said_.push_back(text); }
+  void Tell(Message message) override { said_.push_back(Utf8FromWide(MessageText(message))); }
 
  private:
   std::vector<std::string>& said_;
@@ -44,28 +36,11 @@ class DeskWork::Listener : public ComplaintListener, public platform::UiWrapper 
 
 namespace {
 
-// The listener in place for one step, the caller's put back after it.
-class Listening {
- public:
-  Listening(ComplaintListener* messages, platform::Ui* boxes)
-      : before_(&platform::CurrentUi()), listener_(SetComplaintListener(messages)) {
-    platform::SetUi(boxes);
-  }
-  ~Listening() {
-    SetComplaintListener(listener_);
-    platform::SetUi(before_ == &platform::DefaultUi() ? nullptr : before_);
-  }
-
- private:
-  platform::Ui* before_;
-  ComplaintListener* listener_;
-};
-
 std::string Items(size_t n) { return std::to_string(n) + (n == 1 ? " item" : " items"); }
 
 }  // namespace
 
-DeskWork::DeskWork() : listener_(std::make_unique<Listener>(said_)) {}
+DeskWork::DeskWork() : listener_(std::make_unique<Lines>(said_)) {}
 DeskWork::~DeskWork() = default;
 
 std::vector<std::string> DeskWork::TakeMessages() {
@@ -76,21 +51,21 @@ std::vector<std::string> DeskWork::TakeMessages() {
 
 bool DeskWork::UseShop(const DeskSettings& shop) {
   if (shop.folder.empty()) {
-    Say("Choose the shop's folder first: the folder that holds film.dat and tallo.cfg.");
+    Tell("Choose the shop's folder first: the folder that holds film.dat and tallo.cfg.");
     return false;
   }
   // A folder that is not there would leave bare names in the last one.
   if (!IsFolder(shop.folder)) {
-    Say(shop.folder + ": no such folder. Choose the shop's folder again.");
+    Tell(shop.folder + ": no such folder. Choose the shop's folder again.");
     return false;
   }
   if (!shop.card.empty() && !IsFolder(shop.card)) {
-    Say(shop.card + ": no such folder. Choose the card's folder again, or leave it empty.");
+    Tell(shop.card + ": no such folder. Choose the card's folder again, or leave it empty.");
     return false;
   }
   const std::string refused = ChooseCodePage(shop.codePage);
   if (!refused.empty()) {
-    Say("code page " + shop.codePage + ": " + refused);
+    Tell("code page " + shop.codePage + ": " + refused);
     return false;
   }
   platform::UseFolder(Absolute(shop.folder));
@@ -99,27 +74,24 @@ bool DeskWork::UseShop(const DeskSettings& shop) {
 }
 
 bool DeskWork::ReadCounts(const DeskSettings& shop, Counts* counts) {
-  Listening listening(listener_.get(), listener_.get());
-  if (!UseShop(shop) || !OpenForReport()) return false;
+  if (!UseShop(shop) || !OpenForReport(*listener_)) return false;
   *counts = Counts{SlotCount, ActiveCount, DeletedCount};
   return true;
 }
 
 ExportEnd DeskWork::Export(const DeskSettings& shop, const std::string& path, Progress* progress,
                            size_t* rows) {
-  Listening listening(listener_.get(), listener_.get());
   if (!UseShop(shop)) return ExportEnd::kFailed;
-  const ExportEnd end = ExportSheet(path, /*all=*/false, progress, rows);
-  if (end == ExportEnd::kStopped) Say("Export cancelled: no sheet was written.");
+  const ExportEnd end = ExportSheet(path, /*all=*/false, *listener_, progress, rows);
+  if (end == ExportEnd::kStopped) Tell("Export cancelled: no sheet was written.");
   return end;
 }
 
 DeskWork::Reviewed DeskWork::Review(const DeskSettings& shop, const std::string& path,
                                     const ImportRules& rules, Progress* progress) {
   Forget();
-  Listening listening(listener_.get(), listener_.get());
   if (!UseShop(shop)) return Reviewed::kFailed;
-  run_ = std::make_unique<ImportRun>(path, rules);
+  run_ = std::make_unique<ImportRun>(path, rules, *listener_);
   if (!run_->OpenSheet()) {
     run_.reset();
     return Reviewed::kFailed;
@@ -133,9 +105,9 @@ DeskWork::Reviewed DeskWork::Review(const DeskSettings& shop, const std::string&
       size_t changed = 0;
       if (!plan_->TakeChanges(*run_, progress, &changed, &stopped)) {
         if (!stopped) {
-          Say("film.dat was changed by another program while the sheet was read (item " +
-              platform::FormatItemNumber(run_->changes().At(changed).number) +
-              "): bring the sheet back again.");
+          Tell("film.dat was changed by another program while the sheet was read (item " +
+               platform::FormatItemNumber(run_->changes().At(changed).number) +
+               "): bring the sheet back again.");
         }
         reviewed = stopped ? Reviewed::kStopped : Reviewed::kFailed;
         break;
@@ -150,10 +122,10 @@ DeskWork::Reviewed DeskWork::Review(const DeskSettings& shop, const std::string&
         sentences.push_back(advice);
       for (std::string& sentence : sentences) {
         sentence[0] = static_cast<char>(std::toupper(static_cast<unsigned char>(sentence[0])));
-        Say(sentence + ".");
+        Tell(sentence + ".");
       }
       if (run_->Refused()) {
-        Say("Nothing can be written until every row marked above is settled.");
+        Tell("Nothing can be written until every row marked above is settled.");
         reviewed = Reviewed::kRefused;
       } else if (plan_->ChangedItems() == 0 && plan_->AddedItems() == 0 && !run_->missing()) {
         reviewed = Reviewed::kNothing;
@@ -168,7 +140,7 @@ DeskWork::Reviewed DeskWork::Review(const DeskSettings& shop, const std::string&
       break;
   }
   if (run_) run_->LetFilesGo();
-  if (reviewed == Reviewed::kStopped) Say("Cancelled: nothing was written.");
+  if (reviewed == Reviewed::kStopped) Tell("Cancelled: nothing was written.");
   if (reviewed == Reviewed::kFailed || reviewed == Reviewed::kStopped) Forget();
   return reviewed;
 }
@@ -176,35 +148,35 @@ DeskWork::Reviewed DeskWork::Review(const DeskSettings& shop, const std::string&
 DeskWork::Applied DeskWork::Apply(Progress* progress) {
   Applied result;
   if (!run_ || run_->Refused()) return result;
-  Listening listening(listener_.get(), listener_.get());
   const ImportRun::Applied applied = run_->Apply(progress);
-  const auto nothing = [this](const std::string& why) { Say(why + ": nothing was written."); };
+  const auto nothing = [this](const std::string& why) { Tell(why + ": nothing was written."); };
   const std::string again = "Bring " + sheetName_ + " back again to review it as film.dat is now.";
   const auto failedWrite = [&](const SlotsWritten& w, const ItemEdits& edits, size_t changed,
                                size_t added) {
     const std::string item = "item " + platform::FormatItemNumber(edits.At(w.stopped).number);
     if (w.outcome == WriteOutcome::kChanged) {
-      Say(item +
-          " was changed in film.dat since the review (by the handheld or another "
-          "program), and is never written over.");
+      Tell(item +
+           " was changed in film.dat since the review (by the handheld or another "
+           "program), and is never written over.");
     } else if (w.status.error == platform::FileError::kBusy) {
-      Say("Another program is changing film.dat. Try again in a moment.");
+      Tell("Another program is changing film.dat. Try again in a moment.");
     } else if (w.status.error == platform::FileError::kDiskFull) {
-      Say("The disk or card of film.dat is full. Make room there and try again.");
+      Tell("The disk or card of film.dat is full. Make room there and try again.");
     } else if (w.status.error == platform::FileError::kReadOnly) {
-      Say("The disk or card of film.dat is read-only. Make it writable and try again.");
+      Tell("The disk or card of film.dat is read-only. Make it writable and try again.");
     } else if (w.status.error == platform::FileError::kDenied) {
-      Say("film.dat may not be written by this user (permission denied).");
+      Tell("film.dat may not be written by this user (permission denied).");
     } else {
-      Say("film.dat could not be " +
-          std::string(w.status.step == FileStep::kRead ? "read" : "written") + " at " + item + ".");
+      Tell("film.dat could not be " +
+           std::string(w.status.step == FileStep::kRead ? "read" : "written") + " at " + item +
+           ".");
     }
     if (changed + added == 0) {
-      Say("Nothing was written. " + again);
+      Tell("Nothing was written. " + again);
     } else {
-      Say(Items(changed) + " changed and " + std::to_string(added) +
-          " added are in film.dat; bring " + sheetName_ +
-          " back again and apply it to finish the job.");
+      Tell(Items(changed) + " changed and " + std::to_string(added) +
+           " added are in film.dat; bring " + sheetName_ +
+           " back again and apply it to finish the job.");
     }
   };
   switch (applied.stop) {
@@ -212,24 +184,24 @@ DeskWork::Applied DeskWork::Apply(Progress* progress) {
       result.written = true;
       result.changed = applied.changes.written;
       result.added = applied.additions.written;
-      Say(Items(result.changed) + " changed and " + std::to_string(result.added) +
-          " added in film.dat.");
+      Tell(Items(result.changed) + " changed and " + std::to_string(result.added) +
+           " added in film.dat.");
       break;
     case ImportRun::Stop::kStopped:
       nothing("Cancelled");
       break;
     case ImportRun::Stop::kNotOpened:
-      Say("Nothing was written.");
+      Tell("Nothing was written.");
       break;
     case ImportRun::Stop::kMadeByOther:
       nothing("film.dat was made by another program since the review");
-      Say(again);
+      Tell(again);
       break;
     case ImportRun::Stop::kChangedSince:
       nothing(
           "film.dat was changed by another program since the review, so that an item to "
           "be added is in it now");
-      Say(again);
+      Tell(again);
       break;
     case ImportRun::Stop::kChanges:
       failedWrite(applied.changes, run_->changes(), applied.changes.written, 0);

@@ -16,10 +16,10 @@
 #include <vector>
 
 #include "desk/desk_settings.h"
-#include "office/complaints.h"
 #include "office/export.h"
 #include "office/import/import_plan.h"
 #include "office/import/import_run.h"
+#include "office/listener.h"
 #include "office/open_inventory.h"
 #include "office/progress.h"
 
@@ -76,15 +76,15 @@ class DeskWork {
 
   // What the steps since the last call had to say, in order.
   std::vector<std::string> TakeMessages();
-  void Say(const std::string& line) { said_.push_back(line); }
+  void Tell(const std::string& line) { said_.push_back(line); }
 
  private:
   // Puts the shop's folder, card and code page in place for a step; false,
   // said why, when they cannot be used.
   bool UseShop(const DeskSettings& shop);
 
-  class Listener;
-  std::unique_ptr<Listener> listener_;
+  class Lines;
+  std::unique_ptr<Lines> listener_;
   std::vector<std::string> said_;
   std::unique_ptr<ImportRun> run_;
   std::unique_ptr<ImportPlan> plan_;

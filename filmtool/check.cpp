@@ -9,8 +9,8 @@
 
 #include "filmtool/tool.h"
 #include "messages/opening_messages.h"
-#include "office/complaints.h"
 #include "office/fields.h"
+#include "office/listener.h"
 #include "office/open_inventory.h"
 #include "platform/console.h"
 #include "platform/field_text.h"

@@ -10,8 +10,8 @@
 #include "commands/lookup_number.h"
 #include "commands/records_state.h"
 #include "filmtool/tool.h"
-#include "office/complaints.h"
 #include "office/fields.h"
+#include "office/listener.h"
 #include "office/open_inventory.h"
 #include "office/value_syntax.h"
 #include "platform/number_text.h"
@@ -22,12 +22,14 @@
 namespace {
 
 // Brings item `number` into hand as Amend and Delete look a number up.
-bool LookUp(int64_t number) { return OpenForChange() && TellResult(LookUpItemNumber(number)); }
+bool LookUp(int64_t number) {
+  return OpenForChange(StandardError()) && TellResult(LookUpItemNumber(number));
+}
 
 bool TakeArgumentNumber(const std::string& text, int64_t* number) {
   std::string why;
   if (TakeItemNumber(text, number, &why)) return true;
-  Complain(why + ": " + Printable(text));
+  Tell(why + ": " + Printable(text));
   return false;
 }
 
@@ -41,7 +43,7 @@ int Amend(const std::string& numberText, const std::vector<std::string>& assignm
     const size_t equals = a.find('=');
     Field field;
     if (equals == std::string::npos || !FieldNamed(a.substr(0, equals), &field)) {
-      Complain("not FIELD=VALUE with a field of the amend dialog: " + Printable(a));
+      Tell("not FIELD=VALUE with a field of the amend dialog: " + Printable(a));
       return 1;
     }
     changes.emplace_back(field, a.substr(equals + 1));
@@ -51,15 +53,15 @@ int Amend(const std::string& numberText, const std::vector<std::string>& assignm
   for (const auto& [field, value] : changes) {
     std::string note;
     const std::string refused = StoreField(field, value, CurrentRecord, &note);
-    if (!note.empty()) Complain(std::string(FieldName(field)) + ": " + note);
+    if (!note.empty()) Tell(std::string(FieldName(field)) + ": " + note);
     if (!refused.empty()) {
-      Complain(std::string(FieldName(field)) + ": " + refused + ": " + Printable(value));
+      Tell(std::string(FieldName(field)) + ": " + refused + ": " + Printable(value));
       return 1;
     }
   }
   const CommandResult result = StoreAmendment(number, asRead);
   if (TellResult(result)) return 0;
-  ComplainOfStatus(result.status);
+  TellStatus(StandardError(), result.status);
   return 1;
 }
 
@@ -68,6 +70,6 @@ int Delete(const std::string& numberText) {
   if (!TakeArgumentNumber(numberText, &number) || !LookUp(number)) return 1;
   const CommandResult result = DeleteRecordInHand(CurrentNumber);
   if (TellResult(result)) return 0;
-  ComplainOfStatus(result.status);
+  TellStatus(StandardError(), result.status);
   return 1;
 }

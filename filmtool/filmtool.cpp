@@ -11,9 +11,9 @@
 #include "filmtool/message_echo.h"
 #include "filmtool/output.h"
 #include "filmtool/tool.h"
-#include "office/complaints.h"
 #include "office/fields.h"
 #include "office/folders.h"
+#include "office/listener.h"
 #include "office/open_inventory.h"
 #include "platform/console.h"
 #include "store/field_rules.h"
@@ -138,7 +138,6 @@ const Command* FindCommand(const std::string& name) {
 
 int main(int argc, char** argv) {
   const std::vector<std::string> arguments = platform::StartConsole(argc, argv);
-  ComplainOnStandardError();
   std::vector<std::string> words;
   std::string card;
   bool cardGiven = false;
@@ -164,7 +163,7 @@ int main(int argc, char** argv) {
     } else if (word == "--overwrite") {
       options.overwrite = true;
     } else if (word.size() > 2 && word.compare(0, 2, "--") == 0) {
-      Complain("unknown option: " + word);
+      Tell("unknown option: " + word);
       return Usage(stderr, 2);
     } else {
       words.push_back(word);
@@ -173,7 +172,7 @@ int main(int argc, char** argv) {
   if (words.empty()) return Usage(stderr, 2);
   const Command* command = FindCommand(words[0]);
   if (command == nullptr) {
-    Complain("unknown command: " + words[0]);
+    Tell("unknown command: " + words[0]);
     return Usage(stderr, 2);
   }
   const std::vector<std::string> rest(words.begin() + std::min<size_t>(2, words.size()),
@@ -181,26 +180,26 @@ int main(int argc, char** argv) {
   if (words.size() < 2 || rest.size() < command->leastArguments ||
       rest.size() > command->mostArguments || (options.all && !command->takesAll) ||
       ((options.dryRun || options.add || options.overwrite) && !command->takesImportOptions)) {
-    Complain("not the arguments " + words[0] + " takes");
+    Tell("not the arguments " + words[0] + " takes");
     return Usage(stderr, 2);
   }
   // Before anything is read, so that no text is ever taken in another one.
   const std::string refused = ChooseCodePage(codePage);
   if (!refused.empty()) {
-    Complain(codePageFrom + codePage + ": " + refused);
+    Tell(codePageFrom + codePage + ": " + refused);
     return 2;
   }
   const std::string& folder = words[1];
   // An empty folder would be the current one: an unset variable in a
   // script must not change whatever film.dat lies there.
   if (folder.empty() || (cardGiven && card.empty())) {
-    Complain(std::string("the ") + (folder.empty() ? "folder" : "card folder") +
-             " is empty: give the folder by its name (. for this one)");
+    Tell(std::string("the ") + (folder.empty() ? "folder" : "card folder") +
+         " is empty: give the folder by its name (. for this one)");
     return 2;
   }
   for (const std::string& f : {folder, card}) {
     if (!f.empty() && !IsFolder(f)) {
-      Complain(f + ": no such folder");
+      Tell(f + ": no such folder");
       return 1;
     }
   }
@@ -219,7 +218,7 @@ int main(int argc, char** argv) {
   } catch (const std::bad_alloc&) {
     // Nothing is written before every row is checked; a write under way
     // stopped here leaves its journal, which the next start settles.
-    Complain("not enough memory for this command");
+    Tell("not enough memory for this command");
     return 1;
   }
   return FinishOutput() ? status : 1;

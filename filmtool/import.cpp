@@ -7,10 +7,10 @@
 #include <string>
 
 #include "filmtool/tool.h"
-#include "office/complaints.h"
 #include "office/import/import_plan.h"
 #include "office/import/import_report.h"
 #include "office/import/import_run.h"
+#include "office/listener.h"
 #include "office/open_inventory.h"
 #include "platform/console.h"
 #include "store/store_state.h"
@@ -37,32 +37,31 @@ std::string RowPlace(const SheetReader& sheet, int line) {
 void TellStop(const std::string& path, const SheetReader& sheet, const SlotsWritten& written,
               const ItemEdits::Item& stopped, const std::string& what, size_t changed,
               size_t added) {
-  if (!ComplainOfStatus(written.status)) {
+  if (!TellStatus(StandardError(), written.status)) {
     const std::string film = platform::ShownPath(DataPath);
     switch (written.outcome) {
       case WriteOutcome::kNotOpened:
-        Complain(film + " cannot be opened for writing");
+        Tell(film + " cannot be opened for writing");
         break;
       case WriteOutcome::kChanged:
-        Complain(film +
-                 " was changed by another program since the sheet was checked: import it again");
+        Tell(film + " was changed by another program since the sheet was checked: import it again");
         break;
       case WriteOutcome::kWritten:  // not met: a write that stopped is no written one
       case WriteOutcome::kFailed:
-        Complain((written.status.ok() ? film : platform::ShownPath(written.status.path)) +
-                 (written.status.step == FileStep::kRead ? ": a read failed" : ": a write failed"));
+        Tell((written.status.ok() ? film : platform::ShownPath(written.status.path)) +
+             (written.status.step == FileStep::kRead ? ": a read failed" : ": a write failed"));
         break;
     }
   }
-  Complain(path + ":" + RowPlace(sheet, stopped.line) + ": item " + std::to_string(stopped.number) +
-           " not " + what + "; " + std::to_string(changed) + " items changed and " +
-           std::to_string(added) +
-           " added before it are in film.dat, and importing the file again finishes the job");
+  Tell(path + ":" + RowPlace(sheet, stopped.line) + ": item " + std::to_string(stopped.number) +
+       " not " + what + "; " + std::to_string(changed) + " items changed and " +
+       std::to_string(added) +
+       " added before it are in film.dat, and importing the file again finishes the job");
 }
 
 void TellChanged(const std::string& path, const SheetReader& sheet, const ItemEdits::Item& c) {
-  Complain(path + ":" + RowPlace(sheet, c.line) + ": item " + std::to_string(c.number) +
-           ": film.dat was changed by another program since it was read; nothing imported");
+  Tell(path + ":" + RowPlace(sheet, c.line) + ": item " + std::to_string(c.number) +
+       ": film.dat was changed by another program since it was read; nothing imported");
 }
 
 // The lines of the first `count` additions, on standard output as they are
@@ -74,9 +73,9 @@ void ListAdditions(const ImportRun& run, size_t count) {
 }  // namespace
 
 int Import(const std::string& path, bool dryRun, bool add, bool overwrite) {
-  ImportRun run(path, ImportRules{add, overwrite});
+  ImportRun run(path, ImportRules{add, overwrite}, StandardError());
   if (!run.OpenSheet()) return 1;
-  ImportReport report(path, run.sheet());
+  ImportReport report(path, run.sheet(), StandardError());
   if (run.Decide(/*forChange=*/!dryRun, report) != ImportRun::Read::kWhole) return 1;
   if (!report.Finish(run.decisions())) return 1;
 
@@ -106,8 +105,8 @@ int Import(const std::string& path, bool dryRun, bool add, bool overwrite) {
     case ImportRun::Stop::kNone:
       break;
     case ImportRun::Stop::kMadeByOther:
-      Complain(platform::ShownPath(DataPath) +
-               " was made by another program while the sheet was checked: import it again");
+      Tell(platform::ShownPath(DataPath) +
+           " was made by another program while the sheet was checked: import it again");
       return 1;
     case ImportRun::Stop::kChanges:
       std::fputs(run.ChangesListed(applied.changes.written).c_str(), stdout);

@@ -6,7 +6,7 @@
 #include <string>
 
 #include "filmtool/tool.h"
-#include "office/complaints.h"
+#include "office/listener.h"
 #include "office/open_inventory.h"
 
 namespace {
@@ -21,17 +21,17 @@ void TellFailure(int error) {
   const std::string cut = ": what was printed before is cut short";
   switch (error) {
     case ENOSPC:
-      Complain("standard output cannot be written: the disk or card is full" + cut);
+      Tell("standard output cannot be written: the disk or card is full" + cut);
       break;
     case EPIPE:
-      Complain("standard output cannot be written: the program reading it has stopped" + cut);
+      Tell("standard output cannot be written: the program reading it has stopped" + cut);
       break;
     case EBADF:
-      Complain("standard output is closed: give the tool a file or program to print to");
+      Tell("standard output is closed: give the tool a file or program to print to");
       break;
     default:
-      Complain(std::string("standard output cannot be written: ") +
-               (error == 0 ? "a write failed" : std::strerror(error)) + cut);
+      Tell(std::string("standard output cannot be written: ") +
+           (error == 0 ? "a write failed" : std::strerror(error)) + cut);
       break;
   }
 }
@@ -54,17 +54,17 @@ bool FinishOutput() {
   return false;
 }
 
+void Tell(const std::string& text) { std::fprintf(stderr, "filmtool: %s\n", text.c_str()); }
+
 namespace {
-// The tool's messages, each a line of standard error.
-class StandardError : public ComplaintListener {
+class ToolListener : public Listener {
  public:
-  void Complain(const std::string& text) override {
-    std::fprintf(stderr, "filmtool: %s\n", text.c_str());
-  }
+  void Tell(const std::string& line) override { ::Tell(line); }
+  void Tell(Message message) override { ::Tell(message); }
 };
 }  // namespace
 
-void ComplainOnStandardError() {
-  static StandardError standardError;
-  SetComplaintListener(&standardError);
+Listener& StandardError() {
+  static ToolListener listener;
+  return listener;
 }

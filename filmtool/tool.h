@@ -30,5 +30,10 @@ int Delete(const std::string& number);
 // listed, none made. 0: every write made (or listed); 1: refused, film.dat
 // unchanged, or stopped by a failed write.
 int Import(const std::string& path, bool dryRun, bool add, bool overwrite);
-// The tool's messages on standard error, as "filmtool: text", from now on.
-void ComplainOnStandardError();
+// The tool's own messages on standard error, as "filmtool: text".
+void Tell(const std::string& text);
+class Listener;
+// The listener the tool gives the back office's steps: its lines as
+// Tell says them, the program's messages as the program's boxes, which
+// the tool writes out as "caption: text" (filmtool/message_echo.h).
+Listener& StandardError();

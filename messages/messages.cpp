@@ -109,3 +109,7 @@ int Tell(Message message, platform::WindowRef window, const std::wstring& detail
                                                                     : window;
   return platform::ShowMessageBox(owner, Fill(e.text, detail), Fill(e.caption, detail), e.buttons);
 }
+
+std::wstring MessageText(Message message, const std::wstring& detail) {
+  return Fill(kTable[static_cast<size_t>(message)].text, detail);
+}

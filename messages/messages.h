@@ -57,3 +57,5 @@ enum class Message {
 // A "%s" in the text or caption stands for `detail`. Returns the button
 // pressed.
 int Tell(Message message, platform::WindowRef window = nullptr, const std::wstring& detail = L"");
+// The text of `message`'s box, `detail` in place of its "%s".
+std::wstring MessageText(Message message, const std::wstring& detail = L"");

@@ -3,8 +3,8 @@
 #include <filesystem>
 #include <string>
 
-#include "office/complaints.h"
 #include "office/fields.h"
+#include "office/listener.h"
 #include "office/open_inventory.h"
 #include "office/progress.h"
 #include "office/sheets/sheet_writer.h"
@@ -35,18 +35,20 @@ bool EndsWith(const std::string& name, const char* end) {
 
 bool NamesCsv(const std::string& path) { return EndsWith(path, ".csv"); }
 
-ExportEnd ExportSheet(const std::string& path, bool all, Progress* progress, size_t* rows) {
-  return ExportRows([&path] { return NamesCsv(path) ? CsvAt(path) : WorkbookAt(path); }, all,
-                    progress, rows);
+ExportEnd ExportSheet(const std::string& path, bool all, Listener& told, Progress* progress,
+                      size_t* rows) {
+  return ExportRows(
+      [&path, &told] { return NamesCsv(path) ? CsvAt(path, told) : WorkbookAt(path, told); }, all,
+      told, progress, rows);
 }
 
 ExportEnd ExportRows(const std::function<std::unique_ptr<SheetWriter>()>& makeSheet, bool all,
-                     Progress* progress, size_t* rows) {
-  if (!OpenForReport()) return ExportEnd::kFailed;
+                     Listener& told, Progress* progress, size_t* rows) {
+  if (!OpenForReport(told)) return ExportEnd::kFailed;
   InventoryFile file = OpenInventoryForReading();
   if (!file) {
-    if (!ComplainOfCause(DataPath, file.error())) {
-      Complain(platform::ShownPath(DataPath) + ": cannot be opened");
+    if (!TellCause(told, DataPath, file.error())) {
+      told.Tell(platform::ShownPath(DataPath) + ": cannot be opened");
     }
     return ExportEnd::kFailed;
   }
@@ -62,7 +64,7 @@ ExportEnd ExportRows(const std::function<std::unique_ptr<SheetWriter>()>& makeSh
       return ExportEnd::kStopped;  // the sheet, unfinished, is never put in place
     }
     if (!slots.Read(slot, &r)) {
-      Complain("slot " + std::to_string(slot) + " and after cannot be read");
+      told.Tell("slot " + std::to_string(slot) + " and after cannot be read");
       return ExportEnd::kFailed;
     }
     // Deleted: -1, and the numbers the load counts as deleted with it.

@@ -1,10 +1,9 @@
-// How filmtool's commands open the inventory: as start-up does, but
-// without making a film.dat, and with the tool's own words for what stands
-// in the way.
+// How the back office opens the inventory: as start-up does, but without
+// making a film.dat, and with its own words for what stands in the way.
 #include "office/open_inventory.h"
 
 #include "messages/opening_messages.h"
-#include "office/complaints.h"
+#include "office/listener.h"
 #include "platform/console.h"
 #include "platform/scoped_file.h"
 #include "store/file_names.h"
@@ -22,61 +21,61 @@ constexpr uint32_t kWaitForAnotherProgram = 3000;
 // `*missing`, when given, is set when there is no film.dat, which is then
 // not told. A film.dat that is there but does not open (a folder, a file
 // held or refused to this user) is not missing: it is told.
-InventoryOpened Open(Opening opening, bool* missing = nullptr) {
+InventoryOpened Open(Listener& told, Opening opening, bool* missing = nullptr) {
   HeldFileWait = kWaitForAnotherProgram;
   InventoryOpened opened = LoadInventory(opening);
   const platform::FileError why = opened.cause.error;
   if (missing != nullptr && opened.failure == OpenFailure::kMissing &&
       (why == platform::FileError::kMissing || why == platform::FileError::kNoFolder)) {
     *missing = true;
-    TellOpening(opened);
+    for (Message message : OpeningMessages(opened)) told.Tell(message);
     return opened;
   }
   // The making follows an opening that found film.dat missing and told what
   // it found of the card.
   if (opening == Opening::kMaking) opened.card = CardLookup::kFound;
-  TellOpening(opened);  // the program's messages
+  for (Message message : OpeningMessages(opened)) told.Tell(message);
   // What stood in the way, where the program's message does not say it. A
   // fresh film.dat is written under a temporary name first.
   const std::wstring& path =
       opened.failure == OpenFailure::kCannotCreate ? std::wstring(kFreshTempPath) : DataPath;
   if (opened.failure == OpenFailure::kCannotCreate &&
       opened.cause.error == platform::FileError::kNotRegular) {
-    Complain(platform::ShownPath(path) +
-             " is not a regular file, and a new film.dat is written under that name first: move "
-             "what is there away");
-  } else if ((opened.journalKept || !opened) && !ComplainOfCause(path, opened.cause.error) &&
+    told.Tell(platform::ShownPath(path) +
+              " is not a regular file, and a new film.dat is written under that name first: move "
+              "what is there away");
+  } else if ((opened.journalKept || !opened) && !TellCause(told, path, opened.cause.error) &&
              opened.failure == OpenFailure::kMissing) {
-    Complain(platform::ShownPath(DataPath) + ": no such file");
+    told.Tell(platform::ShownPath(DataPath) + ": no such file");
   }
   return opened;
 }
 
 }  // namespace
 
-bool OpenForReport(bool* missing) {
-  const InventoryOpened opened = Open(Opening::kReading, missing);
+bool OpenForReport(Listener& told, bool* missing) {
+  const InventoryOpened opened = Open(told, Opening::kReading, missing);
   if (!opened) return false;
   if (opened.journal == JournalAtOpen::kUnreadable) {
-    Complain(platform::ShownPath(JournalPath(DataPath)) +
-             " or the slots it covers cannot be read now: film.dat is shown as it is");
+    told.Tell(platform::ShownPath(JournalPath(DataPath)) +
+              " or the slots it covers cannot be read now: film.dat is shown as it is");
   }
   if (ReadingThroughJournal()) {
-    Complain(platform::ShownPath(DataPath) +
-             " cannot be written, so the change a power cut left unfinished in " +
-             platform::ShownPath(JournalPath(DataPath)) +
-             " is shown as finished; the next start or change that can write it finishes it");
+    told.Tell(platform::ShownPath(DataPath) +
+              " cannot be written, so the change a power cut left unfinished in " +
+              platform::ShownPath(JournalPath(DataPath)) +
+              " is shown as finished; the next start or change that can write it finishes it");
   }
   return true;
 }
 
-bool OpenForChange(bool makeFresh, bool* missing) {
-  if (!Open(makeFresh ? Opening::kMaking : Opening::kChanging, missing)) return false;
+bool OpenForChange(Listener& told, bool makeFresh, bool* missing) {
+  if (!Open(told, makeFresh ? Opening::kMaking : Opening::kChanging, missing)) return false;
   platform::ScopedFile data(OpenInventoryForChange());
   if (!data) {
-    if (!ComplainOfCause(DataPath, data.error())) {
-      Complain(platform::ShownPath(DataPath) +
-               ": cannot be opened for writing: it is read-only, or another program holds it");
+    if (!TellCause(told, DataPath, data.error())) {
+      told.Tell(platform::ShownPath(DataPath) +
+                ": cannot be opened for writing: it is read-only, or another program holds it");
     }
     return false;
   }
@@ -85,9 +84,9 @@ bool OpenForChange(bool makeFresh, bool* missing) {
   const FileStatus journalMade = PrepareJournal();
   if (!journalMade.ok()) {
     const std::wstring journal = JournalPath(DataPath);
-    if (!ComplainOfCause(journal, journalMade.error)) {
-      Complain(platform::ShownPath(journal) +
-               ": cannot be made: changes need a folder that can be written, for this journal");
+    if (!TellCause(told, journal, journalMade.error)) {
+      told.Tell(platform::ShownPath(journal) +
+                ": cannot be made: changes need a folder that can be written, for this journal");
     }
     return false;
   }

@@ -311,8 +311,8 @@ M90 office/import/import_run.cpp
 - changed = CountSlotsOfNumber(added.At(i).number) != 0;
 + changed = CountSlotsOfNumber(added.At(i).number) > 1;
 M91 office/import/import_report.cpp
-- if (++told_ <= kToldLines) {
-+ if (++told_ < kToldLines) {
+- if (++said_ <= kToldLines) {
++ if (++said_ < kToldLines) {
 M92 desk/desk_settings.cpp
 - if (!line.empty() && line.back() == '\r') line.pop_back();
 +
@@ -548,11 +548,11 @@ M169 office/import/import_report.cpp
 - const std::string is = f.is.empty() ? value : Printable(f.is);
 + const std::string is = value;
 M170 office/import/import_report.cpp
-- if (told_ > kToldLines) {
-+ if (told_ >= kToldLines) {
+- if (said_ > kToldLines) {
++ if (said_ >= kToldLines) {
 M171 office/import/import_run.cpp
-- Complain(path_ + ": the workbook has a hidden sheet '" + *name + "': its rows are not read");
-+
+- told_.Tell(path_ + ": the workbook has a hidden sheet '" + *name +
++ (void)(path_ + ": the workbook has a hidden sheet '" + *name +
 M172 office/import/import_run.cpp
 - decisions_->TakeRow(row_.line, row_.cells, row_.withoutValue);
 + decisions_->TakeRow(row_.line, row_.cells, {});

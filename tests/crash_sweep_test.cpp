@@ -14,8 +14,8 @@
 
 #include "config/settings_save.h"
 #include "filmtool/tool.h"
-#include "office/complaints.h"
 #include "office/export.h"
+#include "office/listener.h"
 #include "office/open_inventory.h"
 #include "store/journal.h"
 #include "store/settings_image.h"

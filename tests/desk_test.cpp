@@ -384,6 +384,24 @@ TEST_F(DeskReview, TheOwnersColumnsAndADeletedVersionColumnAreToldApart) {
   EXPECT_EQ(later[0].sheet, "More");
 }
 
+// What an opening of film.dat found is listed in the program's words, from
+// the step's own listener: a step on the worker thread shows no box.
+TEST_F(DeskReview, AnOpeningsMessagesAreListedAndNoBoxIsShown) {
+  WriteInventory(MakeItems({{1, "ITEM 1"}}));
+  Bytes bytes = ReadBytes("film.dat");
+  bytes.push_back('x');
+  WriteBytes("film.dat", bytes);
+  const Lines before = Ui();
+  DeskWork::Counts counts;
+  EXPECT_FALSE(work_.ReadCounts(Shop(), &counts));
+  EXPECT_EQ(work_.TakeMessages(), (Lines{"Data file film.dat corrupt in Opendata."}));
+  std::ofstream(Path("in.csv"), std::ios::binary) << "number,price\n1,2\n";
+  EXPECT_EQ(work_.Review(Shop(), Path("in.csv"), {}, nullptr), DeskWork::Reviewed::kFailed);
+  EXPECT_TRUE(Says(work_.TakeMessages(), "corrupt in Opendata"));
+  EXPECT_EQ(Ui(), before);
+  EXPECT_EQ(ReadBytes("film.dat"), bytes);
+}
+
 // The settings file: what it says is kept, and what cannot be a setting
 // (no UTF-8, a control character, a code page the back office does not
 // take) is left out; saved and read back it is the same.

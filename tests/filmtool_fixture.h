@@ -15,9 +15,9 @@
 
 #include "filmtool/message_echo.h"
 #include "filmtool/tool.h"
-#include "office/complaints.h"
 #include "office/export.h"
 #include "office/fields.h"
+#include "office/listener.h"
 #include "office/open_inventory.h"
 #include "tests/kit/csv_rows.h"
 #include "tests/records_fixture.h"
@@ -69,7 +69,6 @@ class FilmtoolCommands : public RecordsTest {
     Restart();
     EXPECT_EQ(ChooseCodePage(""), "");
     platform::SetUi(&MessageEcho());
-    ComplainOnStandardError();
     testing::internal::CaptureStdout();
     testing::internal::CaptureStderr();
     const int status = command();

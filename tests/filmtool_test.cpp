@@ -375,7 +375,7 @@ TEST_F(FilmtoolCommands, ACsvFileIsQuotedForSpreadsheetsAndPutInPlaceOnlyOnceFlu
   row.fields = {" LEAD", "TRAIL ", "A;B", "C\tD", "plain", "say \"hi\"", "1,5", ""};
   row.mark = "v2m";
   const auto write = [&] {
-    const auto sheet = CsvAt(Path("out.csv"));
+    const auto sheet = CsvAt(Path("out.csv"), StandardError());
     return sheet && sheet->Row(row) && sheet->Finish() ? 0 : 1;
   };
   WriteBytes("out.csv", Bytes{'o', 'l', 'd'});
@@ -388,7 +388,7 @@ TEST_F(FilmtoolCommands, ACsvFileIsQuotedForSpreadsheetsAndPutInPlaceOnlyOnceFlu
 
   // A sheet larger than the writer's buffer is written once, in order.
   const auto many = [&] {
-    const auto sheet = CsvAt(Path("many.csv"));
+    const auto sheet = CsvAt(Path("many.csv"), StandardError());
     for (int i = 0; i < 30000 && sheet; ++i) {
       row.number = std::to_string(i);
       if (!sheet->Row(row)) return 1;
@@ -414,7 +414,7 @@ TEST_F(FilmtoolCommands, ACsvFileIsQuotedForSpreadsheetsAndPutInPlaceOnlyOnceFlu
   WriteBytes("out.xlsx", Bytes{'o', 'l', 'd'});
   EXPECT_EQ(Tool([&] {
               faults_.Inject(testkit::FileOp::kFlush, 1);
-              const auto sheet = WorkbookAt(Path("out.xlsx"));
+              const auto sheet = WorkbookAt(Path("out.xlsx"), StandardError());
               return sheet && sheet->Row(row) && sheet->Finish() ? 0 : 1;
             }),
             1);

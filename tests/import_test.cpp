@@ -8,9 +8,9 @@
 #include <set>
 
 #include "filmtool/tool.h"
-#include "office/complaints.h"
 #include "office/export.h"
 #include "office/fields.h"
+#include "office/listener.h"
 #include "office/open_inventory.h"
 #include "office/sheets/workbook_reader.h"
 #include "store/journal.h"

@@ -10,9 +10,9 @@
 
 #include "filmtool/message_echo.h"
 #include "filmtool/tool.h"
-#include "office/complaints.h"
 #include "office/export.h"
 #include "office/fields.h"
+#include "office/listener.h"
 #include "office/open_inventory.h"
 #include "tests/filmtool_fixture.h"
 

@@ -131,7 +131,7 @@ CellFormat FormatOfStyle(const std::string& styles, const std::string& style) {
 }
 
 TEST_F(Workbook, ExportsRowsComeBackAsTheyWerePrinted) {
-  const auto sheet = WorkbookAt(Path("out.xlsx"));
+  const auto sheet = WorkbookAt(Path("out.xlsx"), StandardError());
   ASSERT_TRUE(sheet);
   ExportedRow row;
   row.slot = 3;
@@ -210,7 +210,7 @@ TEST_F(Workbook, ExportsRowsComeBackAsTheyWerePrinted) {
       ReadZipEntry(Path("out.xlsx"), "xl/workbook.xml").find(">Stock!$A$1:$K$4</definedName>"),
       std::string::npos);
   EXPECT_NE(sheetXml.find("xml:space=\"preserve\"> A;B </t>"), std::string::npos) << sheetXml;
-  const auto trail = WorkbookAt(Path("trail.xlsx"));
+  const auto trail = WorkbookAt(Path("trail.xlsx"), StandardError());
   ExportedRow trailing = row;
   trailing.fields[0] = "TRAIL ";
   ASSERT_TRUE(trail->Row(trailing));
@@ -222,7 +222,7 @@ TEST_F(Workbook, ExportsRowsComeBackAsTheyWerePrinted) {
   ExportedRow blank = row;
   blank.fields[2] = "";
   blank.fields[6] = "-";
-  const auto blanks = WorkbookAt(Path("blank.xlsx"));
+  const auto blanks = WorkbookAt(Path("blank.xlsx"), StandardError());
   ASSERT_TRUE(blanks->Row(blank));
   ASSERT_TRUE(blanks->Finish());
   const std::string blankXml = ReadZipEntry(Path("blank.xlsx"), "xl/worksheets/sheet1.xml");
@@ -231,7 +231,7 @@ TEST_F(Workbook, ExportsRowsComeBackAsTheyWerePrinted) {
 
   // A sheet of texts that hardly compress, much larger than a block of the
   // writer's, comes back whole and in order.
-  const auto large = WorkbookAt(Path("large.xlsx"));
+  const auto large = WorkbookAt(Path("large.xlsx"), StandardError());
   uint64_t noise = 88172645463325252u;
   ExportedRow random = row;
   for (int i = 0; i < 40000; ++i) {
@@ -253,7 +253,7 @@ TEST_F(Workbook, ExportsRowsComeBackAsTheyWerePrinted) {
 
   // Past a sheet's last row, the rows go on in another sheet, under a
   // header of its own.
-  const auto split = WorkbookAt(Path("split.xlsx"), /*rowsPerSheet=*/2);
+  const auto split = WorkbookAt(Path("split.xlsx"), StandardError(), /*rowsPerSheet=*/2);
   for (int i = 0; i < 3; ++i) ASSERT_TRUE(split->Row(row));
   ASSERT_TRUE(split->Finish());
   const Rows sheets = ReadAll(Path("split.xlsx"), &why);
@@ -831,7 +831,8 @@ TEST_F(SheetCommands, AnExportCutShortLeavesTheSheetThereAsItWas) {
     const auto exportWith = [&](FileOp op, int nth, Fault fault) {
       return Tool([&] {
         if (nth > 0) faults_.Inject(op, nth, fault);
-        return ExportSheet(Path(name), /*all=*/false) == ExportEnd::kWritten ? 0 : 1;
+        return ExportSheet(Path(name), /*all=*/false, StandardError()) == ExportEnd::kWritten ? 0
+                                                                                              : 1;
       });
     };
     ASSERT_EQ(exportWith(FileOp::kOpen, 0, Fault::kFail), 0) << err_;

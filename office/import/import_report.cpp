@@ -2,7 +2,7 @@
 
 #include <cstdio>
 
-#include "office/complaints.h"
+#include "office/listener.h"
 #include "platform/utf8.h"
 
 namespace {
@@ -220,17 +220,17 @@ std::vector<std::string> ConflictAdvice(const ImportDecisions& d, const ImportCh
 void ImportReport::Tell(const Found& found) {
   // The changes are listed otherwise; a column left alone is said here.
   if (found.what == Finding::kOverwritten) return;
-  if (++told_ <= kToldLines) {
-    Complain(file_ + ":" + FindingPlace(found, sheet_) + ": " + FindingText(found, sheet_));
+  if (++said_ <= kToldLines) {
+    told_.Tell(file_ + ":" + FindingPlace(found, sheet_) + ": " + FindingText(found, sheet_));
   }
 }
 
 bool ImportReport::Finish(const ImportDecisions& d) {
-  if (told_ > kToldLines) {
-    Complain(file_ + ": " + std::to_string(told_ - kToldLines) + " more problems and conflicts");
+  if (said_ > kToldLines) {
+    told_.Tell(file_ + ": " + std::to_string(said_ - kToldLines) + " more problems and conflicts");
   }
-  for (const std::string& advice : ConflictAdvice(d)) Complain(file_ + ": " + advice);
+  for (const std::string& advice : ConflictAdvice(d)) told_.Tell(file_ + ": " + advice);
   if (d.problems() == 0 && d.conflicts() == 0) return true;
-  Complain(file_ + ": nothing imported, film.dat is unchanged");
+  told_.Tell(file_ + ": nothing imported, film.dat is unchanged");
   return false;
 }

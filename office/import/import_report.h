@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "office/import/import_decisions.h"
+#include "office/listener.h"
 #include "office/sheets/sheet_reader.h"
 
 // How the owner says yes to what an import does not do unasked: the command
@@ -30,13 +31,13 @@ std::string FindingPlace(const Found& found, const SheetReader& sheet);
 std::vector<std::string> ConflictAdvice(const ImportDecisions& decisions,
                                         const ImportChoices& choices = CommandLineChoices());
 
-// Tells each finding on standard error as "FILE:LINE: text" (a CSV) or
+// Tells each finding to `told` as "FILE:LINE: text" (a CSV) or
 // "FILE:Sheet!D7: text" (a workbook's cell), up to the first hundred: a
 // sheet that is wrong throughout need not flood the terminal.
 class ImportReport : public FindingSink {
  public:
-  ImportReport(std::string file, const SheetReader& sheet)
-      : file_(std::move(file)), sheet_(sheet) {}
+  ImportReport(std::string file, const SheetReader& sheet, Listener& told)
+      : file_(std::move(file)), sheet_(sheet), told_(told) {}
   void Tell(const Found& found) override;
   // After the last row: how many were not told, what to do about the
   // conflicts, and, when anything stands in the way, that nothing was
@@ -46,5 +47,6 @@ class ImportReport : public FindingSink {
  private:
   std::string file_;
   const SheetReader& sheet_;
-  int told_ = 0;
+  Listener& told_;
+  int said_ = 0;
 };

@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "office/complaints.h"
+#include "office/listener.h"
 #include "office/open_inventory.h"
 #include "platform/console.h"
 #include "store/number_index.h"
@@ -101,15 +101,15 @@ class WatchedAdditions : public RecordSource {
 
 }  // namespace
 
-ImportRun::ImportRun(std::string path, const ImportRules& rules)
-    : path_(std::move(path)), rules_(rules) {}
+ImportRun::ImportRun(std::string path, const ImportRules& rules, Listener& told)
+    : path_(std::move(path)), rules_(rules), told_(told) {}
 
 ImportRun::~ImportRun() = default;
 
 bool ImportRun::OpenSheet() {
   std::string why;
   sheet_ = OpenSheetReader(path_, &why);
-  if (!sheet_) Complain(path_ + ": " + why);
+  if (!sheet_) told_.Tell(path_ + ": " + why);
   return sheet_ != nullptr;
 }
 
@@ -119,25 +119,26 @@ bool ImportRun::OpenSheet() {
 bool ImportRun::Header(std::string* name) {
   while (sheet_->NextSheet(name)) {
     if (sheet_->Hidden()) {
-      Complain(path_ + ": the workbook has a hidden sheet '" + *name + "': its rows are not read");
+      told_.Tell(path_ + ": the workbook has a hidden sheet '" + *name +
+                 "': its rows are not read");
       continue;
     }
     if (!sheet_->NextRow(&row_)) {
       if (!sheet_->error().empty()) return false;
       if (sheet_->IsWorkbook()) continue;  // an empty sheet
-      Complain(path_ + ": line 1: no header line");
+      told_.Tell(path_ + ": line 1: no header line");
       return false;
     }
     if (!sheet_->IsWorkbook() ||
         std::find(row_.cells.begin(), row_.cells.end(), "number") != row_.cells.end()) {
       return anyHeader_ = true;
     }
-    Complain(path_ + ": sheet " + *name + " names no number column in its first row: left alone");
+    told_.Tell(path_ + ": sheet " + *name + " names no number column in its first row: left alone");
   }
   if (sheet_->error().empty() && !anyHeader_) {
-    Complain(path_ +
-             ": no sheet of this workbook has export's columns in its first row "
-             "(number, description, sku, ...): export again, and edit that sheet");
+    told_.Tell(path_ +
+               ": no sheet of this workbook has export's columns in its first row "
+               "(number, description, sku, ...): export again, and edit that sheet");
   }
   return false;
 }
@@ -146,18 +147,19 @@ ImportRun::Read ImportRun::Decide(bool forChange, FindingSink& findings, Progres
   forChange_ = forChange;
   std::string name;
   if (!Header(&name)) {
-    if (!sheet_->error().empty()) Complain(path_ + ": " + sheet_->error());
+    if (!sheet_->error().empty()) told_.Tell(path_ + ": " + sheet_->error());
     return Read::kFailed;
   }
   bool* const canBeMissing = rules_.add ? &missing_ : nullptr;
-  const bool opened = forChange ? OpenForChange(false, canBeMissing) : OpenForReport(canBeMissing);
+  const bool opened =
+      forChange ? OpenForChange(told_, false, canBeMissing) : OpenForReport(told_, canBeMissing);
   if (!opened && !missing_) return Read::kFailed;
   if (missing_) {
     items_ = std::make_unique<FreshItems>();
   } else {
     inventory_ = OpenInventoryForReading();
     if (!inventory_) {
-      if (!ComplainOfCause(DataPath, inventory_.error())) Complain("film.dat cannot be opened");
+      if (!TellCause(told_, DataPath, inventory_.error())) told_.Tell("film.dat cannot be opened");
       return Read::kFailed;
     }
     items_ = std::make_unique<StoreItems>(inventory_);
@@ -179,7 +181,7 @@ ImportRun::Read ImportRun::Decide(bool forChange, FindingSink& findings, Progres
     more = Header(&name);
   }
   if (!sheet_->error().empty()) {
-    Complain(path_ + ": " + sheet_->error());
+    told_.Tell(path_ + ": " + sheet_->error());
     return Read::kFailed;
   }
   writes_ = std::make_unique<EditWrites>(decisions_->changes());
@@ -225,7 +227,7 @@ ImportRun::Applied ImportRun::Apply(Progress* progress) {
   if (missing_) {
     // The sheet went through: now the new shop's film.dat is made, and it
     // must be the one the sheet was decided on.
-    if (!OpenForChange(/*makeFresh=*/true)) {
+    if (!OpenForChange(told_, /*makeFresh=*/true)) {
       applied.stop = Stop::kNotOpened;
       return applied;
     }
@@ -237,7 +239,7 @@ ImportRun::Applied ImportRun::Apply(Progress* progress) {
     // Decided over a report's opening: opened for the change now. Each
     // change is checked against its slot by the write; each new number must
     // still be new, among the numbers of every slot.
-    if (!OpenForChange()) {
+    if (!OpenForChange(told_)) {
       applied.stop = Stop::kNotOpened;
       return applied;
     }

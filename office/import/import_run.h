@@ -14,7 +14,7 @@
 // first start makes, and makes that film.dat only when it writes.
 //
 // What stands in the way is told as it is found: the decisions' findings to
-// the FindingSink the caller gives, everything else through Complain. The
+// the FindingSink the caller gives, everything else to its listener. The
 // outcome of the writes comes back with its cause, for the caller's words.
 #pragma once
 
@@ -24,6 +24,7 @@
 
 #include "office/import/import_decisions.h"
 #include "office/import/item_edits.h"
+#include "office/listener.h"
 #include "office/progress.h"
 #include "office/sheets/sheet_reader.h"
 #include "store/journalled_write.h"
@@ -31,8 +32,9 @@
 
 class ImportRun {
  public:
-  // `path`: UTF-8, or "-" for CSV on standard input.
-  ImportRun(std::string path, const ImportRules& rules);
+  // `path`: UTF-8, or "-" for CSV on standard input. `told` hears what
+  // stands in the way, for as long as the run lasts.
+  ImportRun(std::string path, const ImportRules& rules, Listener& told);
   ~ImportRun();
   ImportRun(const ImportRun&) = delete;
   ImportRun& operator=(const ImportRun&) = delete;
@@ -108,6 +110,7 @@ class ImportRun {
 
   std::string path_;
   ImportRules rules_;
+  Listener& told_;
   std::unique_ptr<SheetReader> sheet_;
   SheetRow row_;
   bool anyHeader_ = false;

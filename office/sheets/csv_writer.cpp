@@ -68,6 +68,7 @@ class CsvThrough : public CsvWriter {
 // A CSV file, put in place once whole (office/sheets/sheet_file.h).
 class CsvFile : public CsvWriter {
  public:
+  explicit CsvFile(Listener& told) : file_(told) {}
   bool Open(const std::string& path) {
     if (!file_.Name(path)) return false;
     handle_ = platform::OpenFile(file_.part(), platform::Access::kWrite,
@@ -116,8 +117,8 @@ std::unique_ptr<SheetWriter> CsvTo(std::function<bool(std::string_view)> put) {
   return writer;
 }
 
-std::unique_ptr<SheetWriter> CsvAt(const std::string& path) {
-  auto writer = std::make_unique<CsvFile>();
+std::unique_ptr<SheetWriter> CsvAt(const std::string& path, Listener& told) {
+  auto writer = std::make_unique<CsvFile>(told);
   if (!writer->Open(path)) return nullptr;
   return writer;
 }

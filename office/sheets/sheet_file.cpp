@@ -1,6 +1,6 @@
 #include "office/sheets/sheet_file.h"
 
-#include "office/complaints.h"
+#include "office/listener.h"
 #include "platform/utf8.h"
 
 SheetFile::~SheetFile() {
@@ -22,7 +22,7 @@ bool SheetFile::PutInPlace() {
 }
 
 bool SheetFile::Failed(platform::FileError why) {
-  if (told_) return false;
+  if (said_) return false;
   // The sheet's own words for a file another program holds: film.dat's
   // would mislead.
   if (why == platform::FileError::kBusy) {
@@ -30,12 +30,12 @@ bool SheetFile::Failed(platform::FileError why) {
         "another program holds this file (a spreadsheet that has it open?): close it "
         "there and export again");
   }
-  told_ = ComplainOfCause(part_, why);
-  return told_ ? false : Failed("the sheet cannot be written");
+  said_ = TellCause(told_, part_, why);
+  return said_ ? false : Failed("the sheet cannot be written");
 }
 
 bool SheetFile::Failed(const std::string& why) {
-  if (!told_) Complain(path_ + ": " + why);
-  told_ = true;
+  if (!said_) told_.Tell(path_ + ": " + why);
+  said_ = true;
   return false;
 }

@@ -6,10 +6,13 @@
 
 #include <string>
 
+#include "office/listener.h"
 #include "platform/platform.h"
 
 class SheetFile {
  public:
+  // What stands in the way is told to `told`.
+  explicit SheetFile(Listener& told) : told_(told) {}
   // The part is removed unless it was put in place; its handle must be
   // closed by then (a member declared after this one is).
   ~SheetFile();
@@ -30,6 +33,7 @@ class SheetFile {
  private:
   std::string path_;
   std::wstring wide_, part_;
-  bool told_ = false;
+  Listener& told_;
+  bool said_ = false;
   bool placed_ = false;
 };

@@ -11,6 +11,8 @@
 
 #include "office/fields.h"
 
+class Listener;
+
 // One record as export prints it: its slot, its number, each field, and the
 // version mark of what they print.
 struct ExportedRow {
@@ -38,14 +40,14 @@ class SheetWriter {
 // made (false: it could not be written, and told).
 std::unique_ptr<SheetWriter> CsvTo(std::function<bool(std::string_view)> put);
 // The same CSV in a file at `path` (UTF-8), put in place by Finish only.
-// Null, told, when it cannot be started.
-std::unique_ptr<SheetWriter> CsvAt(const std::string& path);
+// Null, told to `told`, when it cannot be started.
+std::unique_ptr<SheetWriter> CsvAt(const std::string& path, Listener& told);
 // The rows of one sheet of a workbook below its header: its last row is
 // the format's last, 1048576.
 constexpr uint32_t kWorkbookRowsPerSheet = 1048575;
 // An Office Open XML workbook at `path` (UTF-8), put in place by Finish
 // only: until then the file there, if any, stays as it was. Past
-// `rowsPerSheet` rows, they go on in another sheet. Null, told, when it
-// cannot be started.
-std::unique_ptr<SheetWriter> WorkbookAt(const std::string& path,
+// `rowsPerSheet` rows, they go on in another sheet. Null, told to `told`,
+// when it cannot be started; what stops it later is told there too.
+std::unique_ptr<SheetWriter> WorkbookAt(const std::string& path, Listener& told,
                                         uint32_t rowsPerSheet = kWorkbookRowsPerSheet);

@@ -16,7 +16,7 @@
 #include <system_error>
 #include <thread>
 
-#include "office/complaints.h"
+#include "office/listener.h"
 #include "office/sheets/civil_date.h"
 #include "office/sheets/sheet_reader.h"
 #include "office/sheets/string_table.h"

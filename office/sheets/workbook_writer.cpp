@@ -41,7 +41,7 @@ constexpr size_t kBlockBytes = size_t{1} << 20;
 
 class WorkbookWriter : public SheetWriter {
  public:
-  explicit WorkbookWriter(uint32_t rowsPerSheet) : rowsPerSheet_(rowsPerSheet) {
+  WorkbookWriter(Listener& told, uint32_t rowsPerSheet) : file_(told), rowsPerSheet_(rowsPerSheet) {
     for (size_t c = 0; c < kExportedColumns; ++c) {
       kinds_[c] = KindOf(c);
       text_[c] = kinds_[c] == CellKind::kText;
@@ -149,8 +149,9 @@ class WorkbookWriter : public SheetWriter {
 
 }  // namespace
 
-std::unique_ptr<SheetWriter> WorkbookAt(const std::string& path, uint32_t rowsPerSheet) {
-  auto writer = std::make_unique<WorkbookWriter>(rowsPerSheet);
+std::unique_ptr<SheetWriter> WorkbookAt(const std::string& path, Listener& told,
+                                        uint32_t rowsPerSheet) {
+  auto writer = std::make_unique<WorkbookWriter>(told, rowsPerSheet);
   if (!writer->Start(path)) return nullptr;
   return writer;
 }

@@ -30,8 +30,8 @@
 #include <vector>
 
 #include "filmtool/tool.h"
-#include "office/complaints.h"
 #include "office/export.h"
+#include "office/listener.h"
 #include "office/open_inventory.h"
 #include "platform/host/host_control.h"
 #include "store/inventory_record.h"

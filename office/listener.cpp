@@ -1,22 +1,8 @@
-#include "office/complaints.h"
+#include "office/listener.h"
 
 #include <string>
 
 #include "platform/console.h"
-
-namespace {
-ComplaintListener* listener = nullptr;
-}  // namespace
-
-ComplaintListener* SetComplaintListener(ComplaintListener* l) {
-  ComplaintListener* const before = listener;
-  listener = l;
-  return before;
-}
-
-void Complain(const std::string& text) {
-  if (listener != nullptr) listener->Complain(text);
-}
 
 std::string CauseWords(platform::FileError why) {
   switch (why) {
@@ -40,19 +26,19 @@ std::string CauseWords(platform::FileError why) {
   return "";
 }
 
-bool ComplainOfCause(const std::wstring& path, platform::FileError why) {
+bool TellCause(Listener& told, const std::wstring& path, platform::FileError why) {
   if (why == platform::FileError::kBusy) {
-    Complain(kHeldByAnotherProgram);
+    told.Tell(kHeldByAnotherProgram);
   } else if (why == platform::FileError::kNotRegular) {
-    Complain(platform::ShownPath(path) + " is not a regular file");
+    told.Tell(platform::ShownPath(path) + " is not a regular file");
   } else if (const std::string words = CauseWords(why); !words.empty()) {
-    Complain(platform::ShownPath(path) + ": " + words);
+    told.Tell(platform::ShownPath(path) + ": " + words);
   } else {
     return false;
   }
   return true;
 }
 
-bool ComplainOfStatus(const FileStatus& status) {
-  return !status.ok() && ComplainOfCause(status.path, status.error);
+bool TellStatus(Listener& told, const FileStatus& status) {
+  return !status.ok() && TellCause(told, status.path, status.error);
 }

@@ -98,9 +98,7 @@ bool ImportDecisions::TakeHeader(int line, const std::vector<std::string_view>& 
   if (names.size() == 1) {
     for (char separator : {';', '\t'}) {
       if (names[0].find(separator) == std::string_view::npos) continue;
-      Found found(Finding::kSeparatedBy, line);
-      found.text = separator == ';' ? ";" : "\t";
-      Tell(found);
+      Tell(Found::SeparatedBy(line, separator == ';' ? ";" : "\t"));
       return false;
     }
   }
@@ -115,9 +113,7 @@ bool ImportDecisions::TakeHeader(int line, const std::vector<std::string_view>& 
       continue;
     }
     if (!named.insert(name).second) {
-      Found found(Finding::kColumnTwice, line);
-      found.text = name;
-      Tell(found);
+      Tell(Found::ColumnTwice(line, name));
     } else if (name == "number") {
       columns_.number = i;
     } else if (name == kVersionColumn || name == kVersionHeading || name == kFormerVersionHeading) {
@@ -129,13 +125,11 @@ bool ImportDecisions::TakeHeader(int line, const std::vector<std::string_view>& 
     } else {
       // The owner's own column (notes, a sum) is left alone, its rows
       // decided without it.
-      Found found(LooksLikeOurs(name) ? Finding::kNoSuchColumn : Finding::kColumnNotOurs, line);
-      found.text = name;
-      found.column = i;
-      Tell(found);
+      Tell(LooksLikeOurs(name) ? Found::NoSuchColumn(line, name, i)
+                               : Found::ColumnNotOurs(line, name, i));
     }
   }
-  if (columns_.number < 0) Tell(Found(Finding::kNoNumberColumn, line));
+  if (columns_.number < 0) Tell(Found::NoNumberColumn(line));
   bool everyField = true;
   for (int column : columns_.field) everyField = everyField && column >= 0;
   versionMissing_ = versionMissing_ || (columns_.version < 0 && (columns_.slot || everyField));
@@ -150,11 +144,8 @@ void ImportDecisions::TakeRow(int line, const std::vector<std::string_view>& fie
   bool valueless = false;
   for (const CellWithoutValue& cell : withoutValue) {
     if (cell.column >= columns_.width) continue;
-    Found found(Finding::kNoValue, line);
-    found.column = static_cast<int>(cell.column);
-    found.count = static_cast<int64_t>(cell.kind);
-    found.text = cell.code;
-    Tell(found);
+    Tell(Found::NoValue(line, static_cast<int>(cell.column), static_cast<int64_t>(cell.kind),
+                        cell.code));
     valueless = true;
   }
   if (valueless) return;
@@ -162,25 +153,17 @@ void ImportDecisions::TakeRow(int line, const std::vector<std::string_view>& fie
   for (std::string_view f : fields) empty = empty && IsBlank(f);
   if (empty) return;  // a row of empty cells, as spreadsheets leave at the end
   if (fields.size() != columns_.width) {
-    Found found(Finding::kFieldCount, line);
-    found.count = static_cast<int64_t>(fields.size());
-    found.other = static_cast<int64_t>(columns_.width);
-    Tell(found);
+    Tell(Found::FieldCount(line, fields.size(), columns_.width));
     return;
   }
   for (int column : columns_.unnamed) {
     if (IsBlank(fields[static_cast<size_t>(column)])) continue;
-    Found found(Finding::kUnnamedValue, line);
-    found.text = fields[static_cast<size_t>(column)];
-    found.other = column + 1;
-    Tell(found);
+    Tell(Found::UnnamedValue(line, fields[static_cast<size_t>(column)], column));
     return;
   }
   const std::string_view numberText = fields[static_cast<size_t>(columns_.number)];
   if (IsBlank(numberText) || SaysTotal(numberText)) {
-    Found found(Finding::kTotalsRow, line);
-    found.text = numberText;
-    Tell(found);
+    Tell(Found::TotalsRow(line, numberText));
     return;
   }
   const std::string_view markText =
@@ -191,10 +174,7 @@ void ImportDecisions::TakeRow(int line, const std::vector<std::string_view>& fie
     // A deleted slot's row, as export --all writes it, comes back with its
     // mark and the stored number.
     if (IsBlank(markText) || !TakeStoredNumber(numberText, &number) || IsLiveNumber(number)) {
-      Found found(Finding::kBadNumber, line);
-      found.text = numberText;
-      found.why = why;
-      Tell(found);
+      Tell(Found::BadNumber(line, numberText, why));
       return;
     }
   }
@@ -205,16 +185,11 @@ void ImportDecisions::TakeRow(int line, const std::vector<std::string_view>& fie
   VersionMark mark;
   const MarkText read = DecodeVersionMark(markText, &mark);
   if (read == MarkText::kDamaged) {
-    Found found(Finding::kDamagedMark, line);
-    found.number = number;
-    found.text = markText;
-    Tell(found);
+    Tell(Found::DamagedMark(line, number, markText));
     return;
   }
   if (NumberDigest(platform::FormatItemNumber(number)) != mark.number) {
-    Found found(Finding::kMarkOfOtherRow, line);
-    found.number = number;
-    Tell(found);
+    Tell(Found::MarkOfOtherRow(line, number));
     return;
   }
   TakeMarked(line, fields, number, mark, read == MarkText::kWhole);
@@ -231,10 +206,7 @@ bool ImportDecisions::FirstLine(int line, int64_t number, const size_t* entry) {
     *seen = line;
     return true;
   }
-  Found found(Finding::kTwice, line);
-  found.number = number;
-  found.other = *seen;
-  Tell(found);
+  Tell(Found::Twice(line, number, *seen));
   return false;
 }
 
@@ -242,16 +214,11 @@ bool ImportDecisions::ReadItem(int line, int64_t number, size_t entry, Slot* slo
                                InventoryRecord* record) {
   *slot = items_.SlotAt(entry);
   if (!items_.Read(*slot, record)) {
-    Found found(Finding::kUnreadable, line);
-    found.number = number;
-    found.count = *slot;
-    Tell(found);
+    Tell(Found::Unreadable(line, number, *slot));
     return false;
   }
   if (RecordNumber(*record) != number) {
-    Found found(Finding::kChangedSinceRead, line);
-    found.number = number;
-    Tell(found);
+    Tell(Found::ChangedSinceRead(line, number));
     return false;
   }
   return true;
@@ -260,7 +227,7 @@ bool ImportDecisions::ReadItem(int line, int64_t number, size_t entry, Slot* slo
 bool ImportDecisions::Respelled(int line, int64_t number, Field field, std::string_view value,
                                 const std::string& printed) {
   if (!IsTextField(field) || !IsSpreadsheetRespelling(printed, value)) return false;
-  Tell(Found(Finding::kRespelled, line, number, field, value, printed));
+  Tell(Found::Respelled(line, number, field, value, printed));
   return true;
 }
 
@@ -272,15 +239,13 @@ bool ImportDecisions::Keep(const ItemEdits::Item& item, const std::vector<FieldE
     std::string note;
     const std::string why = StoreField(e.field, e.text, after, &note);
     if (!why.empty()) {
-      Tell(Found(Finding::kRefusedValue, item.line, item.number, e.field, e.text, "", why));
+      Tell(Found::RefusedValue(item.line, item.number, e.field, e.text, why));
       return false;
     }
   }
   if (item.slot >= 0 && std::memcmp(after.bytes, now.bytes, kRecordSize) == 0) return true;
   if (!DescriptionLongEnough(after)) {
-    Found found(Finding::kShortDescription, item.line);
-    found.number = item.number;
-    Tell(found);
+    Tell(Found::ShortDescription(item.line, item.number));
     return false;
   }
   if (item.slot < 0) {
@@ -324,7 +289,7 @@ void ImportDecisions::TakeMarked(int line, const std::vector<std::string_view>& 
     if (FieldDigest(f, value) == mark.fields[Index(f)]) continue;
     std::string why;
     if (!StoredPrint(f, value, &stored[Index(f)], &why)) {
-      Tell(Found(Finding::kRefusedValue, line, number, f, value, "", why));
+      Tell(Found::RefusedValue(line, number, f, value, why));
       return;
     }
     matched[1 + Index(f)] = stored[Index(f)];
@@ -335,22 +300,16 @@ void ImportDecisions::TakeMarked(int line, const std::vector<std::string_view>& 
     // Every field agrees with the mark; with all of them at hand, so must
     // the whole row's digest.
     if (allColumns && RowDigest(matched) != mark.row) {
-      Found found(Finding::kRowDisagrees, line);
-      found.number = number;
-      Tell(found);
+      Tell(Found::RowDisagrees(line, number));
     }
     return;
   }
-  Found found(live ? Finding::kDeletedSince : Finding::kDeletedSlotEdited, line);
-  found.number = number;
   if (count == 0) {
-    Tell(found);
+    Tell(live ? Found::DeletedSince(line, number) : Found::DeletedSlotEdited(line, number));
     return;
   }
   if (count > 1) {
-    found.what = Finding::kSeveralSlots;
-    found.count = count;
-    Tell(found);
+    Tell(Found::SeveralSlots(line, number, count));
     return;
   }
   Slot slot = 0;
@@ -368,8 +327,7 @@ void ImportDecisions::TakeMarked(int line, const std::vector<std::string_view>& 
     anyChanged = anyChanged || nowDigests[Index(f)] != mark.fields[Index(f)];
   }
   if (!anyChanged && RowDigest(nowRow) != mark.row) {
-    found.what = Finding::kItemDisagrees;
-    Tell(found);
+    Tell(Found::ItemDisagrees(line, number));
     return;
   }
   std::vector<FieldEdit> edits;
@@ -377,9 +335,8 @@ void ImportDecisions::TakeMarked(int line, const std::vector<std::string_view>& 
     const size_t i = Index(f);
     if (!edited[i] || stored[i] == printed[i]) continue;  // film.dat holds it already
     const std::string_view value = fields[static_cast<size_t>(columns_.field[i])];
-    Found about(Finding::kConflict, line, number, f, value, printed[i]);
-    about.is = stored[i];
-    about.description = printed[Index(Field::kDescription)];
+    Found about = Found::Disagreement(Finding::kConflict, line, number, f, value, printed[i],
+                                      stored[i], printed[Index(Field::kDescription)]);
     const bool bothChanged = nowDigests[i] != mark.fields[i];
     if (bothChanged && !(rules_.overwrite && checked)) {
       // An older export's mark cannot show it is whole: --overwrite does
@@ -389,11 +346,9 @@ void ImportDecisions::TakeMarked(int line, const std::vector<std::string_view>& 
       continue;
     }
     if (Respelled(line, number, f, value, printed[i])) continue;
-    about.why = TextTooLong(f, value);
-    if (!about.why.empty()) {
-      about.what = Finding::kTooLong;
-      about.is.clear();  // the sheet's text as it is: it cannot be stored
-      Tell(about);
+    if (std::string tooLong = TextTooLong(f, value); !tooLong.empty()) {
+      Tell(Found::TooLong(line, number, f, value, std::move(tooLong), printed[i],
+                          printed[Index(Field::kDescription)]));
       continue;
     }
     if (bothChanged) {
@@ -409,23 +364,19 @@ void ImportDecisions::TakeUnmarked(int line, const std::vector<std::string_view>
                                    int64_t number) {
   size_t entry = 0;
   const int64_t count = items_.Find(number, &entry);
-  Found found(Finding::kNoSuchItem, line);
-  found.number = number;
   if (count == 0) {
     if (!rules_.add) {
-      Tell(found);
+      Tell(Found::NoSuchItem(line, number));
       return;
     }
     // Every slot's number must be known, or an item could be added twice;
     // and no more can be added than the file can take.
     if (!items_.Whole()) {
-      found.what = Finding::kCannotAdd;
-      Tell(found);
+      Tell(Found::CannotAdd(line, number));
       return;
     }
     if (static_cast<Slot>(additions_.Count()) >= kLargestSlotCount - items_.Slots()) {
-      found.what = Finding::kTooManySlots;
-      Tell(found);
+      Tell(Found::TooManySlots(line, number));
       return;
     }
     if (!FirstLine(line, number, nullptr)) return;
@@ -438,7 +389,7 @@ void ImportDecisions::TakeUnmarked(int line, const std::vector<std::string_view>
       const std::string_view value = fields[static_cast<size_t>(column)];
       const std::string tooLong = TextTooLong(f, value);
       if (!tooLong.empty()) {
-        Tell(Found(Finding::kTooLong, line, number, f, value, "", tooLong));
+        Tell(Found::TooLong(line, number, f, value, tooLong));
         return;
       }
       edits.push_back(FieldEdit{f, value});
@@ -462,9 +413,7 @@ void ImportDecisions::TakeUnmarked(int line, const std::vector<std::string_view>
       }
       if (same) return;
     }
-    found.what = Finding::kSeveralSlots;
-    found.count = count;
-    Tell(found);
+    Tell(Found::SeveralSlots(line, number, count));
     return;
   }
   if (!FirstLine(line, number, &entry)) return;
@@ -483,20 +432,19 @@ void ImportDecisions::TakeUnmarked(int line, const std::vector<std::string_view>
     if (value == printed) continue;  // what export prints stands for the value as it is
     std::string stored, why;
     if (!StoredPrint(f, value, &stored, &why)) {
-      Tell(Found(Finding::kRefusedValue, line, number, f, value, "", why));
+      Tell(Found::RefusedValue(line, number, f, value, why));
       return;
     }
     if (stored == printed) continue;  // 56.8 for 56.80: the same value, not a change
     if (Respelled(line, number, f, value, printed)) return;
     why = TextTooLong(f, value);
     if (!why.empty()) {
-      Tell(Found(Finding::kTooLong, line, number, f, value, "", why));
+      Tell(Found::TooLong(line, number, f, value, why));
       return;
     }
-    Found about(Finding::kUnmarkedConflict, line, number, f, value, printed);
-    about.is = stored;
+    Found about = Found::Disagreement(Finding::kUnmarkedConflict, line, number, f, value, printed,
+                                      stored, ExportedField(Field::kDescription, now));
     about.unmarked = true;
-    about.description = ExportedField(Field::kDescription, now);
     if (!fresh && !rules_.overwrite) {
       Tell(about);
       continue;

@@ -25,6 +25,7 @@
 #include <map>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "office/fields.h"
@@ -111,18 +112,125 @@ constexpr bool IsNotice(Finding what) {
 }
 
 struct Found {
-  Found(Finding what_, int line_, int64_t number_ = 0)
-      : what(what_), line(line_), number(number_) {}
-  // A finding about the sheet's `text` for `field`.
-  Found(Finding what_, int line_, int64_t number_, Field field_, std::string_view text_,
-        std::string now_ = "", std::string why_ = "")
-      : what(what_),
-        line(line_),
-        number(number_),
-        field(field_),
-        text(text_),
-        now(std::move(now_)),
-        why(std::move(why_)) {}
+  // One maker a kind, each taking what its kind says (see Finding).
+  // The header's.
+  static Found SeparatedBy(int line, std::string_view separator) {
+    return Found(Finding::kSeparatedBy, line).Text(separator);
+  }
+  static Found ColumnTwice(int line, std::string_view name) {
+    return Found(Finding::kColumnTwice, line).Text(name);
+  }
+  static Found NoSuchColumn(int line, std::string_view name, int column) {
+    return Found(Finding::kNoSuchColumn, line).Text(name).Column(column);
+  }
+  static Found ColumnNotOurs(int line, std::string_view name, int column) {
+    return Found(Finding::kColumnNotOurs, line).Text(name).Column(column);
+  }
+  static Found NoNumberColumn(int line) { return Found(Finding::kNoNumberColumn, line); }
+  // A row's shape.
+  static Found FieldCount(int line, size_t fields, size_t width) {
+    Found found(Finding::kFieldCount, line);
+    found.count = static_cast<int64_t>(fields);
+    found.other = static_cast<int64_t>(width);
+    return found;
+  }
+  // `column` counts from 0; the finding's `other` from 1.
+  static Found UnnamedValue(int line, std::string_view text, int column) {
+    Found found = Found(Finding::kUnnamedValue, line).Text(text);
+    found.other = column + 1;
+    return found;
+  }
+  static Found TotalsRow(int line, std::string_view number) {
+    return Found(Finding::kTotalsRow, line).Text(number);
+  }
+  static Found BadNumber(int line, std::string_view number, std::string why) {
+    Found found = Found(Finding::kBadNumber, line).Text(number);
+    found.why = std::move(why);
+    return found;
+  }
+  static Found NoValue(int line, int column, int64_t kind, std::string_view code) {
+    Found found = Found(Finding::kNoValue, line).Text(code).Column(column);
+    found.count = kind;
+    return found;
+  }
+  // A row's mark and its item, of item `number`.
+  static Found DamagedMark(int line, int64_t number, std::string_view mark) {
+    return Found(Finding::kDamagedMark, line, number).Text(mark);
+  }
+  static Found MarkOfOtherRow(int line, int64_t number) {
+    return Found(Finding::kMarkOfOtherRow, line, number);
+  }
+  static Found RowDisagrees(int line, int64_t number) {
+    return Found(Finding::kRowDisagrees, line, number);
+  }
+  static Found ItemDisagrees(int line, int64_t number) {
+    return Found(Finding::kItemDisagrees, line, number);
+  }
+  static Found DeletedSince(int line, int64_t number) {
+    return Found(Finding::kDeletedSince, line, number);
+  }
+  static Found DeletedSlotEdited(int line, int64_t number) {
+    return Found(Finding::kDeletedSlotEdited, line, number);
+  }
+  static Found NoSuchItem(int line, int64_t number) {
+    return Found(Finding::kNoSuchItem, line, number);
+  }
+  static Found CannotAdd(int line, int64_t number) {
+    return Found(Finding::kCannotAdd, line, number);
+  }
+  static Found TooManySlots(int line, int64_t number) {
+    return Found(Finding::kTooManySlots, line, number);
+  }
+  static Found Twice(int line, int64_t number, int firstLine) {
+    Found found(Finding::kTwice, line, number);
+    found.other = firstLine;
+    return found;
+  }
+  static Found SeveralSlots(int line, int64_t number, int64_t slots) {
+    Found found(Finding::kSeveralSlots, line, number);
+    found.count = slots;
+    return found;
+  }
+  static Found Unreadable(int line, int64_t number, int64_t slot) {
+    Found found(Finding::kUnreadable, line, number);
+    found.count = slot;
+    return found;
+  }
+  static Found ChangedSinceRead(int line, int64_t number) {
+    return Found(Finding::kChangedSinceRead, line, number);
+  }
+  static Found ShortDescription(int line, int64_t number) {
+    return Found(Finding::kShortDescription, line, number);
+  }
+  // A row's value: the sheet's `text` for `field`.
+  static Found RefusedValue(int line, int64_t number, Field field, std::string_view text,
+                            std::string why) {
+    return Found(Finding::kRefusedValue, line, number, field, text, "", std::move(why));
+  }
+  // Where film.dat holds the item, its `now` and `description` go with it.
+  static Found TooLong(int line, int64_t number, Field field, std::string_view text,
+                       std::string why, std::string now = "", std::string description = "") {
+    Found found(Finding::kTooLong, line, number, field, text, std::move(now), std::move(why));
+    found.description = std::move(description);
+    return found;
+  }
+  static Found Respelled(int line, int64_t number, Field field, std::string_view text,
+                         std::string now) {
+    return Found(Finding::kRespelled, line, number, field, text, std::move(now));
+  }
+  // The sheet's `text` for `field` where film.dat holds `now`, `is` once
+  // stored, in the item of `description`: a conflict of `what`'s kind
+  // (kConflict, kUncheckedConflict, kUnmarkedConflict), or kOverwritten,
+  // which the rules decide.
+  static Found Disagreement(Finding what, int line, int64_t number, Field field,
+                            std::string_view text, std::string now, std::string is,
+                            std::string description) {
+    Found found(what, line, number, field, text, std::move(now));
+    found.is = std::move(is);
+    found.description = std::move(description);
+    return found;
+  }
+
   Finding what;
   int line = 0;
   int64_t number = 0;
@@ -136,6 +244,27 @@ struct Found {
   int64_t other = 0;
   int column = -1;        // the header's column of the cell it is about, or -1 for the row
   bool unmarked = false;  // a conflict or overwrite of a row without a version mark
+
+ private:
+  Found(Finding what_, int line_, int64_t number_ = 0)
+      : what(what_), line(line_), number(number_) {}
+  Found(Finding what_, int line_, int64_t number_, Field field_, std::string_view text_,
+        std::string now_ = "", std::string why_ = "")
+      : what(what_),
+        line(line_),
+        number(number_),
+        field(field_),
+        text(text_),
+        now(std::move(now_)),
+        why(std::move(why_)) {}
+  Found Text(std::string_view text_) && {
+    text = text_;
+    return std::move(*this);
+  }
+  Found Column(int column_) && {
+    column = column_;
+    return std::move(*this);
+  }
 };
 
 class FindingSink {

@@ -22,7 +22,7 @@ Message CannotOpenToRead(platform::FileError why, Message missing, Message unrea
   return why == platform::FileError::kMissing ? missing : unreadable;
 }
 
-CommandResult LookUpItemNumber(int64_t number) {
+CommandResult LookupItemByNumber(int64_t number) {
   CurrentNumber = number;
   const int64_t slot = FindSlotByNumber(number);
   if (slot < 0) {

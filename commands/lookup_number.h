@@ -11,7 +11,7 @@
 // Sets CurrentNumber to `number` and reads its record. Done with the item
 // in hand (CurrentRecord, CurrentSlot); otherwise CurrentNumber is 0, and
 // the message says why.
-CommandResult LookUpItemNumber(int64_t number);
+CommandResult LookupItemByNumber(int64_t number);
 
 // What a film.dat that could not be opened to be read, for `why`, is told
 // as: `missing` when it is not there, else `unreadable`, as a file that is

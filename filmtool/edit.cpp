@@ -23,7 +23,7 @@ namespace {
 
 // Brings item `number` into hand as Amend and Delete look a number up.
 bool LookUp(int64_t number) {
-  return OpenForChange(StandardError()) && TellResult(LookUpItemNumber(number));
+  return OpenForChange(StandardError()) && TellResult(LookupItemByNumber(number));
 }
 
 bool TakeArgumentNumber(const std::string& text, int64_t* number) {

@@ -57,7 +57,7 @@ void LookupItem() {
   if (SearchMode == kDescriptionSearch) {
     SearchMode = 0;
     SearchDescriptions();
-  } else if (TellResult(LookUpItemNumber(CurrentNumber)) && ShowAfterLookup != 0) {
+  } else if (TellResult(LookupItemByNumber(CurrentNumber)) && ShowAfterLookup != 0) {
     ShowItemView();
   }
 }

@@ -21,7 +21,7 @@ class AnotherProgram : public RecordsTest {
   }
   // Brings item `number` into hand as Amend and Delete look it up.
   InventoryRecord LookUp(int64_t number) {
-    EXPECT_TRUE(TellResult(LookUpItemNumber(number)));
+    EXPECT_TRUE(TellResult(LookupItemByNumber(number)));
     return CurrentRecord;
   }
   // What the other program leaves: slot `slot` with its stock changed.

@@ -81,7 +81,28 @@ void ImportDecisions::Tell(Found found) {
     case Finding::kMarkOfOtherRow:
       found.column = columns_.version;
       break;
-    default:
+    // The header's own column, a cell's, or the whole row's: as made.
+    case Finding::kSeparatedBy:
+    case Finding::kColumnTwice:
+    case Finding::kNoSuchColumn:
+    case Finding::kNoNumberColumn:
+    case Finding::kColumnNotOurs:
+    case Finding::kFieldCount:
+    case Finding::kUnnamedValue:
+    case Finding::kTotalsRow:
+    case Finding::kNoValue:
+    case Finding::kRowDisagrees:
+    case Finding::kItemDisagrees:
+    case Finding::kDeletedSince:
+    case Finding::kDeletedSlotEdited:
+    case Finding::kNoSuchItem:
+    case Finding::kCannotAdd:
+    case Finding::kTooManySlots:
+    case Finding::kTwice:
+    case Finding::kSeveralSlots:
+    case Finding::kUnreadable:
+    case Finding::kChangedSinceRead:
+    case Finding::kShortDescription:
       break;
   }
   if (IsConflict(found.what)) {

@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# A hand mutation trial: 193 one-line faults, each given as (file, original
+# A hand mutation trial: 205 one-line faults, each given as (file, original
 # line, replacement line), matched by the line's text with its indentation
 # ignored, so that it applies wherever the line still stands. M01-M24 were
 # written beside the tests, across store/, commands/, records/ and the back
@@ -12,7 +12,8 @@
 # sheets, the review's parts, the window's settings and a write's groups;
 # M182 onward, by a third, over the shared strings put beside a workbook,
 # the commands' results, the one text conversion and code-page table, and
-# the export's rows.
+# the export's rows; M194 onward, by a fourth, over the listener each step
+# is given, the opening's messages and the findings' makers.
 #
 #   mutation-trial.sh list                       the mutants, one a line
 #   mutation-trial.sh apply  ID WORKTREE         put mutant ID into WORKTREE
@@ -232,7 +233,7 @@ M62 store/journal_file.cpp
 +
 M63 store/journal_file.cpp
 - return WriteWholeAt(journal, 0, zeros, kSectorSize) && (!flush || platform::FlushFile(journal));
-+ return WriteWholeAt(journal, 0, zeros, kSectorSize);
++ return static_cast<bool>(WriteWholeAt(journal, 0, zeros, kSectorSize));
 M64 store/journal_recovery.cpp
 - if (RunContextSum(entry.first, entry.count, newSize, now) != entry.contextSum) {
 + if (false) {
@@ -623,6 +624,42 @@ M192 platform/code_pages.h
 M193 office/export.cpp
 - printed[1 + Index(field)] = row.fields[Index(field)];
 + printed[Index(field)] = row.fields[Index(field)];
+M194 office/open_inventory.cpp
+- told.Tell(platform::ShownPath(DataPath) + ": no such file");
++
+M195 messages/opening_messages.cpp
+- said.push_back(Message::kInventoryEmpty);
++ said.push_back(Message::kInventoryCorrupt);
+M196 messages/messages.cpp
+- return Fill(kTable[static_cast<size_t>(message)].text, detail);
++ return Fill(kTable[static_cast<size_t>(message)].caption, detail);
+M197 desk/desk_work.cpp
+- void Tell(Message message) override { said_.push_back(Utf8FromWide(MessageText(message))); }
++ void Tell(Message) override {}
+M198 filmtool/output.cpp
+- void Tell(const std::string& text) { std::fprintf(stderr, "filmtool: %s\n", text.c_str()); }
++ void Tell(const std::string& text) { std::fprintf(stdout, "filmtool: %s\n", text.c_str()); }
+M199 office/export.cpp
+- [&path, &told] { return NamesCsv(path) ? CsvAt(path, told) : WorkbookAt(path, told); }, all,
++ [&path, &told] { return NamesCsv(path) ? WorkbookAt(path, told) : CsvAt(path, told); }, all,
+M200 office/sheets/sheet_file.cpp
+- return said_ ? false : Failed("the sheet cannot be written");
++ return false;
+M201 office/import/import_report.cpp
+- told_.Tell(file_ + ": nothing imported, film.dat is unchanged");
++
+M202 office/import/import_run.cpp
+- if (!sheet_) told_.Tell(path_ + ": " + why);
++
+M203 office/import/import_decisions.cpp
+- Tell(Found::FieldCount(line, fields.size(), columns_.width));
++ Tell(Found::FieldCount(line, columns_.width, fields.size()));
+M204 office/import/import_decisions.h
+- found.other = column + 1;
++ found.other = column;
+M205 office/import/import_decisions.h
+- return Found(Finding::kCannotAdd, line, number);
++ return Found(Finding::kNoSuchItem, line, number);
 EOF
 }
 
@@ -674,7 +711,10 @@ place() {
 host_built() {
   local wt=$1 f=$2
   if [ -d "$wt/build/host/CMakeFiles" ]; then
-    grep -rqsF "/$f\"" "$wt/build/host" --include=DependInfo.cmake
+    # A header is compiled where a compiled source includes it, as the
+    # compiler's dependency files say.
+    grep -rqsF "/$f\"" "$wt/build/host" --include=DependInfo.cmake ||
+      { [ "${f%.h}" != "$f" ] && grep -rqsF "/$f" "$wt/build/host" --include='*.o.d'; }
   else
     case $f in
       platform/win32/*|desk/desk_main.cpp|desk/desk_window.cpp|desk/desk_review_list.cpp|\
